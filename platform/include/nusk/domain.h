@@ -1,0 +1,216 @@
+// Run-time types of the object store: domains, attributes and type handles.
+//
+// A domain describes one type of a schema: an entity, a complex (AND) combination of entities, a select, an
+// enumeration, a defined type, an aggregate or a primitive. Domains and their attributes are objects of the
+// schema design that holds them. A schema is data the store is given (see nusk/schema.h); the store knows no
+// schema of its own beyond the primitives and its system types.
+#pragma once
+
+#include "nusk/object.h"
+
+#include <string>
+#include <vector>
+
+class NuskSchema;
+class ListOfNuskDomain;
+
+/// Node types of attribute slots: below 18 plain values, 18 and above objects.
+enum NuskNodeType : int {
+    nusk_node_none = 0,
+    nusk_node_integer = 1,
+    nusk_node_real = 2,
+    nusk_node_string = 3,
+    nusk_node_binary = 4,
+    nusk_node_boolean = 5,
+    nusk_node_logical = 6,
+    nusk_node_enumeration = 7,
+    nusk_node_entity = 18,
+    nusk_node_select = 19,
+    nusk_node_aggregate = 20,
+};
+
+enum class NuskDomainKind : uint8_t { primitive, enumeration, defined_type, select, entity, complex, aggregate, system };
+
+/// The primitive a plain value is stored as.
+enum class NuskPrimitive : uint8_t { none, integer, real, string, binary, boolean, logical, enumeration, object };
+
+enum class NuskAggregateKind : uint8_t { list, set, bag, array };
+
+/// One value of an enumeration: its name as the schema spells it (lower case) and its number, from 0 in schema
+/// order.
+struct NuskVarInfo {
+    const char* name;
+    int value;
+};
+
+class NuskAttribute : public NuskObject {
+public:
+    const char* name() const { return name_.c_str(); }
+    /// The entity (or select or aggregate) that declares the attribute.
+    NuskDomain* owner() const { return owner_; }
+    /// The type of the attribute's values.
+    NuskDomain* valueDomain() const { return value_; }
+    bool isOptional() const { return optional_; }
+    /// True when `entity` (or a supertype of it) redeclares the attribute as derived: its value is written `*`.
+    bool isDerivedIn(const NuskDomain* entity) const;
+    /// Entities that redeclare the attribute as derived.
+    const std::vector<NuskDomain*>& derivedIn() const { return derivedIn_; }
+    /// Node type of the slot that holds the attribute's value (see NuskNodeType).
+    int slotNodeType() const;
+    /// Position of the attribute among the explicit attributes of its owner.
+    unsigned localIndex() const { return localIndex_; }
+
+    static void* operator new(size_t size);
+    static void operator delete(void* p) noexcept;
+
+private:
+    friend class NuskSchema;
+    friend class NuskStore;
+    NuskAttribute(NuskSchema* schema, NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
+                  unsigned localIndex);
+    std::string name_;
+    NuskDomain* owner_;
+    NuskDomain* value_;
+    bool optional_;
+    unsigned localIndex_;
+    std::vector<NuskDomain*> derivedIn_;
+};
+
+class NuskDomain : public NuskObject {
+public:
+    /// Type name: the schema's lower-case name for entities, selects, enumerations and defined types; the
+    /// leaf names joined by "_and_" in alphabetical order for a complex domain; the class name
+    /// ("SetOfstp_unit", "ListOfDouble") for aggregates; the store's own names for system types.
+    const char* name() const { return name_.c_str(); }
+    NuskDomainKind kind() const { return kind_; }
+    /// The domain's process-wide index (what objects of this domain record).
+    uint32_t index() const { return index_; }
+
+    /// Entity instances: simple and complex entity domains and the store's entity root, NuskStructure.
+    bool typeIsEntity() const;
+    bool typeIsSelect() const { return kind_ == NuskDomainKind::select; }
+    bool typeIsAggregate() const { return kind_ == NuskDomainKind::aggregate; }
+    bool typeIsEnumeration() const { return kind_ == NuskDomainKind::enumeration; }
+    bool typeIsComplex() const { return kind_ == NuskDomainKind::complex; }
+    bool typeIsAbstract() const { return abstract_; }
+    /// True when this domain is `d` or a subtype of it (for entities), or is `d` or defined on it (for defined
+    /// types). The store's root types NuskObject and NuskStructure are supertypes of what they stand for.
+    bool typeIsa(const NuskDomain* d) const;
+    /// The direct supertypes; for a complex domain, the entity types that it combines. Owned by the domain.
+    ListOfNuskDomain* typeSuperTypes() const;
+    const std::vector<NuskDomain*>& superTypes() const { return supertypes_; }
+
+    /// The attribute of that name among this domain's attributes (entities: own and inherited), or null.
+    NuskAttribute* findTypeAttribute(const char* name) const;
+    /// The domain's attributes in slot order (entities: Part 21 order, inherited first). Owned by the domain.
+    ListOfNuskAttribute* attributes() const;
+    const std::vector<NuskAttribute*>& slotAttributes() const { return slots_; }
+    /// Slot index of `att` in instances of this domain, or -1.
+    int slotOf(const NuskAttribute* att) const;
+    /// True when the slot's value is derived in this domain (written `*`).
+    bool slotIsDerived(unsigned slot) const { return derivedSlots_[slot] != 0; }
+
+    /// Entity types of an entity or complex domain: itself and all its supertypes (complex: of every leaf).
+    const std::vector<NuskDomain*>& entityClosure() const { return closure_; }
+    /// Leaf entity types of a complex domain, alphabetical; a simple entity gives itself.
+    const std::vector<NuskDomain*>& leafTypes() const { return leaves_; }
+
+    // ---- enumerations ----
+    const std::vector<NuskVarInfo>& enumValues() const { return enumValues_; }
+    /// The record of an enumeration value, or null.
+    const NuskVarInfo* getVarInfo(int value) const;
+    /// The record of the value of that name (ignoring case), or null.
+    const NuskVarInfo* getVarInfo(const char* name) const;
+    /// The record of the value of that name in the enumeration of the type handle, or null.
+    static const NuskVarInfo* getVarInfo(const char* name, NuskTypePtr& type);
+
+    // ---- defined types, aggregates, selects ----
+    /// Defined type: the domain it is defined on. Aggregate: the element domain.
+    NuskDomain* underlying() const { return underlying_; }
+    NuskAggregateKind aggregateKind() const { return aggregateKind_; }
+    /// The primitive that values of this domain are stored as (entities, selects, aggregates: object).
+    NuskPrimitive primitive() const { return primitive_; }
+    /// Node type of a slot holding a value of this domain.
+    int nodeType() const;
+    /// Select: the alternatives as the schema lists them.
+    const std::vector<NuskDomain*>& alternatives() const { return alternatives_; }
+    /// Select: true when `d` (an entity, defined type, enumeration or aggregate domain) is one of its
+    /// alternatives, directly or through nested selects; an entity matches an alternative it is a subtype of.
+    bool selectAccepts(const NuskDomain* d) const;
+
+    /// The schema that defines the domain (the store's core schema for primitives and system types).
+    NuskSchema* schema() const;
+
+    /// Makes an instance of a domain in a design: allocates with nusk_new_in_default_section for that domain
+    /// and constructs the class the domain's instances are made as.
+    using Factory = NuskObject* (*)(NuskDesign*, NuskDomain*);
+    Factory factory() const { return factory_; }
+
+    static void* operator new(size_t size);
+    static void operator delete(void* p) noexcept;
+
+private:
+    friend class NuskSchema;
+    friend class NuskObject;
+    friend class NuskStore;
+    NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name);
+
+    std::string name_;
+    uint32_t index_ = 0;
+    NuskDomainKind kind_;
+    NuskPrimitive primitive_ = NuskPrimitive::object;
+    NuskAggregateKind aggregateKind_ = NuskAggregateKind::list;
+    bool abstract_ = false;
+    NuskDomain* underlying_ = nullptr;
+    std::vector<NuskDomain*> supertypes_;
+    std::vector<NuskDomain*> alternatives_;
+    std::vector<NuskVarInfo> enumValues_;
+    std::vector<std::string> enumNames_;
+    std::vector<NuskAttribute*> ownAttributes_;  // explicit attributes this domain declares
+    // Instance layout (entities and complex domains; selects and aggregates list their value attributes).
+    std::vector<NuskAttribute*> slots_;
+    std::vector<uint8_t> derivedSlots_;
+    std::vector<NuskSlot> unsetSlots_;
+    std::vector<NuskDomain*> closure_;
+    std::vector<NuskDomain*> leaves_;
+    std::vector<uint32_t> ancestors_;  // sorted domain indices this domain is a subtype of, itself included
+    std::vector<std::pair<uint32_t, uint32_t>> blocks_;  // (owner domain index, first slot)
+    mutable ListOfNuskDomain* superList_ = nullptr;
+    mutable ListOfNuskAttribute* attributeList_ = nullptr;
+    Factory factory_ = nullptr;
+};
+
+/// A type handle: names a domain of a schema, found on first use and kept.
+class NuskTypePtr {
+public:
+    using SchemaGetter = NuskSchema* (*)();
+    constexpr NuskTypePtr(SchemaGetter schema, const char* name) : schema_(schema), name_(name) {}
+    NuskDomain* domain();
+    NuskDomain* operator->() { return domain(); }
+    operator NuskDomain*() { return domain(); }
+    const char* name() const { return name_; }
+
+private:
+    SchemaGetter schema_;
+    const char* name_;
+    NuskDomain* domain_ = nullptr;
+};
+
+/// A type handle that also names the class its instances are seen as, for the typed nusk_cast.
+template <class T>
+class NuskTypePtrT : public NuskTypePtr {
+public:
+    constexpr NuskTypePtrT(SchemaGetter schema, const char* name) : NuskTypePtr(schema, name) {}
+};
+
+/// The object seen as the class of the handle: null for a null object or one that is not of the handle's type,
+/// and null too when the object's class does not derive from that class. That happens for a complex instance
+/// made as its best-fitting generated class: isa() is true for every type it combines, but the class derives
+/// only from the types of the class it was made as; reach the other types' attributes by name.
+template <class T>
+T* nusk_cast(NuskObject* obj, NuskTypePtrT<T>& type) {
+    if (!obj || !obj->isa(type.domain())) return nullptr;
+    return dynamic_cast<T*>(obj);
+}
+
+using NuskType = NuskDomain;

@@ -1,0 +1,110 @@
+// Schemas: the dictionaries of types that designs are made of.
+//
+// A schema is a design whose objects are domains and attributes. It is built once (by generated code for a
+// real schema, or by hand in tests), then sealed; after sealing it only grows by the complex domains that
+// findComplexDomain forms on demand. Domains of all schemas share one process-wide index space, so an object
+// records its domain in 32 bits.
+#pragma once
+
+#include "nusk/design.h"
+#include "nusk/domain.h"
+
+#include <initializer_list>
+#include <unordered_map>
+#include <vector>
+
+/// One operand of an EXPRESS supertype constraint (SUPERTYPE OF (...)), used to decide which complex
+/// combinations a schema allows.
+struct NuskSupertypeExpr {
+    enum class Op : uint8_t { entity, oneof, and_, andor };
+    Op op = Op::entity;
+    NuskDomain* entity = nullptr;  // for Op::entity
+    std::vector<NuskSupertypeExpr> operands;
+};
+
+class NuskSchema : public NuskDesign {
+public:
+    explicit NuskSchema(const char* name);
+    ~NuskSchema() override;
+
+    /// The store's core schema: primitives (INTEGER, REAL, NUMBER, STRING, BINARY, BOOLEAN, LOGICAL) and the
+    /// system types (NuskObject, NuskStructure, NuskUnion, NuskAggregate, NuskDesign, NuskDomain,
+    /// NuskAttribute, DictionaryOfNuskObject, NuskRawRecord and the store's aggregates).
+    static NuskSchema* core();
+    /// The schema that designs made without one use; null until a schema is registered as default.
+    static NuskSchema* defaultSchema();
+    static void setDefaultSchema(NuskSchema* schema);
+    /// The domain with that global index, or null.
+    static NuskDomain* domainAt(uint32_t index);
+
+    // ---- building (before seal) ----
+    NuskDomain* addEntity(const char* name, std::initializer_list<NuskDomain*> supertypes, bool abstract = false);
+    NuskDomain* addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract = false);
+    NuskAttribute* addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional = false);
+    /// `entity` redeclares `att` (of one of its supertypes) as derived: instances write it as `*`.
+    void redeclareDerived(NuskDomain* entity, NuskAttribute* att);
+    void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);
+    NuskDomain* addSelect(const char* name, const std::vector<NuskDomain*>& alternatives);
+    /// Selects may name alternatives declared after them; fill them in before seal.
+    void setSelectAlternatives(NuskDomain* select, const std::vector<NuskDomain*>& alternatives);
+    NuskDomain* addEnumeration(const char* name, const std::vector<const char*>& values);
+    NuskDomain* addDefinedType(const char* name, NuskDomain* underlying);
+    void setDefinedTypeUnderlying(NuskDomain* type, NuskDomain* underlying);
+    /// The aggregate domain of that kind and element type (one per pair, shared by all schemas). Defined types
+    /// over primitives collapse to their primitive: every list of reals is ListOfDouble.
+    static NuskDomain* aggregateOf(NuskAggregateKind kind, NuskDomain* element);
+    /// Computes instance layouts and subtype closures. Entities are laid out in Part 21 order.
+    void seal();
+    bool sealed() const { return sealed_; }
+
+    // ---- lookup ----
+    /// Domain of that name (case-insensitive; complex names "a_and_b" included once formed), or null.
+    NuskDomain* findDomain(const char* name) const;
+    /// The primitive domains of the core schema.
+    static NuskDomain* integerDomain();
+    static NuskDomain* realDomain();
+    static NuskDomain* numberDomain();
+    static NuskDomain* stringDomain();
+    static NuskDomain* binaryDomain();
+    static NuskDomain* booleanDomain();
+    static NuskDomain* logicalDomain();
+    /// All domains of this schema in definition order (complex domains after, as they were formed).
+    const std::vector<NuskDomain*>& domains() const { return domains_; }
+    /// Complex combination of entity types; see NuskDesign::findComplexDomain.
+    NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
+    /// True when an instance may be all of these leaf types at once under the schema's supertype constraints.
+    bool allowsCombination(const std::vector<NuskDomain*>& leaves) const;
+
+    // ---- generated classes ----
+    using Factory = NuskDomain::Factory;
+    /// Instances of `d` are made as the class `factory` constructs. `classTypes` are the entity types the class
+    /// derives from (for a complex class, its leaf types); best-fit lookup for complex domains uses them.
+    void registerClass(NuskDomain* d, Factory factory, const std::vector<NuskDomain*>& classTypes);
+
+    static void* operator new(size_t size);
+    static void operator delete(void* p) noexcept;
+
+private:
+    friend class NuskStore;
+    struct ClassInfo {
+        Factory factory;
+        std::vector<NuskDomain*> types;  // entity types the class derives from
+        size_t coverage;                 // number of entity types in their closure
+    };
+    NuskDomain* newDomain(NuskDomainKind kind, const char* name);
+    void layoutEntity(NuskDomain* d);
+    void layoutComplex(NuskDomain* d);
+    void finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
+    void computeAncestors(NuskDomain* d);
+    void buildSystemDomains();
+    Factory bestFitFactory(const std::vector<NuskDomain*>& closure) const;
+    bool exprSatisfied(const NuskSupertypeExpr& e, const std::vector<NuskDomain*>& closure) const;
+
+    std::vector<NuskDomain*> domains_;
+    std::unordered_map<std::string, NuskDomain*> byName_;  // lower-case names
+    std::unordered_map<std::string, NuskDomain*> complexByKey_;
+    std::unordered_map<std::string, NuskDomain*> aggregates_;  // "kind:element index"
+    std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
+    std::vector<ClassInfo> classes_;
+    bool sealed_ = false;
+};

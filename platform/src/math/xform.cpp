@@ -1,0 +1,187 @@
+// Vectors of three doubles and affine transforms of sixteen doubles (column-major 4 x 4).
+//
+// nusk_vec_put(double*, const ListOfDouble*) reads the object store's list type and lives with the store.
+#include "nusk/xform.h"
+
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// Below this fraction of its length, what is left of a reference direction after removing its
+// component along an axis is rounding noise: the reference is taken as parallel to the axis.
+constexpr double kParallelTol = 1e-10;
+
+// Below this fraction of the product of the column lengths, a determinant is rounding noise and the
+// matrix is taken as singular; relative so that uniformly tiny or huge scales still invert.
+constexpr double kSingularTol = 1e-12;
+
+struct Vec {
+    double x, y, z;
+};
+
+Vec load(const double* v) { return {v[0], v[1], v[2]}; }
+void store(double* dst, Vec v) { dst[0] = v.x, dst[1] = v.y, dst[2] = v.z; }
+
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec operator*(double s, Vec v) { return {s * v.x, s * v.y, s * v.z}; }
+double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double length(Vec v) { return std::sqrt(dot(v, v)); }
+Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+// Normalises v in place; false (v unchanged) when it has no usable length (zero, NaN or infinite).
+bool normalize(Vec& v) {
+    double len = length(v);
+    if (!(len > 0.0) || !std::isfinite(len)) return false;
+    v = (1.0 / len) * v;
+    return true;
+}
+
+// Unit vector of what is left of `ref` after removing its components along the unit vectors `a`
+// and `b` (b may be null); false when that remainder is nothing but noise.
+bool project_out(Vec& ref, Vec a, const Vec* b) {
+    double before = length(ref);
+    if (!(before > 0.0) || !std::isfinite(before)) return false;
+    Vec v = ref - dot(ref, a) * a;
+    if (b) v = v - dot(v, *b) * *b;
+    if (length(v) <= kParallelTol * before) return false;
+    ref = v;
+    return normalize(ref);
+}
+
+// Unit Z from an optional direction, (0,0,1) when missing or zero.
+Vec z_axis(const double* z) {
+    Vec v = z ? load(z) : Vec{0, 0, 0};
+    return normalize(v) ? v : Vec{0, 0, 1};
+}
+
+// Unit X normal to the unit vector `z`, from an optional reference direction. A missing, zero or
+// parallel reference falls back to the global X axis, or the global Y axis when Z lies along X.
+Vec x_axis(Vec z, const double* ref) {
+    Vec v = ref ? load(ref) : Vec{0, 0, 0};
+    if (project_out(v, z, nullptr)) return v;
+    v = {1, 0, 0};
+    if (project_out(v, z, nullptr)) return v;
+    v = {0, 1, 0};
+    project_out(v, z, nullptr);  // cannot fail: z lies along X
+    return v;
+}
+
+// Writes the axis columns and the fixed bottom row; the origin column is left to the caller.
+void store_axes(double* xform, Vec x, Vec y, Vec z) {
+    store(xform + 0, x);
+    store(xform + 4, y);
+    store(xform + 8, z);
+    xform[3] = xform[7] = xform[11] = 0.0;
+    xform[15] = 1.0;
+}
+
+Vec column(const double* xform, int c) { return load(xform + 4 * c); }
+
+// The linear part of the transform applied to v.
+Vec rotate(const double* xform, Vec v) {
+    return {xform[0] * v.x + xform[4] * v.y + xform[8] * v.z,
+            xform[1] * v.x + xform[5] * v.y + xform[9] * v.z,
+            xform[2] * v.x + xform[6] * v.y + xform[10] * v.z};
+}
+
+}  // namespace
+
+// ---- vectors ----
+
+void nusk_vec_put(double* dst, double x, double y, double z) { store(dst, {x, y, z}); }
+
+void nusk_vec_put_zero(double* dst) { store(dst, {0, 0, 0}); }
+
+double nusk_vec_normalize(double* dst, const double* src) {
+    Vec v = load(src);
+    double len = length(v);
+    if (len > 0.0) v = (1.0 / len) * v;
+    store(dst, v);
+    return len;
+}
+
+int nusk_vec_is_zero(const double* v, double tol) { return length(load(v)) <= tol ? 1 : 0; }
+
+int nusk_vec_put_as_unit(double* dst, const double* src, NuskUnit to, NuskUnit from) {
+    if (to == from || to == nuskunit_as_is || from == nuskunit_as_is) {
+        if (dst != src) store(dst, load(src));
+        return 1;
+    }
+    double factor = nusk_get_unit_conversion_factor(from, to);
+    if (factor == NUSK_NULL_REAL) return 0;
+    Vec v = load(src);
+    // Unset coordinates stay unset rather than scaling into tiny numbers that no longer read as null.
+    for (double* c : {&v.x, &v.y, &v.z})
+        if (*c != NUSK_NULL_REAL) *c *= factor;
+    store(dst, v);
+    return 1;
+}
+
+// ---- transforms ----
+
+void nusk_xform_put_identity(double* xform) {
+    static const NuskXform identity;
+    std::memcpy(xform, identity.m, sizeof identity.m);
+}
+
+void nusk_xform_put_dirs(double* xform, const double* z, const double* x) {
+    // Both inputs are read in full before anything is written: they may be columns of xform.
+    Vec zv = z_axis(z);
+    Vec xv = x_axis(zv, x);
+    store_axes(xform, xv, cross(zv, xv), zv);
+}
+
+void nusk_xform_put_cto(double* xform, const double* axis1, const double* axis2, const double* axis3,
+                        const double* origin, double scale) {
+    Vec u3 = z_axis(axis3);
+    Vec u1 = x_axis(u3, axis1);
+    // The second axis keeps its own sense when it has a part normal to both others, which may make
+    // the frame a mirror image; otherwise the right-handed completion.
+    Vec u2 = axis2 ? load(axis2) : Vec{0, 0, 0};
+    if (!project_out(u2, u3, &u1)) u2 = cross(u3, u1);
+    Vec o = origin ? load(origin) : Vec{0, 0, 0};
+    double s = scale == NUSK_NULL_REAL ? 1.0 : scale;
+    store_axes(xform, s * u1, s * u2, s * u3);
+    store(xform + 12, o);
+}
+
+void nusk_xform_apply(double* dst, const double* xform, const double* src) {
+    Vec v = rotate(xform, load(src));
+    store(dst, {v.x + xform[12], v.y + xform[13], v.z + xform[14]});
+}
+
+void nusk_xform_apply_dir(double* dst, const double* xform, const double* src) {
+    store(dst, rotate(xform, load(src)));
+}
+
+void nusk_xform_compose(double* dst, const double* a, const double* b) {
+    // Built in a scratch transform, since dst may be a or b.
+    NuskXform r;
+    for (int c = 0; c < 3; ++c) store(r.m + 4 * c, rotate(a, column(b, c)));
+    nusk_xform_apply(r.m + 12, a, b + 12);
+    std::memcpy(dst, r.m, sizeof r.m);
+}
+
+int nusk_xform_inverse(double* dst, const double* src) {
+    Vec c0 = column(src, 0), c1 = column(src, 1), c2 = column(src, 2);
+    // The rows of the inverse of [c0 c1 c2] are the cross products of column pairs over the determinant.
+    Vec r0 = cross(c1, c2), r1 = cross(c2, c0), r2 = cross(c0, c1);
+    double det = dot(c0, r0);
+    double size = length(c0) * length(c1) * length(c2);
+    if (!std::isfinite(det) || !(std::fabs(det) > kSingularTol * size)) {
+        nusk_xform_put_identity(dst);
+        return 0;
+    }
+    r0 = (1.0 / det) * r0, r1 = (1.0 / det) * r1, r2 = (1.0 / det) * r2;
+    Vec t = column(src, 3);
+    NuskXform inv;
+    for (int c = 0; c < 3; ++c) {
+        Vec col = c == 0 ? Vec{r0.x, r1.x, r2.x} : c == 1 ? Vec{r0.y, r1.y, r2.y} : Vec{r0.z, r1.z, r2.z};
+        store(inv.m + 4 * c, col);
+    }
+    store(inv.m + 12, {-dot(r0, t), -dot(r1, t), -dot(r2, t)});
+    std::memcpy(dst, inv.m, sizeof inv.m);
+    return 1;
+}

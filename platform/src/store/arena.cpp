@@ -1,0 +1,62 @@
+#include "arena.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace nusk_detail {
+
+struct Arena::Chunk {
+    Arena* owner;   // null once the arena is gone
+    uint64_t live;  // allocations not yet released
+    char* next;
+    char* end;
+};
+
+namespace {
+size_t roundUp(size_t n) { return (n + 7) & ~size_t(7); }
+}  // namespace
+
+Arena::~Arena() {
+    for (Chunk* c : chunks_) {
+        if (c->live == 0)
+            std::free(c);
+        else
+            c->owner = nullptr;
+    }
+}
+
+Arena::Chunk* Arena::newChunk() {
+    void* mem = std::aligned_alloc(kChunkSize, kChunkSize);
+    if (!mem) return nullptr;
+    Chunk* c = static_cast<Chunk*>(mem);
+    c->owner = this;
+    c->live = 0;
+    c->next = static_cast<char*>(mem) + ((sizeof(Chunk) + 63) & ~size_t(63));
+    c->end = static_cast<char*>(mem) + kChunkSize;
+    chunks_.push_back(c);
+    return c;
+}
+
+void* Arena::allocate(size_t bytes) {
+    bytes = roundUp(bytes == 0 ? 8 : bytes);
+    if (bytes > kMaxRequest) return nullptr;
+    if (!current_ || size_t(current_->end - current_->next) < bytes) {
+        current_ = newChunk();
+        if (!current_) return nullptr;
+    }
+    char* p = current_->next;
+    current_->next += bytes;
+    ++current_->live;
+    std::memset(p, 0, bytes);
+    return p;
+}
+
+void Arena::release(void* p) {
+    if (!p) return;
+    auto addr = reinterpret_cast<uintptr_t>(p);
+    Chunk* c = reinterpret_cast<Chunk*>(addr & ~(uintptr_t(kChunkSize) - 1));
+    if (c->live > 0) --c->live;
+    if (c->live == 0 && c->owner == nullptr) std::free(c);
+}
+
+}  // namespace nusk_detail

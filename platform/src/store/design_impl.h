@@ -1,0 +1,81 @@
+// What a design keeps behind its public face: memory, texts, object lists, instance numbers, managers, kept
+// file records and the reference index.
+#pragma once
+
+#include "arena.h"
+#include "string_pool.h"
+
+#include "nusk/design.h"
+#include "nusk/object.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class NuskAttribute;
+
+/// A file record kept as read: text with a marker byte per reference, and the referenced objects in order.
+struct NuskRawText {
+    std::string text;
+    std::vector<NuskObject*> refs;
+};
+
+class NuskDesignImpl {
+public:
+    explicit NuskDesignImpl(NuskDesign* self) : self_(self) {}
+
+    NuskDesign* self_;
+    std::string name_;
+    NuskSchema* schema_ = nullptr;
+    NuskFileHeader header_;
+    NuskSection defaultSection_{nullptr, 0};
+    NuskSection systemSection_{nullptr, 1};
+    nusk_detail::Arena arena_;
+    nusk_detail::StringPool strings_;
+
+    // ---- objects, per domain ----
+    struct List {
+        std::vector<NuskObject*> objects;  // creation order; null where an object left
+        uint32_t holes = 0;
+    };
+    std::vector<List> lists_;             // indexed by global domain index
+    std::vector<uint32_t> domainOrder_;   // domain indices in the order of their first instance here
+    size_t objectCount_ = 0;
+    size_t entityCount_ = 0;
+    int activeCursors_ = 0;
+    bool tearingDown_ = false;
+
+    void attach(NuskObject* obj, bool keepId);
+    void detach(NuskObject* obj);
+    List* listOf(uint32_t domainIndex) {
+        return domainIndex < lists_.size() ? &lists_[domainIndex] : nullptr;
+    }
+    void compact(List& list);
+    void compactIfIdle();
+
+    // ---- entity instance numbers ----
+    NuskObject* findId(uint32_t id) const;
+    void bindId(uint32_t id, NuskObject* obj);
+    void unbindId(uint32_t id, const NuskObject* obj);
+    uint32_t freshId() { return ++maxId_; }
+    uint32_t maxId_ = 0;
+    std::vector<NuskObject*> denseIds_;
+    std::unordered_map<uint32_t, NuskObject*> sparseIds_;
+
+    // ---- annotation managers ----
+    std::unordered_map<const NuskObject*, NuskManager*> managers_;
+
+    // ---- file records kept for instances that did not fit their type ----
+    std::unordered_map<const NuskObject*, NuskRawText> originals_;
+
+    // ---- reference index for usedin ----
+    struct RefEntry {
+        const NuskObject* target;
+        NuskObject* source;
+        const NuskAttribute* attribute;
+    };
+    std::vector<RefEntry> refIndex_;
+    bool refIndexValid_ = false;
+    void referencesChanged() { refIndexValid_ = false; }
+    void buildRefIndex();
+};

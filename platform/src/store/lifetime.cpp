@@ -1,0 +1,151 @@
+// Marks, reference counts, the trash, substitutes and the redirection of references.
+#include "nusk/lifetime.h"
+
+#include "design_impl.h"
+#include "store_access.h"
+
+#include "nusk/aggregate.h"
+#include "nusk/design.h"
+#include "nusk/object.h"
+#include "nusk/select.h"
+#include "nusk/structure.h"
+
+#include <unordered_set>
+#include <vector>
+
+// ---- marks ----
+
+namespace {
+std::vector<std::unordered_set<const NuskObject*>>& markPasses() {
+    static thread_local std::vector<std::unordered_set<const NuskObject*>> passes;
+    return passes;
+}
+}  // namespace
+
+void nusk_mark_begin() { markPasses().emplace_back(); }
+
+void nusk_mark_set(const NuskObject* obj, int) {
+    auto& passes = markPasses();
+    if (obj && !passes.empty()) passes.back().insert(obj);
+}
+
+int nusk_is_marked(const NuskObject* obj, int) {
+    auto& passes = markPasses();
+    return obj && !passes.empty() && passes.back().count(obj) ? 1 : 0;
+}
+
+void nusk_mark_end(int) {
+    auto& passes = markPasses();
+    if (!passes.empty()) passes.pop_back();
+}
+
+// ---- reference counts ----
+
+uint32_t nusk_refcount(const NuskObject* obj) {
+    if (!obj) return 0;
+    if (auto* d = dynamic_cast<const NuskDesign*>(obj)) return d->countsReferences() ? 1 : 0;
+    return obj->refcount();
+}
+
+uint32_t nusk_refcount_inc(NuskObject* obj) { return obj ? NuskStore::addReferences(obj, 1) : 0; }
+uint32_t nusk_refcount_dec(NuskObject* obj) { return obj ? NuskStore::addReferences(obj, -1) : 0; }
+
+uint32_t NuskStore::addReferences(NuskObject* obj, int delta) {
+    constexpr uint32_t kMax = (1u << 24) - 1;
+    uint32_t count = obj->bits_ >> NuskObject::kRefShift;
+    if (count != kMax) {
+        if (delta > 0)
+            count = count + static_cast<uint32_t>(delta) > kMax ? kMax : count + static_cast<uint32_t>(delta);
+        else
+            count = count < static_cast<uint32_t>(-delta) ? 0 : count - static_cast<uint32_t>(-delta);
+        obj->bits_ = (obj->bits_ & ((1u << NuskObject::kRefShift) - 1)) | (count << NuskObject::kRefShift);
+    }
+    return count;
+}
+
+// ---- trash and substitutes ----
+
+int nusk_move_to_trash(NuskObject* obj) {
+    if (!obj || !obj->design() || obj->design() == nusk_trash()) return 0;
+    return obj->move(nusk_trash(), -1, 0);
+}
+
+namespace {
+
+class SubstituteManager : public NuskManager {
+public:
+    explicit SubstituteManager(NuskObject* replacement) : replacement_(replacement) {}
+    unsigned manager_type() override { return NUSK_SUBSTITUTE_MANAGER_TYPE; }
+    NuskObject* replacement_;
+};
+
+}  // namespace
+
+void nusk_register_substitute(NuskObject* old, NuskObject* replacement) {
+    if (!old) return;
+    old->remove_manager(NUSK_SUBSTITUTE_MANAGER_TYPE);
+    if (replacement && replacement != old) old->add_manager(new SubstituteManager(replacement));
+}
+
+NuskObject* nusk_expand_substitutes(NuskObject* obj) {
+    // Chains are followed to their end; a chain that loops ends where it would revisit an object.
+    std::unordered_set<const NuskObject*> seen;
+    while (obj && obj->hasSubstitute()) {
+        auto* m = static_cast<SubstituteManager*>(obj->find_manager(NUSK_SUBSTITUTE_MANAGER_TYPE));
+        if (!m || !m->replacement_ || !seen.insert(obj).second) break;
+        obj = m->replacement_;
+    }
+    return obj;
+}
+
+namespace {
+
+bool redirect(NuskObject*& ref, uint32_t& changed) {
+    if (!ref || !ref->hasSubstitute()) return false;
+    NuskObject* to = nusk_expand_substitutes(ref);
+    if (to == ref) return false;
+    NuskStore::addReferences(ref, -1);
+    NuskStore::addReferences(to, 1);
+    ref = to;
+    ++changed;
+    return true;
+}
+
+}  // namespace
+
+uint32_t NuskStore::redirectReferences(NuskObject* obj) {
+    uint32_t changed = 0;
+    const NuskDomain* d = obj->domain();
+    if (NuskSlot* slots = obj->entitySlots()) {
+        const auto& atts = d->slotAttributes();
+        for (size_t i = 0; i < atts.size(); ++i)
+            if (atts[i]->valueDomain() && atts[i]->valueDomain()->primitive() == NuskPrimitive::object)
+                redirect(slots[i].o, changed);
+    } else if (d->typeIsAggregate()) {
+        auto* a = static_cast<NuskAggregate*>(obj);
+        if (a->holdsObjects())
+            for (unsigned i = 0; i < a->size(); ++i) redirect(a->slots()[i].o, changed);
+    } else if (d->typeIsSelect()) {
+        auto* u = static_cast<NuskUnion*>(obj);
+        if (u->holdsObject()) redirect(u->value_.o, changed);
+    } else if (auto* raw = dynamic_cast<NuskRawRecord*>(obj)) {
+        for (NuskObject*& r : raw->references()) redirect(r, changed);
+    }
+    if (obj->hasOriginalRecord()) {
+        auto it = obj->design()->impl().originals_.find(obj);
+        if (it != obj->design()->impl().originals_.end())
+            for (NuskObject*& r : it->second.refs) redirect(r, changed);
+    }
+    return changed;
+}
+
+uint32_t nusk_update_object_references(NuskDesign* design) {
+    if (!design) return 0;
+    uint32_t changed = 0;
+    NuskDesignImpl& impl = design->impl();
+    for (uint32_t di : impl.domainOrder_)
+        for (NuskObject* obj : impl.lists_[di].objects)
+            if (obj) changed += NuskStore::redirectReferences(obj);
+    if (changed) impl.referencesChanged();
+    return changed;
+}

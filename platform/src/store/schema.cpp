@@ -1,0 +1,361 @@
+// Building schemas: domains, attributes, instance layouts, complex domains and class registration.
+#include "nusk/schema.h"
+
+#include "core_domains.h"
+#include "design_impl.h"
+#include "registry.h"
+#include "store_access.h"
+
+#include "nusk/aggregate.h"
+#include "nusk/report.h"
+#include "nusk/units.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+namespace {
+
+NuskSchema* gDefaultSchema = nullptr;
+
+std::string lower(const char* text) {
+    std::string s(text ? text : "");
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+NuskSlot unsetSlotFor(const NuskDomain* value) {
+    NuskSlot s;
+    s.i = 0;
+    switch (value ? value->primitive() : NuskPrimitive::object) {
+    case NuskPrimitive::real: s.d = NUSK_NULL_REAL; break;
+    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER; break;
+    case NuskPrimitive::enumeration:
+    case NuskPrimitive::boolean:
+    case NuskPrimitive::logical: s.i = -1; break;
+    default: s.o = nullptr; break;
+    }
+    return s;
+}
+
+bool byName(const NuskDomain* a, const NuskDomain* b) { return std::string(a->name()) < b->name(); }
+
+}  // namespace
+
+NuskSchema::NuskSchema(const char* name) : NuskDesign(name, nullptr) {
+    nusk_detail::core();  // the core's domains come first in the index space
+}
+
+NuskSchema::~NuskSchema() {
+    for (NuskDomain* d : domains_) {
+        for (NuskAttribute* a : d->ownAttributes_) delete a;
+        delete d;
+    }
+}
+
+void* NuskSchema::operator new(size_t size) { return ::operator new(size); }
+void NuskSchema::operator delete(void* p) noexcept { ::operator delete(p); }
+
+NuskSchema* NuskSchema::defaultSchema() { return gDefaultSchema; }
+void NuskSchema::setDefaultSchema(NuskSchema* schema) { gDefaultSchema = schema; }
+NuskDomain* NuskSchema::domainAt(uint32_t index) { return nusk_detail::domainAt(index); }
+
+NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
+    NuskDomain* d = new NuskDomain(this, kind, name);
+    d->index_ = nusk_detail::registerDomain(d);
+    if (d->index_ == 0 && nusk_detail::core().object)
+        NUSK.error("schema %s: too many types, %s cannot be indexed", this->name(), name);
+    domains_.push_back(d);
+    byName_.emplace(lower(name), d);
+    return d;
+}
+
+NuskDomain* NuskSchema::findDomain(const char* name) const {
+    auto it = byName_.find(lower(name));
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+// ---- building ----
+
+NuskDomain* NuskSchema::addEntity(const char* name, std::initializer_list<NuskDomain*> supertypes, bool abstract) {
+    return addEntity(name, std::vector<NuskDomain*>(supertypes), abstract);
+}
+
+NuskDomain* NuskSchema::addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract) {
+    NuskDomain* d = newDomain(NuskDomainKind::entity, name);
+    d->supertypes_ = supertypes;
+    d->abstract_ = abstract;
+    return d;
+}
+
+NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional) {
+    auto* a = new NuskAttribute(this, owner, name, value, optional,
+                                static_cast<unsigned>(owner->ownAttributes_.size()));
+    owner->ownAttributes_.push_back(a);
+    return a;
+}
+
+void NuskSchema::redeclareDerived(NuskDomain* entity, NuskAttribute* att) {
+    if (entity && att) att->derivedIn_.push_back(entity);
+}
+
+void NuskSchema::setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr) {
+    constraints_[entity] = std::move(expr);
+}
+
+NuskDomain* NuskSchema::addSelect(const char* name, const std::vector<NuskDomain*>& alternatives) {
+    NuskDomain* d = newDomain(NuskDomainKind::select, name);
+    d->alternatives_ = alternatives;
+    return d;
+}
+
+void NuskSchema::setSelectAlternatives(NuskDomain* select, const std::vector<NuskDomain*>& alternatives) {
+    select->alternatives_ = alternatives;
+}
+
+NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const char*>& values) {
+    NuskDomain* d = newDomain(NuskDomainKind::enumeration, name);
+    d->primitive_ = NuskPrimitive::enumeration;
+    for (const char* v : values) d->enumNames_.push_back(lower(v));
+    for (size_t i = 0; i < d->enumNames_.size(); ++i)
+        d->enumValues_.push_back({d->enumNames_[i].c_str(), static_cast<int>(i)});
+    return d;
+}
+
+NuskDomain* NuskSchema::addDefinedType(const char* name, NuskDomain* underlying) {
+    NuskDomain* d = newDomain(NuskDomainKind::defined_type, name);
+    d->underlying_ = underlying;
+    return d;
+}
+
+void NuskSchema::setDefinedTypeUnderlying(NuskDomain* type, NuskDomain* underlying) { type->underlying_ = underlying; }
+
+NuskDomain* NuskSchema::aggregateOf(NuskAggregateKind kind, NuskDomain* element) {
+    if (!element) return nullptr;
+    // Lists of any type defined on a primitive hold that primitive's values: one domain per primitive.
+    while (element->kind() == NuskDomainKind::defined_type && element->underlying() &&
+           element->underlying()->kind() != NuskDomainKind::aggregate)
+        element = element->underlying();
+    NuskSchema* owner = element->schema();
+    std::string key = std::to_string(static_cast<int>(kind)) + ":" + std::to_string(element->index());
+    auto it = owner->aggregates_.find(key);
+    if (it != owner->aggregates_.end()) return it->second;
+
+    static const char* const kKindNames[] = {"ListOf", "SetOf", "BagOf", "ArrayOf"};
+    std::string elementName;
+    switch (element->primitive()) {
+    case NuskPrimitive::real: elementName = "Double"; break;
+    case NuskPrimitive::integer: elementName = "Integer"; break;
+    case NuskPrimitive::string:
+    case NuskPrimitive::binary: elementName = "String"; break;
+    case NuskPrimitive::boolean: elementName = "Boolean"; break;
+    case NuskPrimitive::logical: elementName = "Logical"; break;
+    default:
+        elementName = element->typeIsAggregate() || element->kind() == NuskDomainKind::system ||
+                              element->schema() == nusk_detail::core().object->schema()
+                          ? element->name()
+                          : std::string("stp_") + element->name();
+    }
+    std::string name = kKindNames[static_cast<int>(kind)] + elementName;
+    NuskDomain* d = owner->newDomain(NuskDomainKind::aggregate, name.c_str());
+    d->aggregateKind_ = kind;
+    d->underlying_ = element;
+    d->primitive_ = NuskPrimitive::object;
+    d->factory_ = NuskStore::aggregateFactory(element->primitive());
+    NuskAttribute* a = owner->addAttribute(d, "element", element, false);
+    d->slots_.push_back(a);
+    d->ancestors_.push_back(d->index_);
+    owner->aggregates_.emplace(key, d);
+    return d;
+}
+
+// ---- sealing ----
+
+namespace {
+
+NuskPrimitive resolvePrimitive(NuskDomain* d) {
+    for (int guard = 0; d && guard < 64; ++guard) {
+        switch (d->kind()) {
+        case NuskDomainKind::defined_type: d = d->underlying(); continue;
+        case NuskDomainKind::primitive:
+        case NuskDomainKind::enumeration: return d->primitive();
+        default: return NuskPrimitive::object;
+        }
+    }
+    return NuskPrimitive::none;
+}
+
+}  // namespace
+
+void NuskSchema::seal() {
+    if (sealed_) return;
+    for (NuskDomain* d : domains_)
+        if (d->kind_ == NuskDomainKind::defined_type) d->primitive_ = resolvePrimitive(d->underlying_);
+    for (NuskDomain* d : domains_)
+        if (d->kind_ == NuskDomainKind::entity && d->slots_.empty() && d->closure_.empty()) layoutEntity(d);
+    for (NuskDomain* d : domains_) {
+        if (d->kind_ != NuskDomainKind::select) continue;
+        // One value attribute per alternative, so that a select's current value has an attribute to read.
+        for (NuskDomain* alt : d->alternatives_) {
+            NuskAttribute* a = addAttribute(d, alt ? alt->name() : "", alt, false);
+            d->slots_.push_back(a);
+        }
+        d->ancestors_.push_back(d->index_);
+    }
+    for (NuskDomain* d : domains_) {
+        if (d->factory_) continue;
+        if (d->kind_ == NuskDomainKind::entity) d->factory_ = nusk_detail::core().entityInstance->factory_;
+        if (d->kind_ == NuskDomainKind::select) d->factory_ = nusk_detail::core().unionRoot->factory_;
+    }
+    sealed_ = true;
+}
+
+void NuskSchema::layoutEntity(NuskDomain* d) {
+    // Part 21 order: each supertype's attributes before the subtype's, depth first in the order of the
+    // SUBTYPE OF clause, an entity reached twice counted once.
+    std::vector<NuskDomain*> order;
+    std::function<void(NuskDomain*)> visit = [&](NuskDomain* e) {
+        if (std::find(order.begin(), order.end(), e) != order.end()) return;
+        for (NuskDomain* s : e->supertypes_) visit(s);
+        order.push_back(e);
+    };
+    visit(d);
+    d->closure_ = order;
+    d->leaves_ = {d};
+    finishEntityLayout(d, order);
+}
+
+void NuskSchema::layoutComplex(NuskDomain* d) {
+    // A complex instance is written as partial records in alphabetical order; its slots follow that order.
+    std::vector<NuskDomain*> order;
+    for (NuskDomain* leaf : d->leaves_)
+        for (NuskDomain* e : leaf->closure_)
+            if (std::find(order.begin(), order.end(), e) == order.end()) order.push_back(e);
+    std::sort(order.begin(), order.end(), byName);
+    d->closure_ = order;
+    finishEntityLayout(d, order);
+}
+
+void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
+    d->slots_.clear();
+    d->blocks_.clear();
+    for (NuskDomain* e : blockOrder) {
+        d->blocks_.emplace_back(e->index_, static_cast<uint32_t>(d->slots_.size()));
+        for (NuskAttribute* a : e->ownAttributes_) d->slots_.push_back(a);
+    }
+    d->derivedSlots_.assign(d->slots_.size(), 0);
+    d->unsetSlots_.clear();
+    for (size_t i = 0; i < d->slots_.size(); ++i) {
+        for (NuskDomain* by : d->slots_[i]->derivedIn_)
+            if (std::find(blockOrder.begin(), blockOrder.end(), by) != blockOrder.end()) d->derivedSlots_[i] = 1;
+        d->unsetSlots_.push_back(unsetSlotFor(d->slots_[i]->valueDomain()));
+    }
+    computeAncestors(d);
+}
+
+void NuskSchema::computeAncestors(NuskDomain* d) {
+    d->ancestors_.clear();
+    for (NuskDomain* e : d->closure_) d->ancestors_.push_back(e->index_);
+    d->ancestors_.push_back(d->index_);
+    std::sort(d->ancestors_.begin(), d->ancestors_.end());
+    d->ancestors_.erase(std::unique(d->ancestors_.begin(), d->ancestors_.end()), d->ancestors_.end());
+}
+
+// ---- complex domains ----
+
+bool NuskSchema::exprSatisfied(const NuskSupertypeExpr& e, const std::vector<NuskDomain*>& closure) const {
+    using Op = NuskSupertypeExpr::Op;
+    std::function<bool(const NuskSupertypeExpr&)> present = [&](const NuskSupertypeExpr& x) {
+        if (x.op == Op::entity) return std::find(closure.begin(), closure.end(), x.entity) != closure.end();
+        if (x.op == Op::and_) {
+            for (const auto& o : x.operands)
+                if (!present(o)) return false;
+            return !x.operands.empty();
+        }
+        for (const auto& o : x.operands)
+            if (present(o)) return true;
+        return false;
+    };
+    // ONEOF forbids two of its operands at once; AND and ANDOR allow any combination of theirs.
+    if (e.op == Op::oneof) {
+        int count = 0;
+        for (const auto& o : e.operands) count += present(o) ? 1 : 0;
+        if (count > 1) return false;
+    }
+    for (const auto& o : e.operands)
+        if (o.op != Op::entity && !exprSatisfied(o, closure)) return false;
+    return true;
+}
+
+bool NuskSchema::allowsCombination(const std::vector<NuskDomain*>& leaves) const {
+    std::vector<NuskDomain*> closure;
+    for (NuskDomain* leaf : leaves)
+        for (NuskDomain* e : leaf->closure_)
+            if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
+    for (NuskDomain* e : closure) {
+        auto it = constraints_.find(e);
+        if (it != constraints_.end() && !exprSatisfied(it->second, closure)) return false;
+    }
+    return true;
+}
+
+NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
+    std::vector<NuskDomain*> all;
+    for (NuskDomain* t : types) {
+        if (!t) continue;
+        if (t->kind_ == NuskDomainKind::complex)
+            all.insert(all.end(), t->leaves_.begin(), t->leaves_.end());
+        else if (t->kind_ == NuskDomainKind::entity && t->schema() == this)
+            all.push_back(t);
+        else
+            return nullptr;
+    }
+    if (all.empty()) return nullptr;
+    std::vector<NuskDomain*> leaves;
+    for (NuskDomain* t : all) {
+        bool isSuper = false;
+        for (NuskDomain* u : all)
+            if (u != t && u->typeIsa(t)) isSuper = true;
+        if (!isSuper && std::find(leaves.begin(), leaves.end(), t) == leaves.end()) leaves.push_back(t);
+    }
+    if (leaves.size() == 1) return leaves[0];
+    std::sort(leaves.begin(), leaves.end(), byName);
+    std::string key;
+    for (NuskDomain* l : leaves) key += (key.empty() ? "" : "_and_") + std::string(l->name());
+    auto found = complexByKey_.find(key);
+    if (found != complexByKey_.end()) return found->second;
+    if (!allowsCombination(leaves)) return nullptr;
+
+    NuskDomain* d = newDomain(NuskDomainKind::complex, key.c_str());
+    d->leaves_ = leaves;
+    d->supertypes_ = leaves;
+    layoutComplex(d);
+    d->factory_ = bestFitFactory(d->closure_);
+    complexByKey_.emplace(key, d);
+    return d;
+}
+
+// ---- generated classes ----
+
+void NuskSchema::registerClass(NuskDomain* d, Factory factory, const std::vector<NuskDomain*>& classTypes) {
+    if (!d || !factory) return;
+    if (d->kind_ == NuskDomainKind::complex || d->kind_ == NuskDomainKind::entity) {
+        std::vector<NuskDomain*> closure;
+        for (NuskDomain* t : classTypes)
+            for (NuskDomain* e : t->closure_)
+                if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
+        classes_.push_back({factory, classTypes, closure.size()});
+    }
+    d->factory_ = factory;
+}
+
+NuskSchema::Factory NuskSchema::bestFitFactory(const std::vector<NuskDomain*>& closure) const {
+    const ClassInfo* best = nullptr;
+    for (const ClassInfo& c : classes_) {
+        bool fits = true;
+        for (NuskDomain* t : c.types)
+            if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
+        if (fits && (!best || c.coverage > best->coverage)) best = &c;
+    }
+    return best ? best->factory : nusk_detail::core().entityInstance->factory_;
+}

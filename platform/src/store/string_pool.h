@@ -1,0 +1,31 @@
+// Text storage of one design: strings are copied into chunks and short ones are shared.
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace nusk_detail {
+
+class StringPool {
+public:
+    /// A copy of the text that lives as long as the pool; equal short texts give the same pointer. The empty
+    /// text is a shared constant.
+    const char* intern(std::string_view text);
+    const char* intern(const char* text) { return text ? intern(std::string_view(text)) : nullptr; }
+    /// True when `p` is storage of this pool (or the shared empty text).
+    bool owns(const char* p) const;
+
+private:
+    char* store(std::string_view text);
+    static constexpr size_t kBlock = 64 * 1024;
+    static constexpr size_t kShareLimit = 64;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<std::pair<const char*, size_t>> ranges_;
+    char* next_ = nullptr;
+    size_t left_ = 0;
+    std::unordered_set<std::string_view> shared_;
+};
+
+}  // namespace nusk_detail

@@ -1,0 +1,93 @@
+// Schema building: layouts, the subtype graph, complex domains and enumerations.
+#include "test_schema.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> slotNames(const NuskDomain* d) {
+    std::vector<std::string> names;
+    for (NuskAttribute* a : d->slotAttributes()) names.push_back(a->name());
+    return names;
+}
+
+TEST(StoreTypes, EntitySlotsFollowPart21OrderInheritedFirst) {
+    const TestSchema& t = TestSchema::get();
+    EXPECT_EQ(slotNames(t.point), (std::vector<std::string>{"name", "coords", "weight"}));
+    EXPECT_EQ(slotNames(t.siUnit), (std::vector<std::string>{"dims", "prefix", "kind"}));
+    EXPECT_TRUE(t.siUnit->slotIsDerived(0));
+    EXPECT_FALSE(t.lengthUnit->slotIsDerived(0));
+    EXPECT_TRUE(t.unitDims->isDerivedIn(t.siUnit));
+    EXPECT_FALSE(t.unitDims->isDerivedIn(t.lengthUnit));
+    EXPECT_EQ(t.point->findTypeAttribute("NAME"), t.itemName);
+    EXPECT_EQ(t.point->findTypeAttribute("nothing"), nullptr);
+}
+
+TEST(StoreTypes, SubtypeGraph) {
+    const TestSchema& t = TestSchema::get();
+    EXPECT_TRUE(t.point->typeIsa(t.item));
+    EXPECT_FALSE(t.item->typeIsa(t.point));
+    EXPECT_TRUE(t.point->typeIsa(nusktype_NuskStructure.domain()));
+    EXPECT_TRUE(t.unitSelect->typeIsa(nusktype_NuskObject.domain()));
+    EXPECT_FALSE(t.unitSelect->typeIsa(nusktype_NuskStructure.domain()));
+    EXPECT_TRUE(t.lengthMeasure->typeIsa(NuskSchema::realDomain()));
+    ASSERT_EQ(t.group->typeSuperTypes()->size(), 1u);
+    EXPECT_EQ(t.group->typeSuperTypes()->get(0), t.item);
+    EXPECT_TRUE(t.point->typeIsEntity());
+    EXPECT_TRUE(t.unitSelect->typeIsSelect());
+    EXPECT_TRUE(t.pointCoords->valueDomain()->typeIsAggregate());
+}
+
+TEST(StoreTypes, ComplexDomainsAreFoundByTheirLeavesAndLaidOutAlphabetically) {
+    const TestSchema& t = TestSchema::get();
+    NuskDesign design("d", t.schema);
+    NuskDomain* c = design.findComplexDomain({t.unit, t.siUnit, t.lengthUnit});
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->name(), "length_unit_and_si_unit");
+    EXPECT_EQ(design.findComplexDomain({t.lengthUnit, t.siUnit}), c);
+    EXPECT_EQ(t.schema->findDomain("LENGTH_UNIT_AND_SI_UNIT"), c);
+    // Partial records are written alphabetically: length_unit(), si_unit(prefix, kind), unit(dims).
+    EXPECT_EQ(slotNames(c), (std::vector<std::string>{"prefix", "kind", "dims"}));
+    EXPECT_TRUE(c->slotIsDerived(2));
+    EXPECT_TRUE(c->typeIsa(t.unit) && c->typeIsa(t.lengthUnit) && c->typeIsa(t.siUnit));
+    EXPECT_FALSE(c->typeIsa(t.timeUnit));
+    ASSERT_EQ(c->typeSuperTypes()->size(), 2u);
+    EXPECT_EQ(c->typeSuperTypes()->get(0), t.lengthUnit);
+    // A single leaf is that type; a ONEOF pair is no type at all.
+    EXPECT_EQ(design.findComplexDomain({t.unit, t.siUnit}), t.siUnit);
+    EXPECT_EQ(design.findComplexDomain({t.lengthUnit, t.timeUnit}), nullptr);
+    EXPECT_EQ(design.findComplexDomain(std::vector<NuskDomain*>{}), nullptr);
+}
+
+TEST(StoreTypes, EnumerationRecords) {
+    const TestSchema& t = TestSchema::get();
+    ASSERT_NE(t.prefix->getVarInfo(1), nullptr);
+    EXPECT_STREQ(t.prefix->getVarInfo(1)->name, "milli");
+    EXPECT_EQ(t.prefix->getVarInfo("MICRO")->value, 2);
+    EXPECT_EQ(t.prefix->getVarInfo(3), nullptr);
+    EXPECT_EQ(t.prefix->getVarInfo(-1), nullptr);
+    EXPECT_EQ(t.prefix->getVarInfo(""), nullptr);
+    EXPECT_EQ(t.prefix->getVarInfo(static_cast<const char*>(nullptr)), nullptr);
+}
+
+TEST(StoreTypes, NodeTypesSeparateObjectsFromPlainValues) {
+    const TestSchema& t = TestSchema::get();
+    EXPECT_EQ(t.unitDims->slotNodeType(), nusk_node_entity);
+    EXPECT_EQ(t.measureUnit->slotNodeType(), nusk_node_select);
+    EXPECT_EQ(t.pointCoords->slotNodeType(), nusk_node_aggregate);
+    EXPECT_LT(t.itemName->slotNodeType(), 18);
+    EXPECT_LT(t.siPrefix->slotNodeType(), 18);
+    EXPECT_LT(t.pointWeight->slotNodeType(), 18);
+}
+
+TEST(StoreTypes, AggregatesOfDefinedTypesShareThePrimitiveDomain) {
+    const TestSchema& t = TestSchema::get();
+    EXPECT_EQ(t.pointCoords->valueDomain(), nusk_domain_ListOfDouble());
+    EXPECT_STREQ(nusk_domain_ListOfDouble()->name(), "ListOfDouble");
+    NuskDomain* setOfItems = t.groupMembers->valueDomain();
+    EXPECT_EQ(NuskSchema::aggregateOf(NuskAggregateKind::set, t.item), setOfItems);
+    EXPECT_STREQ(setOfItems->name(), "SetOfstp_item");
+    EXPECT_EQ(setOfItems->underlying(), t.item);
+}
+
+}  // namespace
