@@ -303,3 +303,19 @@ TEST(StoreDictionary, KeysMapToTheObjectPutLast) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StoreStrings, CopiesShareOneText) {
+    NuskStringObject a("__CONSTANT UNIT ");
+    NuskStringObject b = a;
+    b.cat("millimetre");
+    EXPECT_STREQ(a.text(), "__CONSTANT UNIT millimetre");
+    EXPECT_TRUE(a.sharesWith(b));
+    a.copy(nullptr);
+    EXPECT_STREQ(b.c_str(), "");
+    b.cat(nullptr);
+    EXPECT_EQ(b.length(), 0u);
+}
+
+}  // namespace
