@@ -181,3 +181,18 @@ TEST_F(StoreAccess, UsedinFindsReferrersThroughSelectsAndAggregates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StoreAccessMisuse, MakingInANullDesignGivesNull) {
+    NuskDesign* none = nullptr;
+    EXPECT_EQ(new (none) ListOfDouble(), nullptr);
+    EXPECT_EQ(new (none) SetOfNuskObject(), nullptr);
+    EXPECT_EQ(nusk_new_in_default_section(8, nullptr, nusk_domain_ListOfDouble()), nullptr);
+    NuskDesign design("misuse", TestSchema::get().schema);
+    EXPECT_EQ(nusk_new_in_default_section(8, &design, nullptr), nullptr);
+    EXPECT_EQ(design.pnewInstance(nullptr), nullptr);
+    EXPECT_EQ(design.pnewInstance(NuskSchema::realDomain()), nullptr);
+}
+
+}  // namespace

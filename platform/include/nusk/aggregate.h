@@ -78,7 +78,7 @@ public:
     double operator[](unsigned i) const { return getDouble(i); }
     int put(double v, unsigned i) { return putDouble(v, i); }
     int add(double v) { return addDouble(v); }
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
@@ -89,7 +89,7 @@ public:
     int operator[](unsigned i) const { return getInteger(i); }
     int put(int v, unsigned i) { return putInteger(v, i); }
     int add(int v) { return addInteger(v); }
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
@@ -99,7 +99,7 @@ public:
     const char* get(unsigned i) const { return getString(i); }
     const char* operator[](unsigned i) const { return getString(i); }
     int add(const char* text) { return addString(text); }
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
@@ -125,28 +125,28 @@ private:
 
 class SetOfNuskObject : public NuskObjectAggregate<NuskObject> {
 public:
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
 
 class ListOfNuskObject : public NuskObjectAggregate<NuskObject> {
 public:
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
 
 class ListOfNuskDomain : public NuskObjectAggregate<NuskDomain> {
 public:
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };
 
 class ListOfNuskAttribute : public NuskObjectAggregate<NuskAttribute> {
 public:
-    static void* operator new(size_t size, NuskDesign* design);
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }
 };

@@ -53,7 +53,7 @@ public:
     NuskSection* system_section();
 
     /// A new instance of `domain` in the default section, every attribute unset; null when the domain cannot
-    /// be instantiated (abstract-only primitives, enumerations, domains of another schema).
+    /// be instantiated (primitives, enumerations, defined types). Abstract entity types are instantiated too.
     NuskObject* pnewInstance(NuskDomain* domain, int flags = 0);
     /// The domain of an instance that is every listed entity type at once (for a single leaf type, that type);
     /// null when the schema does not allow the combination. Asked of any design, answered by its schema.

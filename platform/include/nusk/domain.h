@@ -51,6 +51,8 @@ public:
     /// The type of the attribute's values.
     NuskDomain* valueDomain() const { return value_; }
     bool isOptional() const { return optional_; }
+    /// For an aggregate value: the fewest elements the schema allows (0 when it names no number).
+    unsigned minElements() const { return minElements_; }
     /// True when `entity` (or a supertype of it) redeclares the attribute as derived: its value is written `*`.
     bool isDerivedIn(const NuskDomain* entity) const;
     /// Entities that redeclare the attribute as derived.
@@ -73,6 +75,7 @@ private:
     NuskDomain* value_;
     bool optional_;
     unsigned localIndex_;
+    unsigned minElements_ = 0;
     std::vector<NuskDomain*> derivedIn_;
 };
 

@@ -40,7 +40,12 @@ public:
     // ---- building (before seal) ----
     NuskDomain* addEntity(const char* name, std::initializer_list<NuskDomain*> supertypes, bool abstract = false);
     NuskDomain* addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract = false);
-    NuskAttribute* addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional = false);
+    /// Entities may name supertypes declared after them; set them before seal.
+    void setSupertypes(NuskDomain* entity, const std::vector<NuskDomain*>& supertypes);
+    /// `minElements`: for an aggregate value, the declared lower bound (an empty aggregate of an OPTIONAL
+    /// attribute whose lower bound is 1 or more is written as unset).
+    NuskAttribute* addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional = false,
+                                unsigned minElements = 0);
     /// `entity` redeclares `att` (of one of its supertypes) as derived: instances write it as `*`.
     void redeclareDerived(NuskDomain* entity, NuskAttribute* att);
     void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);
@@ -58,7 +63,8 @@ public:
     bool sealed() const { return sealed_; }
 
     // ---- lookup ----
-    /// Domain of that name (case-insensitive; complex names "a_and_b" included once formed), or null.
+    /// Domain of that name (case-insensitive; complex names "a_and_b" included once formed; the core
+    /// schema's types too), or null.
     NuskDomain* findDomain(const char* name) const;
     /// The primitive domains of the core schema.
     static NuskDomain* integerDomain();

@@ -192,25 +192,25 @@ void NuskAggregate::emptyYourself() {
 
 // ---- the store's own aggregate classes ----
 
-void* ListOfDouble::operator new(size_t size, NuskDesign* design) {
+void* ListOfDouble::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfDouble());
 }
-void* ListOfInteger::operator new(size_t size, NuskDesign* design) {
+void* ListOfInteger::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfInteger());
 }
-void* ListOfString::operator new(size_t size, NuskDesign* design) {
+void* ListOfString::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfString());
 }
-void* SetOfNuskObject::operator new(size_t size, NuskDesign* design) {
+void* SetOfNuskObject::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_SetOfNuskObject());
 }
-void* ListOfNuskObject::operator new(size_t size, NuskDesign* design) {
+void* ListOfNuskObject::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfNuskObject());
 }
-void* ListOfNuskDomain::operator new(size_t size, NuskDesign* design) {
+void* ListOfNuskDomain::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfNuskDomain());
 }
-void* ListOfNuskAttribute::operator new(size_t size, NuskDesign* design) {
+void* ListOfNuskAttribute::operator new(size_t size, NuskDesign* design) noexcept {
     return nusk_new_in_default_section(size, design, nusk_domain_ListOfNuskAttribute());
 }
 

@@ -72,7 +72,10 @@ NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
 
 NuskDomain* NuskSchema::findDomain(const char* name) const {
     auto it = byName_.find(lower(name));
-    return it == byName_.end() ? nullptr : it->second;
+    if (it != byName_.end()) return it->second;
+    // The store's own types (and aggregates of them, such as lists of lists of reals) belong to every schema.
+    NuskSchema* core = NuskSchema::core();
+    return core && core != this ? core->findDomain(name) : nullptr;
 }
 
 // ---- building ----
@@ -88,9 +91,15 @@ NuskDomain* NuskSchema::addEntity(const char* name, const std::vector<NuskDomain
     return d;
 }
 
-NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional) {
+void NuskSchema::setSupertypes(NuskDomain* entity, const std::vector<NuskDomain*>& supertypes) {
+    if (entity) entity->supertypes_ = supertypes;
+}
+
+NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
+                                        unsigned minElements) {
     auto* a = new NuskAttribute(this, owner, name, value, optional,
                                 static_cast<unsigned>(owner->ownAttributes_.size()));
+    a->minElements_ = minElements;
     owner->ownAttributes_.push_back(a);
     return a;
 }

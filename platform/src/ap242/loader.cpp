@@ -1,0 +1,185 @@
+// Building the AP242 schema from its generated tables.
+#include "factory.h"
+#include "tables.h"
+
+#include "nusk/report.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace nusk_ap242 {
+
+namespace detail {
+NuskAttribute** attributes = nullptr;
+NuskDomain** named = nullptr;
+}  // namespace detail
+
+namespace {
+
+std::vector<NuskAttribute*> gAttributes;
+std::vector<NuskDomain*> gNamed;
+
+class Loader {
+public:
+    explicit Loader(const Tables& t) : t_(t), schema_(new NuskSchema(t.schemaName)) {}
+
+    NuskSchema* load() {
+        createNamed();
+        linkTypes();
+        addAttributes();
+        addConstraints();
+        schema_->seal();
+        return schema_;
+    }
+
+private:
+    void createNamed() {
+        gNamed.resize(static_cast<size_t>(t_.namedCount));
+        for (int i = 0; i < t_.namedCount; ++i) {
+            const NamedRow& n = t_.named[i];
+            switch (n.kind) {
+            case NamedRow::entity:
+                gNamed[i] = schema_->addEntity(n.name, std::vector<NuskDomain*>{}, t_.entities[n.extra].abstract);
+                break;
+            case NamedRow::select: gNamed[i] = schema_->addSelect(n.name, {}); break;
+            case NamedRow::enumeration:
+                gNamed[i] = schema_->addEnumeration(
+                    n.name, std::vector<const char*>(t_.enumValues + n.first, t_.enumValues + n.first + n.count));
+                break;
+            case NamedRow::defined: gNamed[i] = schema_->addDefinedType(n.name, nullptr); break;
+            }
+        }
+    }
+
+    NuskDomain* typeOf(int ref) {
+        const TypeRefRow& r = t_.typeRefs[ref];
+        switch (r.kind) {
+        case TypeRefRow::named: return gNamed[static_cast<size_t>(r.ref)];
+        case TypeRefRow::aggregate:
+            return NuskSchema::aggregateOf(static_cast<NuskAggregateKind>(r.detail), typeOf(r.ref));
+        case TypeRefRow::primitive: break;
+        }
+        switch (r.detail) {
+        case TypeRefRow::integer: return NuskSchema::integerDomain();
+        case TypeRefRow::real: return NuskSchema::realDomain();
+        case TypeRefRow::number: return NuskSchema::numberDomain();
+        case TypeRefRow::string: return NuskSchema::stringDomain();
+        case TypeRefRow::binary: return NuskSchema::binaryDomain();
+        case TypeRefRow::boolean: return NuskSchema::booleanDomain();
+        default: return NuskSchema::logicalDomain();
+        }
+    }
+
+    void linkTypes() {
+        for (int i = 0; i < t_.namedCount; ++i) {
+            const NamedRow& n = t_.named[i];
+            if (n.kind == NamedRow::defined) {
+                schema_->setDefinedTypeUnderlying(gNamed[i], typeOf(n.extra));
+            } else if (n.kind == NamedRow::select) {
+                std::vector<NuskDomain*> alternatives;
+                for (int k = n.first; k < n.first + n.count; ++k) alternatives.push_back(gNamed[t_.selectItems[k]]);
+                schema_->setSelectAlternatives(gNamed[i], alternatives);
+            } else if (n.kind == NamedRow::entity) {
+                const EntityRow& e = t_.entities[n.extra];
+                std::vector<NuskDomain*> supers;
+                for (int k = e.superFirst; k < e.superFirst + e.superCount; ++k) supers.push_back(gNamed[t_.supertypes[k]]);
+                schema_->setSupertypes(gNamed[i], supers);
+            }
+        }
+    }
+
+    void addAttributes() {
+        gAttributes.resize(static_cast<size_t>(t_.attributeCount));
+        std::map<std::pair<int, std::string>, NuskAttribute*> byOwner;
+        for (int i = 0; i < t_.entityCount; ++i) {
+            const EntityRow& e = t_.entities[i];
+            for (int k = e.attributeFirst; k < e.attributeFirst + e.attributeCount; ++k) {
+                const AttributeRow& a = t_.attributes[k];
+                gAttributes[k] = schema_->addAttribute(gNamed[e.named], a.name, typeOf(a.type), a.optional, a.minElements);
+                byOwner[{e.named, a.name}] = gAttributes[k];
+            }
+        }
+        for (int i = 0; i < t_.entityCount; ++i) {
+            const EntityRow& e = t_.entities[i];
+            for (int k = e.derivedFirst; k < e.derivedFirst + e.derivedCount; ++k) {
+                auto it = byOwner.find({t_.derived[k].owner, t_.derived[k].attribute});
+                if (it != byOwner.end()) schema_->redeclareDerived(gNamed[e.named], it->second);
+            }
+        }
+    }
+
+    NuskSupertypeExpr decode(int& at) {
+        NuskSupertypeExpr x;
+        int op = t_.constraintCode[at++];
+        if (op == 0) {
+            x.entity = gNamed[t_.constraintCode[at++]];
+            return x;
+        }
+        x.op = op == 1 ? NuskSupertypeExpr::Op::oneof : op == 2 ? NuskSupertypeExpr::Op::and_ : NuskSupertypeExpr::Op::andor;
+        int count = t_.constraintCode[at++];
+        for (int i = 0; i < count; ++i) x.operands.push_back(decode(at));
+        return x;
+    }
+
+    void addConstraints() {
+        for (int i = 0; i < t_.entityCount; ++i) {
+            int at = t_.entities[i].constraint;
+            if (at >= 0) schema_->setSupertypeConstraint(gNamed[t_.entities[i].named], decode(at));
+        }
+    }
+
+    const Tables& t_;
+    NuskSchema* schema_;
+};
+
+class SchemaRegistrar : public Registrar {
+public:
+    explicit SchemaRegistrar(NuskSchema* s) : s_(s) {}
+    void entity(int index, NuskDomain::Factory f) override { s_->registerClass(gNamed[index], f, {gNamed[index]}); }
+    void select(int index, NuskDomain::Factory f) override { s_->registerClass(gNamed[index], f, {}); }
+    void complex(std::initializer_list<int> leaves, NuskDomain::Factory f) override {
+        std::vector<NuskDomain*> types;
+        for (int i : leaves) types.push_back(gNamed[i]);
+        if (NuskDomain* d = s_->complexDomainOf(types))
+            s_->registerClass(d, f, types);
+        else
+            NUSK.error("%s: a generated complex class combines types the schema does not allow", s_->name());
+    }
+    void aggregate(const char* name, NuskDomain::Factory f) override {
+        if (NuskDomain* d = s_->findDomain(name)) s_->registerClass(d, f, {});
+    }
+
+private:
+    NuskSchema* s_;
+};
+
+NuskSchema* build() {
+    NuskSchema* schema = Loader(ap242Tables()).load();
+    SchemaRegistrar registrar(schema);
+    registerGeneratedClasses(registrar);
+    detail::attributes = gAttributes.data();
+    detail::named = gNamed.data();
+    if (!NuskSchema::defaultSchema()) NuskSchema::setDefaultSchema(schema);
+    return schema;
+}
+
+}  // namespace
+
+namespace detail {
+NuskAttribute* attributeAfterLoad(int row) {
+    nusk_ap242_schema();
+    return gAttributes.at(static_cast<size_t>(row));
+}
+NuskDomain* namedAfterLoad(int index) {
+    nusk_ap242_schema();
+    return gNamed.at(static_cast<size_t>(index));
+}
+}  // namespace detail
+
+}  // namespace nusk_ap242
+
+NuskSchema* nusk_ap242_schema() {
+    static NuskSchema* schema = nusk_ap242::build();
+    return schema;
+}

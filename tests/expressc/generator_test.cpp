@@ -1,0 +1,98 @@
+// The schema compiler's resolution and naming, on small schemas.
+#include "emit.h"
+#include "naming.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace expressc;
+
+struct Compiled {
+    ParseResult parsed;
+    Resolved resolved;
+    std::string error;
+    bool ok = false;
+};
+
+Compiled compile(const std::string& text) {
+    Compiled c;
+    c.parsed = parseExpress(text);
+    if (!c.parsed.ok) {
+        c.error = c.parsed.error;
+        return c;
+    }
+    c.ok = resolveSchema(c.parsed.schema, c.resolved, c.error);
+    return c;
+}
+
+const char* kSchema = R"(SCHEMA tiny;
+TYPE length_measure = REAL; END_TYPE;
+TYPE label = STRING; END_TYPE;
+TYPE lengths = LIST [1:?] OF length_measure; END_TYPE;
+TYPE side = ENUMERATION OF (left, right); END_TYPE;
+TYPE thing = SELECT (point, length_measure); END_TYPE;
+ENTITY item SUPERTYPE OF (ONEOF (point, curve)); name : label; END_ENTITY;
+ENTITY point SUBTYPE OF (item); coords : LIST [1:3] OF length_measure; operator : OPTIONAL side; END_ENTITY;
+ENTITY curve SUBTYPE OF (item); pts : LIST [2:?] OF point; grid : LIST [1:?] OF LIST [1:?] OF point;
+  DERIVE SELF\item.name : label := 'x'; END_ENTITY;
+ENTITY tagged; tags : SET [0:?] OF thing; END_ENTITY;
+END_SCHEMA;)";
+
+TEST(ExpresscResolve, NamesTypesAndRedeclarations) {
+    Compiled c = compile(kSchema);
+    ASSERT_TRUE(c.ok) << c.error;
+    Entity* curve = c.resolved.entity("curve");
+    ASSERT_NE(curve, nullptr);
+    ASSERT_EQ(curve->closure.size(), 2u);
+    EXPECT_EQ(curve->closure[0]->name, "item");
+    ASSERT_EQ(curve->derivedRedecl.size(), 1u);
+    EXPECT_EQ(curve->derivedRedecl[0].first->name, "item");
+    const Attribute* coords = c.resolved.entity("point")->own[0];
+    EXPECT_EQ(valueKindOf(c.resolved, coords->type).kind, ValueKind::Kind::aggregate);
+    TypeSpec named;
+    named.name = "lengths";
+    EXPECT_EQ(valueKindOf(c.resolved, named).kind, ValueKind::Kind::aggregate);
+}
+
+TEST(ExpresscResolve, DanglingNamesAndCyclesAreErrorsWithTheirLine) {
+    Compiled unknownType = compile("SCHEMA s;\nENTITY a;\n x : nowhere;\nEND_ENTITY;\nEND_SCHEMA;");
+    EXPECT_FALSE(unknownType.ok);
+    EXPECT_EQ(unknownType.error, "line 3: unknown type nowhere");
+    Compiled cycle = compile("SCHEMA s;\nENTITY a SUBTYPE OF (b); END_ENTITY;\nENTITY b SUBTYPE OF (a); END_ENTITY;\nEND_SCHEMA;");
+    EXPECT_FALSE(cycle.ok);
+    EXPECT_NE(cycle.error.find("cycle"), std::string::npos);
+    Compiled badRedecl = compile(
+        "SCHEMA s;\nENTITY a; x : INTEGER; END_ENTITY;\nENTITY b SUBTYPE OF (a);\n DERIVE SELF\\a.y : INTEGER := 1;\nEND_ENTITY;\nEND_SCHEMA;");
+    EXPECT_FALSE(badRedecl.ok);
+    EXPECT_EQ(badRedecl.error.rfind("line 4:", 0), 0u) << badRedecl.error;
+}
+
+TEST(ExpresscNaming, AggregatesAreNamedAsTheStoreNamesThem) {
+    Compiled c = compile(kSchema);
+    ASSERT_TRUE(c.ok) << c.error;
+    const Entity* point = c.resolved.entity("point");
+    const Entity* curve = c.resolved.entity("curve");
+    EXPECT_EQ(aggregateClassName(c.resolved, point->own[0]->type), "ListOfDouble");  // defined type over REAL
+    EXPECT_EQ(aggregateClassName(c.resolved, curve->own[0]->type), "ListOfstp_point");
+    EXPECT_EQ(aggregateClassName(c.resolved, curve->own[1]->type), "ListOfListOfstp_point");
+    EXPECT_EQ(aggregateClassName(c.resolved, c.resolved.entity("tagged")->own[0]->type), "SetOfstp_thing");
+    EXPECT_EQ(accessorName("operator"), "operator_");
+    EXPECT_EQ(accessorName("domain"), "domain_");
+    EXPECT_EQ(accessorName("name"), "name");
+    EXPECT_EQ(complexClassName({"length_unit", "si_unit"}), "stp_length_unit_and_si_unit");
+}
+
+TEST(ExpresscGenerator, ComplexListIsCheckedAgainstTheSchema) {
+    Compiled c = compile(kSchema);
+    ASSERT_TRUE(c.ok) << c.error;
+    Generator g(c.resolved, GeneratorOptions{});
+    std::string error;
+    EXPECT_TRUE(g.readComplexList("# nothing but a comment\n\nitem point\n", error)) << error;
+    EXPECT_FALSE(g.readComplexList("item\npoint nowhere\n", error));
+    EXPECT_EQ(error, "line 2: nowhere is not an entity of the schema");
+    EXPECT_FALSE(g.readComplexList("point curve\n", error));  // ONEOF in item
+    EXPECT_EQ(error, "line 1: the schema does not allow stp_curve_and_point");
+}
+
+}  // namespace
