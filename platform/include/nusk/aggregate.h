@@ -19,7 +19,7 @@ public:
     NuskDomain* elementDomain() const;
 
     // Object elements.
-    NuskObject* getObject(unsigned i) const { return i < size_ ? data_[i].o : nullptr; }
+    NuskObject* getObject(unsigned i) const { return i < size_ ? data()[i].o : nullptr; }
     NuskObject* operator[](unsigned i) const { return getObject(i); }
     NuskObject* first() const { return getObject(0); }
     /// Appends an object element. Returns 1, or 0 when the aggregate does not hold objects.
@@ -54,7 +54,7 @@ public:
     void reserve(unsigned n);
 
     /// Store internals: the element slots.
-    NuskSlot* slots() const { return data_; }
+    NuskSlot* slots() const { return data(); }
     bool holdsObjects() const;
 
 protected:
@@ -62,13 +62,17 @@ protected:
 
 private:
     friend class NuskStore;
+    // Elements sit right after the object, in room allocated with it (at least one slot); once they outgrow
+    // it they move to the heap, and the first of those slots holds the heap array. The capacity is kept in
+    // the number field, which aggregates do not use otherwise. Aggregate classes therefore add no data.
+    NuskSlot* inlineSlots() const {
+        return reinterpret_cast<NuskSlot*>(const_cast<char*>(reinterpret_cast<const char*>(this)) + sizeof(NuskAggregate));
+    }
+    NuskSlot* data() const { return (bits_ & kHeapElements) ? static_cast<NuskSlot*>(inlineSlots()->p) : inlineSlots(); }
     void grow(unsigned need);
     bool append(NuskSlot v);
     void elementsChanged();
-    NuskSlot* data_ = nullptr;
-    unsigned size_ = 0;
-    unsigned capacity_ : 31;
-    unsigned heap_ : 1;  // data_ was allocated apart from the object
+    uint32_t size_ = 0;
 };
 
 /// Aggregate of reals (every list, set or array of REAL or of a type defined on it).

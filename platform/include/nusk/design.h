@@ -34,6 +34,10 @@ struct NuskFileHeader {
     std::string originatingSystem;
     std::string authorization;
     std::vector<std::string> schemas;
+    /// Header records other than the three above, as read (written back unchanged).
+    std::vector<std::string> otherRecords;
+    /// Sections other than HEADER and DATA, as read (written back unchanged before the end of the file).
+    std::string otherSections;
 };
 
 class NuskDesign : public NuskObject {

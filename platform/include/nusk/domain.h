@@ -90,7 +90,9 @@ public:
     uint32_t index() const { return index_; }
 
     /// Entity instances: simple and complex entity domains and the store's entity root, NuskStructure.
-    bool typeIsEntity() const;
+    bool typeIsEntity() const {
+        return kind_ == NuskDomainKind::entity || kind_ == NuskDomainKind::complex || systemEntity_;
+    }
     bool typeIsSelect() const { return kind_ == NuskDomainKind::select; }
     bool typeIsAggregate() const { return kind_ == NuskDomainKind::aggregate; }
     bool typeIsEnumeration() const { return kind_ == NuskDomainKind::enumeration; }
@@ -110,6 +112,10 @@ public:
     const std::vector<NuskAttribute*>& slotAttributes() const { return slots_; }
     /// Slot index of `att` in instances of this domain, or -1.
     int slotOf(const NuskAttribute* att) const;
+    /// The explicit attributes this domain declares itself (entities), in order.
+    const std::vector<NuskAttribute*>& ownAttributes() const { return ownAttributes_; }
+    /// First slot of the explicit attributes of `entity` (one of the entity types of this domain), or -1.
+    int blockStart(const NuskDomain* entity) const;
     /// True when the slot's value is derived in this domain (written `*`).
     bool slotIsDerived(unsigned slot) const { return derivedSlots_[slot] != 0; }
 
@@ -164,6 +170,7 @@ private:
     NuskPrimitive primitive_ = NuskPrimitive::object;
     NuskAggregateKind aggregateKind_ = NuskAggregateKind::list;
     bool abstract_ = false;
+    bool systemEntity_ = false;  // a system type whose instances are entity instances
     NuskDomain* underlying_ = nullptr;
     std::vector<NuskDomain*> supertypes_;
     std::vector<NuskDomain*> alternatives_;

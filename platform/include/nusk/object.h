@@ -25,6 +25,7 @@ union NuskSlot {
     double d;
     NuskObject* o;
     const char* s;
+    void* p;  // the store's own use
 };
 
 /// A record that a tagging pass attaches to an object; the object owns it. Two virtual operations, in this
@@ -57,9 +58,9 @@ public:
     /// The object's type; never null.
     NuskDomain* domain() const;
     /// The design that owns the object.
-    NuskDesign* design() const { return design_; }
+    NuskDesign* design() const;
     /// Entity instance number; 0 for objects that are not entity instances.
-    uint32_t entity_id() const { return id_; }
+    uint32_t entity_id() const { return (bits_ & kEntity) ? id_ : 0; }
     /// Records that the object was written: a kept original file record is dropped.
     void modified();
 
@@ -145,20 +146,24 @@ private:
     friend class NuskDesign;
     friend class NuskDesignImpl;
     friend class NuskStore;
+
+protected:
     enum : uint32_t {
         kHasSubstitute = 1u << 0,
         kSystem = 1u << 1,
         kHasOriginal = 1u << 2,
         kArena = 1u << 3,
         kHasManagers = 1u << 4,
+        kEntity = 1u << 5,      // an entity instance: id_ is its number
+        kHeapElements = 1u << 6,  // an aggregate whose elements moved to the heap
         kRefShift = 8,
     };
-    NuskDesign* design_;
-    NuskManager* managers_ = nullptr;
+    // 28 bytes after the vtable pointer's 8: subclasses' first 4-byte field fills the object to 32.
+    uint32_t designIndex_ = 0;  // the design's place in the table of designs; 0: none
     uint32_t domainIndex_;
-    uint32_t id_ = 0;
+    uint32_t id_ = 0;           // entity instances: the number; aggregates: room for elements held inline
     uint32_t bits_ = 0;
-    uint32_t listPos_ = 0;  // position in the design's list of objects of this domain
+    uint32_t listPos_ = 0;      // position in the design's list of objects of this domain
 };
 
 /// The object `obj` seen as the class of the type handle, or null when it is not of that type (a null object

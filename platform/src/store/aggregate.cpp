@@ -13,19 +13,16 @@
 #include <cstring>
 #include <new>
 
-NuskAggregate::NuskAggregate() : capacity_(0), heap_(0) {
-    // Storage for elements may have been allocated together with the object.
+NuskAggregate::NuskAggregate() {
+    // Room for elements is allocated together with the object, right after it.
     nusk_detail::PendingObject& p = nusk_detail::pending();
-    if (p.inlineElements) {
-        data_ = p.inlineElements;
-        capacity_ = p.inlineCapacity;
-        p.inlineElements = nullptr;
-        p.inlineCapacity = 0;
-    }
+    id_ = p.inlineElements == inlineSlots() ? p.inlineCapacity : 0;
+    p.inlineElements = nullptr;
+    p.inlineCapacity = 0;
 }
 
 NuskAggregate::~NuskAggregate() {
-    if (heap_) std::free(data_);
+    if (bits_ & kHeapElements) std::free(inlineSlots()->p);
 }
 
 NuskDomain* NuskAggregate::elementDomain() const { return domain()->underlying(); }
@@ -36,19 +33,21 @@ bool NuskAggregate::holdsObjects() const {
 }
 
 void NuskAggregate::grow(unsigned need) {
-    unsigned cap = capacity_ < 4 ? 4 : capacity_ * 2;
+    if (id_ == 0) throw std::bad_alloc();  // no room at all: not made by the store's allocation
+    unsigned cap = id_ < 4 ? 4 : id_ * 2;
     while (cap < need) cap *= 2;
     auto* fresh = static_cast<NuskSlot*>(std::malloc(sizeof(NuskSlot) * cap));
     if (!fresh) throw std::bad_alloc();
-    if (size_) std::memcpy(fresh, data_, sizeof(NuskSlot) * size_);
-    if (heap_) std::free(data_);
-    data_ = fresh;
-    capacity_ = cap;
-    heap_ = 1;
+    NuskSlot* old = data();
+    if (size_) std::memcpy(fresh, old, sizeof(NuskSlot) * size_);
+    if (bits_ & kHeapElements) std::free(old);
+    inlineSlots()->p = fresh;
+    bits_ |= kHeapElements;
+    id_ = cap;
 }
 
 void NuskAggregate::reserve(unsigned n) {
-    if (n > capacity_) grow(n);
+    if (n > id_) grow(n);
 }
 
 void NuskAggregate::elementsChanged() {
@@ -57,8 +56,8 @@ void NuskAggregate::elementsChanged() {
 }
 
 bool NuskAggregate::append(NuskSlot v) {
-    if (size_ == capacity_) grow(size_ + 1);
-    data_[size_++] = v;
+    if (size_ == id_) grow(size_ + 1);
+    data()[size_++] = v;
     elementsChanged();
     return true;
 }
@@ -86,13 +85,13 @@ int NuskAggregate::_remove(NuskObject* obj) {
 int NuskAggregate::indexOf(const NuskObject* obj) const {
     if (!holdsObjects()) return -1;
     for (unsigned i = 0; i < size_; ++i)
-        if (data_[i].o == obj) return static_cast<int>(i);
+        if (data()[i].o == obj) return static_cast<int>(i);
     return -1;
 }
 
 int NuskAggregate::putObjectAt(NuskObject* obj, unsigned i) {
     if (!holdsObjects() || i >= size_) return 0;
-    data_[i].o = obj;
+    data()[i].o = obj;
     elementsChanged();
     return 1;
 }
@@ -100,9 +99,9 @@ int NuskAggregate::putObjectAt(NuskObject* obj, unsigned i) {
 double NuskAggregate::getDouble(unsigned i) const {
     if (i >= size_) return NUSK_NULL_REAL;
     switch (elementDomain()->primitive()) {
-    case NuskPrimitive::real: return data_[i].d;
+    case NuskPrimitive::real: return data()[i].d;
     case NuskPrimitive::integer:
-        return data_[i].i == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : static_cast<double>(data_[i].i);
+        return data()[i].i == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : static_cast<double>(data()[i].i);
     default: return NUSK_NULL_REAL;
     }
 }
@@ -113,7 +112,7 @@ int NuskAggregate::getInteger(unsigned i) const {
     case NuskPrimitive::integer:
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
-    case NuskPrimitive::logical: return static_cast<int>(data_[i].i);
+    case NuskPrimitive::logical: return static_cast<int>(data()[i].i);
     default: return NUSK_NULL_INTEGER;
     }
 }
@@ -121,7 +120,7 @@ int NuskAggregate::getInteger(unsigned i) const {
 const char* NuskAggregate::getString(unsigned i) const {
     if (i >= size_) return nullptr;
     NuskPrimitive p = elementDomain()->primitive();
-    return p == NuskPrimitive::string || p == NuskPrimitive::binary ? data_[i].s : nullptr;
+    return p == NuskPrimitive::string || p == NuskPrimitive::binary ? data()[i].s : nullptr;
 }
 
 int NuskAggregate::addDouble(double v) {
@@ -157,7 +156,7 @@ int NuskAggregate::addString(const char* text) {
 int NuskAggregate::putDouble(double v, unsigned i) {
     if (i == size_) return addDouble(v);
     if (i > size_ || elementDomain()->primitive() != NuskPrimitive::real) return 0;
-    data_[i].d = v;
+    data()[i].d = v;
     modified();
     return 1;
 }
@@ -169,7 +168,7 @@ int NuskAggregate::putInteger(int v, unsigned i) {
     case NuskPrimitive::integer:
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
-    case NuskPrimitive::logical: data_[i].i = v; break;
+    case NuskPrimitive::logical: data()[i].i = v; break;
     default: return 0;
     }
     modified();
@@ -178,7 +177,7 @@ int NuskAggregate::putInteger(int v, unsigned i) {
 
 int NuskAggregate::removeAt(unsigned i) {
     if (i >= size_) return 0;
-    std::memmove(data_ + i, data_ + i + 1, sizeof(NuskSlot) * (size_ - i - 1));
+    std::memmove(data() + i, data() + i + 1, sizeof(NuskSlot) * (size_ - i - 1));
     --size_;
     elementsChanged();
     return 1;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
 namespace nusk_detail {
 
 struct Arena::Chunk {
@@ -28,6 +30,8 @@ Arena::~Arena() {
 Arena::Chunk* Arena::newChunk() {
     void* mem = std::aligned_alloc(kChunkSize, kChunkSize);
     if (!mem) return nullptr;
+    // Filling a chunk touches all of it: one huge page costs one fault instead of 512.
+    madvise(mem, kChunkSize, MADV_HUGEPAGE);
     Chunk* c = static_cast<Chunk*>(mem);
     c->owner = this;
     c->live = 0;
@@ -47,7 +51,6 @@ void* Arena::allocate(size_t bytes) {
     char* p = current_->next;
     current_->next += bytes;
     ++current_->live;
-    std::memset(p, 0, bytes);
     return p;
 }
 

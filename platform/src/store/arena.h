@@ -1,6 +1,6 @@
 // Memory of the objects of one design: bump allocation in aligned chunks.
 //
-// Objects are small and are made in bulk when a file is read, so a design hands them out of 1 MiB chunks.
+// Objects are small and are made in bulk when a file is read, so a design hands them out of 2 MiB chunks.
 // Each chunk counts its live objects. An object may move to another design and outlive the design whose
 // chunk holds it: a chunk is freed when its design is gone and its last object has been released.
 #pragma once
@@ -13,7 +13,7 @@ namespace nusk_detail {
 
 class Arena {
 public:
-    static constexpr size_t kChunkSize = size_t(1) << 20;
+    static constexpr size_t kChunkSize = size_t(2) << 20;  // one huge page where the system offers them
     /// Largest request served from a chunk; larger storage must come from the heap.
     static constexpr size_t kMaxRequest = kChunkSize / 8;
 
@@ -22,7 +22,7 @@ public:
     Arena& operator=(const Arena&) = delete;
     ~Arena();
 
-    /// `bytes` (at most kMaxRequest) of zeroed storage, 8-byte aligned; null when out of memory.
+    /// `bytes` (at most kMaxRequest) of storage, 8-byte aligned; null when out of memory.
     void* allocate(size_t bytes);
     /// Gives back one allocation made by any arena (the chunk is found from the address).
     static void release(void* p);

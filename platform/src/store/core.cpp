@@ -71,6 +71,7 @@ NuskSchema* NuskStore::buildCore() {
     gCore.structure->ancestors_ = {gCore.object->index_, gCore.structure->index_};
     gCore.raw->ancestors_ = {gCore.object->index_, gCore.structure->index_, gCore.raw->index_};
     gCore.raw->supertypes_ = {gCore.structure};
+    gCore.structure->systemEntity_ = gCore.raw->systemEntity_ = gCore.entityInstance->systemEntity_ = true;
     gCore.entityInstance->supertypes_ = {gCore.structure};
 
     gCore.raw->factory_ = &makeInstance<NuskRawRecord>;

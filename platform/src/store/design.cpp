@@ -10,6 +10,7 @@
 #include "nusk/report.h"
 #include "nusk/schema.h"
 #include "nusk/select.h"
+#include "nusk/structure.h"
 
 #include <cstring>
 
@@ -21,8 +22,37 @@ bool isEntityDomain(const NuskDomain* d) { return d && d->typeIsEntity(); }
 
 }  // namespace
 
+namespace nusk_detail {
+
+namespace {
+std::vector<NuskDesign*> gDesigns(1, nullptr);  // index 0: no design
+std::vector<uint32_t> gFreeDesignIndices;
+}  // namespace
+
+NuskDesign* designAt(uint32_t index) { return index < gDesigns.size() ? gDesigns[index] : nullptr; }
+
+uint32_t registerDesign(NuskDesign* d) {
+    if (!gFreeDesignIndices.empty()) {
+        uint32_t i = gFreeDesignIndices.back();
+        gFreeDesignIndices.pop_back();
+        gDesigns[i] = d;
+        return i;
+    }
+    gDesigns.push_back(d);
+    return static_cast<uint32_t>(gDesigns.size() - 1);
+}
+
+void unregisterDesign(uint32_t index) {
+    if (index == 0 || index >= gDesigns.size()) return;
+    gDesigns[index] = nullptr;
+    gFreeDesignIndices.push_back(index);
+}
+
+}  // namespace nusk_detail
+
 NuskDesign::NuskDesign(const char* name, NuskSchema* schema)
     : NuskObject(designDomain(), nullptr), impl_(new NuskDesignImpl(this)) {
+    impl_->index_ = nusk_detail::registerDesign(this);
     impl_->name_ = name ? name : "";
     impl_->schema_ = schema ? schema : NuskSchema::defaultSchema();
     impl_->defaultSection_ = {this, 0};
@@ -49,6 +79,7 @@ NuskDesign::~NuskDesign() {
     }
     impl.managers_.clear();
     bits_ &= ~kHasManagers;  // the design's own managers went with the table
+    nusk_detail::unregisterDesign(impl.index_);
 }
 
 void* NuskDesign::operator new(size_t size) { return ::operator new(size); }
@@ -112,22 +143,66 @@ void* allocateObject(size_t size, NuskSection* section, NuskDomain* domain, unsi
     return object;
 }
 
+/// Room for the elements of a new aggregate: what the caller asked for (at least one slot, which holds the
+/// heap array once the elements outgrow the room).
+unsigned inlineRoomFor(const NuskDomain* domain) {
+    if (!domain || !domain->typeIsAggregate()) return 0;
+    nusk_detail::PendingObject& p = nusk_detail::pending();
+    unsigned n = p.nextInlineElements;
+    p.nextInlineElements = 0;
+    return n ? n : 1;
+}
+
 }  // namespace
 
 void* nusk_new_in_default_section(size_t size, NuskDesign* design, NuskDomain* domain, unsigned) {
-    return design ? allocateObject(size, design->default_section(), domain, 0) : nullptr;
+    const unsigned room = inlineRoomFor(domain);
+    return design ? allocateObject(size, design->default_section(), domain, room) : nullptr;
 }
 
 void* nusk_new(size_t size, NuskSection* section, NuskDomain* domain, unsigned) {
-    return allocateObject(size, section, domain, 0);
-}
-
-void* NuskStore::allocateWithElements(size_t size, NuskDesign* design, NuskDomain* domain, unsigned elements) {
-    if (elements > nusk_detail::Arena::kMaxRequest / sizeof(NuskSlot) / 2) elements = 0;
-    return design ? allocateObject(size, design->default_section(), domain, elements) : nullptr;
+    return allocateObject(size, section, domain, inlineRoomFor(domain));
 }
 
 const NuskSlot* NuskStore::unsetSlots(const NuskDomain* d) { return d->unsetSlots_.data(); }
+
+void NuskStore::prepareNextInstance(uint32_t entityId, unsigned inlineElements) {
+    nusk_detail::PendingObject& p = nusk_detail::pending();
+    p.entityId = entityId;
+    p.nextInlineElements = inlineElements > nusk_detail::Arena::kMaxRequest / sizeof(NuskSlot) / 2 ? 0 : inlineElements;
+}
+
+void NuskStore::setElements(NuskAggregate* a, const NuskSlot* elements, unsigned count) {
+    a->reserve(count);
+    std::memcpy(a->data(), elements, count * sizeof(NuskSlot));
+    a->size_ = count;
+}
+
+void NuskStore::setSelectValue(NuskUnion* u, uint32_t alternative, NuskSlot value) {
+    u->alternative_ = alternative;
+    u->value_ = value;
+}
+
+NuskSlot* NuskStore::selectSlot(NuskUnion* u) { return &u->value_; }
+
+void NuskStore::keepOriginal(NuskObject* obj, NuskRawText text) {
+    NuskDesignImpl& impl = obj->design()->impl();
+    impl.originals_[obj] = std::move(text);
+    obj->bits_ |= NuskObject::kHasOriginal;
+}
+
+const NuskRawText* NuskStore::originalOf(const NuskObject* obj) {
+    if (!obj->hasOriginalRecord() || !obj->design()) return nullptr;
+    auto& originals = obj->design()->impl().originals_;
+    auto it = originals.find(obj);
+    return it == originals.end() ? nullptr : &it->second;
+}
+
+void NuskStore::setRefcount(NuskObject* obj, uint32_t count) {
+    constexpr uint32_t kMax = (1u << 24) - 1;
+    if (count > kMax) count = kMax;
+    obj->bits_ = (obj->bits_ & ((1u << NuskObject::kRefShift) - 1)) | (count << NuskObject::kRefShift);
+}
 
 // ---- object lists and instance numbers ----
 
@@ -140,11 +215,18 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     list.objects.push_back(obj);
     ++objectCount_;
     if (!isEntityDomain(obj->domain())) {
-        obj->id_ = 0;
+        obj->bits_ &= ~NuskObject::kEntity;  // the number field is the object's own bookkeeping
         return;
     }
+    obj->bits_ |= NuskObject::kEntity;
     ++entityCount_;
     if (self_->isTrash()) return;  // the trash keeps whatever numbers its objects had
+    nusk_detail::PendingObject& p = nusk_detail::pending();
+    if (p.entityId) {
+        obj->id_ = p.entityId;
+        p.entityId = 0;
+        keepId = true;
+    }
     if (!keepId || obj->id_ == 0 || findId(obj->id_)) obj->id_ = freshId();
     bindId(obj->id_, obj);
 }
@@ -195,7 +277,19 @@ void NuskDesignImpl::bindId(uint32_t id, NuskObject* obj) {
     // Numbers are dense in practice: a table indexed by number, with a map for outliers far beyond it.
     const size_t denseLimit = 4 * (entityCount_ + 1024);
     if (id < denseIds_.size() || id < denseLimit) {
-        if (id >= denseIds_.size()) denseIds_.resize(std::max<size_t>(id + 1, denseIds_.size() * 2), nullptr);
+        if (id >= denseIds_.size()) {
+            const size_t block = decltype(denseIds_)::kBlock;
+            denseIds_.resize((static_cast<size_t>(id) / block + 1) * block, nullptr);
+            // Outliers that the table now reaches move into it, so that each number is in one place only.
+            for (auto it = sparseIds_.begin(); it != sparseIds_.end();) {
+                if (it->first < denseIds_.size()) {
+                    denseIds_[it->first] = it->second;
+                    it = sparseIds_.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
         denseIds_[id] = obj;
     } else {
         sparseIds_[id] = obj;
@@ -213,8 +307,8 @@ void NuskDesignImpl::unbindId(uint32_t id, const NuskObject* obj) {
 }
 
 bool NuskStore::setEntityId(NuskObject* obj, uint32_t id) {
-    if (!obj || !obj->design_ || id == 0 || !isEntityDomain(obj->domain())) return false;
-    NuskDesignImpl& impl = obj->design_->impl();
+    if (!obj || !obj->design() || id == 0 || !isEntityDomain(obj->domain())) return false;
+    NuskDesignImpl& impl = obj->design()->impl();
     if (impl.findId(id)) return false;
     impl.unbindId(obj->id_, obj);
     obj->id_ = id;
@@ -249,13 +343,14 @@ void reinternStrings(NuskObject* obj, nusk_detail::StringPool& pool) {
 }  // namespace
 
 int NuskObject::move(NuskDesign* target, int section, int) {
-    if (!target || !(bits_ & kArena) || !design_) return 0;
+    NuskDesign* current = design();
+    if (!target || !(bits_ & kArena) || !current) return 0;
     const bool toSystem = section == 0 ? false : (bits_ & kSystem) != 0;
-    if (target == design_) {
+    if (target == current) {
         bits_ = toSystem ? (bits_ | kSystem) : (bits_ & ~kSystem);
         return 1;
     }
-    NuskDesignImpl& from = design_->impl();
+    NuskDesignImpl& from = current->impl();
     NuskDesignImpl& to = target->impl();
     NuskManager* managers = nullptr;
     if (bits_ & kHasManagers) {
@@ -269,7 +364,7 @@ int NuskObject::move(NuskDesign* target, int section, int) {
     const bool hadOriginal = (bits_ & kHasOriginal) != 0;
     if (hadOriginal) original = std::move(from.originals_[this]);
     from.detach(this);
-    design_ = target;
+    designIndex_ = to.index_;
     bits_ = toSystem ? (bits_ | kSystem) : (bits_ & ~kSystem);
     reinternStrings(this, to.strings_);
     to.attach(this, true);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "arena.h"
+#include "chunked.h"
 #include "string_pool.h"
 
 #include "nusk/design.h"
@@ -13,6 +14,13 @@
 #include <vector>
 
 class NuskAttribute;
+
+namespace nusk_detail {
+/// The table of designs that objects record their design in.
+NuskDesign* designAt(uint32_t index);
+uint32_t registerDesign(NuskDesign* d);
+void unregisterDesign(uint32_t index);
+}  // namespace nusk_detail
 
 /// A file record kept as read: text with a marker byte per reference, and the referenced objects in order.
 struct NuskRawText {
@@ -25,6 +33,7 @@ public:
     explicit NuskDesignImpl(NuskDesign* self) : self_(self) {}
 
     NuskDesign* self_;
+    uint32_t index_ = 0;  // the design's place in the table of designs (what objects record)
     std::string name_;
     NuskSchema* schema_ = nullptr;
     NuskFileHeader header_;
@@ -35,7 +44,7 @@ public:
 
     // ---- objects, per domain ----
     struct List {
-        std::vector<NuskObject*> objects;  // creation order; null where an object left
+        nusk_detail::ChunkedArray<NuskObject*> objects;  // creation order; null where an object left
         uint32_t holes = 0;
     };
     std::vector<List> lists_;             // indexed by global domain index
@@ -59,7 +68,7 @@ public:
     void unbindId(uint32_t id, const NuskObject* obj);
     uint32_t freshId() { return ++maxId_; }
     uint32_t maxId_ = 0;
-    std::vector<NuskObject*> denseIds_;
+    nusk_detail::ChunkedArray<NuskObject*, 14> denseIds_;
     std::unordered_map<uint32_t, NuskObject*> sparseIds_;
 
     // ---- annotation managers ----

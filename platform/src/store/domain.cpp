@@ -39,12 +39,6 @@ void NuskDomain::operator delete(void* p) noexcept { ::operator delete(p); }
 
 NuskSchema* NuskDomain::schema() const { return static_cast<NuskSchema*>(design()); }
 
-bool NuskDomain::typeIsEntity() const {
-    const auto& core = nusk_detail::core();
-    return kind_ == NuskDomainKind::entity || kind_ == NuskDomainKind::complex || this == core.structure ||
-           this == core.raw || this == core.entityInstance;
-}
-
 bool NuskDomain::typeIsa(const NuskDomain* d) const {
     if (!d) return false;
     if (d == this) return true;
@@ -97,6 +91,13 @@ int NuskDomain::slotOf(const NuskAttribute* att) const {
     }
     for (size_t i = 0; i < slots_.size(); ++i)
         if (slots_[i] == att) return static_cast<int>(i);
+    return -1;
+}
+
+int NuskDomain::blockStart(const NuskDomain* entity) const {
+    if (!entity) return -1;
+    for (const auto& block : blocks_)
+        if (block.first == entity->index_) return static_cast<int>(block.second);
     return -1;
 }
 

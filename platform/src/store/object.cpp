@@ -19,10 +19,7 @@
 
 namespace nusk_detail {
 
-PendingObject& pending() {
-    static thread_local PendingObject p;
-    return p;
-}
+thread_local PendingObject gPending __attribute__((tls_model("initial-exec")));
 
 }  // namespace nusk_detail
 
@@ -38,19 +35,22 @@ unsigned NuskManager::new_manager_type() {
 
 // ---- construction ----
 
-NuskObject::NuskObject() : design_(nullptr), domainIndex_(0) {
+NuskObject::NuskObject() : domainIndex_(0) {
     nusk_detail::PendingObject& p = nusk_detail::pending();
     if (!p.domain || !p.design) return;  // made outside the store's allocation: a detached object
+    NuskDesign* design = p.design;
     domainIndex_ = p.domain->index();
-    design_ = p.design;
+    designIndex_ = design->impl().index_;
     bits_ = kArena | (p.section ? uint32_t(kSystem) : 0u);
     p.domain = nullptr;
     p.design = nullptr;
-    design_->impl().attach(this, false);
+    design->impl().attach(this, false);
 }
 
 NuskObject::NuskObject(NuskDomain* domain, NuskDesign* design)
-    : design_(design), domainIndex_(domain ? domain->index() : 0) {}
+    : designIndex_(design ? design->impl().index_ : 0), domainIndex_(domain ? domain->index() : 0) {}
+
+NuskDesign* NuskObject::design() const { return nusk_detail::designAt(designIndex_); }
 
 NuskObject::~NuskObject() {
     if (bits_ & kHasManagers) {
@@ -66,8 +66,9 @@ NuskObject::~NuskObject() {
             }
         }
     }
-    if (design_ && (bits_ & kArena)) {
-        NuskDesignImpl& impl = design_->impl();
+    NuskDesign* owner = design();
+    if (owner && (bits_ & kArena)) {
+        NuskDesignImpl& impl = owner->impl();
         if (bits_ & kHasOriginal) impl.originals_.erase(this);
         if (!impl.tearingDown_) impl.detach(this);
     }
@@ -87,8 +88,8 @@ bool NuskObject::isa(const NuskDomain* d) const {
 bool NuskObject::isa(NuskTypePtr& t) const { return isa(t.domain()); }
 
 void NuskObject::modified() {
-    if ((bits_ & kHasOriginal) && design_) {
-        design_->impl().originals_.erase(this);
+    if ((bits_ & kHasOriginal) && design()) {
+        design()->impl().originals_.erase(this);
         bits_ &= ~kHasOriginal;
     }
 }
@@ -107,7 +108,8 @@ std::unordered_map<const NuskObject*, NuskManager*>& NuskStore::managerTable(con
     const auto& core = nusk_detail::core();
     if (core.design && obj->domainIndex_ == core.design->index())
         return static_cast<const NuskDesign*>(obj)->impl().managers_;
-    return obj->design_ ? obj->design_->impl().managers_ : detached;
+    NuskDesign* d = obj->design();
+    return d ? d->impl().managers_ : detached;
 }
 
 NuskManager* NuskObject::find_manager(unsigned type) const {

@@ -7,6 +7,8 @@
 
 class NuskSchema;
 class NuskUnion;
+class NuskAggregate;
+struct NuskRawText;
 namespace nusk_detail {
 class StringPool;
 }
@@ -18,13 +20,22 @@ public:
     static NuskDomain::Factory aggregateFactory(NuskPrimitive element);
     /// The table that holds the annotation managers of an object (its design's, or the design's own).
     static std::unordered_map<const NuskObject*, NuskManager*>& managerTable(const NuskObject* obj);
-    /// Storage for an aggregate with room for `elements` elements allocated with it.
-    static void* allocateWithElements(size_t size, NuskDesign* design, NuskDomain* domain, unsigned elements);
     /// The unset values of an entity domain's slots.
     static const NuskSlot* unsetSlots(const NuskDomain* d);
     /// Gives an entity instance the number `id` when the design does not use it yet.
     static bool setEntityId(NuskObject* obj, uint32_t id);
     static void reinternSelect(NuskUnion* u, nusk_detail::StringPool& pool);
+    /// The next instance made gets this number (0: a fresh one) and, if an aggregate, room for elements.
+    static void prepareNextInstance(uint32_t entityId, unsigned inlineElements);
+    /// Fills an empty aggregate with elements as they are (no checks).
+    static void setElements(NuskAggregate* a, const NuskSlot* elements, unsigned count);
+    /// Sets a select's value and alternative as they are (no checks).
+    static void setSelectValue(NuskUnion* u, uint32_t alternative, NuskSlot value);
+    static NuskSlot* selectSlot(NuskUnion* u);
+    /// Keeps the record an instance was read from, to be written back while the instance is unchanged.
+    static void keepOriginal(NuskObject* obj, NuskRawText text);
+    static const NuskRawText* originalOf(const NuskObject* obj);
+    static void setRefcount(NuskObject* obj, uint32_t count);
     /// Adds `delta` to an object's reference count (not below 0, saturating at the top); returns the count.
     static uint32_t addReferences(NuskObject* obj, int delta);
     /// Points every reference the object holds to an object with a substitute at its final substitute.

@@ -64,8 +64,9 @@ void NuskDesignImpl::buildRefIndex() {
 }
 
 void NuskObject::usedin(const NuskDomain* d, const NuskAttribute* att, NuskAggregate* out) const {
-    if (!out || !design_) return;
-    NuskDesignImpl& impl = design_->impl();
+    NuskDesign* owner = design();
+    if (!out || !owner) return;
+    NuskDesignImpl& impl = owner->impl();
     if (!impl.refIndexValid_) impl.buildRefIndex();
     auto first = std::lower_bound(impl.refIndex_.begin(), impl.refIndex_.end(), this,
                                   [](const NuskDesignImpl::RefEntry& e, const NuskObject* t) { return e.target < t; });

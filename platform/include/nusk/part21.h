@@ -1,0 +1,72 @@
+// Reading and writing ISO 10303-21 (STEP physical) files.
+//
+// A design is read from a file (or from text in memory) with the types of a schema, and written back. Reading
+// never throws and never stops the process: every problem becomes a message with its line and instance, the
+// reader goes on with the next instance, and the caller gets a status it can test. Nothing in a file is lost:
+// an instance of a type the schema lacks, or one whose parameters do not fit its type, is kept as it was read
+// and written back unchanged (unless the application changes it).
+#pragma once
+
+#include "nusk/report.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class NuskDesign;
+class NuskSchema;
+
+enum class NuskReadStatus {
+    ok = 0,          // read cleanly (warnings may have been reported)
+    errors = 1,      // read, with errors: the design holds what could be read
+    unreadable = 2,  // not read: no design
+};
+
+struct NuskReadMessage {
+    NuskSeverity severity;
+    uint32_t line;      // 1-based line of the file, 0 when the message concerns no line
+    uint32_t instance;  // the instance number concerned, 0 when none
+    std::string text;
+};
+
+struct NuskReadResult {
+    NuskReadStatus status = NuskReadStatus::unreadable;
+    NuskDesign* design = nullptr;  // owned by the caller; null when unreadable
+    std::vector<NuskReadMessage> messages;
+    size_t errorCount = 0;
+    size_t warningCount = 0;
+    size_t instanceCount = 0;  // entity instance records read (kept raw ones included)
+    size_t rawCount = 0;       // instances kept as raw records (types the schema lacks)
+    uint64_t bytes = 0;
+    /// Messages beyond this many are counted but not kept.
+    static constexpr size_t kMaxMessages = 1000;
+};
+
+struct NuskReadOptions {
+    /// The schema the instances are read with; null: the default schema.
+    NuskSchema* schema = nullptr;
+    /// Also hand every message to the store's reporter (NUSK).
+    bool report = false;
+};
+
+/// Reads a file. A file that cannot be opened, or is not a Part 21 file, is unreadable.
+NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options = {});
+/// Reads Part 21 text held in memory.
+NuskReadResult nusk_read_step_text(const char* data, size_t size, const NuskReadOptions& options = {});
+
+struct NuskWriteResult {
+    bool ok = false;
+    std::string error;          // when not ok: why
+    size_t instanceCount = 0;   // instances written
+    size_t danglingCount = 0;   // references to objects outside the design, written as $
+    uint64_t bytes = 0;
+};
+
+/// Writes a design as a Part 21 file: the header the design carries (FILE_DESCRIPTION, FILE_NAME, FILE_SCHEMA;
+/// its schema's name when it declares none), instances in the order of their numbers, complex instances as
+/// partial records in alphabetical order, reals that read back to the same double. Writing the same design
+/// twice gives the same bytes.
+NuskWriteResult nusk_write_step(NuskDesign* design, const char* path);
+/// The same into a string.
+NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out);

@@ -1,0 +1,69 @@
+// Reading tokens of one Part 21 statement.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace nusk_p21 {
+
+struct Cursor {
+    const char* p;
+    const char* end;
+
+    explicit Cursor(std::string_view s) : p(s.data()), end(s.data() + s.size()) {}
+    bool atEnd() const { return p >= end; }
+    char peek() const { return p < end ? *p : '\0'; }
+
+    /// Skips blanks and comments.
+    void skip() {
+        for (;;) {
+            while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) ++p;
+            if (p + 1 < end && p[0] == '/' && p[1] == '*') {
+                const char* q = p + 2;
+                while (q + 1 < end && !(q[0] == '*' && q[1] == '/')) ++q;
+                p = q + 1 < end ? q + 2 : end;
+                continue;
+            }
+            return;
+        }
+    }
+    /// Skips blanks, then takes `c` if it is next.
+    bool take(char c) {
+        skip();
+        if (p < end && *p == c) {
+            ++p;
+            return true;
+        }
+        return false;
+    }
+    /// A keyword or entity name: letters, digits, `_`, `-` (and a leading `!` for user-defined names).
+    std::string_view name() {
+        skip();
+        const char* start = p;
+        if (p < end && *p == '!') ++p;
+        while (p < end && (isWordChar(*p))) ++p;
+        return std::string_view(start, static_cast<size_t>(p - start));
+    }
+    /// An unsigned number after `#`; false when there are no digits or it does not fit 32 bits.
+    bool instanceNumber(uint32_t& id) {
+        uint64_t v = 0;
+        const char* start = p;
+        while (p < end && *p >= '0' && *p <= '9') {
+            v = v * 10 + static_cast<uint64_t>(*p - '0');
+            if (v > 0xffffffffull) return false;
+            ++p;
+        }
+        id = static_cast<uint32_t>(v);
+        return p > start;
+    }
+    static bool isWordChar(char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    }
+    /// A short view of what comes next, for messages.
+    std::string_view upcoming() const {
+        size_t n = static_cast<size_t>(end - p);
+        return std::string_view(p, n < 24 ? n : 24);
+    }
+};
+
+}  // namespace nusk_p21

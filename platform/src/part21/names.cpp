@@ -1,0 +1,75 @@
+#include "names.h"
+
+#include "nusk/domain.h"
+#include "nusk/schema.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace nusk_p21 {
+
+namespace {
+inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool sameName(std::string_view lowerKey, std::string_view name) {
+    if (lowerKey.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (lowerKey[i] != lower(name[i])) return false;
+    return true;
+}
+}  // namespace
+
+size_t NameTable::hash(std::string_view name) {
+    // Names are letters, digits and underscores: or-ing 0x20 folds case and changes nothing else that
+    // matters, since keys and names are folded alike. The length and both ends tell names apart well enough.
+    uint64_t head = 0, tail = 0;
+    const size_t n = name.size();
+    std::memcpy(&head, name.data(), n < 8 ? n : 8);
+    if (n > 8) std::memcpy(&tail, name.data() + n - 8, 8);
+    const uint64_t fold = 0x2020202020202020ull;
+    uint64_t h = (head | fold) * 0x9E3779B97F4A7C15ull ^ ((tail | fold) + n) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
+NameTable::NameTable(const NuskSchema* schema) {
+    size_t count = 0;
+    for (NuskDomain* d : schema->domains())
+        if (d->kind() != NuskDomainKind::aggregate) ++count;
+    size_t size = 16;
+    while (size < count * 2) size *= 2;
+    slots_.assign(size, Entry{{}, nullptr});
+    mask_ = size - 1;
+    for (NuskDomain* d : schema->domains()) {
+        if (d->kind() == NuskDomainKind::aggregate || d->kind() == NuskDomainKind::complex) continue;
+        std::string_view key(d->name());
+        size_t i = hash(key) & mask_;
+        while (slots_[i].domain) i = (i + 1) & mask_;
+        slots_[i] = {key, d};
+    }
+}
+
+NuskDomain* NameTable::find(std::string_view name) const {
+    for (size_t i = hash(name) & mask_;; i = (i + 1) & mask_) {
+        const Entry& e = slots_[i];
+        if (!e.domain) return nullptr;
+        if (sameName(e.key, name)) return e.domain;
+    }
+}
+
+const NameTable& nameTableOf(const NuskSchema* schema) {
+    static std::map<const NuskSchema*, std::unique_ptr<NameTable>> tables;
+    auto& table = tables[schema];
+    if (!table) table.reset(new NameTable(schema));
+    return *table;
+}
+
+int enumValueOf(const NuskDomain* enumeration, std::string_view literal) {
+    for (const NuskVarInfo& v : enumeration->enumValues())
+        if (sameName(v.name, literal)) return v.value;
+    return -1;
+}
+
+}  // namespace nusk_p21

@@ -1,0 +1,35 @@
+// Finding the domain a Part 21 name (written in upper case) stands for.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+class NuskDomain;
+class NuskSchema;
+
+namespace nusk_p21 {
+
+/// Names of a schema's entities, selects, enumerations and defined types, found without regard to case.
+class NameTable {
+public:
+    explicit NameTable(const NuskSchema* schema);
+    /// The domain of that name, or null.
+    NuskDomain* find(std::string_view name) const;
+
+private:
+    struct Entry {
+        std::string_view key;  // lower case, owned by the domain
+        NuskDomain* domain;
+    };
+    static size_t hash(std::string_view name);
+    std::vector<Entry> slots_;
+    size_t mask_ = 0;
+};
+
+/// The table of a schema, made on first use.
+const NameTable& nameTableOf(const NuskSchema* schema);
+
+/// The value of an enumeration literal (between the dots, any case) in `enumeration`, or -1.
+int enumValueOf(const NuskDomain* enumeration, std::string_view literal);
+
+}  // namespace nusk_p21

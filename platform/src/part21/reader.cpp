@@ -1,0 +1,464 @@
+// The Part 21 reader: sections, statements, instances, references and messages.
+#include "reader.h"
+
+#include "design_impl.h"
+#include "header.h"
+#include "store_access.h"
+
+#include "nusk/aggregate.h"
+#include "nusk/design.h"
+#include "nusk/schema.h"
+#include "nusk/select.h"
+#include "nusk/structure.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace nusk_p21 {
+
+namespace {
+
+bool sameWord(std::string_view a, const char* b) {
+    const size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        char c = a[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (c != b[i]) return false;
+    }
+    return true;
+}
+
+std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
+
+}  // namespace
+
+Reader::Reader(Scanner& scanner, const NuskReadOptions& options) : scanner_(scanner), options_(options) {
+    schema_ = options.schema ? options.schema : NuskSchema::defaultSchema();
+}
+
+void Reader::message(NuskSeverity severity, uint32_t line, std::string text) {
+    (severity == NuskSeverity::error ? result_.errorCount : result_.warningCount)++;
+    if (options_.report) {
+        if (severity == NuskSeverity::error)
+            NUSK.error("line %u: %s", line, text.c_str());
+        else
+            NUSK.warning("line %u: %s", line, text.c_str());
+    }
+    if (result_.messages.size() < NuskReadResult::kMaxMessages)
+        result_.messages.push_back({severity, line, instance_, std::move(text)});
+}
+
+void Reader::mismatch(const std::string& what) {
+    if (mismatch_.empty()) mismatch_ = what;
+}
+
+NuskReadResult Reader::run() {
+    if (!schema_) {
+        message(NuskSeverity::error, 0, "no schema to read the file with");
+        return result_;
+    }
+    names_ = &nameTableOf(schema_);
+    if (!readMagic()) {
+        result_.bytes = scanner_.bytesRead();
+        return result_;
+    }
+    design_ = new NuskDesign("", schema_);
+    readHeader();
+    decideLeniency();
+    readData();
+    resolveFixups();
+    if (scanner_.sawNul()) message(NuskSeverity::error, 0, "the file holds NUL bytes");
+    if (scanner_.unclosedComment()) message(NuskSeverity::error, line_, "a comment is never closed");
+    result_.design = design_;
+    result_.bytes = scanner_.bytesRead();
+    result_.status = result_.errorCount ? NuskReadStatus::errors : NuskReadStatus::ok;
+    return result_;
+}
+
+bool Reader::readMagic() {
+    std::string_view s;
+    uint32_t line = 0;
+    Scanner::Result r = scanner_.next(s, line);
+    Cursor c(s);
+    c.skip();
+    std::string_view word(c.p, static_cast<size_t>(c.end - c.p));
+    while (!word.empty() && (word.back() == ' ' || word.back() == '\n' || word.back() == '\r' || word.back() == '\t'))
+        word.remove_suffix(1);
+    if (r != Scanner::Result::statement || !sameWord(word, "ISO-10303-21")) {
+        message(NuskSeverity::error, line, "not a Part 21 file: expected ISO-10303-21; at the start");
+        return false;
+    }
+    return true;
+}
+
+bool Reader::isSectionEnd(std::string_view s) const {
+    Cursor c(s);
+    std::string_view w = c.name();
+    c.skip();
+    return c.atEnd() && sameWord(w, "ENDSEC");
+}
+
+void Reader::readHeader() {
+    std::string_view s;
+    uint32_t line = 0;
+    Scanner::Result r = scanner_.next(s, line);
+    Cursor c(s);
+    if (r != Scanner::Result::statement || !sameWord(c.name(), "HEADER")) {
+        message(NuskSeverity::error, line, "expected HEADER; after ISO-10303-21;");
+        if (r == Scanner::Result::statement) dataStatement(s, line);  // a file without header: read on
+        return;
+    }
+    while ((r = scanner_.next(s, line)) == Scanner::Result::statement) {
+        line_ = line;
+        if (isSectionEnd(s)) return;
+        headerStatement(s, line);
+    }
+    message(NuskSeverity::error, line, "the header section never ends (ENDSEC; missing)");
+}
+
+void Reader::readData() {
+    std::string_view s;
+    uint32_t line = 0;
+    bool inData = false;
+    Scanner::Result r;
+    while ((r = scanner_.next(s, line)) != Scanner::Result::end) {
+        line_ = line;
+        instance_ = 0;
+        if (r == Scanner::Result::unterminated) {
+            message(NuskSeverity::error, line, "the text ends inside a statement (; missing): " + quote(s));
+            if (!s.empty() && s[0] == '#') dataStatement(s, line);
+            continue;
+        }
+        Cursor c(s);
+        c.skip();
+        if (c.peek() == '#') {
+            if (!inData) {
+                message(NuskSeverity::error, line, "instance outside a DATA section");
+                inData = true;
+            }
+            dataStatement(s, line);
+            continue;
+        }
+        std::string_view word = c.name();
+        if (sameWord(word, "DATA")) {
+            inData = true;
+        } else if (sameWord(word, "ENDSEC")) {
+            inData = false;
+        } else if (sameWord(word, "END-ISO-10303-21")) {
+            sawEnd_ = true;
+            break;
+        } else if (!inData && (sameWord(word, "ANCHOR") || sameWord(word, "REFERENCE") || sameWord(word, "SIGNATURE"))) {
+            // Sections this reader does not interpret are kept as they stand and written back.
+            std::string& other = design_->header().otherSections;
+            other.append(s.data(), s.size()).append(";\n");
+            while ((r = scanner_.next(s, line)) == Scanner::Result::statement) {
+                other.append(s.data(), s.size()).append(";\n");
+                if (isSectionEnd(s)) break;
+            }
+        } else {
+            message(NuskSeverity::error, line, "expected an instance, ENDSEC; or END-ISO-10303-21;, found " + quote(s));
+        }
+    }
+    if (!sawEnd_) message(NuskSeverity::error, line_, "the file ends without END-ISO-10303-21;");
+}
+
+// ---- instances ----
+
+void Reader::dataStatement(std::string_view s, uint32_t line) {
+    line_ = line;
+    Cursor c(s);
+    c.skip();
+    uint32_t id = 0;
+    if (!c.take('#') || !c.instanceNumber(id) || id == 0) {
+        error("expected an instance number #N, found " + quote(s));
+        return;
+    }
+    instance_ = id;
+    if (!c.take('=')) {
+        error("#" + std::to_string(id) + ": expected = after the instance number");
+        return;
+    }
+    if (design_->findEntity(id)) {
+        error("#" + std::to_string(id) + " is defined twice; the later one gets a new number");
+        id = 0;
+    }
+    c.skip();
+    const std::string_view rhs(c.p, static_cast<size_t>(c.end - c.p));
+    ++result_.instanceCount;
+    if (c.peek() == '(') {
+        complexInstance(id, c, rhs);
+        return;
+    }
+    std::string_view name = c.name();
+    if (name.empty()) {
+        --result_.instanceCount;
+        error("#" + std::to_string(instance_) + ": expected an entity name, found " + quote(rhs));
+        return;
+    }
+    NuskDomain* domain = names_->find(name);
+    if (!domain || !domain->typeIsEntity())
+        rawInstance(id, rhs, "is not an entity type of the schema");
+    else
+        simpleInstance(id, domain, c, rhs);
+}
+
+NuskObject* Reader::create(NuskDomain* domain, uint32_t id) {
+    NuskStore::prepareNextInstance(id, 0);
+    NuskObject* obj = design_->pnewInstance(domain);
+    if (!obj) error("#" + std::to_string(instance_) + ": no instance of " + domain->name() + " could be made");
+    return obj;
+}
+
+void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs) {
+    NuskObject* obj = create(domain, id);
+    if (!obj) return;
+    mismatch_.clear();
+    const size_t fixupsBefore = fixups_.size();
+    madeInRecord_.clear();
+    if (!c.take('(') || !readParameters(c, obj, domain, 0, domain->slotAttributes().size()) || !c.take(')') ||
+        (c.skip(), !c.atEnd())) {
+        fixups_.resize(fixupsBefore);
+        abandon(obj);
+        --result_.instanceCount;
+        error("#" + std::to_string(instance_) + ": the record of " + domain->name() +
+              " is not valid Part 21 near " + quote(c.upcoming()) + "; the instance is left out");
+        return;
+    }
+    if (!mismatch_.empty()) keepOriginal(obj, rhs);
+}
+
+bool Reader::readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count) {
+    NuskSlot* slots = obj->entitySlots();
+    const auto& atts = domain->slotAttributes();
+    size_t read = 0;
+    c.skip();
+    if (c.peek() == ')') {
+        if (count) mismatch("no parameters where " + std::to_string(count) + " are expected");
+        return true;
+    }
+    for (;;) {
+        NuskSlot scratch;
+        const bool inRange = read < count;
+        NuskSlot& out = inRange ? slots[first + read] : scratch;
+        const NuskDomain* type = inRange ? atts[first + read]->valueDomain() : nullptr;
+        const bool derived = inRange && domain->slotIsDerived(static_cast<unsigned>(first + read));
+        if (!inRange) mismatch("more parameters than the " + std::to_string(count) + " expected");
+        if (readValue(c, type, out, derived, false, 0) == Fit::broken) return false;
+        ++read;
+        if (c.take(',')) continue;
+        break;
+    }
+    if (read < count)
+        mismatch(std::to_string(read) + " parameters where " + std::to_string(count) + " are expected");
+    return true;
+}
+
+void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
+    // Partial records: (NAME(...) NAME(...) ...). Their parameters are read once the combination is known.
+    c.take('(');
+    std::vector<std::pair<NuskDomain*, Cursor>> parts;
+    std::vector<NuskDomain*> types;
+    for (;;) {
+        c.skip();
+        if (c.peek() == ')') break;
+        std::string_view name = c.name();
+        NuskDomain* d = name.empty() ? nullptr : names_->find(name);
+        if (name.empty()) return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
+        if (!d || d->kind() != NuskDomainKind::entity)
+            return rawInstance(id, rhs, "combines a type the schema does not know");
+        c.skip();
+        if (c.peek() != '(') return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
+        Cursor params(std::string_view(c.p, static_cast<size_t>(c.end - c.p)));
+        // Find the matching parenthesis, outside strings.
+        int depth = 0;
+        const char* q = c.p;
+        for (; q < c.end; ++q) {
+            if (*q == '\'') {
+                for (++q; q < c.end && !(*q == '\'' && (q + 1 >= c.end || q[1] != '\'')); ++q)
+                    if (*q == '\'') ++q;
+            } else if (*q == '(') {
+                ++depth;
+            } else if (*q == ')' && --depth == 0) {
+                break;
+            }
+        }
+        if (q >= c.end) return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
+        params.end = q + 1;
+        parts.emplace_back(d, params);
+        types.push_back(d);
+        c.p = q + 1;
+    }
+    NuskDomain* domain = design_->findComplexDomain(types);
+    if (!domain) return rawInstance(id, rhs, "combines types the schema does not allow together");
+    NuskObject* obj = create(domain, id);
+    if (!obj) return;
+    mismatch_.clear();
+    madeInRecord_.clear();
+    const size_t fixupsBefore = fixups_.size();
+    size_t covered = 0;
+    for (auto& part : parts) {
+        const int start = domain->blockStart(part.first);
+        Cursor& pc = part.second;
+        const size_t own = part.first->ownAttributes().size();
+        if (start < 0 || !pc.take('(') || !readParameters(pc, obj, domain, static_cast<size_t>(start), own) ||
+            !pc.take(')')) {
+            fixups_.resize(fixupsBefore);
+            abandon(obj);
+            --result_.instanceCount;
+            error("#" + std::to_string(instance_) + ": a partial record of " + part.first->name() +
+                  " is not valid Part 21; the instance is left out");
+            return;
+        }
+        ++covered;
+    }
+    if (covered != domain->entityClosure().size())
+        mismatch("the complex record lists " + std::to_string(covered) + " of the " +
+                 std::to_string(domain->entityClosure().size()) + " entity types it combines");
+    if (!mismatch_.empty()) keepOriginal(obj, rhs);
+}
+
+void Reader::abandon(NuskObject* obj) {
+    // The record could not be read: what it made goes, nothing refers to it yet.
+    for (NuskObject* made : madeInRecord_) delete made;
+    madeInRecord_.clear();
+    delete obj;
+}
+
+void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
+    message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line_,
+            "#" + std::to_string(instance_) + " (" + obj->domain()->name() + "): " + mismatch_ +
+                "; kept as read");
+    NuskRawText raw;
+    if (!captureRaw(rhs, raw)) return;
+    std::vector<uint32_t> ids;
+    for (NuskObject* r : raw.refs) ids.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r) >> 1));
+    NuskStore::keepOriginal(obj, std::move(raw));
+    // The kept record's references are references of the instance too: they follow substitutes and moves.
+    auto* kept = const_cast<NuskRawText*>(NuskStore::originalOf(obj));
+    for (size_t i = 0; i < ids.size(); ++i) reference(&kept->refs[i], ids[i], nullptr);
+}
+
+void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
+    NuskRawText raw;
+    if (!captureRaw(rhs, raw)) {
+        --result_.instanceCount;
+        error("#" + std::to_string(instance_) + ": the record is not valid Part 21; the instance is left out");
+        return;
+    }
+    NuskObject* obj = create(nusk_domain_NuskRawRecord(), id);
+    auto* record = dynamic_cast<NuskRawRecord*>(obj);
+    if (!record) return;
+    ++result_.rawCount;
+    std::string typeName(rhs.substr(0, rhs.find_first_of("( \t\r\n/")));
+    message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line_,
+            "#" + std::to_string(instance_) + " " + (typeName.empty() ? "complex instance" : typeName) + " " + why +
+                "; kept as read");
+    const size_t refs = raw.refs.size();
+    std::vector<uint32_t> ids;
+    for (NuskObject* r : raw.refs) ids.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r) >> 1));
+    record->assign(std::move(typeName), std::move(raw.text), std::vector<NuskObject*>(refs, nullptr));
+    for (size_t i = 0; i < refs; ++i) reference(&record->references()[i], ids[i], nullptr);
+}
+
+// ---- references ----
+
+void Reader::countReferences(NuskObject* target) { NuskStore::addReferences(target, 1); }
+
+void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance) {
+    if (!expected) return;
+    const NuskDomain* d = obj->domain();
+    const bool fits = expected->typeIsSelect() ? expected->selectAccepts(d) : d->typeIsa(expected);
+    if (fits || d == nusk_domain_NuskRawRecord()) return;
+    const uint32_t saved = instance_;
+    instance_ = instance;
+    message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line,
+            "#" + std::to_string(instance) + " refers to #" + std::to_string(obj->entity_id()) + ", a " + d->name() +
+                ", where a " + expected->name() + " is expected");
+    instance_ = saved;
+}
+
+void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected) {
+    if (NuskObject* obj = design_->findEntity(id)) {
+        *target = obj;
+        countReferences(obj);
+        checkReference(obj, expected, line_, instance_);
+        return;
+    }
+    *target = nullptr;
+    fixups_.push_back({target, id, line_, instance_, expected});
+}
+
+void Reader::registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType) {
+    for (unsigned i = 0; i < count; ++i) {
+        const uintptr_t v = reinterpret_cast<uintptr_t>(slots[i].o);
+        if (v & 1u) reference(&slots[i].o, static_cast<uint32_t>(v >> 1), elementType);
+    }
+}
+
+void Reader::resolveFixups() {
+    for (const Fixup& f : fixups_) {
+        NuskObject* obj = design_->findEntity(f.id);
+        if (!obj) {
+            const uint32_t saved = instance_;
+            instance_ = f.instance;
+            message(NuskSeverity::error, f.line,
+                    "#" + std::to_string(f.instance) + " refers to #" + std::to_string(f.id) +
+                        ", which the file does not define; the reference is left unset");
+            instance_ = saved;
+            continue;
+        }
+        *f.target = obj;
+        countReferences(obj);
+        checkReference(obj, f.expected, f.line, f.instance);
+    }
+    fixups_.clear();
+    design_->impl().referencesChanged();
+}
+
+// ---- the file's schema ----
+
+void Reader::decideLeniency() {
+    // Misfits are errors only in a file that declares exactly the schema (and edition) read with.
+    const auto& schemas = design_->header().schemas;
+    lenient_ = true;
+    if (schemas.size() != 1) return;
+    const std::string& declared = schemas[0];
+    const std::string ours = schema_->name();
+    std::string name = declared.substr(0, declared.find_first_of(" {"));
+    if (name.size() != ours.size()) return;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != ours[i]) return;
+    // An object identifier { 1 0 10303 442 E 1 4 } names the edition E; ours is the first.
+    size_t brace = declared.find('{');
+    if (brace == std::string::npos) {
+        lenient_ = false;
+        return;
+    }
+    std::vector<long> numbers;
+    const char* p = declared.c_str() + brace + 1;
+    while (*p && *p != '}') {
+        char* next = nullptr;
+        long v = std::strtol(p, &next, 10);
+        if (next == p) {
+            ++p;
+            continue;
+        }
+        numbers.push_back(v);
+        p = next;
+    }
+    lenient_ = !(numbers.size() >= 5 && numbers[4] == 1);
+}
+
+}  // namespace nusk_p21
+
+namespace nusk_p21 {
+
+void Reader::headerStatement(std::string_view s, uint32_t line) {
+    std::string problem;
+    if (!readHeaderStatement(s, design_->header(), problem)) message(NuskSeverity::error, line, problem);
+    else if (!problem.empty()) message(NuskSeverity::warning, line, problem);
+}
+
+}  // namespace nusk_p21

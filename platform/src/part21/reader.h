@@ -1,0 +1,96 @@
+// The Part 21 reader: statements into the objects of a design.
+#pragma once
+
+#include "cursor.h"
+#include "names.h"
+#include "scanner.h"
+
+#include "nusk/object.h"
+#include "nusk/part21.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class NuskDomain;
+class NuskSchema;
+struct NuskRawText;
+
+namespace nusk_p21 {
+
+class Reader {
+public:
+    Reader(Scanner& scanner, const NuskReadOptions& options);
+    NuskReadResult run();
+
+    // ---- used by the value parser ----
+    enum class Fit { ok, mismatch, broken };
+    /// Reads one parameter of type `type` into `out`. `temp` says that `out` is not the value's final place
+    /// (an aggregate element being gathered): references to later instances are then left tagged, for the
+    /// aggregate to register once its elements are in place.
+    Fit readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, bool derivedSlot, bool temp, int depth);
+    void mismatch(const std::string& what);
+
+private:
+    struct Fixup {
+        NuskObject** target;
+        uint32_t id;
+        uint32_t line;
+        uint32_t instance;
+        const NuskDomain* expected;  // entity type, or select type for a select's value
+    };
+
+    // sections and statements
+    bool readMagic();
+    void readHeader();
+    void readData();
+    void headerStatement(std::string_view s, uint32_t line);
+    void dataStatement(std::string_view s, uint32_t line);
+    bool isSectionEnd(std::string_view s) const;
+    void decideLeniency();
+    // instances
+    void simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs);
+    void complexInstance(uint32_t id, Cursor& c, std::string_view rhs);
+    void rawInstance(uint32_t id, std::string_view rhs, const char* why);
+    NuskObject* create(NuskDomain* domain, uint32_t id);
+    bool readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count);
+    void abandon(NuskObject* obj);
+    void keepOriginal(NuskObject* obj, std::string_view rhs);
+    bool captureRaw(std::string_view rhs, NuskRawText& raw);
+    // values
+    Fit readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp);
+    Fit readSelect(Cursor& c, const NuskDomain* type, NuskSlot& out, int depth);
+    Fit readAggregate(Cursor& c, const NuskDomain* type, NuskSlot& out, int depth);
+    Fit readPlain(Cursor& c, const NuskDomain* type, NuskSlot& out);
+    Fit readString(Cursor& c, NuskSlot& out);
+    Fit readNumber(Cursor& c, bool real, NuskSlot& out);
+    NuskObject* made(NuskDomain* domain);
+    // references
+    void reference(NuskObject** target, uint32_t id, const NuskDomain* expected);
+    void checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance);
+    void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
+    void resolveFixups();
+    void countReferences(NuskObject* target);
+    // messages
+    void message(NuskSeverity severity, uint32_t line, std::string text);
+    void error(std::string text) { message(NuskSeverity::error, line_, std::move(text)); }
+    void warning(std::string text) { message(NuskSeverity::warning, line_, std::move(text)); }
+
+    Scanner& scanner_;
+    NuskReadOptions options_;
+    NuskReadResult result_;
+    NuskSchema* schema_ = nullptr;
+    const NameTable* names_ = nullptr;
+    NuskDesign* design_ = nullptr;
+    std::vector<Fixup> fixups_;
+    std::vector<NuskObject*> madeInRecord_;  // selects and aggregates of the record being read
+    std::deque<std::vector<NuskSlot>> gather_;  // element buffers, one per nesting depth (a deque: growing it
+                                                // leaves the buffers of outer levels in place)
+    uint32_t line_ = 0;
+    uint32_t instance_ = 0;
+    std::string mismatch_;  // first mismatch of the record being read
+    bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
+    bool sawEnd_ = false;
+};
+
+}  // namespace nusk_p21

@@ -1,0 +1,231 @@
+#include "scanner.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cstring>
+
+namespace nusk_p21 {
+
+Scanner::Scanner(std::FILE* file) : file_(file) {}
+
+Scanner::Scanner(const char* data, size_t size) : data_(data), size_(size), eof_(true), bytes_(size) {}
+
+bool Scanner::fill() {
+    if (eof_ || !file_) return false;
+    // Keep the unread tail at the front, then read a block after it. A statement longer than the buffer
+    // makes the buffer grow; it never shrinks.
+    const size_t kept = size_ - pos_;
+    if (kept + kBlock > capacity_) {
+        const size_t capacity = std::max(capacity_ * 2, kept + kBlock);
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (kept) std::memcpy(bigger.get(), data_ + pos_, kept);
+        storage_ = std::move(bigger);
+        capacity_ = capacity;
+    } else if (pos_ > 0 && kept) {
+        std::memmove(storage_.get(), data_ + pos_, kept);
+    }
+    pos_ = 0;
+    data_ = storage_.get();
+    const size_t got = std::fread(storage_.get() + kept, 1, kBlock, file_);
+    size_ = kept + got;
+    bytes_ += got;
+    if (got < kBlock) eof_ = true;
+    return got > 0;
+}
+
+namespace {
+
+/// How many times `c` occurs in [p, end).
+uint32_t countByte(const char* p, const char* end, char c) {
+    uint32_t n = 0;
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi8(c);
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, needle))); mask; mask &= mask - 1)
+            ++n;
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p) n += *p == c;
+    return n;
+}
+
+}  // namespace
+
+void Scanner::countLines(size_t from, size_t to) {
+    const char* p = data_ + from;
+    const char* end = data_ + to;
+    // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it.
+    line_ += countByte(p, end, '\n');
+    if (std::memchr(p, '\r', static_cast<size_t>(end - p)))
+        for (const char* q = p; q < end; ++q)
+            if (*q == '\r' && (q + 1 >= end || q[1] != '\n')) ++line_;
+    if (!sawNul_ && std::memchr(p, 0, static_cast<size_t>(end - p))) sawNul_ = true;
+}
+
+namespace {
+
+/// The first of `;`, `'` or `/` at or after p (end when there is none).
+const char* findSpecial(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i semicolon = _mm_set1_epi8(';');
+    const __m128i quote = _mm_set1_epi8('\'');
+    const __m128i slash = _mm_set1_epi8('/');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, semicolon), _mm_cmpeq_epi8(v, quote)),
+                                         _mm_cmpeq_epi8(v, slash));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != ';' && *p != '\'' && *p != '/') ++p;
+    return p;
+}
+
+}  // namespace
+
+// Skips blanks and comments from `at`; returns the first other byte (size_ when none is left).
+size_t Scanner::skipBlanks(size_t at) {
+    for (;;) {
+        while (at < size_ && (data_[at] == ' ' || data_[at] == '\t' || data_[at] == '\n' || data_[at] == '\r'))
+            ++at;
+        if (at + 1 < size_ && data_[at] == '/' && data_[at + 1] == '*') {
+            const char* close = nullptr;
+            for (size_t i = at + 2; i + 1 < size_; ++i)
+                if (data_[i] == '*' && data_[i + 1] == '/') {
+                    close = data_ + i;
+                    break;
+                }
+            if (!close) return at;  // the comment goes on past the text held: the caller reads more
+            at = static_cast<size_t>(close - data_) + 2;
+            continue;
+        }
+        return at;
+    }
+}
+
+// Scans for the `;` that ends the statement starting at `from`. Returns false when the text held ends first.
+bool Scanner::scanStatement(size_t from, size_t& end, bool& unterminatedString) {
+    size_t i = from + scanned_;
+    while (i < size_) {
+        i = static_cast<size_t>(findSpecial(data_ + i, data_ + size_) - data_);
+        if (i >= size_) break;
+        const char c = data_[i];
+        if (c == ';') {
+            end = i;
+            return true;
+        }
+        if (c == '\'') {
+            const size_t quote = i;
+            for (++i;; ++i) {
+                const void* q = i < size_ ? std::memchr(data_ + i, '\'', size_ - i) : nullptr;
+                if (!q) {
+                    scanned_ = quote - from;  // rescan the string once more text is held
+                    if (eof_) unterminatedString = true;
+                    return false;
+                }
+                i = static_cast<size_t>(static_cast<const char*>(q) - data_);
+                if (i + 1 < size_ && data_[i + 1] == '\'') {
+                    ++i;
+                    continue;
+                }
+                if (i + 1 >= size_ && !eof_) {
+                    scanned_ = quote - from;
+                    return false;
+                }
+                break;
+            }
+            ++i;
+            continue;
+        }
+        // A slash: a comment when a star follows.
+        if (i + 1 < size_ && data_[i + 1] == '*') {
+            const char* close = nullptr;
+            for (size_t k = i + 2; k + 1 < size_; ++k)
+                if (data_[k] == '*' && data_[k + 1] == '/') {
+                    close = data_ + k;
+                    break;
+                }
+            if (!close) {
+                scanned_ = i - from;
+                if (eof_) unclosedComment_ = true;
+                return false;
+            }
+            i = static_cast<size_t>(close - data_) + 2;
+            continue;
+        }
+        if (i + 1 >= size_ && !eof_) {
+            scanned_ = i - from;  // a slash at the end of what is held: look again with more text
+            return false;
+        }
+        ++i;
+    }
+    scanned_ = i - from;
+    return false;
+}
+
+// After a string that is never closed: the statement ends at the first `;` that ends a line after `from`.
+size_t Scanner::recoverString(size_t from) {
+    for (size_t i = from; i < size_; ++i) {
+        if (data_[i] != ';') continue;
+        size_t k = i + 1;
+        while (k < size_ && (data_[k] == ' ' || data_[k] == '\t')) ++k;
+        if (k >= size_ || data_[k] == '\n' || data_[k] == '\r') return i;
+    }
+    return size_;
+}
+
+Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
+    for (;;) {
+        size_t start = skipBlanks(pos_);
+        const bool openComment = start + 1 < size_ && data_[start] == '/' && data_[start + 1] == '*';
+        if ((start >= size_ || openComment) && !eof_) {
+            countLines(pos_, start);
+            pos_ = start;
+            fill();
+            continue;
+        }
+        countLines(pos_, start);
+        pos_ = start;
+        if (start >= size_) return Result::end;
+        if (openComment) {
+            unclosedComment_ = true;
+            countLines(pos_, size_);
+            pos_ = size_;
+            return Result::end;
+        }
+        scanned_ = 0;
+        size_t end = 0;
+        bool unterminatedString = false;
+        while (!scanStatement(start, end, unterminatedString)) {
+            if (!eof_) {
+                const size_t offset = start - pos_;
+                fill();
+                start = pos_ + offset;
+                continue;
+            }
+            // The text ends inside the statement.
+            line = line_;
+            size_t stop = unterminatedString ? recoverString(start + scanned_) : size_;
+            statement = std::string_view(data_ + start, stop - start);
+            countLines(start, std::min(stop + 1, size_));
+            pos_ = std::min(stop + 1, size_);
+            scanned_ = 0;
+            return Result::unterminated;
+        }
+        line = line_;
+        statement = std::string_view(data_ + start, end - start);
+        countLines(start, end + 1);
+        pos_ = end + 1;
+        scanned_ = 0;
+        return Result::statement;
+    }
+}
+
+}  // namespace nusk_p21

@@ -1,0 +1,56 @@
+// Cutting Part 21 text into statements: everything up to the next `;` that is not inside a string or a
+// comment. The text comes from a file read in blocks or from memory; a statement is only valid until the next
+// call.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace nusk_p21 {
+
+class Scanner {
+public:
+    /// Reads from an open file (not owned), in blocks.
+    explicit Scanner(std::FILE* file);
+    /// Reads from memory.
+    Scanner(const char* data, size_t size);
+
+    enum class Result { statement, end, unterminated };
+
+    /// The next statement, its terminating `;` excluded, with the line it starts on. `end` when only
+    /// blanks and comments are left. `unterminated` for text that ends without `;` (the text is given), or a
+    /// string that is never closed (the statement is then cut at the first `;` that ends a line after the
+    /// quote, so that reading can go on).
+    Result next(std::string_view& statement, uint32_t& line);
+
+    uint64_t bytesRead() const { return bytes_; }
+    /// True when the text held a NUL byte or a comment that was never closed.
+    bool sawNul() const { return sawNul_; }
+    bool unclosedComment() const { return unclosedComment_; }
+
+private:
+    bool fill();  // reads more after what is kept; false at the end of the input
+    size_t skipBlanks(size_t at);
+    bool scanStatement(size_t from, size_t& end, bool& unterminatedString);
+    size_t recoverString(size_t from);
+    void countLines(size_t from, size_t to);
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> storage_;  // file blocks
+    size_t capacity_ = 0;
+    const char* data_ = nullptr;
+    size_t size_ = 0;           // bytes in data_
+    size_t pos_ = 0;            // next unread byte
+    size_t scanned_ = 0;        // within the statement being cut: bytes already scanned
+    bool eof_ = false;
+    uint64_t bytes_ = 0;
+    uint32_t line_ = 1;
+    bool sawNul_ = false;
+    bool unclosedComment_ = false;
+    static constexpr size_t kBlock = 4u << 20;
+};
+
+}  // namespace nusk_p21

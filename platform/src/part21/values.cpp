@@ -1,0 +1,392 @@
+// The Part 21 reader: parameters read into slots by the type the schema gives them.
+#include "reader.h"
+#include "literals.h"
+
+#include "design_impl.h"
+#include "store_access.h"
+
+#include "nusk/aggregate.h"
+#include "nusk/design.h"
+#include "nusk/schema.h"
+#include "nusk/select.h"
+#include "nusk/units.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace nusk_p21 {
+
+namespace {
+
+constexpr int kMaxDepth = 64;
+
+/// The type a value is stored as: defined types looked through.
+const NuskDomain* baseOf(const NuskDomain* type) {
+    for (int guard = 0; type && type->kind() == NuskDomainKind::defined_type && type->underlying() && guard < 64; ++guard)
+        type = type->underlying();
+    return type;
+}
+
+NuskSlot unsetFor(const NuskDomain* type) {
+    NuskSlot s;
+    s.i = 0;
+    switch (type ? type->primitive() : NuskPrimitive::object) {
+    case NuskPrimitive::real: s.d = NUSK_NULL_REAL; break;
+    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER; break;
+    case NuskPrimitive::enumeration:
+    case NuskPrimitive::boolean:
+    case NuskPrimitive::logical: s.i = -1; break;
+    default: s.o = nullptr;
+    }
+    return s;
+}
+
+bool isNumberChar(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e'; }
+
+/// Skips one parameter without reading it. False when the text is not a parameter at all.
+bool skipValue(Cursor& c, int depth) {
+    if (depth > kMaxDepth) return false;
+    c.skip();
+    const char ch = c.peek();
+    if (ch == '$' || ch == '*') {
+        ++c.p;
+        return true;
+    }
+    if (ch == '\'') {
+        for (++c.p; c.p < c.end; ++c.p)
+            if (*c.p == '\'') {
+                if (c.p + 1 < c.end && c.p[1] == '\'') {
+                    ++c.p;
+                    continue;
+                }
+                ++c.p;
+                return true;
+            }
+        return false;
+    }
+    if (ch == '"') {
+        for (++c.p; c.p < c.end && *c.p != '"'; ++c.p) {}
+        if (c.p >= c.end) return false;
+        ++c.p;
+        return true;
+    }
+    if (ch == '.') {
+        for (++c.p; c.p < c.end && Cursor::isWordChar(*c.p); ++c.p) {}
+        return c.take('.');
+    }
+    if (ch == '#') {
+        ++c.p;
+        uint32_t id;
+        return c.instanceNumber(id);
+    }
+    if ((ch >= '0' && ch <= '9') || ch == '+' || ch == '-') {
+        while (c.p < c.end && isNumberChar(*c.p)) ++c.p;
+        return true;
+    }
+    if (ch == '(' || Cursor::isWordChar(ch) || ch == '!') {
+        if (ch != '(' && c.name().empty()) return false;
+        if (!c.take('(')) return false;
+        c.skip();
+        if (c.take(')')) return true;
+        do {
+            if (!skipValue(c, depth + 1)) return false;
+        } while (c.take(','));
+        return c.take(')');
+    }
+    return false;
+}
+
+/// Adds the digits from p on to `mantissa`; returns the first non-digit.
+inline const char* digitRun(const char* p, const char* end, uint64_t& mantissa, int& digits) {
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    return p;
+}
+
+/// Reads a number the quick way when it is exact: up to 19 digits, and for a real a decimal exponent small
+/// enough that one multiplication or division by an exact power of ten rounds it correctly. Returns where
+/// the number ends, or null to leave it to the general reader.
+const char* quickNumber(const char* p, const char* end, bool real, NuskSlot& out) {
+    static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    uint64_t mantissa = 0;
+    int digits = 0, exponent = 0;
+    const char* start = p;
+    p = digitRun(p, end, mantissa, digits);
+    if (p == start) return nullptr;
+    if (!real) {
+        if ((p < end && isNumberChar(*p)) || digits > 18) return nullptr;
+        out.i = negative ? -static_cast<int64_t>(mantissa) : static_cast<int64_t>(mantissa);
+        return p;
+    }
+    if (p < end && *p == '.') {
+        const int before = digits;
+        p = digitRun(p + 1, end, mantissa, digits);
+        exponent -= digits - before;
+    }
+    if (p < end && (*p == 'E' || *p == 'e')) {
+        ++p;
+        bool negativeExponent = false;
+        if (p < end && (*p == '-' || *p == '+')) negativeExponent = *p++ == '-';
+        int e = 0;
+        const char* expStart = p;
+        for (; p < end && *p >= '0' && *p <= '9' && e < 10000; ++p) e = e * 10 + (*p - '0');
+        if (p == expStart) return nullptr;
+        exponent += negativeExponent ? -e : e;
+    }
+    if ((p < end && isNumberChar(*p)) || digits > 19 || mantissa > (uint64_t(1) << 53) || exponent < -22 ||
+        exponent > 22)
+        return nullptr;
+    double v = static_cast<double>(mantissa);
+    v = exponent < 0 ? v / kPow10[-exponent] : v * kPow10[exponent];
+    out.d = negative ? -v : v;
+    return p;
+}
+
+}  // namespace
+
+NuskObject* Reader::made(NuskDomain* domain) {
+    NuskObject* obj = design_->pnewInstance(domain);
+    if (obj) madeInRecord_.push_back(obj);
+    return obj;
+}
+
+Reader::Fit Reader::readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, bool derivedSlot, bool temp,
+                              int depth) {
+    if (depth > kMaxDepth) return Fit::broken;
+    c.skip();
+    const char ch = c.peek();
+    if (ch == '$') {
+        ++c.p;
+        out = unsetFor(type);
+        return Fit::ok;
+    }
+    if (ch == '*') {
+        ++c.p;
+        out = unsetFor(type);
+        if (!derivedSlot) mismatch("* where the schema expects a value");
+        return Fit::ok;
+    }
+    if (!type) return skipValue(c, depth) ? Fit::ok : Fit::broken;
+    if (derivedSlot) mismatch("a value where the schema derives it (*)");
+    const NuskDomain* base = baseOf(type);
+    switch (base->kind()) {
+    case NuskDomainKind::select: return readSelect(c, base, out, depth);
+    case NuskDomainKind::aggregate: return readAggregate(c, base, out, depth);
+    case NuskDomainKind::entity:
+    case NuskDomainKind::complex:
+    case NuskDomainKind::system: return readEntityRef(c, base, out, temp);
+    default: return readPlain(c, base, out);
+    }
+}
+
+Reader::Fit Reader::readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp) {
+    uint32_t id = 0;
+    if (!c.take('#')) {
+        mismatch(std::string("a reference to a ") + type->name() + " was expected, found " + std::string(c.upcoming()));
+        out.o = nullptr;
+        return skipValue(c, 0) ? Fit::ok : Fit::broken;
+    }
+    if (!c.instanceNumber(id) || id == 0) return Fit::broken;
+    if (!temp) {
+        reference(&out.o, id, type);
+        return Fit::ok;
+    }
+    if (NuskObject* obj = design_->findEntity(id)) {
+        out.o = obj;
+        countReferences(obj);
+        checkReference(obj, type, line_, instance_);
+    } else {
+        out.o = reinterpret_cast<NuskObject*>((static_cast<uintptr_t>(id) << 1) | 1u);  // resolved in place later
+    }
+    return Fit::ok;
+}
+
+Reader::Fit Reader::readSelect(Cursor& c, const NuskDomain* type, NuskSlot& out, int depth) {
+    out.o = nullptr;
+    c.skip();
+    if (c.peek() == '#') {
+        ++c.p;
+        uint32_t id = 0;
+        if (!c.instanceNumber(id) || id == 0) return Fit::broken;
+        auto* u = static_cast<NuskUnion*>(made(const_cast<NuskDomain*>(type)));
+        if (!u) return Fit::ok;
+        reference(&NuskStore::selectSlot(u)->o, id, type);
+        countReferences(u);
+        out.o = u;
+        return Fit::ok;
+    }
+    if (!Cursor::isWordChar(c.peek())) {
+        mismatch(std::string("a value of select ") + type->name() + " must name its type, found " +
+                 std::string(c.upcoming()));
+        return skipValue(c, depth) ? Fit::ok : Fit::broken;
+    }
+    std::string_view name = c.name();
+    NuskDomain* alternative = names_->find(name);
+    if (!c.take('(')) return Fit::broken;
+    if (!alternative || alternative->typeIsEntity() || alternative->typeIsSelect()) {
+        mismatch(std::string(name) + " is no type a value of select " + type->name() + " can have");
+        if (!skipValue(c, depth + 1)) return Fit::broken;
+        return c.take(')') ? Fit::ok : Fit::broken;
+    }
+    if (!type->selectAccepts(alternative))
+        mismatch(std::string(alternative->name()) + " is not an alternative of select " + type->name());
+    NuskSlot inner;
+    Fit fit = readValue(c, alternative, inner, false, false, depth + 1);
+    if (fit == Fit::broken || !c.take(')')) return Fit::broken;
+    auto* u = static_cast<NuskUnion*>(made(const_cast<NuskDomain*>(type)));
+    if (u) {
+        NuskStore::setSelectValue(u, alternative->index(), inner);
+        countReferences(u);
+    }
+    out.o = u;
+    return fit;
+}
+
+Reader::Fit Reader::readAggregate(Cursor& c, const NuskDomain* type, NuskSlot& out, int depth) {
+    out.o = nullptr;
+    if (!c.take('(')) {
+        mismatch(std::string("a list of ") + type->name() + " was expected, found " + std::string(c.upcoming()));
+        return skipValue(c, depth) ? Fit::ok : Fit::broken;
+    }
+    if (gather_.size() <= static_cast<size_t>(depth)) gather_.resize(static_cast<size_t>(depth) + 1);
+    std::vector<NuskSlot>& elements = gather_[static_cast<size_t>(depth)];
+    elements.clear();
+    const NuskDomain* elementType = type->underlying();
+    const NuskPrimitive primitive = baseOf(elementType)->primitive();
+    const bool numbers = primitive == NuskPrimitive::real || primitive == NuskPrimitive::integer;
+    c.skip();
+    if (!c.take(')')) {
+        do {
+            NuskSlot e;
+            // Lists of numbers are most of a large file: read them without the general dispatch.
+            const char* after = numbers ? quickNumber(c.p, c.end, primitive == NuskPrimitive::real, e) : nullptr;
+            if (after) {
+                c.p = after;
+            } else if (readValue(c, elementType, e, false, true, depth + 1) == Fit::broken) {
+                return Fit::broken;
+            }
+            elements.push_back(e);
+        } while (c.take(','));
+        if (!c.take(')')) return Fit::broken;
+    }
+    const unsigned n = static_cast<unsigned>(elements.size());
+    NuskStore::prepareNextInstance(0, n);
+    auto* a = static_cast<NuskAggregate*>(made(const_cast<NuskDomain*>(type)));
+    if (!a) return Fit::ok;
+    NuskStore::setElements(a, elements.data(), n);
+    if (a->holdsObjects()) {
+        const NuskDomain* base = baseOf(elementType);
+        registerTagged(a->slots(), n, base && base->typeIsEntity() ? base : nullptr);
+    }
+    countReferences(a);
+    out.o = a;
+    return Fit::ok;
+}
+
+Reader::Fit Reader::readString(Cursor& c, NuskSlot& out) {
+    const char* start = ++c.p;
+    for (; c.p < c.end; ++c.p) {
+        if (*c.p != '\'') continue;
+        if (c.p + 1 < c.end && c.p[1] == '\'') {
+            ++c.p;
+            continue;
+        }
+        break;
+    }
+    if (c.p >= c.end) return Fit::broken;
+    std::string_view body(start, static_cast<size_t>(c.p - start));
+    ++c.p;
+    nusk_detail::StringPool& pool = design_->impl().strings_;
+    if (isPlainString(body)) {
+        out.s = pool.intern(body);
+        return Fit::ok;
+    }
+    std::string decoded;
+    std::string problem;
+    if (!decodeString(body, decoded, &problem))
+        message(NuskSeverity::warning, line_, "#" + std::to_string(instance_) + ": " + problem + " in a string");
+    out.s = pool.intern(decoded);
+    return Fit::ok;
+}
+
+Reader::Fit Reader::readNumber(Cursor& c, bool real, NuskSlot& out) {
+    const char* start = c.p;
+    if (const char* after = quickNumber(c.p, c.end, real, out)) {
+        c.p = after;
+        return Fit::ok;
+    }
+    while (c.p < c.end && isNumberChar(*c.p)) ++c.p;
+    const char* first = *start == '+' ? start + 1 : start;
+    const std::string_view token(start, static_cast<size_t>(c.p - start));
+    if (real) {
+        double v = 0;
+        auto r = std::from_chars(first, c.p, v);
+        if (r.ec == std::errc::result_out_of_range) {
+            mismatch("the number " + std::string(token) + " is out of range");
+            out.d = NUSK_NULL_REAL;
+            return Fit::ok;
+        }
+        if (r.ec != std::errc() || r.ptr != c.p) return Fit::broken;
+        out.d = v;
+        return Fit::ok;
+    }
+    int64_t v = 0;
+    auto r = std::from_chars(first, c.p, v);
+    if (r.ec == std::errc() && r.ptr == c.p) {
+        out.i = v;
+        return Fit::ok;
+    }
+    if (r.ec == std::errc::result_out_of_range) {
+        mismatch("the integer " + std::string(token) + " is out of range");
+        out.i = NUSK_NULL_INTEGER;
+        return Fit::ok;
+    }
+    double d = 0;
+    auto rd = std::from_chars(first, c.p, d);
+    if (rd.ec != std::errc::invalid_argument && rd.ptr == c.p) {
+        mismatch("the number " + std::string(token) + " where an integer is expected");
+        out.i = NUSK_NULL_INTEGER;
+        return Fit::ok;
+    }
+    return Fit::broken;
+}
+
+Reader::Fit Reader::readPlain(Cursor& c, const NuskDomain* type, NuskSlot& out) {
+    out = unsetFor(type);
+    const char ch = c.peek();
+    const NuskPrimitive p = type->primitive();
+    const bool number = (ch >= '0' && ch <= '9') || ch == '-' || ch == '+' || ch == '.';
+    if ((p == NuskPrimitive::real || p == NuskPrimitive::integer) && number && ch != '.')
+        return readNumber(c, p == NuskPrimitive::real, out);
+    if (p == NuskPrimitive::string && ch == '\'') return readString(c, out);
+    if (p == NuskPrimitive::binary && ch == '"') {
+        const char* start = ++c.p;
+        while (c.p < c.end && *c.p != '"') ++c.p;
+        if (c.p >= c.end) return Fit::broken;
+        out.s = design_->impl().strings_.intern(std::string_view(start, static_cast<size_t>(c.p - start)));
+        ++c.p;
+        return Fit::ok;
+    }
+    if ((p == NuskPrimitive::enumeration || p == NuskPrimitive::boolean || p == NuskPrimitive::logical) && ch == '.') {
+        const char* start = ++c.p;
+        while (c.p < c.end && Cursor::isWordChar(*c.p)) ++c.p;
+        std::string_view literal(start, static_cast<size_t>(c.p - start));
+        if (!c.take('.')) return Fit::broken;
+        int v = -1;
+        if (p == NuskPrimitive::enumeration) {
+            v = enumValueOf(type, literal);
+        } else if (literal.size() == 1) {
+            const char l = static_cast<char>(literal[0] & ~0x20);
+            v = l == 'F' ? 0 : l == 'T' ? 1 : (l == 'U' && p == NuskPrimitive::logical) ? 2 : -1;
+        }
+        if (v < 0) mismatch("." + std::string(literal) + ". is not a value of " + type->name());
+        out.i = v;
+        return Fit::ok;
+    }
+    mismatch(std::string("a ") + type->name() + " was expected, found " + std::string(c.upcoming()));
+    return skipValue(c, 0) ? Fit::ok : Fit::broken;
+}
+
+}  // namespace nusk_p21

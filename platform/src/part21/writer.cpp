@@ -1,0 +1,314 @@
+// The Part 21 writer.
+#include "header.h"
+#include "literals.h"
+
+#include "design_impl.h"
+#include "store_access.h"
+
+#include "nusk/aggregate.h"
+#include "nusk/part21.h"
+#include "nusk/schema.h"
+#include "nusk/select.h"
+#include "nusk/structure.h"
+#include "nusk/units.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace nusk_p21 {
+
+namespace {
+
+const NuskDomain* baseOf(const NuskDomain* type) {
+    for (int guard = 0; type && type->kind() == NuskDomainKind::defined_type && type->underlying() && guard < 64; ++guard)
+        type = type->underlying();
+    return type;
+}
+
+class Writer {
+public:
+    Writer(NuskDesign* design, std::string& out, std::FILE* file) : design_(design), out_(out), file_(file) {}
+
+    void run() {
+        writeHeader(design_->header(), design_->schemaOf(), out_);
+        out_ += "DATA;\n";
+        NuskDesignImpl& impl = design_->impl();
+        for (NuskObject* obj : impl.denseIds_)
+            if (obj) instance(obj);
+        std::vector<std::pair<uint32_t, NuskObject*>> sparse(impl.sparseIds_.begin(), impl.sparseIds_.end());
+        std::sort(sparse.begin(), sparse.end());
+        for (const auto& entry : sparse) instance(entry.second);
+        out_ += "ENDSEC;\n";
+        out_ += design_->header().otherSections;
+        out_ += "END-ISO-10303-21;\n";
+        flush();
+    }
+
+    size_t instances = 0;
+    size_t dangling = 0;
+    uint64_t bytes = 0;
+    bool failed = false;
+
+private:
+    void flush() {
+        if (!file_) return;
+        if (!out_.empty() && std::fwrite(out_.data(), 1, out_.size(), file_) != out_.size()) failed = true;
+        bytes += out_.size();
+        out_.clear();
+    }
+
+    const std::string& upperName(const NuskDomain* d) {
+        const uint32_t i = d->index();
+        if (i >= names_.size()) names_.resize(i + 1);
+        std::string& n = names_[i];
+        if (n.empty()) {
+            n = d->name();
+            for (char& c : n) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        return n;
+    }
+
+    void number(uint64_t v) {
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, v);
+        out_.append(buf, static_cast<size_t>(r.ptr - buf));
+    }
+
+    void reference(const NuskObject* obj) {
+        if (!obj) {
+            out_ += '$';
+        } else if (obj->design() != design_ || !obj->entity_id()) {
+            ++dangling;  // an object outside the design cannot be referred to in its file
+            out_ += '$';
+        } else {
+            out_ += '#';
+            number(obj->entity_id());
+        }
+    }
+
+    void real(double d) {
+        if (d == NUSK_NULL_REAL || !std::isfinite(d)) {
+            out_ += '$';
+            return;
+        }
+        char buf[40];
+        auto r = std::to_chars(buf, buf + sizeof buf, d);
+        // Part 21 reals always have a decimal point, and an upper-case exponent mark.
+        char* e = std::find(buf, r.ptr, 'e');
+        const bool hasPoint = std::find(buf, e, '.') != e;
+        out_.append(buf, static_cast<size_t>(e - buf));
+        if (!hasPoint) out_ += '.';
+        if (e != r.ptr) {
+            out_ += 'E';
+            out_.append(e + 1, static_cast<size_t>(r.ptr - e - 1));
+        }
+    }
+
+    void raw(const NuskRawText& text) {
+        size_t next = 0;
+        for (char c : text.text) {
+            if (c == NUSK_RAW_REFERENCE_MARK)
+                reference(next < text.refs.size() ? text.refs[next++] : nullptr);
+            else
+                out_ += c;
+        }
+    }
+
+    void value(const NuskSlot& slot, const NuskDomain* type, const NuskAttribute* att) {
+        const NuskDomain* base = baseOf(type);
+        if (!base) {
+            out_ += '$';
+            return;
+        }
+        switch (base->kind()) {
+        case NuskDomainKind::entity:
+        case NuskDomainKind::complex:
+        case NuskDomainKind::system: return reference(slot.o);
+        case NuskDomainKind::select: return select(static_cast<const NuskUnion*>(slot.o));
+        case NuskDomainKind::aggregate: return aggregate(static_cast<const NuskAggregate*>(slot.o), att);
+        default: return plain(slot, base);
+        }
+    }
+
+    void select(const NuskUnion* u) {
+        if (!u || u->isEmpty()) {
+            out_ += '$';
+            return;
+        }
+        if (u->holdsObject() && u->object() && u->object()->domain()->typeIsEntity()) return reference(u->object());
+        const NuskDomain* alt = u->alternative();
+        out_ += upperName(alt);
+        out_ += '(';
+        value(u->rawValue(), alt, nullptr);
+        out_ += ')';
+    }
+
+    void aggregate(const NuskAggregate* a, const NuskAttribute* att) {
+        if (!a || !a->domain()->typeIsAggregate()) {
+            out_ += '$';
+            return;
+        }
+        // An empty aggregate where the schema wants at least one element stands for no value.
+        if (a->empty() && att && att->isOptional() && att->minElements() > 0) {
+            out_ += '$';
+            return;
+        }
+        const NuskDomain* element = a->elementDomain();
+        out_ += '(';
+        for (unsigned i = 0; i < a->size(); ++i) {
+            if (i) out_ += ',';
+            value(a->slots()[i], element, nullptr);
+        }
+        out_ += ')';
+    }
+
+    void plain(const NuskSlot& slot, const NuskDomain* type) {
+        switch (type->primitive()) {
+        case NuskPrimitive::real: return real(slot.d);
+        case NuskPrimitive::integer:
+            if (slot.i == NUSK_NULL_INTEGER) {
+                out_ += '$';
+            } else {
+                char buf[24];
+                auto r = std::to_chars(buf, buf + sizeof buf, slot.i);
+                out_.append(buf, static_cast<size_t>(r.ptr - buf));
+            }
+            return;
+        case NuskPrimitive::string:
+            if (slot.s) encodeString(slot.s, out_);
+            else out_ += '$';
+            return;
+        case NuskPrimitive::binary:
+            if (slot.s) out_.append("\"").append(slot.s).append("\"");
+            else out_ += '$';
+            return;
+        case NuskPrimitive::boolean:
+        case NuskPrimitive::logical:
+            out_ += slot.i == 0 ? ".F." : slot.i == 1 ? ".T." : slot.i == 2 ? ".U." : "$";
+            return;
+        case NuskPrimitive::enumeration: {
+            const NuskVarInfo* info = type->getVarInfo(static_cast<int>(slot.i));
+            if (!info) {
+                out_ += '$';
+                return;
+            }
+            out_ += '.';
+            for (const char* p = info->name; *p; ++p) out_ += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+            out_ += '.';
+            return;
+        }
+        default: out_ += '$';
+        }
+    }
+
+    void parameters(const NuskObject* obj, const NuskDomain* d, size_t first, size_t count) {
+        const NuskSlot* slots = obj->entitySlots();
+        const auto& atts = d->slotAttributes();
+        out_ += '(';
+        for (size_t i = first; i < first + count; ++i) {
+            if (i > first) out_ += ',';
+            if (d->slotIsDerived(static_cast<unsigned>(i)))
+                out_ += '*';
+            else
+                value(slots[i], atts[i]->valueDomain(), atts[i]);
+        }
+        out_ += ')';
+    }
+
+    void instance(NuskObject* obj) {
+        ++instances;
+        out_ += '#';
+        number(obj->entity_id());
+        out_ += '=';
+        const NuskDomain* d = obj->domain();
+        if (const NuskRawText* original = NuskStore::originalOf(obj)) {
+            raw(*original);
+        } else if (auto* record = dynamic_cast<const NuskRawRecord*>(obj)) {
+            raw(NuskRawText{record->text(), record->references()});
+        } else if (d->kind() == NuskDomainKind::complex) {
+            out_ += '(';
+            for (const NuskDomain* e : d->entityClosure()) {
+                out_ += upperName(e);
+                parameters(obj, d, static_cast<size_t>(d->blockStart(e)), e->ownAttributes().size());
+            }
+            out_ += ')';
+        } else {
+            out_ += upperName(d);
+            parameters(obj, d, 0, d->slotAttributes().size());
+        }
+        out_ += ";\n";
+        if (out_.size() > (1u << 20)) flush();
+    }
+
+    NuskDesign* design_;
+    std::string& out_;
+    std::FILE* file_;
+    std::vector<std::string> names_;
+};
+
+void stampHeader(NuskDesign* design, const char* path) {
+    NuskFileHeader& h = design->header();
+    if (h.timeStamp.empty()) {
+        // Stamped once: later writes of the same design give the same bytes.
+        std::time_t now = std::time(nullptr);
+        char buf[32];
+        std::tm tm{};
+        gmtime_r(&now, &tm);
+        std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+        h.timeStamp = buf;
+    }
+    if (h.name.empty() && path) {
+        const char* slash = std::strrchr(path, '/');
+        h.name = slash ? slash + 1 : path;
+    }
+}
+
+}  // namespace
+
+}  // namespace nusk_p21
+
+NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out) {
+    NuskWriteResult result;
+    if (!design) {
+        result.error = "no design";
+        return result;
+    }
+    nusk_p21::stampHeader(design, nullptr);
+    nusk_p21::Writer w(design, out, nullptr);
+    w.run();
+    result.ok = true;
+    result.instanceCount = w.instances;
+    result.danglingCount = w.dangling;
+    result.bytes = out.size();
+    return result;
+}
+
+NuskWriteResult nusk_write_step(NuskDesign* design, const char* path) {
+    NuskWriteResult result;
+    if (!design || !path) {
+        result.error = design ? "no file name" : "no design";
+        return result;
+    }
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        result.error = std::string("cannot open ") + path + " for writing";
+        return result;
+    }
+    nusk_p21::stampHeader(design, path);
+    std::string buffer;
+    buffer.reserve(1u << 21);
+    nusk_p21::Writer w(design, buffer, file);
+    w.run();
+    const bool closed = std::fclose(file) == 0;
+    result.ok = !w.failed && closed;
+    if (!result.ok) result.error = std::string("cannot write ") + path;
+    result.instanceCount = w.instances;
+    result.danglingCount = w.dangling;
+    result.bytes = w.bytes;
+    return result;
+}
