@@ -74,9 +74,10 @@ std::string Generator::getterBody(const Entity& e, const Attribute& a, int row) 
     const std::string key = e.name + "." + a.name;
     for (const std::string& lazy : lazyAggregateAttributes())
         if (lazy == key)
-            return "NuskObject* value = objectSlot(" + att + ");\n    if (!value && design()) {\n        value = new (design()) " +
-                   cls + "();\n        const_cast<" + className(e.name) + "*>(this)->setObjectSlot(" + att +
-                   ", value);\n    }\n    return dynamic_cast<" + type + ">(value);";
+            return "NuskObject* value = objectSlot(" + att + ");\n    if (!value && design()) {\n        auto* made = new (design()) " +
+                   cls + "();\n        if (made) made->markMadeOnDemand();\n        value = made;\n        const_cast<" +
+                   className(e.name) + "*>(this)->setObjectSlot(" + att + ", value);\n    }\n    return dynamic_cast<" + type +
+                   ">(value);";
     return "return dynamic_cast<" + type + ">(objectSlot(" + att + "));";
 }
 

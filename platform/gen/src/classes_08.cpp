@@ -421,7 +421,9 @@ NuskTypePtrT<stp_datum_system> nusktype_stp_datum_system(&nusk_ap242_schema, "da
 ListOfstp_datum_reference_compartment* stp_datum_system::constituents() const {
     NuskObject* value = objectSlot(nusk_ap242::attribute(462));
     if (!value && design()) {
-        value = new (design()) ListOfstp_datum_reference_compartment();
+        auto* made = new (design()) ListOfstp_datum_reference_compartment();
+        if (made) made->markMadeOnDemand();
+        value = made;
         const_cast<stp_datum_system*>(this)->setObjectSlot(nusk_ap242::attribute(462), value);
     }
     return dynamic_cast<ListOfstp_datum_reference_compartment*>(value);

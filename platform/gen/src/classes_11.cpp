@@ -1075,7 +1075,9 @@ void stp_general_datum_reference::base(stp_datum_or_common_datum* value) { setOb
 SetOfstp_datum_reference_modifier* stp_general_datum_reference::modifiers() const {
     NuskObject* value = objectSlot(nusk_ap242::attribute(683));
     if (!value && design()) {
-        value = new (design()) SetOfstp_datum_reference_modifier();
+        auto* made = new (design()) SetOfstp_datum_reference_modifier();
+        if (made) made->markMadeOnDemand();
+        value = made;
         const_cast<stp_general_datum_reference*>(this)->setObjectSlot(nusk_ap242::attribute(683), value);
     }
     return dynamic_cast<SetOfstp_datum_reference_modifier*>(value);

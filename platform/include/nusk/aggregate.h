@@ -53,6 +53,11 @@ public:
     void emptyYourself();
     void reserve(unsigned n);
 
+    /// An aggregate that the class layer makes when an unset attribute is asked for stands for no value while it
+    /// is empty: the writer writes it as unset. Aggregates read from a file or made by an application do not.
+    void markMadeOnDemand() { bits_ |= kMadeOnDemand; }
+    bool madeOnDemand() const { return (bits_ & kMadeOnDemand) != 0; }
+
     /// Store internals: the element slots.
     NuskSlot* slots() const { return data(); }
     bool holdsObjects() const;

@@ -156,6 +156,7 @@ protected:
         kHasManagers = 1u << 4,
         kEntity = 1u << 5,      // an entity instance: id_ is its number
         kHeapElements = 1u << 6,  // an aggregate whose elements moved to the heap
+        kMadeOnDemand = 1u << 7,  // an aggregate the class layer made for an unset attribute
         kRefShift = 8,
     };
     // 28 bytes after the vtable pointer's 8: subclasses' first 4-byte field fills the object to 32.

@@ -148,13 +148,13 @@ private:
         out_ += ')';
     }
 
-    void aggregate(const NuskAggregate* a, const NuskAttribute* att) {
+    void aggregate(const NuskAggregate* a, const NuskAttribute*) {
         if (!a || !a->domain()->typeIsAggregate()) {
             out_ += '$';
             return;
         }
-        // An empty aggregate where the schema wants at least one element stands for no value.
-        if (a->empty() && att && att->isOptional() && att->minElements() > 0) {
+        // An empty aggregate made on demand by the class layer stands for no value.
+        if (a->empty() && a->madeOnDemand()) {
             out_ += '$';
             return;
         }

@@ -1,0 +1,176 @@
+// Reading Part 21: literal forms, selects, aggregates, complex instances, references, the header, and what
+// is kept as read.
+#include "p21_helpers.h"
+
+#include "nusk/ap242/all.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Part21Reader, ReadsEveryLiteralForm) {
+    Read r = readText(p21File(
+        "#1=CARTESIAN_POINT('p\\X\\E9''s',(1.5,-2.E-3,+4));\n"
+        "/* a comment */ #2 = DIRECTION ( 'd' , ( 0. , 0. , 1. ) ) ;\n"
+        "#3=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+        "#4=SHAPE_ASPECT('a',$,#5,.U.);\n"
+        "#5=PRODUCT_DEFINITION_SHAPE('s',$,#6);\n"
+        "#6=PRODUCT_DEFINITION('id','',#7,#8);\n"
+        "#7=PRODUCT_DEFINITION_FORMATION('1','',#9);#8=PRODUCT_DEFINITION_CONTEXT('c',#10,'design');\n"
+        "#9=PRODUCT('p','p','',(#11));#10=APPLICATION_CONTEXT('x');#11=PRODUCT_CONTEXT('',#10,'m');"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok) << (r.result.messages.empty() ? "" : r.result.messages[0].text);
+    EXPECT_EQ(r.result.instanceCount, 11u);
+    auto* p = nusk_cast(r[1], nusktype_stp_cartesian_point);
+    ASSERT_NE(p, nullptr);
+    EXPECT_STREQ(p->name(), "p\xC3\xA9's");
+    ASSERT_EQ(p->coordinates()->size(), 3u);
+    EXPECT_EQ(p->coordinates()->get(1), -0.002);
+    EXPECT_EQ(p->coordinates()->get(2), 4.0);
+    auto* mm = nusk_cast(r[3], nusktype_stp_length_unit_and_si_unit);
+    ASSERT_NE(mm, nullptr);
+    EXPECT_EQ(mm->prefix(), stp_si_prefix_milli);
+    auto* aspect = nusk_cast(r[4], nusktype_stp_shape_aspect);
+    EXPECT_EQ(aspect->product_definitional(), 2);  // .U.
+    EXPECT_EQ(aspect->description(), nullptr);
+    EXPECT_EQ(aspect->of_shape(), r[5]);  // a forward reference
+    auto* pd = nusk_cast(r[6], nusktype_stp_product_definition);
+    EXPECT_EQ(nusk_get_nested_object(nusk_cast(r[5], nusktype_stp_product_definition_shape)->definition()), pd);
+}
+
+TEST(Part21Reader, TypedParametersKeepTheirAlternative) {
+    Read r = readText(p21File(
+        "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+        "#2=LENGTH_MEASURE_WITH_UNIT(POSITIVE_LENGTH_MEASURE(25.4),#1);\n"
+        "#3=DESCRIPTIVE_REPRESENTATION_ITEM('x','text');\n"
+        "#4=MEASURE_REPRESENTATION_ITEM('count',COUNT_MEASURE(3.),#1);"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    auto* m = nusk_cast(r[2], nusktype_stp_length_measure_with_unit);
+    ASSERT_NE(m->value_component(), nullptr);
+    EXPECT_STREQ(m->value_component()->alternative()->name(), "positive_length_measure");
+    EXPECT_TRUE(m->value_component()->is_length_measure());  // defined on length_measure
+    EXPECT_EQ(m->value_component()->getDouble(0), 25.4);
+    EXPECT_NE(writeText(r.design.get()).find("POSITIVE_LENGTH_MEASURE(25.4)"), std::string::npos);
+}
+
+TEST(Part21Reader, TypesTheSchemaLacksAreKeptAndWrittenBackUnchanged) {
+    const std::string text = p21File(
+        "#1=CARTESIAN_POINT('',(0.,0.,0.));\n"
+        "#2=NEW_THING('n',(#1,#3),.FOO.,'a;b''c');\n"
+        "#3=(NEW_PART(1)OTHER_PART(#1));\n",
+        "AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 3 1 4 }");
+    Read r = readText(text);
+    EXPECT_EQ(r.result.status, NuskReadStatus::ok);  // a later edition: kept with warnings
+    EXPECT_EQ(r.result.rawCount, 2u);
+    EXPECT_GE(r.result.warningCount, 2u);
+    auto* raw = dynamic_cast<NuskRawRecord*>(r[2]);
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(raw->typeName(), "NEW_THING");
+    ASSERT_EQ(raw->references().size(), 2u);
+    EXPECT_EQ(raw->references()[0], r[1]);
+    EXPECT_EQ(raw->references()[1], r[3]);
+    // usedin sees references from kept records.
+    SetOfNuskObject* users = new (r.design.get()) SetOfNuskObject();
+    r[1]->usedin(nullptr, nullptr, users);
+    EXPECT_EQ(users->size(), 2u);
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#2=NEW_THING('n',(#1,#3),.FOO.,'a;b''c');"), std::string::npos) << out;
+    EXPECT_NE(out.find("#3=(NEW_PART(1)OTHER_PART(#1));"), std::string::npos) << out;
+}
+
+TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {
+    const std::string text = p21File(
+        "#1=CARTESIAN_POINT('a',(0.,0.,0.),'extra');\n"
+        "#2=DIRECTION('d',(1,0,0));\n"  // integers where reals are expected are fine
+        "#3=CARTESIAN_POINT('b');\n"
+        "#4=APPLICATION_CONTEXT(.WRONG.);\n");
+    Read r = readText(text);
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_EQ(r.result.errorCount, 3u);
+    EXPECT_TRUE(r.hasMessage("more parameters than the 2 expected"));
+    EXPECT_TRUE(r.hasMessage("1 parameters where 2 are expected"));
+    ASSERT_NE(r[1], nullptr);  // read as far as it fits
+    EXPECT_STREQ(r[1]->getString("name"), "a");
+    EXPECT_EQ(static_cast<ListOfDouble*>(r[2]->getObject("direction_ratios"))->get(0), 1.0);
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#1=CARTESIAN_POINT('a',(0.,0.,0.),'extra');"), std::string::npos) << out;
+    EXPECT_NE(out.find("#3=CARTESIAN_POINT('b');"), std::string::npos);
+    EXPECT_NE(out.find("#2=DIRECTION('d',(1.,0.,0.));"), std::string::npos);
+    // Once the application changes it, an instance is written from its values.
+    nusk_update_prim(r[1], "name", "changed");
+    EXPECT_NE(writeText(r.design.get()).find("#1=CARTESIAN_POINT('changed',(0.,0.,0.));"), std::string::npos);
+}
+
+TEST(Part21Reader, ReferencesInAnyOrderWithGapsAndCycles) {
+    Read r = readText(p21File(
+        "#900=EDGE_LOOP('',(#20,#10));\n"
+        "#20=ORIENTED_EDGE('',*,*,#30,.F.);\n"
+        "#10=ORIENTED_EDGE('',*,*,#30,.T.);\n"
+        "#30=EDGE_CURVE('',#40,#40,#50,.T.);\n"
+        "#40=VERTEX_POINT('',#60);#60=CARTESIAN_POINT('',(1.,2.,3.));\n"
+        "#50=LINE('',#60,#70);#70=VECTOR('',#80,1.);#80=DIRECTION('',(1.,0.,0.));\n"
+        "#5=CARTESIAN_POINT('',(0.,0.,0.));\n"
+        "#6=ORIENTED_EDGE('',*,*,#7,.T.);#7=ORIENTED_EDGE('',*,*,#6,.T.);"));  // a cycle
+    EXPECT_EQ(r.result.status, NuskReadStatus::ok);
+    EXPECT_EQ(nusk_cast(r[20], nusktype_stp_oriented_edge)->edge_element(), r[30]);
+    EXPECT_EQ(nusk_cast(r[7], nusktype_stp_oriented_edge)->edge_element(), r[6]);
+    EXPECT_EQ(nusk_refcount(r[30]), 2u);  // counted once per reference in the file
+    EXPECT_EQ(nusk_refcount(r[40]), 2u);
+    EXPECT_EQ(r.design->maxEntityId(), 900u);
+    NuskObject* fresh = r.design->pnewInstance(nusktype_stp_cartesian_point);
+    EXPECT_EQ(fresh->entity_id(), 901u);  // new instances come after the highest number
+    // Instances keep their numbers, and are written in the order of their numbers.
+    const std::string out = writeText(r.design.get());
+    EXPECT_LT(out.find("#5=CARTESIAN_POINT"), out.find("#10=ORIENTED_EDGE"));
+    EXPECT_LT(out.find("#80=DIRECTION"), out.find("#900=EDGE_LOOP"));
+}
+
+TEST(Part21Reader, DanglingReferencesAreReportedAndLeftUnset) {
+    Read r = readText(p21File("#1=ORIENTED_EDGE('',*,*,#99,.T.);\n#2=EDGE_LOOP('',(#1,#98));"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_TRUE(r.hasMessage("#1 refers to #99, which the file does not define"));
+    EXPECT_TRUE(r.hasMessage("#2 refers to #98"));
+    EXPECT_EQ(nusk_cast(r[1], nusktype_stp_oriented_edge)->edge_element(), nullptr);
+    ASSERT_NE(r.result.messages.size(), 0u);
+    EXPECT_EQ(r.result.messages[0].line, 8u);  // the line of the instance that refers
+}
+
+TEST(Part21Reader, HeaderIsKept) {
+    Read r = readText(
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('one','two'),'2;1');\n"
+        "FILE_NAME('part.stp','2020-01-02T03:04:05',('a','b'),('org'),'pre 1','sys 2','ok');\n"
+        "FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));\nFILE_POPULATION('x',$,$);\nENDSEC;\n"
+        "DATA;\n#1=CARTESIAN_POINT('',(0.,0.,0.));\nENDSEC;\nEND-ISO-10303-21;\n");
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    const NuskFileHeader& h = r.design->header();
+    EXPECT_EQ(h.description, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(h.name, "part.stp");
+    EXPECT_EQ(h.author, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(h.originatingSystem, "sys 2");
+    EXPECT_EQ(h.schemas, (std::vector<std::string>{"AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }"}));
+    ASSERT_EQ(h.otherRecords.size(), 1u);
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("FILE_NAME('part.stp','2020-01-02T03:04:05',('a','b'),('org'),'pre 1','sys 2','ok');"),
+              std::string::npos);
+    EXPECT_NE(out.find("FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));"), std::string::npos);
+    EXPECT_NE(out.find("FILE_POPULATION('x',$,$);"), std::string::npos);
+}
+
+TEST(Part21Reader, DuplicateNumbersKeepBothInstances) {
+    Read r = readText(p21File("#1=CARTESIAN_POINT('first',(0.,0.,0.));\n#1=CARTESIAN_POINT('second',(1.,0.,0.));"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_TRUE(r.hasMessage("#1 is defined twice"));
+    EXPECT_STREQ(r[1]->getString("name"), "first");
+    EXPECT_EQ(r.design->entityCount(), 2u);
+}
+
+TEST(Part21Reader, FarNumbersAreFoundAfterTheNumberTableGrows) {
+    std::string data = "#500000=CARTESIAN_POINT('far',(0.,0.,0.));\n";
+    for (int i = 1; i <= 20000; ++i) data += "#" + std::to_string(i) + "=DIRECTION('',(0.,0.,1.));\n";
+    data += "#20001=VERTEX_POINT('',#500000);\n";
+    Read r = readText(p21File(data));
+    EXPECT_EQ(r.result.status, NuskReadStatus::ok);
+    EXPECT_STREQ(r[500000]->getString("name"), "far");
+    EXPECT_EQ(nusk_cast(r[20001], nusktype_stp_vertex_point)->vertex_geometry(), r[500000]);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// Writing Part 21: reals that read back to the same double, strings, derived attributes, complex instances,
+// empty optional aggregates, references outside the design, and files that cannot be written.
+#include "p21_helpers.h"
+
+#include "nusk/ap242/all.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace {
+
+TEST(Part21Writer, RealsReadBackToTheSameDouble) {
+    nusk_ap242_schema();
+    NuskDesign design("reals");
+    auto* list = new (&design) ListOfDouble();
+    std::mt19937_64 random(42);
+    std::vector<double> values = {0.0, -0.0, 1.0, 0.1, 1e-300, 4.9e-324, 1.7976931348623157e308, 123456789012345678.0,
+                                  -2.5e-7, 3.0e22, 1e23, 0.30000000000000004};
+    for (int i = 0; i < 2000; ++i) {
+        uint64_t bits = random();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        if (std::isfinite(d) && d != NUSK_NULL_REAL) values.push_back(d);
+    }
+    for (double v : values) list->add(v);
+    auto* p = new (&design) stp_cartesian_point();
+    p->name("");
+    p->coordinates(list);
+    Read r = readText(writeText(&design));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    auto* back = nusk_cast(r[p->entity_id()], nusktype_stp_cartesian_point)->coordinates();
+    ASSERT_EQ(back->size(), values.size());
+    for (unsigned i = 0; i < values.size(); ++i) {
+        double got = back->get(i);
+        EXPECT_EQ(std::memcmp(&got, &values[i], sizeof got), 0) << values[i];
+    }
+    const std::string out = writeText(&design);
+    EXPECT_NE(out.find("(0.,-0.,1.,0.1,1.E-300,"), std::string::npos) << out.substr(0, 400);
+}
+
+TEST(Part21Writer, StringsSurviveEveryCharacter) {
+    nusk_ap242_schema();
+    NuskDesign design("strings");
+    const std::vector<std::string> texts = {"plain", "it's", "back\\slash", "caf\xC3\xA9", "\xE2\x82\xAC 10",
+                                            "\xF0\x9F\x94\xA9 bolt", "line\nbreak", ""};
+    std::vector<uint32_t> ids;
+    for (const std::string& t : texts) {
+        auto* c = new (&design) stp_application_context();
+        c->application(t.c_str());
+        ids.push_back(c->entity_id());
+    }
+    const std::string out = writeText(&design);
+    EXPECT_NE(out.find("'it''s'"), std::string::npos);
+    EXPECT_NE(out.find("'back\\\\slash'"), std::string::npos);
+    for (unsigned char c : out) EXPECT_LT(c, 0x80) << "the file is plain ASCII";
+    Read r = readText(out);
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(r[ids[i]]->getString("application"), texts[i]);
+}
+
+TEST(Part21Writer, DerivedAttributesComplexRecordsAndEmptyOptionalSets) {
+    nusk_ap242_schema();
+    NuskDesign design("shapes");
+    auto* mm = new (&design) stp_length_unit_and_si_unit();
+    mm->prefix(stp_si_prefix_milli);
+    mm->name(stp_si_unit_name_metre);
+    auto* compartment = new (&design) stp_datum_reference_compartment();
+    compartment->name("");
+    compartment->modifiers();  // made empty on first access: it stands for no value until it gets elements
+    const std::string out = writeText(&design);
+    EXPECT_NE(out.find("=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));"), std::string::npos) << out;
+    EXPECT_NE(out.find("=DATUM_REFERENCE_COMPARTMENT('',$,$,$,$,$);"), std::string::npos) << out;
+}
+
+TEST(Part21Writer, ReferencesOutsideTheDesignAreWrittenUnset) {
+    nusk_ap242_schema();
+    NuskDesign design("a"), other("b");
+    auto* edge = new (&design) stp_oriented_edge();
+    auto* elsewhere = new (&other) stp_edge_curve();
+    edge->edge_element(elsewhere);
+    std::string out;
+    NuskWriteResult w = nusk_write_step_text(&design, out);
+    EXPECT_TRUE(w.ok);
+    EXPECT_EQ(w.danglingCount, 1u);
+    EXPECT_NE(out.find("=ORIENTED_EDGE($,*,*,$,$);"), std::string::npos) << out;
+}
+
+TEST(Part21Writer, WritingTwiceGivesTheSameBytesAndBadPathsFail) {
+    nusk_ap242_schema();
+    NuskDesign design("twice");
+    new (&design) stp_application_context();
+    const std::string first = writeText(&design);
+    EXPECT_EQ(writeText(&design), first);  // the time stamp is set once
+    NuskWriteResult w = nusk_write_step(&design, "/nonexistent-folder/x.stp");
+    EXPECT_FALSE(w.ok);
+    EXPECT_NE(w.error.find("cannot open"), std::string::npos);
+    EXPECT_FALSE(nusk_write_step(nullptr, "/tmp/x.stp").ok);
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// mivo info and mivo cat.
+#include "commands.h"
+#include "json.h"
+
+#include "nusk/part21.h"
+#include "nusk/store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace mivo_tool {
+
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+/// The names of the partial records of a complex record kept as read: "(A(..)B(..))" gives A and B.
+std::vector<std::string> recordNames(const std::string& text) {
+    std::vector<std::string> names;
+    int depth = 0;
+    std::string word;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\'') {
+            for (++i; i < text.size() && !(text[i] == '\'' && (i + 1 >= text.size() || text[i + 1] != '\'')); ++i)
+                if (text[i] == '\'') ++i;
+        } else if (c == '(') {
+            if (depth == 1 && !word.empty()) names.push_back(upper(word));
+            word.clear();
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 1 && (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-')) {
+            word += c;
+        } else if (depth == 1) {
+            word.clear();
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const std::string& n : names) s += (s.empty() ? "" : "+") + n;
+    return s;
+}
+
+/// The name an instance is counted under: its type in upper case; a complex instance's leaf types, in
+/// alphabetical order, joined by "+".
+std::string typeKey(NuskObject* obj) {
+    if (auto* raw = dynamic_cast<NuskRawRecord*>(obj))
+        return raw->typeName().empty() ? joined(recordNames(raw->text())) : upper(raw->typeName());
+    const NuskDomain* d = obj->domain();
+    if (!d->typeIsComplex()) return upper(d->name());
+    std::vector<std::string> leaves;
+    for (const NuskDomain* leaf : d->leafTypes()) leaves.push_back(upper(leaf->name()));
+    return joined(leaves);
+}
+
+std::vector<std::pair<std::string, size_t>> typeCounts(NuskDesign* design) {
+    std::map<std::string, size_t> counts;
+    NuskCursor cursor;
+    cursor.traverse(design);
+    cursor.domain(nusktype_NuskStructure);
+    while (NuskObject* obj = cursor.next()) ++counts[typeKey(obj)];
+    std::vector<std::pair<std::string, size_t>> sorted(counts.begin(), counts.end());
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    return sorted;
+}
+
+std::vector<std::string> messages(const NuskReadResult& r, NuskSeverity severity) {
+    std::vector<std::string> out;
+    for (const NuskReadMessage& m : r.messages)
+        if (m.severity == severity)
+            out.push_back(m.line ? "line " + std::to_string(m.line) + ": " + m.text : m.text);
+    return out;
+}
+
+const char* statusText(NuskReadStatus s) {
+    switch (s) {
+    case NuskReadStatus::ok: return "read cleanly";
+    case NuskReadStatus::errors: return "read with errors";
+    default: return "could not read";
+    }
+}
+
+int exitFor(NuskReadStatus s) {
+    return s == NuskReadStatus::ok ? kOk : s == NuskReadStatus::errors ? kReadErrors : kFailed;
+}
+
+void printText(const std::string& path, const NuskReadResult& r, double seconds) {
+    std::printf("file:               %s\n", path.c_str());
+    if (r.design) {
+        const NuskFileHeader& h = r.design->header();
+        std::string description;
+        for (const std::string& d : h.description) description += (description.empty() ? "" : " / ") + d;
+        std::printf("description:        %s\n", description.c_str());
+        std::printf("originating system: %s\n", h.originatingSystem.c_str());
+        for (const std::string& s : h.schemas) std::printf("schema:             %s\n", s.c_str());
+    }
+    std::printf("status:             %s\n", statusText(r.status));
+    std::printf("instances:          %zu (%zu kept as read)\n", r.instanceCount, r.rawCount);
+    std::printf("read time:          %.3f s (%.1f MB/s)\n", seconds, seconds > 0 ? r.bytes / seconds / 1e6 : 0.0);
+    if (r.design) {
+        auto counts = typeCounts(r.design);
+        std::printf("types:              %zu (the 20 most common)\n", counts.size());
+        for (size_t i = 0; i < counts.size() && i < 20; ++i)
+            std::printf("  %8zu  %s\n", counts[i].second, counts[i].first.c_str());
+    }
+    const struct {
+        const char* title;
+        NuskSeverity severity;
+        size_t count;
+    } groups[] = {{"errors", NuskSeverity::error, r.errorCount}, {"warnings", NuskSeverity::warning, r.warningCount}};
+    for (const auto& g : groups) {
+        std::printf("%s: %zu\n", g.title, g.count);
+        auto list = messages(r, g.severity);
+        for (size_t i = 0; i < list.size() && i < 20; ++i) std::printf("  %s\n", list[i].c_str());
+        if (g.count > 20) std::printf("  ... and %zu more\n", g.count - 20);
+    }
+}
+
+void printJson(const std::string& path, const NuskReadResult& r, double seconds) {
+    std::string out = "{\n";
+    Json::key(out, "file", true);
+    Json::string(out, path);
+    Json::key(out, "schema");
+    Json::stringList(out, r.design ? r.design->header().schemas : std::vector<std::string>{});
+    Json::key(out, "status");
+    Json::string(out, statusText(r.status));
+    Json::key(out, "instances");
+    out += std::to_string(r.instanceCount);
+    Json::key(out, "types");
+    out += '{';
+    if (r.design) {
+        auto counts = typeCounts(r.design);
+        for (size_t i = 0; i < counts.size(); ++i) {
+            out += i ? ", " : "";
+            Json::string(out, counts[i].first);
+            out += ": " + std::to_string(counts[i].second);
+        }
+    }
+    out += '}';
+    Json::key(out, "errors");
+    Json::stringList(out, messages(r, NuskSeverity::error));
+    Json::key(out, "error_count");
+    out += std::to_string(r.errorCount);
+    Json::key(out, "warnings");
+    Json::stringList(out, messages(r, NuskSeverity::warning));
+    Json::key(out, "warning_count");
+    out += std::to_string(r.warningCount);
+    Json::key(out, "read_seconds");
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6f", seconds);
+    out += buf;
+    out += "\n}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+}  // namespace
+
+int runInfo(const std::string& path, bool json) {
+    const auto start = std::chrono::steady_clock::now();
+    NuskReadResult r = nusk_read_step(path.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (json)
+        printJson(path, r, seconds);
+    else
+        printText(path, r, seconds);
+    delete r.design;
+    return exitFor(r.status);
+}
+
+int runCat(const std::string& path, const std::string& out) {
+    NuskReadResult r = nusk_read_step(path.c_str());
+    for (const NuskReadMessage& m : r.messages)
+        std::fprintf(stderr, "%s: %s%s\n", m.severity == NuskSeverity::error ? "error" : "warning",
+                     m.line ? ("line " + std::to_string(m.line) + ": ").c_str() : "", m.text.c_str());
+    if (!r.design) return kFailed;
+    NuskWriteResult w = nusk_write_step(r.design, out.c_str());
+    delete r.design;
+    if (!w.ok) {
+        std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
+        return kFailed;
+    }
+    if (w.danglingCount) std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
+    return exitFor(r.status);
+}
+
+}  // namespace mivo_tool
