@@ -1,0 +1,101 @@
+// Bad input: every problem is reported with its line, reading goes on at the next instance, and nothing
+// crashes, hangs or reads outside its buffers.
+#include "p21_helpers.h"
+
+#include "nusk/ap242/all.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kSmall = p21File(
+    "#1=CARTESIAN_POINT('a',(0.,1.,2.));\n#2=DIRECTION('d',(0.,0.,1.));\n"
+    "#3=AXIS2_PLACEMENT_3D('',#1,#2,$);\n#4=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n");
+
+TEST(Part21Hostile, WhatIsNotPart21IsUnreadable) {
+    for (const std::string& text : {std::string(), std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage", 16),
+                                    std::string("HEADER;ENDSEC;"), std::string("ISO-10303-21")}) {
+        Read r = readText(text);
+        EXPECT_EQ(r.result.status, NuskReadStatus::unreadable);
+        EXPECT_EQ(r.design, nullptr);
+        EXPECT_GE(r.result.errorCount, 1u);
+    }
+}
+
+TEST(Part21Hostile, EveryTruncationIsReadAsFarAsItGoes) {
+    for (size_t n = 0; n < kSmall.size(); ++n) {
+        Read r = readText(kSmall.substr(0, n));
+        if (n < 13) {  // not even "ISO-10303-21;"
+            EXPECT_EQ(r.result.status, NuskReadStatus::unreadable) << n;
+            continue;
+        }
+        ASSERT_NE(r.design, nullptr) << n;
+        if (n + 1 < kSmall.size()) {
+            EXPECT_EQ(r.result.status, NuskReadStatus::errors) << n;  // at least END-ISO-10303-21; is missing
+        }
+        writeText(r.design.get());                                // and what was read can be written
+    }
+}
+
+TEST(Part21Hostile, BrokenInstancesAreLeftOutAndReadingGoesOn) {
+    Read r = readText(p21File(
+        "#1=CARTESIAN_POINT('a',(0.,1.,2.);\n"   // unbalanced
+        "#2=DIRECTION('d',(0.,0.,1.)));\n"       // one too many
+        "#3=CARTESIAN_POINT('b',(0.,,1.));\n"    // an empty parameter
+        "#4 CARTESIAN_POINT('c',(0.,0.,0.));\n"  // no =
+        "#5=DIRECTION('ok',(1.,0.,0.));\n"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_EQ(r[1], nullptr);
+    EXPECT_EQ(r[2], nullptr);
+    EXPECT_EQ(r[3], nullptr);
+    EXPECT_EQ(r[4], nullptr);
+    ASSERT_NE(r[5], nullptr);
+    EXPECT_EQ(r.result.errorCount, 4u);
+    for (const NuskReadMessage& m : r.result.messages) EXPECT_GE(m.line, 8u) << m.text;
+}
+
+TEST(Part21Hostile, NumbersOutOfRangeAreKeptAsRead) {
+    Read r = readText(p21File("#1=CARTESIAN_POINT('',(1.E999,0.,0.));\n#2=PRODUCT_DEFINITION_FORMATION_WITH_SPECIFIED_SOURCE"
+                              "('1','',$,.MADE.);\n#3=APPLICATION_PROTOCOL_DEFINITION('','',99999999999999999999,$);"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_TRUE(r.hasMessage("out of range"));
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#1=CARTESIAN_POINT('',(1.E999,0.,0.));"), std::string::npos) << out;
+    EXPECT_NE(out.find("99999999999999999999"), std::string::npos);
+}
+
+TEST(Part21Hostile, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+    std::string deep = "#1=CARTESIAN_POINT(''," + std::string(1000000, '(') + std::string(1000000, ')') + ");\n";
+    Read r = readText(p21File(deep + "#2=DIRECTION('',(0.,0.,1.));"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_EQ(r[1], nullptr);
+    EXPECT_NE(r[2], nullptr);
+}
+
+TEST(Part21Hostile, StringsEscapesAndLineEnds) {
+    const std::string big(10u << 20, 'x');
+    const std::string nul(1, '\0');
+    Read r = readText(p21File("#1=APPLICATION_CONTEXT('" + big + "');\r\n#2=APPLICATION_CONTEXT('bad \\Q\\ escape');\r"
+                              "#3=APPLICATION_CONTEXT('cut \\X2\\00');\n#4=APPLICATION_CONTEXT('nul" + nul + "byte');\n"
+                              "#5=APPLICATION_CONTEXT(#5);"));
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_EQ(std::string(r[1]->getString("application")).size(), big.size());
+    EXPECT_STREQ(r[2]->getString("application"), "bad \\Q\\ escape");  // the bytes of a bad escape are kept
+    EXPECT_TRUE(r.hasMessage("invalid escape"));
+    EXPECT_TRUE(r.hasMessage("NUL"));
+    EXPECT_NE(r[5], nullptr);  // a reference where a string is expected: kept as read
+    bool sawLine10 = false;
+    for (const NuskReadMessage& m : r.result.messages) sawLine10 = sawLine10 || (m.line == 10 && m.instance == 3);
+    EXPECT_TRUE(sawLine10) << "CR, CRLF and LF each end one line";
+}
+
+TEST(Part21Hostile, UnterminatedStringsAndCommentsEndTheirStatementOnly) {
+    Read r = readText(p21File("#1=APPLICATION_CONTEXT('never closed);\n#2=DIRECTION('',(0.,0.,1.));\n"
+                              "#3=DIRECTION('',(1.,0.,0.)); /* an open comment"));
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_NE(r[2], nullptr);  // reading goes on after the statement the open string ends
+    EXPECT_NE(r[3], nullptr);
+}
+
+}  // namespace
