@@ -387,7 +387,25 @@ void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expec
         return;
     }
     *target = nullptr;
+    if (fixups_.size() == fixups_.capacity() && fixups_.size() >= 4096) settleFixups();
     fixups_.push_back({target, id, line_, instance_, expected});
+}
+
+void Reader::settleFixups() {
+    // Most references point a little ahead: before the list of open ones grows, close those whose instance has
+    // been read since, so that the list stays small however large the file.
+    size_t kept = 0;
+    for (const Fixup& f : fixups_) {
+        if (NuskObject* obj = design_->findEntity(f.id)) {
+            *f.target = obj;
+            countReferences(obj);
+            checkReference(obj, f.expected, f.line, f.instance);
+        } else {
+            fixups_[kept++] = f;
+        }
+    }
+    fixups_.resize(kept);
+    if (kept * 2 > fixups_.capacity()) fixups_.reserve(fixups_.capacity() * 2);
 }
 
 void Reader::registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType) {

@@ -70,6 +70,7 @@ private:
     void checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance);
     void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
     void resolveFixups();
+    void settleFixups();
     void countReferences(NuskObject* target);
     // messages
     void message(NuskSeverity severity, uint32_t line, std::string text);

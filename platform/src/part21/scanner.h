@@ -50,7 +50,8 @@ private:
     uint32_t line_ = 1;
     bool sawNul_ = false;
     bool unclosedComment_ = false;
-    static constexpr size_t kBlock = 4u << 20;
+    static constexpr size_t kBlock = 1u << 20;
+    size_t block_ = kBlock;  // bytes read at a time
 };
 
 }  // namespace nusk_p21

@@ -30,8 +30,9 @@ Arena::~Arena() {
 Arena::Chunk* Arena::newChunk() {
     void* mem = std::aligned_alloc(kChunkSize, kChunkSize);
     if (!mem) return nullptr;
-    // Filling a chunk touches all of it: one huge page costs one fault instead of 512.
-    madvise(mem, kChunkSize, MADV_HUGEPAGE);
+    // Filling a chunk touches all of it: one huge page costs one fault instead of 512. A small design keeps
+    // small pages, so that it does not hold a whole huge page for a few objects.
+    if (chunks_.size() >= 2) madvise(mem, kChunkSize, MADV_HUGEPAGE);
     Chunk* c = static_cast<Chunk*>(mem);
     c->owner = this;
     c->live = 0;

@@ -44,7 +44,7 @@ public:
 
     // ---- objects, per domain ----
     struct List {
-        nusk_detail::ChunkedArray<NuskObject*> objects;  // creation order; null where an object left
+        nusk_detail::ChunkedArray<NuskObject*, 8> objects;  // creation order; null where an object left
         uint32_t holes = 0;
     };
     std::vector<List> lists_;             // indexed by global domain index

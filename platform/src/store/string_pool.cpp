@@ -33,13 +33,37 @@ char* StringPool::store(std::string_view text) {
     return p;
 }
 
+uint32_t StringPool::hashOf(std::string_view text) {
+    uint64_t h = 0xcbf29ce484222325ull ^ text.size();
+    for (unsigned char c : text) h = (h ^ c) * 0x100000001b3ull;
+    return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+void StringPool::growTable() {
+    std::vector<Entry> old(table_.size() * 2);
+    old.swap(table_);
+    const size_t mask = table_.size() - 1;
+    for (const Entry& e : old) {
+        if (!e.text) continue;
+        size_t i = e.hash & mask;
+        while (table_[i].text) i = (i + 1) & mask;
+        table_[i] = e;
+    }
+}
+
 const char* StringPool::intern(std::string_view text) {
     if (text.empty()) return kEmpty;
     if (text.size() > kShareLimit) return store(text);
-    auto it = shared_.find(text);
-    if (it != shared_.end()) return it->data();
+    const uint32_t h = hashOf(text);
+    const size_t mask = table_.size() - 1;
+    size_t i = h & mask;
+    for (; table_[i].text; i = (i + 1) & mask) {
+        const Entry& e = table_[i];
+        if (e.hash == h && e.size == text.size() && std::memcmp(e.text, text.data(), text.size()) == 0) return e.text;
+    }
     char* p = store(text);
-    shared_.insert(std::string_view(p, text.size()));
+    table_[i] = {p, static_cast<uint32_t>(text.size()), h};
+    if (++used_ * 2 > table_.size()) growTable();
     return p;
 }
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 #include <string_view>
-#include <unordered_set>
+#include <cstdint>
 #include <vector>
 
 namespace nusk_detail {
@@ -25,7 +25,16 @@ private:
     std::vector<std::pair<const char*, size_t>> ranges_;
     char* next_ = nullptr;
     size_t left_ = 0;
-    std::unordered_set<std::string_view> shared_;
+    // Short texts already stored, in an open-addressing table (a probe reads one 16-byte entry).
+    struct Entry {
+        const char* text = nullptr;
+        uint32_t size = 0;
+        uint32_t hash = 0;
+    };
+    static uint32_t hashOf(std::string_view text);
+    void growTable();
+    std::vector<Entry> table_ = std::vector<Entry>(1024);
+    size_t used_ = 0;
 };
 
 }  // namespace nusk_detail
