@@ -97,8 +97,12 @@ bool skipValue(Cursor& c, int depth) {
 }
 
 /// Adds the digits from p on to `mantissa`; returns the first non-digit.
-inline const char* digitRun(const char* p, const char* end, uint64_t& mantissa, int& digits) {
-    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+inline const char* digitRun(const char* p, const char* end, uint64_t& mantissa) {
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+        if (d > 9) break;
+        mantissa = mantissa * 10 + d;
+    }
     return p;
 }
 
@@ -111,9 +115,10 @@ const char* quickNumber(const char* p, const char* end, bool real, NuskSlot& out
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
     uint64_t mantissa = 0;
-    int digits = 0, exponent = 0;
+    int exponent = 0;
     const char* start = p;
-    p = digitRun(p, end, mantissa, digits);
+    p = digitRun(p, end, mantissa);
+    int digits = static_cast<int>(p - start);
     if (p == start) return nullptr;
     if (!real) {
         if ((p < end && isNumberChar(*p)) || digits > 18) return nullptr;
@@ -121,9 +126,11 @@ const char* quickNumber(const char* p, const char* end, bool real, NuskSlot& out
         return p;
     }
     if (p < end && *p == '.') {
-        const int before = digits;
-        p = digitRun(p + 1, end, mantissa, digits);
-        exponent -= digits - before;
+        const char* fraction = ++p;
+        p = digitRun(p, end, mantissa);
+        const int fractionDigits = static_cast<int>(p - fraction);
+        digits += fractionDigits;
+        exponent -= fractionDigits;
     }
     if (p < end && (*p == 'E' || *p == 'e')) {
         ++p;
