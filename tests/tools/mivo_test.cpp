@@ -83,3 +83,23 @@ TEST(MivoTool, CatWritesWhatItRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MivoTool, UnitsListsEveryUnitEntityWithItsCode) {
+    const std::string file = writeFile("units.stp", kGood);
+    ToolRun text = mivo("units " + file);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("LENGTH_UNIT+SI_UNIT"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("millimetre"), std::string::npos);
+    ToolRun json = mivo("units " + file + " --json");
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("{\"entity\": 1, \"type\": \"LENGTH_UNIT+SI_UNIT\", \"code\": 2, \"measure_type\": 8, "
+                            "\"name\": \"mm\", \"fullname\": \"millimetre\"}"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"code\": 4"), std::string::npos);  // the metre
+    EXPECT_EQ(mivo("units").status, 2);
+}
+
+}  // namespace

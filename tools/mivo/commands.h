@@ -11,6 +11,8 @@ enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 
 int runInfo(const std::string& path, bool json);
 int runCat(const std::string& path, const std::string& out);
+/// Tags the units of a file and lists every unit entity with its code, kind of quantity and names.
+int runUnits(const std::string& path, bool json);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

@@ -1,6 +1,7 @@
 // mivo info and mivo cat.
 #include "commands.h"
 #include "json.h"
+#include "type_names.h"
 
 #include "nusk/part21.h"
 #include "nusk/store.h"
@@ -14,55 +15,6 @@
 namespace mivo_tool {
 
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-/// The names of the partial records of a complex record kept as read: "(A(..)B(..))" gives A and B.
-std::vector<std::string> recordNames(const std::string& text) {
-    std::vector<std::string> names;
-    int depth = 0;
-    std::string word;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\'') {
-            for (++i; i < text.size() && !(text[i] == '\'' && (i + 1 >= text.size() || text[i + 1] != '\'')); ++i)
-                if (text[i] == '\'') ++i;
-        } else if (c == '(') {
-            if (depth == 1 && !word.empty()) names.push_back(upper(word));
-            word.clear();
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (depth == 1 && (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-')) {
-            word += c;
-        } else if (depth == 1) {
-            word.clear();
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string s;
-    for (const std::string& n : names) s += (s.empty() ? "" : "+") + n;
-    return s;
-}
-
-/// The name an instance is counted under: its type in upper case; a complex instance's leaf types, in
-/// alphabetical order, joined by "+".
-std::string typeKey(NuskObject* obj) {
-    if (auto* raw = dynamic_cast<NuskRawRecord*>(obj))
-        return raw->typeName().empty() ? joined(recordNames(raw->text())) : upper(raw->typeName());
-    const NuskDomain* d = obj->domain();
-    if (!d->typeIsComplex()) return upper(d->name());
-    std::vector<std::string> leaves;
-    for (const NuskDomain* leaf : d->leafTypes()) leaves.push_back(upper(leaf->name()));
-    return joined(leaves);
-}
 
 std::vector<std::pair<std::string, size_t>> typeCounts(NuskDesign* design) {
     std::map<std::string, size_t> counts;

@@ -16,6 +16,7 @@ const char kUsage[] =
     "Commands:\n"
     "  info FILE [--json]     header, instance counts per type, read status, errors and warnings\n"
     "  cat FILE -o OUT        read FILE and write it back to OUT\n"
+    "  units FILE [--json]    every unit entity with its code, kind of quantity and names\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
     "what reading it back finds (add --json for the JSON form).\n"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     if (args.empty()) return mivo_tool::runSample(false);
     if (args.size() == 1 && args[0] == "--json") return mivo_tool::runSample(true);
     const std::string& command = args[0];
-    if (command == "info") {
+    if (command == "info" || command == "units") {
         bool json = false;
         std::string file;
         for (size_t i = 1; i < args.size(); ++i) {
@@ -49,8 +50,8 @@ int main(int argc, char** argv) {
             else
                 return usage(("unexpected argument " + args[i]).c_str());
         }
-        if (file.empty()) return usage("info needs a FILE");
-        return mivo_tool::runInfo(file, json);
+        if (file.empty()) return usage((command + " needs a FILE").c_str());
+        return command == "info" ? mivo_tool::runInfo(file, json) : mivo_tool::runUnits(file, json);
     }
     if (command == "cat") {
         std::string file, out;

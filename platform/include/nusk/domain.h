@@ -76,6 +76,8 @@ private:
     bool optional_;
     unsigned localIndex_;
     unsigned minElements_ = 0;
+    bool hasDefault_ = false;
+    NuskSlot default_{};
     std::vector<NuskDomain*> derivedIn_;
 };
 

@@ -33,8 +33,9 @@ union NuskSlot {
 class NuskManager {
 public:
     NuskManager() = default;
-    NuskManager(const NuskManager&) = default;
-    NuskManager& operator=(const NuskManager&) = default;
+    /// A copy is not attached to anything: it does not take the source's place among an object's managers.
+    NuskManager(const NuskManager&) {}
+    NuskManager& operator=(const NuskManager&) { return *this; }
     virtual ~NuskManager();
     virtual unsigned manager_type() = 0;
 

@@ -46,6 +46,9 @@ public:
     /// attribute whose lower bound is 1 or more is written as unset).
     NuskAttribute* addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional = false,
                                 unsigned minElements = 0);
+    /// The value a new instance made by an application holds in `att` (instead of unset). Instances read from a
+    /// file hold what the file says.
+    void setAttributeDefault(NuskAttribute* att, double value);
     /// `entity` redeclares `att` (of one of its supertypes) as derived: instances write it as `*`.
     void redeclareDerived(NuskDomain* entity, NuskAttribute* att);
     void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);

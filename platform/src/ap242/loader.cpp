@@ -29,6 +29,7 @@ public:
         linkTypes();
         addAttributes();
         addConstraints();
+        addDefaults();
         schema_->seal();
         return schema_;
     }
@@ -127,6 +128,13 @@ private:
             int at = t_.entities[i].constraint;
             if (at >= 0) schema_->setSupertypeConstraint(gNamed[t_.entities[i].named], decode(at));
         }
+    }
+
+    void addDefaults() {
+        // The class layer's choice: a new dimensional_exponents has every exponent 0, so that a unit made by
+        // the library writes a valid record whichever exponents it sets.
+        if (NuskDomain* d = schema_->findDomain("dimensional_exponents"))
+            for (NuskAttribute* a : d->ownAttributes()) schema_->setAttributeDefault(a, 0.0);
     }
 
     const Tables& t_;

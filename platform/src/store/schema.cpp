@@ -104,6 +104,12 @@ NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, Nus
     return a;
 }
 
+void NuskSchema::setAttributeDefault(NuskAttribute* att, double value) {
+    if (!att || !att->valueDomain() || att->valueDomain()->primitive() != NuskPrimitive::real) return;
+    att->hasDefault_ = true;
+    att->default_.d = value;
+}
+
 void NuskSchema::redeclareDerived(NuskDomain* entity, NuskAttribute* att) {
     if (entity && att) att->derivedIn_.push_back(entity);
 }
@@ -257,7 +263,8 @@ void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*
     for (size_t i = 0; i < d->slots_.size(); ++i) {
         for (NuskDomain* by : d->slots_[i]->derivedIn_)
             if (std::find(blockOrder.begin(), blockOrder.end(), by) != blockOrder.end()) d->derivedSlots_[i] = 1;
-        d->unsetSlots_.push_back(unsetSlotFor(d->slots_[i]->valueDomain()));
+        const NuskAttribute* a = d->slots_[i];
+        d->unsetSlots_.push_back(a->hasDefault_ ? a->default_ : unsetSlotFor(a->valueDomain()));
     }
     computeAncestors(d);
 }

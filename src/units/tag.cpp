@@ -1,0 +1,237 @@
+// Identification of unit entities as NuskUnit codes, and the getters that read the codes back.
+#include "mivo_units.h"
+#include "unit_attributes.h"
+
+#include "nusk/ap242/all.h"
+
+#include <vector>
+
+namespace mivo_units {
+
+const UnitAttributes& unitAttributes() {
+    static const UnitAttributes atts = [] {
+        auto att = [](NuskTypePtr& type, const char* name) { return type->findTypeAttribute(name); };
+        UnitAttributes a{};
+        a.siPrefix = att(nusktype_stp_si_unit, "prefix");
+        a.siName = att(nusktype_stp_si_unit, "name");
+        a.namedDimensions = att(nusktype_stp_named_unit, "dimensions");
+        a.cbName = nusktype_stp_conversion_based_unit->ownAttributes()[0];
+        a.cbFactor = att(nusktype_stp_conversion_based_unit, "conversion_factor");
+        a.cduName = nusktype_stp_context_dependent_unit->ownAttributes()[0];
+        a.measureValue = att(nusktype_stp_measure_with_unit, "value_component");
+        a.measureUnit = att(nusktype_stp_measure_with_unit, "unit_component");
+        a.derivedElements = att(nusktype_stp_derived_unit, "elements");
+        a.elementUnit = att(nusktype_stp_derived_unit_element, "unit");
+        a.elementExponent = att(nusktype_stp_derived_unit_element, "exponent");
+        a.nameValue = att(nusktype_stp_name_attribute, "attribute_value");
+        a.nameItem = att(nusktype_stp_name_attribute, "named_item");
+        return a;
+    }();
+    return atts;
+}
+
+/// The code of the unit entity held by a unit select object; 0 when empty or untagged.
+NuskUnit codeInSelect(NuskObject* select) {
+    const MivoMgrUnit* m = MivoMgrUnit::find(nusk_get_nested_object(dynamic_cast<NuskUnion*>(select)));
+    return m ? m->unit : nuskunit_unknown;
+}
+
+NuskMeasureType typeInSelect(NuskObject* select) {
+    const MivoMgrUnit* m = MivoMgrUnit::find(nusk_get_nested_object(dynamic_cast<NuskUnion*>(select)));
+    return m ? m->measure_type : nuskmeasure_unknown;
+}
+
+namespace {
+
+void set(MivoMgrUnit* m, int unit, int type) {
+    m->unit = static_cast<NuskUnit>(unit);
+    m->measure_type = static_cast<NuskMeasureType>(type);
+}
+
+/// SI units: the code by name and prefix; the kind of quantity for the listed names whatever the prefix.
+void tagSi(NuskObject* u) {
+    if (!u) return;
+    MivoMgrUnit* m = MivoMgrUnit::make(u);
+    const UnitAttributes& a = unitAttributes();
+    const int name = u->getInteger(a.siName);
+    const int prefix = u->getInteger(a.siPrefix);
+    struct Rule {
+        int name, type;
+        std::vector<std::pair<int, int>> codes;  // (prefix, code); prefix -1 means none
+    };
+    static const Rule rules[] = {
+        {stp_si_unit_name_metre, 8, {{-1, 4}, {9, 3}, {10, 2}, {11, 7}, {12, 8}}},
+        {stp_si_unit_name_second, 18, {{-1, 24}}},
+        {stp_si_unit_name_radian, 2, {{-1, 22}}},
+        {stp_si_unit_name_steradian, 15, {{-1, 23}}},
+        {stp_si_unit_name_hertz, 4, {{-1, 39}}},
+        {stp_si_unit_name_newton, 7, {{-1, 45}}},
+        {stp_si_unit_name_pascal, 12, {{-1, 41}, {5, 42}, {4, 43}}},
+        {stp_si_unit_name_watt, 11, {{-1, 47}, {5, 48}}},
+    };
+    for (const Rule& r : rules) {
+        if (r.name != name) continue;
+        m->measure_type = static_cast<NuskMeasureType>(r.type);
+        for (const auto& c : r.codes)
+            if (c.first == prefix) m->unit = static_cast<NuskUnit>(c.second);
+        return;
+    }
+}
+
+/// Conversion-based units: through the code of the unit their factor is expressed in.
+void tagConversionBased(NuskObject* u) {
+    if (!u) return;
+    MivoMgrUnit* m = MivoMgrUnit::make(u);
+    const UnitAttributes& a = unitAttributes();
+    NuskObject* factor = u->getObject(a.cbFactor);
+    if (!factor) return;
+    NuskObject* value = factor->getObject(a.measureValue);
+    NuskObject* unitSelect = factor->getObject(a.measureUnit);
+    const NuskUnit base = codeInSelect(unitSelect);
+    if (!value || base == nuskunit_unknown) return;
+    m->measure_type = typeInSelect(unitSelect);
+    m->unit = nusk_get_unit_related_by_factor(base, value->getDouble(0));
+}
+
+void tagContextDependent(NuskObject* u) {
+    if (!u) return;
+    MivoMgrUnit* m = MivoMgrUnit::make(u);
+    const char* name = u->getString(unitAttributes().cduName);
+    if (!name || !*name) return;
+    static const struct {
+        const char* name;
+        int unit, type;
+    } names[] = {{"count", 56, 6}, {"parameter", 57, 10}, {"ratio", 58, 13}, {"revolution", 59, 14}, {"tooth", 60, 19}};
+    for (const auto& n : names)
+        if (nusk_strcasecmp(name, n.name) == 0) return set(m, n.unit, n.type);
+}
+
+struct Term {
+    NuskUnit code;
+    NuskMeasureType type;
+    double exponent;
+};
+
+bool equal(double a, double b) { return nusk_is_epsilon_equal(a, b, 1e-15) != 0; }
+
+void powers(MivoMgrUnit* m, const Term& t) {
+    if (equal(t.exponent, 3.0)) {
+        if (t.type == nuskmeasure_length) m->measure_type = nuskmeasure_volume;
+        if (t.code >= 2 && t.code <= 6) m->unit = static_cast<NuskUnit>(16 + t.code - 2);
+    } else if (equal(t.exponent, 2.0)) {
+        if (t.type == nuskmeasure_length) m->measure_type = nuskmeasure_area;
+        if (t.code >= 2 && t.code <= 6) m->unit = static_cast<NuskUnit>(11 + t.code - 2);
+    }
+}
+
+void products(MivoMgrUnit* m, const Term& a, const Term& b) {
+    if (!equal(a.exponent, 1.0) || !equal(b.exponent, 1.0)) return;
+    const bool forceLength = (a.type == nuskmeasure_force && b.type == nuskmeasure_length) ||
+                             (a.type == nuskmeasure_length && b.type == nuskmeasure_force);
+    if (!forceLength) return;
+    m->measure_type = nuskmeasure_torque;
+    auto pair = [&](int x, int y) { return (a.code == x && b.code == y) || (a.code == y && b.code == x); };
+    if (pair(45, 4)) m->unit = nuskunit_n_m;
+    if (pair(46, 6)) m->unit = nuskunit_force_cb1_length_cb2;
+}
+
+void quotients(MivoMgrUnit* m, const Term& pos, const Term& neg) {
+    if (pos.type == nuskmeasure_length &&
+        (neg.type == nuskmeasure_time || neg.type == nuskmeasure_revolution || neg.type == nuskmeasure_tooth))
+        m->measure_type = nuskmeasure_feedrate;
+    else if (pos.type == nuskmeasure_revolution && neg.type == nuskmeasure_time)
+        m->measure_type = nuskmeasure_spinrate;
+    static const struct {
+        int negative, positive, code;
+    } table[] = {{24, 2, 27}, {24, 3, 29}, {24, 4, 30}, {24, 5, 31}, {24, 6, 33}, {24, 59, 39}, {25, 2, 28},
+                 {25, 5, 32}, {25, 6, 34}, {25, 59, 40}, {59, 2, 35}, {59, 5, 36}, {60, 2, 37}, {60, 5, 38}};
+    for (const auto& row : table)
+        if (row.negative == neg.code && row.positive == pos.code) m->unit = static_cast<NuskUnit>(row.code);
+}
+
+/// Derived units: through the codes of their elements' units, split by the sign of the exponent.
+void tagDerived(NuskObject* u) {
+    if (!u) return;
+    MivoMgrUnit* m = MivoMgrUnit::make(u);
+    const UnitAttributes& a = unitAttributes();
+    auto* elements = dynamic_cast<NuskAggregate*>(u->getObject(a.derivedElements));
+    if (!elements || elements->empty()) return;
+    std::vector<Term> positive, negative;
+    for (unsigned i = 0; i < elements->size(); ++i) {
+        NuskObject* e = elements->getObject(i);
+        const MivoMgrUnit* um = e ? MivoMgrUnit::find(e->getObject(a.elementUnit)) : nullptr;
+        if (!um || um->unit == nuskunit_unknown) continue;
+        const double exponent = e->getDouble(a.elementExponent);
+        (exponent < 0.0 ? negative : positive).push_back({um->unit, um->measure_type, exponent});
+    }
+    if (positive.size() == 1 && negative.empty()) powers(m, positive[0]);
+    if (positive.size() == 2 && negative.empty()) products(m, positive[0], positive[1]);
+    if (positive.size() == 1 && negative.size() == 1) quotients(m, positive[0], negative[0]);
+    if (positive.empty() && negative.size() == 1) {
+        if (negative[0].type == nuskmeasure_time) m->measure_type = nuskmeasure_spinrate;
+        if (negative[0].code == nuskunit_s) m->unit = nuskunit_revolution_per_s;
+        if (negative[0].code == nuskunit_time_cb1) m->unit = nuskunit_revolution_per_time_cb1;
+    }
+}
+
+void tagRatio(NuskObject* u) {
+    MivoMgrUnit* m = MivoMgrUnit::make(u);
+    if (m && m->unit == nuskunit_unknown) set(m, nuskunit_ratio, nuskmeasure_ratio);
+}
+
+}  // namespace
+
+}  // namespace mivo_units
+
+using namespace mivo_units;
+
+void mivo_tag_units(NuskDesign* design) {
+    if (!design) return;
+    // The order matters: conversion-based units are known by the unit of their factor, derived units by the
+    // units of their elements.
+    const struct {
+        NuskTypePtr* type;
+        void (*tag)(NuskObject*);
+    } passes[] = {{&nusktype_stp_si_unit, tagSi},
+                  {&nusktype_stp_conversion_based_unit, tagConversionBased},
+                  {&nusktype_stp_context_dependent_unit, tagContextDependent},
+                  {&nusktype_stp_ratio_unit, tagRatio},
+                  {&nusktype_stp_derived_unit, tagDerived}};
+    NuskCursor cursor;
+    cursor.traverse(design);
+    for (const auto& pass : passes) {
+        cursor.domain(pass.type->domain());
+        while (NuskObject* obj = cursor.next()) pass.tag(obj);
+    }
+}
+
+void mivo_tag_si_unit(stp_si_unit* unit) { tagSi(unit); }
+void mivo_tag_conversion_based_unit(stp_conversion_based_unit* unit) { tagConversionBased(unit); }
+void mivo_tag_context_dependent_unit(stp_context_dependent_unit* unit) { tagContextDependent(unit); }
+void mivo_tag_derived_unit(stp_derived_unit* unit) { tagDerived(unit); }
+
+NuskUnit mivo_get_unit_type(stp_measure_with_unit* measure) {
+    return measure ? codeInSelect(static_cast<NuskObject*>(measure)->getObject(unitAttributes().measureUnit))
+                   : nuskunit_unknown;
+}
+
+NuskUnit mivo_get_unit_type(stp_named_unit* unit) {
+    const MivoMgrUnit* m = MivoMgrUnit::find(unit);
+    return m ? m->unit : nuskunit_unknown;
+}
+
+NuskUnit mivo_get_unit_type(stp_unit* unit) { return codeInSelect(unit); }
+
+NuskMeasureType mivo_get_measure_type(stp_measure_with_unit* measure) {
+    return measure ? typeInSelect(static_cast<NuskObject*>(measure)->getObject(unitAttributes().measureUnit))
+                   : nuskmeasure_unknown;
+}
+
+NuskMeasureType mivo_get_measure_type(stp_named_unit* unit) {
+    const MivoMgrUnit* m = MivoMgrUnit::find(unit);
+    return m ? m->measure_type : nuskmeasure_unknown;
+}
+
+NuskMeasureType mivo_get_measure_type(stp_unit* unit) { return typeInSelect(unit); }
+
+NuskMeasureType mivo_get_measure_type(NuskUnit unit) { return nusk_get_measure_type(unit); }
