@@ -10,7 +10,8 @@ struct Cursor {
     const char* p;
     const char* end;
 
-    explicit Cursor(std::string_view s) : p(s.data()), end(s.data() + s.size()) {}
+    // An empty view may have no data at all: it is read as an empty text, never as a null pointer.
+    explicit Cursor(std::string_view s) : p(s.data() ? s.data() : ""), end(p + s.size()) {}
     bool atEnd() const { return p >= end; }
     char peek() const { return p < end ? *p : '\0'; }
 

@@ -1,6 +1,5 @@
 #include "arena.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include <sys/mman.h>
@@ -18,17 +17,37 @@ namespace {
 size_t roundUp(size_t n) { return (n + 7) & ~size_t(7); }
 }  // namespace
 
+namespace {
+
+/// A chunk of address space aligned to its size, so that an object's chunk is found from its address. Pages
+/// are only backed once touched.
+void* mapChunk() {
+    const size_t span = 2 * Arena::kChunkSize;
+    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + Arena::kChunkSize - 1) & ~(uintptr_t(Arena::kChunkSize) - 1);
+    if (aligned > start) munmap(raw, aligned - start);
+    const uintptr_t end = aligned + Arena::kChunkSize;
+    if (start + span > end) munmap(reinterpret_cast<void*>(end), start + span - end);
+    return reinterpret_cast<void*>(aligned);
+}
+
+void unmapChunk(void* chunk) { munmap(chunk, Arena::kChunkSize); }
+
+}  // namespace
+
 Arena::~Arena() {
     for (Chunk* c : chunks_) {
         if (c->live == 0)
-            std::free(c);
+            unmapChunk(c);
         else
             c->owner = nullptr;
     }
 }
 
 Arena::Chunk* Arena::newChunk() {
-    void* mem = std::aligned_alloc(kChunkSize, kChunkSize);
+    void* mem = mapChunk();
     if (!mem) return nullptr;
     // Filling a chunk touches all of it: one huge page costs one fault instead of 512. A small design keeps
     // small pages, so that it does not hold a whole huge page for a few objects.
@@ -60,7 +79,7 @@ void Arena::release(void* p) {
     auto addr = reinterpret_cast<uintptr_t>(p);
     Chunk* c = reinterpret_cast<Chunk*>(addr & ~(uintptr_t(kChunkSize) - 1));
     if (c->live > 0) --c->live;
-    if (c->live == 0 && c->owner == nullptr) std::free(c);
+    if (c->live == 0 && c->owner == nullptr) unmapChunk(c);
 }
 
 }  // namespace nusk_detail

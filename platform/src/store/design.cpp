@@ -208,9 +208,7 @@ void NuskStore::setRefcount(NuskObject* obj, uint32_t count) {
 
 void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     const uint32_t di = obj->domainIndex_;
-    if (di >= lists_.size()) lists_.resize(di + 1);
-    List& list = lists_[di];
-    if (list.objects.empty() && list.holes == 0) domainOrder_.push_back(di);
+    List& list = listFor(di);
     obj->listPos_ = static_cast<uint32_t>(list.objects.size());
     list.objects.push_back(obj);
     ++objectCount_;
@@ -229,6 +227,17 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     }
     if (!keepId || obj->id_ == 0 || findId(obj->id_)) obj->id_ = freshId();
     bindId(obj->id_, obj);
+}
+
+NuskDesignImpl::List& NuskDesignImpl::listFor(uint32_t domainIndex) {
+    if (domainIndex >= listIndex_.size()) listIndex_.resize(domainIndex + 1, 0);
+    uint32_t& i = listIndex_[domainIndex];
+    if (!i) {
+        lists_.emplace_back();
+        i = static_cast<uint32_t>(lists_.size());
+        domainOrder_.push_back(domainIndex);
+    }
+    return lists_[i - 1];
 }
 
 void NuskDesignImpl::detach(NuskObject* obj) {
@@ -261,8 +270,7 @@ void NuskDesignImpl::compact(List& list) {
 void NuskDesignImpl::compactIfIdle() {
     // Lists are compacted only while no cursor walks them, so that cursor positions stay valid.
     if (activeCursors_ > 0) return;
-    for (uint32_t di : domainOrder_) {
-        List& list = lists_[di];
+    for (List& list : lists_) {
         if (list.holes > 64 && list.holes * 4 > list.objects.size()) compact(list);
     }
 }

@@ -47,7 +47,10 @@ public:
         nusk_detail::ChunkedArray<NuskObject*, 8> objects;  // creation order; null where an object left
         uint32_t holes = 0;
     };
-    std::vector<List> lists_;             // indexed by global domain index
+    // The lists of the domains that have instances here, and where each domain's list is (by global domain
+    // index; 0: none yet). A design holds few of the schema's thousands of types.
+    std::vector<List> lists_;
+    std::vector<uint32_t> listIndex_;
     std::vector<uint32_t> domainOrder_;   // domain indices in the order of their first instance here
     size_t objectCount_ = 0;
     size_t entityCount_ = 0;
@@ -57,8 +60,10 @@ public:
     void attach(NuskObject* obj, bool keepId);
     void detach(NuskObject* obj);
     List* listOf(uint32_t domainIndex) {
-        return domainIndex < lists_.size() ? &lists_[domainIndex] : nullptr;
+        const uint32_t i = domainIndex < listIndex_.size() ? listIndex_[domainIndex] : 0;
+        return i ? &lists_[i - 1] : nullptr;
     }
+    List& listFor(uint32_t domainIndex);
     void compact(List& list);
     void compactIfIdle();
 
@@ -68,7 +73,7 @@ public:
     void unbindId(uint32_t id, const NuskObject* obj);
     uint32_t freshId() { return ++maxId_; }
     uint32_t maxId_ = 0;
-    nusk_detail::ChunkedArray<NuskObject*, 14> denseIds_;
+    nusk_detail::ChunkedArray<NuskObject*, 12> denseIds_;
     std::unordered_map<uint32_t, NuskObject*> sparseIds_;
 
     // ---- annotation managers ----

@@ -144,7 +144,7 @@ uint32_t nusk_update_object_references(NuskDesign* design) {
     uint32_t changed = 0;
     NuskDesignImpl& impl = design->impl();
     for (uint32_t di : impl.domainOrder_)
-        for (NuskObject* obj : impl.lists_[di].objects)
+        for (NuskObject* obj : impl.listOf(di)->objects)
             if (obj) changed += NuskStore::redirectReferences(obj);
     if (changed) impl.referencesChanged();
     return changed;

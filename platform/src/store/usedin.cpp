@@ -50,7 +50,7 @@ void NuskDesignImpl::buildRefIndex() {
     for (uint32_t di : domainOrder_) {
         NuskDomain* d = NuskSchema::domainAt(di);
         if (!d || !d->typeIsEntity()) continue;
-        for (NuskObject* obj : lists_[di].objects)
+        for (NuskObject* obj : listOf(di)->objects)
             if (obj) collectFrom(obj, refIndex_);
     }
     std::sort(refIndex_.begin(), refIndex_.end(), [](const RefEntry& a, const RefEntry& b) {
