@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 const std::string kSmall = p21File(
@@ -96,6 +98,38 @@ TEST(Part21Hostile, UnterminatedStringsAndCommentsEndTheirStatementOnly) {
     EXPECT_EQ(r.result.status, NuskReadStatus::errors);
     EXPECT_NE(r[2], nullptr);  // reading goes on after the statement the open string ends
     EXPECT_NE(r[3], nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+/// Resident memory of the process, in bytes.
+size_t residentBytes() {
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long pages = 0, resident = 0;
+    const int n = std::fscanf(f, "%lu %lu", &pages, &resident);
+    std::fclose(f);
+    return n == 2 ? resident * 4096 : 0;
+}
+
+TEST(Part21Hostile, MemoryStaysWithinASmallMultipleOfTheInput) {
+    const std::string bigString = p21File("#1=APPLICATION_CONTEXT('" + std::string(10u << 20, 'a') + "');");
+    std::string bigList = "#1=CARTESIAN_POINT('',(";
+    for (int i = 0; i < 500000; ++i) bigList += i ? ",1." : "1.";
+    bigList += "));";
+    std::string manyInstances;
+    for (int i = 1; i <= 100000; ++i) manyInstances += "#" + std::to_string(i) + "=DIRECTION('',(0.,0.,1.));\n";
+    std::string deep = "#1=CARTESIAN_POINT(''," + std::string(1u << 20, '(') + ");";
+    for (const std::string& text : {bigString, p21File(bigList), p21File(manyInstances), p21File(deep)}) {
+        const size_t before = residentBytes();
+        Read r = readText(text);
+        const size_t after = residentBytes();
+        ASSERT_NE(r.design, nullptr);
+        const size_t grown = after > before ? after - before : 0;
+        EXPECT_LT(grown, 12 * text.size() + (64u << 20)) << "input of " << text.size() << " bytes";
+    }
 }
 
 }  // namespace

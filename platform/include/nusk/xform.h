@@ -5,6 +5,9 @@
 // are the X axis, 4-6 the Y axis, 8-10 the Z axis, 12-14 the origin; 3, 7 and 11 are 0 and 15 is 1.
 // A transform maps a point p of the placed frame to X*px + Y*py + Z*pz + origin.
 //
+// Null arguments: a null output array takes nothing (results 0); a null input vector reads as zero and a null
+// input transform as the identity.
+//
 // Composition order: nusk_xform_compose(dst, a, b) gives dst = a * b, the transform that applies b first and
 // then a: dst(p) = a(b(p)). A placement usage that maps child coordinates into the parent, with T the target
 // placement (in the parent) and O the origin placement (in the child), is therefore

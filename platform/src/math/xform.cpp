@@ -21,7 +21,12 @@ struct Vec {
     double x, y, z;
 };
 
-Vec load(const double* v) { return {v[0], v[1], v[2]}; }
+// A null vector reads as zero and a null transform as the identity; a null output takes nothing.
+Vec load(const double* v) { return v ? Vec{v[0], v[1], v[2]} : Vec{0, 0, 0}; }
+const double* orIdentity(const double* xform) {
+    static const NuskXform identity;
+    return xform ? xform : identity.m;
+}
 void store(double* dst, Vec v) { dst[0] = v.x, dst[1] = v.y, dst[2] = v.z; }
 
 Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -90,11 +95,16 @@ Vec rotate(const double* xform, Vec v) {
 
 // ---- vectors ----
 
-void nusk_vec_put(double* dst, double x, double y, double z) { store(dst, {x, y, z}); }
+void nusk_vec_put(double* dst, double x, double y, double z) {
+    if (dst) store(dst, {x, y, z});
+}
 
-void nusk_vec_put_zero(double* dst) { store(dst, {0, 0, 0}); }
+void nusk_vec_put_zero(double* dst) {
+    if (dst) store(dst, {0, 0, 0});
+}
 
 double nusk_vec_normalize(double* dst, const double* src) {
+    if (!dst) return 0.0;
     Vec v = load(src);
     double len = length(v);
     if (len > 0.0) v = (1.0 / len) * v;
@@ -102,9 +112,10 @@ double nusk_vec_normalize(double* dst, const double* src) {
     return len;
 }
 
-int nusk_vec_is_zero(const double* v, double tol) { return length(load(v)) <= tol ? 1 : 0; }
+int nusk_vec_is_zero(const double* v, double tol) { return length(load(v)) <= tol ? 1 : 0; }  // null: zero
 
 int nusk_vec_put_as_unit(double* dst, const double* src, NuskUnit to, NuskUnit from) {
+    if (!dst) return 0;
     if (to == from || to == nuskunit_as_is || from == nuskunit_as_is) {
         if (dst != src) store(dst, load(src));
         return 1;
@@ -122,11 +133,11 @@ int nusk_vec_put_as_unit(double* dst, const double* src, NuskUnit to, NuskUnit f
 // ---- transforms ----
 
 void nusk_xform_put_identity(double* xform) {
-    static const NuskXform identity;
-    std::memcpy(xform, identity.m, sizeof identity.m);
+    if (xform) std::memcpy(xform, orIdentity(nullptr), 16 * sizeof(double));
 }
 
 void nusk_xform_put_dirs(double* xform, const double* z, const double* x) {
+    if (!xform) return;
     // Both inputs are read in full before anything is written: they may be columns of xform.
     Vec zv = z_axis(z);
     Vec xv = x_axis(zv, x);
@@ -135,6 +146,7 @@ void nusk_xform_put_dirs(double* xform, const double* z, const double* x) {
 
 void nusk_xform_put_cto(double* xform, const double* axis1, const double* axis2, const double* axis3,
                         const double* origin, double scale) {
+    if (!xform) return;
     Vec u3 = z_axis(axis3);
     Vec u1 = x_axis(u3, axis1);
     // The second axis keeps its own sense when it has a part normal to both others, which may make
@@ -148,15 +160,20 @@ void nusk_xform_put_cto(double* xform, const double* axis1, const double* axis2,
 }
 
 void nusk_xform_apply(double* dst, const double* xform, const double* src) {
+    if (!dst) return;
+    xform = orIdentity(xform);
     Vec v = rotate(xform, load(src));
     store(dst, {v.x + xform[12], v.y + xform[13], v.z + xform[14]});
 }
 
 void nusk_xform_apply_dir(double* dst, const double* xform, const double* src) {
-    store(dst, rotate(xform, load(src)));
+    if (dst) store(dst, rotate(orIdentity(xform), load(src)));
 }
 
 void nusk_xform_compose(double* dst, const double* a, const double* b) {
+    if (!dst) return;
+    a = orIdentity(a);
+    b = orIdentity(b);
     // Built in a scratch transform, since dst may be a or b.
     NuskXform r;
     for (int c = 0; c < 3; ++c) store(r.m + 4 * c, rotate(a, column(b, c)));
@@ -165,6 +182,8 @@ void nusk_xform_compose(double* dst, const double* a, const double* b) {
 }
 
 int nusk_xform_inverse(double* dst, const double* src) {
+    if (!dst) return 0;
+    src = orIdentity(src);
     Vec c0 = column(src, 0), c1 = column(src, 1), c2 = column(src, 2);
     // The rows of the inverse of [c0 c1 c2] are the cross products of column pairs over the determinant.
     Vec r0 = cross(c1, c2), r1 = cross(c2, c0), r2 = cross(c0, c1);

@@ -31,6 +31,16 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
             ++p;
             continue;
         }
+        if (ch == '/' && p + 1 < end && p[1] == '*') {
+            // A comment is kept as it stands; what looks like a reference in it is none. One that is never
+            // closed leaves the record unfinished.
+            const char* close = p + 2;
+            while (close + 1 < end && !(close[0] == '*' && close[1] == '/')) ++close;
+            if (close + 1 >= end) return false;
+            raw.text.append(p, static_cast<size_t>(close + 2 - p));
+            p = close + 2;
+            continue;
+        }
         if (ch == '#' && p + 1 < end && p[1] >= '0' && p[1] <= '9') {
             Cursor c(std::string_view(p + 1, static_cast<size_t>(end - p - 1)));
             uint32_t id = 0;

@@ -174,7 +174,7 @@ void NuskStore::prepareNextInstance(uint32_t entityId, unsigned inlineElements) 
 
 void NuskStore::setElements(NuskAggregate* a, const NuskSlot* elements, unsigned count) {
     a->reserve(count);
-    std::memcpy(a->data(), elements, count * sizeof(NuskSlot));
+    if (count) std::memcpy(a->data(), elements, count * sizeof(NuskSlot));
     a->size_ = count;
 }
 

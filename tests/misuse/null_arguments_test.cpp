@@ -1,0 +1,141 @@
+// Every exported function of the families that exist, called with null objects and designs, gives its empty
+// result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
+#include "mivo_managers.h"
+#include "mivo_measures.h"
+#include "mivo_units.h"
+
+#include "nusk/ap242/all.h"
+#include "nusk/math.h"
+#include "nusk/part21.h"
+#include "nusk/store.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Row {
+    const char* call;
+    std::function<bool()> givesEmpty;
+};
+
+void expectAllEmpty(const std::vector<Row>& rows) {
+    for (const Row& r : rows) EXPECT_TRUE(r.givesEmpty()) << r.call;
+}
+
+NuskObject* const kNoObject = nullptr;
+NuskDesign* const kNoDesign = nullptr;
+
+TEST(NullArguments, ObjectStore) {
+    NuskDesign design("misuse", nusk_ap242_schema());
+    NuskObject* point = design.pnewInstance(nusktype_stp_cartesian_point);
+    NuskAttribute* none = nullptr;
+    expectAllEmpty({
+        {"nusk_cast", [] { return nusk_cast(kNoObject, nusktype_stp_cartesian_point) == nullptr; }},
+        {"nusk_cast (untyped)", [] { return nusk_cast(kNoObject, static_cast<NuskTypePtr&>(nusktype_NuskStructure)) == nullptr; }},
+        {"nusk_get_nested_object", [] { return nusk_get_nested_object(nullptr, nullptr) == nullptr; }},
+        {"nusk_put_nested_object", [] { return nusk_put_nested_object(nullptr, nullptr) == 0; }},
+        {"nusk_update_prim", [] { return nusk_update_prim(kNoObject, static_cast<const char*>("name"), "x") == 0; }},
+        {"nusk_update_prim (no attribute)", [&] { return nusk_update_prim(point, none, "x") == 0; }},
+        {"nusk_refcount", [] { return nusk_refcount(kNoObject) == 0; }},
+        {"nusk_refcount_inc", [] { return nusk_refcount_inc(kNoObject) == 0; }},
+        {"nusk_refcount_dec", [] { return nusk_refcount_dec(kNoObject) == 0; }},
+        {"nusk_move_to_trash", [] { return nusk_move_to_trash(kNoObject) == 0; }},
+        {"nusk_register_substitute", [] { nusk_register_substitute(kNoObject, kNoObject); return true; }},
+        {"nusk_expand_substitutes", [] { return nusk_expand_substitutes(kNoObject) == nullptr; }},
+        {"nusk_update_object_references", [] { return nusk_update_object_references(kNoDesign) == 0; }},
+        {"nusk_mark_set / nusk_is_marked", [] { nusk_mark_begin(); nusk_mark_set(kNoObject); bool r = nusk_is_marked(kNoObject) == 0; nusk_mark_end(); return r; }},
+        {"nusk_strcasecmp", [] { return nusk_strcasecmp(nullptr, nullptr) == 0; }},
+        {"nusk_new", [] { return nusk_new(8, nullptr, nusk_domain_ListOfDouble()) == nullptr; }},
+        {"nusk_new_in_default_section", [] { return nusk_new_in_default_section(8, kNoDesign, nusk_domain_ListOfDouble()) == nullptr; }},
+        {"pnewInstance", [&] { return design.pnewInstance(nullptr) == nullptr; }},
+        {"findComplexDomain", [&] { return design.findComplexDomain(static_cast<ListOfNuskDomain*>(nullptr)) == nullptr; }},
+        {"findEntity", [&] { return design.findEntity(0) == nullptr; }},
+        {"DictionaryOfNuskObject::create", [] { return DictionaryOfNuskObject::create(nullptr) == nullptr; }},
+        {"getObject (no attribute)", [&] { return point->getObject(none) == nullptr; }},
+        {"getDouble (no name)", [&] { return point->getDouble(static_cast<const char*>(nullptr)) == NUSK_NULL_REAL; }},
+        {"putObject (no attribute)", [&] { return point->putObject(nullptr, none) == 0; }},
+        {"usedin (no result set)", [&] { point->usedin(nullptr, nullptr, nullptr); return true; }},
+        {"move (no target)", [&] { return point->move(nullptr, 0, 0) == 0; }},
+        {"isa (no domain)", [&] { return !point->isa(static_cast<const NuskDomain*>(nullptr)); }},
+        {"cursor (no design)", [] { NuskCursor c; c.traverse(nullptr); return c.next() == nullptr; }},
+        {"add_manager (none)", [&] { point->add_manager(nullptr); return true; }},
+    });
+}
+
+TEST(NullArguments, MathLibrary) {
+    double out[3] = {7, 7, 7};
+    expectAllEmpty({
+        {"nusk_vec_put (null list)", [&] { nusk_vec_put(out, static_cast<const ListOfDouble*>(nullptr)); return out[0] == 0 && out[2] == 0; }},
+        {"nusk_vec_put (null output)", [] { nusk_vec_put(nullptr, 1, 2, 3); nusk_vec_put(nullptr, static_cast<const ListOfDouble*>(nullptr)); return true; }},
+        {"nusk_vec_normalize", [] { return nusk_vec_normalize(nullptr, nullptr) == 0.0; }},
+        {"nusk_vec_is_zero", [] { return nusk_vec_is_zero(nullptr, 0.0) == 1; }},
+        {"nusk_vec_put_as_unit", [] { return nusk_vec_put_as_unit(nullptr, nullptr, nuskunit_mm, nuskunit_m) == 0; }},
+        {"nusk_xform_put_identity", [] { nusk_xform_put_identity(nullptr); return true; }},
+        {"nusk_xform_put_dirs", [] { nusk_xform_put_dirs(nullptr, nullptr, nullptr); return true; }},
+        {"nusk_xform_put_cto", [] { nusk_xform_put_cto(nullptr, nullptr, nullptr, nullptr, nullptr, 1.0); return true; }},
+        {"nusk_xform_apply", [&] { nusk_xform_apply(out, nullptr, nullptr); nusk_xform_apply(nullptr, nullptr, nullptr); return out[0] == 0; }},
+        {"nusk_xform_apply_dir", [] { nusk_xform_apply_dir(nullptr, nullptr, nullptr); return true; }},
+        {"nusk_xform_compose", [] { NuskXform x; nusk_xform_compose(x.m, nullptr, nullptr); nusk_xform_compose(nullptr, x.m, x.m); return x.m[0] == 1 && x.m[15] == 1; }},
+        {"nusk_xform_inverse", [] { NuskXform x; return nusk_xform_inverse(nullptr, x.m) == 0 && nusk_xform_inverse(x.m, nullptr) == 1; }},
+        {"nusk_get_unit_name (unknown code)", [] { return nusk_get_unit_name(static_cast<NuskUnit>(99)) == nullptr; }},
+    });
+}
+
+TEST(NullArguments, Part21) {
+    std::string out;
+    expectAllEmpty({
+        {"nusk_read_step (no path)", [] { NuskReadResult r = nusk_read_step(nullptr); return !r.design && r.status == NuskReadStatus::unreadable; }},
+        {"nusk_read_step_text (no text)", [] { NuskReadResult r = nusk_read_step_text(nullptr, 5); return !r.design && r.status == NuskReadStatus::unreadable; }},
+        {"nusk_write_step (no design)", [] { return !nusk_write_step(nullptr, "/tmp/x.stp").ok; }},
+        {"nusk_write_step (no path)", [] { NuskDesign d; return !nusk_write_step(&d, nullptr).ok; }},
+        {"nusk_write_step_text (no design)", [&] { return !nusk_write_step_text(nullptr, out).ok && out.empty(); }},
+    });
+}
+
+TEST(NullArguments, ManagersUnitsAndMeasures) {
+    expectAllEmpty({
+        {"MivoMgrAsmProduct::find", [] { return MivoMgrAsmProduct::find(nullptr) == nullptr; }},
+        {"MivoMgrAsmRelation::find", [] { return MivoMgrAsmRelation::find(nullptr) == nullptr; }},
+        {"MivoMgrAsmShapeRep::find", [] { return MivoMgrAsmShapeRep::find(nullptr) == nullptr; }},
+        {"MivoMgrProperty::find", [] { return MivoMgrProperty::find(nullptr) == nullptr; }},
+        {"MivoMgrPropertyRep::find", [] { return MivoMgrPropertyRep::find(nullptr) == nullptr; }},
+        {"MivoMgrDocumentRef::find", [] { return MivoMgrDocumentRef::find(nullptr) == nullptr; }},
+        {"MivoMgrExternalID::find", [] { return MivoMgrExternalID::find(nullptr) == nullptr; }},
+        {"MivoMgrRepExternalDef::find", [] { return MivoMgrRepExternalDef::find(nullptr) == nullptr; }},
+        {"MivoMgrShapeAspect::find", [] { return MivoMgrShapeAspect::find(nullptr) == nullptr; }},
+        {"MivoMgrUnit::find / make", [] { return !MivoMgrUnit::find(nullptr) && !MivoMgrUnit::make(nullptr); }},
+        {"MivoMgrDesignStatus::find / make", [] { return !MivoMgrDesignStatus::find(nullptr) && !MivoMgrDesignStatus::make(nullptr); }},
+        {"MivoMgrSplitStatus::find", [] { return MivoMgrSplitStatus::find(nullptr) == nullptr; }},
+        {"MivoMgrSplitProduct::find", [] { return MivoMgrSplitProduct::find(nullptr) == nullptr; }},
+        {"MivoMgrSplitTmpObj::mark_as_temp", [] { return MivoMgrSplitTmpObj::mark_as_temp(nullptr, nullptr) == nullptr; }},
+        {"mivo_tag_units and the single taggers", [] {
+             mivo_tag_units(nullptr);
+             mivo_tag_si_unit(nullptr);
+             mivo_tag_conversion_based_unit(nullptr);
+             mivo_tag_context_dependent_unit(nullptr);
+             mivo_tag_derived_unit(nullptr);
+             return true;
+         }},
+        {"mivo_get_unit_type", [] { return mivo_get_unit_type(static_cast<stp_measure_with_unit*>(nullptr)) == 0 && mivo_get_unit_type(static_cast<stp_named_unit*>(nullptr)) == 0 && mivo_get_unit_type(static_cast<stp_unit*>(nullptr)) == 0; }},
+        {"mivo_get_measure_type", [] { return mivo_get_measure_type(static_cast<stp_measure_with_unit*>(nullptr)) == 0 && mivo_get_measure_type(static_cast<stp_named_unit*>(nullptr)) == 0 && mivo_get_measure_type(static_cast<stp_unit*>(nullptr)) == 0; }},
+        {"mivo_get_unit_fullname", [] { return std::string(mivo_get_unit_fullname(static_cast<stp_named_unit*>(nullptr))) == "none" && std::string(mivo_get_unit_fullname(static_cast<stp_derived_unit*>(nullptr))) == "none" && std::string(mivo_get_unit_fullname(static_cast<stp_unit*>(nullptr))) == "none"; }},
+        {"mivo_get_unit_name", [] { return std::string(mivo_get_unit_name(static_cast<stp_unit*>(nullptr))) == "none" && std::string(mivo_get_unit_name(static_cast<stp_measure_with_unit*>(nullptr))) == "none"; }},
+        {"mivo_make_unit", [] { return mivo_make_unit(nullptr, nuskunit_mm) == nullptr; }},
+        {"mivo_make_named_unit", [] { return mivo_make_named_unit(nullptr, nuskunit_mm) == nullptr; }},
+        {"mivo_make_si_unit", [] { return mivo_make_si_unit(nullptr, nuskunit_mm, stp_si_unit_name_metre, stp_si_prefix_milli) == nullptr; }},
+        {"mivo_make_cb_unit", [] { return mivo_make_cb_unit(nullptr, nuskunit_length_cb1, nuskunit_mm) == nullptr; }},
+        {"mivo_make_derived_unit_base", [] { return mivo_make_derived_unit_base(nullptr, nuskunit_mm2) == nullptr; }},
+        {"mivo_add_derived_unit_term", [] { mivo_add_derived_unit_term(nullptr, nuskunit_mm, 1.0); return true; }},
+        {"mivo_merge_units", [] { return mivo_merge_units(nullptr) == 0; }},
+        {"mivo_shortcut_put / find / clear_all", [] { mivo_shortcut_put(nullptr, "k", nullptr); mivo_shortcut_clear_all(nullptr); return mivo_shortcut_find(nullptr, "k") == nullptr; }},
+        {"mivo_get_const_unit / mivo_put_const_unit", [] { mivo_put_const_unit(nullptr, nullptr, nuskunit_mm); return mivo_get_const_unit(nullptr, nuskunit_mm) == nullptr; }},
+        {"mivo_make_measure_value", [] { return mivo_make_measure_value(nullptr, 1.0, nuskmeasure_length) == nullptr; }},
+        {"mivo_make_measure", [] { return mivo_make_measure(nullptr, 1.0, nuskunit_mm) == nullptr; }},
+    });
+}
+
+}  // namespace
