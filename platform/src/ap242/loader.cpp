@@ -17,8 +17,10 @@ NuskDomain** named = nullptr;
 
 namespace {
 
-std::vector<NuskAttribute*> gAttributes;
-std::vector<NuskDomain*> gNamed;
+// The tables live as long as the process: the schema they index is never closed, and objects may still be
+// reached through them while other statics are destroyed.
+std::vector<NuskAttribute*>& gAttributes = *new std::vector<NuskAttribute*>;
+std::vector<NuskDomain*>& gNamed = *new std::vector<NuskDomain*>;
 
 class Loader {
 public:

@@ -64,6 +64,7 @@ uint32_t countByte(const char* p, const char* end, char c) {
 }  // namespace
 
 void Scanner::countLines(size_t from, size_t to) {
+    if (to <= from) return;  // also keeps an empty text's null data away from memchr
     const char* p = data_ + from;
     const char* end = data_ + to;
     // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it.

@@ -25,8 +25,9 @@ bool isEntityDomain(const NuskDomain* d) { return d && d->typeIsEntity(); }
 namespace nusk_detail {
 
 namespace {
-std::vector<NuskDesign*> gDesigns(1, nullptr);  // index 0: no design
-std::vector<uint32_t> gFreeDesignIndices;
+// Never destroyed: designs still open at exit (the schemas among them) stay reachable through it.
+std::vector<NuskDesign*>& gDesigns = *new std::vector<NuskDesign*>(1, nullptr);  // index 0: no design
+std::vector<uint32_t>& gFreeDesignIndices = *new std::vector<uint32_t>;
 }  // namespace
 
 NuskDesign* designAt(uint32_t index) { return index < gDesigns.size() ? gDesigns[index] : nullptr; }
