@@ -3,6 +3,7 @@
 #include "p21_helpers.h"
 
 #include "nusk/ap242/all.h"
+#include "nusk/lifetime.h"
 
 #include <gtest/gtest.h>
 
@@ -82,10 +83,11 @@ TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {
         "#1=CARTESIAN_POINT('a',(0.,0.,0.),'extra');\n"
         "#2=DIRECTION('d',(1,0,0));\n"  // integers where reals are expected are fine
         "#3=CARTESIAN_POINT('b');\n"
-        "#4=APPLICATION_CONTEXT(.WRONG.);\n");
+        "#4=APPLICATION_CONTEXT(.WRONG.);\n"
+        "#5=CARTESIAN_POINT('two\nlines \xE9 \\Q\\',#4);\n");
     Read r = readText(text);
     EXPECT_EQ(r.result.status, NuskReadStatus::errors);
-    EXPECT_EQ(r.result.errorCount, 3u);
+    EXPECT_EQ(r.result.errorCount, 4u);
     EXPECT_TRUE(r.hasMessage("more parameters than the 2 expected"));
     EXPECT_TRUE(r.hasMessage("1 parameters where 2 are expected"));
     ASSERT_NE(r[1], nullptr);  // read as far as it fits
@@ -95,9 +97,52 @@ TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {
     EXPECT_NE(out.find("#1=CARTESIAN_POINT('a',(0.,0.,0.),'extra');"), std::string::npos) << out;
     EXPECT_NE(out.find("#3=CARTESIAN_POINT('b');"), std::string::npos);
     EXPECT_NE(out.find("#2=DIRECTION('d',(1.,0.,0.));"), std::string::npos);
+    // Strings of a kept record are written as every string is: no raw line break or 8-bit byte in the output.
+    EXPECT_NE(out.find("#5=CARTESIAN_POINT('two\\X\\0Alines \\X\\E9 \\\\Q\\\\',#4);"), std::string::npos) << out;
     // Once the application changes it, an instance is written from its values.
     nusk_update_prim(r[1], "name", "changed");
     EXPECT_NE(writeText(r.design.get()).find("#1=CARTESIAN_POINT('changed',(0.,0.,0.));"), std::string::npos);
+}
+
+TEST(Part21Reader, KeptRecordsRepeatTheirReferencesWithoutCountingThemAgain) {
+    Read r = readText(p21File(
+        "#1=CARTESIAN_POINT('',(0.,0.,0.));\n"
+        "#2=CARTESIAN_POINT('',(1.,0.,0.));\n"
+        "#3=AXIS2_PLACEMENT_3D('',#1,$,$,'extra');\n"));
+    ASSERT_TRUE(r[3]->hasOriginalRecord());
+    EXPECT_EQ(nusk_refcount(r[1]), 1u);
+    // A substitute takes the reference of the instance and of its kept record, and counts it once.
+    nusk_register_substitute(r[1], r[2]);
+    nusk_update_object_references(r.design.get());
+    EXPECT_EQ(nusk_refcount(r[1]), 0u);
+    EXPECT_EQ(nusk_refcount(r[2]), 1u);
+    EXPECT_NE(writeText(r.design.get()).find("#3=AXIS2_PLACEMENT_3D('',#2,$,$,'extra');"), std::string::npos);
+}
+
+TEST(Part21Reader, UndefinedReferencesWhereValuesBelongReadAsUnset) {
+    // The only misfit of #5 and #6 is a reference standing for a value; none of those references is defined,
+    // so each reads as $ and the instance is written from its values, the way its output reads back.
+    // #7 refers to an instance that exists: that stays kept as read.
+    Read r = readText(p21File(
+        "#5=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,#99);\n"
+        "#6=CIRCLE('c',#99,#98);\n"
+        "#7=CIRCLE('d',$,#5);\n"
+        "#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,#99,'extra');\n"));
+    EXPECT_FALSE(r[5]->hasOriginalRecord());
+    EXPECT_FALSE(r[6]->hasOriginalRecord());
+    EXPECT_TRUE(r[7]->hasOriginalRecord());
+    EXPECT_TRUE(r[8]->hasOriginalRecord());
+    size_t reportsOf99In6 = 0;
+    for (const NuskReadMessage& m : r.result.messages)
+        reportsOf99In6 += m.text.find("#6 refers to #99") != std::string::npos;
+    EXPECT_EQ(reportsOf99In6, 1u);
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#5=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,$);"), std::string::npos) << out;
+    EXPECT_NE(out.find("#6=CIRCLE('c',$,$);"), std::string::npos) << out;
+    EXPECT_NE(out.find("#7=CIRCLE('d',$,#5);"), std::string::npos) << out;
+    EXPECT_NE(out.find("#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,$,'extra');"), std::string::npos) << out;
+    Read again = readText(out);
+    EXPECT_EQ(writeText(again.design.get()), out);
 }
 
 TEST(Part21Reader, ReferencesInAnyOrderWithGapsAndCycles) {

@@ -2,10 +2,36 @@
 #include "reader.h"
 
 #include "design_impl.h"
+#include "literals.h"
 
 #include "nusk/structure.h"
 
 namespace nusk_p21 {
+
+namespace {
+
+bool printableWithoutEscapes(std::string_view body) {
+    for (char c : body)
+        if (c < 0x20 || c > 0x7E || c == '\\') return false;
+    return true;
+}
+
+/// A string literal of a kept record, in the form the writer gives every string: line breaks, other control
+/// characters and 8-bit text inside it are escaped, so the record is valid output and reads back to the same
+/// text. The decoder keeps the bytes of a bad escape as they stand, so encoding its result loses nothing.
+void appendLiteral(std::string_view body, std::string& out) {
+    if (!printableWithoutEscapes(body)) {
+        std::string decoded;
+        decodeString(body, decoded);
+        encodeString(decoded, out);
+        return;
+    }
+    out.push_back('\'');
+    out.append(body);
+    out.push_back('\'');
+}
+
+}  // namespace
 
 bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
     raw.text.clear();
@@ -27,7 +53,7 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
                 break;
             }
             if (p >= end) return false;
-            raw.text.append(start, static_cast<size_t>(p - start + 1));
+            appendLiteral(std::string_view(start + 1, static_cast<size_t>(p - start - 1)), raw.text);
             ++p;
             continue;
         }

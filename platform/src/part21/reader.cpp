@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 
 namespace nusk_p21 {
 
@@ -52,6 +53,14 @@ void Reader::message(NuskSeverity severity, uint32_t line, std::string text) {
 
 void Reader::mismatch(const std::string& what) {
     if (mismatch_.empty()) mismatch_ = what;
+    ++mismatchCount_;
+}
+
+void Reader::startRecord() {
+    mismatch_.clear();
+    mismatchCount_ = 0;
+    refsForValues_.clear();
+    madeInRecord_.clear();
 }
 
 NuskReadResult Reader::run() {
@@ -214,9 +223,8 @@ NuskObject* Reader::create(NuskDomain* domain, uint32_t id) {
 void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs) {
     NuskObject* obj = create(domain, id);
     if (!obj) return;
-    mismatch_.clear();
+    startRecord();
     const size_t fixupsBefore = fixups_.size();
-    madeInRecord_.clear();
     if (!c.take('(') || !readParameters(c, obj, domain, 0, domain->slotAttributes().size()) || !c.take(')') ||
         (c.skip(), !c.atEnd())) {
         fixups_.resize(fixupsBefore);
@@ -294,8 +302,7 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
     if (!domain) return rawInstance(id, rhs, "combines types the schema does not allow together");
     NuskObject* obj = create(domain, id);
     if (!obj) return;
-    mismatch_.clear();
-    madeInRecord_.clear();
+    startRecord();
     const size_t fixupsBefore = fixups_.size();
     size_t covered = 0;
     for (auto& part : parts) {
@@ -335,9 +342,21 @@ void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
     std::vector<uint32_t> ids;
     for (NuskObject* r : raw.refs) ids.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r) >> 1));
     NuskStore::keepOriginal(obj, std::move(raw));
-    // The kept record's references are references of the instance too: they follow substitutes and moves.
+    // The kept record's references follow substitutes and moves like the instance's own, but they are the
+    // same references of the file: they do not count again.
     auto* kept = const_cast<NuskRawText*>(NuskStore::originalOf(obj));
-    for (size_t i = 0; i < ids.size(); ++i) reference(&kept->refs[i], ids[i], nullptr);
+    for (size_t i = 0; i < ids.size(); ++i) reference(&kept->refs[i], ids[i], nullptr, false);
+    if (!refsForValues_.empty() && refsForValues_.size() == mismatchCount_) refMisfits_.push_back({obj, refsForValues_});
+}
+
+void Reader::dropOriginalsThatFit() {
+    for (const RefMisfits& m : refMisfits_) {
+        bool allUndefined = true;
+        for (uint32_t id : m.ids) allUndefined = allUndefined && !design_->findEntity(id);
+        // The instance already holds those values unset; written from its values it reads back the same.
+        if (allUndefined) m.obj->modified();
+    }
+    refMisfits_.clear();
 }
 
 void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
@@ -379,16 +398,16 @@ void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_
     instance_ = saved;
 }
 
-void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected) {
+void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted) {
     if (NuskObject* obj = design_->findEntity(id)) {
         *target = obj;
-        countReferences(obj);
+        if (counted) countReferences(obj);
         checkReference(obj, expected, line_, instance_);
         return;
     }
     *target = nullptr;
     if (fixups_.size() == fixups_.capacity() && fixups_.size() >= 4096) settleFixups();
-    fixups_.push_back({target, id, line_, instance_, expected});
+    fixups_.push_back({target, id, line_, instance_, expected, counted});
 }
 
 void Reader::settleFixups() {
@@ -398,7 +417,7 @@ void Reader::settleFixups() {
     for (const Fixup& f : fixups_) {
         if (NuskObject* obj = design_->findEntity(f.id)) {
             *f.target = obj;
-            countReferences(obj);
+            if (f.counted) countReferences(obj);
             checkReference(obj, f.expected, f.line, f.instance);
         } else {
             fixups_[kept++] = f;
@@ -416,9 +435,11 @@ void Reader::registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* e
 }
 
 void Reader::resolveFixups() {
+    std::unordered_set<uint64_t> reported;  // a kept record repeats the instance's references: report once
     for (const Fixup& f : fixups_) {
         NuskObject* obj = design_->findEntity(f.id);
         if (!obj) {
+            if (!reported.insert((uint64_t(f.instance) << 32) | f.id).second) continue;
             const uint32_t saved = instance_;
             instance_ = f.instance;
             message(NuskSeverity::error, f.line,
@@ -428,10 +449,11 @@ void Reader::resolveFixups() {
             continue;
         }
         *f.target = obj;
-        countReferences(obj);
+        if (f.counted) countReferences(obj);
         checkReference(obj, f.expected, f.line, f.instance);
     }
     fixups_.clear();
+    dropOriginalsThatFit();
     design_->impl().referencesChanged();
 }
 

@@ -38,6 +38,13 @@ private:
         uint32_t line;
         uint32_t instance;
         const NuskDomain* expected;  // entity type, or select type for a select's value
+        bool counted;                // false for the references of a kept record, which repeat the instance's
+    };
+    /// A kept record whose every misfit is a reference standing for a plain value. If none of those
+    /// references is defined, they read as unset, like `$`, and the record fits after all.
+    struct RefMisfits {
+        NuskObject* obj;
+        std::vector<uint32_t> ids;
     };
 
     // sections and statements
@@ -55,7 +62,9 @@ private:
     NuskObject* create(NuskDomain* domain, uint32_t id);
     bool readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count);
     void abandon(NuskObject* obj);
+    void startRecord();
     void keepOriginal(NuskObject* obj, std::string_view rhs);
+    void dropOriginalsThatFit();
     bool captureRaw(std::string_view rhs, NuskRawText& raw);
     // values
     Fit readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp);
@@ -66,7 +75,8 @@ private:
     Fit readNumber(Cursor& c, bool real, NuskSlot& out);
     NuskObject* made(NuskDomain* domain);
     // references
-    void reference(NuskObject** target, uint32_t id, const NuskDomain* expected);
+    void reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted = true);
+    void noteReferenceForValue(const Cursor& c);
     void checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance);
     void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
     void resolveFixups();
@@ -90,6 +100,9 @@ private:
     uint32_t line_ = 0;
     uint32_t instance_ = 0;
     std::string mismatch_;  // first mismatch of the record being read
+    size_t mismatchCount_ = 0;
+    std::vector<uint32_t> refsForValues_;  // references of the record standing where a plain value belongs
+    std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;
 };

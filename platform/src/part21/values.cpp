@@ -178,6 +178,10 @@ Reader::Fit Reader::readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, 
     if (!type) return skipValue(c, depth) ? Fit::ok : Fit::broken;
     if (derivedSlot) mismatch("a value where the schema derives it (*)");
     const NuskDomain* base = baseOf(type);
+    const NuskDomainKind kind = base->kind();
+    if (depth == 0 && ch == '#' &&
+        (kind == NuskDomainKind::primitive || kind == NuskDomainKind::enumeration || kind == NuskDomainKind::aggregate))
+        noteReferenceForValue(c);
     switch (base->kind()) {
     case NuskDomainKind::select: return readSelect(c, base, out, depth);
     case NuskDomainKind::aggregate: return readAggregate(c, base, out, depth);
@@ -186,6 +190,12 @@ Reader::Fit Reader::readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, 
     case NuskDomainKind::system: return readEntityRef(c, base, out, temp);
     default: return readPlain(c, base, out);
     }
+}
+
+void Reader::noteReferenceForValue(const Cursor& c) {
+    Cursor probe = c;
+    uint32_t id = 0;
+    if (probe.take('#') && probe.instanceNumber(id) && id != 0) refsForValues_.push_back(id);
 }
 
 Reader::Fit Reader::readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp) {

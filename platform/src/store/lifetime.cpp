@@ -111,6 +111,11 @@ bool redirect(NuskObject*& ref, uint32_t& changed) {
     return true;
 }
 
+/// A kept record repeats references the instance already counts: they follow, without counting again.
+void follow(NuskObject*& ref) {
+    if (ref && ref->hasSubstitute()) ref = nusk_expand_substitutes(ref);
+}
+
 }  // namespace
 
 uint32_t NuskStore::redirectReferences(NuskObject* obj) {
@@ -134,7 +139,7 @@ uint32_t NuskStore::redirectReferences(NuskObject* obj) {
     if (obj->hasOriginalRecord()) {
         auto it = obj->design()->impl().originals_.find(obj);
         if (it != obj->design()->impl().originals_.end())
-            for (NuskObject*& r : it->second.refs) redirect(r, changed);
+            for (NuskObject*& r : it->second.refs) follow(r);
     }
     return changed;
 }
