@@ -57,6 +57,22 @@ struct Cursor {
         id = static_cast<uint32_t>(v);
         return p > start;
     }
+    /// A string literal, the cursor at its opening quote: its body as it stands (quotes doubled), the cursor
+    /// past the closing quote. False when the literal is never closed.
+    bool stringBody(std::string_view& body) {
+        const char* start = ++p;
+        for (; p < end; ++p) {
+            if (*p != '\'') continue;
+            if (p + 1 < end && p[1] == '\'') {
+                ++p;
+                continue;
+            }
+            body = std::string_view(start, static_cast<size_t>(p - start));
+            ++p;
+            return true;
+        }
+        return false;
+    }
     static bool isWordChar(char c) {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
     }

@@ -24,19 +24,10 @@ bool parseValue(Cursor& c, Value& v, int depth) {
     if (depth > 16) return false;
     c.skip();
     if (c.peek() == '\'') {
-        const char* start = ++c.p;
-        for (; c.p < c.end; ++c.p) {
-            if (*c.p != '\'') continue;
-            if (c.p + 1 < c.end && c.p[1] == '\'') {
-                ++c.p;
-                continue;
-            }
-            break;
-        }
-        if (c.p >= c.end) return false;
+        std::string_view body;
+        if (!c.stringBody(body)) return false;
         v.kind = Value::Kind::string;
-        decodeString(std::string_view(start, static_cast<size_t>(c.p - start)), v.text);
-        ++c.p;
+        decodeString(body, v.text);
         return true;
     }
     if (c.take('(')) {

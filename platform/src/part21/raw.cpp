@@ -43,18 +43,11 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
     while (p < end) {
         const char ch = *p;
         if (ch == '\'') {
-            const char* start = p;
-            for (++p; p < end; ++p) {
-                if (*p != '\'') continue;
-                if (p + 1 < end && p[1] == '\'') {
-                    ++p;
-                    continue;
-                }
-                break;
-            }
-            if (p >= end) return false;
-            appendLiteral(std::string_view(start + 1, static_cast<size_t>(p - start - 1)), raw.text);
-            ++p;
+            Cursor literal(std::string_view(p, static_cast<size_t>(end - p)));
+            std::string_view body;
+            if (!literal.stringBody(body)) return false;
+            appendLiteral(body, raw.text);
+            p = literal.p;
             continue;
         }
         if (ch == '/' && p + 1 < end && p[1] == '*') {

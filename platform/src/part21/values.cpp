@@ -303,18 +303,8 @@ Reader::Fit Reader::readAggregate(Cursor& c, const NuskDomain* type, NuskSlot& o
 }
 
 Reader::Fit Reader::readString(Cursor& c, NuskSlot& out) {
-    const char* start = ++c.p;
-    for (; c.p < c.end; ++c.p) {
-        if (*c.p != '\'') continue;
-        if (c.p + 1 < c.end && c.p[1] == '\'') {
-            ++c.p;
-            continue;
-        }
-        break;
-    }
-    if (c.p >= c.end) return Fit::broken;
-    std::string_view body(start, static_cast<size_t>(c.p - start));
-    ++c.p;
+    std::string_view body;
+    if (!c.stringBody(body)) return Fit::broken;
     nusk_detail::StringPool& pool = design_->impl().strings_;
     if (isPlainString(body)) {
         out.s = pool.intern(body);
