@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <vector>
+
 namespace {
 
 TEST(Part21Reader, ReadsEveryLiteralForm) {
@@ -143,6 +146,29 @@ TEST(Part21Reader, UndefinedReferencesWhereValuesBelongReadAsUnset) {
     EXPECT_NE(out.find("#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,$,'extra');"), std::string::npos) << out;
     Read again = readText(out);
     EXPECT_EQ(writeText(again.design.get()), out);
+}
+
+TEST(Part21Reader, NumbersOfEveryLengthReadAsTheirNearestDouble) {
+    // Digit runs from 1 to 24 long, cut at every place by the decimal point, with and without exponents:
+    // the quick paths (eight digits at a time, exact powers of ten) must agree with the general reader.
+    const std::string digits = "918273645546372819012345";
+    std::vector<std::string> texts;
+    for (size_t n = 1; n <= digits.size(); ++n)
+        for (size_t point = 1; point <= n; ++point)
+            for (const char* exponent : {"", "E3", "E-7", "E-21", "E25"})
+                texts.push_back((n % 2 ? "-" : "") + digits.substr(0, point) + "." + digits.substr(point, n - point) +
+                                exponent);
+    std::string coordinates;
+    for (const std::string& t : texts) coordinates += (coordinates.empty() ? "" : ",") + t;
+    Read r = readText(p21File("#1=CARTESIAN_POINT('',(" + coordinates + "));\n"
+                              "#2=B_SPLINE_CURVE_WITH_KNOTS('',12345678,(#1),.UNSPECIFIED.,.F.,.F.,(123456789,7),"
+                              "(0.,1.),.UNSPECIFIED.);\n"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    auto* read = static_cast<ListOfDouble*>(r[1]->getObject("coordinates"));
+    ASSERT_EQ(read->size(), texts.size());
+    for (unsigned i = 0; i < texts.size(); ++i) EXPECT_EQ(read->get(i), std::strtod(texts[i].c_str(), nullptr)) << texts[i];
+    EXPECT_EQ(r[2]->getInteger("degree"), 12345678);
+    EXPECT_EQ(static_cast<ListOfInteger*>(r[2]->getObject("knot_multiplicities"))->get(0), 123456789);
 }
 
 TEST(Part21Reader, ReferencesInAnyOrderWithGapsAndCycles) {
