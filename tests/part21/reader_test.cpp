@@ -123,18 +123,20 @@ TEST(Part21Reader, KeptRecordsRepeatTheirReferencesWithoutCountingThemAgain) {
 }
 
 TEST(Part21Reader, UndefinedReferencesWhereValuesBelongReadAsUnset) {
-    // The only misfit of #5 and #6 is a reference standing for a value; none of those references is defined,
+    // The only misfit of #5, #6 and #9 is a reference standing for a value; none of those references is defined,
     // so each reads as $ and the instance is written from its values, the way its output reads back.
     // #7 refers to an instance that exists: that stays kept as read.
     Read r = readText(p21File(
         "#5=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,#99);\n"
         "#6=CIRCLE('c',#99,#98);\n"
         "#7=CIRCLE('d',$,#5);\n"
-        "#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,#99,'extra');\n"));
+        "#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,#99,'extra');\n"
+        "#9=CARTESIAN_POINT('',(-26.25,61,#97,#96));\n"));
     EXPECT_FALSE(r[5]->hasOriginalRecord());
     EXPECT_FALSE(r[6]->hasOriginalRecord());
     EXPECT_TRUE(r[7]->hasOriginalRecord());
     EXPECT_TRUE(r[8]->hasOriginalRecord());
+    EXPECT_FALSE(r[9]->hasOriginalRecord());
     size_t reportsOf99In6 = 0;
     for (const NuskReadMessage& m : r.result.messages)
         reportsOf99In6 += m.text.find("#6 refers to #99") != std::string::npos;
@@ -144,6 +146,7 @@ TEST(Part21Reader, UndefinedReferencesWhereValuesBelongReadAsUnset) {
     EXPECT_NE(out.find("#6=CIRCLE('c',$,$);"), std::string::npos) << out;
     EXPECT_NE(out.find("#7=CIRCLE('d',$,#5);"), std::string::npos) << out;
     EXPECT_NE(out.find("#8=DIMENSIONAL_EXPONENTS(1.0E0,0.,0.,0.,0.,0.,$,'extra');"), std::string::npos) << out;
+    EXPECT_NE(out.find("#9=CARTESIAN_POINT('',(-26.25,61.,$,$));"), std::string::npos) << out;
     Read again = readText(out);
     EXPECT_EQ(writeText(again.design.get()), out);
 }

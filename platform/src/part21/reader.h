@@ -102,6 +102,8 @@ private:
     std::string mismatch_;  // first mismatch of the record being read
     size_t mismatchCount_ = 0;
     std::vector<uint32_t> refsForValues_;  // references of the record standing where a plain value belongs
+                                           // (outside typed select values, where $ would not do)
+    int selectDepth_ = 0;
     std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;

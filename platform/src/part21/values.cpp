@@ -179,7 +179,7 @@ Reader::Fit Reader::readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, 
     if (derivedSlot) mismatch("a value where the schema derives it (*)");
     const NuskDomain* base = baseOf(type);
     const NuskDomainKind kind = base->kind();
-    if (depth == 0 && ch == '#' &&
+    if (selectDepth_ == 0 && ch == '#' &&
         (kind == NuskDomainKind::primitive || kind == NuskDomainKind::enumeration || kind == NuskDomainKind::aggregate))
         noteReferenceForValue(c);
     switch (base->kind()) {
@@ -250,7 +250,9 @@ Reader::Fit Reader::readSelect(Cursor& c, const NuskDomain* type, NuskSlot& out,
     if (!type->selectAccepts(alternative))
         mismatch(std::string(alternative->name()) + " is not an alternative of select " + type->name());
     NuskSlot inner;
+    ++selectDepth_;
     Fit fit = readValue(c, alternative, inner, false, false, depth + 1);
+    --selectDepth_;
     if (fit == Fit::broken || !c.take(')')) return Fit::broken;
     auto* u = static_cast<NuskUnion*>(made(const_cast<NuskDomain*>(type)));
     if (u) {
