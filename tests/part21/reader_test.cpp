@@ -87,10 +87,12 @@ TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {
         "#2=DIRECTION('d',(1,0,0));\n"  // integers where reals are expected are fine
         "#3=CARTESIAN_POINT('b');\n"
         "#4=APPLICATION_CONTEXT(.WRONG.);\n"
-        "#5=CARTESIAN_POINT('two\nlines \xE9 \\Q\\',#4);\n");
+        "#5=CARTESIAN_POINT('two\nlines \xE9 \\Q\\',#4);\n"
+        "#6=ORIENTED_EDGE('',$,*,$,.T.);\n");  // derived attributes are written *, never $
     Read r = readText(text);
     EXPECT_EQ(r.result.status, NuskReadStatus::errors);
-    EXPECT_EQ(r.result.errorCount, 4u);
+    EXPECT_EQ(r.result.errorCount, 5u);
+    EXPECT_TRUE(r.hasMessage("$ where the schema derives the value (*)"));
     EXPECT_TRUE(r.hasMessage("more parameters than the 2 expected"));
     EXPECT_TRUE(r.hasMessage("1 parameters where 2 are expected"));
     ASSERT_NE(r[1], nullptr);  // read as far as it fits
@@ -101,6 +103,7 @@ TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {
     EXPECT_NE(out.find("#3=CARTESIAN_POINT('b');"), std::string::npos);
     EXPECT_NE(out.find("#2=DIRECTION('d',(1.,0.,0.));"), std::string::npos);
     // Strings of a kept record are written as every string is: no raw line break or 8-bit byte in the output.
+    EXPECT_NE(out.find("#6=ORIENTED_EDGE('',$,*,$,.T.);"), std::string::npos) << out;
     EXPECT_NE(out.find("#5=CARTESIAN_POINT('two\\X\\0Alines \\X\\E9 \\\\Q\\\\',#4);"), std::string::npos) << out;
     // Once the application changes it, an instance is written from its values.
     nusk_update_prim(r[1], "name", "changed");

@@ -167,6 +167,7 @@ Reader::Fit Reader::readValue(Cursor& c, const NuskDomain* type, NuskSlot& out, 
     if (ch == '$') {
         ++c.p;
         out = unsetFor(type);
+        if (derivedSlot) mismatch("$ where the schema derives the value (*)");
         return Fit::ok;
     }
     if (ch == '*') {
