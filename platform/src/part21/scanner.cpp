@@ -7,16 +7,9 @@
 #endif
 #include <cstring>
 
-#include <sys/stat.h>
-
 namespace nusk_p21 {
 
-Scanner::Scanner(std::FILE* file) : file_(file) {
-    // A small file gets a buffer of its own size, not a whole block.
-    struct stat st {};
-    if (file && fstat(fileno(file), &st) == 0 && st.st_size > 0 && static_cast<size_t>(st.st_size) < block_)
-        block_ = static_cast<size_t>(st.st_size) + 1;
-}
+Scanner::Scanner(std::FILE* file) : file_(file) {}
 
 Scanner::Scanner(const char* data, size_t size) : data_(data), size_(size), eof_(true), bytes_(size) {}
 
@@ -25,8 +18,8 @@ bool Scanner::fill() {
     // Keep the unread tail at the front, then read a block after it. A statement longer than the buffer
     // makes the buffer grow; it never shrinks.
     const size_t kept = size_ - pos_;
-    if (kept + block_ > capacity_) {
-        const size_t capacity = std::max(capacity_ * 2, kept + block_);
+    if (kept + kBlock > capacity_) {
+        const size_t capacity = std::max(capacity_ * 2, kept + kBlock);
         std::unique_ptr<char[]> bigger(new char[capacity]);
         if (kept) std::memcpy(bigger.get(), data_ + pos_, kept);
         storage_ = std::move(bigger);
@@ -36,10 +29,10 @@ bool Scanner::fill() {
     }
     pos_ = 0;
     data_ = storage_.get();
-    const size_t got = std::fread(storage_.get() + kept, 1, block_, file_);
+    const size_t got = std::fread(storage_.get() + kept, 1, kBlock, file_);
     size_ = kept + got;
     bytes_ += got;
-    if (got < block_) eof_ = true;
+    if (got < kBlock) eof_ = true;
     return got > 0;
 }
 

@@ -1,6 +1,7 @@
 #include "arena.h"
 
 #include <cstring>
+#include <mutex>
 
 #include <sys/mman.h>
 
@@ -22,10 +23,17 @@ struct Arena::Chunk {
     uint64_t live;  // allocations not yet released
     char* next;
     char* end;
+    size_t usedBytes() const { return static_cast<size_t>(next - reinterpret_cast<const char*>(this)); }
 };
 
 namespace {
 size_t roundUp(size_t n) { return (n + 7) & ~size_t(7); }
+
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23;  // the kernel's value, for C libraries whose headers predate it
+#endif
 }  // namespace
 
 namespace {
@@ -49,6 +57,19 @@ void* mapChunk() {
     return reinterpret_cast<void*>(aligned);
 }
 
+/// A new chunk from the system. Filling a chunk touches all of it, and first touches are what reading a file
+/// spends most of its time on: one huge page costs one fault instead of 512, and where the system has none,
+/// backing the chunk in one call costs half as much as a fault per page. A design's first chunk stays lazy
+/// (`eager` false), so a small design does not hold a whole chunk for a few objects.
+void* freshChunk(bool eager) {
+    void* mem = mapChunk();
+    if (mem && eager) {
+        madvise(mem, Arena::kChunkSize, MADV_HUGEPAGE);
+        madvise(mem, Arena::kChunkSize, kPopulateWrite);  // refused by older kernels: pages come on first touch
+    }
+    return mem;
+}
+
 void unmapChunk(void* chunk) {
 #ifdef NUSK_LEAK_CHECKED
     __lsan_unregister_root_region(chunk, Arena::kChunkSize);
@@ -56,23 +77,57 @@ void unmapChunk(void* chunk) {
     munmap(chunk, Arena::kChunkSize);
 }
 
+// Chunks of designs that are gone, kept for the next designs: their pages are backed already, and backing
+// fresh pages is what reading a small file spends most of its time on. Kept zeroed, as fresh chunks are;
+// process-lifetime, never destroyed.
+constexpr size_t kSpareChunks = 8;
+std::mutex& spareLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+std::vector<void*>& spareChunks() {
+    static auto* spares = new std::vector<void*>;
+    return *spares;
+}
+
+void* takeSpareChunk() {
+    std::lock_guard<std::mutex> guard(spareLock());
+    std::vector<void*>& spares = spareChunks();
+    if (spares.empty()) return nullptr;
+    void* chunk = spares.back();
+    spares.pop_back();
+    return chunk;
+}
+
+/// Gives back a chunk whose first `usedBytes` were touched.
+void retireChunk(void* chunk, size_t usedBytes) {
+    {
+        std::lock_guard<std::mutex> guard(spareLock());
+        std::vector<void*>& spares = spareChunks();
+        if (spares.size() < kSpareChunks) {
+            std::memset(chunk, 0, usedBytes);  // the rest was never touched: still zero
+            spares.push_back(chunk);
+            return;
+        }
+    }
+    unmapChunk(chunk);
+}
+
 }  // namespace
 
 Arena::~Arena() {
     for (Chunk* c : chunks_) {
         if (c->live == 0)
-            unmapChunk(c);
+            retireChunk(c, c->usedBytes());
         else
             c->owner = nullptr;
     }
 }
 
 Arena::Chunk* Arena::newChunk() {
-    void* mem = mapChunk();
+    void* mem = takeSpareChunk();
+    if (!mem) mem = freshChunk(!chunks_.empty());
     if (!mem) return nullptr;
-    // Filling a chunk touches all of it: one huge page costs one fault instead of 512. A small design keeps
-    // small pages, so that it does not hold a whole huge page for a few objects.
-    if (chunks_.size() >= 2) madvise(mem, kChunkSize, MADV_HUGEPAGE);
     Chunk* c = static_cast<Chunk*>(mem);
     c->owner = this;
     c->live = 0;
@@ -100,7 +155,7 @@ void Arena::release(void* p) {
     auto addr = reinterpret_cast<uintptr_t>(p);
     Chunk* c = reinterpret_cast<Chunk*>(addr & ~(uintptr_t(kChunkSize) - 1));
     if (c->live > 0) --c->live;
-    if (c->live == 0 && c->owner == nullptr) unmapChunk(c);
+    if (c->live == 0 && c->owner == nullptr) retireChunk(c, c->usedBytes());
 }
 
 }  // namespace nusk_detail

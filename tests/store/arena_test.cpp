@@ -1,0 +1,80 @@
+// The design memory arena: chunks handed back by gone designs are reused, and must then look fresh.
+#include "arena.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using nusk_detail::Arena;
+
+constexpr size_t kBlock = 4096;
+constexpr size_t kBlocks = 3 * Arena::kChunkSize / kBlock;  // spans several chunks
+
+std::vector<unsigned char*> fill(Arena& arena, unsigned char pattern) {
+    std::vector<unsigned char*> blocks;
+    for (size_t i = 0; i < kBlocks; ++i) {
+        auto* p = static_cast<unsigned char*>(arena.allocate(kBlock));
+        EXPECT_NE(p, nullptr);
+        if (!p) break;
+        std::memset(p, pattern, kBlock);
+        blocks.push_back(p);
+    }
+    return blocks;
+}
+
+void releaseAll(const std::vector<unsigned char*>& blocks) {
+    for (unsigned char* p : blocks) Arena::release(p);
+}
+
+bool allZero(const std::vector<unsigned char*>& blocks) {
+    for (unsigned char* p : blocks)
+        for (size_t i = 0; i < kBlock; ++i)
+            if (p[i] != 0) return false;
+    return true;
+}
+
+TEST(StoreArena, MemoryOfAGoneArenaComesBackZeroed) {
+    for (int round = 0; round < 3; ++round) {
+        // As a design does: its objects are released, then the arena goes.
+        auto first = std::make_unique<Arena>();
+        releaseAll(fill(*first, 0xAB));
+        first.reset();
+        Arena second;
+        std::vector<unsigned char*> blocks;
+        for (size_t i = 0; i < kBlocks; ++i) blocks.push_back(static_cast<unsigned char*>(second.allocate(kBlock)));
+        EXPECT_TRUE(allZero(blocks)) << "round " << round;
+    }
+}
+
+TEST(StoreArena, AnObjectOutlivesItsArenaAndItsChunkIsReusedOnlyAfterIt) {
+    auto arena = std::make_unique<Arena>();
+    auto* survivor = static_cast<unsigned char*>(arena->allocate(64));
+    ASSERT_NE(survivor, nullptr);
+    std::memset(survivor, 0x5A, 64);
+    std::vector<unsigned char*> others = fill(*arena, 0xCD);
+    arena.reset();  // the survivor's chunk stays while the survivor lives
+    releaseAll(others);
+
+    Arena other;
+    releaseAll(fill(other, 0x11));
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(survivor[i], 0x5A) << "the survivor was overwritten";
+    Arena::release(survivor);
+
+    Arena last;
+    std::vector<unsigned char*> fresh;
+    for (size_t i = 0; i < kBlocks; ++i) fresh.push_back(static_cast<unsigned char*>(last.allocate(kBlock)));
+    EXPECT_TRUE(allZero(fresh));
+}
+
+TEST(StoreArena, RequestsBeyondTheLimitAreRefused) {
+    Arena arena;
+    EXPECT_EQ(arena.allocate(Arena::kMaxRequest + 1), nullptr);
+    EXPECT_NE(arena.allocate(Arena::kMaxRequest), nullptr);
+    EXPECT_NE(arena.allocate(0), nullptr);
+}
+
+}  // namespace
