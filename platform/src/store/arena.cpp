@@ -34,9 +34,6 @@ constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
 #else
 constexpr int kPopulateWrite = 23;  // the kernel's value, for C libraries whose headers predate it
 #endif
-}  // namespace
-
-namespace {
 
 /// A chunk of address space aligned to its size, so that an object's chunk is found from its address. Pages
 /// are only backed once touched.
