@@ -22,13 +22,4 @@ set(NUSK_AP242_GENERATED_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/src/classes_17.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/classes_18.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/classes_19.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_20.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_21.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_22.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_23.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_24.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_25.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_26.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_27.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/classes_28.cpp
 )

@@ -42,10 +42,10 @@ TEST(Ap242Dictionary, CountsMatchTheSchema) {
         enumerations += d->kind() == NuskDomainKind::enumeration;
         defined += d->kind() == NuskDomainKind::defined_type;
     }
-    EXPECT_EQ(entities, 1726);
-    EXPECT_EQ(selects, 229);
-    EXPECT_EQ(enumerations, 46);
-    EXPECT_EQ(defined, 95);
+    EXPECT_EQ(entities, 2407);
+    EXPECT_EQ(selects, 325);
+    EXPECT_EQ(enumerations, 76);
+    EXPECT_EQ(defined, 127);
     EXPECT_EQ(NuskSchema::defaultSchema(), s);
 }
 
@@ -53,8 +53,8 @@ TEST(Ap242Dictionary, SampleEntitiesAttributeByAttribute) {
     expectSlots("representation_relationship_with_transformation",
                 {{"name", "representation_relationship", "label", false, false},
                  {"description", "representation_relationship", "text", true, false},
-                 {"rep_1", "representation_relationship", "representation", false, false},
-                 {"rep_2", "representation_relationship", "representation", false, false},
+                 {"rep_1", "representation_relationship", "representation_or_representation_reference", false, false},
+                 {"rep_2", "representation_relationship", "representation_or_representation_reference", false, false},
                  {"transformation_operator", "representation_relationship_with_transformation", "transformation",
                   false, false}});
     expectSlots("datum_reference_compartment",

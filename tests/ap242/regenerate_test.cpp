@@ -45,8 +45,10 @@ TEST(Ap242Generation, RegeneratingGivesTheCommittedFiles) {
     fs::create_directories(out / "gen/src");
     fs::create_directories(out / "tests");
     const std::string root = MIVO_SOURCE_DIR;
-    std::string command = std::string(EXPRESSC_PATH) + " " + MIVO_SCHEMA_FILE + " --complex " + root +
-                          "/tools/expressc/ap242_complex.txt --include " + (out / "gen/include").string() +
+    const std::string lists = root + "/schemas/ap242/";
+    std::string command = std::string(EXPRESSC_PATH) + " " + MIVO_SCHEMA_FILE + " --complex " + lists +
+                          "complex.txt --lazy " + lists + "lazy_aggregates.txt --defaults " + lists +
+                          "defaults.txt --include " + (out / "gen/include").string() +
                           " --source " + (out / "gen/src").string() + " --tests " + (out / "tests").string() +
                           " > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;

@@ -61,9 +61,9 @@ TEST(Part21Reader, TypesTheSchemaLacksAreKeptAndWrittenBackUnchanged) {
         "#1=CARTESIAN_POINT('',(0.,0.,0.));\n"
         "#2=NEW_THING('n',(#1,#3),.FOO.,'a;b''c');\n"
         "#3=(NEW_PART(1)OTHER_PART(#1));\n",
-        "AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 3 1 4 }");
+        "CONFIG_CONTROL_DESIGN");
     Read r = readText(text);
-    EXPECT_EQ(r.result.status, NuskReadStatus::ok);  // a later edition: kept with warnings
+    EXPECT_EQ(r.result.status, NuskReadStatus::ok);  // another schema: kept with warnings
     EXPECT_EQ(r.result.rawCount, 2u);
     EXPECT_GE(r.result.warningCount, 2u);
     auto* raw = dynamic_cast<NuskRawRecord*>(r[2]);
@@ -79,6 +79,26 @@ TEST(Part21Reader, TypesTheSchemaLacksAreKeptAndWrittenBackUnchanged) {
     const std::string out = writeText(r.design.get());
     EXPECT_NE(out.find("#2=NEW_THING('n',(#1,#3),.FOO.,'a;b''c');"), std::string::npos) << out;
     EXPECT_NE(out.find("#3=(NEW_PART(1)OTHER_PART(#1));"), std::string::npos) << out;
+}
+
+TEST(Part21Reader, MisfitsAreErrorsInFilesOfOurSchemaWhateverTheEdition) {
+    const std::string body = "#1=CARTESIAN_POINT('a',(0.,0.,0.),'extra');\n";
+    for (const char* declared : {"AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }",
+                                 "AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 3 1 4 }",
+                                 "AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF  {1 0 10303 442 4 1 4}",
+                                 "AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF. {1 0 10303 442 1 1 4 }",
+                                 "ap242_managed_model_based_3d_engineering_mim_lf"}) {
+        Read r = readText(p21File(body, declared));
+        EXPECT_EQ(r.result.status, NuskReadStatus::errors) << declared;
+        EXPECT_EQ(r.result.errorCount, 1u) << declared;
+        // Written back with the schema it was read with.
+        EXPECT_NE(writeText(r.design.get()).find(declared), std::string::npos) << declared;
+    }
+    for (const char* declared : {"AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }", "AP242_MANAGED_MODEL_BASED_3D_X"}) {
+        Read r = readText(p21File(body, declared));
+        EXPECT_EQ(r.result.status, NuskReadStatus::ok) << declared;
+        EXPECT_EQ(r.result.warningCount, 1u) << declared;
+    }
 }
 
 TEST(Part21Reader, InstancesThatDoNotFitTheirTypeAreKeptAsRead) {

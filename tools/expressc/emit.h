@@ -4,6 +4,7 @@
 #include "resolve.h"
 
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ struct GeneratorOptions {
     std::string sourceDir;   // where generated sources go
     std::string testDir;     // where the generated accessor tests go (none when empty)
     std::string stamp;       // the command line that generated them, written into every file
-    int classesPerChunk = 80;
+    int classesPerChunk = 160;
 };
 
 /// A complex (AND) class to generate: its leaf entity types in alphabetical order.
@@ -36,9 +37,6 @@ const TypeSpec& storedSpec(const Resolved& r, const TypeSpec& t);
 /// The class that aggregates of an aggregate spec are made as (ListOfDouble, SetOfstp_unit, ...).
 std::string aggregateCppClass(const Resolved& r, const TypeSpec& aggregate);
 
-/// Attributes whose getters create an empty aggregate when the attribute is unset ("entity.attribute").
-const std::vector<std::string>& lazyAggregateAttributes();
-
 class Generator {
 public:
     Generator(const Resolved& r, GeneratorOptions options) : r_(r), options_(std::move(options)) {}
@@ -47,6 +45,13 @@ public:
     /// starts a comment). Returns false with "line N: ..." on an unknown entity or a combination the schema's
     /// ONEOF constraints forbid.
     bool readComplexList(const std::string& text, std::string& error);
+    /// Reads the aggregate attributes whose getters make an empty aggregate when the attribute is unset (one
+    /// `entity.attribute` per line; `#` starts a comment). Returns false with "line N: ..." on an attribute the
+    /// schema lacks or one that does not hold an aggregate.
+    bool readLazyList(const std::string& text, std::string& error);
+    /// Reads the default values of new instances (one `entity.attribute VALUE` or `entity.* VALUE` per line, a
+    /// real number; `#` starts a comment). Returns false with "line N: ..." on an unknown entity or attribute.
+    bool readDefaultsList(const std::string& text, std::string& error);
     /// Writes every file. Returns false with a message when a file cannot be written.
     bool run(std::string& error);
     const std::vector<std::string>& writtenFiles() const { return written_; }
@@ -90,7 +95,11 @@ private:
 
     const Resolved& r_;
     GeneratorOptions options_;
+    bool isLazy(const Entity& e, const Attribute& a) const { return lazy_.count(e.name + "." + a.name) > 0; }
+
     std::vector<ComplexClass> complexes_;
+    std::set<std::string> lazy_;                                        // "entity.attribute"
+    std::vector<std::pair<const Attribute*, std::string>> defaults_;    // attribute, value text
     std::vector<std::string> written_;
     // tables state
     std::vector<std::string> typeRefRows_;

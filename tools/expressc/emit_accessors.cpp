@@ -15,14 +15,6 @@ const TypeSpec& storedSpec(const Resolved& r, const TypeSpec& t) {
     return *s;
 }
 
-const std::vector<std::string>& lazyAggregateAttributes() {
-    // Left by the helper library to the class layer: a datum system and a datum reference made by an
-    // application have these aggregates as soon as they are asked for.
-    static const std::vector<std::string> attributes = {"general_datum_reference.modifiers",
-                                                        "datum_system.constituents"};
-    return attributes;
-}
-
 /// The class that aggregates of `t` (an aggregate spec) are made as.
 std::string aggregateCppClass(const Resolved& r, const TypeSpec& t) {
     const TypeSpec& element = storedSpec(r, *t.element);
@@ -71,10 +63,8 @@ std::string Generator::getterBody(const Entity& e, const Attribute& a, int row) 
     default: break;
     }
     const std::string cls = type.substr(0, type.size() - 1);
-    const std::string key = e.name + "." + a.name;
-    for (const std::string& lazy : lazyAggregateAttributes())
-        if (lazy == key)
-            return "NuskObject* value = objectSlot(" + att + ");\n    if (!value && design()) {\n        auto* made = new (design()) " +
+    if (isLazy(e, a))
+        return "NuskObject* value = objectSlot(" + att + ");\n    if (!value && design()) {\n        auto* made = new (design()) " +
                    cls + "();\n        if (made) made->markMadeOnDemand();\n        value = made;\n        const_cast<" +
                    className(e.name) + "*>(this)->setObjectSlot(" + att + ", value);\n    }\n    return dynamic_cast<" + type +
                    ">(value);";

@@ -115,6 +115,9 @@ std::string Generator::tablesSource() {
                     << "\n";
         derivedCount += static_cast<int>(e.derivedRedecl.size());
     }
+    std::ostringstream defaults;
+    for (const auto& d : defaults_)
+        defaults << "    {" << attributeRow_.at(d.first) << ", " << d.second << "},  // " << d.first->name << "\n";
     std::ostringstream out;
     out << banner() << "#include \"tables.h\"\n\nnamespace nusk_ap242 {\n\nnamespace {\n\n";
     out << "const NamedRow kNamed[] = {\n" << named.str() << "};\n\n";
@@ -128,6 +131,7 @@ std::string Generator::tablesSource() {
     out << "const char* const kEnumValues[] = {\n" << values.str() << "    nullptr};\n\n";
     out << "const int32_t kSupertypes[] = {\n" << supers.str() << "    -1};\n\n";
     out << "const int32_t kConstraintCode[] = {\n" << code.str() << "    -1};\n\n";
+    out << "const DefaultRow kDefaults[] = {\n" << defaults.str() << "    {-1, 0}};\n\n";
     out << "}  // namespace\n\n";
     out << "const Tables& ap242Tables() {\n    static const Tables tables = {\n        "
         << quoted(r_.schema->name) << ",\n"
@@ -136,7 +140,8 @@ std::string Generator::tablesSource() {
         << "        kAttributes, " << attributeCount << ",\n"
         << "        kDerived, " << derivedCount << ",\n"
         << "        kTypeRefs, " << typeRefRows_.size() << ",\n"
-        << "        kSelectItems, kEnumValues, kSupertypes, kConstraintCode};\n    return tables;\n}\n\n"
+        << "        kSelectItems, kEnumValues, kSupertypes, kConstraintCode,\n"
+        << "        kDefaults, " << defaults_.size() << "};\n    return tables;\n}\n\n"
         << "}  // namespace nusk_ap242\n";
     return out.str();
 }

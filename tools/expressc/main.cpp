@@ -1,6 +1,6 @@
 // expressc: reads an EXPRESS schema and writes the store's dictionary tables and the entity classes.
 //
-//   expressc SCHEMA.exp --complex LIST --include DIR --source DIR [--tests DIR]
+//   expressc SCHEMA.exp [--complex LIST] [--lazy LIST] [--defaults LIST] --include DIR --source DIR [--tests DIR]
 #include "emit.h"
 #include "model.h"
 
@@ -22,7 +22,9 @@ bool readFile(const std::string& path, std::string& text) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: expressc SCHEMA.exp --complex LIST --include DIR --source DIR [--tests DIR]\n");
+    std::fprintf(stderr,
+                 "usage: expressc SCHEMA.exp [--complex LIST] [--lazy LIST] [--defaults LIST] --include DIR --source DIR"
+                 " [--tests DIR]\n");
     return 2;
 }
 
@@ -31,25 +33,31 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+/// A list file beside the schema, with the generator's reader for it.
+struct ListInput {
+    const char* option;
+    bool (expressc::Generator::*read)(const std::string&, std::string&);
+    std::string path;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string schemaPath, complexPath;
+    std::string schemaPath;
     expressc::GeneratorOptions options;
+    ListInput lists[] = {{"--complex", &expressc::Generator::readComplexList, {}},
+                         {"--lazy", &expressc::Generator::readLazyList, {}},
+                         {"--defaults", &expressc::Generator::readDefaultsList, {}}};
     for (int i = 1; i < argc; ++i) {
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        if (!std::strcmp(argv[i], "--complex")) {
-            if (!value(complexPath)) return usage();
-        } else if (!std::strcmp(argv[i], "--include")) {
-            if (!value(options.includeDir)) return usage();
-        } else if (!std::strcmp(argv[i], "--source")) {
-            if (!value(options.sourceDir)) return usage();
-        } else if (!std::strcmp(argv[i], "--tests")) {
-            if (!value(options.testDir)) return usage();
+        std::string* target = nullptr;
+        if (!std::strcmp(argv[i], "--include")) target = &options.includeDir;
+        else if (!std::strcmp(argv[i], "--source")) target = &options.sourceDir;
+        else if (!std::strcmp(argv[i], "--tests")) target = &options.testDir;
+        for (ListInput& l : lists)
+            if (!std::strcmp(argv[i], l.option)) target = &l.path;
+        if (target) {
+            if (i + 1 >= argc) return usage();
+            *target = argv[++i];
         } else if (argv[i][0] == '-' || !schemaPath.empty()) {
             return usage();
         } else {
@@ -57,13 +65,9 @@ int main(int argc, char** argv) {
         }
     }
     if (schemaPath.empty() || options.includeDir.empty() || options.sourceDir.empty()) return usage();
-    std::string text, complexText;
+    std::string text;
     if (!readFile(schemaPath, text)) {
         std::fprintf(stderr, "expressc: cannot read %s\n", schemaPath.c_str());
-        return 1;
-    }
-    if (!complexPath.empty() && !readFile(complexPath, complexText)) {
-        std::fprintf(stderr, "expressc: cannot read %s\n", complexPath.c_str());
         return 1;
     }
     expressc::ParseResult parsed = expressc::parseExpress(text);
@@ -78,11 +82,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The stamp names the inputs by file name only, so that output does not depend on where they lie.
-    options.stamp = "expressc " + baseName(schemaPath) + (complexPath.empty() ? "" : " --complex " + baseName(complexPath));
+    options.stamp = "expressc " + baseName(schemaPath);
+    for (const ListInput& l : lists)
+        if (!l.path.empty()) options.stamp += std::string(" ") + l.option + " " + baseName(l.path);
     expressc::Generator generator(resolved, options);
-    if (!generator.readComplexList(complexText, error)) {
-        std::fprintf(stderr, "%s: %s\n", complexPath.c_str(), error.c_str());
-        return 1;
+    for (const ListInput& l : lists) {
+        std::string listText;
+        if (l.path.empty()) continue;
+        if (!readFile(l.path, listText)) {
+            std::fprintf(stderr, "expressc: cannot read %s\n", l.path.c_str());
+            return 1;
+        }
+        if (!(generator.*l.read)(listText, error)) {
+            std::fprintf(stderr, "%s: %s\n", l.path.c_str(), error.c_str());
+            return 1;
+        }
     }
     if (!generator.run(error)) {
         std::fprintf(stderr, "expressc: %s\n", error.c_str());

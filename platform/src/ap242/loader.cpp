@@ -11,8 +11,8 @@
 namespace nusk_ap242 {
 
 namespace detail {
-NuskAttribute** attributes = nullptr;
-NuskDomain** named = nullptr;
+std::atomic<NuskAttribute**> attributes{nullptr};
+std::atomic<NuskDomain**> named{nullptr};
 }  // namespace detail
 
 namespace {
@@ -133,10 +133,8 @@ private:
     }
 
     void addDefaults() {
-        // The class layer's choice: a new dimensional_exponents has every exponent 0, so that a unit made by
-        // the library writes a valid record whichever exponents it sets.
-        if (NuskDomain* d = schema_->findDomain("dimensional_exponents"))
-            for (NuskAttribute* a : d->ownAttributes()) schema_->setAttributeDefault(a, 0.0);
+        for (int i = 0; i < t_.defaultCount; ++i)
+            schema_->setAttributeDefault(gAttributes[static_cast<size_t>(t_.defaults[i].attribute)], t_.defaults[i].value);
     }
 
     const Tables& t_;
@@ -168,8 +166,8 @@ NuskSchema* build() {
     NuskSchema* schema = Loader(ap242Tables()).load();
     SchemaRegistrar registrar(schema);
     registerGeneratedClasses(registrar);
-    detail::attributes = gAttributes.data();
-    detail::named = gNamed.data();
+    detail::attributes.store(gAttributes.data(), std::memory_order_release);
+    detail::named.store(gNamed.data(), std::memory_order_release);
     if (!NuskSchema::defaultSchema()) NuskSchema::setDefaultSchema(schema);
     return schema;
 }

@@ -47,6 +47,12 @@ struct DerivedRow {
     const char* attribute;
 };
 
+/// The value a new instance has for an attribute until it is set.
+struct DefaultRow {
+    int32_t attribute;  // attribute row
+    double value;
+};
+
 /// Supertype constraints are coded as integers: entity: 0, named index; ONEOF: 1, n, operands...;
 /// AND: 2, n, operands...; ANDOR: 3, n, operands...
 struct Tables {
@@ -65,6 +71,8 @@ struct Tables {
     const char* const* enumValues;
     const int32_t* supertypes;
     const int32_t* constraintCode;
+    const DefaultRow* defaults;
+    int defaultCount;
 };
 
 /// The generated tables of the AP242 schema.

@@ -460,35 +460,24 @@ void Reader::resolveFixups() {
 // ---- the file's schema ----
 
 void Reader::decideLeniency() {
-    // Misfits are errors only in a file that declares exactly the schema (and edition) read with.
+    // Misfits are errors only in a file that declares exactly the schema read with, whatever edition its object
+    // identifier names: the schema read with is the one that files of every edition are written to. A file of
+    // another schema (or of several) is read as far as it fits, with warnings.
     const auto& schemas = design_->header().schemas;
     lenient_ = true;
     if (schemas.size() != 1) return;
     const std::string& declared = schemas[0];
     const std::string ours = schema_->name();
-    std::string name = declared.substr(0, declared.find_first_of(" {"));
+    // The name ends where the identifier does: some exporters write "NAME. { 1 0 ... }".
+    size_t end = 0;
+    while (end < declared.size() && (std::isalnum(static_cast<unsigned char>(declared[end])) || declared[end] == '_'))
+        ++end;
+    const std::string name = declared.substr(0, end);
     if (name.size() != ours.size()) return;
     for (size_t i = 0; i < name.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != ours[i]) return;
-    // An object identifier { 1 0 10303 442 E 1 4 } names the edition E; ours is the first.
-    size_t brace = declared.find('{');
-    if (brace == std::string::npos) {
-        lenient_ = false;
-        return;
-    }
-    std::vector<long> numbers;
-    const char* p = declared.c_str() + brace + 1;
-    while (*p && *p != '}') {
-        char* next = nullptr;
-        long v = std::strtol(p, &next, 10);
-        if (next == p) {
-            ++p;
-            continue;
-        }
-        numbers.push_back(v);
-        p = next;
-    }
-    lenient_ = !(numbers.size() >= 5 && numbers[4] == 1);
+        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(ours[i])))
+            return;
+    lenient_ = false;
 }
 
 }  // namespace nusk_p21

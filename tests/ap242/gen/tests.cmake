@@ -7,6 +7,4 @@ set(NUSK_AP242_GENERATED_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/accessors_4_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/accessors_5_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/accessors_6_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/accessors_7_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/accessors_8_test.cpp
 )
