@@ -62,15 +62,13 @@ void Scanner::countLines(size_t from, size_t to) {
     if (to <= from) return;  // also keeps an empty text's null data away from memchr
     const char* p = data_ + from;
     const char* end = data_ + to;
-    // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it. The ranges
-    // counted follow each other without gaps, but one may end between a carriage return and its line feed
-    // (where a read block ends): that carriage return was counted as a line end, so the line feed is not.
+    // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it. A range never
+    // ends between a carriage return and its line feed while more text may follow (see next()), so a carriage
+    // return at its end is a line end of its own.
     line_ += countByte(p, end, '\n');
-    if (*p == '\n' && lastWasCr_) --line_;
     if (std::memchr(p, '\r', static_cast<size_t>(end - p)))
         for (const char* q = p; q < end; ++q)
             if (*q == '\r' && (q + 1 >= end || q[1] != '\n')) ++line_;
-    lastWasCr_ = end[-1] == '\r';
     if (!sawNul_ && std::memchr(p, 0, static_cast<size_t>(end - p))) sawNul_ = true;
 }
 
@@ -165,6 +163,9 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
         size_t start = skipBlanks(pos_);
         const bool openComment = scan::opensComment(data_ + start, data_ + size_);
         if ((start >= size_ || openComment) && !eof_) {
+            // A carriage return that ends the text held may have its line feed in the next block: it is counted
+            // with what follows it, once that is held.
+            if (start >= size_ && start > pos_ && data_[start - 1] == '\r') --start;
             countLines(pos_, start);
             pos_ = start;
             fill();

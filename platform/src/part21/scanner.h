@@ -50,7 +50,6 @@ private:
     uint32_t line_ = 1;
     bool sawNul_ = false;
     bool unclosedComment_ = false;
-    bool lastWasCr_ = false;  // the last byte counted by countLines was a carriage return
     // Bytes read at a time. Small, so that the buffer costs few fresh pages: touching new memory is what a
     // read spends most of its time on, and a larger block reads no faster.
     static constexpr size_t kBlock = 64u << 10;
