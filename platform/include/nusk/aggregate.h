@@ -38,14 +38,19 @@ public:
 
     // Plain elements (reals, integers, enumerations, logicals, strings).
     double getDouble(unsigned i) const;
+    /// An integer element; NUSK_NULL_INTEGER (reported as an error) for one that does not fit 32 bits.
     int getInteger(unsigned i) const;
+    /// An integer element in full (NUSK_NULL_INTEGER64 when unset).
+    int64_t getInteger64(unsigned i) const;
     const char* getString(unsigned i) const;
     int addDouble(double v);
     int addInteger(int v);
+    int addInteger64(int64_t v);  // integer (and real) elements only
     int addString(const char* text);
     /// Stores v at index i; an index at the end appends, one past it is refused (returns 0).
     int putDouble(double v, unsigned i);
     int putInteger(int v, unsigned i);
+    int putInteger64(int64_t v, unsigned i);  // integer elements only
 
     /// Removes element i. Returns 1 when i was in range.
     int removeAt(unsigned i);
@@ -98,6 +103,10 @@ public:
     int operator[](unsigned i) const { return getInteger(i); }
     int put(int v, unsigned i) { return putInteger(v, i); }
     int add(int v) { return addInteger(v); }
+    /// The same for integers beyond 32 bits (lists of INTEGER; enumerations and logicals fit 32 bits).
+    int64_t get64(unsigned i) const { return getInteger64(i); }
+    int put64(int64_t v, unsigned i) { return putInteger64(v, i); }
+    int add64(int64_t v) { return addInteger64(v); }
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
     static void operator delete(void* p) noexcept { NuskObject::operator delete(p); }

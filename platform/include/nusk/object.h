@@ -11,6 +11,10 @@
 
 class NuskAggregate;
 class NuskObject;
+
+/// The unset integer in 64 bits: what an unset integer slot holds and what getInteger64 gives for it. The
+/// 32-bit getters give NUSK_NULL_INTEGER (-2147483648) instead.
+constexpr int64_t NUSK_NULL_INTEGER64 = INT64_MIN;
 class NuskAttribute;
 class NuskDesign;
 class NuskDomain;
@@ -19,7 +23,8 @@ class NuskTypePtr;
 class ListOfNuskAttribute;
 
 /// One attribute value: 8 bytes whose meaning the attribute's domain gives. Unset values are the null real
-/// (reals), the null integer (integers), -1 (enumerations, booleans, logicals) and null (objects, strings).
+/// (reals), NUSK_NULL_INTEGER64 (integers), -1 (enumerations, booleans, logicals) and null (objects, strings).
+/// An integer holds any 64-bit value but the lowest; -2147483648 (NUSK_NULL_INTEGER) is a value like any other.
 union NuskSlot {
     int64_t i;
     double d;
@@ -80,6 +85,11 @@ public:
     // By attribute, by attribute name, or by index (entity: attribute position; aggregate: element index;
     // select: 0 is the held value). The flags argument is reserved and must be 0. A value of another kind than
     // asked for reads as unset; a select value is looked through for plain values.
+    //
+    // Integers are kept in 64 bits. getInteger gives NUSK_NULL_INTEGER for an unset integer, and for one that
+    // does not fit 32 bits, which it reports as an error (NUSK) rather than cut; getInteger64 gives every value,
+    // NUSK_NULL_INTEGER64 when unset. putInteger(NUSK_NULL_INTEGER) unsets an integer; putInteger64 stores
+    // -2147483648 as a value (and NUSK_NULL_INTEGER64 unsets).
     ListOfNuskAttribute* attributes() const;
     /// The attribute of that name; with a null name, the attribute that holds a select's current value or an
     /// aggregate's elements.
@@ -91,6 +101,9 @@ public:
     int getInteger(const NuskAttribute* att, unsigned flags = 0) const;
     int getInteger(const char* name, unsigned flags = 0) const;
     int getInteger(int index) const;
+    int64_t getInteger64(const NuskAttribute* att, unsigned flags = 0) const;
+    int64_t getInteger64(const char* name, unsigned flags = 0) const;
+    int64_t getInteger64(int index) const;
     double getDouble(const NuskAttribute* att, unsigned flags = 0) const;
     double getDouble(const char* name, unsigned flags = 0) const;
     double getDouble(int index) const;
@@ -105,6 +118,9 @@ public:
     int putInteger(int value, const NuskAttribute* att, unsigned flags = 0);
     int putInteger(int value, const char* name, unsigned flags = 0);
     int putInteger(int value, int index);
+    int putInteger64(int64_t value, const NuskAttribute* att, unsigned flags = 0);
+    int putInteger64(int64_t value, const char* name, unsigned flags = 0);
+    int putInteger64(int64_t value, int index);
     int putDouble(double value, const NuskAttribute* att, unsigned flags = 0);
     int putDouble(double value, const char* name, unsigned flags = 0);
     int putDouble(double value, int index);

@@ -19,7 +19,10 @@ public:
     NuskObject* object() const { return holdsObject() ? value_.o : nullptr; }
     bool holdsObject() const;
     double realValue() const;
+    /// An integer value that does not fit 32 bits gives NUSK_NULL_INTEGER and is reported; integer64Value
+    /// gives it in full (NUSK_NULL_INTEGER64 when there is none).
     int integerValue() const;
+    int64_t integer64Value() const;
     const char* stringValue() const;
 
     /// Stores an object; its alternative is the object's own domain. Null empties the select. Returns 1 when
@@ -29,6 +32,7 @@ public:
     /// when the select accepts that alternative.
     int putReal(NuskDomain* alternative, double v);
     int putInteger(NuskDomain* alternative, int v);
+    int putInteger64(NuskDomain* alternative, int64_t v);  // integer alternatives only
     int putString(NuskDomain* alternative, const char* text);
     /// Stores an aggregate as an alternative that is a defined type over an aggregate.
     int putAggregate(NuskDomain* alternative, NuskObject* aggregate);

@@ -1,6 +1,8 @@
 // Reading tokens of one Part 21 statement.
 #pragma once
 
+#include "text_scan.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -15,19 +17,8 @@ struct Cursor {
     bool atEnd() const { return p >= end; }
     char peek() const { return p < end ? *p : '\0'; }
 
-    /// Skips blanks and comments.
-    void skip() {
-        for (;;) {
-            while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) ++p;
-            if (p + 1 < end && p[0] == '/' && p[1] == '*') {
-                const char* q = p + 2;
-                while (q + 1 < end && !(q[0] == '*' && q[1] == '/')) ++q;
-                p = q + 1 < end ? q + 2 : end;
-                continue;
-            }
-            return;
-        }
-    }
+    /// Skips blanks and comments (a comment that is never closed runs to the end).
+    void skip() { p = scan::skipBlanksToEnd(p, end); }
     /// Skips blanks, then takes `c` if it is next.
     bool take(char c) {
         skip();
@@ -60,18 +51,14 @@ struct Cursor {
     /// A string literal, the cursor at its opening quote: its body as it stands (quotes doubled), the cursor
     /// past the closing quote. False when the literal is never closed.
     bool stringBody(std::string_view& body) {
-        const char* start = ++p;
-        for (; p < end; ++p) {
-            if (*p != '\'') continue;
-            if (p + 1 < end && p[1] == '\'') {
-                ++p;
-                continue;
-            }
-            body = std::string_view(start, static_cast<size_t>(p - start));
-            ++p;
-            return true;
+        const char* close = scan::stringClose(p, end);
+        if (!close) {
+            p = end;
+            return false;
         }
-        return false;
+        body = std::string_view(p + 1, static_cast<size_t>(close - p - 1));
+        p = close + 1;
+        return true;
     }
     static bool isWordChar(char c) {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';

@@ -39,8 +39,12 @@ bool parseValue(Cursor& c, Value& v, int depth) {
         } while (c.take(','));
         return c.take(')');
     }
+    // Anything else (`$`, `*`, an enumeration, a typed value) up to the next `,` or `)` outside strings,
+    // comments and brackets.
     const char* start = c.p;
-    while (c.p < c.end && *c.p != ',' && *c.p != ')') ++c.p;
+    const char* stop = scan::findOutside(c.p, c.end, ",)");
+    if (!stop) return false;
+    c.p = stop;
     v.text.assign(start, static_cast<size_t>(c.p - start));
     return !v.text.empty();
 }

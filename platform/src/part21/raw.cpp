@@ -6,6 +6,9 @@
 
 #include "nusk/structure.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace nusk_p21 {
 
 namespace {
@@ -33,7 +36,7 @@ void appendLiteral(std::string_view body, std::string& out) {
 
 }  // namespace
 
-bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
+bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw, std::string* binaryProblem) {
     raw.text.clear();
     raw.refs.clear();
     raw.text.reserve(rhs.size());
@@ -43,21 +46,31 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw) {
     while (p < end) {
         const char ch = *p;
         if (ch == '\'') {
-            Cursor literal(std::string_view(p, static_cast<size_t>(end - p)));
-            std::string_view body;
-            if (!literal.stringBody(body)) return false;
-            appendLiteral(body, raw.text);
-            p = literal.p;
+            const char* close = scan::stringClose(p, end);
+            if (!close) return false;
+            appendLiteral(std::string_view(p + 1, static_cast<size_t>(close - p - 1)), raw.text);
+            p = close + 1;
             continue;
         }
-        if (ch == '/' && p + 1 < end && p[1] == '*') {
+        if (ch == '"') {
+            // A binary literal is kept exactly as it stands, valid or not; the first bad one is told.
+            const char* after = scan::skipBinary(p, end);
+            if (!after) return false;
+            const char* problem = scan::binaryProblem(p + 1, after - 1);
+            if (problem && binaryProblem && binaryProblem->empty())
+                *binaryProblem = "the binary literal " + std::string(p, static_cast<size_t>(std::min<ptrdiff_t>(after - p, 40))) +
+                                 " " + problem;
+            raw.text.append(p, static_cast<size_t>(after - p));
+            p = after;
+            continue;
+        }
+        if (scan::opensComment(p, end)) {
             // A comment is kept as it stands; what looks like a reference in it is none. One that is never
             // closed leaves the record unfinished.
-            const char* close = p + 2;
-            while (close + 1 < end && !(close[0] == '*' && close[1] == '/')) ++close;
-            if (close + 1 >= end) return false;
-            raw.text.append(p, static_cast<size_t>(close + 2 - p));
-            p = close + 2;
+            const char* after = scan::skipComment(p, end);
+            if (!after) return false;
+            raw.text.append(p, static_cast<size_t>(after - p));
+            p = after;
             continue;
         }
         if (ch == '#' && p + 1 < end && p[1] >= '0' && p[1] <= '9') {

@@ -59,6 +59,7 @@ void Reader::mismatch(const std::string& what) {
 void Reader::startRecord() {
     mismatch_.clear();
     mismatchCount_ = 0;
+    badBinary_ = false;
     refsForValues_.clear();
     madeInRecord_.clear();
 }
@@ -91,11 +92,9 @@ bool Reader::readMagic() {
     uint32_t line = 0;
     Scanner::Result r = scanner_.next(s, line);
     Cursor c(s);
+    const std::string_view word = c.name();
     c.skip();
-    std::string_view word(c.p, static_cast<size_t>(c.end - c.p));
-    while (!word.empty() && (word.back() == ' ' || word.back() == '\n' || word.back() == '\r' || word.back() == '\t'))
-        word.remove_suffix(1);
-    if (r != Scanner::Result::statement || !sameWord(word, "ISO-10303-21")) {
+    if (r != Scanner::Result::statement || !c.atEnd() || !sameWord(word, "ISO-10303-21")) {
         message(NuskSeverity::error, line, "not a Part 21 file: expected ISO-10303-21; at the start");
         return false;
     }
@@ -279,20 +278,8 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
         c.skip();
         if (c.peek() != '(') return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
         Cursor params(std::string_view(c.p, static_cast<size_t>(c.end - c.p)));
-        // Find the matching parenthesis, outside strings.
-        int depth = 0;
-        const char* q = c.p;
-        for (; q < c.end; ++q) {
-            if (*q == '\'') {
-                for (++q; q < c.end && !(*q == '\'' && (q + 1 >= c.end || q[1] != '\'')); ++q)
-                    if (*q == '\'') ++q;
-            } else if (*q == '(') {
-                ++depth;
-            } else if (*q == ')' && --depth == 0) {
-                break;
-            }
-        }
-        if (q >= c.end) return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
+        const char* q = scan::matchingClose(c.p, c.end);
+        if (!q) return rawInstance(id, rhs, "has a complex record that is not valid Part 21");
         params.end = q + 1;
         parts.emplace_back(d, params);
         types.push_back(d);
@@ -334,11 +321,14 @@ void Reader::abandon(NuskObject* obj) {
 }
 
 void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
-    message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line_,
+    message(lenient_ && !badBinary_ ? NuskSeverity::warning : NuskSeverity::error, line_,
             "#" + std::to_string(instance_) + " (" + obj->domain()->name() + "): " + mismatch_ +
                 "; kept as read");
     NuskRawText raw;
-    if (!captureRaw(rhs, raw)) return;
+    std::string binaryProblem;
+    if (!captureRaw(rhs, raw, &binaryProblem)) return;
+    // A bad binary literal where the schema expects none was not read as a value: told here.
+    if (!binaryProblem.empty() && !badBinary_) error("#" + std::to_string(instance_) + ": " + binaryProblem);
     std::vector<uint32_t> ids;
     for (NuskObject* r : raw.refs) ids.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r) >> 1));
     NuskStore::keepOriginal(obj, std::move(raw));
@@ -361,11 +351,13 @@ void Reader::dropOriginalsThatFit() {
 
 void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
     NuskRawText raw;
-    if (!captureRaw(rhs, raw)) {
+    std::string binaryProblem;
+    if (!captureRaw(rhs, raw, &binaryProblem)) {
         --result_.instanceCount;
         error("#" + std::to_string(instance_) + ": the record is not valid Part 21; the instance is left out");
         return;
     }
+    if (!binaryProblem.empty()) error("#" + std::to_string(instance_) + ": " + binaryProblem);
     NuskObject* obj = create(nusk_domain_NuskRawRecord(), id);
     auto* record = dynamic_cast<NuskRawRecord*>(obj);
     if (!record) return;

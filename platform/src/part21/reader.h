@@ -65,7 +65,9 @@ private:
     void startRecord();
     void keepOriginal(NuskObject* obj, std::string_view rhs);
     void dropOriginalsThatFit();
-    bool captureRaw(std::string_view rhs, NuskRawText& raw);
+    /// The record as read, references held as tagged numbers. `binaryProblem` (when given) receives what is wrong
+    /// with the first binary literal that is not valid. False when the text is not a record at all.
+    bool captureRaw(std::string_view rhs, NuskRawText& raw, std::string* binaryProblem = nullptr);
     // values
     Fit readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp);
     Fit readSelect(Cursor& c, const NuskDomain* type, NuskSlot& out, int depth);
@@ -104,6 +106,7 @@ private:
     std::vector<uint32_t> refsForValues_;  // references of the record standing where a plain value belongs
                                            // (outside typed select values, where $ would not do)
     int selectDepth_ = 0;
+    bool badBinary_ = false;  // the record being read has a binary literal that is not valid (an error always)
     std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;

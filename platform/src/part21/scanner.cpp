@@ -1,5 +1,7 @@
 #include "scanner.h"
 
+#include "text_scan.h"
+
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -60,7 +62,9 @@ void Scanner::countLines(size_t from, size_t to) {
     if (to <= from) return;  // also keeps an empty text's null data away from memchr
     const char* p = data_ + from;
     const char* end = data_ + to;
-    // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it.
+    // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it. A range never
+    // ends between a carriage return and its line feed while more text may follow (see next()), so a carriage
+    // return at its end is a line end of its own.
     line_ += countByte(p, end, '\n');
     if (std::memchr(p, '\r', static_cast<size_t>(end - p)))
         for (const char* q = p; q < end; ++q)
@@ -91,83 +95,55 @@ const char* findSpecial(const char* p, const char* end) {
 
 }  // namespace
 
-// Skips blanks and comments from `at`; returns the first other byte (size_ when none is left).
+// Skips blanks and comments from `at`; returns the first other byte (size_ when none is left), or the `/*` of a
+// comment that goes on past the text held (the caller reads more).
 size_t Scanner::skipBlanks(size_t at) {
-    for (;;) {
-        while (at < size_ && (data_[at] == ' ' || data_[at] == '\t' || data_[at] == '\n' || data_[at] == '\r'))
-            ++at;
-        if (at + 1 < size_ && data_[at] == '/' && data_[at + 1] == '*') {
-            const char* close = nullptr;
-            for (size_t i = at + 2; i + 1 < size_; ++i)
-                if (data_[i] == '*' && data_[i + 1] == '/') {
-                    close = data_ + i;
-                    break;
-                }
-            if (!close) return at;  // the comment goes on past the text held: the caller reads more
-            at = static_cast<size_t>(close - data_) + 2;
-            continue;
-        }
-        return at;
-    }
+    return static_cast<size_t>(scan::skipBlanks(data_ + at, data_ + size_) - data_);
 }
 
 // Scans for the `;` that ends the statement starting at `from`. Returns false when the text held ends first.
 bool Scanner::scanStatement(size_t from, size_t& end, bool& unterminatedString) {
-    size_t i = from + scanned_;
-    while (i < size_) {
-        i = static_cast<size_t>(findSpecial(data_ + i, data_ + size_) - data_);
-        if (i >= size_) break;
-        const char c = data_[i];
+    const char* const base = data_;
+    const char* const stop = data_ + size_;
+    const char* p = data_ + from + scanned_;
+    while (p < stop) {
+        p = findSpecial(p, stop);
+        if (p >= stop) break;
+        const char c = *p;
         if (c == ';') {
-            end = i;
+            end = static_cast<size_t>(p - base);
             return true;
         }
         if (c == '\'') {
-            const size_t quote = i;
-            for (++i;; ++i) {
-                const void* q = i < size_ ? std::memchr(data_ + i, '\'', size_ - i) : nullptr;
-                if (!q) {
-                    scanned_ = quote - from;  // rescan the string once more text is held
-                    if (eof_) unterminatedString = true;
-                    return false;
-                }
-                i = static_cast<size_t>(static_cast<const char*>(q) - data_);
-                if (i + 1 < size_ && data_[i + 1] == '\'') {
-                    ++i;
-                    continue;
-                }
-                if (i + 1 >= size_ && !eof_) {
-                    scanned_ = quote - from;
-                    return false;
-                }
-                break;
+            const char* close = scan::stringClose(p, stop);
+            // A closing quote that is the last byte held may be the first of a doubled quote: look again with
+            // more text, so that a file read in blocks cuts exactly as the same text read from memory.
+            if (!close || (close + 1 >= stop && !eof_)) {
+                scanned_ = static_cast<size_t>(p - base) - from;  // rescan the string once more text is held
+                if (!close && eof_) unterminatedString = true;
+                return false;
             }
-            ++i;
+            p = close + 1;
             continue;
         }
         // A slash: a comment when a star follows.
-        if (i + 1 < size_ && data_[i + 1] == '*') {
-            const char* close = nullptr;
-            for (size_t k = i + 2; k + 1 < size_; ++k)
-                if (data_[k] == '*' && data_[k + 1] == '/') {
-                    close = data_ + k;
-                    break;
-                }
-            if (!close) {
-                scanned_ = i - from;
+        if (scan::opensComment(p, stop)) {
+            const char* after = scan::skipComment(p, stop);
+            if (!after) {
+                scanned_ = static_cast<size_t>(p - base) - from;
                 if (eof_) unclosedComment_ = true;
                 return false;
             }
-            i = static_cast<size_t>(close - data_) + 2;
+            p = after;
             continue;
         }
-        if (i + 1 >= size_ && !eof_) {
-            scanned_ = i - from;  // a slash at the end of what is held: look again with more text
+        if (p + 1 >= stop && !eof_) {
+            scanned_ = static_cast<size_t>(p - base) - from;  // a slash at the end of what is held: look again
             return false;
         }
-        ++i;
+        ++p;
     }
-    scanned_ = i - from;
+    scanned_ = static_cast<size_t>(p - base) - from;
     return false;
 }
 
@@ -185,8 +161,11 @@ size_t Scanner::recoverString(size_t from) {
 Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
     for (;;) {
         size_t start = skipBlanks(pos_);
-        const bool openComment = start + 1 < size_ && data_[start] == '/' && data_[start + 1] == '*';
+        const bool openComment = scan::opensComment(data_ + start, data_ + size_);
         if ((start >= size_ || openComment) && !eof_) {
+            // A carriage return that ends the text held may have its line feed in the next block: it is counted
+            // with what follows it, once that is held.
+            if (start >= size_ && start > pos_ && data_[start - 1] == '\r') --start;
             countLines(pos_, start);
             pos_ = start;
             fill();

@@ -32,7 +32,7 @@ NuskSlot unsetFor(const NuskDomain* type) {
     s.i = 0;
     switch (type ? type->primitive() : NuskPrimitive::object) {
     case NuskPrimitive::real: s.d = NUSK_NULL_REAL; break;
-    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER; break;
+    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER64; break;
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: s.i = -1; break;
@@ -52,22 +52,10 @@ bool skipValue(Cursor& c, int depth) {
         ++c.p;
         return true;
     }
-    if (ch == '\'') {
-        for (++c.p; c.p < c.end; ++c.p)
-            if (*c.p == '\'') {
-                if (c.p + 1 < c.end && c.p[1] == '\'') {
-                    ++c.p;
-                    continue;
-                }
-                ++c.p;
-                return true;
-            }
-        return false;
-    }
-    if (ch == '"') {
-        for (++c.p; c.p < c.end && *c.p != '"'; ++c.p) {}
-        if (c.p >= c.end) return false;
-        ++c.p;
+    if (ch == '\'' || ch == '"') {
+        const char* after = scan::skipLiteralOrComment(c.p, c.end);
+        if (!after) return false;
+        c.p = after;
         return true;
     }
     if (ch == '.') {
@@ -344,20 +332,21 @@ Reader::Fit Reader::readNumber(Cursor& c, bool real, NuskSlot& out) {
     }
     int64_t v = 0;
     auto r = std::from_chars(first, c.p, v);
-    if (r.ec == std::errc() && r.ptr == c.p) {
+    // Integers are kept in 64 bits; the lowest one stands for unset and is out of range like larger ones.
+    if (r.ec == std::errc() && r.ptr == c.p && v != NUSK_NULL_INTEGER64) {
         out.i = v;
         return Fit::ok;
     }
-    if (r.ec == std::errc::result_out_of_range) {
+    if (r.ec == std::errc::result_out_of_range || (r.ec == std::errc() && r.ptr == c.p)) {
         mismatch("the integer " + std::string(token) + " is out of range");
-        out.i = NUSK_NULL_INTEGER;
+        out.i = NUSK_NULL_INTEGER64;
         return Fit::ok;
     }
     double d = 0;
     auto rd = std::from_chars(first, c.p, d);
     if (rd.ec != std::errc::invalid_argument && rd.ptr == c.p) {
         mismatch("the number " + std::string(token) + " where an integer is expected");
-        out.i = NUSK_NULL_INTEGER;
+        out.i = NUSK_NULL_INTEGER64;
         return Fit::ok;
     }
     return Fit::broken;
@@ -372,11 +361,21 @@ Reader::Fit Reader::readPlain(Cursor& c, const NuskDomain* type, NuskSlot& out) 
         return readNumber(c, p == NuskPrimitive::real, out);
     if (p == NuskPrimitive::string && ch == '\'') return readString(c, out);
     if (p == NuskPrimitive::binary && ch == '"') {
-        const char* start = ++c.p;
-        while (c.p < c.end && *c.p != '"') ++c.p;
-        if (c.p >= c.end) return Fit::broken;
-        out.s = design_->impl().strings_.intern(std::string_view(start, static_cast<size_t>(c.p - start)));
-        ++c.p;
+        const char* after = scan::skipBinary(c.p, c.end);
+        if (!after) return Fit::broken;
+        const std::string_view body(c.p + 1, static_cast<size_t>(after - c.p - 2));
+        c.p = after;
+        if (const char* problem = scan::binaryProblem(body.data(), body.data() + body.size())) {
+            // Not a value: the slot stays unset and the record is kept as read, so it is written back as it was.
+            // A syntax error rather than a misfit: it is what the record's message tells, an error always.
+            const std::string what = "the binary literal \"" + std::string(body.substr(0, 32)) +
+                                     (body.size() > 32 ? "..." : "") + "\" " + problem;
+            mismatch(what);
+            if (!badBinary_) mismatch_ = what;
+            badBinary_ = true;
+            return Fit::ok;
+        }
+        out.s = design_->impl().strings_.intern(body);
         return Fit::ok;
     }
     if ((p == NuskPrimitive::enumeration || p == NuskPrimitive::boolean || p == NuskPrimitive::logical) && ch == '.') {

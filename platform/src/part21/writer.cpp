@@ -171,7 +171,7 @@ private:
         switch (type->primitive()) {
         case NuskPrimitive::real: return real(slot.d);
         case NuskPrimitive::integer:
-            if (slot.i == NUSK_NULL_INTEGER) {
+            if (slot.i == NUSK_NULL_INTEGER64) {
                 out_ += '$';
             } else {
                 char buf[24];

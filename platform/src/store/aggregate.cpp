@@ -101,7 +101,7 @@ double NuskAggregate::getDouble(unsigned i) const {
     switch (elementDomain()->primitive()) {
     case NuskPrimitive::real: return data()[i].d;
     case NuskPrimitive::integer:
-        return data()[i].i == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : static_cast<double>(data()[i].i);
+        return data()[i].i == NUSK_NULL_INTEGER64 ? NUSK_NULL_REAL : static_cast<double>(data()[i].i);
     default: return NUSK_NULL_REAL;
     }
 }
@@ -109,11 +109,22 @@ double NuskAggregate::getDouble(unsigned i) const {
 int NuskAggregate::getInteger(unsigned i) const {
     if (i >= size_) return NUSK_NULL_INTEGER;
     switch (elementDomain()->primitive()) {
-    case NuskPrimitive::integer:
+    case NuskPrimitive::integer: return nusk_detail::narrowInteger(data()[i].i);
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: return static_cast<int>(data()[i].i);
     default: return NUSK_NULL_INTEGER;
+    }
+}
+
+int64_t NuskAggregate::getInteger64(unsigned i) const {
+    if (i >= size_) return NUSK_NULL_INTEGER64;
+    switch (elementDomain()->primitive()) {
+    case NuskPrimitive::integer:
+    case NuskPrimitive::enumeration:
+    case NuskPrimitive::boolean:
+    case NuskPrimitive::logical: return data()[i].i;
+    default: return NUSK_NULL_INTEGER64;
     }
 }
 
@@ -133,13 +144,23 @@ int NuskAggregate::addDouble(double v) {
 }
 
 int NuskAggregate::addInteger(int v) {
+    if (elementDomain()->primitive() == NuskPrimitive::integer) return addInteger64(nusk_detail::widenInteger(v));
     NuskSlot s;
     switch (elementDomain()->primitive()) {
-    case NuskPrimitive::integer:
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: s.i = v; break;
     case NuskPrimitive::real: s.d = v; break;
+    default: return 0;
+    }
+    return append(s) ? 1 : 0;
+}
+
+int NuskAggregate::addInteger64(int64_t v) {
+    NuskSlot s;
+    switch (elementDomain()->primitive()) {
+    case NuskPrimitive::integer: s.i = v; break;
+    case NuskPrimitive::real: s.d = v == NUSK_NULL_INTEGER64 ? NUSK_NULL_REAL : static_cast<double>(v); break;
     default: return 0;
     }
     return append(s) ? 1 : 0;
@@ -162,15 +183,23 @@ int NuskAggregate::putDouble(double v, unsigned i) {
 }
 
 int NuskAggregate::putInteger(int v, unsigned i) {
+    if (elementDomain()->primitive() == NuskPrimitive::integer) return putInteger64(nusk_detail::widenInteger(v), i);
     if (i == size_) return addInteger(v);
     if (i > size_) return 0;
     switch (elementDomain()->primitive()) {
-    case NuskPrimitive::integer:
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: data()[i].i = v; break;
     default: return 0;
     }
+    modified();
+    return 1;
+}
+
+int NuskAggregate::putInteger64(int64_t v, unsigned i) {
+    if (i == size_) return addInteger64(v);
+    if (i > size_ || elementDomain()->primitive() != NuskPrimitive::integer) return 0;
+    data()[i].i = v;
     modified();
     return 1;
 }

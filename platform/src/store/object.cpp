@@ -12,6 +12,7 @@
 #include "nusk/domain.h"
 #include "nusk/schema.h"
 #include "nusk/select.h"
+#include "nusk/report.h"
 #include "nusk/units.h"
 
 #include <cctype>
@@ -153,6 +154,15 @@ void NuskObject::remove_manager(unsigned type) {
 
 // ---- generic attribute access ----
 
+int nusk_detail::narrowInteger(int64_t value) {
+    if (value == NUSK_NULL_INTEGER64) return NUSK_NULL_INTEGER;
+    if (value < INT32_MIN || value > INT32_MAX) {
+        NUSK.error("the integer %lld does not fit 32 bits; read it with getInteger64", static_cast<long long>(value));
+        return NUSK_NULL_INTEGER;
+    }
+    return static_cast<int>(value);
+}
+
 namespace {
 
 /// Where a value lives and what type it has.
@@ -217,10 +227,24 @@ NuskObject* readObject(const ValueRef& v) {
     return v.slot->o;
 }
 
+int64_t readInteger64(const ValueRef& v) {
+    if (!v.slot) return NUSK_NULL_INTEGER64;
+    switch (primitiveOf(v)) {
+    case NuskPrimitive::integer: return v.slot->i;
+    case NuskPrimitive::enumeration:
+    case NuskPrimitive::boolean:
+    case NuskPrimitive::logical: return v.slot->i;
+    case NuskPrimitive::object:
+        if (const NuskUnion* u = selectIn(v)) return u->integer64Value();
+        return NUSK_NULL_INTEGER64;
+    default: return NUSK_NULL_INTEGER64;
+    }
+}
+
 int readInteger(const ValueRef& v) {
     if (!v.slot) return NUSK_NULL_INTEGER;
     switch (primitiveOf(v)) {
-    case NuskPrimitive::integer:
+    case NuskPrimitive::integer: return nusk_detail::narrowInteger(v.slot->i);
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: return static_cast<int>(v.slot->i);
@@ -236,7 +260,7 @@ double readDouble(const ValueRef& v) {
     switch (primitiveOf(v)) {
     case NuskPrimitive::real: return v.slot->d;
     case NuskPrimitive::integer:
-        return v.slot->i == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : static_cast<double>(v.slot->i);
+        return v.slot->i == NUSK_NULL_INTEGER64 ? NUSK_NULL_REAL : static_cast<double>(v.slot->i);
     case NuskPrimitive::object:
         if (const NuskUnion* u = selectIn(v)) return u->realValue();
         return NUSK_NULL_REAL;
@@ -304,6 +328,11 @@ NuskObject* NuskObject::getObject(int index) const { return readObject(valueAt(t
 int NuskObject::getInteger(const NuskAttribute* att, unsigned) const { return readInteger(valueOf(this, att)); }
 int NuskObject::getInteger(const char* name, unsigned) const { return name ? getInteger(getAttribute(name)) : NUSK_NULL_INTEGER; }
 int NuskObject::getInteger(int index) const { return readInteger(valueAt(this, index)); }
+int64_t NuskObject::getInteger64(const NuskAttribute* att, unsigned) const { return readInteger64(valueOf(this, att)); }
+int64_t NuskObject::getInteger64(const char* name, unsigned) const {
+    return name ? getInteger64(getAttribute(name)) : NUSK_NULL_INTEGER64;
+}
+int64_t NuskObject::getInteger64(int index) const { return readInteger64(valueAt(this, index)); }
 double NuskObject::getDouble(const NuskAttribute* att, unsigned) const { return readDouble(valueOf(this, att)); }
 double NuskObject::getDouble(const char* name, unsigned) const { return name ? getDouble(getAttribute(name)) : NUSK_NULL_REAL; }
 double NuskObject::getDouble(int index) const { return readDouble(valueAt(this, index)); }
@@ -322,11 +351,14 @@ int writeObject(NuskObject* o, const ValueRef& v, NuskObject* value) {
     return 1;
 }
 
-int writeInteger(NuskObject* o, const ValueRef& v, int value) {
+int writeInteger(NuskObject* o, const ValueRef& v, int64_t value) {
     if (!v.slot || !v.type) return 0;
     switch (v.type->primitive()) {
     case NuskPrimitive::integer: break;
-    case NuskPrimitive::real: v.slot->d = value == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : value; o->modified(); return 1;
+    case NuskPrimitive::real:
+        v.slot->d = value == NUSK_NULL_INTEGER64 ? NUSK_NULL_REAL : static_cast<double>(value);
+        o->modified();
+        return 1;
     case NuskPrimitive::enumeration: {
         const NuskDomain* e = enumerationOf(v.type);
         if (value < -1 || value >= static_cast<int>(e->enumValues().size())) return 0;
@@ -373,12 +405,23 @@ int NuskObject::putObject(NuskObject* value, int index) {
     return writeObject(this, writableValueAt(this, index), value);
 }
 int NuskObject::putInteger(int value, const NuskAttribute* att, unsigned) {
-    return writeInteger(this, writableValue(this, att), value);
+    return writeInteger(this, writableValue(this, att), nusk_detail::widenInteger(value));
 }
 int NuskObject::putInteger(int value, const char* name, unsigned) {
     return name ? putInteger(value, getAttribute(name)) : 0;
 }
-int NuskObject::putInteger(int value, int index) { return writeInteger(this, writableValueAt(this, index), value); }
+int NuskObject::putInteger(int value, int index) {
+    return writeInteger(this, writableValueAt(this, index), nusk_detail::widenInteger(value));
+}
+int NuskObject::putInteger64(int64_t value, const NuskAttribute* att, unsigned) {
+    return writeInteger(this, writableValue(this, att), value);
+}
+int NuskObject::putInteger64(int64_t value, const char* name, unsigned) {
+    return name ? putInteger64(value, getAttribute(name)) : 0;
+}
+int NuskObject::putInteger64(int64_t value, int index) {
+    return writeInteger(this, writableValueAt(this, index), value);
+}
 int NuskObject::putDouble(double value, const NuskAttribute* att, unsigned) {
     return writeDouble(this, writableValue(this, att), value);
 }

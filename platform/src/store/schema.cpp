@@ -29,7 +29,7 @@ NuskSlot unsetSlotFor(const NuskDomain* value) {
     s.i = 0;
     switch (value ? value->primitive() : NuskPrimitive::object) {
     case NuskPrimitive::real: s.d = NUSK_NULL_REAL; break;
-    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER; break;
+    case NuskPrimitive::integer: s.i = NUSK_NULL_INTEGER64; break;
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: s.i = -1; break;

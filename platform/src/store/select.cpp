@@ -25,7 +25,7 @@ double NuskUnion::realValue() const {
     switch (nusk_detail::domainAt(alternative_)->primitive()) {
     case NuskPrimitive::real: return value_.d;
     case NuskPrimitive::integer:
-        return value_.i == NUSK_NULL_INTEGER ? NUSK_NULL_REAL : static_cast<double>(value_.i);
+        return value_.i == NUSK_NULL_INTEGER64 ? NUSK_NULL_REAL : static_cast<double>(value_.i);
     default: return NUSK_NULL_REAL;
     }
 }
@@ -33,11 +33,22 @@ double NuskUnion::realValue() const {
 int NuskUnion::integerValue() const {
     if (!alternative_) return NUSK_NULL_INTEGER;
     switch (nusk_detail::domainAt(alternative_)->primitive()) {
-    case NuskPrimitive::integer:
+    case NuskPrimitive::integer: return nusk_detail::narrowInteger(value_.i);
     case NuskPrimitive::enumeration:
     case NuskPrimitive::boolean:
     case NuskPrimitive::logical: return static_cast<int>(value_.i);
     default: return NUSK_NULL_INTEGER;
+    }
+}
+
+int64_t NuskUnion::integer64Value() const {
+    if (!alternative_) return NUSK_NULL_INTEGER64;
+    switch (nusk_detail::domainAt(alternative_)->primitive()) {
+    case NuskPrimitive::integer:
+    case NuskPrimitive::enumeration:
+    case NuskPrimitive::boolean:
+    case NuskPrimitive::logical: return value_.i;
+    default: return NUSK_NULL_INTEGER64;
     }
 }
 
@@ -86,6 +97,14 @@ int NuskUnion::putReal(NuskDomain* alt, double v) {
 
 int NuskUnion::putInteger(NuskDomain* alt, int v) {
     if (!plainAlternative(domain(), alt, NuskPrimitive::integer)) return 0;
+    NuskSlot s;
+    s.i = alt->primitive() == NuskPrimitive::integer ? nusk_detail::widenInteger(v) : v;
+    setValue(alt->index(), s);
+    return 1;
+}
+
+int NuskUnion::putInteger64(NuskDomain* alt, int64_t v) {
+    if (!plainAlternative(domain(), alt, NuskPrimitive::integer) || alt->primitive() != NuskPrimitive::integer) return 0;
     NuskSlot s;
     s.i = v;
     setValue(alt->index(), s);

@@ -11,7 +11,12 @@ class NuskAggregate;
 struct NuskRawText;
 namespace nusk_detail {
 class StringPool;
-}
+/// An integer slot's value for a 32-bit getter: unset gives NUSK_NULL_INTEGER, and so does a value that does
+/// not fit 32 bits, which is reported through NUSK (never cut to its low bits).
+int narrowInteger(int64_t value);
+/// What a 32-bit setter stores: NUSK_NULL_INTEGER stands for unset, as the 32-bit getters give it.
+inline int64_t widenInteger(int value) { return value == -2147483647 - 1 ? INT64_MIN : value; }
+}  // namespace nusk_detail
 
 class NuskStore {
 public:

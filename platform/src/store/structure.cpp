@@ -2,6 +2,7 @@
 #include "nusk/structure.h"
 
 #include "design_impl.h"
+#include "store_access.h"
 
 #include "nusk/units.h"
 
@@ -37,7 +38,7 @@ int NuskStructure::setRealSlot(const NuskAttribute* att, double value) { return 
 
 int NuskStructure::integerSlot(const NuskAttribute* att) const {
     NuskSlot* s = slotFor(att);
-    return s ? static_cast<int>(s->i) : NUSK_NULL_INTEGER;
+    return s ? nusk_detail::narrowInteger(s->i) : NUSK_NULL_INTEGER;
 }
 
 int NuskStructure::setIntegerSlot(const NuskAttribute* att, int value) { return putInteger(value, att); }
