@@ -74,7 +74,9 @@ std::vector<std::string> dataFiles() {
 
 Summary readAndSummarise(const std::string& file) {
     Summary s;
-    NuskReadResult r = nusk_read_step(file.c_str());
+    NuskReadOptions options;
+    options.schema = nusk_ap242_schema();  // on first use, built by one of the threads while the others wait
+    NuskReadResult r = nusk_read_step(file.c_str(), options);
     std::unique_ptr<NuskDesign> design(r.design);
     if (!design) {
         s.problem = "unreadable";
@@ -150,7 +152,9 @@ Built buildInMemory(int seed) {
     for (int i = 0; i < 200; ++i) b.siNames.push_back(mivo_get_unit_fullname(gram));
     summarise(&design, b.made);
 
-    NuskReadResult r = nusk_read_step_text(b.made.written.data(), b.made.written.size());
+    NuskReadOptions options;
+    options.schema = nusk_ap242_schema();
+    NuskReadResult r = nusk_read_step_text(b.made.written.data(), b.made.written.size(), options);
     std::unique_ptr<NuskDesign> back(r.design);
     if (!back || r.status != NuskReadStatus::ok) {
         b.readBack.problem = "the written text does not read back cleanly";
