@@ -197,7 +197,8 @@ TEST(Threads, DesignsMadeInMemoryOnFourThreadsAsOnOne) {
 TEST(Threads, ComplexDomainsFormedConcurrentlyAreOne) {
     NuskSchema* schema = nusk_ap242_schema();
     // A combination that no generated class covers: formed on first use.
-    const std::vector<NuskDomain*> types = {schema->findDomain("force_unit"), schema->findDomain("si_unit")};
+    const std::vector<NuskDomain*> types = {schema->findDomain("context_dependent_unit"),
+                                            schema->findDomain("length_unit")};
     std::vector<NuskDomain*> found(kThreads);
     std::vector<NuskDomain*> aggregates(kThreads);
     std::vector<std::thread> threads;
