@@ -5,6 +5,11 @@
 // the manager of that class attached to obj (null when there is none, or obj is null). Copies share the
 // objects they point to; destroying a manager never destroys them. Managers live as long as the object they
 // are attached to (or until remove_manager with the class's type id), and are not written to files.
+//
+// Threads: the type ids are process-wide and taken once, safely, whichever threads ask first (type() is a
+// thread-safe static). Managers themselves belong to their object's design: attach, find and remove them on
+// the thread that uses that design, as for everything else in it. MivoMgrSplitStatus::export_only_needed is a
+// process-wide setting: set it before other threads run.
 #pragma once
 
 #include "nusk/ap242/forward.h"
@@ -47,10 +52,10 @@ using StpAsmMappedItemVec = StpAsmVec<stp_mapped_item>;
 template <class Derived>
 class MivoMgr : public NuskManager {
 public:
-    /// The class's manager type id: taken from the object store on first use, then kept.
+    /// The class's manager type id: taken from the object store on first use, then kept. Safe on any thread.
     static unsigned type() {
-        if (!typeId_) typeId_ = NuskManager::new_manager_type();
-        return typeId_;
+        static const unsigned id = NuskManager::new_manager_type();
+        return id;
     }
     unsigned manager_type() override { return type(); }
     /// The manager of this class attached to obj; null when obj is null or has none.
@@ -67,13 +72,7 @@ protected:
         obj->add_manager(m);
         return m;
     }
-
-private:
-    static unsigned typeId_;
 };
-
-template <class Derived>
-unsigned MivoMgr<Derived>::typeId_ = 0;
 
 /// On a product_definition: its place in the assembly structure.
 class MivoMgrAsmProduct : public MivoMgr<MivoMgrAsmProduct> {

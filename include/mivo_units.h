@@ -4,6 +4,10 @@
 // A STEP unit is identified as a NuskUnit code by mivo_tag_units, which attaches a MivoMgrUnit to every unit
 // entity of a design; the getters read that code back. Units made by the library carry their code from the
 // start (context-dependent and ratio units from the next tagging pass).
+//
+// Threads: every function here works on the design it is given (or the design of the entity it is given), and
+// may run on several threads at once for different designs; one design is used by one thread at a time. The
+// tables they use are made once, safely, whichever thread comes first.
 #pragma once
 
 #include "mivo_managers.h"
@@ -42,6 +46,8 @@ const char* mivo_get_unit_name(NuskUnit unit);
 const char* mivo_get_unit_fullname(NuskUnit unit);
 /// The full name of a unit entity: the math library's name of its code when tagged; otherwise built from the
 /// entity ("milli" "metre", its stored name, or a placeholder such as "unknown derived unit"). Null gives "none".
+/// A name built for an SI unit lives in a buffer of the calling thread: it stays valid until that thread's
+/// next call of these functions (other threads have their own); copy it to keep it.
 const char* mivo_get_unit_fullname(stp_named_unit* unit);
 const char* mivo_get_unit_fullname(stp_derived_unit* unit);
 const char* mivo_get_unit_fullname(stp_unit* unit);

@@ -91,26 +91,44 @@ NuskObject* newDimensionlessUnit(NuskDesign* design, NuskUnit code) {
 }
 
 struct DerivedTerms {
-    int code;
-    std::initializer_list<std::pair<int, double>> terms;
+    NuskUnit code;
+    std::initializer_list<std::pair<NuskUnit, double>> terms;  // (unit of an element, its exponent)
 };
 
 const DerivedTerms kDerived[] = {
-    {11, {{2, 2.0}}}, {12, {{3, 2.0}}}, {13, {{4, 2.0}}}, {14, {{5, 2.0}}}, {15, {{6, 2.0}}},
-    {16, {{2, 3.0}}}, {17, {{3, 3.0}}}, {18, {{4, 3.0}}}, {19, {{5, 3.0}}}, {20, {{6, 3.0}}},
-    {27, {{2, 1.0}, {24, -1.0}}}, {28, {{2, 1.0}, {25, -1.0}}}, {29, {{3, 1.0}, {24, -1.0}}},
-    {30, {{4, 1.0}, {24, -1.0}}}, {31, {{5, 1.0}, {24, -1.0}}}, {32, {{5, 1.0}, {25, -1.0}}},
-    {33, {{6, 1.0}, {24, -1.0}}}, {34, {{6, 1.0}, {25, -1.0}}}, {35, {{2, 1.0}, {59, -1.0}}},
-    {36, {{5, 1.0}, {59, -1.0}}}, {37, {{2, 1.0}, {60, -1.0}}}, {38, {{5, 1.0}, {60, -1.0}}},
-    {39, {{59, 1.0}, {24, -1.0}}}, {40, {{59, 1.0}, {25, -1.0}}}, {50, {{45, 1.0}, {4, 1.0}}},
-    {51, {{46, 1.0}, {6, 1.0}}},
+    {nuskunit_mm2, {{nuskunit_mm, 2.0}}},
+    {nuskunit_cm2, {{nuskunit_cm, 2.0}}},
+    {nuskunit_m2, {{nuskunit_m, 2.0}}},
+    {nuskunit_length_cb1_2, {{nuskunit_length_cb1, 2.0}}},
+    {nuskunit_length_cb2_2, {{nuskunit_length_cb2, 2.0}}},
+    {nuskunit_mm3, {{nuskunit_mm, 3.0}}},
+    {nuskunit_cm3, {{nuskunit_cm, 3.0}}},
+    {nuskunit_m3, {{nuskunit_m, 3.0}}},
+    {nuskunit_length_cb1_3, {{nuskunit_length_cb1, 3.0}}},
+    {nuskunit_length_cb2_3, {{nuskunit_length_cb2, 3.0}}},
+    {nuskunit_mm_per_s, {{nuskunit_mm, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_mm_per_time_cb1, {{nuskunit_mm, 1.0}, {nuskunit_time_cb1, -1.0}}},
+    {nuskunit_cm_per_s, {{nuskunit_cm, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_m_per_s, {{nuskunit_m, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_length_cb1_per_s, {{nuskunit_length_cb1, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_length_cb1_per_time_cb1, {{nuskunit_length_cb1, 1.0}, {nuskunit_time_cb1, -1.0}}},
+    {nuskunit_length_cb2_per_s, {{nuskunit_length_cb2, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_length_cb2_per_time_cb1, {{nuskunit_length_cb2, 1.0}, {nuskunit_time_cb1, -1.0}}},
+    {nuskunit_mm_per_revolution, {{nuskunit_mm, 1.0}, {nuskunit_revolution, -1.0}}},
+    {nuskunit_length_cb1_per_revolution, {{nuskunit_length_cb1, 1.0}, {nuskunit_revolution, -1.0}}},
+    {nuskunit_mm_per_tooth, {{nuskunit_mm, 1.0}, {nuskunit_tooth, -1.0}}},
+    {nuskunit_length_cb1_per_tooth, {{nuskunit_length_cb1, 1.0}, {nuskunit_tooth, -1.0}}},
+    {nuskunit_revolution_per_s, {{nuskunit_revolution, 1.0}, {nuskunit_s, -1.0}}},
+    {nuskunit_revolution_per_time_cb1, {{nuskunit_revolution, 1.0}, {nuskunit_time_cb1, -1.0}}},
+    {nuskunit_n_m, {{nuskunit_n, 1.0}, {nuskunit_m, 1.0}}},
+    {nuskunit_force_cb1_length_cb2, {{nuskunit_force_cb1, 1.0}, {nuskunit_length_cb2, 1.0}}},
 };
 
 NuskObject* newDerivedUnit(NuskDesign* design, NuskUnit code) {
     for (const DerivedTerms& d : kDerived) {
         if (d.code != code) continue;
         stp_derived_unit* unit = mivo_make_derived_unit_base(design, code);
-        for (const auto& t : d.terms) mivo_add_derived_unit_term(unit, static_cast<NuskUnit>(t.first), t.second);
+        for (const auto& t : d.terms) mivo_add_derived_unit_term(unit, t.first, t.second);
         return unit;
     }
     return nullptr;
@@ -119,24 +137,41 @@ NuskObject* newDerivedUnit(NuskDesign* design, NuskUnit code) {
 /// The entity of a code, made anew.
 NuskObject* build(NuskDesign* design, NuskUnit code) {
     static const struct {
-        int code;
+        NuskUnit code;
         stp_si_unit_name name;
         stp_si_prefix prefix;
     } si[] = {
-        {2, stp_si_unit_name_metre, stp_si_prefix_milli},  {3, stp_si_unit_name_metre, stp_si_prefix_centi},
-        {4, stp_si_unit_name_metre, stp_si_prefix_UNSET},  {7, stp_si_unit_name_metre, stp_si_prefix_micro},
-        {8, stp_si_unit_name_metre, stp_si_prefix_nano},   {22, stp_si_unit_name_radian, stp_si_prefix_UNSET},
-        {23, stp_si_unit_name_steradian, stp_si_prefix_UNSET}, {24, stp_si_unit_name_second, stp_si_prefix_UNSET},
-        {41, stp_si_unit_name_pascal, stp_si_prefix_UNSET}, {42, stp_si_unit_name_pascal, stp_si_prefix_kilo},
-        {43, stp_si_unit_name_pascal, stp_si_prefix_mega}, {45, stp_si_unit_name_newton, stp_si_prefix_UNSET},
-        {47, stp_si_unit_name_watt, stp_si_prefix_UNSET},  {48, stp_si_unit_name_watt, stp_si_prefix_kilo},
+        {nuskunit_mm, stp_si_unit_name_metre, stp_si_prefix_milli},
+        {nuskunit_cm, stp_si_unit_name_metre, stp_si_prefix_centi},
+        {nuskunit_m, stp_si_unit_name_metre, stp_si_prefix_UNSET},
+        {nuskunit_um, stp_si_unit_name_metre, stp_si_prefix_micro},
+        {nuskunit_nm, stp_si_unit_name_metre, stp_si_prefix_nano},
+        {nuskunit_rad, stp_si_unit_name_radian, stp_si_prefix_UNSET},
+        {nuskunit_sr, stp_si_unit_name_steradian, stp_si_prefix_UNSET},
+        {nuskunit_s, stp_si_unit_name_second, stp_si_prefix_UNSET},
+        {nuskunit_pa, stp_si_unit_name_pascal, stp_si_prefix_UNSET},
+        {nuskunit_kpa, stp_si_unit_name_pascal, stp_si_prefix_kilo},
+        {nuskunit_mpa, stp_si_unit_name_pascal, stp_si_prefix_mega},
+        {nuskunit_n, stp_si_unit_name_newton, stp_si_prefix_UNSET},
+        {nuskunit_w, stp_si_unit_name_watt, stp_si_prefix_UNSET},
+        {nuskunit_kw, stp_si_unit_name_watt, stp_si_prefix_kilo},
     };
-    static const std::pair<int, int> conversions[] = {{5, 2},   {6, 2},   {9, 2},   {10, 7},  {21, 22},
-                                                      {25, 24}, {26, 24}, {44, 41}, {46, 45}, {49, 48}};
+    static const std::pair<NuskUnit, NuskUnit> conversions[] = {  // (code, the unit its factor is given in)
+        {nuskunit_length_cb1, nuskunit_mm},
+        {nuskunit_length_cb2, nuskunit_mm},
+        {nuskunit_length_cb3, nuskunit_mm},
+        {nuskunit_length_cb4, nuskunit_um},
+        {nuskunit_angle_cb1, nuskunit_rad},
+        {nuskunit_time_cb1, nuskunit_s},
+        {nuskunit_time_cb2, nuskunit_s},
+        {nuskunit_pressure_cb1, nuskunit_pa},
+        {nuskunit_force_cb1, nuskunit_n},
+        {nuskunit_power_cb1, nuskunit_kw},
+    };
     for (const auto& s : si)
         if (s.code == code) return mivo_make_si_unit(design, code, s.name, s.prefix);
     for (const auto& c : conversions)
-        if (c.first == code) return mivo_make_cb_unit(design, code, static_cast<NuskUnit>(c.second));
+        if (c.first == code) return mivo_make_cb_unit(design, code, c.second);
     if (code == nuskunit_count || code == nuskunit_parameter || code == nuskunit_ratio || code == nuskunit_revolution ||
         code == nuskunit_tooth)
         return newDimensionlessUnit(design, code);
@@ -150,8 +185,9 @@ NuskObject* mivo_make_unit(NuskDesign* design, NuskUnit code) {
     if (!design) return nullptr;
     NuskObject* remembered = mivo_get_const_unit(design, code);
     if (remembered && remembered->design() == design) return remembered;
-    if (code < 2 || code > NUSK_UNIT_MAX) return nullptr;
-    if (code >= 52 && code <= 55) return nullptr;  // codes without an entity: the cache is not touched
+    if (code < nuskunit_mm || code > NUSK_UNIT_MAX) return nullptr;
+    if (code >= nuskunit_reserved52 && code <= nuskunit_reserved55)
+        return nullptr;  // codes without an entity: the cache is not touched
     NuskObject* unit = build(design, code);
     mivo_put_const_unit(design, unit, code);
     return unit;

@@ -4,8 +4,6 @@
 
 #include "nusk/ap242/all.h"
 
-#include <mutex>
-
 using namespace mivo_units;
 
 namespace {
@@ -17,15 +15,11 @@ const char* const kSiNames[] = {"metre",  "gram",    "second",  "ampere", "kelvi
                                 "coulomb", "volt",   "farad",   "ohm",    "siemens", "weber", "tesla",
                                 "henry",  nullptr,   "lumen",   "lux",    "becquerel", "gray", "sievert"};
 
-/// The buffer SI names are built in: made on first use, shared by every caller.
+/// The buffer SI names are built in: one per thread, so that threads naming units at once do not write over
+/// each other's text. A name stays valid until the same thread's next call.
 NuskStringObject& siBuffer() {
-    static std::once_flag once;
-    static NuskStringObject* buffer = nullptr;
-    std::call_once(once, [] {
-        static NuskStringObject storage;
-        buffer = &storage;
-    });
-    return *buffer;
+    static thread_local NuskStringObject buffer;
+    return buffer;
 }
 
 const char* siName(NuskObject* unit) {

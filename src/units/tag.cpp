@@ -43,9 +43,9 @@ NuskMeasureType typeInSelect(NuskObject* select) {
 
 namespace {
 
-void set(MivoMgrUnit* m, int unit, int type) {
-    m->unit = static_cast<NuskUnit>(unit);
-    m->measure_type = static_cast<NuskMeasureType>(type);
+void set(MivoMgrUnit* m, NuskUnit unit, NuskMeasureType type) {
+    m->unit = unit;
+    m->measure_type = type;
 }
 
 /// SI units: the code by name and prefix; the kind of quantity for the listed names whatever the prefix.
@@ -56,24 +56,34 @@ void tagSi(NuskObject* u) {
     const int name = u->getInteger(a.siName);
     const int prefix = u->getInteger(a.siPrefix);
     struct Rule {
-        int name, type;
-        std::vector<std::pair<int, int>> codes;  // (prefix, code); prefix -1 means none
+        stp_si_unit_name name;
+        NuskMeasureType type;
+        std::vector<std::pair<int, NuskUnit>> codes;  // (prefix, code); stp_si_prefix_UNSET means none
     };
     static const Rule rules[] = {
-        {stp_si_unit_name_metre, 8, {{-1, 4}, {9, 3}, {10, 2}, {11, 7}, {12, 8}}},
-        {stp_si_unit_name_second, 18, {{-1, 24}}},
-        {stp_si_unit_name_radian, 2, {{-1, 22}}},
-        {stp_si_unit_name_steradian, 15, {{-1, 23}}},
-        {stp_si_unit_name_hertz, 4, {{-1, 39}}},
-        {stp_si_unit_name_newton, 7, {{-1, 45}}},
-        {stp_si_unit_name_pascal, 12, {{-1, 41}, {5, 42}, {4, 43}}},
-        {stp_si_unit_name_watt, 11, {{-1, 47}, {5, 48}}},
+        {stp_si_unit_name_metre,
+         nuskmeasure_length,
+         {{stp_si_prefix_UNSET, nuskunit_m},
+          {stp_si_prefix_centi, nuskunit_cm},
+          {stp_si_prefix_milli, nuskunit_mm},
+          {stp_si_prefix_micro, nuskunit_um},
+          {stp_si_prefix_nano, nuskunit_nm}}},
+        {stp_si_unit_name_second, nuskmeasure_time, {{stp_si_prefix_UNSET, nuskunit_s}}},
+        {stp_si_unit_name_radian, nuskmeasure_plane_angle, {{stp_si_prefix_UNSET, nuskunit_rad}}},
+        {stp_si_unit_name_steradian, nuskmeasure_solid_angle, {{stp_si_prefix_UNSET, nuskunit_sr}}},
+        {stp_si_unit_name_hertz, nuskmeasure_spinrate, {{stp_si_prefix_UNSET, nuskunit_revolution_per_s}}},
+        {stp_si_unit_name_newton, nuskmeasure_force, {{stp_si_prefix_UNSET, nuskunit_n}}},
+        {stp_si_unit_name_pascal,
+         nuskmeasure_pressure,
+         {{stp_si_prefix_UNSET, nuskunit_pa}, {stp_si_prefix_kilo, nuskunit_kpa}, {stp_si_prefix_mega, nuskunit_mpa}}},
+        {stp_si_unit_name_watt, nuskmeasure_power,
+         {{stp_si_prefix_UNSET, nuskunit_w}, {stp_si_prefix_kilo, nuskunit_kw}}},
     };
     for (const Rule& r : rules) {
         if (r.name != name) continue;
-        m->measure_type = static_cast<NuskMeasureType>(r.type);
+        m->measure_type = r.type;
         for (const auto& c : r.codes)
-            if (c.first == prefix) m->unit = static_cast<NuskUnit>(c.second);
+            if (c.first == prefix) m->unit = c.second;
         return;
     }
 }
@@ -100,8 +110,15 @@ void tagContextDependent(NuskObject* u) {
     if (!name || !*name) return;
     static const struct {
         const char* name;
-        int unit, type;
-    } names[] = {{"count", 56, 6}, {"parameter", 57, 10}, {"ratio", 58, 13}, {"revolution", 59, 14}, {"tooth", 60, 19}};
+        NuskUnit unit;
+        NuskMeasureType type;
+    } names[] = {
+        {"count", nuskunit_count, nuskmeasure_count},
+        {"parameter", nuskunit_parameter, nuskmeasure_parameter},
+        {"ratio", nuskunit_ratio, nuskmeasure_ratio},
+        {"revolution", nuskunit_revolution, nuskmeasure_revolution},
+        {"tooth", nuskunit_tooth, nuskmeasure_tooth},
+    };
     for (const auto& n : names)
         if (nusk_strcasecmp(name, n.name) == 0) return set(m, n.unit, n.type);
 }
@@ -117,10 +134,12 @@ bool equal(double a, double b) { return nusk_is_epsilon_equal(a, b, 1e-15) != 0;
 void powers(MivoMgrUnit* m, const Term& t) {
     if (equal(t.exponent, 3.0)) {
         if (t.type == nuskmeasure_length) m->measure_type = nuskmeasure_volume;
-        if (t.code >= 2 && t.code <= 6) m->unit = static_cast<NuskUnit>(16 + t.code - 2);
+        if (t.code >= nuskunit_mm && t.code <= nuskunit_length_cb2)  // mm, cm, m, inch, foot: their cubes
+            m->unit = static_cast<NuskUnit>(nuskunit_mm3 + (t.code - nuskunit_mm));
     } else if (equal(t.exponent, 2.0)) {
         if (t.type == nuskmeasure_length) m->measure_type = nuskmeasure_area;
-        if (t.code >= 2 && t.code <= 6) m->unit = static_cast<NuskUnit>(11 + t.code - 2);
+        if (t.code >= nuskunit_mm && t.code <= nuskunit_length_cb2)  // their squares
+            m->unit = static_cast<NuskUnit>(nuskunit_mm2 + (t.code - nuskunit_mm));
     }
 }
 
@@ -130,9 +149,9 @@ void products(MivoMgrUnit* m, const Term& a, const Term& b) {
                              (a.type == nuskmeasure_length && b.type == nuskmeasure_force);
     if (!forceLength) return;
     m->measure_type = nuskmeasure_torque;
-    auto pair = [&](int x, int y) { return (a.code == x && b.code == y) || (a.code == y && b.code == x); };
-    if (pair(45, 4)) m->unit = nuskunit_n_m;
-    if (pair(46, 6)) m->unit = nuskunit_force_cb1_length_cb2;
+    auto pair = [&](NuskUnit x, NuskUnit y) { return (a.code == x && b.code == y) || (a.code == y && b.code == x); };
+    if (pair(nuskunit_n, nuskunit_m)) m->unit = nuskunit_n_m;
+    if (pair(nuskunit_force_cb1, nuskunit_length_cb2)) m->unit = nuskunit_force_cb1_length_cb2;
 }
 
 void quotients(MivoMgrUnit* m, const Term& pos, const Term& neg) {
@@ -142,11 +161,25 @@ void quotients(MivoMgrUnit* m, const Term& pos, const Term& neg) {
     else if (pos.type == nuskmeasure_revolution && neg.type == nuskmeasure_time)
         m->measure_type = nuskmeasure_spinrate;
     static const struct {
-        int negative, positive, code;
-    } table[] = {{24, 2, 27}, {24, 3, 29}, {24, 4, 30}, {24, 5, 31}, {24, 6, 33}, {24, 59, 39}, {25, 2, 28},
-                 {25, 5, 32}, {25, 6, 34}, {25, 59, 40}, {59, 2, 35}, {59, 5, 36}, {60, 2, 37}, {60, 5, 38}};
+        NuskUnit negative, positive, code;
+    } table[] = {
+        {nuskunit_s, nuskunit_mm, nuskunit_mm_per_s},
+        {nuskunit_s, nuskunit_cm, nuskunit_cm_per_s},
+        {nuskunit_s, nuskunit_m, nuskunit_m_per_s},
+        {nuskunit_s, nuskunit_length_cb1, nuskunit_length_cb1_per_s},
+        {nuskunit_s, nuskunit_length_cb2, nuskunit_length_cb2_per_s},
+        {nuskunit_s, nuskunit_revolution, nuskunit_revolution_per_s},
+        {nuskunit_time_cb1, nuskunit_mm, nuskunit_mm_per_time_cb1},
+        {nuskunit_time_cb1, nuskunit_length_cb1, nuskunit_length_cb1_per_time_cb1},
+        {nuskunit_time_cb1, nuskunit_length_cb2, nuskunit_length_cb2_per_time_cb1},
+        {nuskunit_time_cb1, nuskunit_revolution, nuskunit_revolution_per_time_cb1},
+        {nuskunit_revolution, nuskunit_mm, nuskunit_mm_per_revolution},
+        {nuskunit_revolution, nuskunit_length_cb1, nuskunit_length_cb1_per_revolution},
+        {nuskunit_tooth, nuskunit_mm, nuskunit_mm_per_tooth},
+        {nuskunit_tooth, nuskunit_length_cb1, nuskunit_length_cb1_per_tooth},
+    };
     for (const auto& row : table)
-        if (row.negative == neg.code && row.positive == pos.code) m->unit = static_cast<NuskUnit>(row.code);
+        if (row.negative == neg.code && row.positive == pos.code) m->unit = row.code;
 }
 
 /// Derived units: through the codes of their elements' units, split by the sign of the exponent.

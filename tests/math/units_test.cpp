@@ -12,10 +12,28 @@ namespace {
 NuskUnit U(int code) { return static_cast<NuskUnit>(code); }
 
 // Codes that convert into each other, one group per dimension.
-const std::vector<std::vector<int>> kGroups = {
-    {2, 3, 4, 5, 6, 7, 8, 9, 10}, {11, 12, 13, 14, 15}, {16, 17, 18, 19, 20}, {21, 22}, {23},
-    {24, 25, 26}, {27, 28, 29, 30, 31, 32, 33, 34}, {35, 36}, {37, 38}, {39, 40}, {41, 42, 43, 44},
-    {45, 46}, {47, 48, 49}, {50, 51}, {56}, {57}, {58}, {59}, {60},
+const std::vector<std::vector<NuskUnit>> kGroups = {
+    {nuskunit_mm, nuskunit_cm, nuskunit_m, nuskunit_length_cb1, nuskunit_length_cb2, nuskunit_um, nuskunit_nm,
+     nuskunit_length_cb3, nuskunit_length_cb4},
+    {nuskunit_mm2, nuskunit_cm2, nuskunit_m2, nuskunit_length_cb1_2, nuskunit_length_cb2_2},
+    {nuskunit_mm3, nuskunit_cm3, nuskunit_m3, nuskunit_length_cb1_3, nuskunit_length_cb2_3},
+    {nuskunit_angle_cb1, nuskunit_rad},
+    {nuskunit_sr},
+    {nuskunit_s, nuskunit_time_cb1, nuskunit_time_cb2},
+    {nuskunit_mm_per_s, nuskunit_mm_per_time_cb1, nuskunit_cm_per_s, nuskunit_m_per_s, nuskunit_length_cb1_per_s,
+     nuskunit_length_cb1_per_time_cb1, nuskunit_length_cb2_per_s, nuskunit_length_cb2_per_time_cb1},
+    {nuskunit_mm_per_revolution, nuskunit_length_cb1_per_revolution},
+    {nuskunit_mm_per_tooth, nuskunit_length_cb1_per_tooth},
+    {nuskunit_revolution_per_s, nuskunit_revolution_per_time_cb1},
+    {nuskunit_pa, nuskunit_kpa, nuskunit_mpa, nuskunit_pressure_cb1},
+    {nuskunit_n, nuskunit_force_cb1},
+    {nuskunit_w, nuskunit_kw, nuskunit_power_cb1},
+    {nuskunit_n_m, nuskunit_force_cb1_length_cb2},
+    {nuskunit_count},
+    {nuskunit_parameter},
+    {nuskunit_ratio},
+    {nuskunit_revolution},
+    {nuskunit_tooth},
 };
 
 int group_of(int code) {
@@ -25,18 +43,79 @@ int group_of(int code) {
     return -1;
 }
 
-bool names_a_unit(int code) { return (code >= 0 && code <= 51) || (code >= 56 && code <= 60); }
+bool names_a_unit(int code) {
+    return (code >= nuskunit_unknown && code <= nuskunit_force_cb1_length_cb2) ||
+           (code >= nuskunit_count && code <= nuskunit_tooth);
+}
 
 TEST(Units, MeasureTypeOfEveryCode) {
-    const int expected[NUSK_UNIT_MAX + 1] = {
-        0,  0,  8,  8,  8,  8,  8,  8,  8,  8,  8,  5,  5,  5,  5,  5,  21, 21, 21, 21, 21,
-        2,  2,  15, 18, 18, 18, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 4,  4,  12,
-        12, 12, 12, 7,  7,  11, 11, 11, 20, 20, 0,  0,  0,  0,  6,  10, 13, 14, 19,
+    const NuskMeasureType expected[NUSK_UNIT_MAX + 1] = {  // by code
+        nuskmeasure_unknown,  // nuskunit_unknown
+        nuskmeasure_unknown,  // nuskunit_as_is
+        nuskmeasure_length,  // nuskunit_mm
+        nuskmeasure_length,  // nuskunit_cm
+        nuskmeasure_length,  // nuskunit_m
+        nuskmeasure_length,  // nuskunit_length_cb1
+        nuskmeasure_length,  // nuskunit_length_cb2
+        nuskmeasure_length,  // nuskunit_um
+        nuskmeasure_length,  // nuskunit_nm
+        nuskmeasure_length,  // nuskunit_length_cb3
+        nuskmeasure_length,  // nuskunit_length_cb4
+        nuskmeasure_area,  // nuskunit_mm2
+        nuskmeasure_area,  // nuskunit_cm2
+        nuskmeasure_area,  // nuskunit_m2
+        nuskmeasure_area,  // nuskunit_length_cb1_2
+        nuskmeasure_area,  // nuskunit_length_cb2_2
+        nuskmeasure_volume,  // nuskunit_mm3
+        nuskmeasure_volume,  // nuskunit_cm3
+        nuskmeasure_volume,  // nuskunit_m3
+        nuskmeasure_volume,  // nuskunit_length_cb1_3
+        nuskmeasure_volume,  // nuskunit_length_cb2_3
+        nuskmeasure_plane_angle,  // nuskunit_angle_cb1
+        nuskmeasure_plane_angle,  // nuskunit_rad
+        nuskmeasure_solid_angle,  // nuskunit_sr
+        nuskmeasure_time,  // nuskunit_s
+        nuskmeasure_time,  // nuskunit_time_cb1
+        nuskmeasure_time,  // nuskunit_time_cb2
+        nuskmeasure_feedrate,  // nuskunit_mm_per_s
+        nuskmeasure_feedrate,  // nuskunit_mm_per_time_cb1
+        nuskmeasure_feedrate,  // nuskunit_cm_per_s
+        nuskmeasure_feedrate,  // nuskunit_m_per_s
+        nuskmeasure_feedrate,  // nuskunit_length_cb1_per_s
+        nuskmeasure_feedrate,  // nuskunit_length_cb1_per_time_cb1
+        nuskmeasure_feedrate,  // nuskunit_length_cb2_per_s
+        nuskmeasure_feedrate,  // nuskunit_length_cb2_per_time_cb1
+        nuskmeasure_feedrate,  // nuskunit_mm_per_revolution
+        nuskmeasure_feedrate,  // nuskunit_length_cb1_per_revolution
+        nuskmeasure_feedrate,  // nuskunit_mm_per_tooth
+        nuskmeasure_feedrate,  // nuskunit_length_cb1_per_tooth
+        nuskmeasure_spinrate,  // nuskunit_revolution_per_s
+        nuskmeasure_spinrate,  // nuskunit_revolution_per_time_cb1
+        nuskmeasure_pressure,  // nuskunit_pa
+        nuskmeasure_pressure,  // nuskunit_kpa
+        nuskmeasure_pressure,  // nuskunit_mpa
+        nuskmeasure_pressure,  // nuskunit_pressure_cb1
+        nuskmeasure_force,  // nuskunit_n
+        nuskmeasure_force,  // nuskunit_force_cb1
+        nuskmeasure_power,  // nuskunit_w
+        nuskmeasure_power,  // nuskunit_kw
+        nuskmeasure_power,  // nuskunit_power_cb1
+        nuskmeasure_torque,  // nuskunit_n_m
+        nuskmeasure_torque,  // nuskunit_force_cb1_length_cb2
+        nuskmeasure_unknown,  // nuskunit_reserved52
+        nuskmeasure_unknown,  // nuskunit_reserved53
+        nuskmeasure_unknown,  // nuskunit_reserved54
+        nuskmeasure_unknown,  // nuskunit_reserved55
+        nuskmeasure_count,  // nuskunit_count
+        nuskmeasure_parameter,  // nuskunit_parameter
+        nuskmeasure_ratio,  // nuskunit_ratio
+        nuskmeasure_revolution,  // nuskunit_revolution
+        nuskmeasure_tooth,  // nuskunit_tooth
     };
     for (int code = 0; code <= NUSK_UNIT_MAX; ++code)
         EXPECT_EQ(nusk_get_measure_type(U(code)), expected[code]) << "code " << code;
     EXPECT_EQ(nusk_get_measure_type(U(-1)), nuskmeasure_unknown);
-    EXPECT_EQ(nusk_get_measure_type(U(61)), nuskmeasure_unknown);
+    EXPECT_EQ(nusk_get_measure_type(U(NUSK_UNIT_MAX + 1)), nuskmeasure_unknown);
 }
 
 TEST(Units, NamesPresentAndDistinctOnlyForUnits) {
@@ -73,29 +152,58 @@ TEST(Units, ConversionExistsExactlyWithinAGroup) {
 }
 
 TEST(Units, FactorOfEveryUnitToItsBase) {
-    const struct { int code, base; double factor; } cases[] = {
-        {3, 2, 10}, {4, 2, 1e3}, {5, 2, 25.4}, {6, 2, 304.8}, {7, 2, 1e-3}, {8, 2, 1e-6}, {9, 2, 1609344},
-        {10, 2, 0.0254}, {12, 11, 100}, {13, 11, 1e6}, {14, 11, 645.16}, {15, 11, 92903.04}, {17, 16, 1e3},
-        {18, 16, 1e9}, {19, 16, 16387.064}, {20, 16, 28316846.592}, {21, 22, std::acos(-1.0) / 180},
-        {25, 24, 60}, {26, 24, 3600}, {28, 27, 1 / 60.0}, {29, 27, 10}, {30, 27, 1e3}, {31, 27, 25.4},
-        {32, 27, 25.4 / 60}, {33, 27, 304.8}, {34, 27, 5.08}, {36, 35, 25.4}, {38, 37, 25.4},
-        {40, 39, 1 / 60.0}, {42, 41, 1e3}, {43, 41, 1e6}, {44, 41, 6894.757293168}, {46, 45, 4.4482216152605},
-        {48, 47, 1e3}, {49, 47, 745.699872}, {51, 50, 4.4482216152605 * 0.3048},
+    const struct { NuskUnit code, base; double factor; } cases[] = {
+        {nuskunit_cm, nuskunit_mm, 10},
+        {nuskunit_m, nuskunit_mm, 1e3},
+        {nuskunit_length_cb1, nuskunit_mm, 25.4},
+        {nuskunit_length_cb2, nuskunit_mm, 304.8},
+        {nuskunit_um, nuskunit_mm, 1e-3},
+        {nuskunit_nm, nuskunit_mm, 1e-6},
+        {nuskunit_length_cb3, nuskunit_mm, 1609344},
+        {nuskunit_length_cb4, nuskunit_mm, 0.0254},
+        {nuskunit_cm2, nuskunit_mm2, 100},
+        {nuskunit_m2, nuskunit_mm2, 1e6},
+        {nuskunit_length_cb1_2, nuskunit_mm2, 645.16},
+        {nuskunit_length_cb2_2, nuskunit_mm2, 92903.04},
+        {nuskunit_cm3, nuskunit_mm3, 1e3},
+        {nuskunit_m3, nuskunit_mm3, 1e9},
+        {nuskunit_length_cb1_3, nuskunit_mm3, 16387.064},
+        {nuskunit_length_cb2_3, nuskunit_mm3, 28316846.592},
+        {nuskunit_angle_cb1, nuskunit_rad, std::acos(-1.0) / 180},
+        {nuskunit_time_cb1, nuskunit_s, 60},
+        {nuskunit_time_cb2, nuskunit_s, 3600},
+        {nuskunit_mm_per_time_cb1, nuskunit_mm_per_s, 1 / 60.0},
+        {nuskunit_cm_per_s, nuskunit_mm_per_s, 10},
+        {nuskunit_m_per_s, nuskunit_mm_per_s, 1e3},
+        {nuskunit_length_cb1_per_s, nuskunit_mm_per_s, 25.4},
+        {nuskunit_length_cb1_per_time_cb1, nuskunit_mm_per_s, 25.4 / 60},
+        {nuskunit_length_cb2_per_s, nuskunit_mm_per_s, 304.8},
+        {nuskunit_length_cb2_per_time_cb1, nuskunit_mm_per_s, 5.08},
+        {nuskunit_length_cb1_per_revolution, nuskunit_mm_per_revolution, 25.4},
+        {nuskunit_length_cb1_per_tooth, nuskunit_mm_per_tooth, 25.4},
+        {nuskunit_revolution_per_time_cb1, nuskunit_revolution_per_s, 1 / 60.0},
+        {nuskunit_kpa, nuskunit_pa, 1e3},
+        {nuskunit_mpa, nuskunit_pa, 1e6},
+        {nuskunit_pressure_cb1, nuskunit_pa, 6894.757293168},
+        {nuskunit_force_cb1, nuskunit_n, 4.4482216152605},
+        {nuskunit_kw, nuskunit_w, 1e3},
+        {nuskunit_power_cb1, nuskunit_w, 745.699872},
+        {nuskunit_force_cb1_length_cb2, nuskunit_n_m, 4.4482216152605 * 0.3048},
     };
     for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(nusk_get_unit_conversion_factor(U(c.code), U(c.base)), c.factor) << c.code;
+        EXPECT_DOUBLE_EQ(nusk_get_unit_conversion_factor(c.code, c.base), c.factor) << c.code;
 }
 
 TEST(Units, FactorsRoundOnceWhereDecimalsAllow) {
-    auto f = [](int from, int to) { return nusk_get_unit_conversion_factor(U(from), U(to)); };
-    EXPECT_EQ(f(2, 5), 10.0 / 254.0);  // the correctly rounded 1/25.4
-    EXPECT_EQ(f(6, 5), 12.0);
-    EXPECT_EQ(f(34, 32), 12.0);
-    EXPECT_EQ(f(26, 25), 60.0);
-    EXPECT_EQ(f(44, 42), 6.894757293168);
-    EXPECT_EQ(f(49, 47), 745.699872);
-    EXPECT_EQ(f(14, 11), 645.16);
-    EXPECT_EQ(f(28, 27), 1.0 / 60);
+    auto f = [](NuskUnit from, NuskUnit to) { return nusk_get_unit_conversion_factor(from, to); };
+    EXPECT_EQ(f(nuskunit_mm, nuskunit_length_cb1), 10.0 / 254.0);  // the correctly rounded 1/25.4
+    EXPECT_EQ(f(nuskunit_length_cb2, nuskunit_length_cb1), 12.0);
+    EXPECT_EQ(f(nuskunit_length_cb2_per_time_cb1, nuskunit_length_cb1_per_time_cb1), 12.0);
+    EXPECT_EQ(f(nuskunit_time_cb2, nuskunit_time_cb1), 60.0);
+    EXPECT_EQ(f(nuskunit_pressure_cb1, nuskunit_kpa), 6.894757293168);
+    EXPECT_EQ(f(nuskunit_power_cb1, nuskunit_w), 745.699872);
+    EXPECT_EQ(f(nuskunit_length_cb1_2, nuskunit_mm2), 645.16);
+    EXPECT_EQ(f(nuskunit_mm_per_time_cb1, nuskunit_mm_per_s), 1.0 / 60);
 }
 
 TEST(Units, MeasureAsUnit) {
@@ -112,10 +220,10 @@ TEST(Units, MeasureAsUnit) {
 
 TEST(Units, RelatedByFactorRecoversEveryUnitOfItsGroup) {
     for (const auto& group : kGroups)
-        for (int base : group)
-            for (int code : group)
-                EXPECT_EQ(nusk_get_unit_related_by_factor(U(base), nusk_get_unit_conversion_factor(U(code), U(base))),
-                          code) << "code " << code << " on " << base;
+        for (NuskUnit base : group)
+            for (NuskUnit code : group)
+                EXPECT_EQ(nusk_get_unit_related_by_factor(base, nusk_get_unit_conversion_factor(code, base)), code)
+                    << "code " << code << " on " << base;
 }
 
 TEST(Units, RelatedByFactorAcceptsRoundedFileFactors) {
@@ -131,7 +239,7 @@ TEST(Units, RelatedByFactorAcceptsRoundedFileFactors) {
 TEST(Units, RelatedByFactorRejectsNonsense) {
     for (double factor : {3.0, 0.0, -25.4, 25.5, NUSK_NULL_REAL, std::nan("")})
         EXPECT_EQ(nusk_get_unit_related_by_factor(nuskunit_mm, factor), nuskunit_unknown) << factor;
-    for (int unit : {0, 1, 52, 61, -1})
+    for (int unit : {int(nuskunit_unknown), int(nuskunit_as_is), int(nuskunit_reserved52), NUSK_UNIT_MAX + 1, -1})
         EXPECT_EQ(nusk_get_unit_related_by_factor(U(unit), 1.0), nuskunit_unknown) << unit;
 }
 

@@ -9,11 +9,13 @@ namespace {
 
 class UnitMaking : public ::testing::Test, public UnitFixture {};
 
-bool hasEntity(int code) { return code >= 2 && code <= 60 && (code < 52 || code > 55); }
+bool hasEntity(int code) {
+    return code >= nuskunit_mm && code <= nuskunit_tooth && (code < nuskunit_reserved52 || code > nuskunit_reserved55);
+}
 
 TEST_F(UnitMaking, EveryCodeMadeAndTaggedAgainKeepsItsCode) {
     std::vector<std::pair<int, NuskObject*>> made;
-    for (int code = -1; code <= 62; ++code) {
+    for (int code = nuskunit_unknown - 1; code <= NUSK_UNIT_MAX + 2; ++code) {
         NuskObject* unit = mivo_make_unit(&design, static_cast<NuskUnit>(code));
         EXPECT_EQ(unit != nullptr, hasEntity(code)) << code;
         if (unit) made.emplace_back(code, unit);

@@ -4,6 +4,9 @@
 // the system section (the store's own bookkeeping, such as shortcut dictionaries, never written). A design
 // remembers the Part 21 header it was read with, numbers its entity instances, and keeps the index that
 // answers usedin.
+//
+// Threads: a design is used by one thread at a time; different designs may be used on different threads at
+// once (see nusk/store.h).
 #pragma once
 
 #include "nusk/object.h"
@@ -98,5 +101,6 @@ void* nusk_new_in_default_section(size_t size, NuskDesign* design, NuskDomain* d
 /// The same in a given section (default or system).
 void* nusk_new(size_t size, NuskSection* section, NuskDomain* domain, unsigned type = 0);
 
-/// The design that holds deleted objects; it lives as long as the process.
+/// The design that holds deleted objects; it lives as long as the process, and is shared by every thread
+/// (moves into it take turns; see nusk/store.h).
 NuskDesign* nusk_trash();

@@ -4,10 +4,15 @@
 // enumeration, a defined type, an aggregate or a primitive. Domains and their attributes are objects of the
 // schema design that holds them. A schema is data the store is given (see nusk/schema.h); the store knows no
 // schema of its own beyond the primitives and its system types.
+//
+// Threads: domains and attributes are shared by the designs of every thread. Everything here may be read on
+// any number of threads at once; what is made on first use (the lists of typeSuperTypes() and attributes(),
+// the domain a NuskTypePtr names) is made once, safely, whichever threads ask first.
 #pragma once
 
 #include "nusk/object.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -187,25 +192,31 @@ private:
     std::vector<NuskDomain*> leaves_;
     std::vector<uint32_t> ancestors_;  // sorted domain indices this domain is a subtype of, itself included
     std::vector<std::pair<uint32_t, uint32_t>> blocks_;  // (owner domain index, first slot)
-    mutable ListOfNuskDomain* superList_ = nullptr;
-    mutable ListOfNuskAttribute* attributeList_ = nullptr;
+    mutable std::atomic<ListOfNuskDomain*> superList_{nullptr};  // made on first use, under the schema's lock
+    mutable std::atomic<ListOfNuskAttribute*> attributeList_{nullptr};
     Factory factory_ = nullptr;
 };
 
-/// A type handle: names a domain of a schema, found on first use and kept.
+/// A type handle: names a domain of a schema, found on first use and kept. Handles are process-wide (the
+/// generated nusktype_* handles are globals): any number of threads may use one at once; the first uses look
+/// the domain up (the same one for all), later ones read it without a lock.
 class NuskTypePtr {
 public:
     using SchemaGetter = NuskSchema* (*)();
     constexpr NuskTypePtr(SchemaGetter schema, const char* name) : schema_(schema), name_(name) {}
-    NuskDomain* domain();
+    NuskDomain* domain() {
+        NuskDomain* d = domain_.load(std::memory_order_acquire);
+        return d ? d : lookUp();
+    }
     NuskDomain* operator->() { return domain(); }
     operator NuskDomain*() { return domain(); }
     const char* name() const { return name_; }
 
 private:
+    NuskDomain* lookUp();
     SchemaGetter schema_;
     const char* name_;
-    NuskDomain* domain_ = nullptr;
+    std::atomic<NuskDomain*> domain_{nullptr};
 };
 
 /// A type handle that also names the class its instances are seen as, for the typed nusk_cast.

@@ -3,6 +3,11 @@
 // Recoverable problems are reported with printf-style messages through NUSK (or the current error context,
 // nusk_ec()), which hands them to the current reporter. Reporting never stops the caller. The default reporter
 // writes "error: " or "warning: " and the message to standard error; tests and tools install their own.
+//
+// Threads: there is one reporter for the whole process. Installing it is safe on any thread, but it is meant to
+// be done before other threads start working: a reporter must stay alive while any thread may still report to
+// it, and its report() may be called by several threads at once (the default reporter writes one whole line
+// per call). NuskScopedReporter changes the reporter of every thread for its scope.
 #pragma once
 
 #include <cstdarg>

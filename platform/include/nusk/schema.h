@@ -4,12 +4,20 @@
 // real schema, or by hand in tests), then sealed; after sealing it only grows by the complex domains that
 // findComplexDomain forms on demand. Domains of all schemas share one process-wide index space, so an object
 // records its domain in 32 bits.
+//
+// Threads: a schema is built on one thread (the generated getters build theirs inside a thread-safe static)
+// and sealed before designs use it. After that it is shared by every design of every thread: lookups
+// (findDomain, complexDomainOf, aggregateOf, domainAt, the core domains) may run on any number of threads at
+// once, and the domains that findComplexDomain and aggregateOf add at run time are added under the schema's
+// own lock (readers share it; only adding takes it alone). The building functions (addEntity ... seal,
+// registerClass) are not for concurrent use with anything else on the same schema.
 #pragma once
 
 #include "nusk/design.h"
 #include "nusk/domain.h"
 
 #include <initializer_list>
+#include <shared_mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -31,7 +39,8 @@ public:
     /// system types (NuskObject, NuskStructure, NuskUnion, NuskAggregate, NuskDesign, NuskDomain,
     /// NuskAttribute, DictionaryOfNuskObject, NuskRawRecord and the store's aggregates).
     static NuskSchema* core();
-    /// The schema that designs made without one use; null until a schema is registered as default.
+    /// The schema that designs made without one use; null until a schema is registered as default. Safe on any
+    /// thread; set it before other threads make designs that rely on it.
     static NuskSchema* defaultSchema();
     static void setDefaultSchema(NuskSchema* schema);
     /// The domain with that global index, or null.
@@ -77,8 +86,12 @@ public:
     static NuskDomain* binaryDomain();
     static NuskDomain* booleanDomain();
     static NuskDomain* logicalDomain();
-    /// All domains of this schema in definition order (complex domains after, as they were formed).
+    /// All domains of this schema in definition order (complex domains after, as they were formed). A view of
+    /// the schema's own list: use it only while no other thread may form domains in this schema (reading
+    /// files, making aggregates); domainList() is the copy for any time.
     const std::vector<NuskDomain*>& domains() const { return domains_; }
+    /// A copy of domains(), taken under the schema's lock.
+    std::vector<NuskDomain*> domainList() const;
     /// Complex combination of entity types; see NuskDesign::findComplexDomain.
     NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
     /// True when an instance may be all of these leaf types at once under the schema's supertype constraints.
@@ -108,6 +121,10 @@ private:
     void buildSystemDomains();
     Factory bestFitFactory(const std::vector<NuskDomain*>& closure) const;
     bool exprSatisfied(const NuskSupertypeExpr& e, const std::vector<NuskDomain*>& closure) const;
+    /// The lock of the tables below and of the schema design's own storage (lists that domains make on
+    /// demand): shared by lookups, taken alone to add.
+    std::shared_mutex& lock() const { return lock_; }
+    friend class NuskDomain;
 
     std::vector<NuskDomain*> domains_;
     std::unordered_map<std::string, NuskDomain*> byName_;  // lower-case names
@@ -116,4 +133,5 @@ private:
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
     std::vector<ClassInfo> classes_;
     bool sealed_ = false;
+    mutable std::shared_mutex lock_;
 };

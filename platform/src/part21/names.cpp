@@ -8,6 +8,8 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 
 namespace nusk_p21 {
 
@@ -35,14 +37,17 @@ size_t NameTable::hash(std::string_view name) {
 }
 
 NameTable::NameTable(const NuskSchema* schema) {
+    // A copy: other threads may be forming complex domains in the schema meanwhile (none of them is named
+    // here; they are found by their types).
+    const std::vector<NuskDomain*> domains = schema->domainList();
     size_t count = 0;
-    for (NuskDomain* d : schema->domains())
+    for (NuskDomain* d : domains)
         if (d->kind() != NuskDomainKind::aggregate) ++count;
     size_t size = 16;
     while (size < count * 2) size *= 2;
     slots_.assign(size, Entry{{}, nullptr});
     mask_ = size - 1;
-    for (NuskDomain* d : schema->domains()) {
+    for (NuskDomain* d : domains) {
         if (d->kind() == NuskDomainKind::aggregate || d->kind() == NuskDomainKind::complex) continue;
         std::string_view key(d->name());
         size_t i = hash(key) & mask_;
@@ -60,8 +65,18 @@ NuskDomain* NameTable::find(std::string_view name) const {
 }
 
 const NameTable& nameTableOf(const NuskSchema* schema) {
-    static std::map<const NuskSchema*, std::unique_ptr<NameTable>> tables;
-    auto& table = tables[schema];
+    // One table per schema for the whole process, made by the first read with that schema. Every read asks
+    // once: a shared lock when the table exists, the lock alone to make it. Process-lifetime (never destroyed):
+    // reads may still run while statics go.
+    static auto* lock = new std::shared_mutex;
+    static auto* tables = new std::map<const NuskSchema*, std::unique_ptr<NameTable>>;
+    {
+        std::shared_lock<std::shared_mutex> guard(*lock);
+        auto it = tables->find(schema);
+        if (it != tables->end()) return *it->second;
+    }
+    std::unique_lock<std::shared_mutex> guard(*lock);
+    auto& table = (*tables)[schema];
     if (!table) table.reset(new NameTable(schema));
     return *table;
 }

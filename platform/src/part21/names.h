@@ -26,7 +26,7 @@ private:
     size_t mask_ = 0;
 };
 
-/// The table of a schema, made on first use.
+/// The table of a schema, made on first use; safe on any thread (the table is shared and never changes).
 const NameTable& nameTableOf(const NuskSchema* schema);
 
 /// The value of an enumeration literal (between the dots, any case) in `enumeration`, or -1.

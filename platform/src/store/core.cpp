@@ -9,6 +9,9 @@
 #include "nusk/select.h"
 #include "nusk/structure.h"
 
+#include <atomic>
+#include <mutex>
+
 namespace nusk_detail {
 
 CoreDomains gCore;
@@ -29,13 +32,16 @@ struct GenericAggregate : NuskAggregate {};
 
 }  // namespace
 
-bool gBuilding = false;
+// The core schema is built once, by the first thread that needs it; the others wait for it (call_once). While
+// it is built, the building thread itself asks for the core again (schemas and domains name their own
+// domains): it gets the fields set so far.
+thread_local bool tBuilding = false;
+std::atomic<bool> gCoreReady{false};
 
 }  // namespace nusk_detail
 
 NuskSchema* NuskStore::buildCore() {
     using namespace nusk_detail;
-    gBuilding = true;
     auto* core = new NuskSchema("nusk_core");
     // The root type must be index 0; the schema's own domain is fixed up below.
     auto make = [&](NuskDomainKind kind, const char* name) {
@@ -84,7 +90,6 @@ NuskSchema* NuskStore::buildCore() {
     core->domainIndex_ = gCore.design->index_;
     for (NuskDomain* d : core->domains_) d->domainIndex_ = gCore.domain->index_;
     core->sealed_ = true;
-    gBuilding = false;
     return core;
 }
 
@@ -105,7 +110,14 @@ NuskDomain::Factory NuskStore::aggregateFactory(NuskPrimitive element) {
 namespace nusk_detail {
 
 const CoreDomains& core() {
-    if (!gCore.object && !gBuilding) NuskStore::buildCore();
+    if (gCoreReady.load(std::memory_order_acquire) || tBuilding) return gCore;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        tBuilding = true;
+        NuskStore::buildCore();
+        tBuilding = false;
+        gCoreReady.store(true, std::memory_order_release);
+    });
     return gCore;
 }
 
@@ -137,24 +149,33 @@ NuskSchema* coreSchema() { return NuskSchema::core(); }
 NuskTypePtr nusktype_NuskObject(&coreSchema, "NuskObject");
 NuskTypePtr nusktype_NuskStructure(&coreSchema, "NuskStructure");
 
+// The store's aggregate domains, found once (the core schema never goes): a thread-safe static each, so
+// that making an aggregate does not look its domain up.
 NuskDomain* nusk_domain_ListOfDouble() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::realDomain());
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::realDomain());
+    return d;
 }
 NuskDomain* nusk_domain_ListOfInteger() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::integerDomain());
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::integerDomain());
+    return d;
 }
 NuskDomain* nusk_domain_ListOfString() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::stringDomain());
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::stringDomain());
+    return d;
 }
 NuskDomain* nusk_domain_SetOfNuskObject() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::set, nusk_detail::core().object);
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::set, nusk_detail::core().object);
+    return d;
 }
 NuskDomain* nusk_domain_ListOfNuskObject() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().object);
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().object);
+    return d;
 }
 NuskDomain* nusk_domain_ListOfNuskDomain() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().domain);
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().domain);
+    return d;
 }
 NuskDomain* nusk_domain_ListOfNuskAttribute() {
-    return NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().attribute);
+    static NuskDomain* const d = NuskSchema::aggregateOf(NuskAggregateKind::list, nusk_detail::core().attribute);
+    return d;
 }

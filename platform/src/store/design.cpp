@@ -12,7 +12,9 @@
 #include "nusk/select.h"
 #include "nusk/structure.h"
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -25,28 +27,65 @@ bool isEntityDomain(const NuskDomain* d) { return d && d->typeIsEntity(); }
 namespace nusk_detail {
 
 namespace {
-// Never destroyed: designs still open at exit (the schemas among them) stay reachable through it.
-std::vector<NuskDesign*>& gDesigns = *new std::vector<NuskDesign*>(1, nullptr);  // index 0: no design
+// The table of designs, read on every object's design() on every thread: pages of slots that never move once
+// made, so that a lookup takes no lock while another thread opens or closes a design. Pages and the free list
+// are never destroyed: designs still open at exit (the schemas among them) stay reachable through them.
+constexpr uint32_t kPageBits = 12;
+constexpr uint32_t kPageSize = 1u << kPageBits;
+constexpr uint32_t kMaxPages = 1u << 14;  // 64 Mi designs open at once
+struct DesignPage {
+    std::atomic<NuskDesign*> slots[kPageSize];
+};
+std::atomic<DesignPage*> gDesignPages[kMaxPages];
+uint32_t gDesignCount = 1;  // index 0: no design; under designTableLock
 std::vector<uint32_t>& gFreeDesignIndices = *new std::vector<uint32_t>;
+
+std::mutex& designTableLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
+std::atomic<NuskDesign*>* designSlot(uint32_t index) {
+    DesignPage* page = index >> kPageBits < kMaxPages
+                           ? gDesignPages[index >> kPageBits].load(std::memory_order_acquire)
+                           : nullptr;
+    return page ? &page->slots[index & (kPageSize - 1)] : nullptr;
+}
 }  // namespace
 
-NuskDesign* designAt(uint32_t index) { return index < gDesigns.size() ? gDesigns[index] : nullptr; }
+NuskDesign* designAt(uint32_t index) {
+    std::atomic<NuskDesign*>* slot = designSlot(index);
+    return slot ? slot->load(std::memory_order_acquire) : nullptr;
+}
 
 uint32_t registerDesign(NuskDesign* d) {
+    std::lock_guard<std::mutex> guard(designTableLock());
+    uint32_t i;
     if (!gFreeDesignIndices.empty()) {
-        uint32_t i = gFreeDesignIndices.back();
+        i = gFreeDesignIndices.back();
         gFreeDesignIndices.pop_back();
-        gDesigns[i] = d;
-        return i;
+    } else {
+        if (gDesignCount >= kPageSize * kMaxPages) return 0;  // no room: the design records none
+        i = gDesignCount++;
+        std::atomic<DesignPage*>& page = gDesignPages[i >> kPageBits];
+        if (!page.load(std::memory_order_relaxed)) page.store(new DesignPage(), std::memory_order_release);  // zeroed
     }
-    gDesigns.push_back(d);
-    return static_cast<uint32_t>(gDesigns.size() - 1);
+    designSlot(i)->store(d, std::memory_order_release);
+    return i;
 }
 
 void unregisterDesign(uint32_t index) {
-    if (index == 0 || index >= gDesigns.size()) return;
-    gDesigns[index] = nullptr;
+    if (index == 0) return;
+    std::lock_guard<std::mutex> guard(designTableLock());
+    std::atomic<NuskDesign*>* slot = designSlot(index);
+    if (!slot || !slot->load(std::memory_order_relaxed)) return;
+    slot->store(nullptr, std::memory_order_release);
     gFreeDesignIndices.push_back(index);
+}
+
+std::recursive_mutex& trashLock() {
+    static auto* lock = new std::recursive_mutex;
+    return *lock;
 }
 
 }  // namespace nusk_detail
@@ -354,6 +393,11 @@ void reinternStrings(NuskObject* obj, nusk_detail::StringPool& pool) {
 int NuskObject::move(NuskDesign* target, int section, int) {
     NuskDesign* current = design();
     if (!target || !(bits_ & kArena) || !current) return 0;
+    // The trash is one design for the whole process: moves into it (and out of it) from several threads
+    // take turns.
+    std::unique_lock<std::recursive_mutex> trashGuard;
+    if (current->isTrash() || target->isTrash())
+        trashGuard = std::unique_lock<std::recursive_mutex>(nusk_detail::trashLock());
     const bool toSystem = section == 0 ? false : (bits_ & kSystem) != 0;
     if (target == current) {
         bits_ = toSystem ? (bits_ | kSystem) : (bits_ & ~kSystem);

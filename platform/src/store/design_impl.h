@@ -9,6 +9,7 @@
 #include "nusk/design.h"
 #include "nusk/object.h"
 
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,10 +17,12 @@
 class NuskAttribute;
 
 namespace nusk_detail {
-/// The table of designs that objects record their design in.
+/// The table of designs that objects record their design in. Safe on any thread; designAt takes no lock.
 NuskDesign* designAt(uint32_t index);
 uint32_t registerDesign(NuskDesign* d);
 void unregisterDesign(uint32_t index);
+/// Held while the process-wide trash design changes or its tables (objects, managers, kept records) are read.
+std::recursive_mutex& trashLock();
 }  // namespace nusk_detail
 
 /// A file record kept as read: text with a marker byte per reference, and the referenced objects in order.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 NuskAttribute::NuskAttribute(NuskSchema* schema, NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                              unsigned localIndex)
@@ -56,12 +57,18 @@ bool NuskDomain::typeIsa(const NuskDomain* d) const {
     return std::binary_search(ancestors_.begin(), ancestors_.end(), d->index_);
 }
 
+// The lists below are objects of the schema design, made on first use: under the schema's lock, since the
+// domains of a schema share its design's storage and are read on every thread.
 ListOfNuskDomain* NuskDomain::typeSuperTypes() const {
-    if (!superList_) {
-        superList_ = new (design()) ListOfNuskDomain();
-        for (NuskDomain* s : supertypes_) superList_->add(s);
+    if (ListOfNuskDomain* list = superList_.load(std::memory_order_acquire)) return list;
+    std::unique_lock<std::shared_mutex> guard(schema()->lock());
+    ListOfNuskDomain* list = superList_.load(std::memory_order_relaxed);
+    if (!list) {
+        list = new (design()) ListOfNuskDomain();
+        for (NuskDomain* s : supertypes_) list->add(s);
+        superList_.store(list, std::memory_order_release);
     }
-    return superList_;
+    return list;
 }
 
 NuskAttribute* NuskDomain::findTypeAttribute(const char* name) const {
@@ -74,11 +81,15 @@ NuskAttribute* NuskDomain::findTypeAttribute(const char* name) const {
 }
 
 ListOfNuskAttribute* NuskDomain::attributes() const {
-    if (!attributeList_) {
-        attributeList_ = new (design()) ListOfNuskAttribute();
-        for (NuskAttribute* a : slots_) attributeList_->add(a);
+    if (ListOfNuskAttribute* list = attributeList_.load(std::memory_order_acquire)) return list;
+    std::unique_lock<std::shared_mutex> guard(schema()->lock());
+    ListOfNuskAttribute* list = attributeList_.load(std::memory_order_relaxed);
+    if (!list) {
+        list = new (design()) ListOfNuskAttribute();
+        for (NuskAttribute* a : slots_) list->add(a);
+        attributeList_.store(list, std::memory_order_release);
     }
-    return attributeList_;
+    return list;
 }
 
 int NuskDomain::slotOf(const NuskAttribute* att) const {
@@ -156,10 +167,10 @@ bool NuskDomain::selectAccepts(const NuskDomain* d) const {
     return false;
 }
 
-NuskDomain* NuskTypePtr::domain() {
-    if (!domain_ && schema_) {
-        NuskSchema* s = schema_();
-        if (s) domain_ = s->findDomain(name_);
-    }
-    return domain_;
+NuskDomain* NuskTypePtr::lookUp() {
+    // Threads that get here at once find the same domain; the first store wins, the others store it again.
+    NuskSchema* s = schema_ ? schema_() : nullptr;
+    NuskDomain* d = s ? s->findDomain(name_) : nullptr;
+    if (d) domain_.store(d, std::memory_order_release);
+    return d;
 }

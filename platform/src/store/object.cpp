@@ -15,7 +15,9 @@
 #include "nusk/report.h"
 #include "nusk/units.h"
 
+#include <atomic>
 #include <cctype>
+#include <mutex>
 #include <unordered_map>
 
 namespace nusk_detail {
@@ -30,9 +32,18 @@ NuskManager::~NuskManager() = default;
 
 unsigned NuskManager::new_manager_type() {
     // Ids below 16 are the store's own (3 is the substitute record).
-    static unsigned next = 16;
-    return next++;
+    static std::atomic<unsigned> next{16};
+    return next.fetch_add(1, std::memory_order_relaxed);
 }
+
+namespace {
+/// Objects in the trash keep their managers and records in the trash's tables, which every thread's trashed
+/// objects share: reading or changing them takes the trash's lock (objects elsewhere take none).
+std::unique_lock<std::recursive_mutex> trashGuard(const NuskDesign* owner) {
+    if (owner && owner->isTrash()) return std::unique_lock<std::recursive_mutex>(nusk_detail::trashLock());
+    return {};
+}
+}  // namespace
 
 // ---- construction ----
 
@@ -54,6 +65,8 @@ NuskObject::NuskObject(NuskDomain* domain, NuskDesign* design)
 NuskDesign* NuskObject::design() const { return nusk_detail::designAt(designIndex_); }
 
 NuskObject::~NuskObject() {
+    NuskDesign* owner = design();
+    auto guard = trashGuard(owner);
     if (bits_ & kHasManagers) {
         auto& table = NuskStore::managerTable(this);
         auto it = table.find(this);
@@ -67,7 +80,6 @@ NuskObject::~NuskObject() {
             }
         }
     }
-    NuskDesign* owner = design();
     if (owner && (bits_ & kArena)) {
         NuskDesignImpl& impl = owner->impl();
         if (bits_ & kHasOriginal) impl.originals_.erase(this);
@@ -90,6 +102,7 @@ bool NuskObject::isa(NuskTypePtr& t) const { return isa(t.domain()); }
 
 void NuskObject::modified() {
     if ((bits_ & kHasOriginal) && design()) {
+        auto guard = trashGuard(design());
         design()->impl().originals_.erase(this);
         bits_ &= ~kHasOriginal;
     }
@@ -105,7 +118,8 @@ NuskSlot* NuskObject::entitySlots() const {
 // ---- managers attached to this object ----
 
 std::unordered_map<const NuskObject*, NuskManager*>& NuskStore::managerTable(const NuskObject* obj) {
-    static std::unordered_map<const NuskObject*, NuskManager*> detached;
+    // Objects made outside any design: their managers are kept per thread, by the thread that attached them.
+    static thread_local std::unordered_map<const NuskObject*, NuskManager*> detached;
     const auto& core = nusk_detail::core();
     if (core.design && obj->domainIndex_ == core.design->index())
         return static_cast<const NuskDesign*>(obj)->impl().managers_;
@@ -115,6 +129,7 @@ std::unordered_map<const NuskObject*, NuskManager*>& NuskStore::managerTable(con
 
 NuskManager* NuskObject::find_manager(unsigned type) const {
     if (!(bits_ & kHasManagers)) return nullptr;
+    auto guard = trashGuard(design());
     auto& table = NuskStore::managerTable(this);
     auto it = table.find(this);
     for (NuskManager* m = it == table.end() ? nullptr : it->second; m; m = m->next_)
@@ -124,6 +139,7 @@ NuskManager* NuskObject::find_manager(unsigned type) const {
 
 void NuskObject::add_manager(NuskManager* m) {
     if (!m) return;
+    auto guard = trashGuard(design());
     unsigned type = m->manager_type();
     if (find_manager(type) == m) return;
     remove_manager(type);
@@ -136,6 +152,7 @@ void NuskObject::add_manager(NuskManager* m) {
 
 void NuskObject::remove_manager(unsigned type) {
     if (!(bits_ & kHasManagers)) return;
+    auto guard = trashGuard(design());
     auto& table = NuskStore::managerTable(this);
     auto it = table.find(this);
     if (it == table.end()) return;

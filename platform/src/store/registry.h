@@ -9,7 +9,8 @@ namespace nusk_detail {
 
 constexpr uint32_t kMaxDomains = 1u << 16;
 
-/// Gives the domain its index; 0 when the table is full. Index 0 is the store's root type NuskObject.
+/// Gives the domain its index; 0 when the table is full. Index 0 is the store's root type NuskObject. Safe on
+/// any thread; domainAt takes no lock.
 uint32_t registerDomain(NuskDomain* d);
 NuskDomain* domainAt(uint32_t index);
 

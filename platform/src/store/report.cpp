@@ -1,6 +1,7 @@
 // Reporting of recoverable problems.
 #include "nusk/report.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -14,7 +15,8 @@ public:
 };
 
 StderrReporter gStderr;
-NuskReporter* gReporter = &gStderr;
+// Process-wide: installed by the application, read by every thread that reports.
+std::atomic<NuskReporter*> gReporter{&gStderr};
 
 void emit(NuskSeverity severity, const char* format, va_list args) {
     char buffer[1024];
@@ -33,7 +35,7 @@ void emit(NuskSeverity severity, const char* format, va_list args) {
     }
     // Messages are single lines; a trailing newline in the format is not part of the message.
     while (!text.empty() && text.back() == '\n') text.pop_back();
-    gReporter->report(severity, text.c_str());
+    gReporter.load(std::memory_order_acquire)->report(severity, text.c_str());
 }
 
 }  // namespace
@@ -60,9 +62,8 @@ void NuskErrorContext::warning(const char* format, ...) {
 }
 
 NuskReporter* nusk_set_reporter(NuskReporter* reporter) {
-    NuskReporter* previous = gReporter;
-    gReporter = reporter ? reporter : &gStderr;
+    NuskReporter* previous = gReporter.exchange(reporter ? reporter : &gStderr, std::memory_order_acq_rel);
     return previous == &gStderr ? nullptr : previous;
 }
 
-NuskReporter* nusk_reporter() { return gReporter; }
+NuskReporter* nusk_reporter() { return gReporter.load(std::memory_order_acquire); }

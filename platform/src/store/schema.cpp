@@ -12,11 +12,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <atomic>
 #include <functional>
+#include <mutex>
 
 namespace {
 
-NuskSchema* gDefaultSchema = nullptr;
+std::atomic<NuskSchema*> gDefaultSchema{nullptr};
 
 std::string lower(const char* text) {
     std::string s(text ? text : "");
@@ -56,10 +58,11 @@ NuskSchema::~NuskSchema() {
 void* NuskSchema::operator new(size_t size) { return ::operator new(size); }
 void NuskSchema::operator delete(void* p) noexcept { ::operator delete(p); }
 
-NuskSchema* NuskSchema::defaultSchema() { return gDefaultSchema; }
-void NuskSchema::setDefaultSchema(NuskSchema* schema) { gDefaultSchema = schema; }
+NuskSchema* NuskSchema::defaultSchema() { return gDefaultSchema.load(std::memory_order_acquire); }
+void NuskSchema::setDefaultSchema(NuskSchema* schema) { gDefaultSchema.store(schema, std::memory_order_release); }
 NuskDomain* NuskSchema::domainAt(uint32_t index) { return nusk_detail::domainAt(index); }
 
+// The caller holds the schema's lock alone (or builds the schema, which no other thread sees yet).
 NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
     NuskDomain* d = new NuskDomain(this, kind, name);
     d->index_ = nusk_detail::registerDomain(d);
@@ -70,9 +73,18 @@ NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
     return d;
 }
 
+std::vector<NuskDomain*> NuskSchema::domainList() const {
+    std::shared_lock<std::shared_mutex> guard(lock_);
+    return domains_;
+}
+
 NuskDomain* NuskSchema::findDomain(const char* name) const {
-    auto it = byName_.find(lower(name));
-    if (it != byName_.end()) return it->second;
+    const std::string key = lower(name);
+    {
+        std::shared_lock<std::shared_mutex> guard(lock_);
+        auto it = byName_.find(key);
+        if (it != byName_.end()) return it->second;
+    }
     // The store's own types (and aggregates of them, such as lists of lists of reals) belong to every schema.
     NuskSchema* core = NuskSchema::core();
     return core && core != this ? core->findDomain(name) : nullptr;
@@ -85,6 +97,7 @@ NuskDomain* NuskSchema::addEntity(const char* name, std::initializer_list<NuskDo
 }
 
 NuskDomain* NuskSchema::addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract) {
+    std::unique_lock<std::shared_mutex> guard(lock_);
     NuskDomain* d = newDomain(NuskDomainKind::entity, name);
     d->supertypes_ = supertypes;
     d->abstract_ = abstract;
@@ -119,6 +132,7 @@ void NuskSchema::setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr ex
 }
 
 NuskDomain* NuskSchema::addSelect(const char* name, const std::vector<NuskDomain*>& alternatives) {
+    std::unique_lock<std::shared_mutex> guard(lock_);
     NuskDomain* d = newDomain(NuskDomainKind::select, name);
     d->alternatives_ = alternatives;
     return d;
@@ -129,6 +143,7 @@ void NuskSchema::setSelectAlternatives(NuskDomain* select, const std::vector<Nus
 }
 
 NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const char*>& values) {
+    std::unique_lock<std::shared_mutex> guard(lock_);
     NuskDomain* d = newDomain(NuskDomainKind::enumeration, name);
     d->primitive_ = NuskPrimitive::enumeration;
     for (const char* v : values) d->enumNames_.push_back(lower(v));
@@ -138,6 +153,7 @@ NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const
 }
 
 NuskDomain* NuskSchema::addDefinedType(const char* name, NuskDomain* underlying) {
+    std::unique_lock<std::shared_mutex> guard(lock_);
     NuskDomain* d = newDomain(NuskDomainKind::defined_type, name);
     d->underlying_ = underlying;
     return d;
@@ -153,6 +169,13 @@ NuskDomain* NuskSchema::aggregateOf(NuskAggregateKind kind, NuskDomain* element)
         element = element->underlying();
     NuskSchema* owner = element->schema();
     std::string key = std::to_string(static_cast<int>(kind)) + ":" + std::to_string(element->index());
+    {
+        std::shared_lock<std::shared_mutex> guard(owner->lock_);
+        auto it = owner->aggregates_.find(key);
+        if (it != owner->aggregates_.end()) return it->second;
+    }
+    // Not formed yet: form it alone, unless another thread did meanwhile.
+    std::unique_lock<std::shared_mutex> guard(owner->lock_);
     auto it = owner->aggregates_.find(key);
     if (it != owner->aggregates_.end()) return it->second;
 
@@ -338,9 +361,17 @@ NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
     std::sort(leaves.begin(), leaves.end(), byName);
     std::string key;
     for (NuskDomain* l : leaves) key += (key.empty() ? "" : "_and_") + std::string(l->name());
+    {
+        std::shared_lock<std::shared_mutex> guard(lock_);
+        auto found = complexByKey_.find(key);
+        if (found != complexByKey_.end()) return found->second;
+    }
+    // Not formed yet: form it alone, unless another thread did meanwhile. Leaves, closures and constraints
+    // are fixed since the schema was sealed.
+    if (!allowsCombination(leaves)) return nullptr;
+    std::unique_lock<std::shared_mutex> guard(lock_);
     auto found = complexByKey_.find(key);
     if (found != complexByKey_.end()) return found->second;
-    if (!allowsCombination(leaves)) return nullptr;
 
     NuskDomain* d = newDomain(NuskDomainKind::complex, key.c_str());
     d->leaves_ = leaves;
