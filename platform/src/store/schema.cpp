@@ -391,18 +391,28 @@ void NuskSchema::registerClass(NuskDomain* d, Factory factory, const std::vector
         for (NuskDomain* t : classTypes)
             for (NuskDomain* e : t->closure_)
                 if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
+        const uint32_t index = static_cast<uint32_t>(classes_.size());
         classes_.push_back({factory, classTypes, closure.size()});
+        for (NuskDomain* t : classTypes) classesOfType_[t].push_back(index);
     }
     d->factory_ = factory;
 }
 
 NuskSchema::Factory NuskSchema::bestFitFactory(const std::vector<NuskDomain*>& closure) const {
+    // A class fits when every type it derives from is in the closure, so each fitting class is listed under a
+    // type of the closure.
     const ClassInfo* best = nullptr;
-    for (const ClassInfo& c : classes_) {
-        bool fits = true;
-        for (NuskDomain* t : c.types)
-            if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
-        if (fits && (!best || c.coverage > best->coverage)) best = &c;
+    for (NuskDomain* type : closure) {
+        auto listed = classesOfType_.find(type);
+        if (listed == classesOfType_.end()) continue;
+        for (uint32_t index : listed->second) {
+            const ClassInfo& c = classes_[index];
+            if (best && c.coverage <= best->coverage) continue;
+            bool fits = true;
+            for (NuskDomain* t : c.types)
+                if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
+            if (fits) best = &c;
+        }
     }
     return best ? best->factory : nusk_detail::core().entityInstance->factory_;
 }

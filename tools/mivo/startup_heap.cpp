@@ -1,0 +1,105 @@
+// The tool's small allocations come from one region that is backed in a single call.
+//
+// A run of the tool builds the AP242 dictionary and reads one file: tens of thousands of small allocations, and on
+// machines where the first touch of a fresh page is slow (virtual machines above all: 10 to 20 us a page), those
+// first touches cost more than the work itself. The tool therefore serves small allocations from one region,
+// asked for huge pages and backed up front, and leaves everything else to malloc: large blocks, and every block
+// once the region is used up. A block of the region is never reused after it is freed; the region is small
+// beside what a large file needs, so that costs at most its size.
+//
+// Only the tool does this (a library must not replace the global allocator of its caller), and not in the
+// sanitizer builds, whose own allocator checks every block.
+#if !defined(MIVO_NO_STARTUP_HEAP)
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include <sys/mman.h>
+
+namespace {
+
+constexpr size_t kRegionSize = size_t(32) << 20;
+constexpr size_t kBackedUpFront = size_t(12) << 20;  // what a run of a small file touches, with room
+constexpr size_t kLargestServed = 2048;              // larger blocks go to malloc
+constexpr size_t kHugePage = size_t(2) << 20;
+constexpr size_t kAlign = alignof(std::max_align_t);
+
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23;  // the kernel's value, for C libraries whose headers predate it
+#endif
+
+struct Region {
+    char* base = nullptr;
+    std::atomic<size_t> used{0};
+    std::atomic<int> state{0};  // 0 not set up, 1 setting up, 2 ready, 3 unavailable
+};
+Region gRegion;
+
+void setUpRegion() {
+    int expected = 0;
+    if (!gRegion.state.compare_exchange_strong(expected, 1)) {
+        while (gRegion.state.load() == 1) {
+        }
+        return;
+    }
+    void* raw = mmap(nullptr, kRegionSize + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        gRegion.state.store(3);
+        return;
+    }
+    // Huge pages need a region aligned to their size.
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(raw) + kHugePage - 1) & ~(uintptr_t(kHugePage) - 1);
+    gRegion.base = reinterpret_cast<char*>(start);
+    madvise(gRegion.base, kRegionSize, MADV_HUGEPAGE);
+    madvise(gRegion.base, kBackedUpFront, kPopulateWrite);  // refused by older kernels: pages come on first touch
+    gRegion.state.store(2);
+}
+
+void* fromRegion(size_t size) {
+    if (size > kLargestServed) return nullptr;
+    if (gRegion.state.load(std::memory_order_acquire) != 2) {
+        setUpRegion();
+        if (gRegion.state.load(std::memory_order_acquire) != 2) return nullptr;
+    }
+    const size_t rounded = (size + kAlign - 1) & ~(kAlign - 1);
+    const size_t at = gRegion.used.fetch_add(rounded, std::memory_order_relaxed);
+    if (at + rounded > kRegionSize) return nullptr;
+    return gRegion.base + at;
+}
+
+bool inRegion(void* p) {
+    char* c = static_cast<char*>(p);
+    return gRegion.base && c >= gRegion.base && c < gRegion.base + kRegionSize;
+}
+
+void* allocate(size_t size) {
+    if (void* p = fromRegion(size ? size : 1)) return p;
+    return std::malloc(size ? size : 1);
+}
+
+void release(void* p) {
+    if (p && !inRegion(p)) std::free(p);
+}
+
+}  // namespace
+
+void* operator new(size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t size) { return operator new(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, size_t) noexcept { release(p); }
+void operator delete[](void* p, size_t) noexcept { release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+
+#endif
