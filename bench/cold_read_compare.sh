@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Cold read times of mivo against the peer STEP reader (OpenCASCADE), file by file:
+#
+#   bench/cold_read_compare.sh [DIR]      (default DIR: ../shared/data beside the checkout)
+#
+# For every STEP file under DIR (*.stp, *.step, *.p21): the median of RUNS (default 7) cold runs, each a
+# fresh process, of `build/tools/mivo info FILE --json` (its read_seconds: the read alone) and of
+# `build/bench/peer_read FILE` (its peer_read_seconds: the peer's ReadFile alone), run in turns so that a
+# change of load on the machine falls on both alike. Then the whole-process time (start, read, print, exit)
+# of `mivo info` on the smallest file and of `mivo --help`, median of RUNS.
+# BUILD=other-build-dir and RUNS=N change the defaults. Needs a build of the targets mivo and peer_read;
+# without peer_read (no libocct-data-exchange-dev) only mivo's columns are filled.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+dir="${1:-$root/../shared/data}"
+build="${BUILD:-$root/build}"
+runs="${RUNS:-7}"
+mivo="$build/tools/mivo"
+peer="$build/bench/peer_read"
+
+[ -x "$mivo" ] || { echo "no $mivo: build it first (cmake --build build --target mivo peer_read)" >&2; exit 2; }
+[ -d "$dir" ] || { echo "no folder $dir" >&2; exit 2; }
+have_peer=1
+[ -x "$peer" ] || { have_peer=0; echo "note: no $peer (peer not installed or not built): mivo only" >&2; }
+
+mapfile -t files < <(find "$dir" -type f \( -iname '*.stp' -o -iname '*.step' -o -iname '*.p21' \) | LC_ALL=C sort)
+[ ${#files[@]} -gt 0 ] || { echo "no STEP files under $dir" >&2; exit 2; }
+
+# Whole-process times are read from bash's own clock (microseconds), which starts no process of its own.
+[ -n "${EPOCHREALTIME:-}" ] || { echo "needs bash 5 or later (EPOCHREALTIME)" >&2; exit 2; }
+
+samples="$(mktemp)"
+trap 'rm -f "$samples"' EXIT
+
+echo "cold reads: median of $runs fresh processes per file and reader; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+for f in "${files[@]}"; do
+  bytes=$(stat -c %s "$f")
+  for ((i = 0; i < runs; i++)); do
+    # mivo exits 1 for a file read with errors and still prints its JSON (and read_seconds): that counts.
+    out=$("$mivo" info "$f" --json 2>/dev/null) || true
+    s=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["read_seconds"])' "$out" 2>/dev/null) || s=nan
+    printf 'mivo\t%s\t%s\t%s\n' "$f" "$bytes" "$s" >> "$samples"
+    if [ "$have_peer" = 1 ]; then
+      out=$("$peer" "$f" 2>/dev/null) || true
+      s=$(python3 -c 'import json,sys; d=json.loads(sys.argv[1]); print(d["peer_read_seconds"] if d["ok"] else "nan")' "$out" 2>/dev/null) || s=nan
+      printf 'peer\t%s\t%s\t%s\n' "$f" "$bytes" "$s" >> "$samples"
+    fi
+  done
+done
+
+smallest=$(for f in "${files[@]}"; do printf '%s\t%s\n' "$(stat -c %s "$f")" "$f"; done | sort -n | head -1 | cut -f2)
+for ((i = 0; i < runs; i++)); do
+  t0=${EPOCHREALTIME/[.,]/}; "$mivo" info "$smallest" --json > /dev/null 2>&1 || true; t1=${EPOCHREALTIME/[.,]/}
+  printf 'proc_info\t%s\t%s\t%s\n' "$smallest" "$(stat -c %s "$smallest")" "$(( t1 - t0 ))e-6" >> "$samples"
+  t0=${EPOCHREALTIME/[.,]/}; "$mivo" --help > /dev/null 2>&1; t1=${EPOCHREALTIME/[.,]/}
+  printf 'proc_help\t-\t0\t%s\n' "$(( t1 - t0 ))e-6" >> "$samples"
+done
+
+python3 - "$samples" "$dir" <<'EOF'
+import math, os, statistics, sys
+samples, folder = sys.argv[1], sys.argv[2]
+runs = {}
+order = []
+for line in open(samples):
+    kind, path, size, secs = line.rstrip("\n").split("\t")
+    key = (kind, path)
+    if key not in runs:
+        runs[key] = (int(size), [])
+        order.append(key)
+    runs[key][1].append(float(secs))
+
+def median(values):
+    good = [v for v in values if not math.isnan(v)]
+    return statistics.median(good) if len(good) == len(values) and good else float("nan")
+
+def fmt(v, spec):
+    return format("-", ">" + spec.split(".")[0]) if math.isnan(v) else format(v, spec)
+
+files = [path for kind, path in order if kind == "mivo"]
+name_width = max([len("all files (sum of medians)")] + [len(os.path.relpath(p, folder)) for p in files])
+head = f"{'file':<{name_width}}  {'MB':>6}  {'mivo s':>9}  {'mivo MB/s':>9}  {'peer s':>9}  {'peer/mivo':>9}"
+print(head)
+print("-" * len(head))
+total_bytes = total_mivo = total_peer = 0.0
+for path in files:
+    size, values = runs[("mivo", path)]
+    m = median(values)
+    p = median(runs[("peer", path)][1]) if ("peer", path) in runs else float("nan")
+    mb = size / 1e6
+    print(f"{os.path.relpath(path, folder):<{name_width}}  {mb:6.2f}  {fmt(m, '9.4f')}  {fmt(mb / m if m > 0 else float('nan'), '9.1f')}"
+          f"  {fmt(p, '9.4f')}  {fmt(p / m if m > 0 else float('nan'), '9.1f')}")
+    total_bytes += size; total_mivo += m; total_peer += p
+mb = total_bytes / 1e6
+print("-" * len(head))
+print(f"{'all files (sum of medians)':<{name_width}}  {mb:6.2f}  {fmt(total_mivo, '9.4f')}  {fmt(mb / total_mivo, '9.1f')}"
+      f"  {fmt(total_peer, '9.4f')}  {fmt(total_peer / total_mivo, '9.1f')}")
+print()
+for kind, label in (("proc_info", "whole process: mivo info --json on the smallest file"), ("proc_help", "whole process: mivo --help")):
+    key = next(k for k in order if k[0] == kind)
+    what = f" ({os.path.relpath(key[1], folder)}, {runs[key][0] / 1e3:.0f} kB)" if kind == "proc_info" else ""
+    print(f"{label}{what}: median {statistics.median(runs[key][1]) * 1e3:.1f} ms")
+EOF
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
