@@ -131,10 +131,7 @@ private:
     std::unordered_map<std::string, NuskDomain*> complexByKey_;
     std::unordered_map<std::string, NuskDomain*> aggregates_;  // "kind:element index"
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
-    std::vector<ClassInfo> classes_;
-    // For each entity type, the classes that derive from it: a best fit looks only at the classes of the
-    // types an instance combines, not at every class.
-    std::unordered_map<const NuskDomain*, std::vector<uint32_t>> classesOfType_;
+    std::vector<ClassInfo> classes_;  // classes that combine several entity types
     bool sealed_ = false;
     mutable std::shared_mutex lock_;
 };

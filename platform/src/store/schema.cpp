@@ -277,6 +277,11 @@ void NuskSchema::layoutComplex(NuskDomain* d) {
 void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
     d->slots_.clear();
     d->blocks_.clear();
+    size_t slotCount = 0;
+    for (NuskDomain* e : blockOrder) slotCount += e->ownAttributes_.size();
+    d->slots_.reserve(slotCount);
+    d->blocks_.reserve(blockOrder.size());
+    d->unsetSlots_.reserve(slotCount);
     for (NuskDomain* e : blockOrder) {
         d->blocks_.emplace_back(e->index_, static_cast<uint32_t>(d->slots_.size()));
         for (NuskAttribute* a : e->ownAttributes_) d->slots_.push_back(a);
@@ -294,6 +299,7 @@ void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*
 
 void NuskSchema::computeAncestors(NuskDomain* d) {
     d->ancestors_.clear();
+    d->ancestors_.reserve(d->closure_.size() + 1);
     for (NuskDomain* e : d->closure_) d->ancestors_.push_back(e->index_);
     d->ancestors_.push_back(d->index_);
     std::sort(d->ancestors_.begin(), d->ancestors_.end());
@@ -386,33 +392,39 @@ NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
 
 void NuskSchema::registerClass(NuskDomain* d, Factory factory, const std::vector<NuskDomain*>& classTypes) {
     if (!d || !factory) return;
-    if (d->kind_ == NuskDomainKind::complex || d->kind_ == NuskDomainKind::entity) {
+    // The class of an entity covers that entity's closure, which the entity knows: only classes that combine
+    // several types need a record for best-fit lookups.
+    const bool ownEntityClass = d->kind_ == NuskDomainKind::entity && classTypes.size() == 1 && classTypes[0] == d;
+    if (!ownEntityClass && (d->kind_ == NuskDomainKind::complex || d->kind_ == NuskDomainKind::entity)) {
         std::vector<NuskDomain*> closure;
         for (NuskDomain* t : classTypes)
             for (NuskDomain* e : t->closure_)
                 if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
-        const uint32_t index = static_cast<uint32_t>(classes_.size());
         classes_.push_back({factory, classTypes, closure.size()});
-        for (NuskDomain* t : classTypes) classesOfType_[t].push_back(index);
     }
     d->factory_ = factory;
 }
 
 NuskSchema::Factory NuskSchema::bestFitFactory(const std::vector<NuskDomain*>& closure) const {
-    // A class fits when every type it derives from is in the closure, so each fitting class is listed under a
-    // type of the closure.
-    const ClassInfo* best = nullptr;
-    for (NuskDomain* type : closure) {
-        auto listed = classesOfType_.find(type);
-        if (listed == classesOfType_.end()) continue;
-        for (uint32_t index : listed->second) {
-            const ClassInfo& c = classes_[index];
-            if (best && c.coverage <= best->coverage) continue;
-            bool fits = true;
-            for (NuskDomain* t : c.types)
-                if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
-            if (fits) best = &c;
+    const Factory plainEntity = nusk_detail::core().entityInstance->factory_;
+    Factory best = nullptr;
+    size_t bestCoverage = 0;
+    // The generated class of each entity type in the closure, then the classes that combine several types.
+    for (NuskDomain* e : closure)
+        if (e->kind_ == NuskDomainKind::entity && e->factory_ && e->factory_ != plainEntity &&
+            e->closure_.size() > bestCoverage) {
+            best = e->factory_;
+            bestCoverage = e->closure_.size();
+        }
+    for (const ClassInfo& c : classes_) {
+        if (c.coverage <= bestCoverage) continue;
+        bool fits = true;
+        for (NuskDomain* t : c.types)
+            if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
+        if (fits) {
+            best = c.factory;
+            bestCoverage = c.coverage;
         }
     }
-    return best ? best->factory : nusk_detail::core().entityInstance->factory_;
+    return best ? best : plainEntity;
 }
