@@ -4,7 +4,7 @@
 
 #include "nusk/report.h"
 
-#include <map>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -94,22 +94,29 @@ private:
 
     void addAttributes() {
         gAttributes.resize(static_cast<size_t>(t_.attributeCount));
-        std::map<std::pair<int, std::string>, NuskAttribute*> byOwner;
         for (int i = 0; i < t_.entityCount; ++i) {
             const EntityRow& e = t_.entities[i];
             for (int k = e.attributeFirst; k < e.attributeFirst + e.attributeCount; ++k) {
                 const AttributeRow& a = t_.attributes[k];
                 gAttributes[k] = schema_->addAttribute(gNamed[e.named], a.name, typeOf(a.type), a.optional, a.minElements);
-                byOwner[{e.named, a.name}] = gAttributes[k];
             }
         }
         for (int i = 0; i < t_.entityCount; ++i) {
             const EntityRow& e = t_.entities[i];
-            for (int k = e.derivedFirst; k < e.derivedFirst + e.derivedCount; ++k) {
-                auto it = byOwner.find({t_.derived[k].owner, t_.derived[k].attribute});
-                if (it != byOwner.end()) schema_->redeclareDerived(gNamed[e.named], it->second);
-            }
+            for (int k = e.derivedFirst; k < e.derivedFirst + e.derivedCount; ++k)
+                if (NuskAttribute* a = ownAttribute(t_.derived[k].owner, t_.derived[k].attribute))
+                    schema_->redeclareDerived(gNamed[e.named], a);
         }
+    }
+
+    /// The attribute `name` that the entity of named index `owner` declares itself, or null.
+    NuskAttribute* ownAttribute(int owner, const char* name) const {
+        const NamedRow& n = t_.named[owner];
+        if (n.kind != NamedRow::entity) return nullptr;
+        const EntityRow& e = t_.entities[n.extra];
+        for (int k = e.attributeFirst; k < e.attributeFirst + e.attributeCount; ++k)
+            if (std::strcmp(t_.attributes[k].name, name) == 0) return gAttributes[static_cast<size_t>(k)];
+        return nullptr;
     }
 
     NuskSupertypeExpr decode(int& at) {
