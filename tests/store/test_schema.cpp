@@ -5,6 +5,7 @@ namespace {
 TestSchema build() {
     TestSchema t{};
     auto* s = new NuskSchema("store_test_schema");
+    s->setClassPrefix("tst_");
     t.schema = s;
     NuskDomain* real = NuskSchema::realDomain();
 

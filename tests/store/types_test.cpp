@@ -86,7 +86,7 @@ TEST(StoreTypes, AggregatesOfDefinedTypesShareThePrimitiveDomain) {
     EXPECT_STREQ(nusk_domain_ListOfDouble()->name(), "ListOfDouble");
     NuskDomain* setOfItems = t.groupMembers->valueDomain();
     EXPECT_EQ(NuskSchema::aggregateOf(NuskAggregateKind::set, t.item), setOfItems);
-    EXPECT_STREQ(setOfItems->name(), "SetOfstp_item");
+    EXPECT_STREQ(setOfItems->name(), "SetOftst_item");  // named after the element's class, with the schema's prefix
     EXPECT_EQ(setOfItems->underlying(), t.item);
 }
 

@@ -1,5 +1,6 @@
 // The dictionary tables: every named type, entity, attribute, derived redeclaration and supertype constraint.
 #include "emit.h"
+#include "naming.h"
 
 #include <algorithm>
 #include <sstream>
@@ -134,7 +135,7 @@ std::string Generator::tablesSource() {
     out << "const DefaultRow kDefaults[] = {\n" << defaults.str() << "    {-1, 0}};\n\n";
     out << "}  // namespace\n\n";
     out << "const Tables& ap242Tables() {\n    static const Tables tables = {\n        "
-        << quoted(r_.schema->name) << ",\n"
+        << quoted(r_.schema->name) << ", " << quoted(className("")) << ",\n"
         << "        kNamed, " << r_.named.size() << ",\n"
         << "        kEntities, " << r_.entities.size() << ",\n"
         << "        kAttributes, " << attributeCount << ",\n"

@@ -16462,7 +16462,7 @@ const DefaultRow kDefaults[] = {
 
 const Tables& ap242Tables() {
     static const Tables tables = {
-        "ap242_managed_model_based_3d_engineering_mim_lf",
+        "ap242_managed_model_based_3d_engineering_mim_lf", "stp_",
         kNamed, 2935,
         kEntities, 2407,
         kAttributes, 2322,

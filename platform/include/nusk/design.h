@@ -86,6 +86,12 @@ public:
     static void* operator new(size_t size);
     static void operator delete(void* p) noexcept;
 
+protected:
+    /// A design of the store's own (a schema, the trash): its schema is the default only if one is set already,
+    /// never one a provider would build (a schema being built must not ask for itself).
+    struct OwnTag {};
+    NuskDesign(OwnTag, const char* name);
+
 private:
     friend NuskDesign* nusk_trash();
     friend class NuskStore;

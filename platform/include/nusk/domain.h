@@ -236,4 +236,11 @@ T* nusk_cast(NuskObject* obj, NuskTypePtrT<T>& type) {
     return dynamic_cast<T*>(obj);
 }
 
+/// The object seen as class T (a generated class such as stp_named_unit): null for a null object or one whose
+/// class does not derive from T, as with the type-handle form.
+template <class T>
+T* nusk_cast(NuskObject* obj) {
+    return obj ? dynamic_cast<T*>(obj) : nullptr;
+}
+
 using NuskType = NuskDomain;

@@ -39,10 +39,15 @@ public:
     /// system types (NuskObject, NuskStructure, NuskUnion, NuskAggregate, NuskDesign, NuskDomain,
     /// NuskAttribute, DictionaryOfNuskObject, NuskRawRecord and the store's aggregates).
     static NuskSchema* core();
-    /// The schema that designs made without one use; null until a schema is registered as default. Safe on any
-    /// thread; set it before other threads make designs that rely on it.
+    /// The schema that designs made without one (and reads without one) use: the one set as default, else the
+    /// one the default provider gives (a linked schema library registers itself as provider, so that linking it
+    /// is enough), else null. Safe on any thread; set it before other threads make designs that rely on it.
     static NuskSchema* defaultSchema();
     static void setDefaultSchema(NuskSchema* schema);
+    /// The default schema if one is set, without asking the provider.
+    static NuskSchema* defaultSchemaIfSet();
+    /// Registers the function that gives the default schema when none is set; it is called on first need.
+    static void setDefaultSchemaProvider(NuskSchema* (*provider)());
     /// The domain with that global index, or null.
     static NuskDomain* domainAt(uint32_t index);
 
@@ -73,6 +78,10 @@ public:
     /// Computes instance layouts and subtype closures. Entities are laid out in Part 21 order.
     void seal();
     bool sealed() const { return sealed_; }
+    /// What the schema's classes put before a type's name ("" by default). Aggregate domains are named after the
+    /// class of their elements ("SetOf" + prefix + element name), so set it before the first aggregate forms.
+    void setClassPrefix(const char* prefix) { classPrefix_ = prefix ? prefix : ""; }
+    const char* classPrefix() const { return classPrefix_.c_str(); }
 
     // ---- lookup ----
     /// Domain of that name (case-insensitive; complex names "a_and_b" included once formed; the core
@@ -133,5 +142,6 @@ private:
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
     std::vector<ClassInfo> classes_;  // classes that combine several entity types
     bool sealed_ = false;
+    std::string classPrefix_;
     mutable std::shared_mutex lock_;
 };

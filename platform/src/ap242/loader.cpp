@@ -24,7 +24,9 @@ std::vector<NuskDomain*>& gNamed = *new std::vector<NuskDomain*>;
 
 class Loader {
 public:
-    explicit Loader(const Tables& t) : t_(t), schema_(new NuskSchema(t.schemaName)) {}
+    explicit Loader(const Tables& t) : t_(t), schema_(new NuskSchema(t.schemaName)) {
+        schema_->setClassPrefix(t.classPrefix);
+    }
 
     NuskSchema* load() {
         createNamed();
@@ -175,7 +177,6 @@ NuskSchema* build() {
     registerGeneratedClasses(registrar);
     detail::attributes.store(gAttributes.data(), std::memory_order_release);
     detail::named.store(gNamed.data(), std::memory_order_release);
-    if (!NuskSchema::defaultSchema()) NuskSchema::setDefaultSchema(schema);
     return schema;
 }
 
@@ -193,6 +194,11 @@ NuskDomain* namedAfterLoad(int index) {
 }  // namespace detail
 
 }  // namespace nusk_ap242
+
+namespace {
+// Linking the library is enough for AP242 to be the default schema: it is built when first needed.
+[[maybe_unused]] const bool kProvidesDefault = (NuskSchema::setDefaultSchemaProvider(&nusk_ap242_schema), true);
+}  // namespace
 
 NuskSchema* nusk_ap242_schema() {
     static NuskSchema* schema = nusk_ap242::build();

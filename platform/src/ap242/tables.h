@@ -57,6 +57,7 @@ struct DefaultRow {
 /// AND: 2, n, operands...; ANDOR: 3, n, operands...
 struct Tables {
     const char* schemaName;
+    const char* classPrefix;  // what the generated class names put before a type's name
     const NamedRow* named;
     int namedCount;
     const EntityRow* entities;

@@ -99,7 +99,16 @@ NuskDesign::NuskDesign(const char* name, NuskSchema* schema)
     impl_->systemSection_ = {this, 1};
 }
 
-NuskDesign::NuskDesign(TrashTag) : NuskDesign("trash", nullptr) { isTrash_ = true; }
+NuskDesign::NuskDesign(OwnTag, const char* name)
+    : NuskObject(designDomain(), nullptr), impl_(new NuskDesignImpl(this)) {
+    impl_->index_ = nusk_detail::registerDesign(this);
+    impl_->name_ = name ? name : "";
+    impl_->schema_ = NuskSchema::defaultSchemaIfSet();
+    impl_->defaultSection_ = {this, 0};
+    impl_->systemSection_ = {this, 1};
+}
+
+NuskDesign::NuskDesign(TrashTag) : NuskDesign(OwnTag{}, "trash") { isTrash_ = true; }
 
 NuskDesign::~NuskDesign() {
     NuskDesignImpl& impl = *impl_;

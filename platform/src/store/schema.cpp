@@ -19,6 +19,7 @@
 namespace {
 
 std::atomic<NuskSchema*> gDefaultSchema{nullptr};
+std::atomic<NuskSchema* (*)()> gDefaultSchemaProvider{nullptr};
 
 std::string lower(const char* text) {
     std::string s(text ? text : "");
@@ -44,7 +45,7 @@ bool byName(const NuskDomain* a, const NuskDomain* b) { return std::string(a->na
 
 }  // namespace
 
-NuskSchema::NuskSchema(const char* name) : NuskDesign(name, nullptr) {
+NuskSchema::NuskSchema(const char* name) : NuskDesign(OwnTag{}, name) {
     nusk_detail::core();  // the core's domains come first in the index space
 }
 
@@ -58,7 +59,20 @@ NuskSchema::~NuskSchema() {
 void* NuskSchema::operator new(size_t size) { return ::operator new(size); }
 void NuskSchema::operator delete(void* p) noexcept { ::operator delete(p); }
 
-NuskSchema* NuskSchema::defaultSchema() { return gDefaultSchema.load(std::memory_order_acquire); }
+NuskSchema* NuskSchema::defaultSchema() {
+    if (NuskSchema* set = gDefaultSchema.load(std::memory_order_acquire)) return set;
+    NuskSchema* (*provider)() = gDefaultSchemaProvider.load(std::memory_order_acquire);
+    if (!provider) return nullptr;
+    NuskSchema* provided = provider();
+    NuskSchema* expected = nullptr;
+    // The provider may have set itself as default already; a default set meanwhile by another caller stays.
+    gDefaultSchema.compare_exchange_strong(expected, provided, std::memory_order_acq_rel);
+    return gDefaultSchema.load(std::memory_order_acquire);
+}
+NuskSchema* NuskSchema::defaultSchemaIfSet() { return gDefaultSchema.load(std::memory_order_acquire); }
+void NuskSchema::setDefaultSchemaProvider(NuskSchema* (*provider)()) {
+    gDefaultSchemaProvider.store(provider, std::memory_order_release);
+}
 void NuskSchema::setDefaultSchema(NuskSchema* schema) { gDefaultSchema.store(schema, std::memory_order_release); }
 NuskDomain* NuskSchema::domainAt(uint32_t index) { return nusk_detail::domainAt(index); }
 
@@ -189,10 +203,9 @@ NuskDomain* NuskSchema::aggregateOf(NuskAggregateKind kind, NuskDomain* element)
     case NuskPrimitive::boolean: elementName = "Boolean"; break;
     case NuskPrimitive::logical: elementName = "Logical"; break;
     default:
-        elementName = element->typeIsAggregate() || element->kind() == NuskDomainKind::system ||
-                              element->schema() == nusk_detail::core().object->schema()
+        elementName = element->typeIsAggregate() || element->kind() == NuskDomainKind::system
                           ? element->name()
-                          : std::string("stp_") + element->name();
+                          : owner->classPrefix_ + element->name();
     }
     std::string name = kKindNames[static_cast<int>(kind)] + elementName;
     NuskDomain* d = owner->newDomain(NuskDomainKind::aggregate, name.c_str());
