@@ -9,11 +9,18 @@
 #endif
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace nusk_p21 {
 
-Scanner::Scanner(std::FILE* file) : file_(file) {}
+Scanner::Scanner(std::FILE* file) : file_(file) {
+    struct stat info {};
+    if (file && fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        expected_ = static_cast<uint64_t>(info.st_size);
+}
 
-Scanner::Scanner(const char* data, size_t size) : data_(data), size_(size), eof_(true), bytes_(size) {}
+Scanner::Scanner(const char* data, size_t size)
+    : data_(data), size_(size), eof_(true), bytes_(size), expected_(size) {}
 
 bool Scanner::fill() {
     if (eof_ || !file_) return false;
