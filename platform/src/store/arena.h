@@ -51,4 +51,15 @@ private:
 /// system cannot do it.
 void backPages(void* p, size_t bytes);
 
+/// push_back for a scratch vector that grows to large sizes: each larger buffer is backed in one call.
+template <class Vector, class T>
+void pushBacked(Vector& v, const T& value) {
+    if (v.size() == v.capacity()) {
+        const size_t capacity = v.capacity() < 64 ? 64 : v.capacity() * 2;
+        v.reserve(capacity);
+        backPages(v.data(), capacity * sizeof(value));
+    }
+    v.push_back(value);
+}
+
 }  // namespace nusk_detail
