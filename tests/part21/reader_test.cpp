@@ -271,3 +271,45 @@ TEST(Part21Reader, FarNumbersAreFoundAfterTheNumberTableGrows) {
 }
 
 }  // namespace
+
+TEST(Part21Reader, ManyReferencesAheadLandOnTheirInstances) {
+    // Vectors refer to directions written after all of them: thousands of references stay open at once
+    // (several blocks of them, through every settling pass), mixed with references to a direction written
+    // first and to numbers the file never defines.
+    constexpr uint32_t kVectors = 9000;
+    constexpr uint32_t kFirst = 50000;  // the direction written before the vectors
+    auto targetOf = [](uint32_t i) -> uint32_t {
+        if (i % 1000 == 0) return 90000000 + i;  // undefined
+        if (i % 7 == 0) return kFirst;
+        return 2 * kVectors - i + 1;
+    };
+    std::string data = "#" + std::to_string(kFirst) + "=DIRECTION('',(5.,0.,0.));\n";
+    for (uint32_t i = 1; i <= kVectors; ++i)
+        data += "#" + std::to_string(i) + "=VECTOR('',#" + std::to_string(targetOf(i)) + ",1.);\n";
+    for (uint32_t id = kVectors + 1; id <= 2 * kVectors; ++id)
+        data += "#" + std::to_string(id) + "=DIRECTION('',(" + std::to_string(id) + ".,0.,0.));\n";
+    Read r = readText(p21File(data));
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_EQ(r.result.instanceCount, 2 * kVectors + 1);
+    EXPECT_EQ(r.result.errorCount, kVectors / 1000) << "one error per undefined number, nothing else";
+    uint32_t toFirst = 0;
+    for (uint32_t i = 1; i <= kVectors; ++i) {
+        auto* v = nusk_cast(r[i], nusktype_stp_vector);
+        ASSERT_NE(v, nullptr) << i;
+        const uint32_t target = targetOf(i);
+        if (target > 2 * kVectors && target != kFirst) {
+            EXPECT_EQ(v->orientation(), nullptr) << i;
+            continue;
+        }
+        ASSERT_EQ(v->orientation(), r[target]) << i;
+        auto* d = nusk_cast(r[target], nusktype_stp_direction);
+        ASSERT_NE(d, nullptr) << i;
+        if (target == kFirst) {
+            ++toFirst;
+            continue;
+        }
+        EXPECT_EQ(d->refcount(), 1u) << target;
+        EXPECT_DOUBLE_EQ(d->direction_ratios()->get(0), target) << i;
+    }
+    EXPECT_EQ(r[kFirst]->refcount(), toFirst);
+}

@@ -1,5 +1,6 @@
 // The design memory arena: chunks handed back by gone designs are reused, and must then look fresh.
 #include "arena.h"
+#include "chunked.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,54 @@ TEST(StoreArena, RequestsBeyondTheLimitAreRefused) {
     EXPECT_EQ(arena.allocate(Arena::kMaxRequest + 1), nullptr);
     EXPECT_NE(arena.allocate(Arena::kMaxRequest), nullptr);
     EXPECT_NE(arena.allocate(0), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StoreArena, EveryHintGivesZeroedUsableMemoryAndHoldsNoMoreThanItNeeds) {
+    // What a design says it takes is only a hint: too little, too much, none, or said after it started.
+    const size_t needed = kBlocks * kBlock;
+    for (size_t hint : {size_t(0), size_t(100) << 10, needed, 4 * needed}) {
+        for (bool late : {false, true}) {
+            Arena arena;
+            if (late) {
+                EXPECT_NE(arena.allocate(kBlock), nullptr);
+            }
+            arena.expect(hint);
+            std::vector<unsigned char*> blocks;
+            for (size_t i = 0; i < kBlocks; ++i) blocks.push_back(static_cast<unsigned char*>(arena.allocate(kBlock)));
+            for (unsigned char* p : blocks) ASSERT_NE(p, nullptr) << "hint " << hint;
+            EXPECT_TRUE(allZero(blocks)) << "hint " << hint;
+            fill(arena, 0x77);  // and it keeps growing past the hint
+            EXPECT_LE(arena.bytesReserved(), 2 * needed + 2 * Arena::kChunkSize) << "hint " << hint;
+            releaseAll(blocks);
+        }
+    }
+}
+
+TEST(StoreArena, BlocksOfAnArrayInAnArenaGoBackWithTheArray) {
+    auto arena = std::make_unique<Arena>();
+    {
+        nusk_detail::ChunkedArray<uint64_t, 10> values(arena.get());
+        for (uint64_t i = 0; i < 5000; ++i) values.push_back(i * 3);
+        nusk_detail::ChunkedArray<uint64_t, 10> moved(std::move(values));
+        EXPECT_EQ(values.size(), 0u);
+        ASSERT_EQ(moved.size(), 5000u);
+        for (uint64_t i = 0; i < 5000; ++i) ASSERT_EQ(moved[i], i * 3);
+        moved.resize(100);  // shrinking keeps the blocks
+        moved.resize(3000);
+        EXPECT_EQ(moved[99], 297u);
+        EXPECT_EQ(moved[2999], 0u);
+    }
+    // Nothing of the arena is live any more: its chunk is handed on, zeroed, to the next arena.
+    arena.reset();
+    Arena next;
+    std::vector<unsigned char*> blocks;
+    for (size_t i = 0; i < 64; ++i) blocks.push_back(static_cast<unsigned char*>(next.allocate(kBlock)));
+    EXPECT_TRUE(allZero(blocks));
+    releaseAll(blocks);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "names.h"
 
+#include "arena.h"
+
 #include "nusk/domain.h"
 #include "nusk/schema.h"
 
@@ -40,26 +42,30 @@ NameTable::NameTable(const NuskSchema* schema) {
     // A copy: other threads may be forming complex domains in the schema meanwhile (none of them is named
     // here; they are found by their types).
     const std::vector<NuskDomain*> domains = schema->domainList();
-    size_t count = 0;
+    // Both lists are backed in one call each, not a fault per page as they fill.
+    entries_.reserve(domains.size());
+    nusk_detail::backPages(entries_.data(), domains.size() * sizeof(Entry));
     for (NuskDomain* d : domains)
-        if (d->kind() != NuskDomainKind::aggregate) ++count;
+        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex)
+            entries_.push_back({std::string_view(d->name()), d});
     size_t size = 16;
-    while (size < count * 2) size *= 2;
-    slots_.assign(size, Entry{{}, nullptr});
+    while (size < entries_.size() * 2) size *= 2;
+    slots_.reserve(size);
+    nusk_detail::backPages(slots_.data(), size * sizeof(uint32_t));
+    slots_.assign(size, 0);
     mask_ = size - 1;
-    for (NuskDomain* d : domains) {
-        if (d->kind() == NuskDomainKind::aggregate || d->kind() == NuskDomainKind::complex) continue;
-        std::string_view key(d->name());
-        size_t i = hash(key) & mask_;
-        while (slots_[i].domain) i = (i + 1) & mask_;
-        slots_[i] = {key, d};
+    for (size_t k = 0; k < entries_.size(); ++k) {
+        size_t i = hash(entries_[k].key) & mask_;
+        while (slots_[i]) i = (i + 1) & mask_;
+        slots_[i] = static_cast<uint32_t>(k + 1);
     }
 }
 
 NuskDomain* NameTable::find(std::string_view name) const {
     for (size_t i = hash(name) & mask_;; i = (i + 1) & mask_) {
-        const Entry& e = slots_[i];
-        if (!e.domain) return nullptr;
+        const uint32_t slot = slots_[i];
+        if (!slot) return nullptr;
+        const Entry& e = entries_[slot - 1];
         if (sameName(e.key, name)) return e.domain;
     }
 }

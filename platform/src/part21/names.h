@@ -22,7 +22,10 @@ private:
         NuskDomain* domain;
     };
     static size_t hash(std::string_view name);
-    std::vector<Entry> slots_;
+    // The names in a dense list, found through an open-addressing table of their places in it (one more, so that
+    // 0 is an empty slot): 4-byte slots keep the table small, and it is built on a read's clock.
+    std::vector<Entry> entries_;
+    std::vector<uint32_t> slots_;
     size_t mask_ = 0;
 };
 

@@ -31,6 +31,10 @@ bool sameWord(std::string_view a, const char* b) {
     return true;
 }
 
+/// Slightly below what designs read from files take, so that a hint never makes a design hold much more than
+/// it uses.
+constexpr double kDesignBytesPerFileByte = 2.0;
+
 std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 
 }  // namespace
@@ -75,6 +79,9 @@ NuskReadResult Reader::run() {
         return result_;
     }
     design_ = new NuskDesign("", schema_);
+    // A design takes a little more than twice its file's bytes (2.0 to 2.2 for the sample files): saying so
+    // lets the design back its memory in a few calls instead of a fault per page.
+    design_->impl().arena_.expect(static_cast<size_t>(scanner_.expectedSize() * kDesignBytesPerFileByte));
     readHeader();
     decideLeniency();
     readData();
@@ -226,7 +233,7 @@ void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::str
     const size_t fixupsBefore = fixups_.size();
     if (!c.take('(') || !readParameters(c, obj, domain, 0, domain->slotAttributes().size()) || !c.take(')') ||
         (c.skip(), !c.atEnd())) {
-        fixups_.resize(fixupsBefore);
+        fixups_.truncate(fixupsBefore);
         abandon(obj);
         --result_.instanceCount;
         error("#" + std::to_string(instance_) + ": the record of " + domain->name() +
@@ -298,7 +305,7 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
         const size_t own = part.first->ownAttributes().size();
         if (start < 0 || !pc.take('(') || !readParameters(pc, obj, domain, static_cast<size_t>(start), own) ||
             !pc.take(')')) {
-            fixups_.resize(fixupsBefore);
+            fixups_.truncate(fixupsBefore);
             abandon(obj);
             --result_.instanceCount;
             error("#" + std::to_string(instance_) + ": a partial record of " + part.first->name() +
@@ -398,15 +405,16 @@ void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expec
         return;
     }
     *target = nullptr;
-    if (fixups_.size() == fixups_.capacity() && fixups_.size() >= 4096) settleFixups();
-    fixups_.push_back({target, id, line_, instance_, expected, counted});
+    if (fixups_.size() >= settleAt_) settleFixups();
+    fixups_.push_back({target, expected, id, line_, instance_, counted});
 }
 
 void Reader::settleFixups() {
     // Most references point a little ahead: before the list of open ones grows, close those whose instance has
     // been read since, so that the list stays small however large the file.
     size_t kept = 0;
-    for (const Fixup& f : fixups_) {
+    for (size_t i = 0; i < fixups_.size(); ++i) {
+        const Fixup& f = fixups_[i];
         if (NuskObject* obj = design_->findEntity(f.id)) {
             *f.target = obj;
             if (f.counted) countReferences(obj);
@@ -415,8 +423,9 @@ void Reader::settleFixups() {
             fixups_[kept++] = f;
         }
     }
-    fixups_.resize(kept);
-    if (kept * 2 > fixups_.capacity()) fixups_.reserve(fixups_.capacity() * 2);
+    fixups_.truncate(kept);
+    // When most stay open, settle again only once the list has doubled: each settling pass then pays for itself.
+    if (kept * 2 > settleAt_) settleAt_ *= 2;
 }
 
 void Reader::registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType) {
@@ -428,7 +437,8 @@ void Reader::registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* e
 
 void Reader::resolveFixups() {
     std::unordered_set<uint64_t> reported;  // a kept record repeats the instance's references: report once
-    for (const Fixup& f : fixups_) {
+    for (size_t i = 0; i < fixups_.size(); ++i) {
+        const Fixup& f = fixups_[i];
         NuskObject* obj = design_->findEntity(f.id);
         if (!obj) {
             if (!reported.insert((uint64_t(f.instance) << 32) | f.id).second) continue;
@@ -444,7 +454,7 @@ void Reader::resolveFixups() {
         if (f.counted) countReferences(obj);
         checkReference(obj, f.expected, f.line, f.instance);
     }
-    fixups_.clear();
+    fixups_.truncate(0);
     dropOriginalsThatFit();
     design_->impl().referencesChanged();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cursor.h"
+#include "fixups.h"
 #include "names.h"
 #include "scanner.h"
 
@@ -32,14 +33,6 @@ public:
     void mismatch(const std::string& what);
 
 private:
-    struct Fixup {
-        NuskObject** target;
-        uint32_t id;
-        uint32_t line;
-        uint32_t instance;
-        const NuskDomain* expected;  // entity type, or select type for a select's value
-        bool counted;                // false for the references of a kept record, which repeat the instance's
-    };
     /// A kept record whose every misfit is a reference standing for a plain value. If none of those
     /// references is defined, they read as unset, like `$`, and the record fits after all.
     struct RefMisfits {
@@ -95,7 +88,8 @@ private:
     NuskSchema* schema_ = nullptr;
     const NameTable* names_ = nullptr;
     NuskDesign* design_ = nullptr;
-    std::vector<Fixup> fixups_;
+    FixupList fixups_;
+    size_t settleAt_ = 4096;  // open references at which those whose instance has come are closed
     std::vector<NuskObject*> madeInRecord_;  // selects and aggregates of the record being read
     std::deque<std::vector<NuskSlot>> gather_;  // element buffers, one per nesting depth (a deque: growing it
                                                 // leaves the buffers of outer levels in place)

@@ -2,6 +2,8 @@
 
 #include "text_scan.h"
 
+#include "arena.h"
+
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -9,11 +11,18 @@
 #endif
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace nusk_p21 {
 
-Scanner::Scanner(std::FILE* file) : file_(file) {}
+Scanner::Scanner(std::FILE* file) : file_(file) {
+    struct stat info {};
+    if (file && fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        expected_ = static_cast<uint64_t>(info.st_size);
+}
 
-Scanner::Scanner(const char* data, size_t size) : data_(data), size_(size), eof_(true), bytes_(size) {}
+Scanner::Scanner(const char* data, size_t size)
+    : data_(data), size_(size), eof_(true), bytes_(size), expected_(size) {}
 
 bool Scanner::fill() {
     if (eof_ || !file_) return false;
@@ -21,8 +30,11 @@ bool Scanner::fill() {
     // makes the buffer grow; it never shrinks.
     const size_t kept = size_ - pos_;
     if (kept + kBlock > capacity_) {
-        const size_t capacity = std::max(capacity_ * 2, kept + kBlock);
+        // Room for a block and a statement left from the one before, from the start: growing copies, and each
+        // buffer is fresh memory, backed in one call rather than a fault per page.
+        const size_t capacity = std::max({capacity_ * 2, kept + kBlock, 2 * kBlock});
         std::unique_ptr<char[]> bigger(new char[capacity]);
+        nusk_detail::backPages(bigger.get(), capacity);
         if (kept) std::memcpy(bigger.get(), data_ + pos_, kept);
         storage_ = std::move(bigger);
         capacity_ = capacity;

@@ -27,6 +27,8 @@ public:
     Result next(std::string_view& statement, uint32_t& line);
 
     uint64_t bytesRead() const { return bytes_; }
+    /// Size of the whole text when known beforehand (a regular file, text in memory), else 0.
+    uint64_t expectedSize() const { return expected_; }
     /// True when the text held a NUL byte or a comment that was never closed.
     bool sawNul() const { return sawNul_; }
     bool unclosedComment() const { return unclosedComment_; }
@@ -47,6 +49,7 @@ private:
     size_t scanned_ = 0;        // within the statement being cut: bytes already scanned
     bool eof_ = false;
     uint64_t bytes_ = 0;
+    uint64_t expected_ = 0;
     uint32_t line_ = 1;
     bool sawNul_ = false;
     bool unclosedComment_ = false;

@@ -1,5 +1,7 @@
 // The Part 21 reader: parameters read into slots by the type the schema gives them.
 #include "reader.h"
+
+#include "arena.h"
 #include "literals.h"
 
 #include "design_impl.h"
@@ -143,7 +145,7 @@ const char* quickNumber(const char* p, const char* end, bool real, NuskSlot& out
 
 NuskObject* Reader::made(NuskDomain* domain) {
     NuskObject* obj = design_->pnewInstance(domain);
-    if (obj) madeInRecord_.push_back(obj);
+    if (obj) nusk_detail::pushBacked(madeInRecord_, obj);
     return obj;
 }
 
@@ -275,7 +277,7 @@ Reader::Fit Reader::readAggregate(Cursor& c, const NuskDomain* type, NuskSlot& o
             } else if (readValue(c, elementType, e, false, true, depth + 1) == Fit::broken) {
                 return Fit::broken;
             }
-            elements.push_back(e);
+            nusk_detail::pushBacked(elements, e);
         } while (c.take(','));
         if (!c.take(')')) return Fit::broken;
     }

@@ -27,12 +27,39 @@ public:
     /// Gives back one allocation made by any arena (the chunk is found from the address).
     static void release(void* p);
     size_t bytesReserved() const { return chunks_.size() * kChunkSize; }
+    /// Says how many bytes the design is about to take (a file read knows it from the file's size), so that
+    /// its memory is backed in a few calls rather than page by page. A hint only: more or less may follow.
+    void expect(size_t bytes);
 
 private:
     struct Chunk;
     Chunk* newChunk();
+    bool makeRoom(size_t bytes);
+    size_t expectedRest() const;
+    void backAhead(size_t bytes);
     std::vector<Chunk*> chunks_;
     Chunk* current_ = nullptr;
+    // The current chunk is backed up to `backed_`; allocations below it touch no fresh page. Past it, the next
+    // stretch is backed in one call, each stretch twice the last (from kFirstStretch).
+    char* backed_ = nullptr;
+    size_t stretch_ = 0;
+    size_t expected_ = 0;
 };
+
+/// Backs the whole pages inside [p, p + bytes) in one call, so that first touches do not fault page by page
+/// (a fault costs several times what backing the page in bulk does). Any writable memory; a no-op where the
+/// system cannot do it.
+void backPages(void* p, size_t bytes);
+
+/// push_back for a scratch vector that grows to large sizes: each larger buffer is backed in one call.
+template <class Vector, class T>
+void pushBacked(Vector& v, const T& value) {
+    if (v.size() == v.capacity()) {
+        const size_t capacity = v.capacity() < 64 ? 64 : v.capacity() * 2;
+        v.reserve(capacity);
+        backPages(v.data(), capacity * sizeof(value));
+    }
+    v.push_back(value);
+}
 
 }  // namespace nusk_detail

@@ -2,16 +2,45 @@
 // (which a doubling vector does, at the worst moment: while a large file is read).
 #pragma once
 
+#include "arena.h"
+
 #include <cstddef>
-#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace nusk_detail {
 
 template <class T, size_t BlockBits = 10>
 class ChunkedArray {
+    static_assert(std::is_trivially_copyable<T>::value && std::is_trivially_destructible<T>::value,
+                  "blocks may live in an arena, which runs no destructors");
+
 public:
     static constexpr size_t kBlock = size_t(1) << BlockBits;
+    static_assert(kBlock * sizeof(T) <= Arena::kMaxRequest, "a block must fit an arena request");
+
+    /// Blocks come from `arena` when given (the design's memory, backed in bulk: a block from the heap is
+    /// fresh memory faulted in page by page), else from the heap.
+    explicit ChunkedArray(Arena* arena = nullptr) : arena_(arena) {}
+    ChunkedArray(const ChunkedArray&) = delete;
+    ChunkedArray& operator=(const ChunkedArray&) = delete;
+    ChunkedArray(ChunkedArray&& other) noexcept
+        : blocks_(std::move(other.blocks_)), size_(other.size_), arena_(other.arena_) {
+        other.blocks_.clear();
+        other.size_ = 0;
+    }
+    ChunkedArray& operator=(ChunkedArray&& other) noexcept {
+        if (this != &other) {
+            clear();
+            blocks_.swap(other.blocks_);
+            size_ = other.size_;
+            arena_ = other.arena_;
+            other.size_ = 0;
+        }
+        return *this;
+    }
+    ~ChunkedArray() { clear(); }
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
@@ -29,6 +58,12 @@ public:
         size_ = n;
     }
     void clear() {
+        for (T* block : blocks_) {
+            if (arena_)
+                Arena::release(block);
+            else
+                delete[] block;
+        }
         blocks_.clear();
         size_ = 0;
     }
@@ -52,9 +87,15 @@ public:
     const_iterator end() const { return {this, size_}; }
 
 private:
-    void addBlock() { blocks_.emplace_back(new T[kBlock]); }
-    std::vector<std::unique_ptr<T[]>> blocks_;
+    void addBlock() {
+        blocks_.reserve(blocks_.size() + 1);  // before the block is made: nothing to give back if this throws
+        T* block = arena_ ? static_cast<T*>(arena_->allocate(kBlock * sizeof(T))) : new T[kBlock];
+        if (!block) throw std::bad_alloc();
+        blocks_.push_back(block);
+    }
+    std::vector<T*> blocks_;
     size_t size_ = 0;
+    Arena* arena_;
 };
 
 }  // namespace nusk_detail

@@ -13,6 +13,7 @@
 #include "nusk/structure.h"
 
 #include <atomic>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -279,10 +280,17 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
 }
 
 NuskDesignImpl::List& NuskDesignImpl::listFor(uint32_t domainIndex) {
-    if (domainIndex >= listIndex_.size()) listIndex_.resize(domainIndex + 1, 0);
+    if (domainIndex >= listIndex_.size()) {
+        // Indexed by the process-wide domain index: grown in steps that at least double, each backed in one
+        // call, rather than a copy and fresh pages for every new type.
+        const size_t size = std::max<size_t>({domainIndex + size_t(1), listIndex_.size() * 2, 1024});
+        listIndex_.reserve(size);
+        nusk_detail::backPages(listIndex_.data(), size * sizeof(uint32_t));
+        listIndex_.resize(size, 0);
+    }
     uint32_t& i = listIndex_[domainIndex];
     if (!i) {
-        lists_.emplace_back();
+        lists_.emplace_back(&arena_);
         i = static_cast<uint32_t>(lists_.size());
         domainOrder_.push_back(domainIndex);
     }

@@ -47,6 +47,7 @@ public:
 
     // ---- objects, per domain ----
     struct List {
+        explicit List(nusk_detail::Arena* arena) : objects(arena) {}
         nusk_detail::ChunkedArray<NuskObject*, 8> objects;  // creation order; null where an object left
         uint32_t holes = 0;
     };
@@ -76,7 +77,7 @@ public:
     void unbindId(uint32_t id, const NuskObject* obj);
     uint32_t freshId() { return ++maxId_; }
     uint32_t maxId_ = 0;
-    nusk_detail::ChunkedArray<NuskObject*, 12> denseIds_;
+    nusk_detail::ChunkedArray<NuskObject*, 12> denseIds_{&arena_};
     std::unordered_map<uint32_t, NuskObject*> sparseIds_;
 
     // ---- annotation managers ----

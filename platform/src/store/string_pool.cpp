@@ -1,6 +1,11 @@
 #include "string_pool.h"
 
+#include "arena.h"
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace nusk_detail {
 
@@ -14,6 +19,7 @@ char* StringPool::store(std::string_view text) {
         size_t size = need > kBlock / 4 ? need : kBlock;
         blocks_.emplace_back(new char[size]);
         next_ = blocks_.back().get();
+        backPages(next_, size);  // a block fills completely: back it in one call rather than page by page
         ranges_.emplace_back(next_, size);
         left_ = size;
         if (size != kBlock) {  // an outsized text gets a block of its own; keep filling the current one
@@ -39,15 +45,33 @@ uint32_t StringPool::hashOf(std::string_view text) {
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
+void StringPool::FreeTable::operator()(Entry* table) const { std::free(table); }
+
+std::unique_ptr<StringPool::Entry, StringPool::FreeTable> StringPool::emptyTable(size_t size) {
+    // All-zero bytes are empty entries. The memory is backed in one call before it is cleared, rather than a
+    // fault per page as the clearing touches it.
+    static_assert(std::is_trivially_copyable<Entry>::value, "entries are made by zeroing memory");
+    auto* table = static_cast<Entry*>(std::malloc(size * sizeof(Entry)));
+    if (!table) throw std::bad_alloc();
+    backPages(table, size * sizeof(Entry));
+    std::memset(static_cast<void*>(table), 0, size * sizeof(Entry));
+    return std::unique_ptr<Entry, FreeTable>(table);
+}
+
 void StringPool::growTable() {
-    std::vector<Entry> old(table_.size() * 2);
+    const size_t size = tableSize_ * 2;
+    std::unique_ptr<Entry, FreeTable> old = emptyTable(size);
     old.swap(table_);
-    const size_t mask = table_.size() - 1;
-    for (const Entry& e : old) {
+    const size_t oldSize = tableSize_;
+    tableSize_ = size;
+    const size_t mask = size - 1;
+    Entry* table = table_.get();
+    for (size_t k = 0; k < oldSize; ++k) {
+        const Entry& e = old.get()[k];
         if (!e.text) continue;
         size_t i = e.hash & mask;
-        while (table_[i].text) i = (i + 1) & mask;
-        table_[i] = e;
+        while (table[i].text) i = (i + 1) & mask;
+        table[i] = e;
     }
 }
 
@@ -55,15 +79,16 @@ const char* StringPool::intern(std::string_view text) {
     if (text.empty()) return kEmpty;
     if (text.size() > kShareLimit) return store(text);
     const uint32_t h = hashOf(text);
-    const size_t mask = table_.size() - 1;
+    const size_t mask = tableSize_ - 1;
+    Entry* table = table_.get();
     size_t i = h & mask;
-    for (; table_[i].text; i = (i + 1) & mask) {
-        const Entry& e = table_[i];
+    for (; table[i].text; i = (i + 1) & mask) {
+        const Entry& e = table[i];
         if (e.hash == h && e.size == text.size() && std::memcmp(e.text, text.data(), text.size()) == 0) return e.text;
     }
     char* p = store(text);
-    table_[i] = {p, static_cast<uint32_t>(text.size()), h};
-    if (++used_ * 2 > table_.size()) growTable();
+    table[i] = {p, static_cast<uint32_t>(text.size()), h};
+    if (++used_ * 2 > tableSize_) growTable();
     return p;
 }
 

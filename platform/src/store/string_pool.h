@@ -33,8 +33,15 @@ private:
     };
     static uint32_t hashOf(std::string_view text);
     void growTable();
-    std::vector<Entry> table_ = std::vector<Entry>(1024);
+    struct FreeTable {
+        void operator()(Entry* table) const;
+    };
+    /// A table of `size` empty entries, backed in one call.
+    static std::unique_ptr<Entry, FreeTable> emptyTable(size_t size);
+    std::unique_ptr<Entry, FreeTable> table_ = emptyTable(kFirstTableSize);
+    size_t tableSize_ = kFirstTableSize;
     size_t used_ = 0;
+    static constexpr size_t kFirstTableSize = 1024;
 };
 
 }  // namespace nusk_detail
