@@ -11,9 +11,27 @@
 
 namespace nusk_p21 {
 
+namespace {
+
+/// 3 when the text starts with the UTF-8 byte order mark, which some editors write and which is no part of
+/// the text; else 0.
+size_t byteOrderMark(const char* data, size_t size) {
+    return size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
+}  // namespace
+
 Scanner::Scanner(std::FILE* file) : file_(file) {}
 
-Scanner::Scanner(const char* data, size_t size) : data_(data), size_(size), eof_(true), bytes_(size) {}
+Scanner::Scanner(const char* data, size_t size)
+    : data_(data), size_(size), pos_(byteOrderMark(data, size)), eof_(true), bytes_(size) {}
+
+void Scanner::reportProgress(const Progress* progress, uint64_t totalBytes, uint64_t every) {
+    progress_ = progress && *progress ? progress : nullptr;
+    totalBytes_ = totalBytes;
+    progressEvery_ = every ? every : 1;
+    nextProgress_ = progressEvery_;
+}
 
 bool Scanner::fill() {
     if (eof_ || !file_) return false;
@@ -33,8 +51,13 @@ bool Scanner::fill() {
     data_ = storage_.get();
     const size_t got = std::fread(storage_.get() + kept, 1, kBlock, file_);
     size_ = kept + got;
+    if (bytes_ == 0) pos_ = byteOrderMark(data_, size_);
     bytes_ += got;
     if (got < kBlock) eof_ = true;
+    if (progress_ && (eof_ || bytes_ >= nextProgress_)) {
+        (*progress_)(bytes_, totalBytes_);
+        nextProgress_ = (bytes_ / progressEvery_ + 1) * progressEvery_;
+    }
     return got > 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ public:
     Result next(std::string_view& statement, uint32_t& line);
 
     uint64_t bytesRead() const { return bytes_; }
+    using Progress = std::function<void(uint64_t bytesRead, uint64_t totalBytes)>;
+    /// Calls `progress` (not owned) from the block reads, every `every` bytes and at the end of the file.
+    void reportProgress(const Progress* progress, uint64_t totalBytes, uint64_t every);
     /// True when the text held a NUL byte or a comment that was never closed.
     bool sawNul() const { return sawNul_; }
     bool unclosedComment() const { return unclosedComment_; }
@@ -50,6 +54,10 @@ private:
     uint32_t line_ = 1;
     bool sawNul_ = false;
     bool unclosedComment_ = false;
+    const Progress* progress_ = nullptr;
+    uint64_t totalBytes_ = 0;
+    uint64_t progressEvery_ = 0;
+    uint64_t nextProgress_ = 0;
     // Bytes read at a time. Small, so that the buffer costs few fresh pages: touching new memory is what a
     // read spends most of its time on, and a larger block reads no faster.
     static constexpr size_t kBlock = 64u << 10;
