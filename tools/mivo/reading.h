@@ -20,8 +20,8 @@ NuskReadResult readFile(const std::string& path);
 std::string messageText(const NuskReadMessage& m);
 /// The texts of the messages of one severity.
 std::vector<std::string> messageTexts(const NuskReadResult& r, NuskSeverity severity);
-/// Writes the read's errors and warnings to standard error, in file order: the first kMessagesShown of them
-/// unless `all`, then a line saying how many were not shown.
+/// Writes the read's errors and warnings to standard error in the order the reader gave them: the first
+/// kMessagesShown unless `all`, then a line saying how many were not shown.
 void printMessages(const NuskReadResult& r, bool all);
 
 const char* statusText(NuskReadStatus s);
