@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,10 +21,12 @@ std::string readAll(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-/// Runs the tool with its standard output and standard error each redirected to a file of its own.
+/// Runs the tool with its standard output and standard error each redirected to a file of its own (named for
+/// this process: ctest runs the tests in processes side by side).
 ToolRun mivo(const std::string& args) {
-    const std::string out = testing::TempDir() + "mivo-stdout.txt";
-    const std::string err = testing::TempDir() + "mivo-stderr.txt";
+    const std::string stem = testing::TempDir() + "mivo-" + std::to_string(getpid());
+    const std::string out = stem + "-stdout.txt";
+    const std::string err = stem + "-stderr.txt";
     const std::string command = std::string(MIVO_PATH) + " " + args + " >" + out + " 2>" + err;
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
