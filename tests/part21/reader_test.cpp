@@ -2,12 +2,15 @@
 // is kept as read.
 #include "p21_helpers.h"
 
+#include "names.h"
+
 #include "nusk/ap242/all.h"
 #include "nusk/lifetime.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -268,6 +271,93 @@ TEST(Part21Reader, FarNumbersAreFoundAfterTheNumberTableGrows) {
     EXPECT_EQ(r.result.status, NuskReadStatus::ok);
     EXPECT_STREQ(r[500000]->getString("name"), "far");
     EXPECT_EQ(nusk_cast(r[20001], nusktype_stp_vertex_point)->vertex_geometry(), r[500000]);
+}
+
+std::string writeTempFile(const std::string& name, const std::string& text) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(Part21Reader, AByteOrderMarkAtTheStartIsSkippedInFilesAndInMemory) {
+    const std::string text = "\xEF\xBB\xBF" + p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));\n#2=VERTEX_POINT('',#9);");
+    Read fromMemory = readText(text);
+    ASSERT_EQ(fromMemory.result.status, NuskReadStatus::errors);  // the dangling #9 only
+    EXPECT_EQ(fromMemory.result.errorCount, 1u);
+    EXPECT_NE(fromMemory[1], nullptr);
+    EXPECT_EQ(fromMemory.result.messages[0].line, 9u);  // the mark is no line of its own
+    EXPECT_EQ(fromMemory.result.bytes, text.size());
+
+    NuskReadResult fromFile = nusk_read_step(writeTempFile("bom.stp", text).c_str());
+    std::unique_ptr<NuskDesign> design(fromFile.design);
+    EXPECT_EQ(fromFile.status, NuskReadStatus::errors);
+    EXPECT_EQ(fromFile.errorCount, 1u);
+    EXPECT_EQ(fromFile.bytes, text.size());
+    ASSERT_NE(design, nullptr);
+    EXPECT_NE(design->findEntity(1), nullptr);
+
+    // The mark alone, or part of it, is still no Part 21 file; a mark later in the text is no mark.
+    for (const std::string& bad : {std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB"),
+                                   "ISO-10303-21;\xEF\xBB\xBF" + p21File("").substr(13)}) {
+        EXPECT_NE(readText(bad).result.status, NuskReadStatus::ok) << bad;
+        NuskReadResult r = nusk_read_step(writeTempFile("bad-bom.stp", bad).c_str());
+        delete r.design;
+        EXPECT_NE(r.status, NuskReadStatus::ok) << bad;
+    }
+}
+
+TEST(Part21Reader, ProgressIsReportedWhileAFileIsRead) {
+    std::string data;
+    for (int i = 1; i <= 20000; ++i) data += "#" + std::to_string(i) + "=CARTESIAN_POINT('',(0.,0.,0.));\n";
+    const std::string text = p21File(data);
+    const std::string path = writeTempFile("progress.stp", text);
+    std::vector<std::pair<uint64_t, uint64_t>> calls;
+    NuskReadOptions options;
+    options.progressEvery = 100000;
+    options.progress = [&calls](uint64_t read, uint64_t total) { calls.emplace_back(read, total); };
+    nusk_ap242_schema();
+    NuskReadResult r = nusk_read_step(path.c_str(), options);
+    delete r.design;
+    ASSERT_EQ(r.status, NuskReadStatus::ok);
+    // Once each time another 100 kB have been read, and once at the end.
+    ASSERT_GE(calls.size(), text.size() / 100000);
+    EXPECT_LE(calls.size(), text.size() / 100000 + 1);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, text.size());
+        if (i > 0) {
+            EXPECT_GT(calls[i].first, calls[i - 1].first);
+        }
+    }
+    EXPECT_EQ(calls.back().first, text.size());
+}
+
+TEST(Part21Reader, MessagesNameTypesWithTheirArticleAndNoLineZero) {
+    EXPECT_EQ(nusk_p21::withArticle("angular_size"), "an angular_size");
+    EXPECT_EQ(nusk_p21::withArticle("Edge_curve"), "an Edge_curve");
+    EXPECT_EQ(nusk_p21::withArticle("length_measure"), "a length_measure");
+    EXPECT_EQ(nusk_p21::withArticle("unit"), "a unit");
+    EXPECT_EQ(nusk_p21::withArticle("uncertainty_measure_with_unit"), "an uncertainty_measure_with_unit");
+
+    Read r = readText(p21File(
+        "#1=APPLICATION_CONTEXT('x');\n#2=PRODUCT_DEFINITION_CONTEXT('c','x','design');\n"
+        "#3=VERTEX_POINT('',#1);"));
+    EXPECT_TRUE(r.hasMessage("a reference to an application_context was expected")) << r.result.messages[0].text;
+    EXPECT_TRUE(r.hasMessage("#3 refers to #1, an application_context, where a point is expected"));
+
+    // Messages about the whole file carry line 0, and the reporter is told no line for them.
+    struct Collect : NuskReporter {
+        std::vector<std::string> texts;
+        void report(NuskSeverity, const char* message) override { texts.push_back(message); }
+    } collect;
+    NuskScopedReporter scope(&collect);
+    NuskReadOptions options;
+    options.report = true;
+    NuskReadResult empty = nusk_read_step_text("", 0, options);
+    ASSERT_EQ(empty.messages.size(), 1u);
+    EXPECT_EQ(empty.messages[0].line, 0u);
+    ASSERT_EQ(collect.texts.size(), 1u);
+    EXPECT_EQ(collect.texts[0].find("line"), std::string::npos) << collect.texts[0];
+    EXPECT_NE(collect.texts[0].find("not a Part 21 file"), std::string::npos) << collect.texts[0];
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The commands of the mivo tool.
+// The commands of the mivo tool. Every command writes its result (the report, the JSON, the table) to standard
+// output, and the read's errors and warnings, progress and its own problems to standard error.
 #pragma once
 
 #include <string>
@@ -9,10 +10,20 @@ namespace mivo_tool {
 /// Exit statuses: 0 success, 1 a file read with errors, 2 bad usage or a file that cannot be read.
 enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 
-int runInfo(const std::string& path, bool json);
-int runCat(const std::string& path, const std::string& out);
+/// What the command line asks of a command that reads a file.
+struct FileCommand {
+    std::string file;
+    std::string out;       // cat: the file written
+    bool json = false;     // info, units: the JSON form
+    bool verbose = false;  // every message the reader kept, not only the first few
+};
+
+/// `shownAs` names the file in the report; empty: its path.
+int runInfo(const FileCommand& command, const std::string& shownAs = "");
+/// Reads a file, writes it back to command.out and ends with a one-line summary.
+int runCat(const FileCommand& command);
 /// Tags the units of a file and lists every unit entity with its code, kind of quantity and names.
-int runUnits(const std::string& path, bool json);
+int runUnits(const FileCommand& command);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

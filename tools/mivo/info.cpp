@@ -1,6 +1,7 @@
-// mivo info and mivo cat.
+// mivo info: what reading a file finds.
 #include "commands.h"
 #include "json.h"
+#include "reading.h"
 #include "type_names.h"
 
 #include "nusk/part21.h"
@@ -27,26 +28,6 @@ std::vector<std::pair<std::string, size_t>> typeCounts(NuskDesign* design) {
     return sorted;
 }
 
-std::vector<std::string> messages(const NuskReadResult& r, NuskSeverity severity) {
-    std::vector<std::string> out;
-    for (const NuskReadMessage& m : r.messages)
-        if (m.severity == severity)
-            out.push_back(m.line ? "line " + std::to_string(m.line) + ": " + m.text : m.text);
-    return out;
-}
-
-const char* statusText(NuskReadStatus s) {
-    switch (s) {
-    case NuskReadStatus::ok: return "read cleanly";
-    case NuskReadStatus::errors: return "read with errors";
-    default: return "could not read";
-    }
-}
-
-int exitFor(NuskReadStatus s) {
-    return s == NuskReadStatus::ok ? kOk : s == NuskReadStatus::errors ? kReadErrors : kFailed;
-}
-
 void printText(const std::string& path, const NuskReadResult& r, double seconds) {
     std::printf("file:               %s\n", path.c_str());
     if (r.design) {
@@ -66,17 +47,9 @@ void printText(const std::string& path, const NuskReadResult& r, double seconds)
         for (size_t i = 0; i < counts.size() && i < 20; ++i)
             std::printf("  %8zu  %s\n", counts[i].second, counts[i].first.c_str());
     }
-    const struct {
-        const char* title;
-        NuskSeverity severity;
-        size_t count;
-    } groups[] = {{"errors", NuskSeverity::error, r.errorCount}, {"warnings", NuskSeverity::warning, r.warningCount}};
-    for (const auto& g : groups) {
-        std::printf("%s: %zu\n", g.title, g.count);
-        auto list = messages(r, g.severity);
-        for (size_t i = 0; i < list.size() && i < 20; ++i) std::printf("  %s\n", list[i].c_str());
-        if (g.count > 20) std::printf("  ... and %zu more\n", g.count - 20);
-    }
+    // The messages themselves went to standard error.
+    std::printf("errors:             %zu\n", r.errorCount);
+    std::printf("warnings:           %zu\n", r.warningCount);
 }
 
 void printJson(const std::string& path, const NuskReadResult& r, double seconds) {
@@ -101,11 +74,11 @@ void printJson(const std::string& path, const NuskReadResult& r, double seconds)
     }
     out += '}';
     Json::key(out, "errors");
-    Json::stringList(out, messages(r, NuskSeverity::error));
+    Json::stringList(out, messageTexts(r, NuskSeverity::error));
     Json::key(out, "error_count");
     out += std::to_string(r.errorCount);
     Json::key(out, "warnings");
-    Json::stringList(out, messages(r, NuskSeverity::warning));
+    Json::stringList(out, messageTexts(r, NuskSeverity::warning));
     Json::key(out, "warning_count");
     out += std::to_string(r.warningCount);
     Json::key(out, "read_seconds");
@@ -118,31 +91,17 @@ void printJson(const std::string& path, const NuskReadResult& r, double seconds)
 
 }  // namespace
 
-int runInfo(const std::string& path, bool json) {
+int runInfo(const FileCommand& command, const std::string& shownAs) {
     const auto start = std::chrono::steady_clock::now();
-    NuskReadResult r = nusk_read_step(path.c_str());
+    NuskReadResult r = readFile(command.file);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (json)
-        printJson(path, r, seconds);
+    printMessages(r, command.verbose);
+    const std::string& name = shownAs.empty() ? command.file : shownAs;
+    if (command.json)
+        printJson(name, r, seconds);
     else
-        printText(path, r, seconds);
+        printText(name, r, seconds);
     delete r.design;
-    return exitFor(r.status);
-}
-
-int runCat(const std::string& path, const std::string& out) {
-    NuskReadResult r = nusk_read_step(path.c_str());
-    for (const NuskReadMessage& m : r.messages)
-        std::fprintf(stderr, "%s: %s%s\n", m.severity == NuskSeverity::error ? "error" : "warning",
-                     m.line ? ("line " + std::to_string(m.line) + ": ").c_str() : "", m.text.c_str());
-    if (!r.design) return kFailed;
-    NuskWriteResult w = nusk_write_step(r.design, out.c_str());
-    delete r.design;
-    if (!w.ok) {
-        std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
-        return kFailed;
-    }
-    if (w.danglingCount) std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
     return exitFor(r.status);
 }
 

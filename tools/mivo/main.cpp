@@ -5,8 +5,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#ifndef MIVO_VERSION
+#define MIVO_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -14,57 +20,117 @@ const char kUsage[] =
     "usage: mivo [COMMAND FILE [OPTIONS]]\n"
     "\n"
     "Commands:\n"
-    "  info FILE [--json]     header, instance counts per type, read status, errors and warnings\n"
-    "  cat FILE -o OUT        read FILE and write it back to OUT\n"
-    "  units FILE [--json]    every unit entity with its code, kind of quantity and names\n"
+    "  info FILE [--json] [--verbose]   header, instance counts per type, read status, errors and warnings\n"
+    "  cat FILE -o OUT [--verbose]      read FILE and write it back to OUT\n"
+    "  units FILE [--json] [--verbose]  every unit entity with its code, kind of quantity and names\n"
+    "  help                             this text (also --help, -h)\n"
+    "\n"
+    "Options:\n"
+    "  --json          the result as JSON\n"
+    "  --verbose       every error and warning of the read, not only the first 20\n"
+    "  -o OUT          the file cat writes\n"
+    "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
     "what reading it back finds (add --json for the JSON form).\n"
     "\n"
+    "The result goes to standard output; the read's errors and warnings, and the progress of reading a\n"
+    "large file, go to standard error.\n"
+    "\n"
     "Exit status: 0 success, 1 the file was read with errors, 2 bad usage or the file cannot be read.\n";
 
-int usage(const char* problem) {
-    if (problem) std::fprintf(stderr, "mivo: %s\n\n", problem);
-    std::fputs(kUsage, problem ? stderr : stdout);
-    return problem ? mivo_tool::kFailed : mivo_tool::kOk;
+int usage(const std::string& problem) {
+    if (!problem.empty()) std::fprintf(stderr, "mivo: %s\n\n", problem.c_str());
+    std::fputs(kUsage, problem.empty() ? stdout : stderr);
+    return problem.empty() ? mivo_tool::kOk : mivo_tool::kFailed;
+}
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
+
+/// The options each command that reads a file accepts.
+std::vector<OptionSpec> optionsOf(const std::string& command) {
+    if (command == "cat") return {{"-o", true}, {"--verbose", false}};
+    return {{"--json", false}, {"--verbose", false}};
+}
+
+const OptionSpec* findOption(const std::vector<OptionSpec>& specs, const std::string& arg) {
+    for (const OptionSpec& s : specs)
+        if (arg == s.name) return &s;
+    return nullptr;
+}
+
+/// Reads the arguments after the command into `out`; the problem with them, empty when there is none.
+std::string parseFileCommand(const std::string& command, const std::vector<std::string>& args,
+                             mivo_tool::FileCommand& out) {
+    const std::vector<OptionSpec> specs = optionsOf(command);
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const OptionSpec* option = findOption(specs, arg);
+        if (!option) {
+            if (arg.empty()) return "an empty argument where a FILE is expected";
+            if (!out.file.empty() || arg[0] == '-') return "unexpected argument " + arg;
+            out.file = arg;
+            continue;
+        }
+        if (!option->takesValue) {
+            (arg == "--json" ? out.json : out.verbose) = true;
+            continue;
+        }
+        // An option's value may not be another option: "-o --verbose" lacks the value rather than naming
+        // a file "--verbose".
+        if (i + 1 >= args.size() || findOption(specs, args[i + 1]) || args[i + 1].empty())
+            return "the value of " + arg + " is missing";
+        out.out = args[++i];
+    }
+    if (out.file.empty()) return command + " needs a FILE";
+    if (command == "cat" && out.out.empty()) return "cat needs -o OUT";
+    return "";
+}
+
+/// The problem with a path a command reads or writes, empty when there is none that can be told beforehand.
+std::string pathProblem(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return path + " is a directory, not a file";
+    return "";
+}
+
+int runFileCommand(const std::string& command, const std::vector<std::string>& args) {
+    mivo_tool::FileCommand parsed;
+    const std::string problem = parseFileCommand(command, args, parsed);
+    if (!problem.empty()) return usage(problem);
+    for (const std::string& path : {parsed.file, parsed.out}) {
+        const std::string pathError = path.empty() ? "" : pathProblem(path);
+        if (!pathError.empty()) {
+            std::fprintf(stderr, "mivo: %s\n", pathError.c_str());
+            return mivo_tool::kFailed;
+        }
+    }
+    nusk_ap242_schema();
+    if (command == "info") return mivo_tool::runInfo(parsed);
+    if (command == "units") return mivo_tool::runUnits(parsed);
+    return mivo_tool::runCat(parsed);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    for (const std::string& a : args)
-        if (a == "--help" || a == "-h") return usage(nullptr);
-    nusk_ap242_schema();
-    if (args.empty()) return mivo_tool::runSample(false);
-    if (args.size() == 1 && args[0] == "--json") return mivo_tool::runSample(true);
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") return usage("");
+        if (a == "--version" || a == "-V") {
+            std::printf("mivo %s\n", MIVO_VERSION);
+            return mivo_tool::kOk;
+        }
+    }
+    if (args.empty() || (args.size() == 1 && args[0] == "--json")) {
+        nusk_ap242_schema();
+        return mivo_tool::runSample(!args.empty());
+    }
     const std::string& command = args[0];
-    if (command == "info" || command == "units") {
-        bool json = false;
-        std::string file;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--json")
-                json = true;
-            else if (file.empty() && args[i][0] != '-')
-                file = args[i];
-            else
-                return usage(("unexpected argument " + args[i]).c_str());
-        }
-        if (file.empty()) return usage((command + " needs a FILE").c_str());
-        return command == "info" ? mivo_tool::runInfo(file, json) : mivo_tool::runUnits(file, json);
-    }
-    if (command == "cat") {
-        std::string file, out;
-        for (size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "-o" && i + 1 < args.size())
-                out = args[++i];
-            else if (file.empty() && args[i][0] != '-')
-                file = args[i];
-            else
-                return usage(("unexpected argument " + args[i]).c_str());
-        }
-        if (file.empty() || out.empty()) return usage("cat needs FILE and -o OUT");
-        return mivo_tool::runCat(file, out);
-    }
-    return usage(("unknown command " + command).c_str());
+    if (command == "help") return usage("");
+    if (command == "info" || command == "units" || command == "cat") return runFileCommand(command, args);
+    return usage("unknown command " + command);
 }

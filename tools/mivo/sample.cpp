@@ -197,7 +197,8 @@ int runSample(bool json) {
     if (!writeSample(path, error))
         std::fprintf(stderr, "mivo: %s\n", error.c_str());
     else
-        status = runInfo(path, json);
+        // The temporary file is gone when the command ends: the report names what it held instead.
+        status = runInfo({path, "", json, false}, "the sample design, written to a temporary file and read back");
     std::remove(path);
     return status;
 }

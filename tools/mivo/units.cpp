@@ -1,6 +1,7 @@
 // mivo units: the unit entities of a file with their codes and names.
 #include "commands.h"
 #include "json.h"
+#include "reading.h"
 #include "type_names.h"
 
 #include "mivo_units.h"
@@ -8,6 +9,7 @@
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +26,16 @@ struct UnitRow {
     std::string name;
     std::string fullname;
 };
+
+/// The kind of quantity a NuskMeasureType code stands for; the library names units, not kinds.
+const char* measureTypeName(int type) {
+    static const char* const kNames[NUSK_MEASURE_TYPE_COUNT] = {
+        "unknown",   "reserved",   "plane angle", "reserved",    "spin rate", "area",      "count",
+        "force",     "length",     "reserved",    "parameter",   "power",     "pressure",  "ratio",
+        "revolution", "solid angle", "feed rate", "reserved",    "time",      "tooth",     "torque",
+        "volume"};
+    return type >= 0 && type < NUSK_MEASURE_TYPE_COUNT ? kNames[type] : "unknown";
+}
 
 std::vector<UnitRow> unitRows(NuskDesign* design) {
     std::vector<UnitRow> rows;
@@ -49,39 +61,61 @@ std::vector<UnitRow> unitRows(NuskDesign* design) {
     return rows;
 }
 
+void printJson(const std::vector<UnitRow>& rows) {
+    std::string out = "{\n  \"units\": [";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const UnitRow& u = rows[i];
+        out += i ? ",\n    {" : "\n    {";
+        out += "\"entity\": " + std::to_string(u.entity) + ", \"type\": ";
+        Json::string(out, u.type);
+        out += ", \"code\": " + std::to_string(u.code) + ", \"measure_type\": " + std::to_string(u.measureType) +
+               ", \"name\": ";
+        Json::string(out, u.name);
+        out += ", \"fullname\": ";
+        Json::string(out, u.fullname);
+        out += ", \"kind\": ";  // last: the keys before it keep their order
+        Json::string(out, measureTypeName(u.measureType));
+        out += "}";
+    }
+    out += rows.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+/// The table, each column as wide as its longest entry; the full name, last, is not padded.
+void printTable(const std::vector<UnitRow>& rows) {
+    std::vector<std::vector<std::string>> cells = {{"entity", "type", "code", "kind", "name", "full name"}};
+    for (const UnitRow& u : rows)
+        cells.push_back({"#" + std::to_string(u.entity), u.type, std::to_string(u.code), measureTypeName(u.measureType),
+                         u.name, u.fullname});
+    std::vector<size_t> widths(cells[0].size(), 0);
+    for (const auto& line : cells)
+        for (size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+    const bool rightAligned[] = {true, false, true, false, false, false};  // numbers to the right
+    for (const auto& line : cells) {
+        std::string text;
+        for (size_t c = 0; c < line.size(); ++c) {
+            const std::string pad(c + 1 < line.size() ? widths[c] - line[c].size() : 0, ' ');
+            text += c ? "  " : "";
+            text += rightAligned[c] ? pad + line[c] : line[c] + pad;
+        }
+        std::printf("%s\n", text.c_str());
+    }
+    std::printf("%zu unit entities\n", rows.size());
+}
+
 }  // namespace
 
-int runUnits(const std::string& path, bool json) {
-    NuskReadResult r = nusk_read_step(path.c_str());
-    for (const NuskReadMessage& m : r.messages)
-        if (m.severity == NuskSeverity::error) std::fprintf(stderr, "error: line %u: %s\n", m.line, m.text.c_str());
+int runUnits(const FileCommand& command) {
+    NuskReadResult r = readFile(command.file);
+    printMessages(r, command.verbose);
     if (!r.design) return kFailed;
     mivo_tag_units(r.design);
     const std::vector<UnitRow> rows = unitRows(r.design);
-    if (json) {
-        std::string out = "{\n  \"units\": [";
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const UnitRow& u = rows[i];
-            out += i ? ",\n    {" : "\n    {";
-            out += "\"entity\": " + std::to_string(u.entity) + ", \"type\": ";
-            Json::string(out, u.type);
-            out += ", \"code\": " + std::to_string(u.code) + ", \"measure_type\": " + std::to_string(u.measureType) +
-                   ", \"name\": ";
-            Json::string(out, u.name);
-            out += ", \"fullname\": ";
-            Json::string(out, u.fullname);
-            out += "}";
-        }
-        out += rows.empty() ? "]\n}\n" : "\n  ]\n}\n";
-        std::fputs(out.c_str(), stdout);
-    } else {
-        std::printf("%8s  %-40s %4s %4s  %-10s %s\n", "entity", "type", "code", "kind", "name", "full name");
-        for (const UnitRow& u : rows)
-            std::printf("%8s  %-40s %4d %4d  %-10s %s\n", ("#" + std::to_string(u.entity)).c_str(), u.type.c_str(),
-                        u.code, u.measureType, u.name.c_str(), u.fullname.c_str());
-        std::printf("%zu unit entities\n", rows.size());
-    }
-    const int status = r.status == NuskReadStatus::ok ? kOk : kReadErrors;
+    if (command.json)
+        printJson(rows);
+    else
+        printTable(rows);
+    const int status = exitFor(r.status);
     delete r.design;
     return status;
 }

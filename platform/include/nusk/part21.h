@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ struct NuskReadOptions {
     NuskSchema* schema = nullptr;
     /// Also hand every message to the store's reporter (NUSK).
     bool report = false;
+    /// Called while a file is read, each time another `progressEvery` bytes have been read and once at its end;
+    /// `totalBytes` is the file's size, 0 when it is not known (a pipe). Not called for text in memory.
+    std::function<void(uint64_t bytesRead, uint64_t totalBytes)> progress;
+    uint64_t progressEvery = 4u << 20;
 };
 
 /// Reads a file. A file that cannot be opened, or is not a Part 21 file, is unreadable.

@@ -94,3 +94,18 @@ int enumValueOf(const NuskDomain* enumeration, std::string_view literal) {
 }
 
 }  // namespace nusk_p21
+
+namespace nusk_p21 {
+
+std::string withArticle(std::string_view name) {
+    std::string lowered;
+    for (size_t i = 0; i < name.size() && i < 3; ++i) lowered += lower(name[i]);
+    const bool vowel = !lowered.empty() && std::strchr("aeiou", lowered[0]);
+    // Words that are written with a vowel but start with a "y" or "w" sound take "a": a unit, a user, a one.
+    bool consonantSound = false;
+    for (const char* prefix : {"uni", "use", "usa", "usu", "uti", "eu", "one"})
+        consonantSound = consonantSound || lowered.compare(0, std::strlen(prefix), prefix) == 0;
+    return (vowel && !consonantSound ? "an " : "a ") + std::string(name);
+}
+
+}  // namespace nusk_p21

@@ -1,6 +1,7 @@
 // Finding the domain a Part 21 name (written in upper case) stands for.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +32,9 @@ private:
 
 /// The table of a schema, made on first use; safe on any thread (the table is shared and never changes).
 const NameTable& nameTableOf(const NuskSchema* schema);
+
+/// The name after "a" or "an", whichever its first sound takes ("an angular_size", "a unit"), for messages.
+std::string withArticle(std::string_view name);
 
 /// The value of an enumeration literal (between the dots, any case) in `enumeration`, or -1.
 int enumValueOf(const NuskDomain* enumeration, std::string_view literal);

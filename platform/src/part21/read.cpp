@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options) {
     NuskReadResult result;
@@ -16,6 +17,12 @@ NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options) 
         return result;
     }
     nusk_p21::Scanner scanner(file);
+    if (options.progress) {
+        struct stat info;
+        const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+        scanner.reportProgress(&options.progress, sized ? static_cast<uint64_t>(info.st_size) : 0,
+                               options.progressEvery);
+    }
     nusk_p21::Reader reader(scanner, options);
     result = reader.run();
     std::fclose(file);

@@ -46,10 +46,12 @@ Reader::Reader(Scanner& scanner, const NuskReadOptions& options) : scanner_(scan
 void Reader::message(NuskSeverity severity, uint32_t line, std::string text) {
     (severity == NuskSeverity::error ? result_.errorCount : result_.warningCount)++;
     if (options_.report) {
+        // Line 0 stands for no line (a message about the whole file).
+        const std::string where = line ? "line " + std::to_string(line) + ": " : "";
         if (severity == NuskSeverity::error)
-            NUSK.error("line %u: %s", line, text.c_str());
+            NUSK.error("%s%s", where.c_str(), text.c_str());
         else
-            NUSK.warning("line %u: %s", line, text.c_str());
+            NUSK.warning("%s%s", where.c_str(), text.c_str());
     }
     if (result_.messages.size() < NuskReadResult::kMaxMessages)
         result_.messages.push_back({severity, line, instance_, std::move(text)});
@@ -392,8 +394,8 @@ void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_
     const uint32_t saved = instance_;
     instance_ = instance;
     message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line,
-            "#" + std::to_string(instance) + " refers to #" + std::to_string(obj->entity_id()) + ", a " + d->name() +
-                ", where a " + expected->name() + " is expected");
+            "#" + std::to_string(instance) + " refers to #" + std::to_string(obj->entity_id()) + ", " + withArticle(d->name()) +
+                ", where " + withArticle(expected->name()) + " is expected");
     instance_ = saved;
 }
 

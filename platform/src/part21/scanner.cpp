@@ -15,6 +15,16 @@
 
 namespace nusk_p21 {
 
+namespace {
+
+/// 3 when the text starts with the UTF-8 byte order mark, which some editors write and which is no part of
+/// the text; else 0.
+size_t byteOrderMark(const char* data, size_t size) {
+    return size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
+}  // namespace
+
 Scanner::Scanner(std::FILE* file) : file_(file) {
     struct stat info {};
     if (file && fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
@@ -22,7 +32,14 @@ Scanner::Scanner(std::FILE* file) : file_(file) {
 }
 
 Scanner::Scanner(const char* data, size_t size)
-    : data_(data), size_(size), eof_(true), bytes_(size), expected_(size) {}
+    : data_(data), size_(size), pos_(byteOrderMark(data, size)), eof_(true), bytes_(size), expected_(size) {}
+
+void Scanner::reportProgress(const Progress* progress, uint64_t totalBytes, uint64_t every) {
+    progress_ = progress && *progress ? progress : nullptr;
+    totalBytes_ = totalBytes;
+    progressEvery_ = every ? every : 1;
+    nextProgress_ = progressEvery_;
+}
 
 bool Scanner::fill() {
     if (eof_ || !file_) return false;
@@ -45,8 +62,13 @@ bool Scanner::fill() {
     data_ = storage_.get();
     const size_t got = std::fread(storage_.get() + kept, 1, kBlock, file_);
     size_ = kept + got;
+    if (bytes_ == 0) pos_ = byteOrderMark(data_, size_);
     bytes_ += got;
     if (got < kBlock) eof_ = true;
+    if (progress_ && (eof_ || bytes_ >= nextProgress_)) {
+        (*progress_)(bytes_, totalBytes_);
+        nextProgress_ = (bytes_ / progressEvery_ + 1) * progressEvery_;
+    }
     return got > 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@ public:
     uint64_t bytesRead() const { return bytes_; }
     /// Size of the whole text when known beforehand (a regular file, text in memory), else 0.
     uint64_t expectedSize() const { return expected_; }
+    using Progress = std::function<void(uint64_t bytesRead, uint64_t totalBytes)>;
+    /// Calls `progress` (not owned) from the block reads, every `every` bytes and at the end of the file.
+    void reportProgress(const Progress* progress, uint64_t totalBytes, uint64_t every);
     /// True when the text held a NUL byte or a comment that was never closed.
     bool sawNul() const { return sawNul_; }
     bool unclosedComment() const { return unclosedComment_; }
@@ -53,6 +57,10 @@ private:
     uint32_t line_ = 1;
     bool sawNul_ = false;
     bool unclosedComment_ = false;
+    const Progress* progress_ = nullptr;
+    uint64_t totalBytes_ = 0;
+    uint64_t progressEvery_ = 0;
+    uint64_t nextProgress_ = 0;
     // Bytes read at a time. Small, so that the buffer costs few fresh pages: touching new memory is what a
     // read spends most of its time on, and a larger block reads no faster.
     static constexpr size_t kBlock = 64u << 10;

@@ -192,7 +192,7 @@ void Reader::noteReferenceForValue(const Cursor& c) {
 Reader::Fit Reader::readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& out, bool temp) {
     uint32_t id = 0;
     if (!c.take('#')) {
-        mismatch(std::string("a reference to a ") + type->name() + " was expected, found " + std::string(c.upcoming()));
+        mismatch("a reference to " + withArticle(type->name()) + " was expected, found " + std::string(c.upcoming()));
         out.o = nullptr;
         return skipValue(c, 0) ? Fit::ok : Fit::broken;
     }
@@ -396,7 +396,7 @@ Reader::Fit Reader::readPlain(Cursor& c, const NuskDomain* type, NuskSlot& out) 
         out.i = v;
         return Fit::ok;
     }
-    mismatch(std::string("a ") + type->name() + " was expected, found " + std::string(c.upcoming()));
+    mismatch(withArticle(type->name()) + " was expected, found " + std::string(c.upcoming()));
     return skipValue(c, 0) ? Fit::ok : Fit::broken;
 }
 

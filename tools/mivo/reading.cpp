@@ -1,0 +1,90 @@
+// Reading a file for a command: progress, messages and the exit status.
+#include "reading.h"
+
+#include "commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mivo_tool {
+
+namespace {
+
+constexpr uint64_t kProgressFrom = 50u << 20;
+constexpr uint64_t kProgressEvery = 4u << 20;
+
+uint64_t fileSize(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+}
+
+void printReadProgress(uint64_t bytesRead, uint64_t totalBytes) {
+    const double mb = 1 << 20;
+    if (totalBytes)
+        std::fprintf(stderr, "\rmivo: reading %.0f of %.0f MB (%d%%)", bytesRead / mb, totalBytes / mb,
+                     static_cast<int>(bytesRead * 100 / totalBytes));
+    else
+        std::fprintf(stderr, "\rmivo: reading %.0f MB", bytesRead / mb);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+bool showsProgress(uint64_t bytes) { return bytes > kProgressFrom && isatty(STDERR_FILENO); }
+
+NuskReadResult readFile(const std::string& path) {
+    NuskReadOptions options;
+    const bool progress = showsProgress(fileSize(path));
+    if (progress) {
+        options.progress = printReadProgress;
+        options.progressEvery = kProgressEvery;
+    }
+    NuskReadResult r = nusk_read_step(path.c_str(), options);
+    if (progress) std::fputc('\n', stderr);  // the progress line stays, finished
+    return r;
+}
+
+std::string messageText(const NuskReadMessage& m) {
+    return m.line ? "line " + std::to_string(m.line) + ": " + m.text : m.text;
+}
+
+std::vector<std::string> messageTexts(const NuskReadResult& r, NuskSeverity severity) {
+    std::vector<std::string> out;
+    for (const NuskReadMessage& m : r.messages)
+        if (m.severity == severity) out.push_back(messageText(m));
+    return out;
+}
+
+void printMessages(const NuskReadResult& r, bool all) {
+    const size_t kept = r.messages.size();
+    const size_t shown = all || kept < kMessagesShown ? kept : kMessagesShown;
+    for (size_t i = 0; i < shown; ++i) {
+        const NuskReadMessage& m = r.messages[i];
+        std::fprintf(stderr, "%s: %s\n", m.severity == NuskSeverity::error ? "error" : "warning",
+                     messageText(m).c_str());
+    }
+    // The counts include messages beyond those the reader keeps.
+    const size_t total = std::max(r.errorCount + r.warningCount, kept);
+    if (total <= shown) return;
+    const std::string keptCount = std::to_string(kept);
+    const std::string hint = all ? " (the reader keeps the first " + keptCount + ")"
+                             : total > kept ? " (--verbose shows the first " + keptCount + ")"
+                                            : " (--verbose shows them)";
+    std::fprintf(stderr, "... %zu more messages not shown%s\n", total - shown, hint.c_str());
+}
+
+const char* statusText(NuskReadStatus s) {
+    switch (s) {
+    case NuskReadStatus::ok: return "read cleanly";
+    case NuskReadStatus::errors: return "read with errors";
+    default: return "could not read";
+    }
+}
+
+int exitFor(NuskReadStatus s) {
+    return s == NuskReadStatus::ok ? kOk : s == NuskReadStatus::errors ? kReadErrors : kFailed;
+}
+
+}  // namespace mivo_tool

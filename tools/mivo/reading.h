@@ -1,0 +1,33 @@
+// What every command that reads a file shares: the read itself (with progress for large files), the read's
+// messages on standard error, and the exit status a read gives.
+#pragma once
+
+#include "nusk/part21.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mivo_tool {
+
+/// Messages shown unless --verbose asks for all of them.
+constexpr size_t kMessagesShown = 20;
+
+/// Reads a file; a file over 50 MB shows its progress on standard error when that is a terminal.
+NuskReadResult readFile(const std::string& path);
+
+/// "line 12: text", or the text alone when the message concerns no line.
+std::string messageText(const NuskReadMessage& m);
+/// The texts of the messages of one severity.
+std::vector<std::string> messageTexts(const NuskReadResult& r, NuskSeverity severity);
+/// Writes the read's errors and warnings to standard error in the order the reader gave them: the first
+/// kMessagesShown unless `all`, then a line saying how many were not shown.
+void printMessages(const NuskReadResult& r, bool all);
+
+const char* statusText(NuskReadStatus s);
+int exitFor(NuskReadStatus s);
+
+/// True when progress is worth showing for a file of this many bytes: a large one, on a terminal.
+bool showsProgress(uint64_t bytes);
+
+}  // namespace mivo_tool
