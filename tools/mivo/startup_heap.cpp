@@ -22,7 +22,7 @@
 namespace {
 
 constexpr size_t kRegionSize = size_t(32) << 20;
-constexpr size_t kBackedUpFront = size_t(8) << 20;  // what a run of a small file touches, with room
+constexpr size_t kBackedUpFront = size_t(6) << 20;  // what a run of a small file touches, with room
 constexpr size_t kLargestServed = 2048;              // larger blocks go to malloc
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kAlign = alignof(std::max_align_t);

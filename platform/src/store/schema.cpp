@@ -261,19 +261,26 @@ void NuskSchema::seal() {
     sealed_ = true;
 }
 
+namespace {
+
+/// Appends `e` to `order` after its supertypes, depth first in the order of the SUBTYPE OF clause; an entity
+/// reached twice is listed once.
+void appendInPart21Order(NuskDomain* e, std::vector<NuskDomain*>& order) {
+    if (std::find(order.begin(), order.end(), e) != order.end()) return;
+    for (NuskDomain* s : e->superTypes()) appendInPart21Order(s, order);
+    order.push_back(e);
+}
+
+}  // namespace
+
 void NuskSchema::layoutEntity(NuskDomain* d) {
-    // Part 21 order: each supertype's attributes before the subtype's, depth first in the order of the
-    // SUBTYPE OF clause, an entity reached twice counted once.
+    // Part 21 order: each supertype's attributes before the subtype's.
     std::vector<NuskDomain*> order;
-    std::function<void(NuskDomain*)> visit = [&](NuskDomain* e) {
-        if (std::find(order.begin(), order.end(), e) != order.end()) return;
-        for (NuskDomain* s : e->supertypes_) visit(s);
-        order.push_back(e);
-    };
-    visit(d);
-    d->closure_ = order;
+    order.reserve(8);
+    appendInPart21Order(d, order);
+    d->closure_ = std::move(order);
     d->leaves_ = {d};
-    finishEntityLayout(d, order);
+    finishEntityLayout(d, d->closure_);
 }
 
 void NuskSchema::layoutComplex(NuskDomain* d) {
