@@ -138,4 +138,31 @@ TEST(NullArguments, ManagersUnitsAndMeasures) {
     });
 }
 
+TEST(NullArguments, Measures) {
+    using M = stp_measure_with_unit*;
+    using Q = stp_qualified_representation_item*;
+    using R = stp_representation*;
+    const M m = nullptr;
+    const Q q = nullptr;
+    const R r = nullptr;
+    NuskUnitSet units;
+    auto none = [](double v) { return v == NUSK_NULL_REAL; };
+    expectAllEmpty({
+        {"mivo_get_measure_value", [&] { return none(mivo_get_measure_value(m, nuskunit_mm)) && none(mivo_get_measure_value(m, &units, nuskmeasure_length)) && none(mivo_get_measure_value(m, nullptr, nuskmeasure_length)); }},
+        {"kind getters (unit set)", [&] { return none(mivo_get_angle_value(m, &units)) && none(mivo_get_length_value(m, &units)) && none(mivo_get_time_value(m, &units)) && none(mivo_get_feedrate_value(m, &units)) && none(mivo_get_spinrate_value(m, &units)) && none(mivo_get_pressure_value(m, &units)); }},
+        {"kind getters (unit)", [&] { return none(mivo_get_angle_value(m, nuskunit_rad)) && none(mivo_get_length_value(m, nuskunit_mm)) && none(mivo_get_time_value(m, nuskunit_s)) && none(mivo_get_feedrate_value(m, nuskunit_mm_per_s)) && none(mivo_get_spinrate_value(m, nuskunit_revolution_per_s)) && none(mivo_get_pressure_value(m, nuskunit_pa)); }},
+        {"mivo_get_count_value / mivo_get_ratio_value", [&] { return none(mivo_get_count_value(m)) && none(mivo_get_ratio_value(m)); }},
+        {"mivo_get_descriptive_value", [&] { return !mivo_get_descriptive_value(m) && !mivo_get_descriptive_value(r, "x") && !mivo_get_descriptive_value(r, nullptr); }},
+        {"mivo_get_measure_std_uncertainty", [&] { return !mivo_get_measure_std_uncertainty(q, "x") && !mivo_get_measure_std_uncertainty(m, "x"); }},
+        {"limit, current and precision getters", [&] { return none(mivo_get_measure_lower_limit_value(m, nuskunit_mm)) && none(mivo_get_measure_upper_limit_value(m, nuskunit_mm)) && none(mivo_get_measure_current_value(m, nuskunit_mm)) && mivo_get_measure_precision_value(m) == NUSK_NULL_INTEGER; }},
+        {"mivo_make_measure_item / qualified", [] { return !mivo_make_measure_item(nullptr, 1.0, nuskunit_mm) && !mivo_make_qualified_measure_item(nullptr, 1.0, nuskunit_mm); }},
+        {"typed measure makers", [] { return !mivo_make_angle_measure(nullptr, 1.0, nuskunit_rad) && !mivo_make_length_measure(nullptr, 1.0, nuskunit_mm) && !mivo_make_ratio_measure(nullptr, 1.0, nuskunit_ratio) && !mivo_make_time_measure(nullptr, 1.0, nuskunit_s); }},
+        {"typed measure item makers", [] { return !mivo_make_angle_measure_item(nullptr, 1.0, nuskunit_rad) && !mivo_make_length_measure_item(nullptr, 1.0, nuskunit_mm) && !mivo_make_ratio_measure_item(nullptr, 1.0, nuskunit_ratio) && !mivo_make_time_measure_item(nullptr, 1.0, nuskunit_s); }},
+        {"qualifier setters", [&] { return !mivo_put_measure_std_uncertainty(q, "x", 1.0) && !mivo_put_measure_lower_limit_value(q, 1.0) && !mivo_put_measure_upper_limit_value(q, 1.0) && !mivo_put_measure_precision_value(q, 1); }},
+        {"mivo_put_measure_std_uncertainty (no name)", [] { NuskDesign d("misuse", nusk_ap242_schema()); return !mivo_put_measure_std_uncertainty(mivo_make_qualified_measure_item(&d, 1.0, nuskunit_mm), nullptr, 1.0); }},
+        {"mivo_get_rep_item / descriptive / measure items", [&] { return !mivo_get_rep_item(r, nullptr, nullptr) && !mivo_get_descriptive_item(r, "x") && !mivo_get_measure_item(r, nullptr, nuskmeasure_unknown); }},
+        {"kind item getters", [&] { return !mivo_get_angle_item(r, "x") && !mivo_get_spinrate_item(r, "x") && !mivo_get_count_item(r, "x") && !mivo_get_length_item(r, "x") && !mivo_get_pressure_item(r, "x") && !mivo_get_ratio_item(r, "x") && !mivo_get_feedrate_item(r, "x") && !mivo_get_time_item(r, "x"); }},
+    });
+}
+
 }  // namespace
