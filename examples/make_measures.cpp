@@ -1,6 +1,8 @@
 // Adds measures to a real file: reads it, tags its units, makes a length measure of 25.4 mm, one of 1 inch
 // (nuskunit_length_cb1) and a plane angle measure of 90 degrees (nuskunit_angle_cb1), reusing the file's own
-// unit entities where it has them, shows what the library reads back from each, and writes the file.
+// unit entities where it has them, and shows what the library reads back from each in other units. Then it
+// makes a qualified length item of 12 mm with limits and a precision, reads them back in inches, and writes
+// the file.
 //
 //   make_measures IN.stp OUT.stp
 #include "mivo_measures.h"
@@ -32,10 +34,23 @@ int main(int argc, char** argv) {
         stp_measure_with_unit* m = mivo_make_measure(design.get(), w.value, w.unit);
         if (!m) continue;
         const NuskUnit unit = mivo_get_unit_type(m);
-        std::printf("#%u %s: %g %s (%s), kind %d\n", m->entity_id(), m->domain()->name(),
-                    m->value_component() ? m->value_component()->getDouble(0) : 0.0, mivo_get_unit_name(unit),
-                    mivo_get_unit_fullname(unit), static_cast<int>(mivo_get_measure_type(m)));
+        std::printf("#%u %s: %g %s (%s), kind %d; %g m, %g rad\n", m->entity_id(), m->domain()->name(),
+                    mivo_get_measure_value(m, nuskunit_as_is), mivo_get_unit_name(unit),
+                    mivo_get_unit_fullname(unit), static_cast<int>(mivo_get_measure_type(m)),
+                    mivo_get_measure_value(m, nuskunit_m), mivo_get_measure_value(m, nuskunit_rad));
     }
+    // A value that cannot be converted reads as the null real (NUSK_NULL_REAL): 25.4 mm has no value in rad.
+
+    stp_qualified_representation_item* bore = mivo_make_qualified_measure_item(design.get(), 12.0, nuskunit_mm);
+    mivo_put_measure_lower_limit_value(bore, 11.98);
+    mivo_put_measure_upper_limit_value(bore, 12.02);
+    mivo_put_measure_precision_value(bore, 2);
+    auto* measure = nusk_cast<stp_measure_with_unit>(static_cast<NuskObject*>(bore));
+    std::printf("#%u bore: %.4f in, limits %.4f to %.4f in, precision %d\n", measure->entity_id(),
+                mivo_get_measure_value(measure, nuskunit_length_cb1),
+                mivo_get_measure_lower_limit_value(measure, nuskunit_length_cb1),
+                mivo_get_measure_upper_limit_value(measure, nuskunit_length_cb1),
+                mivo_get_measure_precision_value(measure));
     NuskWriteResult written = nusk_write_step(design.get(), argv[2]);
     if (!written.ok) {
         std::fprintf(stderr, "cannot write %s: %s\n", argv[2], written.error.c_str());
