@@ -228,3 +228,33 @@ TEST(MivoTool, TheSampleNamesNoTemporaryFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A qualified length with limits and a precision, a plain item in an inch unit, and a descriptive value.
+TEST(MivoTool, MeasuresListValuesUnitsAndQualifiers) {
+    std::string text = kGood;
+    text.insert(text.find("ENDSEC;\nEND-ISO"),
+                "#10=(LENGTH_MEASURE_WITH_UNIT()MEASURE_REPRESENTATION_ITEM()MEASURE_WITH_UNIT(LENGTH_MEASURE(12.),#1)"
+                "QUALIFIED_REPRESENTATION_ITEM((#11,#12,#13))REPRESENTATION_ITEM('bore'));\n"
+                "#11=STANDARD_UNCERTAINTY('lower limit','',11.98);\n#12=STANDARD_UNCERTAINTY('upper limit','',12.02);\n"
+                "#13=PRECISION_QUALIFIER(2);\n"
+                "#14=MEASURE_REPRESENTATION_ITEM('note',DESCRIPTIVE_MEASURE('about ten'),#1);\n");
+    const std::string file = writeFile("measures.stp", text);
+    const ToolRun json = mivo("measures " + file + " --json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(has(json.out, "{\"entity\": 10, \"type\": "
+                              "\"LENGTH_MEASURE_WITH_UNIT+MEASURE_REPRESENTATION_ITEM+QUALIFIED_REPRESENTATION_ITEM\", "
+                              "\"name\": \"bore\", \"value\": 12, \"unit\": \"mm\", \"kind\": \"length\", "
+                              "\"lower_limit\": 11.98, \"upper_limit\": 12.02, \"precision\": 2}"))
+        << json.out;
+    EXPECT_TRUE(has(json.out, "\"name\": \"note\", \"value\": \"about ten\", \"unit\": \"mm\""));
+    const ToolRun table = mivo("measures " + file);
+    EXPECT_EQ(table.status, 0);
+    EXPECT_TRUE(has(table.out, "11.98  12.02          2  bore")) << table.out;
+    EXPECT_TRUE(has(table.out, "2 measure items"));
+    EXPECT_EQ(mivo("measures").status, 2);
+    EXPECT_EQ(mivo("measures /nonexistent.stp").status, 2);
+}
+
+}  // namespace

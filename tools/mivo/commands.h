@@ -24,6 +24,8 @@ int runInfo(const FileCommand& command, const std::string& shownAs = "");
 int runCat(const FileCommand& command);
 /// Tags the units of a file and lists every unit entity with its code, kind of quantity and names.
 int runUnits(const FileCommand& command);
+/// Tags the units of a file and lists every measure item with its value, unit, kind, limits and precision.
+int runMeasures(const FileCommand& command);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

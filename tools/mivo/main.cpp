@@ -23,6 +23,8 @@ const char kUsage[] =
     "  info FILE [--json] [--verbose]   header, instance counts per type, read status, errors and warnings\n"
     "  cat FILE -o OUT [--verbose]      read FILE and write it back to OUT\n"
     "  units FILE [--json] [--verbose]  every unit entity with its code, kind of quantity and names\n"
+    "  measures FILE [--json] [--verbose]\n"
+    "                                   every measure item: value, unit, kind, limits, precision, name\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
@@ -111,6 +113,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     nusk_ap242_schema();
     if (command == "info") return mivo_tool::runInfo(parsed);
     if (command == "units") return mivo_tool::runUnits(parsed);
+    if (command == "measures") return mivo_tool::runMeasures(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -131,6 +134,6 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    if (command == "info" || command == "units" || command == "cat") return runFileCommand(command, args);
+    if (command == "info" || command == "units" || command == "measures" || command == "cat") return runFileCommand(command, args);
     return usage("unknown command " + command);
 }
