@@ -40,10 +40,8 @@ std::string peerDifferencesAfterRewrite(const std::string& in, const DesignEdit&
     const peer::AssemblyDescription after = peer::describeAssembly(out);
     const std::vector<std::string> differences = peer::compareAssemblies(before, after, tolerance);
     if (differences.empty()) return "";
-    std::string text;
-    for (const std::string& line : differences) text += line + '\n';
-    return text + "-- the peer's view of " + in + ":\n" + peer::toText(before) + "-- and of the rewritten file:\n" +
-           peer::toText(after);
+    return peer::joinLines(differences) + "-- the peer's view of " + in + ":\n" + peer::toText(before) +
+           "-- and of the rewritten file:\n" + peer::toText(after);
 }
 
 std::string assemblyFile(const std::string& name) {

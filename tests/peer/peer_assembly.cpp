@@ -277,6 +277,12 @@ std::vector<std::string> compareAssemblies(const AssemblyDescription& expected, 
     return d.take();
 }
 
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + '\n';
+    return out;
+}
+
 std::string toText(const AssemblyDescription& description) {
     if (!description.ok) return "(not read: " + description.error + ")\n";
     std::string out;

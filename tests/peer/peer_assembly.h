@@ -60,6 +60,9 @@ struct Tolerance {
 std::vector<std::string> compareAssemblies(const AssemblyDescription& expected, const AssemblyDescription& actual,
                                            const Tolerance& tolerance = {}, size_t maxLines = 40);
 
+/// Lines as one text, each ended by a newline; empty for no lines.
+std::string joinLines(const std::vector<std::string>& lines);
+
 /// The description as text, one node a line (indented by depth), for messages of failed tests.
 std::string toText(const AssemblyDescription& description);
 

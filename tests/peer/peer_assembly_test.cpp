@@ -4,9 +4,14 @@
 #include "library_rewrite.h"
 #include "peer_assembly.h"
 
+#include "mivo_units.h"
+#include "nusk/ap242/stp_si_unit.h"
+#include "nusk/lifetime.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -26,12 +31,6 @@ std::string readText(const std::string& path) {
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) out += line + '\n';
-    return out;
 }
 
 const AssemblyNode* findNode(const AssemblyDescription& d, const std::string& path) {
@@ -110,7 +109,6 @@ TEST(PeerReading, PlacementsComposeDownTheTree) {
     const AssemblyNode* nut = findNode(d, "as1/rod-assembly/nut");
     const AssemblyNode* nut6 = findNode(d, "as1/l-bracket-assembly001/nut-bolt-assembly004/nut006");
     ASSERT_TRUE(nut && nut6);
-    EXPECT_TRUE(peer::compareAssemblies({true, "", {*nut}}, {true, "", {*nut}}).empty());
     EXPECT_EQ(nut->box, nut6->box);
     EXPECT_NE(nut->placement, nut6->placement);
 }
@@ -164,24 +162,57 @@ TEST_P(PeerRoundTrip, TheRewrittenFileDescribesTheSameAssembly) {
     ASSERT_TRUE(before.ok) << before.error;
     // An assembly, so that the comparison has placements to compare.
     ASSERT_GE(before.nodes.size(), 3u) << peer::toText(before);
-    EXPECT_EQ(joined(peer::compareAssemblies(before, after)), "") << peer::toText(after);
+    EXPECT_EQ(peer::joinLines(peer::compareAssemblies(before, after)), "") << peer::toText(after);
 }
 
 INSTANTIATE_TEST_SUITE_P(AssemblyFiles, PeerRoundTrip, ::testing::ValuesIn(assemblyFiles()), testName);
 
-TEST(PeerRoundTrip, AnEditOfNothingLeavesNoDifferences) {
+TEST(PeerRewrite, AnEditOfNothingLeavesNoDifferences) {
     SKIP_WITHOUT("nut-bolt-assembly.step");
     int calls = 0;
     EXPECT_EQ(peerDifferencesAfterRewrite(assemblyFile("nut-bolt-assembly.step"), [&](NuskDesign*) { ++calls; }), "");
     EXPECT_EQ(calls, 1);
 }
 
-TEST(PeerRoundTrip, AFileOurLibraryCannotReadIsReported) {
+TEST(PeerRewrite, AFileOurLibraryCannotReadIsReported) {
     ScratchFolder scratch;
     const std::string in = scratch.file("in.step");
     writeText(in, "no data here\n");
     EXPECT_NE(rewriteThroughLibrary(in, scratch.file("out.step")), "");
     EXPECT_NE(peerDifferencesAfterRewrite(in), "");
+}
+
+// ---- edits through the library ----
+
+TEST(PeerAfterEdit, MergingDuplicateUnitsKeepsTheAssembly) {
+    SKIP_WITHOUT("as1.step");
+    unsigned merged = 0;
+    EXPECT_EQ(peerDifferencesAfterRewrite(assemblyFile("as1.step"),
+                                          [&](NuskDesign* d) {
+                                              mivo_tag_units(d);
+                                              merged = mivo_merge_units(d);
+                                              nusk_update_object_references(d);
+                                          }),
+              "");
+    // 15 contexts of three units each (millimetre, radian, steradian) leave one of each.
+    EXPECT_EQ(merged, 42u);
+}
+
+TEST(PeerAfterEdit, AnEditThatChangesAUnitIsReported) {
+    SKIP_WITHOUT("as1.step");
+    // The plate's millimetre (#2529) made a kilometre by the edit: the rewritten file is compared with the
+    // original, not with itself, and the fault shows as the plate's box a million times larger.
+    const std::string differences = peerDifferencesAfterRewrite(assemblyFile("as1.step"), [](NuskDesign* d) {
+        stp_si_unit* unit = nusk_cast(d->findEntity(2529), nusktype_stp_si_unit);
+        ASSERT_NE(unit, nullptr);
+        unit->prefix(stp_si_prefix_kilo);
+    });
+    EXPECT_EQ(differences.rfind("node 'as1': box", 0), 0u) << differences;
+    const size_t plate = differences.find("node 'as1/plate': box (mm)");
+    ASSERT_NE(plate, std::string::npos) << differences;
+    const std::string line = differences.substr(plate, differences.find('\n', plate) - plate);
+    EXPECT_NE(line.find("180, 150, 20) != ("), std::string::npos) << line;
+    EXPECT_NE(line.find("180000000, 150000000, 20000000)"), std::string::npos) << line;
 }
 
 // ---- the comparison sees faults ----
@@ -198,21 +229,21 @@ TEST(PeerComparison, AMovedSubAssemblyIsReportedWithEverythingBelowIt) {
     SKIP_WITHOUT("as1.step");
     // #20 is the origin of #19, the placement of the l-bracket assembly in as1 (ITEM_DEFINED_TRANSFORMATION
     // #546): scaled by 1000, as a millimetre point read in metres would be.
-    const std::string text = as1With("#20 = CARTESIAN_POINT('',(5.,125.,20.));",
-                                     "#20 = CARTESIAN_POINT('',(5000.,125000.,20000.));");
-    ASSERT_FALSE(text.empty()) << "as1.step no longer holds #20 as expected";
+    const std::string moved = as1With("#20 = CARTESIAN_POINT('',(5.,125.,20.));",
+                                      "#20 = CARTESIAN_POINT('',(5000.,125000.,20000.));");
+    ASSERT_FALSE(moved.empty()) << "as1.step no longer holds #20 as expected";
     ScratchFolder scratch;
-    writeText(scratch.file("moved.step"), text);
+    writeText(scratch.file("moved.step"), moved);
     const std::vector<std::string> differences =
         peer::compareAssemblies(as1(), peer::describeAssembly(scratch.file("moved.step")));
+    const std::string text = peer::joinLines(differences);
     // The sub-assembly and its ten descendants moved (their translations), and the root's box grew; nothing
     // else: the rod assembly, the plate and the other bracket stay where they were.
-    ASSERT_EQ(differences.size(), 12u) << joined(differences);
-    EXPECT_NE(joined(differences).find("node 'as1': box"), std::string::npos) << joined(differences);
-    EXPECT_NE(joined(differences).find("node 'as1/l-bracket-assembly': translation (mm) (5, 125, 20) != "
-                                       "(5000, 125000, 20000)"),
+    ASSERT_EQ(differences.size(), 12u) << text;
+    EXPECT_NE(text.find("node 'as1': box"), std::string::npos) << text;
+    EXPECT_NE(text.find("node 'as1/l-bracket-assembly': translation (mm) (5, 125, 20) != (5000, 125000, 20000)"),
               std::string::npos)
-        << joined(differences);
+        << text;
     for (const std::string& line : differences) {
         if (line.rfind("node 'as1': box", 0) == 0) continue;
         EXPECT_EQ(line.rfind("node 'as1/l-bracket-assembly", 0), 0u) << line;
@@ -232,7 +263,7 @@ TEST(PeerComparison, ALeafContextInMetresScalesItsShape) {
     writeText(scratch.file("metre.step"), text);
     const AssemblyDescription changed = peer::describeAssembly(scratch.file("metre.step"));
     ASSERT_TRUE(changed.ok) << changed.error;
-    const std::string differences = joined(peer::compareAssemblies(as1(), changed));
+    const std::string differences = peer::joinLines(peer::compareAssemblies(as1(), changed));
     EXPECT_NE(differences.find("node 'as1/plate': box"), std::string::npos) << differences;
     const AssemblyNode* before = findNode(as1(), "as1/plate");
     const AssemblyNode* after = findNode(changed, "as1/plate");
@@ -261,8 +292,8 @@ TEST(PeerComparison, EveryLengthInMetresMakesEverythingAThousandTimesLarger) {
         for (size_t i = 9; i < 12; ++i) n.placement[i] *= 1000;
         for (double& v : n.box) v *= 1000;
     }
-    EXPECT_EQ(joined(peer::compareAssemblies(scaled, metres)), "");
-    EXPECT_NE(joined(peer::compareAssemblies(original, metres)), "");
+    EXPECT_EQ(peer::joinLines(peer::compareAssemblies(scaled, metres)), "");
+    EXPECT_NE(peer::joinLines(peer::compareAssemblies(original, metres)), "");
 }
 
 TEST(PeerComparison, TolerancesAreRelativeForRotationsAndMixedForLengths) {
