@@ -143,7 +143,10 @@ void readInto(const std::string& path, AssemblyDescription& out) {
     STEPControl_Controller::Init();
     // Lengths in millimetres, asked for rather than assumed: the conversion target of the shape transfer, and
     // the document's unit, which the transfer would otherwise take from the file.
-    Interface_Static::SetCVal("xstep.cascade.unit", "MM");
+    if (!Interface_Static::SetCVal("xstep.cascade.unit", "MM")) {
+        out.error = "the peer has no length unit setting (xstep.cascade.unit)";
+        return;
+    }
     PeerDocument doc;
     XCAFDoc_DocumentTool::SetLengthUnit(doc.get(), 1.0, UnitsMethods_LengthUnit_Millimeter);
 
