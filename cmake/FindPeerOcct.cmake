@@ -3,20 +3,39 @@
 #
 #   PeerOcct_FOUND        TRUE when found
 #   PeerOcct_VERSION      e.g. 7.6.3 (from Standard_Version.hxx)
-#   peer::occt            headers (/usr/include/opencascade) and the libraries a STEP read needs
+#   peer::occt            headers (/usr/include/opencascade) and the libraries a STEP read needs, the
+#                         transfer into the peer's document (assembly labels, names) included
+#
+# Every library listed is required: when one is missing, PeerOcct_FOUND is false and there is no target.
+# On Debian, libocct-data-exchange-dev brings them all (with libocct-ocaf-dev and libocct-modeling-data-dev).
 #
 # peer::occt is linked only into the benchmarks and tests that compare with the peer: never into nusk,
 # libmivo or the tools.
 
 find_path(PeerOcct_INCLUDE_DIR NAMES STEPControl_Reader.hxx PATH_SUFFIXES opencascade)
 
-# OCCT 7.8 merged the STEP toolkits into TKDESTEP; 7.6 and 7.7 (Debian 12) have TKSTEP, TKSTEPBase, ...
-find_library(PeerOcct_TKSTEP_LIBRARY NAMES TKDESTEP TKSTEP)
-find_library(PeerOcct_TKXSBase_LIBRARY NAMES TKXSBase)
-find_library(PeerOcct_TKernel_LIBRARY NAMES TKernel)
-find_library(PeerOcct_TKMath_LIBRARY NAMES TKMath)
-mark_as_advanced(PeerOcct_INCLUDE_DIR PeerOcct_TKSTEP_LIBRARY PeerOcct_TKXSBase_LIBRARY
-                 PeerOcct_TKernel_LIBRARY PeerOcct_TKMath_LIBRARY)
+# OCCT 7.8 merged the STEP toolkits, the document one (TKXDESTEP) among them, into TKDESTEP; 7.6 and 7.7
+# (Debian 12) have TKSTEP, TKSTEPBase, ... and TKXDESTEP.
+set(_peer_occt_vars PeerOcct_INCLUDE_DIR)
+set(_peer_occt_link)
+macro(_peer_occt_library key)
+  find_library(PeerOcct_${key}_LIBRARY NAMES ${ARGN})
+  mark_as_advanced(PeerOcct_${key}_LIBRARY)
+  list(APPEND _peer_occt_vars PeerOcct_${key}_LIBRARY)
+  list(APPEND _peer_occt_link "${PeerOcct_${key}_LIBRARY}")
+endmacro()
+_peer_occt_library(TKSTEP TKDESTEP TKSTEP)        # STEP reader
+_peer_occt_library(TKXDESTEP TKDESTEP TKXDESTEP)  # STEP reader into a document (assemblies, names)
+_peer_occt_library(TKXCAF TKXCAF)                 # the document's shape tool
+_peer_occt_library(TKLCAF TKLCAF)                 # labels and their attributes
+_peer_occt_library(TKCDF TKCDF)                   # documents and their application
+_peer_occt_library(TKBRep TKBRep)                 # shapes and their topology
+_peer_occt_library(TKG3d TKG3d)                   # their geometry
+_peer_occt_library(TKXSBase TKXSBase)             # data exchange base
+_peer_occt_library(TKMath TKMath)                 # transformations, locations
+_peer_occt_library(TKernel TKernel)
+list(REMOVE_DUPLICATES _peer_occt_link)
+mark_as_advanced(PeerOcct_INCLUDE_DIR)
 
 if(PeerOcct_INCLUDE_DIR AND EXISTS "${PeerOcct_INCLUDE_DIR}/Standard_Version.hxx")
   file(STRINGS "${PeerOcct_INCLUDE_DIR}/Standard_Version.hxx" _peer_occt_version
@@ -27,8 +46,7 @@ endif()
 
 include(FindPackageHandleStandardArgs)
 find_package_handle_standard_args(PeerOcct
-  REQUIRED_VARS PeerOcct_INCLUDE_DIR PeerOcct_TKSTEP_LIBRARY PeerOcct_TKXSBase_LIBRARY
-                PeerOcct_TKernel_LIBRARY PeerOcct_TKMath_LIBRARY
+  REQUIRED_VARS ${_peer_occt_vars}
   VERSION_VAR PeerOcct_VERSION)
 
 if(PeerOcct_FOUND AND NOT TARGET peer::occt)
@@ -36,5 +54,8 @@ if(PeerOcct_FOUND AND NOT TARGET peer::occt)
   # Imported include directories are system ones: OCCT's headers raise no -Wall -Wextra warnings here.
   set_target_properties(peer::occt PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES "${PeerOcct_INCLUDE_DIR}"
-    INTERFACE_LINK_LIBRARIES "${PeerOcct_TKSTEP_LIBRARY};${PeerOcct_TKXSBase_LIBRARY};${PeerOcct_TKMath_LIBRARY};${PeerOcct_TKernel_LIBRARY}")
+    INTERFACE_LINK_LIBRARIES "${_peer_occt_link}")
 endif()
+unset(_peer_occt_libraries)
+unset(_peer_occt_vars)
+unset(_peer_occt_link)
