@@ -1,7 +1,9 @@
 // A small JSON writer for the tool's --json output.
 #pragma once
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,20 @@ public:
             string(out, items[i]);
         }
         out += ']';
+    }
+    /// Appends the shortest number that reads back as the same double; null for infinities and NaN, which JSON
+    /// cannot hold.
+    static void number(std::string& out, double v) {
+        if (!std::isfinite(v)) {
+            out += "null";
+            return;
+        }
+        char buf[32];
+        for (int precision = 1; precision <= 17; ++precision) {
+            std::snprintf(buf, sizeof buf, "%.*g", precision, v);
+            if (std::strtod(buf, nullptr) == v) break;
+        }
+        out += buf;
     }
     static void key(std::string& out, const char* name, bool first = false) {
         if (!first) out += ",\n";

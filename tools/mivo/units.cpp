@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "json.h"
 #include "reading.h"
+#include "table.h"
 #include "type_names.h"
 
 #include "mivo_units.h"
@@ -81,25 +82,12 @@ void printJson(const std::vector<UnitRow>& rows) {
     std::fputs(out.c_str(), stdout);
 }
 
-/// The table, each column as wide as its longest entry; the full name, last, is not padded.
 void printTable(const std::vector<UnitRow>& rows) {
     std::vector<std::vector<std::string>> cells = {{"entity", "type", "code", "kind", "name", "full name"}};
     for (const UnitRow& u : rows)
         cells.push_back({"#" + std::to_string(u.entity), u.type, std::to_string(u.code), measureTypeName(u.measureType),
                          u.name, u.fullname});
-    std::vector<size_t> widths(cells[0].size(), 0);
-    for (const auto& line : cells)
-        for (size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
-    const bool rightAligned[] = {true, false, true, false, false, false};  // numbers to the right
-    for (const auto& line : cells) {
-        std::string text;
-        for (size_t c = 0; c < line.size(); ++c) {
-            const std::string pad(c + 1 < line.size() ? widths[c] - line[c].size() : 0, ' ');
-            text += c ? "  " : "";
-            text += rightAligned[c] ? pad + line[c] : line[c] + pad;
-        }
-        std::printf("%s\n", text.c_str());
-    }
+    printColumns(cells, {true, false, true, false, false, false});  // numbers to the right
     std::printf("%zu unit entities\n", rows.size());
 }
 
