@@ -1,5 +1,6 @@
 // Every exported function of the families that exist, called with null objects and designs, gives its empty
 // result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
+#include "mivo_contexts.h"
 #include "mivo_managers.h"
 #include "mivo_measures.h"
 #include "mivo_units.h"
@@ -135,6 +136,24 @@ TEST(NullArguments, ManagersUnitsAndMeasures) {
         {"mivo_get_const_unit / mivo_put_const_unit", [] { mivo_put_const_unit(nullptr, nullptr, nuskunit_mm); return mivo_get_const_unit(nullptr, nuskunit_mm) == nullptr; }},
         {"mivo_make_measure_value", [] { return mivo_make_measure_value(nullptr, 1.0, nuskmeasure_length) == nullptr; }},
         {"mivo_make_measure", [] { return mivo_make_measure(nullptr, 1.0, nuskunit_mm) == nullptr; }},
+    });
+}
+
+TEST(NullArguments, Contexts) {
+    auto* noContext = static_cast<stp_representation_context*>(nullptr);
+    auto* noRep = static_cast<stp_representation*>(nullptr);
+    expectAllEmpty({
+        {"mivo_get_context_unit", [&] { return mivo_get_context_unit(noContext, nuskmeasure_length) == 0 && mivo_get_context_unit(noRep, nuskmeasure_length) == 0; }},
+        {"mivo_get_context_length_unit", [&] { return mivo_get_context_length_unit(noContext) == 0 && mivo_get_context_length_unit(noRep) == 0; }},
+        {"mivo_get_context_angle_unit", [&] { return mivo_get_context_angle_unit(noContext) == 0 && mivo_get_context_angle_unit(noRep) == 0; }},
+        {"mivo_get_context_solid_angle_unit", [&] { return mivo_get_context_solid_angle_unit(noContext) == 0 && mivo_get_context_solid_angle_unit(noRep) == 0; }},
+        {"mivo_get_context_uncertainty", [&] { return !mivo_get_context_uncertainty(noContext, nullptr) && !mivo_get_context_uncertainty(noRep, "name"); }},
+        {"mivo_get_context_uncertainty_value", [&] { return mivo_get_context_uncertainty_value(noContext, nullptr) == NUSK_NULL_REAL && mivo_get_context_uncertainty_value(noRep, "name") == NUSK_NULL_REAL; }},
+        {"mivo_get_ap_context", [] { return mivo_get_ap_context(nullptr) == nullptr; }},
+        {"mivo_make_ap_context", [] { return mivo_make_ap_context(nullptr) == nullptr; }},
+        {"mivo_merge_ap_contexts", [] { return mivo_merge_ap_contexts(nullptr) == 0; }},
+        {"mivo_merge_product_contexts", [] { return mivo_merge_product_contexts(nullptr) == 0; }},
+        {"mivo_merge_rep_contexts", [] { return mivo_merge_rep_contexts(nullptr) == 0; }},
     });
 }
 
