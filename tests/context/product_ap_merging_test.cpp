@@ -38,16 +38,6 @@ TEST_F(ProductContextMerging, StagesDifferingInCaseMergeIntoTheLowestInstanceNum
     EXPECT_EQ(mivo_merge_product_contexts(&design), 0u);
 }
 
-TEST_F(ProductContextMerging, TheNameAndFrameOfReferencePlayNoPart) {
-    auto* a = element<stp_product_context>("part");
-    a->discipline_type("mechanical");
-    auto* b = element<stp_product_context>("another name");
-    b->discipline_type("Mechanical");
-    b->frame_of_reference(nullptr);
-    EXPECT_EQ(mivo_merge_product_contexts(&design), 1u);
-    EXPECT_EQ(nusk_expand_substitutes(b), a);
-}
-
 TEST_F(ProductContextMerging, DifferentTypesAndDifferentTextsStayApart) {
     auto* product = element<stp_product_context>();
     product->discipline_type("mechanical");

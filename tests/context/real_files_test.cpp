@@ -128,12 +128,6 @@ TEST(ContextRealFiles, MergingTheAssemblyLeavesOneContextPerUncertainty) {
         ++perCode[m->unit];
     }
     for (const auto& entry : perCode) EXPECT_EQ(entry.second, 1) << "code " << entry.first;
-    // Every representation now refers to a context of the design.
-    for (NuskObject* rep : instances(design, nusktype_stp_representation)) {
-        NuskObject* context = rep->getObject("context_of_items");
-        ASSERT_NE(context, nullptr);
-        EXPECT_EQ(context->design(), design) << "#" << rep->entity_id();
-    }
 }
 
 /// How many points, curves, surfaces and faces a design holds.
