@@ -167,18 +167,18 @@ TEST(RepMergingOrder, TheResultDoesNotDependOnTheOrderContextsWereMadeIn) {
     // Uncertainties in millimetre, inch and metre, equal or within 1% after conversion, and some without a
     // comparable number: the sort must order them the same way whichever is asked about first.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<std::pair<double, int>> specs = {  // value, unit: 0 mm, 1 inch, 2 metre
+    std::vector<std::pair<double, int>> cases = {  // value, unit: 0 mm, 1 inch, 2 metre
         {0.0254, 0}, {0.001, 1},   {0.0000254, 2}, {0.02545, 0}, {0.0255, 0}, {0.0011, 1}, {1e-6, 2},
         {0.001, 0},  {0.001003, 0}, {nan, 0},       {nan, 1},     {-0.001, 0}, {-0.001, 2}, {0.5, 1},
         {0.0127, 0}, {0.0005, 1},  {0.0000127, 2}, {0.0254, 0},  {1e-6, 2},   {0.0005, 1}};
     std::mt19937 random(7);
     std::vector<unsigned> replaced;
     for (int round = 0; round < 8; ++round) {
-        std::shuffle(specs.begin(), specs.end(), random);
+        std::shuffle(cases.begin(), cases.end(), random);
         ContextFixture f;
         stp_si_unit* mm = f.si(stp_si_unit_name_metre, stp_si_prefix_milli);
         NuskObject* units[] = {mm, f.cb("INCH", 25.4, mm), f.si(stp_si_unit_name_metre)};
-        for (const auto& spec : specs) f.context({mm}, {f.uncertainty(spec.first, units[spec.second])});
+        for (const auto& c : cases) f.context({mm}, {f.uncertainty(c.first, units[c.second])});
         mivo_tag_units(&f.design);
         replaced.push_back(mivo_merge_rep_contexts(&f.design));
     }
