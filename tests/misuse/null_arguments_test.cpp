@@ -1,5 +1,6 @@
 // Every exported function of the families that exist, called with null objects and designs, gives its empty
 // result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
+#include "mivo_contexts.h"
 #include "mivo_managers.h"
 #include "mivo_measures.h"
 #include "mivo_units.h"
@@ -162,6 +163,24 @@ TEST(NullArguments, Measures) {
         {"mivo_put_measure_std_uncertainty (no name)", [] { NuskDesign d("misuse", nusk_ap242_schema()); return !mivo_put_measure_std_uncertainty(mivo_make_qualified_measure_item(&d, 1.0, nuskunit_mm), nullptr, 1.0); }},
         {"mivo_get_rep_item / descriptive / measure items", [&] { return !mivo_get_rep_item(r, nullptr, nullptr) && !mivo_get_descriptive_item(r, "x") && !mivo_get_measure_item(r, nullptr, nuskmeasure_unknown); }},
         {"kind item getters", [&] { return !mivo_get_angle_item(r, "x") && !mivo_get_spinrate_item(r, "x") && !mivo_get_count_item(r, "x") && !mivo_get_length_item(r, "x") && !mivo_get_pressure_item(r, "x") && !mivo_get_ratio_item(r, "x") && !mivo_get_feedrate_item(r, "x") && !mivo_get_time_item(r, "x"); }},
+    });
+}
+
+TEST(NullArguments, Contexts) {
+    auto* noContext = static_cast<stp_representation_context*>(nullptr);
+    auto* noRep = static_cast<stp_representation*>(nullptr);
+    expectAllEmpty({
+        {"mivo_get_context_unit", [&] { return mivo_get_context_unit(noContext, nuskmeasure_length) == 0 && mivo_get_context_unit(noRep, nuskmeasure_length) == 0; }},
+        {"mivo_get_context_length_unit", [&] { return mivo_get_context_length_unit(noContext) == 0 && mivo_get_context_length_unit(noRep) == 0; }},
+        {"mivo_get_context_angle_unit", [&] { return mivo_get_context_angle_unit(noContext) == 0 && mivo_get_context_angle_unit(noRep) == 0; }},
+        {"mivo_get_context_solid_angle_unit", [&] { return mivo_get_context_solid_angle_unit(noContext) == 0 && mivo_get_context_solid_angle_unit(noRep) == 0; }},
+        {"mivo_get_context_uncertainty", [&] { return !mivo_get_context_uncertainty(noContext, nullptr) && !mivo_get_context_uncertainty(noRep, "name"); }},
+        {"mivo_get_context_uncertainty_value", [&] { return mivo_get_context_uncertainty_value(noContext, nullptr) == NUSK_NULL_REAL && mivo_get_context_uncertainty_value(noRep, "name") == NUSK_NULL_REAL; }},
+        {"mivo_get_ap_context", [] { return mivo_get_ap_context(nullptr) == nullptr; }},
+        {"mivo_make_ap_context", [] { return mivo_make_ap_context(nullptr) == nullptr; }},
+        {"mivo_merge_ap_contexts", [] { return mivo_merge_ap_contexts(nullptr) == 0; }},
+        {"mivo_merge_product_contexts", [] { return mivo_merge_product_contexts(nullptr) == 0; }},
+        {"mivo_merge_rep_contexts", [] { return mivo_merge_rep_contexts(nullptr) == 0; }},
     });
 }
 

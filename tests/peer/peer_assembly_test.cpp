@@ -4,6 +4,7 @@
 #include "library_rewrite.h"
 #include "peer_assembly.h"
 
+#include "mivo_contexts.h"
 #include "mivo_units.h"
 #include "nusk/ap242/stp_si_unit.h"
 #include "nusk/lifetime.h"
@@ -196,6 +197,31 @@ TEST(PeerAfterEdit, MergingDuplicateUnitsKeepsTheAssembly) {
               "");
     // 15 contexts of three units each (millimetre, radian, steradian) leave one of each.
     EXPECT_EQ(merged, 42u);
+}
+
+// The whole merge that `mivo merge` runs: units, application, product and representation contexts. A context
+// merged into one of another unit, or a reference left to a deleted context, would move or scale parts.
+TEST(PeerAfterEdit, MergingUnitsAndContextsKeepsTheAssembly) {
+    for (const char* name : {"as1.step", "nut-bolt-assembly.step"}) {
+        const std::string file = assemblyFile(name);
+        if (file.empty()) GTEST_SKIP() << name << " not found under " << MIVO_DATA_DIR;
+        unsigned repContexts = 0;
+        EXPECT_EQ(peerDifferencesAfterRewrite(file,
+                                              [&](NuskDesign* d) {
+                                                  mivo_tag_units(d);
+                                                  mivo_merge_units(d);
+                                                  mivo_merge_ap_contexts(d);
+                                                  mivo_merge_product_contexts(d);
+                                                  repContexts = mivo_merge_rep_contexts(d);
+                                                  nusk_update_object_references(d);
+                                              }),
+                  "")
+            << name;
+        // as1: twelve contexts with an uncertainty of 5e-6 mm and three with 1e-5 mm leave two.
+        if (std::string(name) == "as1.step") {
+            EXPECT_EQ(repContexts, 13u);
+        }
+    }
 }
 
 TEST(PeerAfterEdit, AnEditThatChangesAUnitIsReported) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
@@ -142,8 +143,9 @@ TEST(MivoTool, HelpVersionAndMissingOptionValues) {
 TEST(MivoTool, ADirectoryIsToldApartFromAFileByEveryCommand) {
     const std::string dir = testing::TempDir();
     const std::string good = writeFile("dir-good.stp", kGood);
-    for (const std::string& args : {"info " + dir, "units " + dir, "info " + dir + " --json",
-                                    "cat " + dir + " -o " + dir + "out.stp", "cat " + good + " -o " + dir}) {
+    for (const std::string& args : {"info " + dir, "units " + dir, "info " + dir + " --json", "contexts " + dir,
+                                    "cat " + dir + " -o " + dir + "out.stp", "cat " + good + " -o " + dir,
+                                    "merge " + good + " -o " + dir}) {
         const ToolRun r = mivo(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_TRUE(has(r.err, "is a directory")) << args << "\n" << r.err;
@@ -255,6 +257,111 @@ TEST(MivoTool, MeasuresListValuesUnitsAndQualifiers) {
     EXPECT_TRUE(has(table.out, "2 measure items"));
     EXPECT_EQ(mivo("measures").status, 2);
     EXPECT_EQ(mivo("measures /nonexistent.stp").status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Two millimetre contexts with uncertainties within 1% of each other (each with units of its own, the
+// steradian shared), a plain context, and duplicate application and product contexts.
+const char kContexts[] =
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+    "#2=(NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
+    "#3=(NAMED_UNIT(*)SI_UNIT($,.STERADIAN.)SOLID_ANGLE_UNIT());\n"
+    "#4=UNCERTAINTY_MEASURE_WITH_UNIT(LENGTH_MEASURE(1.E-03),#1,'distance_accuracy_value','');\n"
+    "#5=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((#4))"
+    "GLOBAL_UNIT_ASSIGNED_CONTEXT((#1,#2,#3))REPRESENTATION_CONTEXT('a','3D'));\n"
+    "#6=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+    "#7=(NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
+    "#8=UNCERTAINTY_MEASURE_WITH_UNIT(LENGTH_MEASURE(1.005E-03),#6,'distance_accuracy_value','');\n"
+    "#9=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((#8))"
+    "GLOBAL_UNIT_ASSIGNED_CONTEXT((#6,#7,#3))REPRESENTATION_CONTEXT('b','3D'));\n"
+    "#10=SHAPE_REPRESENTATION('s1',(#12),#5);\n#11=SHAPE_REPRESENTATION('s2',(#13),#9);\n"
+    "#12=CARTESIAN_POINT('',(0.,0.,0.));\n#13=CARTESIAN_POINT('',(1.,0.,0.));\n"
+    "#14=APPLICATION_CONTEXT('mechanical design');\n#15=APPLICATION_CONTEXT('mechanical design');\n"
+    "#16=APPLICATION_PROTOCOL_DEFINITION('international standard','ap242_managed_model_based_3d_engineering',"
+    "2014,#14);\n"
+    "#17=PRODUCT_CONTEXT('',#14,'mechanical');\n#18=PRODUCT_CONTEXT('',#15,'Mechanical');\n"
+    "#19=PRODUCT_DEFINITION_CONTEXT('part definition',#15,'design');\n"
+    "#20=REPRESENTATION_CONTEXT('drawing','2D');\n"
+    "ENDSEC;\nEND-ISO-10303-21;\n";
+
+TEST(MivoTool, ContextsListsUnitsAndUncertainties) {
+    const std::string file = writeFile("contexts.stp", kContexts);
+    const ToolRun text = mivo("contexts " + file);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(has(text.out, "3 representation contexts")) << text.out;
+    EXPECT_TRUE(has(text.out, "mm      rad    sr           0.001005 mm")) << text.out;
+    EXPECT_TRUE(has(text.out, "#20  REPRESENTATION_CONTEXT")) << text.out;
+
+    const ToolRun json = mivo("contexts " + file + " --json");
+    EXPECT_EQ(json.status, 0);
+    EXPECT_TRUE(has(json.out, "{\"entity\": 5, \"type\": \"GEOMETRIC_REPRESENTATION_CONTEXT+GLOBAL_UNCERTAINTY_"
+                              "ASSIGNED_CONTEXT+GLOBAL_UNIT_ASSIGNED_CONTEXT\", \"length_unit\": \"mm\", "
+                              "\"angle_unit\": \"rad\", \"solid_angle_unit\": \"sr\", \"uncertainty\": 0.001, "
+                              "\"uncertainty_unit\": \"mm\"}"))
+        << json.out;
+    EXPECT_TRUE(has(json.out, "\"uncertainty\": 0.001005,")) << json.out;
+    EXPECT_TRUE(has(json.out, "{\"entity\": 20, \"type\": \"REPRESENTATION_CONTEXT\", \"length_unit\": \"\", "
+                              "\"angle_unit\": \"\", \"solid_angle_unit\": \"\", \"uncertainty\": null, "
+                              "\"uncertainty_unit\": \"\"}"))
+        << json.out;
+
+    EXPECT_EQ(mivo("contexts").status, 2);
+    EXPECT_EQ(mivo("contexts /nonexistent/file.stp").status, 2);
+    EXPECT_EQ(mivo("contexts " + writeFile("contexts-bad.stp", withDanglingReferences(1))).status, 1);
+}
+
+TEST(MivoTool, MergeCountsWhatItReplacedAndWritesTheSurvivors) {
+    const std::string in = writeFile("merge-in.stp", kContexts);
+    const std::string out = testing::TempDir() + "merge-out.stp";
+    const ToolRun json = mivo("merge " + in + " -o " + out + " --json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, "{\n  \"units\": 2,\n  \"ap_contexts\": 1,\n  \"product_contexts\": 1,\n  \"rep_contexts\": 1,\n"
+                        "  \"instances_before\": 20,\n  \"instances_after\": 14\n}\n");
+    const std::string written = readAll(out);
+    // The larger uncertainty's context survives; its duplicate's uncertainty goes with it.
+    EXPECT_TRUE(has(written, "#10=SHAPE_REPRESENTATION('s1',(#12),#9);")) << written;
+    EXPECT_TRUE(has(written, "GLOBAL_UNIT_ASSIGNED_CONTEXT((#1,#2,#3))")) << written;
+    EXPECT_TRUE(has(written, "#8=UNCERTAINTY_MEASURE_WITH_UNIT(LENGTH_MEASURE(0.001005),#1,")) << written;
+    for (const char* gone : {"#4=", "#5=", "#6=", "#7=", "#15=", "#18="}) EXPECT_FALSE(has(written, gone)) << gone;
+    EXPECT_TRUE(has(written, "#19=PRODUCT_DEFINITION_CONTEXT('part definition',#14,'design');")) << written;
+
+    const ToolRun text = mivo("merge " + out + " -o " + out + "-again.stp");
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(has(text.out, "  representation contexts         0\n")) << text.out;
+    EXPECT_TRUE(has(text.out, "instances: 14 before, 14 after; written to " + out + "-again.stp")) << text.out;
+}
+
+TEST(MivoTool, MergeNeedsAnOutputAndNeverLosesItsInput) {
+    const std::string in = writeFile("merge-self.stp", kContexts);
+    const ToolRun noOutput = mivo("merge " + in);
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_TRUE(has(noOutput.err, "merge needs -o OUT")) << noOutput.err;
+    EXPECT_EQ(mivo("merge " + in + " -o").status, 2);
+
+    const ToolRun unwritable = mivo("merge " + in + " -o /nonexistent/dir/out.stp");
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_TRUE(has(unwritable.err, "cannot open /nonexistent/dir/out.stp for writing")) << unwritable.err;
+    EXPECT_EQ(readAll(in), kContexts);
+
+    // The input itself as output: replaced by the complete merged file, with nothing left beside it.
+    const ToolRun self = mivo("merge " + in + " -o " + in);
+    EXPECT_EQ(self.status, 0) << self.err;
+    EXPECT_FALSE(has(readAll(in), "#15=")) << readAll(in);
+    const ToolRun again = mivo("merge " + in + " -o " + in + " --json");
+    EXPECT_TRUE(has(again.out, "\"rep_contexts\": 0,\n  \"instances_before\": 14,")) << again.out;
+    for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir()))
+        EXPECT_FALSE(has(entry.path().filename().string(), "merge-self.stp.mivo-")) << entry.path();
+
+    // A file read with errors is merged and written all the same, with the read's exit status.
+    const ToolRun bad = mivo("merge " + writeFile("merge-bad.stp", withDanglingReferences(1)) + " -o " +
+                             testing::TempDir() + "merge-bad-out.stp");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(has(bad.out, "written to")) << bad.out;
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 /// What the command line asks of a command that reads a file.
 struct FileCommand {
     std::string file;
-    std::string out;       // cat: the file written
-    bool json = false;     // info, units: the JSON form
+    std::string out;       // cat, merge: the file written
+    bool json = false;     // info, units, contexts, merge: the JSON form
     bool verbose = false;  // every message the reader kept, not only the first few
 };
 
@@ -26,6 +26,11 @@ int runCat(const FileCommand& command);
 int runUnits(const FileCommand& command);
 /// Tags the units of a file and lists every measure item with its value, unit, kind, limits and precision.
 int runMeasures(const FileCommand& command);
+/// Tags the units of a file and lists every representation context with its units and uncertainty.
+int runContexts(const FileCommand& command);
+/// Merges the duplicate units, application, product and representation contexts of a file and writes the
+/// result to command.out, which may be the file read: it is replaced only by a complete file.
+int runMerge(const FileCommand& command);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

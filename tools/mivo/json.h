@@ -1,6 +1,8 @@
 // A small JSON writer for the tool's --json output.
 #pragma once
 
+#include "table.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -39,6 +41,8 @@ public:
         }
         out += ']';
     }
+    /// Appends the shortest number that reads back as the same double (null for infinities and NaN).
+    static void number(std::string& out, double v) { out += numberText(v); }
     static void key(std::string& out, const char* name, bool first = false) {
         if (!first) out += ",\n";
         out += "  ";

@@ -25,12 +25,16 @@ const char kUsage[] =
     "  units FILE [--json] [--verbose]  every unit entity with its code, kind of quantity and names\n"
     "  measures FILE [--json] [--verbose]\n"
     "                                   every measure item: value, unit, kind, limits, precision, name\n"
+    "  contexts FILE [--json] [--verbose]\n"
+    "                                   every representation context with its units and uncertainty\n"
+    "  merge FILE -o OUT [--json] [--verbose]\n"
+    "                                   merge duplicate units and contexts of FILE and write the result to OUT\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
     "  --json          the result as JSON\n"
     "  --verbose       every error and warning of the read, not only the first 20\n"
-    "  -o OUT          the file cat writes\n"
+    "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -55,6 +59,7 @@ struct OptionSpec {
 /// The options each command that reads a file accepts.
 std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "cat") return {{"-o", true}, {"--verbose", false}};
+    if (command == "merge") return {{"-o", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -88,7 +93,7 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         out.out = args[++i];
     }
     if (out.file.empty()) return command + " needs a FILE";
-    if (command == "cat" && out.out.empty()) return "cat needs -o OUT";
+    if ((command == "cat" || command == "merge") && out.out.empty()) return command + " needs -o OUT";
     return "";
 }
 
@@ -114,6 +119,8 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "info") return mivo_tool::runInfo(parsed);
     if (command == "units") return mivo_tool::runUnits(parsed);
     if (command == "measures") return mivo_tool::runMeasures(parsed);
+    if (command == "contexts") return mivo_tool::runContexts(parsed);
+    if (command == "merge") return mivo_tool::runMerge(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -134,6 +141,7 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    if (command == "info" || command == "units" || command == "measures" || command == "cat") return runFileCommand(command, args);
+    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge"})
+        if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }

@@ -4,6 +4,7 @@
 #include "nusk/units.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,8 +30,9 @@ void printTable(const std::vector<std::vector<std::string>>& cells, const std::v
 }
 
 std::string numberText(double value) {
+    if (!std::isfinite(value)) return "null";
     char buf[32];
-    for (int precision = 6; precision <= 17; ++precision) {
+    for (int precision = 1; precision <= 17; ++precision) {
         std::snprintf(buf, sizeof buf, "%.*g", precision, value);
         if (std::strtod(buf, nullptr) == value) break;
     }

@@ -10,7 +10,8 @@ namespace mivo_tool {
 /// in `rightAligned` (numbers) are aligned to the right, and the last column is not padded.
 void printTable(const std::vector<std::vector<std::string>>& cells, const std::vector<bool>& rightAligned);
 
-/// A number as the tables and JSON show it: the shortest text that reads back as the same double.
+/// A number as the tables and JSON show it: the shortest text that reads back as the same double; "null" for
+/// infinities and NaN, which JSON cannot hold.
 std::string numberText(double value);
 
 /// The kind of quantity a NuskMeasureType code stands for ("length", "plane angle"; "unknown" outside 0-21).
