@@ -8,15 +8,6 @@
 
 namespace {
 
-std::vector<NuskObject*> instancesOf(NuskDesign* design, NuskTypePtr& type) {
-    std::vector<NuskObject*> found;
-    NuskCursor cursor;
-    cursor.traverse(design);
-    cursor.domain(type);
-    while (NuskObject* obj = cursor.next()) found.push_back(obj);
-    return found;
-}
-
 /// Registers every object of `all` but `survivor` as its substitute and deletes it; the count of those.
 unsigned replaceAllBut(const std::vector<NuskObject*>& all, NuskObject* survivor) {
     unsigned replaced = 0;
@@ -43,8 +34,8 @@ stp_application_context* mivo_make_ap_context(NuskDesign*) { return nullptr; }
 
 unsigned mivo_merge_ap_contexts(NuskDesign* design) {
     if (!design) return 0;
-    const std::vector<NuskObject*> definitions = instancesOf(design, nusktype_stp_application_protocol_definition);
-    const std::vector<NuskObject*> contexts = instancesOf(design, nusktype_stp_application_context);
+    const std::vector<NuskObject*> definitions = nusk_instances_of(design, nusktype_stp_application_protocol_definition);
+    const std::vector<NuskObject*> contexts = nusk_instances_of(design, nusktype_stp_application_context);
     NuskObject* definition = definitions.empty() ? nullptr : definitions.front();
     // The context the definition names survives, as long as it is one of this design's: merging every context
     // into one that was deleted (or lives elsewhere) would leave their users pointing outside the design.

@@ -42,15 +42,6 @@ ReadFile readFile(const std::string& path) {
     return f;
 }
 
-std::vector<NuskObject*> instances(NuskDesign* design, NuskTypePtr& type) {
-    std::vector<NuskObject*> found;
-    NuskCursor cursor;
-    cursor.traverse(design);
-    cursor.domain(type);
-    while (NuskObject* obj = cursor.next()) found.push_back(obj);
-    return found;
-}
-
 /// The length unit a unit entity states, read from its own attributes (SI name and prefix, or the name of a
 /// conversion-based unit), not from the tagging pass; 0 for a unit this test does not know.
 NuskUnit statedLengthUnit(NuskObject* unit) {
@@ -85,7 +76,7 @@ TEST(ContextRealFiles, LengthUnitsAreTheOnesTheFilesState) {
         ReadFile f = readFile(path);
         ASSERT_TRUE(f.design) << path;
         mivo_tag_units(f.design.get());
-        for (NuskObject* c : instances(f.design.get(), nusktype_stp_geometric_representation_context)) {
+        for (NuskObject* c : nusk_instances_of(f.design.get(), nusktype_stp_geometric_representation_context)) {
             if (!c->isa(nusktype_stp_global_unit_assigned_context)) continue;
             const NuskUnit stated = statedContextLengthUnit(c);
             ASSERT_NE(stated, nuskunit_unknown) << path << " #" << c->entity_id();
@@ -106,23 +97,23 @@ TEST(ContextRealFiles, MergingTheAssemblyLeavesOneContextPerUncertainty) {
     NuskDesign* design = f.design.get();
     mivo_tag_units(design);
     std::map<double, size_t> perUncertainty;
-    for (NuskObject* c : instances(design, nusktype_stp_geometric_representation_context))
+    for (NuskObject* c : nusk_instances_of(design, nusktype_stp_geometric_representation_context))
         ++perUncertainty[mivo_get_context_uncertainty_value(nusk_cast(c, nusktype_stp_representation_context), nullptr)];
     EXPECT_EQ(perUncertainty, (std::map<double, size_t>{{5e-6, 12}, {1e-5, 3}}));
 
     EXPECT_GT(mivo_merge_units(design), 0u);
     EXPECT_EQ(mivo_merge_rep_contexts(design), 13u);
     nusk_update_object_references(design);
-    const std::vector<NuskObject*> left = instances(design, nusktype_stp_geometric_representation_context);
+    const std::vector<NuskObject*> left = nusk_instances_of(design, nusktype_stp_geometric_representation_context);
     ASSERT_EQ(left.size(), 2u);
     // One context per uncertainty, each keeping its own uncertainty measure.
     std::set<double> uncertainties;
     for (NuskObject* c : left)
         uncertainties.insert(mivo_get_context_uncertainty_value(nusk_cast(c, nusktype_stp_representation_context), nullptr));
     EXPECT_EQ(uncertainties, (std::set<double>{5e-6, 1e-5}));
-    EXPECT_EQ(instances(design, nusktype_stp_uncertainty_measure_with_unit).size(), 2u);
+    EXPECT_EQ(nusk_instances_of(design, nusktype_stp_uncertainty_measure_with_unit).size(), 2u);
     std::map<int, int> perCode;
-    for (NuskObject* u : instances(design, nusktype_stp_named_unit)) {
+    for (NuskObject* u : nusk_instances_of(design, nusktype_stp_named_unit)) {
         const MivoMgrUnit* m = MivoMgrUnit::find(u);
         ASSERT_NE(m, nullptr);
         ++perCode[m->unit];
@@ -135,7 +126,7 @@ std::vector<size_t> geometryCounts(NuskDesign* design) {
     std::vector<size_t> counts;
     for (NuskTypePtr* t : {static_cast<NuskTypePtr*>(&nusktype_stp_point), static_cast<NuskTypePtr*>(&nusktype_stp_curve),
                            static_cast<NuskTypePtr*>(&nusktype_stp_surface), static_cast<NuskTypePtr*>(&nusktype_stp_face)})
-        counts.push_back(instances(design, *t).size());
+        counts.push_back(nusk_instances_of(design, *t).size());
     return counts;
 }
 

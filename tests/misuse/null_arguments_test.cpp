@@ -63,6 +63,7 @@ TEST(NullArguments, ObjectStore) {
         {"move (no target)", [&] { return point->move(nullptr, 0, 0) == 0; }},
         {"isa (no domain)", [&] { return !point->isa(static_cast<const NuskDomain*>(nullptr)); }},
         {"cursor (no design)", [] { NuskCursor c; c.traverse(nullptr); return c.next() == nullptr; }},
+        {"nusk_instances_of (no design)", [] { return nusk_instances_of(nullptr, nusktype_stp_cartesian_point).empty(); }},
         {"add_manager (none)", [&] { point->add_manager(nullptr); return true; }},
     });
 }

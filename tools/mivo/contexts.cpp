@@ -95,17 +95,13 @@ void printContextTable(const std::vector<ContextRow>& rows) {
 }  // namespace
 
 int runContexts(const FileCommand& command) {
-    NuskReadResult r = readFile(command.file);
-    printMessages(r, command.verbose);
-    if (!r.design) return kFailed;
-    mivo_tag_units(r.design);
-    const std::vector<ContextRow> rows = contextRows(r.design);
-    if (command.json)
-        printJson(rows);
-    else
-        printContextTable(rows);
-    delete r.design;
-    return exitFor(r.status);
+    return listTaggedDesign(command, [&](NuskDesign* design) {
+        const std::vector<ContextRow> rows = contextRows(design);
+        if (command.json)
+            printJson(rows);
+        else
+            printContextTable(rows);
+    });
 }
 
 }  // namespace mivo_tool

@@ -107,18 +107,13 @@ void printMeasureTable(const std::vector<MeasureRow>& rows) {
 }  // namespace
 
 int runMeasures(const FileCommand& command) {
-    NuskReadResult r = readFile(command.file);
-    printMessages(r, command.verbose);
-    if (!r.design) return kFailed;
-    mivo_tag_units(r.design);
-    const std::vector<MeasureRow> rows = measureRows(r.design);
-    if (command.json)
-        printJson(rows);
-    else
-        printMeasureTable(rows);
-    const int status = exitFor(r.status);
-    delete r.design;
-    return status;
+    return listTaggedDesign(command, [&](NuskDesign* design) {
+        const std::vector<MeasureRow> rows = measureRows(design);
+        if (command.json)
+            printJson(rows);
+        else
+            printMeasureTable(rows);
+    });
 }
 
 }  // namespace mivo_tool

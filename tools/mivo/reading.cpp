@@ -3,6 +3,10 @@
 
 #include "commands.h"
 
+#include "mivo_units.h"
+
+#include "nusk/design.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
@@ -85,6 +89,16 @@ const char* statusText(NuskReadStatus s) {
 
 int exitFor(NuskReadStatus s) {
     return s == NuskReadStatus::ok ? kOk : s == NuskReadStatus::errors ? kReadErrors : kFailed;
+}
+
+int listTaggedDesign(const FileCommand& command, const std::function<void(NuskDesign*)>& list) {
+    NuskReadResult r = readFile(command.file);
+    printMessages(r, command.verbose);
+    if (!r.design) return kFailed;
+    mivo_tag_units(r.design);
+    list(r.design);
+    delete r.design;
+    return exitFor(r.status);
 }
 
 }  // namespace mivo_tool

@@ -2,9 +2,12 @@
 // messages on standard error, and the exit status a read gives.
 #pragma once
 
+#include "commands.h"
+
 #include "nusk/part21.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,10 @@ std::vector<std::string> messageTexts(const NuskReadResult& r, NuskSeverity seve
 /// Writes the read's errors and warnings to standard error in the order the reader gave them: the first
 /// kMessagesShown unless `all`, then a line saying how many were not shown.
 void printMessages(const NuskReadResult& r, bool all);
+
+/// Reads the command's file, shows the read's messages, tags the design's units and hands the design to `list`
+/// (which prints the listing); the exit status the read gives, kFailed when the file cannot be read.
+int listTaggedDesign(const FileCommand& command, const std::function<void(NuskDesign*)>& list);
 
 const char* statusText(NuskReadStatus s);
 int exitFor(NuskReadStatus s);

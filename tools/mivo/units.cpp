@@ -84,18 +84,13 @@ void printUnitTable(const std::vector<UnitRow>& rows) {
 }  // namespace
 
 int runUnits(const FileCommand& command) {
-    NuskReadResult r = readFile(command.file);
-    printMessages(r, command.verbose);
-    if (!r.design) return kFailed;
-    mivo_tag_units(r.design);
-    const std::vector<UnitRow> rows = unitRows(r.design);
-    if (command.json)
-        printJson(rows);
-    else
-        printUnitTable(rows);
-    const int status = exitFor(r.status);
-    delete r.design;
-    return status;
+    return listTaggedDesign(command, [&](NuskDesign* design) {
+        const std::vector<UnitRow> rows = unitRows(design);
+        if (command.json)
+            printJson(rows);
+        else
+            printUnitTable(rows);
+    });
 }
 
 }  // namespace mivo_tool

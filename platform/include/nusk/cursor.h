@@ -42,3 +42,7 @@ private:
     size_t posAt_ = 0;
     bool collected_ = false;
 };
+
+/// Every object of `design` of `type` (its subtypes and the complex instances that combine it included), in
+/// cursor order; none for a null design.
+std::vector<NuskObject*> nusk_instances_of(NuskDesign* design, NuskTypePtr& type);

@@ -66,3 +66,13 @@ NuskObject* NuskCursor::next() {
     }
     return nullptr;
 }
+
+std::vector<NuskObject*> nusk_instances_of(NuskDesign* design, NuskTypePtr& type) {
+    std::vector<NuskObject*> found;
+    if (!design) return found;
+    NuskCursor cursor;
+    cursor.traverse(design);
+    cursor.domain(type);
+    while (NuskObject* obj = cursor.next()) found.push_back(obj);
+    return found;
+}
