@@ -1,6 +1,7 @@
 // Every exported function of the families that exist, called with null objects and designs, gives its empty
 // result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
 #include "mivo_contexts.h"
+#include "mivo_geometry.h"
 #include "mivo_managers.h"
 #include "mivo_measures.h"
 #include "mivo_units.h"
@@ -182,6 +183,34 @@ TEST(NullArguments, Contexts) {
         {"mivo_merge_ap_contexts", [] { return mivo_merge_ap_contexts(nullptr) == 0; }},
         {"mivo_merge_product_contexts", [] { return mivo_merge_product_contexts(nullptr) == 0; }},
         {"mivo_merge_rep_contexts", [] { return mivo_merge_rep_contexts(nullptr) == 0; }},
+    });
+}
+
+TEST(NullArguments, Geometry) {
+    double out[3] = {7, 7, 7};
+    double xform[16];
+    NuskPoint p;
+    NuskDirection d;
+    NuskXform x;
+    auto nulls = [](const double* v) { return v[0] == NUSK_NULL_REAL && v[1] == NUSK_NULL_REAL && v[2] == NUSK_NULL_REAL; };
+    using Point = stp_cartesian_point*;
+    using Vertex = stp_vertex*;
+    using Cto = stp_cartesian_transformation_operator*;
+    expectAllEmpty({
+        {"mivo_vec_put (no output)", [] { return mivo_vec_put(static_cast<double*>(nullptr), Point()) == 0 && mivo_vec_put(static_cast<double*>(nullptr), static_cast<stp_direction*>(nullptr)) == 0 && mivo_vec_put(static_cast<double*>(nullptr), static_cast<stp_vector*>(nullptr)) == 0 && mivo_vec_put(static_cast<double*>(nullptr), Vertex()) == 0; }},
+        {"mivo_vec_put (no entity)", [&] { return mivo_vec_put(p, Point()) == 1 && p[0] == 0 && mivo_vec_put(d, static_cast<stp_direction*>(nullptr)) == 1 && mivo_vec_put(p, Vertex()) == 0 && mivo_vec_put(d, static_cast<stp_vector*>(nullptr)) == 1; }},
+        {"mivo_vec_put_as_unit", [&] { return mivo_vec_put_as_unit(static_cast<double*>(nullptr), Point(), nuskunit_mm, nuskunit_mm) == 0 && mivo_vec_put_as_unit(p, Vertex(), nuskunit_mm, nuskunit_mm) == 0 && mivo_vec_put_as_unit(static_cast<double*>(nullptr), Vertex(), nuskunit_mm, nuskunit_mm) == 0; }},
+        {"mivo_xform_put (no output)", [] { return mivo_xform_put(static_cast<double*>(nullptr), static_cast<stp_axis1_placement*>(nullptr)) == 0 && mivo_xform_put(static_cast<double*>(nullptr), static_cast<stp_axis2_placement_3d*>(nullptr)) == 0 && mivo_xform_put(static_cast<double*>(nullptr), Cto()) == 0; }},
+        {"mivo_xform_put (no placement)", [&] { return mivo_xform_put(x, static_cast<stp_axis1_placement*>(nullptr)) == 1 && mivo_xform_put(xform, Cto()) == 1 && xform[0] == 1 && mivo_xform_put(x, static_cast<stp_axis2_placement*>(nullptr)) == 0; }},
+        {"mivo_get_point_xyz", [&] { mivo_get_point_xyz(static_cast<double*>(nullptr), Point(), nuskunit_mm, nuskunit_mm); mivo_get_point_xyz(out, Point(), &x, nuskunit_mm, nuskunit_mm); return nulls(out); }},
+        {"mivo_get_direction_ijk", [&] { out[0] = 7; mivo_get_direction_ijk(static_cast<double*>(nullptr), Point(), nullptr); mivo_get_direction_ijk(out, Point(), &x); return nulls(out); }},
+        {"mivo_make_cartesian_point / direction", [] { const double v[3] = {1, 2, 3}; return !mivo_make_cartesian_point(nullptr, v, "") && !mivo_make_direction(nullptr, v, "") && !mivo_make_cartesian_point(nullptr, NuskPoint(), nullptr) && !mivo_make_direction(nullptr, NuskDirection(), nullptr); }},
+        {"mivo_make_ap3d / cto3d", [] { NuskDesign design("misuse", nusk_ap242_schema()); return !mivo_make_ap3d(nullptr, NuskXform(), "") && !mivo_make_cto3d(nullptr, NuskXform(), "") && !mivo_make_ap3d(&design, static_cast<const double*>(nullptr), "") && !mivo_make_cto3d(&design, static_cast<const double*>(nullptr), ""); }},
+        {"mivo_get_cone_angle", [] { return mivo_get_cone_angle(nullptr, nuskunit_rad, nuskunit_rad) == NUSK_NULL_REAL && mivo_get_cone_angle(nullptr, static_cast<stp_representation*>(nullptr), nuskunit_rad) == NUSK_NULL_REAL; }},
+        {"mivo_get_edge_start / end", [&] { return !mivo_get_edge_start(nullptr) && !mivo_get_edge_end(nullptr) && mivo_get_edge_start(out, nullptr) == 0 && mivo_get_edge_end(static_cast<double*>(nullptr), nullptr) == 0; }},
+        {"mivo_get_polyline_point / size", [] { return !mivo_get_polyline_point(nullptr, 0) && mivo_get_polyline_size(nullptr) == 0; }},
+        {"styled item targets", [] { mivo_put_styled_rep(nullptr, nullptr); mivo_put_styled_repitem(nullptr, nullptr); return !mivo_get_styled_rep(nullptr) && !mivo_get_styled_repitem(nullptr); }},
+        {"mivo_get_trimming_point", [] { return mivo_get_trimming_point(nullptr) == nullptr; }},
     });
 }
 
