@@ -13,6 +13,7 @@
 #pragma once
 
 #include "nusk/ap242/forward.h"
+#include "nusk/design.h"
 #include "nusk/dictionary.h"
 #include "nusk/object.h"
 #include "nusk/units.h"
@@ -124,30 +125,55 @@ public:
 };
 
 /// On the object a property_definition's definition names: its property_definitions.
-class MivoMgrProperty : public MivoMgrList<MivoMgrProperty, stp_property_definition> {};
+class MivoMgrProperty : public MivoMgrList<MivoMgrProperty, stp_property_definition> {
+public:
+    /// Records every property_definition of the design (subtypes included) on the object its definition names,
+    /// after dropping what an earlier run recorded. A null design does nothing (so for every tag_design here).
+    static void tag_design(NuskDesign* design);
+};
 
 /// On the object a property_definition_representation's definition names: those representations.
 class MivoMgrPropertyRep : public MivoMgrList<MivoMgrPropertyRep, stp_property_definition_representation> {
 public:
     /// used_representation of entry i; null when entry i is null.
     stp_representation* get_rep(unsigned i) const;
+    /// Records every property_definition_representation of the design on the object its definition names,
+    /// after dropping what an earlier run recorded.
+    static void tag_design(NuskDesign* design);
 };
 
 /// On each item of an applied_document_reference: those references.
-class MivoMgrDocumentRef : public MivoMgrList<MivoMgrDocumentRef, stp_applied_document_reference> {};
+class MivoMgrDocumentRef : public MivoMgrList<MivoMgrDocumentRef, stp_applied_document_reference> {
+public:
+    /// Records every applied_document_reference on each of its items, after dropping an earlier run's records.
+    static void tag_design(NuskDesign* design);
+};
 
 /// On each item of an applied_external_identification_assignment: those assignments.
 class MivoMgrExternalID
-    : public MivoMgrList<MivoMgrExternalID, stp_applied_external_identification_assignment> {};
+    : public MivoMgrList<MivoMgrExternalID, stp_applied_external_identification_assignment> {
+public:
+    /// Records every applied_external_identification_assignment on each of its items, after dropping an earlier
+    /// run's records.
+    static void tag_design(NuskDesign* design);
+};
 
 /// On a representation: the document file whose "external definition" property it belongs to.
 class MivoMgrRepExternalDef : public MivoMgr<MivoMgrRepExternalDef> {
 public:
     stp_document_file* doc_file = nullptr;
+    /// Records on each representation the document file whose "external definition" property it belongs to
+    /// (needs mivo_tag_props first), after dropping an earlier run's records.
+    static void tag_design(NuskDesign* design);
 };
 
 /// On the object described by the product_definition_shape a shape_aspect is part of: its shape aspects.
-class MivoMgrShapeAspect : public MivoMgrList<MivoMgrShapeAspect, stp_shape_aspect> {};
+class MivoMgrShapeAspect : public MivoMgrList<MivoMgrShapeAspect, stp_shape_aspect> {
+public:
+    /// Records every shape_aspect on the object its product_definition_shape describes, after dropping an
+    /// earlier run's records.
+    static void tag_design(NuskDesign* design);
+};
 
 /// On a unit entity: its identification.
 class MivoMgrUnit : public MivoMgr<MivoMgrUnit> {
