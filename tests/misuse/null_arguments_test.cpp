@@ -1,6 +1,7 @@
 // Every exported function of the families that exist, called with null objects and designs, gives its empty
 // result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
 #include "mivo_contexts.h"
+#include "mivo_geometry.h"
 #include "mivo_managers.h"
 #include "mivo_measures.h"
 #include "mivo_units.h"
@@ -182,6 +183,21 @@ TEST(NullArguments, Contexts) {
         {"mivo_merge_ap_contexts", [] { return mivo_merge_ap_contexts(nullptr) == 0; }},
         {"mivo_merge_product_contexts", [] { return mivo_merge_product_contexts(nullptr) == 0; }},
         {"mivo_merge_rep_contexts", [] { return mivo_merge_rep_contexts(nullptr) == 0; }},
+    });
+}
+
+TEST(NullArguments, UnitTranslation) {
+    NuskDesign design("misuse", nusk_ap242_schema());
+    auto* rep = new (&design) stp_shape_representation();
+    auto* context = new (&design) stp_geometric_representation_context();
+    auto* out = new (&design) ListOfstp_representation_item();
+    auto* noRep = static_cast<stp_representation*>(nullptr);
+    auto* noContext = static_cast<stp_representation_context*>(nullptr);
+    expectAllEmpty({
+        {"mivo_find_nested_repitems", [&] { mivo_find_nested_repitems(noRep, out); mivo_find_nested_repitems(rep, nullptr); mivo_find_nested_repitems(noRep, nullptr); mivo_find_nested_repitems(rep, out); return out->empty(); }},
+        {"mivo_translate_geometry_units", [&] { return mivo_translate_geometry_units(noRep, context) == 0 && mivo_translate_geometry_units(rep, noContext) == 0 && mivo_translate_geometry_units(noRep, noContext) == 0 && rep->context_of_items() == nullptr; }},
+        {"mivo_make_context_in_units", [&] { return mivo_make_context_in_units(noContext, nuskunit_mm, nuskunit_rad) == nullptr; }},
+        {"mivo_convert_geometry_units", [] { const MivoUnitConversion done = mivo_convert_geometry_units(nullptr, nuskunit_mm, nuskunit_rad); return done.representations == 0 && done.contexts == 0 && done.items == 0; }},
     });
 }
 
