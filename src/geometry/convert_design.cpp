@@ -45,9 +45,8 @@ MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit leng
     const auto origins = mapOrigins(design);
     std::unordered_map<NuskObject*, stp_representation_context*> madeFor;  // source context: its new context
 
-    // One mark pass for the whole design: an object that two representations share is converted once.
-    MarkPass pass;
-    UnitTranslation translation(design->schemaOf());
+    // One translation for the whole design: an object that two representations share is converted once.
+    UnitTranslation translation(design);
     for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_representation)) {
         auto* rep = nusk_cast(obj, nusktype_stp_representation);
         stp_representation_context* source = rep ? rep->context_of_items() : nullptr;

@@ -100,12 +100,14 @@ std::vector<MeasureSlots::Slot> MeasureSlots::describe(const NuskDomain* d) cons
 
 // ---- converting ----
 
-UnitTranslation::UnitTranslation(NuskSchema* schema)
-    : slots_(schema), walk_(WalkRules{/*enterRepresentations=*/false, /*enterAnnotations=*/true}) {}
+UnitTranslation::UnitTranslation(NuskDesign* design)
+    : slots_(design->schemaOf()),
+      walk_(WalkRules{/*enterRepresentations=*/false, /*enterAnnotations=*/true}),
+      visited_(design) {}
 
 unsigned UnitTranslation::convert(const std::vector<NuskObject*>& roots, const Factors& factors) {
     unsigned converted = 0;
-    walk_.walk(roots, [&](NuskObject* obj) {
+    walk_.walk(roots, visited_, [&](NuskObject* obj) {
         if (convertObject(obj, factors)) ++converted;
     });
     return converted;
@@ -131,10 +133,9 @@ bool UnitTranslation::convertObject(NuskObject* obj, const Factors& factors) {
 }
 
 /// Converts the reals of an aggregate `depth` levels deep. An aggregate shared by several objects is converted
-/// once (it is marked). The depth comes from the schema, so the recursion is as shallow as its nesting.
+/// once. The depth comes from the schema, so the recursion is as shallow as its nesting.
 bool UnitTranslation::convertAggregate(NuskObject* obj, unsigned depth, double factor) {
-    if (!obj || !obj->domain()->typeIsAggregate() || nusk_is_marked(obj)) return false;
-    nusk_mark_set(obj);
+    if (!obj || !obj->domain()->typeIsAggregate() || !convertedAggregates_.insert(obj)) return false;
     auto* a = static_cast<NuskAggregate*>(obj);
     bool any = false;
     if (depth > 1) {
@@ -180,12 +181,7 @@ unsigned mivo_translate_geometry_units(stp_representation* rep, stp_representati
     const NuskUnit to[2] = {mivo_get_context_length_unit(ctx), mivo_get_context_angle_unit(ctx)};
     Factors factors;
     if (!factorsBetween(from, to, rep, factors)) return 0;
-    unsigned converted;
-    {
-        MarkPass pass;
-        UnitTranslation translation(rep->domain()->schema());
-        converted = translation.convert(itemsOf(rep), factors);
-    }
+    const unsigned converted = UnitTranslation(rep->design()).convert(itemsOf(rep), factors);
     switchContext(rep, ctx);
     return converted;
 }

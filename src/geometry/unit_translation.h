@@ -53,11 +53,11 @@ private:
     const std::vector<Slot>* lastSlots_ = nullptr;
 };
 
-/// Converts the objects below representations: each object at most once while the mark pass the caller opened
-/// lasts, however many representations reach it.
+/// Converts the objects below representations of a design: each object at most once for as long as the
+/// translation lasts, however many representations reach it.
 class UnitTranslation {
 public:
-    explicit UnitTranslation(NuskSchema* schema);
+    explicit UnitTranslation(NuskDesign* design);
 
     /// Converts what the walk reaches from `roots` (the items of a representation, and any other objects in
     /// its context): every entity instance, representation items and the entities between them, but not the
@@ -70,6 +70,8 @@ private:
 
     MeasureSlots slots_;
     NestedWalk walk_;
+    VisitedEntities visited_;
+    ObjectSet convertedAggregates_;  // an aggregate that entities made in code share is converted once
 };
 
 /// The items of a representation, in order, as walk roots.

@@ -112,6 +112,15 @@ TEST_F(Translate, ASharedPointIsConvertedOnce) {
     expectCoordinates(shared, {1, 0, 0});
 }
 
+TEST_F(Translate, ACoordinateListTwoPointsShareIsConvertedOnce) {
+    // Designs made in code may share one list between points: it is scaled once, and counted for the first.
+    NuskObject* first = point({2000, 0, 0});
+    NuskObject* second = make(nusktype_stp_cartesian_point);
+    second->putObject(first->getObject("coordinates"), "coordinates");
+    EXPECT_EQ(mivo_translate_geometry_units(rep(mmRad, {first, second}), mRad), 1u);
+    expectCoordinates(second, {2, 0, 0});
+}
+
 TEST_F(Translate, ShortPointsAndUnsetValues) {
     // A point in parameter space has two coordinates; an unset radius stays unset and is not counted.
     NuskObject* flat = point({500, 250});
