@@ -114,9 +114,12 @@ stp_cartesian_point* mivo_get_trimming_point(SetOfstp_trimming_select* trim);
 
 /// Moves `rep` into the context `ctx`: when the length or plane angle units of the two contexts differ, every
 /// length and plane angle value of the geometry below `rep` (by its declared type in the schema, aggregates
-/// included; each item once) is converted, and `ctx` becomes the representation's context. Returns the number of
-/// items with at least one value converted; 0 when the units are the same, an argument is null, or a unit has
-/// no conversion (then nothing changes and a warning names the representation).
+/// included; each item once) is converted, and `ctx` becomes the representation's context. The contents of other
+/// representations reached through an attribute (a pcurve's parameter space) keep their own units; the geometry
+/// of annotation occurrences is converted, what other styled items style is not (docs/geometry.md). Returns the
+/// number of items (and entities between them) with at least one value converted; 0 when the units are the
+/// same, an argument is null, or a unit has no conversion (then nothing changes and a warning names the
+/// representation). Representations that share items are converted together by mivo_convert_geometry_units.
 unsigned mivo_translate_geometry_units(stp_representation* rep, stp_representation_context* ctx);
 
 /// What mivo_convert_geometry_units did.

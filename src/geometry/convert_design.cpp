@@ -25,10 +25,9 @@ void targetUnits(const NuskUnit from[2], const NuskUnit requested[2], NuskUnit t
 /// context, whether or not they are among its items. Gathered once, before any context changes.
 std::unordered_map<NuskObject*, std::vector<NuskObject*>> mapOrigins(NuskDesign* design) {
     std::unordered_map<NuskObject*, std::vector<NuskObject*>> origins;
-    for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_representation_map)) {
-        auto* map = nusk_cast(obj, nusktype_stp_representation_map);
-        NuskObject* mapped = map ? nusk_expand_substitutes(map->mapped_representation()) : nullptr;
-        if (mapped && map->mapping_origin()) origins[mapped].push_back(map->mapping_origin());
+    for (NuskObject* map : nusk_instances_of(design, nusktype_stp_representation_map)) {
+        NuskObject* mapped = nusk_expand_substitutes(map->getObject("mapped_representation"));
+        if (NuskObject* origin = map->getObject("mapping_origin"); mapped && origin) origins[mapped].push_back(origin);
     }
     return origins;
 }
@@ -47,9 +46,9 @@ MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit leng
 
     // One translation for the whole design: an object that two representations share is converted once.
     UnitTranslation translation(design);
-    for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_representation)) {
-        auto* rep = nusk_cast(obj, nusktype_stp_representation);
-        stp_representation_context* source = rep ? rep->context_of_items() : nullptr;
+    for (NuskObject* rep : nusk_instances_of(design, nusktype_stp_representation)) {
+        // By attribute name: a representation made as a class outside the representation classes counts too.
+        auto* source = nusk_cast(rep->getObject("context_of_items"), nusktype_stp_representation_context);
         if (!source || static_cast<NuskObject*>(source)->isa(nusktype_stp_parametric_representation_context)) continue;
         const NuskUnit from[2] = {mivo_get_context_length_unit(source), mivo_get_context_angle_unit(source)};
         NuskUnit to[2];
@@ -65,7 +64,7 @@ MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit leng
             ++done.contexts;
         }
         std::vector<NuskObject*> roots = itemsOf(rep);
-        const auto found = origins.find(obj);
+        const auto found = origins.find(rep);
         if (found != origins.end()) roots.insert(roots.end(), found->second.begin(), found->second.end());
         done.items += translation.convert(roots, factors);
         switchContext(rep, target);

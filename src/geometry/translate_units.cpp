@@ -153,19 +153,19 @@ bool UnitTranslation::convertAggregate(NuskObject* obj, unsigned depth, double f
     return any;
 }
 
-std::vector<NuskObject*> itemsOf(stp_representation* rep) {
+std::vector<NuskObject*> itemsOf(NuskObject* rep) {
     std::vector<NuskObject*> roots;
-    if (SetOfstp_representation_item* items = rep->items()) {
+    if (auto* items = dynamic_cast<NuskAggregate*>(rep->getObject("items")); items && items->holdsObjects()) {
         roots.reserve(items->size());
         for (unsigned i = 0; i < items->size(); ++i) roots.push_back(items->getObject(i));
     }
     return roots;
 }
 
-void switchContext(stp_representation* rep, stp_representation_context* ctx) {
-    stp_representation_context* previous = rep->context_of_items();
+void switchContext(NuskObject* rep, NuskObject* ctx) {
+    NuskObject* previous = rep->getObject("context_of_items");
     rep->modified();
-    rep->context_of_items(ctx);
+    rep->putObject(ctx, "context_of_items");
     if (nusk_refcount(rep->design())) {
         nusk_refcount_inc(ctx);
         nusk_refcount_dec(previous);  // left in the design, as the caller may still use it

@@ -74,10 +74,11 @@ private:
     ObjectSet convertedAggregates_;  // an aggregate that entities made in code share is converted once
 };
 
-/// The items of a representation, in order, as walk roots.
-std::vector<NuskObject*> itemsOf(stp_representation* rep);
+/// The items of a representation, in order, as walk roots. Representations are read by attribute name, so that
+/// a complex instance made as a class outside the representation classes is read all the same.
+std::vector<NuskObject*> itemsOf(NuskObject* rep);
 
 /// Makes `ctx` the context of `rep` (after its values were converted), counting the reference moved.
-void switchContext(stp_representation* rep, stp_representation_context* ctx);
+void switchContext(NuskObject* rep, NuskObject* ctx);
 
 }  // namespace mivo_geometry

@@ -1,5 +1,6 @@
 // Files whose geometry our library moved into other units, read by the peer: the same shapes (faces, edges,
 // vertices), boxes and placements in millimetres as the files they came from.
+#include "../geometry/geometry_helpers.h"
 #include "library_rewrite.h"
 #include "peer_assembly.h"
 
@@ -17,13 +18,7 @@ namespace {
 
 /// Every STEP file of the data folder (assemblies and single parts); one empty name when there is none.
 std::vector<std::string> dataFiles() {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(MIVO_DATA_DIR, ec)) {
-        const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && (ext == ".step" || ext == ".stp")) files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
+    std::vector<std::string> files = geometry_tests::dataFiles();
     if (files.empty()) files.push_back("");
     return files;
 }
