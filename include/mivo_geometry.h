@@ -114,7 +114,28 @@ stp_cartesian_point* mivo_get_trimming_point(SetOfstp_trimming_select* trim);
 
 /// Moves `rep` into the context `ctx`: when the length or plane angle units of the two contexts differ, every
 /// length and plane angle value of the geometry below `rep` (by its declared type in the schema, aggregates
-/// included; each item once) is converted, and `ctx` becomes the representation's context. Returns the number of
-/// items with at least one value converted; 0 when the units are the same, an argument is null, or a unit has
-/// no conversion (then nothing changes and a warning names the representation).
+/// included; each item once) is converted, and `ctx` becomes the representation's context. The contents of other
+/// representations reached through an attribute (a pcurve's parameter space) keep their own units; the geometry
+/// of annotation occurrences is converted, what other styled items style is not (docs/geometry.md). Returns the
+/// number of items (and entities between them) with at least one value converted; 0 when the units are the
+/// same, an argument is null, or a unit has no conversion (then nothing changes and a warning names the
+/// representation). Representations that share items are converted together by mivo_convert_geometry_units.
 unsigned mivo_translate_geometry_units(stp_representation* rep, stp_representation_context* ctx);
+
+/// What mivo_convert_geometry_units did.
+struct MivoUnitConversion {
+    unsigned representations = 0;  // representations moved into a context in the requested units
+    unsigned contexts = 0;         // contexts made, one per context the moved representations were in
+    unsigned items = 0;            // objects with at least one value converted
+};
+
+/// Moves every representation of the design whose context states a length unit other than `length`, or a
+/// plane angle unit other than `angle`, into a context in those units (made with mivo_make_context_in_units,
+/// one per source context, shared by all its representations), converting its geometry as
+/// mivo_translate_geometry_units does. Each object is converted once even when several representations reach
+/// it, and the origin of a representation map is converted with the representation it maps. A kind of unit
+/// that a context does not state is left as it is, and so is every angle when `angle` is nuskunit_unknown or
+/// nuskunit_as_is. Parametric contexts (the parameter spaces of pcurves) are not moved. Run mivo_tag_units
+/// first. Nothing is done for a null design, or when `length` is not a length unit or `angle` not a plane
+/// angle unit (nuskunit_as_is keeps the lengths too).
+MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit length, NuskUnit angle);

@@ -84,6 +84,26 @@ TEST(Ap242Dictionary, SampleEntitiesAttributeByAttribute) {
     EXPECT_EQ(nusk_ap242_schema()->findDomain("general_datum_reference")->findTypeAttribute("modifiers")->minElements(), 1u);
 }
 
+TEST(Ap242Dictionary, AggregatesKeepTheDeclaredTypeOfTheirElements) {
+    // An aggregate domain holds the primitive a defined type is stored as (every list of reals is
+    // ListOfDouble); the attribute keeps the type the schema declares for the elements.
+    auto element = [](const char* entity, const char* attribute) -> std::string {
+        NuskDomain* d = nusk_ap242_schema()->findDomain(entity);
+        const NuskAttribute* att = d ? d->findTypeAttribute(attribute) : nullptr;
+        const NuskDomain* e = att ? att->declaredElementDomain() : nullptr;
+        return att ? (e ? e->name() : "(not an aggregate)") : "(no attribute)";
+    };
+    EXPECT_EQ(element("cartesian_point", "coordinates"), "length_measure");
+    EXPECT_EQ(element("b_spline_curve_with_knots", "knots"), "parameter_value");
+    EXPECT_EQ(element("b_spline_curve_with_knots", "knot_multiplicities"), "INTEGER");
+    EXPECT_EQ(element("b_spline_curve", "control_points_list"), "cartesian_point");
+    EXPECT_EQ(element("b_spline_surface", "control_points_list"), "cartesian_point");  // a list of lists
+    EXPECT_EQ(element("coordinates_list", "position_coords"), "REAL");                  // as the schema says
+    EXPECT_EQ(element("circle", "radius"), "(not an aggregate)");
+    EXPECT_STREQ(nusk_ap242_schema()->findDomain("cartesian_point")->findTypeAttribute("coordinates")->valueDomain()->name(),
+                 "ListOfDouble");
+}
+
 TEST(Ap242Dictionary, EnumerationsKeepSchemaOrder) {
     const NuskVarInfo* milli = nusktype_stp_si_unit->findTypeAttribute("prefix")->valueDomain()->getVarInfo(10);
     ASSERT_NE(milli, nullptr);

@@ -214,4 +214,19 @@ TEST(NullArguments, Geometry) {
     });
 }
 
+TEST(NullArguments, UnitTranslation) {
+    NuskDesign design("misuse", nusk_ap242_schema());
+    auto* rep = new (&design) stp_shape_representation();
+    auto* context = new (&design) stp_geometric_representation_context();
+    auto* out = new (&design) ListOfstp_representation_item();
+    auto* noRep = static_cast<stp_representation*>(nullptr);
+    auto* noContext = static_cast<stp_representation_context*>(nullptr);
+    expectAllEmpty({
+        {"mivo_find_nested_repitems", [&] { mivo_find_nested_repitems(noRep, out); mivo_find_nested_repitems(rep, nullptr); mivo_find_nested_repitems(noRep, nullptr); mivo_find_nested_repitems(rep, out); return out->empty(); }},
+        {"mivo_translate_geometry_units", [&] { return mivo_translate_geometry_units(noRep, context) == 0 && mivo_translate_geometry_units(rep, noContext) == 0 && mivo_translate_geometry_units(noRep, noContext) == 0 && rep->context_of_items() == nullptr; }},
+        {"mivo_make_context_in_units", [&] { return mivo_make_context_in_units(noContext, nuskunit_mm, nuskunit_rad) == nullptr; }},
+        {"mivo_convert_geometry_units", [] { const MivoUnitConversion done = mivo_convert_geometry_units(nullptr, nuskunit_mm, nuskunit_rad); return done.representations == 0 && done.contexts == 0 && done.items == 0; }},
+    });
+}
+
 }  // namespace

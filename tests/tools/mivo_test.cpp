@@ -365,3 +365,54 @@ TEST(MivoTool, MergeNeedsAnOutputAndNeverLosesItsInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MivoTool, ConvertUnitsMovesEachContextsRepresentationsAndWritesTheResult) {
+    const std::string in = writeFile("convert-in.stp", kContexts);
+    const std::string out = testing::TempDir() + "convert-out.stp";
+    const ToolRun json = mivo("convert-units " + in + " -o " + out + " --length in --json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    // Two shape representations in two millimetre contexts: two new contexts; the points are the items
+    // converted. The plain context has no units and stays.
+    EXPECT_EQ(json.out, "{\n  \"representations\": 2,\n  \"contexts\": 2,\n  \"items\": 2,\n  \"length_unit\": \"in\",\n"
+                        "  \"angle_unit\": null\n}\n");
+    const std::string written = readAll(out);
+    EXPECT_TRUE(has(written, "#13=CARTESIAN_POINT('',(0.03937007874015748,0.,0.));")) << written;
+    const ToolRun contexts = mivo("contexts " + out);
+    EXPECT_TRUE(has(contexts.out, "5 representation contexts")) << contexts.out;
+    EXPECT_TRUE(has(contexts.out, "in      rad    sr           3.937007874015748e-05 in")) << contexts.out;
+
+    // Converted again, into metre and degree, the file in place: its inch contexts are converted in turn.
+    const ToolRun text = mivo("convert-units " + out + " -o " + out + " --length m --angle deg");
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out, "converted into m and deg:\n  representations moved         2\n  contexts made                 2\n"
+                        "  items converted               2\nwritten to " + out + "\n");
+    EXPECT_TRUE(has(readAll(out), "#13=CARTESIAN_POINT('',(0.001,0.,0.));")) << readAll(out);
+}
+
+TEST(MivoTool, ConvertUnitsNamesTheUnitsItAccepts) {
+    const std::string in = writeFile("convert-usage.stp", kContexts);
+    const std::string out = testing::TempDir() + "convert-usage-out.stp";
+    const ToolRun furlong = mivo("convert-units " + in + " -o " + out + " --length furlong");
+    EXPECT_EQ(furlong.status, 2);
+    EXPECT_TRUE(has(furlong.err, "unknown unit 'furlong' for --length: one of mm, cm, m, in, ft, um, nm, mi, mil"))
+        << furlong.err;
+    const ToolRun angleAsLength = mivo("convert-units " + in + " -o " + out + " --length deg");
+    EXPECT_EQ(angleAsLength.status, 2);
+    const ToolRun lengthAsAngle = mivo("convert-units " + in + " -o " + out + " --length mm --angle mm");
+    EXPECT_EQ(lengthAsAngle.status, 2);
+    EXPECT_TRUE(has(lengthAsAngle.err, "unknown unit 'mm' for --angle: one of deg, rad")) << lengthAsAngle.err;
+
+    const ToolRun noOutput = mivo("convert-units " + in + " --length in");
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_TRUE(has(noOutput.err, "convert-units needs -o OUT")) << noOutput.err;
+    const ToolRun noLength = mivo("convert-units " + in + " -o " + out);
+    EXPECT_EQ(noLength.status, 2);
+    EXPECT_TRUE(has(noLength.err, "convert-units needs --length UNIT")) << noLength.err;
+    EXPECT_TRUE(has(mivo("convert-units " + in + " -o " + out + " --length").err, "the value of --length is missing"));
+    EXPECT_FALSE(std::filesystem::exists(out));  // nothing written by a command it refused
+    EXPECT_EQ(readAll(in), kContexts);
+}
+
+}  // namespace

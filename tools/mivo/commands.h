@@ -13,9 +13,11 @@ enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 /// What the command line asks of a command that reads a file.
 struct FileCommand {
     std::string file;
-    std::string out;       // cat, merge: the file written
+    std::string out;       // cat, merge, convert-units: the file written
     bool json = false;     // info, units, contexts, merge: the JSON form
     bool verbose = false;  // every message the reader kept, not only the first few
+    std::string length{};  // convert-units: the length unit asked for (a short name such as "in")
+    std::string angle{};   // convert-units: the plane angle unit asked for, empty to keep each context's
 };
 
 /// `shownAs` names the file in the report; empty: its path.
@@ -31,6 +33,13 @@ int runContexts(const FileCommand& command);
 /// Merges the duplicate units, application, product and representation contexts of a file and writes the
 /// result to command.out, which may be the file read: it is replaced only by a complete file.
 int runMerge(const FileCommand& command);
+/// Moves every representation of a file into contexts in the length (and plane angle) unit asked for, its
+/// geometry converted, and writes the result to command.out (replaced only by a complete file).
+int runConvertUnits(const FileCommand& command);
+/// The problem with the units a convert-units command asks for (unknown names, with the accepted ones), empty
+/// when there is none.
+std::string convertUnitsProblem(const FileCommand& command);
+
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

@@ -29,12 +29,18 @@ const char kUsage[] =
     "                                   every representation context with its units and uncertainty\n"
     "  merge FILE -o OUT [--json] [--verbose]\n"
     "                                   merge duplicate units and contexts of FILE and write the result to OUT\n"
+    "  convert-units FILE -o OUT --length UNIT [--angle UNIT] [--json] [--verbose]\n"
+    "                                   move every representation of FILE into contexts in those units,\n"
+    "                                   converting its geometry, and write the result to OUT\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
     "  --json          the result as JSON\n"
     "  --verbose       every error and warning of the read, not only the first 20\n"
-    "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
+    "  -o OUT          the file cat, merge and convert-units write (merge and convert-units may replace\n"
+    "                  FILE itself)\n"
+    "  --length UNIT   the length unit convert-units converts into, by its short name (mm, in, m, ...)\n"
+    "  --angle UNIT    the plane angle unit it converts into (deg or rad); without it angles are kept\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -60,6 +66,8 @@ struct OptionSpec {
 std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "cat") return {{"-o", true}, {"--verbose", false}};
     if (command == "merge") return {{"-o", true}, {"--json", false}, {"--verbose", false}};
+    if (command == "convert-units")
+        return {{"-o", true}, {"--length", true}, {"--angle", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -90,10 +98,12 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         // a file "--verbose".
         if (i + 1 >= args.size() || findOption(specs, args[i + 1]) || args[i + 1].empty())
             return "the value of " + arg + " is missing";
-        out.out = args[++i];
+        (arg == "--length" ? out.length : arg == "--angle" ? out.angle : out.out) = args[++i];
     }
     if (out.file.empty()) return command + " needs a FILE";
-    if ((command == "cat" || command == "merge") && out.out.empty()) return command + " needs -o OUT";
+    if ((command == "cat" || command == "merge" || command == "convert-units") && out.out.empty())
+        return command + " needs -o OUT";
+    if (command == "convert-units") return mivo_tool::convertUnitsProblem(out);
     return "";
 }
 
@@ -121,6 +131,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "measures") return mivo_tool::runMeasures(parsed);
     if (command == "contexts") return mivo_tool::runContexts(parsed);
     if (command == "merge") return mivo_tool::runMerge(parsed);
+    if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -141,7 +152,7 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge"})
+    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge", "convert-units"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }

@@ -9,12 +9,8 @@
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace mivo_tool {
 
@@ -36,20 +32,6 @@ MergeCounts mergeAll(NuskDesign* design) {
     nusk_update_object_references(design);
     m.after = design->entityCount();
     return m;
-}
-
-/// Writes through a file beside `out` that takes its place only once complete: a failed write leaves `out` as
-/// it was, even when it is the file that was read.
-NuskWriteResult writeReplacing(NuskDesign* design, const std::string& out) {
-    const std::string temporary = out + ".mivo-" + std::to_string(getpid()) + ".tmp";
-    NuskWriteResult w = nusk_write_step(design, temporary.c_str());
-    for (size_t at; (at = w.error.find(temporary)) != std::string::npos;) w.error.replace(at, temporary.size(), out);
-    if (w.ok && std::rename(temporary.c_str(), out.c_str()) != 0) {
-        w.ok = false;
-        w.error = "cannot replace " + out + ": " + std::strerror(errno);
-    }
-    if (!w.ok) std::remove(temporary.c_str());
-    return w;
 }
 
 void printJson(const MergeCounts& m) {
@@ -77,26 +59,15 @@ void printText(const MergeCounts& m, const std::string& out) {
 }  // namespace
 
 int runMerge(const FileCommand& command) {
-    NuskReadResult r = readFile(command.file);
-    printMessages(r, command.verbose);
-    std::unique_ptr<NuskDesign> design(r.design);
-    if (!design) return kFailed;
-    const MergeCounts counts = mergeAll(design.get());
-    const bool progress = showsProgress(r.bytes);
-    if (progress) std::fprintf(stderr, "mivo: writing %s ...", command.out.c_str());
-    const NuskWriteResult w = writeReplacing(design.get(), command.out);
-    if (progress) std::fputs(w.ok ? " done\n" : " failed\n", stderr);
-    if (!w.ok) {
-        std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
-        return kFailed;
-    }
-    if (w.danglingCount)
-        std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
-    if (command.json)
-        printJson(counts);
-    else
-        printText(counts, command.out);
-    return exitFor(r.status);
+    MergeCounts counts;
+    return rewriteDesign(
+        command, [&](NuskDesign* design) { counts = mergeAll(design); },
+        [&] {
+            if (command.json)
+                printJson(counts);
+            else
+                printText(counts, command.out);
+        });
 }
 
 }  // namespace mivo_tool

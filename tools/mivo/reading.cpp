@@ -8,7 +8,10 @@
 #include "nusk/design.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +35,19 @@ void printReadProgress(uint64_t bytesRead, uint64_t totalBytes) {
     else
         std::fprintf(stderr, "\rmivo: reading %.0f MB", bytesRead / mb);
     std::fflush(stderr);
+}
+
+/// Writes through a file beside `out` that takes its place only once complete.
+NuskWriteResult writeReplacing(NuskDesign* design, const std::string& out) {
+    const std::string temporary = out + ".mivo-" + std::to_string(getpid()) + ".tmp";
+    NuskWriteResult w = nusk_write_step(design, temporary.c_str());
+    for (size_t at; (at = w.error.find(temporary)) != std::string::npos;) w.error.replace(at, temporary.size(), out);
+    if (w.ok && std::rename(temporary.c_str(), out.c_str()) != 0) {
+        w.ok = false;
+        w.error = "cannot replace " + out + ": " + std::strerror(errno);
+    }
+    if (!w.ok) std::remove(temporary.c_str());
+    return w;
 }
 
 }  // namespace
@@ -98,6 +114,27 @@ int listTaggedDesign(const FileCommand& command, const std::function<void(NuskDe
     mivo_tag_units(r.design);
     list(r.design);
     delete r.design;
+    return exitFor(r.status);
+}
+
+int rewriteDesign(const FileCommand& command, const std::function<void(NuskDesign*)>& edit,
+                  const std::function<void()>& report) {
+    NuskReadResult r = readFile(command.file);
+    printMessages(r, command.verbose);
+    std::unique_ptr<NuskDesign> design(r.design);
+    if (!design) return kFailed;
+    edit(design.get());
+    const bool progress = showsProgress(r.bytes);
+    if (progress) std::fprintf(stderr, "mivo: writing %s ...", command.out.c_str());
+    const NuskWriteResult w = writeReplacing(design.get(), command.out);
+    if (progress) std::fputs(w.ok ? " done\n" : " failed\n", stderr);
+    if (!w.ok) {
+        std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
+        return kFailed;
+    }
+    if (w.danglingCount)
+        std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
+    report();
     return exitFor(r.status);
 }
 

@@ -31,6 +31,13 @@ void printMessages(const NuskReadResult& r, bool all);
 /// (which prints the listing); the exit status the read gives, kFailed when the file cannot be read.
 int listTaggedDesign(const FileCommand& command, const std::function<void(NuskDesign*)>& list);
 
+/// Reads the command's file, shows the read's messages, hands the design to `edit`, and writes it to
+/// command.out through a file beside it that takes its place only once complete: a failed write leaves
+/// command.out as it was, even when it is the file that was read. Then `report` prints the result. The exit
+/// status the read gives; kFailed when the file cannot be read or the result cannot be written.
+int rewriteDesign(const FileCommand& command, const std::function<void(NuskDesign*)>& edit,
+                  const std::function<void()>& report);
+
 const char* statusText(NuskReadStatus s);
 int exitFor(NuskReadStatus s);
 

@@ -58,6 +58,12 @@ public:
     bool isOptional() const { return optional_; }
     /// For an aggregate value: the fewest elements the schema allows (0 when it names no number).
     unsigned minElements() const { return minElements_; }
+    /// For an aggregate value (nested aggregates and defined types over aggregates included): the type of the
+    /// innermost elements as the schema declares it. An aggregate domain keeps only the primitive that a defined
+    /// type over a primitive is stored as (every list of reals is ListOfDouble), so the declared type of the
+    /// elements is found here: length_measure for the coordinates of a cartesian point. Null when the value is
+    /// not an aggregate.
+    NuskDomain* declaredElementDomain() const;
     /// True when `entity` (or a supertype of it) redeclares the attribute as derived: its value is written `*`.
     bool isDerivedIn(const NuskDomain* entity) const;
     /// Entities that redeclare the attribute as derived.
@@ -81,6 +87,7 @@ private:
     bool optional_;
     unsigned localIndex_;
     unsigned minElements_ = 0;
+    NuskDomain* declaredElement_ = nullptr;  // null: the innermost element domain of value_
     bool hasDefault_ = false;
     NuskSlot default_{};
     std::vector<NuskDomain*> derivedIn_;

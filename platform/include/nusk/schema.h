@@ -63,6 +63,9 @@ public:
     /// The value a new instance made by an application holds in `att` (instead of unset). Instances read from a
     /// file hold what the file says.
     void setAttributeDefault(NuskAttribute* att, double value);
+    /// The declared type of the innermost elements of an aggregate attribute, when the aggregate domain does not
+    /// keep it (a list of a defined type over REAL is a list of REAL); see NuskAttribute::declaredElementDomain.
+    void setDeclaredElementDomain(NuskAttribute* att, NuskDomain* element);
     /// `entity` redeclares `att` (of one of its supertypes) as derived: instances write it as `*`.
     void redeclareDerived(NuskDomain* entity, NuskAttribute* att);
     void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);

@@ -101,6 +101,8 @@ private:
             for (int k = e.attributeFirst; k < e.attributeFirst + e.attributeCount; ++k) {
                 const AttributeRow& a = t_.attributes[k];
                 gAttributes[k] = schema_->addAttribute(gNamed[e.named], a.name, typeOf(a.type), a.optional, a.minElements);
+                if (NuskDomain* element = declaredElementOf(a.type))
+                    schema_->setDeclaredElementDomain(gAttributes[k], element);
             }
         }
         for (int i = 0; i < t_.entityCount; ++i) {
@@ -109,6 +111,34 @@ private:
                 if (NuskAttribute* a = ownAttribute(t_.derived[k].owner, t_.derived[k].attribute))
                     schema_->redeclareDerived(gNamed[e.named], a);
         }
+    }
+
+    /// True when the type ref is an aggregate, directly or through defined types.
+    bool isAggregateRef(int ref) const {
+        for (int guard = 0; guard < 64; ++guard) {
+            const TypeRefRow& r = t_.typeRefs[ref];
+            if (r.kind == TypeRefRow::aggregate) return true;
+            if (r.kind != TypeRefRow::named || t_.named[r.ref].kind != NamedRow::defined) return false;
+            ref = t_.named[r.ref].extra;
+        }
+        return false;
+    }
+
+    /// The innermost element type of an aggregate type ref as declared (a defined type such as length_measure,
+    /// where the aggregate domain holds its primitive); null when the type ref is not an aggregate.
+    NuskDomain* declaredElementOf(int ref) {
+        if (!isAggregateRef(ref)) return nullptr;
+        for (int guard = 0; guard < 64; ++guard) {
+            const TypeRefRow& r = t_.typeRefs[ref];
+            if (r.kind == TypeRefRow::aggregate) {
+                ref = r.ref;
+            } else if (r.kind == TypeRefRow::named && t_.named[r.ref].kind == NamedRow::defined && isAggregateRef(ref)) {
+                ref = t_.named[r.ref].extra;
+            } else {
+                return typeOf(ref);
+            }
+        }
+        return nullptr;
     }
 
     /// The attribute `name` that the entity of named index `owner` declares itself, or null.

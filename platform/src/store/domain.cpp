@@ -30,6 +30,20 @@ bool NuskAttribute::isDerivedIn(const NuskDomain* entity) const {
     return false;
 }
 
+NuskDomain* NuskAttribute::declaredElementDomain() const {
+    // Down the aggregate levels, through defined types over aggregates (bounded: a schema that defines a type on
+    // itself must not hang the caller).
+    NuskDomain* element = nullptr;
+    NuskDomain* d = value_;
+    for (int guard = 0; d && guard < 64; ++guard) {
+        while (d && d->kind() == NuskDomainKind::defined_type && ++guard < 64) d = d->underlying();
+        if (!d || !d->typeIsAggregate()) break;
+        element = d = d->underlying();
+    }
+    if (!element) return nullptr;
+    return declaredElement_ ? declaredElement_ : element;
+}
+
 int NuskAttribute::slotNodeType() const { return value_ ? value_->nodeType() : nusk_node_none; }
 
 NuskDomain::NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name)

@@ -137,6 +137,10 @@ void NuskSchema::setAttributeDefault(NuskAttribute* att, double value) {
     att->default_.d = value;
 }
 
+void NuskSchema::setDeclaredElementDomain(NuskAttribute* att, NuskDomain* element) {
+    if (att) att->declaredElement_ = element;
+}
+
 void NuskSchema::redeclareDerived(NuskDomain* entity, NuskAttribute* att) {
     if (entity && att) att->derivedIn_.push_back(entity);
 }
