@@ -70,6 +70,27 @@ TEST_F(StoreLifetime, CursorVisitsADomainAndItsSubtypesOnly) {
     EXPECT_EQ(c.next(), g);
 }
 
+// A cursor that outlives the design it walked finds nothing more, and its destruction touches nothing freed
+// (AddressSanitizer watches this one). Two cursors on one design are both let go.
+TEST_F(StoreLifetime, ACursorMayOutliveItsDesign) {
+    NuskCursor first, second;
+    {
+        NuskDesign shortLived("short", t.schema);
+        shortLived.pnewInstance(t.point);
+        first.traverse(&shortLived);
+        second.traverse(&shortLived);
+        ASSERT_NE(first.next(), nullptr);
+    }
+    EXPECT_EQ(first.next(), nullptr);
+    second.rewind();
+    EXPECT_EQ(second.next(), nullptr);
+    // Walking another design afterwards works as ever.
+    NuskObject* p = make(t.point);
+    first.traverse(&design);
+    first.domain(t.point);
+    EXPECT_EQ(first.next(), p);
+}
+
 TEST_F(StoreLifetime, ManagersAreFoundOnlyByTheirOwnId) {
     int destroyed = 0;
     NuskObject* p = make(t.point);

@@ -13,7 +13,8 @@ class NuskTypePtr;
 /// Visits the objects of a design, restricted to one domain and its subtypes (complex instances that combine
 /// it included) or, with a null domain, every object. The order is that of the design's types by their first
 /// instance, then creation order within a type; objects that leave the design during the walk are skipped, and
-/// objects added during the walk may or may not be visited.
+/// objects added during the walk may or may not be visited. A cursor may outlive the design it walks: from then on
+/// it finds nothing.
 class NuskCursor {
 public:
     NuskCursor() = default;
@@ -32,6 +33,9 @@ public:
     void rewind();
 
 private:
+    friend class NuskDesign;
+    /// The design walked is being destroyed: the cursor lets go of it and finds nothing more.
+    void designGone();
     void collectLists();
     void attach(NuskDesign* design);
     void detach();

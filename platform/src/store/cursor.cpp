@@ -12,14 +12,27 @@ void NuskCursor::attach(NuskDesign* design) {
     if (design == design_) return;
     detach();
     design_ = design;
-    if (design_) ++design_->impl().activeCursors_;
+    if (design_) design_->impl().cursors_.push_back(this);
 }
 
 void NuskCursor::detach() {
     if (!design_) return;
     NuskDesignImpl& impl = design_->impl();
-    if (--impl.activeCursors_ == 0) impl.compactIfIdle();
+    auto& cursors = impl.cursors_;
+    for (size_t i = cursors.size(); i-- > 0;) {
+        if (cursors[i] != this) continue;
+        cursors.erase(cursors.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+    }
     design_ = nullptr;
+    if (cursors.empty()) impl.compactIfIdle();
+}
+
+void NuskCursor::designGone() {
+    design_ = nullptr;
+    lists_.clear();
+    collected_ = true;  // nothing left to walk
+    listAt_ = posAt_ = 0;
 }
 
 void NuskCursor::traverse(NuskDesign* design) {

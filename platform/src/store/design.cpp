@@ -3,6 +3,8 @@
 
 #include "core_domains.h"
 #include "design_impl.h"
+
+#include "nusk/cursor.h"
 #include "pending.h"
 #include "store_access.h"
 
@@ -114,6 +116,9 @@ NuskDesign::NuskDesign(TrashTag) : NuskDesign(OwnTag{}, "trash") { isTrash_ = tr
 NuskDesign::~NuskDesign() {
     NuskDesignImpl& impl = *impl_;
     impl.tearingDown_ = true;
+    // A cursor may outlive the design it walked: it is let go, and finds nothing more.
+    for (NuskCursor* cursor : impl.cursors_) cursor->designGone();
+    impl.cursors_.clear();
     // Objects first (their destructors free their managers and element storage), then the memory.
     for (auto& list : impl.lists_)
         for (NuskObject* obj : list.objects)
@@ -326,7 +331,7 @@ void NuskDesignImpl::compact(List& list) {
 
 void NuskDesignImpl::compactIfIdle() {
     // Lists are compacted only while no cursor walks them, so that cursor positions stay valid.
-    if (activeCursors_ > 0) return;
+    if (!cursors_.empty()) return;
     for (List& list : lists_) {
         if (list.holes > 64 && list.holes * 4 > list.objects.size()) compact(list);
     }

@@ -31,6 +31,8 @@ struct NuskRawText {
     std::vector<NuskObject*> refs;
 };
 
+class NuskCursor;
+
 class NuskDesignImpl {
 public:
     explicit NuskDesignImpl(NuskDesign* self) : self_(self) {}
@@ -58,7 +60,7 @@ public:
     std::vector<uint32_t> domainOrder_;   // domain indices in the order of their first instance here
     size_t objectCount_ = 0;
     size_t entityCount_ = 0;
-    int activeCursors_ = 0;
+    std::vector<NuskCursor*> cursors_;  // cursors walking the design: let go when it is destroyed
     bool tearingDown_ = false;
 
     void attach(NuskObject* obj, bool keepId);
