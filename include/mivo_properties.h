@@ -40,6 +40,9 @@ int mivo_has_properties(NuskObject* obj);
 /// standard output on each call, and the first is used. (MivoMgrRepExternalDef::tag_design prints "ERROR: rep
 /// #N has multiple external defs #F1 and #F2" there too, for a representation that two files define.)
 const char* mivo_get_external_filename(stp_document_file* doc);
+/// The text that the source of an identification holds in its source_id (an identifier or a message); null when
+/// the assignment has no source, the source id is empty, or the assignment is null.
+const char* mivo_get_external_source(stp_external_identification_assignment* a);
 /// The file name of the document a reference assigns, as mivo_get_external_filename gives it, when that document
 /// is a document file; null when it is a plain document (which names no file) or the reference is null.
 const char* mivo_get_reference_filename(stp_document_reference* ref);

@@ -51,13 +51,6 @@ void recordDefinedReps(stp_document_file* file, const MivoMgrPropertyRep* reps) 
     }
 }
 
-/// The text of an assignment's source, when its source id holds one.
-const char* sourceText(stp_applied_external_identification_assignment* a) {
-    stp_external_source* source = a->source();
-    stp_source_item* id = source ? source->source_id() : nullptr;
-    return id ? id->stringValue() : nullptr;
-}
-
 }  // namespace
 
 void MivoMgrDocumentRef::tag_design(NuskDesign* design) {
@@ -94,8 +87,14 @@ const char* mivo_get_external_filename(stp_document_file* doc) {
     if (ids->size() > 1)
         std::printf("ERROR: doc #%lu has multiple id assignments\n", static_cast<unsigned long>(doc->entity_id()));
     stp_applied_external_identification_assignment* a = ids->get(0);
-    if (const char* text = sourceText(a)) return text;
+    if (const char* text = mivo_get_external_source(a)) return text;
     return a->assigned_id();
+}
+
+const char* mivo_get_external_source(stp_external_identification_assignment* a) {
+    stp_external_source* source = a ? a->source() : nullptr;
+    stp_source_item* id = source ? source->source_id() : nullptr;
+    return id ? id->stringValue() : nullptr;
 }
 
 const char* mivo_get_reference_filename(stp_document_reference* ref) {
