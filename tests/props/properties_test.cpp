@@ -124,7 +124,8 @@ TEST_F(PropertyPasses, RunningAgainRefreshesInsteadOfDoubling) {
     stp_document_file* file = documentFile("part.stp");
     reference(file, {pd, hole});
     externalId("PN-1", true, "erp", {pd, file});
-    externalDefinition(file, representation());
+    stp_representation* defined = representation();
+    stp_property_definition* definition = externalDefinition(file, defined);
 
     tagAll();
     const std::map<std::string, std::string> once = allRecords(&design);
@@ -135,9 +136,11 @@ TEST_F(PropertyPasses, RunningAgainRefreshesInsteadOfDoubling) {
     // After an edit, a run drops what no longer holds.
     hole->of_shape(nullptr);
     mass->definition(holding<stp_characterized_definition>(nullptr));
+    definition->name("former definition");
     tagAll();
     EXPECT_EQ(listed<MivoMgrShapeAspect>(pd), ids({slot}));
     EXPECT_EQ(listed<MivoMgrProperty>(pd), ids({shape}));
+    EXPECT_EQ(MivoMgrRepExternalDef::find(defined), nullptr);
 }
 
 // ---- what items hold ----

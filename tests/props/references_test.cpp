@@ -1,5 +1,5 @@
-// Document references, external identifications, the file names of document files, and the representations
-// that document files define externally.
+// Document references (identifications are recorded by the same walk over items), the file names of document
+// files, and the representations that document files define externally.
 #include "props_helpers.h"
 
 namespace {
@@ -27,16 +27,6 @@ TEST_F(DocumentRefs, EveryItemWithAValueIsRecordedInOrder) {
     // A reference names a file only when its document is a document file.
     EXPECT_STREQ(mivo_get_reference_filename(first), "drawing.pdf");
     EXPECT_EQ(mivo_get_reference_filename(second), nullptr);
-}
-
-TEST_F(DocumentRefs, ExternalIdentificationsAreRecordedOnTheirItems) {
-    stp_product_definition* pd = productDefinition();
-    stp_document_file* file = documentFile("local.stp");
-    stp_applied_external_identification_assignment* a = externalId("PN-7", false, nullptr, {pd, nullptr, file});
-    stp_applied_external_identification_assignment* b = externalId("PN-8", false, nullptr, {file});
-    MivoMgrExternalID::tag_design(&design);
-    EXPECT_EQ(listed<MivoMgrExternalID>(pd), ids({a}));
-    EXPECT_EQ(listed<MivoMgrExternalID>(file), ids({a, b}));
 }
 
 // ---- file names ----
@@ -141,18 +131,6 @@ TEST_F(ExternalDefinitions, OnlyThePropertyOfThatExactNameWithRepresentations) {
     EXPECT_EQ(MivoMgrRepExternalDef::find(otherName), nullptr);
     ASSERT_NE(MivoMgrRepExternalDef::find(defined), nullptr);
     EXPECT_EQ(MivoMgrRepExternalDef::find(defined)->doc_file, file);
-}
-
-TEST_F(ExternalDefinitions, ARepresentationNoLongerDefinedLosesItsRecord) {
-    stp_representation* rep = representation();
-    stp_document_file* file = documentFile("a.stp");
-    stp_property_definition* definition = externalDefinition(file, rep);
-    mivo_tag_props(&design);
-    MivoMgrRepExternalDef::tag_design(&design);
-    ASSERT_NE(MivoMgrRepExternalDef::find(rep), nullptr);
-    definition->name("former definition");
-    MivoMgrRepExternalDef::tag_design(&design);
-    EXPECT_EQ(MivoMgrRepExternalDef::find(rep), nullptr);
 }
 
 }  // namespace
