@@ -66,10 +66,11 @@ TEST(PropsRealFiles, TheFirstComplexTestCase) {
     const MivoMgrShapeAspect* aspects = MivoMgrShapeAspect::find(pd);
     ASSERT_NE(aspects, nullptr);
     EXPECT_EQ(aspects->size(), 82u);
-    bool noteFound = false;
+    const stp_shape_aspect* note = nullptr;
     for (unsigned i = 0; i < aspects->size(); ++i)
-        noteFound = noteFound || (aspects->get(i)->entity_id() == 316 && std::string(aspects->get(i)->description()) == "NOTE");
-    EXPECT_TRUE(noteFound);
+        if (aspects->get(i)->entity_id() == 316) note = aspects->get(i);
+    ASSERT_NE(note, nullptr);
+    EXPECT_STREQ(note->description(), "NOTE");
     // No document references, identifications or document files in this file.
     EXPECT_EQ(MivoMgrDocumentRef::find(pd), nullptr);
     EXPECT_EQ(MivoMgrExternalID::find(pd), nullptr);
