@@ -10,6 +10,7 @@
 
 #include "nusk/ap242/forward.h"
 #include "nusk/design.h"
+#include "nusk/units.h"
 
 // ---- properties ----
 
@@ -34,4 +35,25 @@ int mivo_has_properties(NuskObject* obj);
 /// The file name of a document file: the source id of its first external identification when it has one (needs
 /// MivoMgrExternalID::tag_design), else that assignment's assigned id, else the document's own id. Null for a
 /// null document. The text belongs to the design.
+///
+/// A document file with more than one identification prints "ERROR: doc #N has multiple id assignments" to
+/// standard output on each call, and the first is used. (MivoMgrRepExternalDef::tag_design prints "ERROR: rep
+/// #N has multiple external defs #F1 and #F2" there too, for a representation that two files define.)
 const char* mivo_get_external_filename(stp_document_file* doc);
+/// The text that the source of an identification holds in its source_id (an identifier or a message); null when
+/// the assignment has no source, the source id is empty, or the assignment is null.
+const char* mivo_get_external_source(stp_external_identification_assignment* a);
+/// The file name of the document a reference assigns, as mivo_get_external_filename gives it, when that document
+/// is a document file; null when it is a plain document (which names no file) or the reference is null.
+const char* mivo_get_reference_filename(stp_document_reference* ref);
+
+// ---- what the items of a property's representation hold ----
+
+/// The number an item holds: a measure item's value in `unit` (0 and 1 keep its own unit; see
+/// mivo_get_measure_value), the value of an integer or real representation item, or the number of a value
+/// representation item (neither has a unit, so `unit` plays no part). The null real for any other item, for one
+/// that holds a text, and for null.
+double mivo_get_item_number(stp_representation_item* item, NuskUnit unit);
+/// The text an item holds: a descriptive item's description, a measure item's descriptive value, or the text of
+/// a value representation item. Null for any other item and for null. The text belongs to the design.
+const char* mivo_get_item_text(stp_representation_item* item);

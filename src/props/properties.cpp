@@ -1,14 +1,13 @@
 // The property passes and the owners of properties.
 #include "mivo_properties.h"
 
+#include "records.h"
+
 #include "nusk/ap242/all.h"
 
 namespace {
 
-/// The object held by a select attribute of `obj`; null when the attribute or the select is unset.
-NuskObject* heldBy(NuskObject* obj, const NuskAttribute* att) {
-    return obj ? nusk_get_nested_object(dynamic_cast<NuskUnion*>(obj->getObject(att))) : nullptr;
-}
+using mivo_props::heldBy;
 
 const NuskAttribute* propertyDefinition() {
     static const NuskAttribute* att = nusktype_stp_property_definition->findTypeAttribute("definition");
@@ -20,28 +19,14 @@ const NuskAttribute* representationDefinition() {
     return att;
 }
 
-/// Drops every manager of one class in the design, so that a pass run again starts from nothing.
-template <class Manager>
-void dropAll(NuskDesign* design) {
-    NuskCursor cursor;
-    cursor.traverse(design);
-    cursor.domain(nusktype_NuskStructure);
-    while (NuskObject* obj = cursor.next())
-        if (Manager::find(obj)) obj->remove_manager(Manager::type());
-}
-
-/// Records each instance of `type` on the object its `definition` select names.
+/// Records each instance of `type` on the object its `definition` select names. An instance that cannot be seen
+/// as the manager's entry class (a complex instance made as a class outside it) cannot be listed, and is skipped.
 template <class Manager>
 void recordOnOwners(NuskDesign* design, NuskTypePtr& type, const NuskAttribute* definition) {
     for (NuskObject* obj : nusk_instances_of(design, type)) {
         NuskObject* owner = heldBy(obj, definition);
-        if (!owner) continue;
-        Manager* m = Manager::find(owner);
-        if (!m) {
-            m = new Manager();
-            owner->add_manager(m);
-        }
-        m->list.append(obj);
+        auto* entry = nusk_cast<mivo_props::EntryOf<Manager>>(obj);
+        if (owner && entry) mivo_props::appendTo<Manager>(owner, entry);
     }
 }
 
@@ -49,13 +34,13 @@ void recordOnOwners(NuskDesign* design, NuskTypePtr& type, const NuskAttribute* 
 
 void MivoMgrProperty::tag_design(NuskDesign* design) {
     if (!design) return;
-    dropAll<MivoMgrProperty>(design);
+    mivo_props::dropAll<MivoMgrProperty>(design);
     recordOnOwners<MivoMgrProperty>(design, nusktype_stp_property_definition, propertyDefinition());
 }
 
 void MivoMgrPropertyRep::tag_design(NuskDesign* design) {
     if (!design) return;
-    dropAll<MivoMgrPropertyRep>(design);
+    mivo_props::dropAll<MivoMgrPropertyRep>(design);
     recordOnOwners<MivoMgrPropertyRep>(design, nusktype_stp_property_definition_representation,
                                        representationDefinition());
 }

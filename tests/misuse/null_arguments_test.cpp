@@ -4,6 +4,7 @@
 #include "mivo_geometry.h"
 #include "mivo_managers.h"
 #include "mivo_measures.h"
+#include "mivo_properties.h"
 #include "mivo_units.h"
 
 #include "nusk/ap242/all.h"
@@ -226,6 +227,32 @@ TEST(NullArguments, UnitTranslation) {
         {"mivo_translate_geometry_units", [&] { return mivo_translate_geometry_units(noRep, context) == 0 && mivo_translate_geometry_units(rep, noContext) == 0 && mivo_translate_geometry_units(noRep, noContext) == 0 && rep->context_of_items() == nullptr; }},
         {"mivo_make_context_in_units", [&] { return mivo_make_context_in_units(noContext, nuskunit_mm, nuskunit_rad) == nullptr; }},
         {"mivo_convert_geometry_units", [] { const MivoUnitConversion done = mivo_convert_geometry_units(nullptr, nuskunit_mm, nuskunit_rad); return done.representations == 0 && done.contexts == 0 && done.items == 0; }},
+    });
+}
+
+TEST(NullArguments, Properties) {
+    using PD = stp_property_definition*;
+    using PDR = stp_property_definition_representation*;
+    // The passes on a null design do nothing; run on an empty design afterwards they record nothing either.
+    NuskDesign empty("misuse", nusk_ap242_schema());
+    auto nothingRecorded = [&] { return nusk_instances_of(&empty, nusktype_NuskStructure).empty(); };
+    expectAllEmpty({
+        {"mivo_tag_props", [&] { mivo_tag_props(kNoDesign); mivo_tag_props(&empty); return nothingRecorded(); }},
+        {"MivoMgrProperty::tag_design", [&] { MivoMgrProperty::tag_design(kNoDesign); return nothingRecorded(); }},
+        {"MivoMgrPropertyRep::tag_design", [&] { MivoMgrPropertyRep::tag_design(kNoDesign); return nothingRecorded(); }},
+        {"MivoMgrDocumentRef::tag_design", [&] { MivoMgrDocumentRef::tag_design(kNoDesign); MivoMgrDocumentRef::tag_design(&empty); return nothingRecorded(); }},
+        {"MivoMgrExternalID::tag_design", [&] { MivoMgrExternalID::tag_design(kNoDesign); MivoMgrExternalID::tag_design(&empty); return nothingRecorded(); }},
+        {"MivoMgrRepExternalDef::tag_design", [&] { MivoMgrRepExternalDef::tag_design(kNoDesign); MivoMgrRepExternalDef::tag_design(&empty); return nothingRecorded(); }},
+        {"MivoMgrShapeAspect::tag_design", [&] { MivoMgrShapeAspect::tag_design(kNoDesign); MivoMgrShapeAspect::tag_design(&empty); return nothingRecorded(); }},
+        {"mivo_get_property_owner", [] { return !mivo_get_property_owner(PD()) && !mivo_get_property_owner(PDR()); }},
+        {"mivo_get_property_owner_as_pdef", [] { return !mivo_get_property_owner_as_pdef(PD()) && !mivo_get_property_owner_as_pdef(PDR()); }},
+        {"mivo_get_shape_property", [] { return mivo_get_shape_property(kNoObject) == nullptr; }},
+        {"mivo_has_properties", [] { return mivo_has_properties(kNoObject) == 0; }},
+        {"mivo_get_external_filename", [] { return mivo_get_external_filename(nullptr) == nullptr; }},
+        {"mivo_get_external_source", [] { return mivo_get_external_source(nullptr) == nullptr; }},
+        {"mivo_get_reference_filename", [] { return mivo_get_reference_filename(nullptr) == nullptr; }},
+        {"mivo_get_item_number", [] { return mivo_get_item_number(nullptr, nuskunit_mm) == NUSK_NULL_REAL; }},
+        {"mivo_get_item_text", [] { return mivo_get_item_text(nullptr) == nullptr; }},
     });
 }
 

@@ -416,3 +416,84 @@ TEST(MivoTool, ConvertUnitsNamesTheUnitsItAccepts) {
 }
 
 }  // namespace
+
+namespace {
+
+// A product with a shape aspect, a property represented by a text and a length, a document file known by an
+// external identification, a plain document, and an identification of the product.
+const char kProps[] =
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=PRODUCT_CONTEXT('',#3,'mechanical');\n"
+    "#3=APPLICATION_CONTEXT('design');\n#4=PRODUCT('bracket','Bracket','',(#2));\n"
+    "#5=PRODUCT_DEFINITION_FORMATION('1','',#4);\n#6=PRODUCT_DEFINITION_CONTEXT('part definition',#3,'design');\n"
+    "#7=PRODUCT_DEFINITION('design','',#5,#6);\n#8=PRODUCT_DEFINITION_SHAPE('','',#7);\n"
+    "#9=SHAPE_ASPECT('hole','through',#8,.T.);\n#10=PROPERTY_DEFINITION('material','',#7);\n"
+    "#11=DESCRIPTIVE_REPRESENTATION_ITEM('name','steel');\n"
+    "#12=MEASURE_REPRESENTATION_ITEM('thickness',LENGTH_MEASURE(2.5),#1);\n"
+    "#13=REPRESENTATION('',(#11,#12),#14);\n#14=REPRESENTATION_CONTEXT('','');\n"
+    "#15=PROPERTY_DEFINITION_REPRESENTATION(#10,#13);\n#16=DOCUMENT_TYPE('');\n"
+    "#17=DOCUMENT_FILE('drawing.pdf','',$,#16,'',$);\n#18=APPLIED_DOCUMENT_REFERENCE(#17,'',(#7));\n"
+    "#19=IDENTIFICATION_ROLE('id',$);\n#20=EXTERNAL_SOURCE(IDENTIFIER('vault/drawing-7.pdf'));\n"
+    "#21=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT('D-7',#19,#20,(#17));\n"
+    "#22=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT('PN-100',#19,$,(#4));\n"
+    "#23=DOCUMENT('ISO 2768','',$,#16);\n#24=APPLIED_DOCUMENT_REFERENCE(#23,'',(#4));\n"
+    "ENDSEC;\nEND-ISO-10303-21;\n";
+
+TEST(MivoTool, PropsListsWhatNamesEachProductDefinition) {
+    const std::string file = writeFile("props.stp", kProps);
+    const ToolRun text = mivo("props " + file);
+    EXPECT_EQ(text.status, 0) << text.err;
+    for (const char* line : {"product definition #7 of 'bracket' 'Bracket'\n  2 properties\n    #8 ''\n",
+                             "    #10 'material'\n      #11 DESCRIPTIVE_REPRESENTATION_ITEM 'name' = 'steel'\n"
+                             "      #12 MEASURE_REPRESENTATION_ITEM 'thickness' = 2.5 mm (length)\n",
+                             // The file's name comes from the identification of the document file; the plain
+                             // document names no file.
+                             "  2 document references\n    #18 on #7: document #17, file 'vault/drawing-7.pdf'\n"
+                             "    #24 on #4: document #23, not a file\n",
+                             "  1 external identification\n    #22 on #4: 'PN-100'\n",
+                             "  1 shape aspect\n    #9 'hole' (through)\n1 product definition\n"})
+        EXPECT_TRUE(has(text.out, line)) << line << "\n" << text.out;
+
+    const ToolRun json = mivo("props " + file + " --json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    for (const char* part :
+         {"{\"entity\": 7, \"product\": \"bracket\", \"name\": \"Bracket\",",
+          "{\"entity\": 10, \"name\": \"material\", \"owner\": 7, \"items\": [",
+          "{\"entity\": 11, \"name\": \"name\", \"type\": \"DESCRIPTIVE_REPRESENTATION_ITEM\", \"kind\": \"\", "
+          "\"value\": \"steel\", \"unit\": \"\"}",
+          "{\"entity\": 12, \"name\": \"thickness\", \"type\": \"MEASURE_REPRESENTATION_ITEM\", \"kind\": \"length\", "
+          "\"value\": 2.5, \"unit\": \"mm\"}",
+          "{\"entity\": 18, \"item\": 7, \"document\": 17, \"file\": \"vault/drawing-7.pdf\"}",
+          "{\"entity\": 24, \"item\": 4, \"document\": 23, \"file\": null}",
+          "{\"entity\": 22, \"item\": 4, \"id\": \"PN-100\", \"source\": null}",
+          "\"shape_aspects\": [\n        {\"entity\": 9, \"name\": \"hole\", \"description\": \"through\"}\n      ]}"})
+        EXPECT_TRUE(has(json.out, part)) << part << "\n" << json.out;
+
+    EXPECT_EQ(mivo("props").status, 2);
+    EXPECT_EQ(mivo("props /nonexistent/file.stp").status, 2);
+    const ToolRun bad = mivo("props " + writeFile("props-bad.stp", withDanglingReferences(1)));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(has(bad.out, "0 product definitions")) << bad.out;
+}
+
+TEST(MivoTool, PropsKeepsTheLibrarysDiagnosticsOutOfTheReport) {
+    // A second identification of the document file: the library says so on standard output, which the tool
+    // sends to standard error so that the JSON stays whole.
+    std::string text = kProps;
+    text.insert(text.find("ENDSEC;\nEND-ISO"),
+                "#25=APPLIED_EXTERNAL_IDENTIFICATION_ASSIGNMENT('D-8',#19,$,(#17));\n");
+    const std::string file = writeFile("props-two-ids.stp", text);
+    for (const std::string& args : {"props " + file, "props " + file + " --json"}) {
+        const ToolRun r = mivo(args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_FALSE(has(r.out, "ERROR")) << args << "\n" << r.out;
+        EXPECT_TRUE(has(r.err, "ERROR: doc #17 has multiple id assignments\n")) << args << "\n" << r.err;
+        EXPECT_TRUE(has(r.out, "vault/drawing-7.pdf")) << r.out;  // the first identification is used
+    }
+    const ToolRun json = mivo("props " + file + " --json");
+    EXPECT_EQ(json.out.substr(0, 15), "{\n  \"products\":");
+    EXPECT_EQ(json.out.substr(json.out.size() - 4), "]\n}\n");
+}
+
+}  // namespace

@@ -14,7 +14,7 @@ enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 struct FileCommand {
     std::string file;
     std::string out;       // cat, merge, convert-units: the file written
-    bool json = false;     // info, units, contexts, merge: the JSON form
+    bool json = false;     // every command but cat: the JSON form
     bool verbose = false;  // every message the reader kept, not only the first few
     std::string length{};  // convert-units: the length unit asked for (a short name such as "in")
     std::string angle{};   // convert-units: the plane angle unit asked for, empty to keep each context's
@@ -30,6 +30,9 @@ int runUnits(const FileCommand& command);
 int runMeasures(const FileCommand& command);
 /// Tags the units of a file and lists every representation context with its units and uncertainty.
 int runContexts(const FileCommand& command);
+/// Tags the properties, references and shape aspects of a file and lists, per product definition, its properties
+/// with the items of their representations, its document references, external identifications and shape aspects.
+int runProps(const FileCommand& command);
 /// Merges the duplicate units, application, product and representation contexts of a file and writes the
 /// result to command.out, which may be the file read: it is replaced only by a complete file.
 int runMerge(const FileCommand& command);

@@ -27,6 +27,8 @@ const char kUsage[] =
     "                                   every measure item: value, unit, kind, limits, precision, name\n"
     "  contexts FILE [--json] [--verbose]\n"
     "                                   every representation context with its units and uncertainty\n"
+    "  props FILE [--json] [--verbose]  per product definition: its properties and their values, document\n"
+    "                                   references, external identifications and shape aspects\n"
     "  merge FILE -o OUT [--json] [--verbose]\n"
     "                                   merge duplicate units and contexts of FILE and write the result to OUT\n"
     "  convert-units FILE -o OUT --length UNIT [--angle UNIT] [--json] [--verbose]\n"
@@ -130,6 +132,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "units") return mivo_tool::runUnits(parsed);
     if (command == "measures") return mivo_tool::runMeasures(parsed);
     if (command == "contexts") return mivo_tool::runContexts(parsed);
+    if (command == "props") return mivo_tool::runProps(parsed);
     if (command == "merge") return mivo_tool::runMerge(parsed);
     if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
     return mivo_tool::runCat(parsed);
@@ -152,7 +155,7 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge", "convert-units"})
+    for (const char* fileCommand : {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }
