@@ -14,8 +14,9 @@ enum Exit { kOk = 0, kReadErrors = 1, kFailed = 2 };
 struct FileCommand {
     std::string file;
     std::string out;       // cat, merge: the file written
-    bool json = false;     // info, units, contexts, merge: the JSON form
+    bool json = false;     // info, units, contexts, merge, tree: the JSON form
     bool verbose = false;  // every message the reader kept, not only the first few
+    std::string unit;      // tree: the length unit of the placements (empty: mm)
 };
 
 /// `shownAs` names the file in the report; empty: its path.
@@ -31,6 +32,11 @@ int runContexts(const FileCommand& command);
 /// Merges the duplicate units, application, product and representation contexts of a file and writes the
 /// result to command.out, which may be the file read: it is replaced only by a complete file.
 int runMerge(const FileCommand& command);
+/// Tags the units, properties and assemblies of a file and prints the product tree from each root product with
+/// every usage and its placement, and the shapes without product.
+int runTree(const FileCommand& command);
+/// Why `unit` is not a length unit the tree command accepts (listing those it does); empty when it is one.
+std::string treeUnitProblem(const std::string& unit);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

@@ -29,12 +29,17 @@ const char kUsage[] =
     "                                   every representation context with its units and uncertainty\n"
     "  merge FILE -o OUT [--json] [--verbose]\n"
     "                                   merge duplicate units and contexts of FILE and write the result to OUT\n"
+    "  tree FILE [--json] [--unit UNIT] [--verbose]\n"
+    "                                   the product tree from each root product: every usage with the child it\n"
+    "                                   places and its placement, and the shapes without product\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
     "  --json          the result as JSON\n"
     "  --verbose       every error and warning of the read, not only the first 20\n"
     "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
+    "  --unit UNIT     the length unit of the tree's placements: mm (the default), cm, m, in, ft, ...,\n"
+    "                  or as-is for each child's own unit\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -60,6 +65,7 @@ struct OptionSpec {
 std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "cat") return {{"-o", true}, {"--verbose", false}};
     if (command == "merge") return {{"-o", true}, {"--json", false}, {"--verbose", false}};
+    if (command == "tree") return {{"--unit", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -90,10 +96,11 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         // a file "--verbose".
         if (i + 1 >= args.size() || findOption(specs, args[i + 1]) || args[i + 1].empty())
             return "the value of " + arg + " is missing";
-        out.out = args[++i];
+        (arg == "--unit" ? out.unit : out.out) = args[++i];
     }
     if (out.file.empty()) return command + " needs a FILE";
     if ((command == "cat" || command == "merge") && out.out.empty()) return command + " needs -o OUT";
+    if (command == "tree" && !out.unit.empty()) return mivo_tool::treeUnitProblem(out.unit);
     return "";
 }
 
@@ -121,6 +128,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "measures") return mivo_tool::runMeasures(parsed);
     if (command == "contexts") return mivo_tool::runContexts(parsed);
     if (command == "merge") return mivo_tool::runMerge(parsed);
+    if (command == "tree") return mivo_tool::runTree(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -141,7 +149,7 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge"})
+    for (const char* fileCommand : {"info", "units", "measures", "contexts", "cat", "merge", "tree"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }
