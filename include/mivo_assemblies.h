@@ -56,8 +56,8 @@ void mivo_tag_asms(NuskDesign* design);
 void mivo_find_root_products(StpAsmProductDefVec* out, NuskDesign* design);
 /// The shapes of the root products (a shape of two roots twice), then the shapes without product.
 void mivo_find_root_shapes(StpAsmShapeRepVec* out, NuskDesign* design);
-/// The shape_representations that belong to no product: not a product's shape, placed by no link, and sharing
-/// no item with a product's shape or with a placed representation.
+/// The shape_representations that belong to no product: not a product's shape, placed by no link, not the shape
+/// of an assembly usage, and sharing no item with any of those.
 void mivo_find_shapes_wo_product(StpAsmShapeRepVec* out, NuskDesign* design);
 
 // ---- shape usages ----

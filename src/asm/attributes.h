@@ -31,6 +31,15 @@ stp_representation* relationshipRep(const NuskObject* rel, const NuskAttribute* 
 /// The object as a shape_representation (its class derives from it); null otherwise.
 stp_shape_representation* asShapeRep(NuskObject* obj);
 
+/// Calls `visit` with each item of a representation, in item order. The items are read as plain objects: a type
+/// test (isa) is much cheaper than the cast a typed read makes, and most items are of no interest.
+template <class Visit>
+void forEachItem(stp_representation* rep, Visit visit) {
+    NuskAggregate* items = rep ? rep->items() : nullptr;
+    for (unsigned i = 0; items && i < items->size(); ++i)
+        if (NuskObject* item = items->getObject(i)) visit(item);
+}
+
 /// Instance number of an object for messages; 0 for null.
 unsigned idOf(const NuskObject* obj);
 

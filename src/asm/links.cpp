@@ -22,15 +22,24 @@ bool holdsProduct(stp_representation* rep, stp_product_definition* product) {
 
 }  // namespace
 
-std::vector<NuskObject*> LinkRecorder::relationshipsWith(stp_representation* rep, const NuskAttribute* end,
-                                                         NuskTypePtr& type) {
-    return referrers_.of(rep, type.domain(), end);
+LinkRecorder::ShapeOwners LinkRecorder::shapeOwners(stp_representation* rep) {
+    ShapeOwners owners;
+    if (!rep) return owners;
+    owners.present = true;
+    // Once the shapes are recorded, a shape representation's record lists the products whose shape definitions
+    // name it. Only a representation of another kind, which no product records as its shape, is searched.
+    if (asShapeRep(rep))
+        owners.recorded = MivoMgrAsmShapeRep::find(rep);
+    else
+        owners.definitions = referrers_.of(rep, Ref::shapeDefinitionOfRep);
+    return owners;
 }
 
-bool LinkRecorder::isShapeOf(stp_product_definition* product, stp_representation* rep) {
-    if (!product || !rep) return false;
-    for (NuskObject* obj : referrers_.of(rep, nusktype_stp_shape_definition_representation.domain(),
-                                         asmAttributes().usedRepresentation)) {
+bool LinkRecorder::ShapeOwners::has(stp_product_definition* product) const {
+    if (!present || !product) return false;
+    for (unsigned i = 0; recorded && i < recorded->products.size(); ++i)
+        if (recorded->products.get(i) == product) return true;
+    for (NuskObject* obj : definitions) {
         auto* sdr = nusk_cast(obj, nusktype_stp_property_definition_representation);
         if (sdr && mivo_get_property_owner_as_pdef(sdr) == product) return true;
     }
@@ -95,14 +104,14 @@ bool LinkRecorder::findChildBelow(stp_representation* rep, stp_product_definitio
     // One frame per representation on the path searched: the relationships below it, the next one to try, and
     // the relationship that led to it.
     struct Frame {
-        std::vector<NuskObject*> below;
+        RefList below;
         size_t next;
         stp_shape_representation_relationship* via;
     };
     MarkPass searched;
     nusk_mark_set(rep);
     std::vector<Frame> path;
-    path.push_back({relationshipsWith(rep, a.rep2, nusktype_stp_representation_relationship), 0, nullptr});
+    path.push_back({referrers_.of(rep, Ref::anyRelationshipOfRep2), 0, nullptr});
     while (!path.empty()) {
         Frame& frame = path.back();
         if (frame.next == frame.below.size()) {
@@ -120,7 +129,7 @@ bool LinkRecorder::findChildBelow(stp_representation* rep, stp_product_definitio
             return true;
         }
         nusk_mark_set(next);
-        path.push_back({relationshipsWith(next, a.rep2, nusktype_stp_representation_relationship), 0, rel});
+        path.push_back({referrers_.of(next, Ref::anyRelationshipOfRep2), 0, rel});
     }
     return false;
 }
@@ -131,12 +140,11 @@ void LinkRecorder::walkShapeTree(stp_representation* rep) {
     // Per representation: the relationships whose rep_1 it is (it becomes their parent, reversed), then those
     // whose rep_2 it is.
     struct Frame {
-        std::vector<NuskObject*> asRep1, asRep2;
+        RefList asRep1, asRep2;
         size_t next1, next2;
     };
     auto frameOf = [&](stp_representation* r) {
-        return Frame{relationshipsWith(r, a.rep1, nusktype_stp_shape_representation_relationship),
-                     relationshipsWith(r, a.rep2, nusktype_stp_shape_representation_relationship), 0, 0};
+        return Frame{referrers_.of(r, Ref::relationshipOfRep1), referrers_.of(r, Ref::relationshipOfRep2), 0, 0};
     };
     std::vector<Frame> stack;
     stack.push_back(frameOf(rep));

@@ -10,10 +10,21 @@ namespace mivo_asm {
 
 class LinkRecorder {
 public:
-    explicit LinkRecorder(NuskDesign* design) : referrers_(design) {}
+    explicit LinkRecorder(NuskDesign* design) : referrers_(design, Referrers::Mode::indexWholeDesign) {}
 
-    /// True when a shape_definition_representation of `rep` belongs to `product`.
-    bool isShapeOf(stp_product_definition* product, stp_representation* rep);
+    /// The products whose shape_definition_representations name a representation. Asked once the products'
+    /// shapes are recorded.
+    class ShapeOwners {
+    public:
+        bool has(stp_product_definition* product) const;
+
+    private:
+        friend class LinkRecorder;
+        bool present = false;                         // a representation was given
+        const MivoMgrAsmShapeRep* recorded = nullptr;  // a shape representation: its record
+        RefList definitions;                          // another kind: the shape definitions that name it
+    };
+    ShapeOwners shapeOwners(stp_representation* rep);
 
     /// Attaches a link to `rel`: rep_1 is the parent when `reversed`, else rep_2; the placements come from its
     /// item-defined transformation. A relationship that has a link already, or lacks one of its representations,
@@ -38,8 +49,6 @@ public:
     Referrers& referrers() { return referrers_; }
 
 private:
-    std::vector<NuskObject*> relationshipsWith(stp_representation* rep, const NuskAttribute* end,
-                                               NuskTypePtr& type);
     Referrers referrers_;
 };
 

@@ -1,32 +1,77 @@
-// The objects that refer to an object, collected outside its design.
+// The objects that refer to an object through one of the attributes the assembly code follows backwards.
 //
-// usedin adds its answers to an aggregate. An aggregate of the design itself would change the design's
-// references, and the next question would rebuild the design's index of them; a scratch design of the same
-// schema holds the answers instead, so every question stays a lookup.
+// Two ways to answer, with the same answers in the same order (instance numbers, as usedin gives them):
+//   - asked one at a time, through usedin, whose index of every reference the design keeps between calls; the
+//     answers are collected in a scratch design of the same schema, since an aggregate of the design itself
+//     would change its references and the next question would rebuild that index;
+//   - for a walk over the whole design, from maps built on first use by one pass over the instances of the
+//     referring type alone, so that each question is a hash lookup rather than a search of every reference.
 #pragma once
 
 #include "nusk/store.h"
 
+#include <array>
+#include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace mivo_asm {
 
+/// A referring type and the attribute through which it refers.
+enum class Ref {
+    propertyOfDefinition,    // product_definition_shape by its definition (a usage or a product)
+    dependentShapeOfProperty,  // context_dependent_shape_representation by its represented_product_relation
+    shapeDefinitionOfProperty,  // shape_definition_representation by its definition
+    shapeDefinitionOfRep,    // shape_definition_representation by its used_representation
+    relationshipOfRep1,      // shape_representation_relationship by its rep_1
+    relationshipOfRep2,      // shape_representation_relationship by its rep_2
+    anyRelationshipOfRep2,   // representation_relationship (any kind) by its rep_2
+};
+
+/// Answers of a question: a range that stays valid while the Referrers that gave it lives.
+class RefList {
+public:
+    RefList() = default;
+    RefList(NuskObject* const* first, size_t count) : first_(first), count_(count) {}
+    NuskObject* const* begin() const { return first_; }
+    NuskObject* const* end() const { return first_ + count_; }
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    NuskObject* operator[](size_t i) const { return first_[i]; }
+
+private:
+    NuskObject* const* first_ = nullptr;
+    size_t count_ = 0;
+};
+
 class Referrers {
 public:
+    enum class Mode { askEachTime, indexWholeDesign };
     /// Answers questions about objects of `design` (null: every answer is empty).
-    explicit Referrers(NuskDesign* design);
+    Referrers(NuskDesign* design, Mode mode);
     ~Referrers();
     Referrers(const Referrers&) = delete;
     Referrers& operator=(const Referrers&) = delete;
 
-    /// The objects of `type` (any when null) that refer to `target` through `att` (any when null), directly or
-    /// through selects and aggregates, in instance-number order. Empty when target or att is missing.
-    std::vector<NuskObject*> of(const NuskObject* target, NuskDomain* type, const NuskAttribute* att);
+    /// The objects that refer to `target` as `ref` says. Empty for a null target or when the schema lacks the
+    /// attribute.
+    RefList of(const NuskObject* target, Ref ref);
 
 private:
+    /// The referrers of every target, grouped by target in one array, and where each target's group starts.
+    struct Index {
+        std::vector<NuskObject*> referrers;
+        std::unordered_map<const NuskObject*, std::pair<uint32_t, uint32_t>> groups;  // first, count
+    };
+    const Index& indexOf(Ref ref);
+
+    NuskDesign* design_;
+    Mode mode_;
     std::unique_ptr<NuskDesign> scratch_;
     SetOfNuskObject* answers_ = nullptr;
+    std::deque<std::vector<NuskObject*>> kept_;  // answers asked one at a time
+    std::array<std::unique_ptr<Index>, 7> indexes_;
 };
 
 }  // namespace mivo_asm

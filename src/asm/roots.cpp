@@ -8,23 +8,30 @@ using namespace mivo_asm;
 namespace {
 
 void markItems(stp_representation* rep) {
-    SetOfstp_representation_item* items = rep ? rep->items() : nullptr;
-    if (!items) return;
-    for (unsigned i = 0; i < items->size(); ++i) nusk_mark_set(items->get(i));
+    forEachItem(rep, [](NuskObject* item) { nusk_mark_set(item); });
 }
 
 bool anyItemMarked(stp_representation* rep) {
-    SetOfstp_representation_item* items = rep ? rep->items() : nullptr;
-    if (!items) return false;
-    for (unsigned i = 0; i < items->size(); ++i)
-        if (nusk_is_marked(items->get(i))) return true;
-    return false;
+    bool marked = false;
+    forEachItem(rep, [&](NuskObject* item) { marked = marked || nusk_is_marked(item); });
+    return marked;
 }
 
-/// True when a link places the representation (it is the child of a relationship or the map of a mapped item).
-bool isPlaced(stp_representation* rep) {
+/// True when the representation is part of a structure: a link places it (it is the child of a relationship or
+/// the map of a mapped item), or it holds the link of an assembly usage (the usage's own shape).
+bool isInStructure(stp_representation* rep) {
     const MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(rep);
-    return m && (m->parent_rels.size() > 0 || m->parent_mapped_items.size() > 0);
+    if (!m) return false;
+    if (m->parent_rels.size() > 0 || m->parent_mapped_items.size() > 0) return true;
+    auto ofUsage = [](NuskObject* linked) {
+        const MivoMgrAsmRelation* link = MivoMgrAsmRelation::find(linked);
+        return link && link->nauo;
+    };
+    for (unsigned i = 0; i < m->child_rels.size(); ++i)
+        if (ofUsage(m->child_rels.get(i))) return true;
+    for (unsigned i = 0; i < m->child_mapped_items.size(); ++i)
+        if (ofUsage(m->child_mapped_items.get(i))) return true;
+    return false;
 }
 
 }  // namespace
@@ -70,9 +77,12 @@ void mivo_find_shapes_wo_product(StpAsmShapeRepVec* out, NuskDesign* design) {
             markItems(m->shapes.get(i));
         }
     }
-    // What a link places belongs to the structure it is placed in: its items too.
-    for (stp_shape_representation* rep : shapes)
-        if (isPlaced(rep)) markItems(rep);
-    for (stp_shape_representation* rep : shapes)
-        if (!isPlaced(rep) && !nusk_is_marked(rep) && !anyItemMarked(rep)) out->append(rep);
+    // What a link places, and the shape of a usage, belong to the structure they are part of: their items too.
+    std::vector<bool> inStructure;
+    for (stp_shape_representation* rep : shapes) {
+        inStructure.push_back(isInStructure(rep));
+        if (inStructure.back()) markItems(rep);
+    }
+    for (size_t i = 0; i < shapes.size(); ++i)
+        if (!inStructure[i] && !nusk_is_marked(shapes[i]) && !anyItemMarked(shapes[i])) out->append(shapes[i]);
 }

@@ -7,6 +7,8 @@
 
 #include "nusk/report.h"
 
+#include <unordered_set>
+
 using namespace mivo_asm;
 
 namespace {
@@ -22,11 +24,10 @@ std::vector<T*> instancesOf(NuskDesign* design, NuskTypePtrT<T>& type) {
 /// The mapped items among a representation's items, in item order.
 std::vector<stp_mapped_item*> mappedItemsOf(stp_representation* rep) {
     std::vector<stp_mapped_item*> out;
-    SetOfstp_representation_item* items = rep ? rep->items() : nullptr;
-    if (!items) return out;
-    for (unsigned i = 0; i < items->size(); ++i)
-        if (auto* item = nusk_cast(static_cast<NuskObject*>(items->get(i)), nusktype_stp_mapped_item))
-            out.push_back(item);
+    forEachItem(rep, [&](NuskObject* item) {
+        if (!item->isa(nusktype_stp_mapped_item)) return;
+        if (auto* mapped = nusk_cast(item, nusktype_stp_mapped_item)) out.push_back(mapped);
+    });
     return out;
 }
 
@@ -47,15 +48,21 @@ public:
     }
 
 private:
-    // Phase 0.
+    // Phase 0: the records of an earlier run go, on every instance of the types that can carry them (the
+    // library reads these records nowhere else).
     void dropEarlierRecords() {
-        NuskCursor cursor;
-        cursor.traverse(design_);
-        cursor.domain(nusktype_NuskStructure);
-        while (NuskObject* obj = cursor.next()) {
-            obj->remove_manager(MivoMgrAsmRelation::type());
-            obj->remove_manager(MivoMgrAsmShapeRep::type());
-            obj->remove_manager(MivoMgrAsmProduct::type());
+        for (NuskTypePtr* type : {static_cast<NuskTypePtr*>(&nusktype_stp_product_definition),
+                                  static_cast<NuskTypePtr*>(&nusktype_stp_representation),
+                                  static_cast<NuskTypePtr*>(&nusktype_stp_representation_relationship),
+                                  static_cast<NuskTypePtr*>(&nusktype_stp_mapped_item)}) {
+            NuskCursor cursor;
+            cursor.traverse(design_);
+            cursor.domain(*type);
+            while (NuskObject* obj = cursor.next()) {
+                obj->remove_manager(MivoMgrAsmRelation::type());
+                obj->remove_manager(MivoMgrAsmShapeRep::type());
+                obj->remove_manager(MivoMgrAsmProduct::type());
+            }
         }
     }
 
@@ -91,7 +98,6 @@ private:
 
     // Phase 2: each assembly usage, and the links of its product_definition_shapes.
     void recordUsages() {
-        const AsmAttributes& a = asmAttributes();
         for (auto* nauo : instancesOf(design_, nusktype_stp_next_assembly_usage_occurrence)) {
             stp_product_definition* parent = mivo_get_relating_pdef(nauo);
             stp_product_definition* child = mivo_get_related_pdef(nauo);
@@ -100,8 +106,7 @@ private:
             MivoMgrAsmProduct* c = MivoMgrAsmProduct::make(child);
             c->is_child = 1;
             c->parent_nauos.append(nauo);
-            for (NuskObject* pds : links_.referrers().of(nauo, nusktype_stp_product_definition_shape.domain(),
-                                                         a.propertyDefinition)) {
+            for (NuskObject* pds : links_.referrers().of(nauo, Ref::propertyOfDefinition)) {
                 recordContextDependentShapes(pds, nauo, parent, child);
                 recordUsageMappedItems(pds, nauo);
             }
@@ -113,8 +118,7 @@ private:
                                       stp_product_definition* parent, stp_product_definition* child) {
         const AsmAttributes& a = asmAttributes();
         if (!a.representedProduct) return;
-        for (NuskObject* obj : links_.referrers().of(pds, nusktype_stp_context_dependent_shape_representation.domain(),
-                                                     a.representedProduct)) {
+        for (NuskObject* obj : links_.referrers().of(pds, Ref::dependentShapeOfProperty)) {
             auto* cdsr = nusk_cast(obj, nusktype_stp_context_dependent_shape_representation);
             stp_shape_representation_relationship* rel = cdsr ? cdsr->representation_relation() : nullptr;
             if (rel) recordUsageRelationship(rel, nauo, parent, child);
@@ -128,8 +132,9 @@ private:
         const AsmAttributes& a = asmAttributes();
         stp_representation* r1 = relationshipRep(rel, a.rep1);
         stp_representation* r2 = relationshipRep(rel, a.rep2);
-        const bool p1 = links_.isShapeOf(parent, r1), p2 = links_.isShapeOf(parent, r2);
-        const bool c1 = links_.isShapeOf(child, r1), c2 = links_.isShapeOf(child, r2);
+        const LinkRecorder::ShapeOwners owners1 = links_.shapeOwners(r1), owners2 = links_.shapeOwners(r2);
+        const bool p1 = owners1.has(parent), p2 = owners2.has(parent);
+        const bool c1 = owners1.has(child), c2 = owners2.has(child);
         if (p1 == p2) {
             NUSK.error("Assembly sanity check failed: No parent rep=#%u rep2=#%u\n", idOf(r1), idOf(r2));
             NUSK.error("nauo=#%u rel=#%u\n", idOf(nauo), idOf(rel));
@@ -155,8 +160,7 @@ private:
 
     // Phase 2b: the mapped items of the shapes given to the usage itself.
     void recordUsageMappedItems(NuskObject* pds, stp_next_assembly_usage_occurrence* nauo) {
-        for (NuskObject* obj : links_.referrers().of(pds, nusktype_stp_shape_definition_representation.domain(),
-                                                     asmAttributes().shapeDefinition)) {
+        for (NuskObject* obj : links_.referrers().of(pds, Ref::shapeDefinitionOfProperty)) {
             auto* sdr = nusk_cast(obj, nusktype_stp_property_definition_representation);
             stp_shape_representation* rep = asShapeRep(sdr ? sdr->used_representation() : nullptr);
             if (!rep) continue;
@@ -179,11 +183,22 @@ private:
     }
 
     // Phase 3.
+    // The walk from a shape records only relationships still without a link, starting with those that touch the
+    // shape: a shape that none touches is not walked from, and when every relationship has its link there is no
+    // walk at all.
     void walkProductShapes() {
+        const AsmAttributes& a = asmAttributes();
+        std::unordered_set<const NuskObject*> touched;
+        for (NuskObject* rel : nusk_instances_of(design_, nusktype_stp_shape_representation_relationship)) {
+            if (MivoMgrAsmRelation::find(rel)) continue;
+            touched.insert(heldIn(rel, a.rep1));
+            touched.insert(heldIn(rel, a.rep2));
+        }
+        if (touched.empty()) return;
         for (auto* product : instancesOf(design_, nusktype_stp_product_definition)) {
             const MivoMgrAsmProduct* m = MivoMgrAsmProduct::find(product);
-            if (!m) continue;
-            for (unsigned i = 0; i < m->shapes.size(); ++i) links_.walkShapeTree(m->shapes.get(i));
+            for (unsigned i = 0; m && i < m->shapes.size(); ++i)
+                if (touched.count(m->shapes.get(i))) links_.walkShapeTree(m->shapes.get(i));
         }
     }
 
@@ -262,16 +277,16 @@ private:
         for (NuskObject* item : nusk_instances_of(design_, nusktype_stp_mapped_item)) markPlacements(item);
         for (auto* rep : instancesOf(design_, nusktype_stp_representation)) {
             MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(rep);
-            SetOfstp_representation_item* items = m ? rep->items() : nullptr;
-            if (!items) continue;
-            for (unsigned i = 0; i < items->size(); ++i) {
-                auto* placement = nusk_cast(static_cast<NuskObject*>(items->get(i)), nusktype_stp_axis2_placement_3d);
-                if (!placement || nusk_is_marked(placement)) continue;
+            if (!m) continue;
+            forEachItem(rep, [&](NuskObject* item) {
+                if (!item->isa(nusktype_stp_axis2_placement_3d) || nusk_is_marked(item)) return;
+                auto* placement = nusk_cast(item, nusktype_stp_axis2_placement_3d);
+                if (!placement) return;
                 if (!m->placement)
                     m->placement = placement;
                 else
                     NUSK.warning("Rep #%u has multiple unused placements (#%u)", idOf(rep), idOf(placement));
-            }
+            });
         }
     }
 

@@ -6,6 +6,7 @@
 #include "mivo_assemblies.h"
 #include "mivo_contexts.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 using namespace mivo_asm;
@@ -32,10 +33,6 @@ std::vector<NuskObject*> linksBelow(stp_representation* rep) {
     for (unsigned i = 0; i < m->child_rels.size(); ++i) out.push_back(m->child_rels.get(i));
     for (unsigned i = 0; i < m->child_mapped_items.size(); ++i) out.push_back(m->child_mapped_items.get(i));
     return out;
-}
-
-NuskXform placementMm(const MivoMgrAsmRelation* link) {
-    return mivo_get_transform(const_cast<MivoMgrAsmRelation*>(link), nuskunit_mm);
 }
 
 /// The unit a node's origins are given in: the unit asked for when it is a length unit; for nuskunit_as_is and
@@ -65,7 +62,15 @@ struct FoundUse {
 
 class ChildFinder {
 public:
-    explicit ChildFinder(NuskDesign* design) : referrers_(design) {}
+    ChildFinder(NuskDesign* design, Referrers::Mode mode) : referrers_(design, mode) {}
+
+    /// mivo_get_transform(link, nuskunit_mm), with the length unit of each representation read once.
+    NuskXform placementMm(const MivoMgrAsmRelation* link) {
+        const NuskUnit childUnit = unitOf(link->child_rep);
+        NuskXform x = mivo_get_transform(link->origin, link->target, unitOf(link->parent_rep), childUnit);
+        if (childUnit != nuskunit_mm) nusk_vec_put_as_unit(&x[12], &x[12], nuskunit_mm, childUnit);
+        return x;
+    }
 
     /// The uses of products directly in `parent`, placements in millimetres.
     std::vector<FoundUse> childrenOf(stp_product_definition* parent) {
@@ -84,16 +89,13 @@ private:
     void usesOfUsage(stp_next_assembly_usage_occurrence* nauo, std::vector<FoundUse>& out) {
         stp_product_definition* child = mivo_get_related_pdef(nauo);
         if (!child) return;
-        const AsmAttributes& a = asmAttributes();
         const size_t before = out.size();
-        for (NuskObject* pds : referrers_.of(nauo, nusktype_stp_product_definition_shape.domain(), a.propertyDefinition)) {
-            for (NuskObject* obj :
-                 referrers_.of(pds, nusktype_stp_context_dependent_shape_representation.domain(), a.representedProduct)) {
+        for (NuskObject* pds : referrers_.of(nauo, Ref::propertyOfDefinition)) {
+            for (NuskObject* obj : referrers_.of(pds, Ref::dependentShapeOfProperty)) {
                 auto* cdsr = nusk_cast(obj, nusktype_stp_context_dependent_shape_representation);
                 addUsageLink(cdsr ? cdsr->representation_relation() : nullptr, nauo, child, out);
             }
-            for (NuskObject* obj :
-                 referrers_.of(pds, nusktype_stp_shape_definition_representation.domain(), a.shapeDefinition)) {
+            for (NuskObject* obj : referrers_.of(pds, Ref::shapeDefinitionOfProperty)) {
                 auto* sdr = nusk_cast(obj, nusktype_stp_property_definition_representation);
                 for (NuskObject* item : linksOfItems(sdr ? sdr->used_representation() : nullptr))
                     addUsageLink(item, nauo, child, out);
@@ -104,11 +106,18 @@ private:
 
     static std::vector<NuskObject*> linksOfItems(stp_representation* rep) {
         std::vector<NuskObject*> out;
-        SetOfstp_representation_item* items = rep ? rep->items() : nullptr;
-        for (unsigned i = 0; items && i < items->size(); ++i)
-            if (NuskObject* item = nusk_cast(static_cast<NuskObject*>(items->get(i)), nusktype_stp_mapped_item))
-                out.push_back(item);
+        forEachItem(rep, [&](NuskObject* item) {
+            if (item->isa(nusktype_stp_mapped_item)) out.push_back(item);
+        });
         return out;
+    }
+
+    /// The length unit of a representation's context, read once per context.
+    NuskUnit unitOf(stp_representation* rep) {
+        stp_representation_context* context = rep ? rep->context_of_items() : nullptr;
+        const auto found = units_.find(context);
+        if (found != units_.end()) return found->second;
+        return units_[context] = mivo_get_context_length_unit(context);
     }
 
     /// A link of the usage, followed down through the links of the same usage until the child's shape.
@@ -174,6 +183,7 @@ private:
     }
 
     Referrers referrers_;
+    std::unordered_map<const NuskObject*, NuskUnit> units_;
 };
 
 MivoAsmUse finished(FoundUse found, NuskUnit unit) {
@@ -188,7 +198,8 @@ MivoAsmUse finished(FoundUse found, NuskUnit unit) {
 std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit) {
     std::vector<MivoAsmUse> out;
     if (!parent) return out;
-    ChildFinder finder(static_cast<NuskObject*>(parent)->design());
+    // One product's children: usedin's index, which the design keeps between calls, answers.
+    ChildFinder finder(static_cast<NuskObject*>(parent)->design(), Referrers::Mode::askEachTime);
     for (FoundUse& found : finder.childrenOf(parent)) out.push_back(finished(found, unit));
     return out;
 }
@@ -196,7 +207,7 @@ std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent
 std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit) {
     std::vector<MivoAsmTreeNode> tree;
     if (!root) return tree;
-    ChildFinder finder(static_cast<NuskObject*>(root)->design());
+    ChildFinder finder(static_cast<NuskObject*>(root)->design(), Referrers::Mode::indexWholeDesign);
     // Nodes waiting to be listed, the last one next; placements in millimetres.
     struct Pending {
         FoundUse found;
