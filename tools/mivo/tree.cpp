@@ -56,8 +56,14 @@ std::string indent(unsigned depth) {
     return pad;
 }
 
-/// A number for reading: noise around zero shown as 0.
-std::string shortNumber(double v) { return numberText(std::fabs(v) < 1e-12 ? 0.0 : v); }
+/// A number for reading: ten significant digits (what unit conversions leave in the last digits is not shown),
+/// noise around zero shown as 0. The JSON gives every digit.
+std::string shortNumber(double v) {
+    if (std::fabs(v) < 1e-12) return "0";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
 
 std::string triple(const NuskXform& x, int at) {
     return "(" + shortNumber(x[at]) + ", " + shortNumber(x[at + 1]) + ", " + shortNumber(x[at + 2]) + ")";
@@ -166,7 +172,7 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
 
 void printJson(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std::vector<unsigned>& loose,
                const std::string& unit) {
-    std::string out = "{";
+    std::string out = "{\n";
     Json::key(out, "unit", true);
     Json::string(out, unit);
     Json::key(out, "roots");
