@@ -112,12 +112,15 @@ private:
         return out;
     }
 
-    /// The length unit of a representation's context, read once per context.
+    /// The length unit of a representation's context, read once per representation and per context (a shape
+    /// placed many times, and the many shapes of one context).
     NuskUnit unitOf(stp_representation* rep) {
+        const auto known = units_.find(rep);
+        if (known != units_.end()) return known->second;
         stp_representation_context* context = rep ? rep->context_of_items() : nullptr;
-        const auto found = units_.find(context);
-        if (found != units_.end()) return found->second;
-        return units_[context] = mivo_get_context_length_unit(context);
+        auto found = units_.find(context);
+        if (found == units_.end()) found = units_.emplace(context, mivo_get_context_length_unit(context)).first;
+        return units_[rep] = found->second;
     }
 
     /// A link of the usage, followed down through the links of the same usage until the child's shape.
@@ -151,6 +154,8 @@ private:
     /// The products whose shapes the links without a usage below `shape` place, through any representations
     /// that belong to no product. Each representation is entered at most once on a path, so cycles end.
     void usesWithoutUsage(stp_representation* shape, std::vector<FoundUse>& out) {
+        const MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(shape);
+        if (!m || (m->child_rels.size() == 0 && m->child_mapped_items.size() == 0)) return;  // a part's shape
         struct Frame {
             stp_representation* rep;
             NuskXform x;

@@ -102,15 +102,6 @@ TEST_F(Placements, ALinkGivesItsOriginInTheUnitAskedFor) {
     for (int i = 0; i < 12; ++i) EXPECT_EQ(mm[i], inch[i]) << i;
 }
 
-TEST_F(Placements, MappedItemsArePlacedTheSameWay) {
-    Product parent = product("parent", nuskunit_mm), child = product("child", nuskunit_m);
-    const NuskXform o = randomFrame(), t = randomFrame();
-    stp_mapped_item* item = mapInto(parent, child, o, t);
-    tag();
-    const NuskXform x = mivo_get_shape_usage_xform(item, nuskunit_as_is);
-    for (const Vec& p : kSamples) expectNear(apply(x, p), expectedInParent(o, t, 0.001, p), "mapped item");
-}
-
 TEST_F(Placements, SameUnitsOrAnAsIsParentScaleNothing) {
     const NuskXform t = moved(10, 20, 30);
     stp_axis2_placement_3d* target = placement(nullptr, t);

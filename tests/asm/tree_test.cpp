@@ -152,18 +152,6 @@ TEST_F(Tree, AUsageWithoutLinksIsListedUnplaced) {
     EXPECT_TRUE(mivo_get_product_tree(nullptr, nuskunit_mm).empty());
 }
 
-TEST_F(Tree, AsIsGivesEachNodeItsOwnUnit) {
-    Product top = product("top", nuskunit_m), part = product("part", nuskunit_length_cb1);
-    useByRelationship(top, part, NuskXform(), moved(1, 0, 0));
-    tag();
-    const std::vector<MivoAsmTreeNode> tree = mivo_get_product_tree(top.pd, nuskunit_as_is);
-    ASSERT_EQ(tree.size(), 2u);
-    EXPECT_EQ(tree[0].use.unit, nuskunit_m);
-    EXPECT_EQ(tree[1].use.unit, nuskunit_length_cb1);
-    EXPECT_NEAR(tree[1].use.xform[12], 1000 / 25.4, 1e-12);
-    EXPECT_NEAR(tree[1].world[12], 1000 / 25.4, 1e-12);
-}
-
 // ---- cycles and depth ----
 
 TEST_F(Tree, AProductThatIsItsOwnAncestorIsListedOnceMoreAndNotFollowed) {
