@@ -14,6 +14,7 @@ const AsmAttributes& asmAttributes() {
         nusktype_stp_shape_representation_relationship->findTypeAttribute("rep_1"),
         nusktype_stp_shape_representation_relationship->findTypeAttribute("rep_2"),
         nusktype_stp_representation_relationship_with_transformation->findTypeAttribute("transformation_operator"),
+        nusktype_stp_representation->findTypeAttribute("items"),
     };
     return attributes;
 }
@@ -24,6 +25,12 @@ NuskObject* heldIn(const NuskObject* obj, const NuskAttribute* att) {
     // A type test on the domain: a dynamic_cast through the virtual bases of the entity classes costs far more.
     if (value && value->domain()->typeIsSelect()) return nusk_get_nested_object(static_cast<NuskUnion*>(value));
     return value;
+}
+
+NuskAggregate* itemsOf(const NuskObject* rep) {
+    if (!rep || !rep->isa(nusktype_stp_representation)) return nullptr;
+    NuskObject* items = rep->getObject(asmAttributes().items);
+    return items && items->domain()->typeIsAggregate() ? static_cast<NuskAggregate*>(items) : nullptr;
 }
 
 stp_representation* relationshipRep(const NuskObject* rel, const NuskAttribute* att) {

@@ -18,6 +18,7 @@ struct AsmAttributes {
     const NuskAttribute* rep1;                   // representation_relationship.rep_1
     const NuskAttribute* rep2;                   // representation_relationship.rep_2
     const NuskAttribute* transformationOperator; // representation_relationship_with_transformation.transformation_operator
+    const NuskAttribute* items;                  // representation.items
 };
 const AsmAttributes& asmAttributes();
 
@@ -31,11 +32,14 @@ stp_representation* relationshipRep(const NuskObject* rel, const NuskAttribute* 
 /// The object as a shape_representation (its class derives from it); null otherwise.
 stp_shape_representation* asShapeRep(NuskObject* obj);
 
-/// Calls `visit` with each item of a representation, in item order. The items are read as plain objects: a type
-/// test (isa) is much cheaper than the cast a typed read makes, and most items are of no interest.
+/// The items of a representation, read by attribute; null when unset or `rep` is not a representation.
+NuskAggregate* itemsOf(const NuskObject* rep);
+
+/// Calls `visit` with each item of a representation, in item order. The set and its items are read as plain
+/// objects: a type test (isa) is much cheaper than the cast a typed read makes, and most items are of no interest.
 template <class Visit>
-void forEachItem(stp_representation* rep, Visit visit) {
-    NuskAggregate* items = rep ? rep->items() : nullptr;
+void forEachItem(const NuskObject* rep, Visit visit) {
+    NuskAggregate* items = itemsOf(rep);
     for (unsigned i = 0; items && i < items->size(); ++i)
         if (NuskObject* item = items->getObject(i)) visit(item);
 }

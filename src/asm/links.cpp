@@ -27,11 +27,9 @@ LinkRecorder::ShapeOwners LinkRecorder::shapeOwners(stp_representation* rep) {
     if (!rep) return owners;
     owners.present = true;
     // Once the shapes are recorded, a shape representation's record lists the products whose shape definitions
-    // name it. Only a representation of another kind, which no product records as its shape, is searched.
-    if (asShapeRep(rep))
-        owners.recorded = MivoMgrAsmShapeRep::find(rep);
-    else
-        owners.definitions = referrers_.of(rep, Ref::shapeDefinitionOfRep);
+    // name it. Only a representation without a record (of another kind, or named by no product) is searched.
+    if (rep->isa(nusktype_stp_shape_representation)) owners.recorded = MivoMgrAsmShapeRep::find(rep);
+    if (!owners.recorded) owners.definitions = referrers_.of(rep, Ref::shapeDefinitionOfRep);
     return owners;
 }
 

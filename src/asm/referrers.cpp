@@ -4,6 +4,7 @@
 #include "attributes.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace mivo_asm {
 
@@ -52,31 +53,24 @@ const Referrers::Index& Referrers::indexOf(Ref ref) {
     const RefSpec spec = specOf(ref);
     const NuskAttribute* att = asmAttributes().*spec.attribute;
     if (!att) return *index;
-    // Two passes over the referring instances: the size of each target's group, then the groups filled in the
-    // cursor's order.
-    std::vector<std::pair<const NuskObject*, NuskObject*>> pairs;  // target, referrer
+    std::vector<std::pair<const NuskObject*, NuskObject*>> pairs;  // target, referrer, in the cursor's order
     for (NuskObject* obj : nusk_instances_of(design_, *spec.type))
         if (NuskObject* target = heldIn(obj, att)) pairs.emplace_back(target, obj);
-    index->groups.reserve(pairs.size());
-    for (const auto& p : pairs) ++index->groups[p.first].second;
-    uint32_t next = 0;
-    for (auto& group : index->groups) {
-        group.second.first = next;
-        next += group.second.second;
-        group.second.second = 0;
-    }
-    index->referrers.resize(pairs.size());
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto& a, const auto& b) { return std::less<const NuskObject*>()(a.first, b.first); });
+    index->targets.reserve(pairs.size());
+    index->referrers.reserve(pairs.size());
     for (const auto& p : pairs) {
-        auto& group = index->groups[p.first];
-        index->referrers[group.first + group.second++] = p.second;
+        index->targets.push_back(p.first);
+        index->referrers.push_back(p.second);
     }
     // Within a group, usedin's order: by instance number (the cursor visits one type after another, complex
     // instances apart).
-    for (const auto& group : index->groups)
-        if (group.second.second > 1) {
-            NuskObject** first = index->referrers.data() + group.second.first;
-            std::sort(first, first + group.second.second, byInstanceNumber);
-        }
+    for (size_t first = 0, last = 0; first < pairs.size(); first = last) {
+        for (last = first + 1; last < pairs.size() && pairs[last].first == pairs[first].first;) ++last;
+        if (last - first > 1)
+            std::sort(index->referrers.begin() + first, index->referrers.begin() + last, byInstanceNumber);
+    }
     return *index;
 }
 
@@ -84,9 +78,10 @@ RefList Referrers::of(const NuskObject* target, Ref ref) {
     if (!target || !design_) return {};
     if (mode_ == Mode::indexWholeDesign) {
         const Index& index = indexOf(ref);
-        const auto found = index.groups.find(target);
-        if (found == index.groups.end()) return {};
-        return {index.referrers.data() + found->second.first, found->second.second};
+        const auto range =
+            std::equal_range(index.targets.begin(), index.targets.end(), target, std::less<const NuskObject*>());
+        const auto first = static_cast<size_t>(range.first - index.targets.begin());
+        return {index.referrers.data() + first, static_cast<size_t>(range.second - range.first)};
     }
     const RefSpec spec = specOf(ref);
     const NuskAttribute* att = asmAttributes().*spec.attribute;

@@ -13,7 +13,6 @@
 #include <array>
 #include <deque>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace mivo_asm {
@@ -59,10 +58,11 @@ public:
     RefList of(const NuskObject* target, Ref ref);
 
 private:
-    /// The referrers of every target, grouped by target in one array, and where each target's group starts.
+    /// Every target with one of its referrers, sorted by target: two arrays side by side, so that the referrers
+    /// of a target lie next to each other.
     struct Index {
+        std::vector<const NuskObject*> targets;
         std::vector<NuskObject*> referrers;
-        std::unordered_map<const NuskObject*, std::pair<uint32_t, uint32_t>> groups;  // first, count
     };
     const Index& indexOf(Ref ref);
 

@@ -22,7 +22,7 @@ std::vector<T*> instancesOf(NuskDesign* design, NuskTypePtrT<T>& type) {
 }
 
 /// The mapped items among a representation's items, in item order.
-std::vector<stp_mapped_item*> mappedItemsOf(stp_representation* rep) {
+std::vector<stp_mapped_item*> mappedItemsOf(const NuskObject* rep) {
     std::vector<stp_mapped_item*> out;
     forEachItem(rep, [&](NuskObject* item) {
         if (!item->isa(nusktype_stp_mapped_item)) return;
@@ -195,7 +195,7 @@ private:
             touched.insert(heldIn(rel, a.rep2));
         }
         if (touched.empty()) return;
-        for (auto* product : instancesOf(design_, nusktype_stp_product_definition)) {
+        for (NuskObject* product : nusk_instances_of(design_, nusktype_stp_product_definition)) {
             const MivoMgrAsmProduct* m = MivoMgrAsmProduct::find(product);
             for (unsigned i = 0; m && i < m->shapes.size(); ++i)
                 if (touched.count(m->shapes.get(i))) links_.walkShapeTree(m->shapes.get(i));
@@ -204,8 +204,10 @@ private:
 
     // Phase 4.
     void recordOrphanRelationships() {
-        for (auto* rel : instancesOf(design_, nusktype_stp_shape_representation_relationship)) {
-            if (MivoMgrAsmRelation::find(rel)) continue;
+        for (NuskObject* obj : nusk_instances_of(design_, nusktype_stp_shape_representation_relationship)) {
+            if (MivoMgrAsmRelation::find(obj)) continue;
+            auto* rel = nusk_cast(obj, nusktype_stp_shape_representation_relationship);
+            if (!rel) continue;
             NUSK.warning("Adding orphan shape rep rel %u", idOf(rel));
             links_.recordRelationship(rel, true, nullptr);
         }
@@ -213,10 +215,12 @@ private:
 
     // Phase 5: mapped items that no usage claimed, and the products their maps show.
     void recordUnusedMappedItems() {
-        for (auto* rep : instancesOf(design_, nusktype_stp_shape_representation)) {
-            MivoMgrAsmShapeRep::make(rep);
-            for (stp_mapped_item* item : mappedItemsOf(rep)) {
+        for (NuskObject* obj : nusk_instances_of(design_, nusktype_stp_shape_representation)) {
+            MivoMgrAsmShapeRep::make(obj);
+            for (stp_mapped_item* item : mappedItemsOf(obj)) {
                 if (MivoMgrAsmRelation::find(item)) continue;
+                stp_shape_representation* rep = asShapeRep(obj);
+                if (!rep) break;
                 recordMappedItem(item, rep, nullptr);
                 stp_representation_map* source = item->mapping_source();
                 const MivoMgrAsmShapeRep* shown = MivoMgrAsmShapeRep::find(source ? source->mapped_representation() : nullptr);
@@ -233,9 +237,10 @@ private:
 
     // Phase 6: every product gets a manager; each root is recorded on what its shapes reach.
     void recordRoots() {
-        for (auto* product : instancesOf(design_, nusktype_stp_product_definition)) {
-            MivoMgrAsmProduct* m = MivoMgrAsmProduct::make(product);
-            if (m->is_child) continue;
+        for (NuskObject* obj : nusk_instances_of(design_, nusktype_stp_product_definition)) {
+            MivoMgrAsmProduct* m = MivoMgrAsmProduct::make(obj);
+            auto* product = m->is_child ? nullptr : nusk_cast(obj, nusktype_stp_product_definition);
+            if (!product) continue;
             MarkPass reached;
             for (unsigned i = 0; i < m->shapes.size(); ++i) recordRoot(product, m->shapes.get(i));
         }
@@ -275,7 +280,7 @@ private:
         for (NuskObject* rel : nusk_instances_of(design_, nusktype_stp_shape_representation_relationship))
             markPlacements(rel);
         for (NuskObject* item : nusk_instances_of(design_, nusktype_stp_mapped_item)) markPlacements(item);
-        for (auto* rep : instancesOf(design_, nusktype_stp_representation)) {
+        for (NuskObject* rep : nusk_instances_of(design_, nusktype_stp_representation)) {
             MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(rep);
             if (!m) continue;
             forEachItem(rep, [&](NuskObject* item) {

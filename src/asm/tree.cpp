@@ -104,7 +104,7 @@ private:
         if (out.size() == before) out.push_back({{child, nauo, nullptr, NuskXform(), nuskunit_mm}, firstShape(child)});
     }
 
-    static std::vector<NuskObject*> linksOfItems(stp_representation* rep) {
+    static std::vector<NuskObject*> linksOfItems(const NuskObject* rep) {
         std::vector<NuskObject*> out;
         forEachItem(rep, [&](NuskObject* item) {
             if (item->isa(nusktype_stp_mapped_item)) out.push_back(item);
@@ -131,13 +131,13 @@ private:
         NuskXform x = placementMm(link);
         NuskObject* last = linked;
         stp_representation* rep = link->child_rep;
-        MarkPass followed;
-        nusk_mark_set(rep);
+        std::unordered_set<const NuskObject*> followed;  // filled only when the usage has a chain of links
         while (rep && !holdsProduct(MivoMgrAsmShapeRep::find(rep), child)) {
+            followed.insert(rep);
             const MivoMgrAsmRelation* next = nullptr;
             for (NuskObject* below : linksBelow(rep)) {
                 const MivoMgrAsmRelation* l = MivoMgrAsmRelation::find(below);
-                if (l && l->nauo == nauo && l->child_rep && !nusk_is_marked(l->child_rep)) {
+                if (l && l->nauo == nauo && l->child_rep && !followed.count(l->child_rep)) {
                     next = l;
                     last = below;
                     break;
@@ -146,7 +146,6 @@ private:
             if (!next) break;
             x = compose(x, placementMm(next));
             rep = next->child_rep;
-            nusk_mark_set(rep);
         }
         out.push_back({{child, nauo, last, x, nuskunit_mm}, rep});
     }
@@ -163,7 +162,7 @@ private:
             size_t next;
         };
         std::vector<Frame> path;
-        std::unordered_set<const NuskObject*> onPath{shape};
+        std::unordered_set<const NuskObject*> onPath;  // filled only when links lead through representations
         path.push_back({shape, NuskXform(), linksBelow(shape), 0});
         while (!path.empty()) {
             Frame& frame = path.back();
@@ -182,6 +181,7 @@ private:
                     out.push_back({{shown->products.get(i), nullptr, linked, x, nuskunit_mm}, link->child_rep});
                 continue;
             }
+            if (onPath.empty()) onPath.insert(shape);
             if (!onPath.insert(link->child_rep).second) continue;
             path.push_back({link->child_rep, x, linksBelow(link->child_rep), 0});
         }
