@@ -225,6 +225,7 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
     // The products from the root to the node being listed, by depth.
     std::vector<stp_product_definition*> path;
     std::unordered_set<const NuskObject*> onPath;
+    std::unordered_map<const NuskObject*, std::vector<FoundUse>> childrenOf;
     while (!pending.empty()) {
         Pending p = std::move(pending.back());
         pending.pop_back();
@@ -246,7 +247,10 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
         path.push_back(node.product);
         onPath.insert(node.product);
         const long index = static_cast<long>(tree.size()) - 1;
-        std::vector<FoundUse> children = finder.childrenOf(node.product);
+        // A sub-assembly used many times is looked into once.
+        auto known = childrenOf.find(node.product);
+        if (known == childrenOf.end()) known = childrenOf.emplace(node.product, finder.childrenOf(node.product)).first;
+        const std::vector<FoundUse>& children = known->second;
         for (auto it = children.rbegin(); it != children.rend(); ++it)
             pending.push_back({*it, index, p.depth + 1, compose(p.worldMm, it->use.xform)});
     }
