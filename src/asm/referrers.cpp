@@ -10,12 +10,12 @@ namespace mivo_asm {
 
 namespace {
 
-struct RefSpec {
+struct RefSource {
     NuskTypePtr* type;
     const NuskAttribute* AsmAttributes::*attribute;
 };
 
-RefSpec specOf(Ref ref) {
+RefSource sourceOf(Ref ref) {
     switch (ref) {
     case Ref::propertyOfDefinition: return {&nusktype_stp_product_definition_shape, &AsmAttributes::propertyDefinition};
     case Ref::dependentShapeOfProperty:
@@ -50,11 +50,11 @@ const Referrers::Index& Referrers::indexOf(Ref ref) {
     std::unique_ptr<Index>& index = indexes_[static_cast<size_t>(ref)];
     if (index) return *index;
     index = std::make_unique<Index>();
-    const RefSpec spec = specOf(ref);
-    const NuskAttribute* att = asmAttributes().*spec.attribute;
+    const RefSource source = sourceOf(ref);
+    const NuskAttribute* att = asmAttributes().*source.attribute;
     if (!att) return *index;
     std::vector<std::pair<const NuskObject*, NuskObject*>> pairs;  // target, referrer, in the cursor's order
-    for (NuskObject* obj : nusk_instances_of(design_, *spec.type))
+    for (NuskObject* obj : nusk_instances_of(design_, *source.type))
         if (NuskObject* target = heldIn(obj, att)) pairs.emplace_back(target, obj);
     std::stable_sort(pairs.begin(), pairs.end(),
                      [](const auto& a, const auto& b) { return std::less<const NuskObject*>()(a.first, b.first); });
@@ -83,11 +83,11 @@ RefList Referrers::of(const NuskObject* target, Ref ref) {
         const auto first = static_cast<size_t>(range.first - index.targets.begin());
         return {index.referrers.data() + first, static_cast<size_t>(range.second - range.first)};
     }
-    const RefSpec spec = specOf(ref);
-    const NuskAttribute* att = asmAttributes().*spec.attribute;
+    const RefSource source = sourceOf(ref);
+    const NuskAttribute* att = asmAttributes().*source.attribute;
     if (!att || !answers_) return {};
     answers_->emptyYourself();
-    target->usedin(spec.type->domain(), att, answers_);
+    target->usedin(source.type->domain(), att, answers_);
     std::vector<NuskObject*>& out = kept_.emplace_back();
     out.reserve(answers_->size());
     for (unsigned i = 0; i < answers_->size(); ++i) out.push_back(answers_->getObject(i));
