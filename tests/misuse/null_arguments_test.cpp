@@ -1,5 +1,6 @@
 // Every exported function of the families that exist, called with null objects and designs, gives its empty
 // result (null, 0, the null real, no effect) and does not crash. Each later family adds its rows.
+#include "mivo_assemblies.h"
 #include "mivo_contexts.h"
 #include "mivo_geometry.h"
 #include "mivo_managers.h"
@@ -253,6 +254,36 @@ TEST(NullArguments, Properties) {
         {"mivo_get_reference_filename", [] { return mivo_get_reference_filename(nullptr) == nullptr; }},
         {"mivo_get_item_number", [] { return mivo_get_item_number(nullptr, nuskunit_mm) == NUSK_NULL_REAL; }},
         {"mivo_get_item_text", [] { return mivo_get_item_text(nullptr) == nullptr; }},
+    });
+}
+
+TEST(NullArguments, Assemblies) {
+    NuskDesign design("misuse", nusk_ap242_schema());
+    auto* rel = static_cast<stp_product_definition_relationship*>(nullptr);
+    using Item = stp_mapped_item*;
+    using Rel = stp_shape_representation_relationship*;
+    auto identity = [](const NuskXform& x) {
+        for (int i = 0; i < 16; ++i)
+            if (x[i] != NuskXform()[i]) return false;
+        return true;
+    };
+    StpAsmProductDefVec products;
+    StpAsmShapeRepVec shapes;
+    expectAllEmpty({
+        {"mivo_get_related_pdef / relating", [&] { return !mivo_get_related_pdef(rel) && !mivo_get_relating_pdef(rel); }},
+        {"mivo_put_related_pdef / relating", [&] { mivo_put_related_pdef(rel, nullptr); mivo_put_relating_pdef(rel, nullptr); return true; }},
+        {"mivo_tag_asms", [] { mivo_tag_asms(nullptr); return true; }},
+        {"mivo_find_root_products", [&] { mivo_find_root_products(nullptr, &design); mivo_find_root_products(&products, nullptr); return products.size() == 0; }},
+        {"mivo_find_root_shapes", [&] { mivo_find_root_shapes(nullptr, &design); mivo_find_root_shapes(&shapes, nullptr); return shapes.size() == 0; }},
+        {"mivo_find_shapes_wo_product", [&] { mivo_find_shapes_wo_product(nullptr, &design); mivo_find_shapes_wo_product(&shapes, nullptr); return shapes.size() == 0; }},
+        {"mivo_get_shape_usage_child_product", [] { return !mivo_get_shape_usage_child_product(Item()) && !mivo_get_shape_usage_child_product(Rel()); }},
+        {"mivo_get_shape_usage_child_rep", [] { return !mivo_get_shape_usage_child_rep(Item()) && !mivo_get_shape_usage_child_rep(Rel()); }},
+        {"mivo_get_shape_usage_nauo", [] { return !mivo_get_shape_usage_nauo(Item()) && !mivo_get_shape_usage_nauo(Rel()); }},
+        {"mivo_get_shape_usage_xform", [&] { return identity(mivo_get_shape_usage_xform(Item(), nuskunit_mm)) && identity(mivo_get_shape_usage_xform(Rel(), nuskunit_as_is)); }},
+        {"mivo_get_transform (link)", [&] { return identity(mivo_get_transform(static_cast<MivoMgrAsmRelation*>(nullptr), nuskunit_mm)); }},
+        {"mivo_get_transform (placements)", [&] { return identity(mivo_get_transform(nullptr, nullptr, nuskunit_mm, nuskunit_mm)); }},
+        {"mivo_get_product_children", [] { return mivo_get_product_children(nullptr, nuskunit_mm).empty(); }},
+        {"mivo_get_product_tree", [] { return mivo_get_product_tree(nullptr, nuskunit_mm).empty(); }},
     });
 }
 

@@ -497,3 +497,142 @@ TEST(MivoTool, PropsKeepsTheLibrarysDiagnosticsOutOfTheReport) {
 }
 
 }  // namespace
+
+namespace {
+
+// An assembly in millimetres with a pin in inches placed by a usage (turned a quarter about z, its origin one
+// inch along its x), a washer placed by a mapped item without usage, and a shape that belongs to no product.
+const char kAssembly[] =
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n"
+    "#3=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(25.4),#1);\n"
+    "#4=(CONVERSION_BASED_UNIT('INCH',#3)LENGTH_UNIT()NAMED_UNIT(#2));\n"
+    "#5=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#1))REPRESENTATION_CONTEXT('mm','3D'));\n"
+    "#6=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#4))REPRESENTATION_CONTEXT('in','3D'));\n"
+    "#7=APPLICATION_CONTEXT('tests');\n#8=PRODUCT_CONTEXT('',#7,'mechanical');\n"
+    "#9=PRODUCT_DEFINITION_CONTEXT('part definition',#7,'design');\n"
+    "#10=PRODUCT('top','Top assembly','',(#8));\n#11=PRODUCT_DEFINITION_FORMATION('','',#10);\n"
+    "#12=PRODUCT_DEFINITION('design','',#11,#9);\n#13=PRODUCT_DEFINITION_SHAPE('','',#12);\n"
+    "#14=SHAPE_REPRESENTATION('top',(#20,#40,#42),#5);\n#15=SHAPE_DEFINITION_REPRESENTATION(#13,#14);\n"
+    "#16=PRODUCT('pin','Pin','',(#8));\n#17=PRODUCT_DEFINITION_FORMATION('','',#16);\n"
+    "#18=PRODUCT_DEFINITION('design','',#17,#9);\n#19=PRODUCT_DEFINITION_SHAPE('','',#18);\n"
+    "#20=AXIS2_PLACEMENT_3D('',#21,#22,#23);\n#21=CARTESIAN_POINT('',(25.4,50.8,101.6));\n"
+    "#22=DIRECTION('',(0.,0.,1.));\n#23=DIRECTION('',(0.,1.,0.));\n"
+    "#24=SHAPE_REPRESENTATION('pin',(#25),#6);\n#25=AXIS2_PLACEMENT_3D('',#26,$,$);\n"
+    "#26=CARTESIAN_POINT('',(1.,0.,0.));\n#27=SHAPE_DEFINITION_REPRESENTATION(#19,#24);\n"
+    "#28=NEXT_ASSEMBLY_USAGE_OCCURRENCE('P1','pin one','',#12,#18,$);\n#29=PRODUCT_DEFINITION_SHAPE('','',#28);\n"
+    "#30=ITEM_DEFINED_TRANSFORMATION('','',#25,#20);\n"
+    "#31=(REPRESENTATION_RELATIONSHIP('','',#24,#14)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#30)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#32=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#31,#29);\n"
+    "#33=PRODUCT('washer','Washer','',(#8));\n#34=PRODUCT_DEFINITION_FORMATION('','',#33);\n"
+    "#35=PRODUCT_DEFINITION('design','',#34,#9);\n#36=PRODUCT_DEFINITION_SHAPE('','',#35);\n"
+    "#37=SHAPE_REPRESENTATION('washer',(#41),#5);\n#38=SHAPE_DEFINITION_REPRESENTATION(#36,#37);\n"
+    "#39=REPRESENTATION_MAP(#41,#37);\n#40=MAPPED_ITEM('',#39,#42);\n#41=AXIS2_PLACEMENT_3D('',#43,$,$);\n"
+    "#42=AXIS2_PLACEMENT_3D('',#44,$,$);\n#43=CARTESIAN_POINT('',(0.,0.,0.));\n#44=CARTESIAN_POINT('',(0.,0.,5.));\n"
+    "#45=SHAPE_REPRESENTATION('loose',(#46),#5);\n#46=CARTESIAN_POINT('',(1.,1.,1.));\n"
+    "ENDSEC;\nEND-ISO-10303-21;\n";
+
+/// The numbers of the JSON array that follows the first occurrence of `key` at or after `from`.
+std::vector<double> numbersAfter(const std::string& json, const std::string& key, size_t from = 0) {
+    std::vector<double> out;
+    size_t at = json.find(key, from);
+    if (at == std::string::npos) return out;
+    at = json.find('[', at);
+    const size_t end = json.find(']', at);
+    const char* p = json.c_str() + at + 1;
+    while (p < json.c_str() + end) {
+        char* next = nullptr;
+        const double v = std::strtod(p, &next);
+        if (next == p) break;
+        out.push_back(v);
+        p = next + (*next == ',' ? 1 : 0);
+    }
+    return out;
+}
+
+void expectOrigin(const std::vector<double>& xform, double x, double y, double z, const std::string& what) {
+    ASSERT_EQ(xform.size(), 16u) << what;
+    EXPECT_NEAR(xform[12], x, 1e-9) << what;
+    EXPECT_NEAR(xform[13], y, 1e-9) << what;
+    EXPECT_NEAR(xform[14], z, 1e-9) << what;
+}
+
+TEST(MivoTool, TreeShowsEachUsageWithItsChildAndPlacement) {
+    const std::string file = writeFile("tree.stp", kAssembly);
+    const ToolRun text = mivo("tree " + file);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out,
+              "product tree, origins in mm\n"
+              "top \"Top assembly\" (#12)\n"
+              "  usage #28 \"P1\" via #31: pin \"Pin\" (#18) at (25.4, 25.4, 101.6) mm, x (0, 1, 0), z (0, 0, 1)\n"
+              "  mapped item #40: washer \"Washer\" (#35) at (0, 0, 5) mm, x (1, 0, 0), z (0, 0, 1)\n"
+              "shapes without product: #45\n");
+
+    const ToolRun inches = mivo("tree " + file + " --unit in");
+    EXPECT_EQ(inches.status, 0);
+    EXPECT_TRUE(has(inches.out, "product tree, origins in in\n")) << inches.out;
+    EXPECT_TRUE(has(inches.out, "(#18) at (1, 1, 4) in,")) << inches.out;
+    EXPECT_TRUE(has(inches.out, "(#35) at (0, 0, 0.1968503937) in,")) << inches.out;
+
+    const ToolRun own = mivo("tree " + file + " --unit as-is");
+    EXPECT_TRUE(has(own.out, "origins in each child's own unit")) << own.out;
+    EXPECT_TRUE(has(own.out, "(#18) at (1, 1, 4) in,")) << own.out;
+    EXPECT_TRUE(has(own.out, "(#35) at (0, 0, 5) mm,")) << own.out;
+}
+
+TEST(MivoTool, TreeJsonNestsNodesWithRelativeAndRootPlacements) {
+    const std::string file = writeFile("tree-json.stp", kAssembly);
+    const ToolRun json = mivo("tree " + file + " --json --unit in");
+    EXPECT_EQ(json.status, 0) << json.err;
+    const std::string& out = json.out;
+    EXPECT_EQ(out.rfind("{\n  \"unit\": \"in\",\n  \"roots\": [", 0), 0u) << out;
+    EXPECT_TRUE(has(out, "{\"entity\": 12, \"product\": \"top\", \"name\": \"Top assembly\", \"children\": [")) << out;
+    EXPECT_TRUE(has(out, "{\"usage\": 28, \"usage_id\": \"P1\", \"link\": 31, \"xform\": [")) << out;
+    EXPECT_TRUE(has(out, "\"node\": {\"entity\": 18, \"product\": \"pin\", \"name\": \"Pin\", \"children\": []}")) << out;
+    EXPECT_TRUE(has(out, "{\"usage\": null, \"usage_id\": null, \"link\": 40, \"xform\": [")) << out;
+    EXPECT_TRUE(has(out, "\"shapes_without_product\": [45]\n}\n")) << out;
+    // Column by column: the pin's x axis is the top's y.
+    const std::vector<double> pin = numbersAfter(out, "\"xform\"");
+    expectOrigin(pin, 1, 1, 4, "pin");
+    EXPECT_EQ(std::vector<double>(pin.begin(), pin.begin() + 3), (std::vector<double>{0, 1, 0}));
+    expectOrigin(numbersAfter(out, "\"world\""), 1, 1, 4, "pin in the root");
+    expectOrigin(numbersAfter(out, "\"xform\"", out.find("\"link\": 40")), 0, 0, 5 / 25.4, "washer");
+}
+
+TEST(MivoTool, TreeMarksAProductInsideItselfAndGoesOn) {
+    std::string cyclic = kAssembly;
+    cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
+                  "#50=PRODUCT('a','A','',(#8));\n#51=PRODUCT_DEFINITION_FORMATION('','',#50);\n"
+                  "#52=PRODUCT_DEFINITION('design','',#51,#9);\n#53=PRODUCT('b','B','',(#8));\n"
+                  "#54=PRODUCT_DEFINITION_FORMATION('','',#53);\n#55=PRODUCT_DEFINITION('design','',#54,#9);\n"
+                  "#56=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#52,$);\n"
+                  "#57=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#52,#55,$);\n"
+                  "#58=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#55,#52,$);\n");
+    const std::string file = writeFile("tree-cycle.stp", cyclic);
+    const ToolRun text = mivo("tree " + file);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(has(text.out, "  usage #56 \"A1\" (not placed): a \"A\" (#52) at (0, 0, 0) mm")) << text.out;
+    EXPECT_TRUE(has(text.out, "    usage #57 \"B1\" (not placed): b \"B\" (#55)")) << text.out;
+    EXPECT_TRUE(has(text.out, "      usage #58 \"A2\" (not placed): a \"A\" (#52) at (0, 0, 0) mm, x (1, 0, 0), "
+                              "z (0, 0, 1) [cycle: used inside itself, not followed]\n"))
+        << text.out;
+    const ToolRun json = mivo("tree " + file + " --json");
+    EXPECT_TRUE(has(json.out, "{\"entity\": 52, \"product\": \"a\", \"name\": \"A\", \"cycle\": true, \"children\": []}"))
+        << json.out;
+}
+
+TEST(MivoTool, TreeExitStatuses) {
+    const ToolRun badUnit = mivo("tree " + writeFile("tree-unit.stp", kAssembly) + " --unit furlong");
+    EXPECT_EQ(badUnit.status, 2);
+    EXPECT_TRUE(has(badUnit.err, "unknown length unit 'furlong' (accepted: mm, cm, m, in, ft,")) << badUnit.err;
+    EXPECT_TRUE(has(badUnit.err, "as-is)")) << badUnit.err;
+    EXPECT_EQ(mivo("tree " + writeFile("tree-unit2.stp", kAssembly) + " --unit").status, 2);
+    EXPECT_EQ(mivo("tree").status, 2);
+    EXPECT_EQ(mivo("tree /nonexistent/file.stp").status, 2);
+    const ToolRun damaged = mivo("tree " + writeFile("tree-bad.stp", withDanglingReferences(1)));
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(has(damaged.out, "shapes without product: none")) << damaged.out;
+}
+
+}  // namespace

@@ -18,6 +18,7 @@ struct FileCommand {
     bool verbose = false;  // every message the reader kept, not only the first few
     std::string length{};  // convert-units: the length unit asked for (a short name such as "in")
     std::string angle{};   // convert-units: the plane angle unit asked for, empty to keep each context's
+    std::string unit;      // tree: the length unit of the placements (empty: mm)
 };
 
 /// `shownAs` names the file in the report; empty: its path.
@@ -43,6 +44,11 @@ int runConvertUnits(const FileCommand& command);
 /// when there is none.
 std::string convertUnitsProblem(const FileCommand& command);
 
+/// Tags the units, properties and assemblies of a file and prints the product tree from each root product with
+/// every usage and its placement, and the shapes without product.
+int runTree(const FileCommand& command);
+/// Why `unit` is not a length unit the tree command accepts (listing those it does); empty when it is one.
+std::string treeUnitProblem(const std::string& unit);
 /// Builds the sample design, writes it to a temporary file, and shows what reading it back finds.
 int runSample(bool json);
 

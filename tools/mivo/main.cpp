@@ -34,6 +34,9 @@ const char kUsage[] =
     "  convert-units FILE -o OUT --length UNIT [--angle UNIT] [--json] [--verbose]\n"
     "                                   move every representation of FILE into contexts in those units,\n"
     "                                   converting its geometry, and write the result to OUT\n"
+    "  tree FILE [--json] [--unit UNIT] [--verbose]\n"
+    "                                   the product tree from each root product: every usage with the child it\n"
+    "                                   places and its placement, and the shapes without product\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
@@ -43,6 +46,9 @@ const char kUsage[] =
     "                  FILE itself)\n"
     "  --length UNIT   the length unit convert-units converts into, by its short name (mm, in, m, ...)\n"
     "  --angle UNIT    the plane angle unit it converts into (deg or rad); without it angles are kept\n"
+    "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
+    "  --unit UNIT     the length unit of the tree's placements: mm (the default), cm, m, in, ft, ...,\n"
+    "                  or as-is for each child's own unit\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -70,6 +76,7 @@ std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "merge") return {{"-o", true}, {"--json", false}, {"--verbose", false}};
     if (command == "convert-units")
         return {{"-o", true}, {"--length", true}, {"--angle", true}, {"--json", false}, {"--verbose", false}};
+    if (command == "tree") return {{"--unit", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -100,12 +107,17 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         // a file "--verbose".
         if (i + 1 >= args.size() || findOption(specs, args[i + 1]) || args[i + 1].empty())
             return "the value of " + arg + " is missing";
-        (arg == "--length" ? out.length : arg == "--angle" ? out.angle : out.out) = args[++i];
+        const std::string& value = args[++i];
+        if (arg == "--length") out.length = value;
+        else if (arg == "--angle") out.angle = value;
+        else if (arg == "--unit") out.unit = value;
+        else out.out = value;
     }
     if (out.file.empty()) return command + " needs a FILE";
     if ((command == "cat" || command == "merge" || command == "convert-units") && out.out.empty())
         return command + " needs -o OUT";
     if (command == "convert-units") return mivo_tool::convertUnitsProblem(out);
+    if (command == "tree" && !out.unit.empty()) return mivo_tool::treeUnitProblem(out.unit);
     return "";
 }
 
@@ -135,6 +147,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "props") return mivo_tool::runProps(parsed);
     if (command == "merge") return mivo_tool::runMerge(parsed);
     if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
+    if (command == "tree") return mivo_tool::runTree(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -155,7 +168,8 @@ int main(int argc, char** argv) {
     }
     const std::string& command = args[0];
     if (command == "help") return usage("");
-    for (const char* fileCommand : {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units"})
+    for (const char* fileCommand :
+         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }

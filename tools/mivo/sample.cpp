@@ -198,7 +198,7 @@ int runSample(bool json) {
         std::fprintf(stderr, "mivo: %s\n", error.c_str());
     else
         // The temporary file is gone when the command ends: the report names what it held instead.
-        status = runInfo({path, "", json, false}, "the sample design, written to a temporary file and read back");
+        status = runInfo({path, "", json, false, "", "", ""}, "the sample design, written to a temporary file and read back");
     std::remove(path);
     return status;
 }

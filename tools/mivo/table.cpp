@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace mivo_tool {
 
@@ -32,10 +33,17 @@ void printTable(const std::vector<std::vector<std::string>>& cells, const std::v
 std::string numberText(double value) {
     if (!std::isfinite(value)) return "null";
     char buf[32];
-    for (int precision = 1; precision <= 17; ++precision) {
+    int precision = 1;
+    for (; precision <= 17; ++precision) {
         std::snprintf(buf, sizeof buf, "%.*g", precision, value);
         if (std::strtod(buf, nullptr) == value) break;
     }
+    // Whole numbers and ordinary magnitudes read better without an exponent: -10, not -1e+01. %g drops the
+    // exponent once the precision covers the integer digits, and more digits of a value that already reads back
+    // exactly add nothing but those.
+    const double magnitude = std::fabs(value);
+    while (std::strchr(buf, 'e') && magnitude >= 1e-4 && magnitude < 1e15 && precision < 17)
+        std::snprintf(buf, sizeof buf, "%.*g", ++precision, value);
     return buf;
 }
 

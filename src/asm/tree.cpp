@@ -1,0 +1,258 @@
+// The product tree: the children of a product with the links that place them, and the placement of every node
+// relative to the root. Placements are composed in millimetres and given in the unit asked for at the end.
+#include "attributes.h"
+#include "referrers.h"
+
+#include "mivo_assemblies.h"
+#include "mivo_contexts.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+using namespace mivo_asm;
+
+namespace {
+
+NuskXform compose(const NuskXform& a, const NuskXform& b) {
+    NuskXform x;
+    nusk_xform_compose(x.data(), a.data(), b.data());
+    return x;
+}
+
+bool holdsProduct(const MivoMgrAsmShapeRep* m, stp_product_definition* product) {
+    for (unsigned i = 0; m && i < m->products.size(); ++i)
+        if (m->products.get(i) == product) return true;
+    return false;
+}
+
+/// The links below a representation: its relationships, then its mapped items.
+std::vector<NuskObject*> linksBelow(stp_representation* rep) {
+    std::vector<NuskObject*> out;
+    const MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(rep);
+    if (!m) return out;
+    for (unsigned i = 0; i < m->child_rels.size(); ++i) out.push_back(m->child_rels.get(i));
+    for (unsigned i = 0; i < m->child_mapped_items.size(); ++i) out.push_back(m->child_mapped_items.get(i));
+    return out;
+}
+
+/// The unit a node's origins are given in: the unit asked for when it is a length unit; for nuskunit_as_is and
+/// nuskunit_unknown the length unit of the node's shape, millimetres when that is unknown.
+NuskUnit outputUnit(NuskUnit asked, stp_representation* shape) {
+    if (nusk_get_measure_type(asked) == nuskmeasure_length) return asked;
+    if (asked == nuskunit_as_is || asked == nuskunit_unknown) {
+        const NuskUnit own = mivo_get_context_length_unit(shape);
+        if (nusk_get_measure_type(own) == nuskmeasure_length) return own;
+    }
+    return nuskunit_mm;
+}
+
+/// The origin of a transform in millimetres moved into `unit`.
+void originInto(NuskXform& x, NuskUnit unit) { nusk_vec_put_as_unit(&x[12], &x[12], unit, nuskunit_mm); }
+
+stp_representation* firstShape(stp_product_definition* product) {
+    const MivoMgrAsmProduct* m = MivoMgrAsmProduct::find(product);
+    return m && m->shapes.size() ? m->shapes.get(0) : nullptr;
+}
+
+/// A use as found, before its placement is put into the unit asked for.
+struct FoundUse {
+    MivoAsmUse use;                    // xform in millimetres
+    stp_representation* shape = nullptr;  // the child's shape the link reaches, when it has one
+};
+
+class ChildFinder {
+public:
+    ChildFinder(NuskDesign* design, Referrers::Mode mode) : referrers_(design, mode) {}
+
+    /// mivo_get_transform(link, nuskunit_mm), with the length unit of each representation read once.
+    NuskXform placementMm(const MivoMgrAsmRelation* link) {
+        const NuskUnit childUnit = unitOf(link->child_rep);
+        NuskXform x = mivo_get_transform(link->origin, link->target, unitOf(link->parent_rep), childUnit);
+        if (childUnit != nuskunit_mm) nusk_vec_put_as_unit(&x[12], &x[12], nuskunit_mm, childUnit);
+        return x;
+    }
+
+    /// The uses of products directly in `parent`, placements in millimetres.
+    std::vector<FoundUse> childrenOf(stp_product_definition* parent) {
+        std::vector<FoundUse> out;
+        const MivoMgrAsmProduct* m = MivoMgrAsmProduct::find(parent);
+        if (!m) return out;
+        for (unsigned i = 0; i < m->child_nauos.size(); ++i) usesOfUsage(m->child_nauos.get(i), out);
+        for (unsigned i = 0; i < m->shapes.size(); ++i) usesWithoutUsage(m->shapes.get(i), out);
+        return out;
+    }
+
+private:
+    /// The uses an assembly usage gives: one per link that realises it (a relationship named by a context
+    /// dependent shape representation, or a mapped item of the usage's own shape), each followed down to the
+    /// child's shape; one unplaced use when it has none.
+    void usesOfUsage(stp_next_assembly_usage_occurrence* nauo, std::vector<FoundUse>& out) {
+        stp_product_definition* child = mivo_get_related_pdef(nauo);
+        if (!child) return;
+        const size_t before = out.size();
+        for (NuskObject* pds : referrers_.of(nauo, Ref::propertyOfDefinition)) {
+            for (NuskObject* obj : referrers_.of(pds, Ref::dependentShapeOfProperty)) {
+                auto* cdsr = nusk_cast(obj, nusktype_stp_context_dependent_shape_representation);
+                addUsageLink(cdsr ? cdsr->representation_relation() : nullptr, nauo, child, out);
+            }
+            for (NuskObject* obj : referrers_.of(pds, Ref::shapeDefinitionOfProperty)) {
+                auto* sdr = nusk_cast(obj, nusktype_stp_property_definition_representation);
+                for (NuskObject* item : linksOfItems(sdr ? sdr->used_representation() : nullptr))
+                    addUsageLink(item, nauo, child, out);
+            }
+        }
+        if (out.size() == before) out.push_back({{child, nauo, nullptr, NuskXform(), nuskunit_mm}, firstShape(child)});
+    }
+
+    static std::vector<NuskObject*> linksOfItems(const NuskObject* rep) {
+        std::vector<NuskObject*> out;
+        forEachItem(rep, [&](NuskObject* item) {
+            if (item->isa(nusktype_stp_mapped_item)) out.push_back(item);
+        });
+        return out;
+    }
+
+    /// The length unit of a representation's context, read once per representation and per context (a shape
+    /// placed many times, and the many shapes of one context).
+    NuskUnit unitOf(stp_representation* rep) {
+        const auto known = units_.find(rep);
+        if (known != units_.end()) return known->second;
+        stp_representation_context* context = rep ? rep->context_of_items() : nullptr;
+        auto found = units_.find(context);
+        if (found == units_.end()) found = units_.emplace(context, mivo_get_context_length_unit(context)).first;
+        return units_[rep] = found->second;
+    }
+
+    /// A link of the usage, followed down through the links of the same usage until the child's shape.
+    void addUsageLink(NuskObject* linked, stp_next_assembly_usage_occurrence* nauo, stp_product_definition* child,
+                      std::vector<FoundUse>& out) {
+        const MivoMgrAsmRelation* link = MivoMgrAsmRelation::find(linked);
+        if (!link || link->nauo != nauo) return;
+        NuskXform x = placementMm(link);
+        NuskObject* last = linked;
+        stp_representation* rep = link->child_rep;
+        std::unordered_set<const NuskObject*> followed;  // filled only when the usage has a chain of links
+        while (rep && !holdsProduct(MivoMgrAsmShapeRep::find(rep), child)) {
+            followed.insert(rep);
+            const MivoMgrAsmRelation* next = nullptr;
+            for (NuskObject* below : linksBelow(rep)) {
+                const MivoMgrAsmRelation* l = MivoMgrAsmRelation::find(below);
+                if (l && l->nauo == nauo && l->child_rep && !followed.count(l->child_rep)) {
+                    next = l;
+                    last = below;
+                    break;
+                }
+            }
+            if (!next) break;
+            x = compose(x, placementMm(next));
+            rep = next->child_rep;
+        }
+        out.push_back({{child, nauo, last, x, nuskunit_mm}, rep});
+    }
+
+    /// The products whose shapes the links without a usage below `shape` place, through any representations
+    /// that belong to no product. Each representation is entered at most once on a path, so cycles end.
+    void usesWithoutUsage(stp_representation* shape, std::vector<FoundUse>& out) {
+        const MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(shape);
+        if (!m || (m->child_rels.size() == 0 && m->child_mapped_items.size() == 0)) return;  // a part's shape
+        struct Frame {
+            stp_representation* rep;
+            NuskXform x;
+            std::vector<NuskObject*> links;
+            size_t next;
+        };
+        std::vector<Frame> path;
+        std::unordered_set<const NuskObject*> onPath;  // filled only when links lead through representations
+        path.push_back({shape, NuskXform(), linksBelow(shape), 0});
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            if (frame.next == frame.links.size()) {
+                onPath.erase(frame.rep);
+                path.pop_back();
+                continue;
+            }
+            NuskObject* linked = frame.links[frame.next++];
+            const MivoMgrAsmRelation* link = MivoMgrAsmRelation::find(linked);
+            if (!link || link->nauo || !link->child_rep) continue;
+            const NuskXform x = compose(frame.x, placementMm(link));
+            const MivoMgrAsmShapeRep* shown = MivoMgrAsmShapeRep::find(link->child_rep);
+            if (shown && shown->products.size()) {
+                for (unsigned i = 0; i < shown->products.size(); ++i)
+                    out.push_back({{shown->products.get(i), nullptr, linked, x, nuskunit_mm}, link->child_rep});
+                continue;
+            }
+            if (onPath.empty()) onPath.insert(shape);
+            if (!onPath.insert(link->child_rep).second) continue;
+            path.push_back({link->child_rep, x, linksBelow(link->child_rep), 0});
+        }
+    }
+
+    Referrers referrers_;
+    std::unordered_map<const NuskObject*, NuskUnit> units_;
+};
+
+MivoAsmUse finished(FoundUse found, NuskUnit unit) {
+    MivoAsmUse use = found.use;
+    use.unit = outputUnit(unit, found.shape);
+    originInto(use.xform, use.unit);
+    return use;
+}
+
+}  // namespace
+
+std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit) {
+    std::vector<MivoAsmUse> out;
+    if (!parent) return out;
+    // One product's children: usedin's index, which the design keeps between calls, answers.
+    ChildFinder finder(static_cast<NuskObject*>(parent)->design(), Referrers::Mode::askEachTime);
+    for (FoundUse& found : finder.childrenOf(parent)) out.push_back(finished(found, unit));
+    return out;
+}
+
+std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit) {
+    std::vector<MivoAsmTreeNode> tree;
+    if (!root) return tree;
+    ChildFinder finder(static_cast<NuskObject*>(root)->design(), Referrers::Mode::indexWholeDesign);
+    // Nodes waiting to be listed, the last one next; placements in millimetres.
+    struct Pending {
+        FoundUse found;
+        long parent;
+        unsigned depth;
+        NuskXform worldMm;
+    };
+    std::vector<Pending> pending;
+    pending.push_back({{{root, nullptr, nullptr, NuskXform(), nuskunit_mm}, firstShape(root)}, -1, 0, NuskXform()});
+    // The products from the root to the node being listed, by depth.
+    std::vector<stp_product_definition*> path;
+    std::unordered_set<const NuskObject*> onPath;
+    std::unordered_map<const NuskObject*, std::vector<FoundUse>> childrenOf;
+    while (!pending.empty()) {
+        Pending p = std::move(pending.back());
+        pending.pop_back();
+        while (path.size() > p.depth) {
+            onPath.erase(path.back());
+            path.pop_back();
+        }
+        MivoAsmTreeNode node;
+        node.product = p.found.use.child;
+        node.depth = p.depth;
+        node.parent = p.parent;
+        node.use = finished(p.found, unit);
+        node.world = p.worldMm;
+        originInto(node.world, node.use.unit);
+        node.cycle = onPath.count(node.product) > 0;
+        if (p.parent < 0) node.use.child = nullptr;  // the root is placed by nothing
+        tree.push_back(node);
+        if (node.cycle) continue;
+        path.push_back(node.product);
+        onPath.insert(node.product);
+        const long index = static_cast<long>(tree.size()) - 1;
+        // A sub-assembly used many times is looked into once.
+        auto known = childrenOf.find(node.product);
+        if (known == childrenOf.end()) known = childrenOf.emplace(node.product, finder.childrenOf(node.product)).first;
+        const std::vector<FoundUse>& children = known->second;
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back({*it, index, p.depth + 1, compose(p.worldMm, it->use.xform)});
+    }
+    return tree;
+}

@@ -1,0 +1,226 @@
+// mivo tree: the product tree of a file from each root product, each usage with the child it places and its
+// placement, and the shapes that belong to no product.
+#include "commands.h"
+#include "json.h"
+#include "reading.h"
+#include "table.h"
+
+#include "mivo_assemblies.h"
+#include "mivo_properties.h"
+
+#include "nusk/ap242/all.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace mivo_tool {
+
+namespace {
+
+const char kAsIs[] = "as-is";
+/// Deeper levels are indented as this one, their depth written out instead.
+constexpr unsigned kIndentedLevels = 32;
+
+/// The length units the tool accepts by their short names, as-is last.
+std::vector<std::pair<std::string, NuskUnit>> lengthUnits() {
+    std::vector<std::pair<std::string, NuskUnit>> units;
+    for (int code = 0; code <= NUSK_UNIT_MAX; ++code) {
+        const auto unit = static_cast<NuskUnit>(code);
+        const char* name = nusk_get_measure_type(unit) == nuskmeasure_length ? nusk_get_unit_name(unit) : nullptr;
+        if (name) units.emplace_back(name, unit);
+    }
+    units.emplace_back(kAsIs, nuskunit_as_is);
+    return units;
+}
+
+std::string text(const char* s) { return s ? s : ""; }
+
+struct ProductText {
+    std::string id, name;
+};
+
+ProductText productText(stp_product_definition* pd) {
+    stp_product_definition_formation* formation = pd ? pd->formation() : nullptr;
+    stp_product* product = formation ? formation->of_product() : nullptr;
+    return product ? ProductText{text(product->id()), text(product->name())} : ProductText{};
+}
+
+unsigned idOf(NuskObject* obj) { return obj ? obj->entity_id() : 0u; }
+
+std::string indent(unsigned depth) {
+    std::string pad(2 * std::min(depth, kIndentedLevels), ' ');
+    if (depth > kIndentedLevels) pad += "(depth " + std::to_string(depth) + ") ";
+    return pad;
+}
+
+/// A number for reading: ten significant digits (what unit conversions leave in the last digits is not shown),
+/// noise around zero shown as 0. The JSON gives every digit.
+std::string shortNumber(double v) {
+    if (std::fabs(v) < 1e-12) return "0";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+std::string triple(const NuskXform& x, int at) {
+    return "(" + shortNumber(x[at]) + ", " + shortNumber(x[at + 1]) + ", " + shortNumber(x[at + 2]) + ")";
+}
+
+std::string unitName(NuskUnit unit) {
+    const char* name = nusk_get_unit_name(unit);
+    return name ? name : "";
+}
+
+std::string describeProduct(const MivoAsmTreeNode& node) {
+    const ProductText p = productText(node.product);
+    std::string out = p.id;
+    Json::string(out.append(" "), p.name);
+    return out + " (#" + std::to_string(idOf(node.product)) + ")";
+}
+
+/// How the node is placed in its parent, before the child: the usage and the link that realises it.
+std::string describeUse(const MivoAsmUse& use) {
+    std::string out;
+    if (use.nauo) {
+        out = "usage #" + std::to_string(idOf(use.nauo)) + " ";
+        Json::string(out, text(use.nauo->id()));
+        out += use.link ? " via #" + std::to_string(idOf(use.link)) : " (not placed)";
+    } else {
+        const bool mapped = use.link && use.link->isa(nusktype_stp_mapped_item);
+        out = std::string(mapped ? "mapped item #" : "link #") + std::to_string(idOf(use.link));
+    }
+    return out;
+}
+
+void printText(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std::vector<unsigned>& loose,
+               const std::string& unit) {
+    std::printf("product tree, origins in %s\n", unit == kAsIs ? "each child's own unit" : unit.c_str());
+    for (const auto& tree : trees) {
+        for (const MivoAsmTreeNode& node : tree) {
+            if (node.depth == 0) {
+                std::printf("%s\n", describeProduct(node).c_str());
+                continue;
+            }
+            std::string line = indent(node.depth) + describeUse(node.use) + ": " + describeProduct(node);
+            line += " at " + triple(node.use.xform, 12) + " " + unitName(node.use.unit) + ", x " +
+                    triple(node.use.xform, 0) + ", z " + triple(node.use.xform, 8);
+            if (node.cycle) line += " [cycle: used inside itself, not followed]";
+            std::printf("%s\n", line.c_str());
+        }
+    }
+    std::string shapes;
+    for (unsigned id : loose) shapes += (shapes.empty() ? "#" : ", #") + std::to_string(id);
+    std::printf("shapes without product: %s\n", shapes.empty() ? "none" : shapes.c_str());
+}
+
+void xformJson(std::string& out, const NuskXform& x) {
+    out += '[';
+    for (int i = 0; i < 16; ++i) {
+        if (i) out += ", ";
+        Json::number(out, x[i]);
+    }
+    out += ']';
+}
+
+void idOrNull(std::string& out, NuskObject* obj) { out += obj ? std::to_string(idOf(obj)) : "null"; }
+
+/// One tree as nested JSON nodes, written from the flat depth-first list without recursion.
+void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
+    struct Open {
+        unsigned depth;
+        size_t children;
+    };
+    std::vector<Open> open;
+    auto close = [&]() {
+        out += open.back().children ? "\n" + indent(open.back().depth + 2) + "]}" : "]}";
+        if (open.back().depth > 0) out += '}';
+        open.pop_back();
+    };
+    for (const MivoAsmTreeNode& node : tree) {
+        while (!open.empty() && open.back().depth >= node.depth) close();
+        if (node.depth > 0 && !open.empty()) {
+            out += open.back().children++ ? ",\n" : "\n";
+            out += indent(node.depth + 2) + "{\"usage\": ";
+            idOrNull(out, node.use.nauo);
+            out += ", \"usage_id\": ";
+            if (node.use.nauo)
+                Json::string(out, text(node.use.nauo->id()));
+            else
+                out += "null";
+            out += ", \"link\": ";
+            idOrNull(out, node.use.link);
+            out += ", \"xform\": ";
+            xformJson(out, node.use.xform);
+            out += ", \"world\": ";
+            xformJson(out, node.world);
+            out += ", \"node\": ";
+        }
+        const ProductText p = productText(node.product);
+        out += "{\"entity\": " + std::to_string(idOf(node.product)) + ", \"product\": ";
+        Json::string(out, p.id);
+        out += ", \"name\": ";
+        Json::string(out, p.name);
+        if (node.cycle) out += ", \"cycle\": true";
+        out += ", \"children\": [";
+        open.push_back({node.depth, 0});
+    }
+    while (!open.empty()) close();
+}
+
+void printJson(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std::vector<unsigned>& loose,
+               const std::string& unit) {
+    std::string out = "{\n";
+    Json::key(out, "unit", true);
+    Json::string(out, unit);
+    Json::key(out, "roots");
+    out += '[';
+    for (size_t i = 0; i < trees.size(); ++i) {
+        out += i ? ",\n    " : "\n    ";
+        treeJson(out, trees[i]);
+    }
+    out += trees.empty() ? "]" : "\n  ]";
+    Json::key(out, "shapes_without_product");
+    out += '[';
+    for (size_t i = 0; i < loose.size(); ++i) out += (i ? ", " : "") + std::to_string(loose[i]);
+    out += "]\n}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+}  // namespace
+
+std::string treeUnitProblem(const std::string& unit) {
+    std::string accepted;
+    for (const auto& u : lengthUnits()) {
+        if (u.first == unit) return "";
+        accepted += (accepted.empty() ? "" : ", ") + u.first;
+    }
+    return "unknown length unit '" + unit + "' (accepted: " + accepted + ")";
+}
+
+int runTree(const FileCommand& command) {
+    const std::string unitName = command.unit.empty() ? "mm" : command.unit;
+    NuskUnit unit = nuskunit_mm;
+    for (const auto& u : lengthUnits())
+        if (u.first == unitName) unit = u.second;
+    return listTaggedDesign(command, [&](NuskDesign* design) {
+        mivo_tag_props(design);
+        mivo_tag_asms(design);
+        StpAsmProductDefVec roots;
+        mivo_find_root_products(&roots, design);
+        std::vector<std::vector<MivoAsmTreeNode>> trees;
+        for (unsigned i = 0; i < roots.size(); ++i) trees.push_back(mivo_get_product_tree(roots.get(i), unit));
+        StpAsmShapeRepVec shapes;
+        mivo_find_shapes_wo_product(&shapes, design);
+        std::vector<unsigned> loose;
+        for (unsigned i = 0; i < shapes.size(); ++i) loose.push_back(idOf(shapes.get(i)));
+        if (command.json)
+            printJson(trees, loose, unitName);
+        else
+            printText(trees, loose, unitName);
+    });
+}
+
+}  // namespace mivo_tool
