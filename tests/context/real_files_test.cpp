@@ -5,6 +5,8 @@
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
+#include "../common/data_files.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,18 +24,6 @@ struct ReadFile {
     NuskReadResult read;
     std::unique_ptr<NuskDesign> design;
 };
-
-/// Every file of the data folder, read; empty when the folder is missing.
-std::vector<std::string> dataFiles() {
-    std::vector<std::string> paths;
-    if (!std::filesystem::is_directory(MIVO_DATA_DIR)) return paths;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(MIVO_DATA_DIR)) {
-        const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && (ext == ".stp" || ext == ".step")) paths.push_back(e.path().string());
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
 
 ReadFile readFile(const std::string& path) {
     nusk_ap242_schema();
@@ -69,7 +59,7 @@ NuskUnit statedContextLengthUnit(NuskObject* context) {
 }
 
 TEST(ContextRealFiles, LengthUnitsAreTheOnesTheFilesState) {
-    const std::vector<std::string> paths = dataFiles();
+    const std::vector<std::string> paths = mivo_test::dataFiles();
     if (paths.empty()) GTEST_SKIP() << "no test data at " << MIVO_DATA_DIR;
     std::map<NuskUnit, size_t> perUnit;
     for (const std::string& path : paths) {
@@ -131,7 +121,7 @@ std::vector<size_t> geometryCounts(NuskDesign* design) {
 }
 
 TEST(ContextRealFiles, EveryMergedFileWritesAndReadsBackWithItsGeometry) {
-    const std::vector<std::string> paths = dataFiles();
+    const std::vector<std::string> paths = mivo_test::dataFiles();
     if (paths.empty()) GTEST_SKIP() << "no test data at " << MIVO_DATA_DIR;
     for (const std::string& path : paths) {
         ReadFile f = readFile(path);

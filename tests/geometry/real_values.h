@@ -2,6 +2,8 @@
 // tests.
 #pragma once
 
+#include "../common/data_files.h"
+
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
@@ -16,17 +18,7 @@
 
 namespace geometry_tests {
 
-/// Every STEP file of the data folder, sorted; empty when the folder is missing.
-inline std::vector<std::string> dataFiles() {
-    std::vector<std::string> paths;
-    if (!std::filesystem::is_directory(MIVO_DATA_DIR)) return paths;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(MIVO_DATA_DIR)) {
-        const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && (ext == ".stp" || ext == ".step")) paths.push_back(e.path().string());
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
+using mivo_test::dataFiles;
 
 inline std::unique_ptr<NuskDesign> readDesign(const std::string& path) {
     nusk_ap242_schema();

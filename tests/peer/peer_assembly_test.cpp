@@ -3,6 +3,7 @@
 // moved component or a changed length unit.
 #include "library_rewrite.h"
 #include "peer_assembly.h"
+#include "../common/data_files.h"
 
 #include "mivo_contexts.h"
 #include "mivo_units.h"
@@ -130,26 +131,6 @@ TEST(PeerReading, AFileThePeerCannotReadIsReportedNotDescribed) {
 
 // ---- round trips through our library ----
 
-std::vector<std::string> assemblyFiles() {
-    std::vector<std::string> files;
-    const std::filesystem::path dir = std::filesystem::path(MIVO_DATA_DIR) / "assemblies";
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_regular_file() && (ext == ".step" || ext == ".stp")) files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    if (files.empty()) files.push_back("");  // one test, which says the files are missing
-    return files;
-}
-
-std::string testName(const ::testing::TestParamInfo<std::string>& info) {
-    std::string name = std::filesystem::path(info.param).stem().string();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name.empty() ? "NoFiles" : name;
-}
-
 class PeerRoundTrip : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(PeerRoundTrip, TheRewrittenFileDescribesTheSameAssembly) {
@@ -166,7 +147,8 @@ TEST_P(PeerRoundTrip, TheRewrittenFileDescribesTheSameAssembly) {
     EXPECT_EQ(peer::joinLines(peer::compareAssemblies(before, after)), "") << peer::toText(after);
 }
 
-INSTANTIATE_TEST_SUITE_P(AssemblyFiles, PeerRoundTrip, ::testing::ValuesIn(assemblyFiles()), testName);
+INSTANTIATE_TEST_SUITE_P(AssemblyFiles, PeerRoundTrip, ::testing::ValuesIn(mivo_test::dataFileParams("assemblies")),
+                         mivo_test::fileTestName);
 
 TEST(PeerRewrite, AnEditOfNothingLeavesNoDifferences) {
     SKIP_WITHOUT("nut-bolt-assembly.step");

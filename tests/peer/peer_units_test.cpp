@@ -17,19 +17,6 @@
 namespace {
 
 /// Every STEP file of the data folder (assemblies and single parts); one empty name when there is none.
-std::vector<std::string> dataFiles() {
-    std::vector<std::string> files = geometry_tests::dataFiles();
-    if (files.empty()) files.push_back("");
-    return files;
-}
-
-std::string testName(const ::testing::TestParamInfo<std::string>& info) {
-    std::string name = std::filesystem::path(info.param).stem().string();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name.empty() ? "NoFiles" : name;
-}
-
 /// The diagonal of the largest box of the description, in millimetres.
 double largestDiagonal(const peer::AssemblyDescription& d) {
     double diagonal = 0;
@@ -75,6 +62,7 @@ TEST_P(PeerAfterConversion, InchesAndMetresDescribeTheSameShapesInMillimetres) {
     EXPECT_GT(itemsConverted, 0u);  // a file already in one of the two units is converted into the other
 }
 
-INSTANTIATE_TEST_SUITE_P(DataFiles, PeerAfterConversion, ::testing::ValuesIn(dataFiles()), testName);
+INSTANTIATE_TEST_SUITE_P(DataFiles, PeerAfterConversion, ::testing::ValuesIn(mivo_test::dataFileParams()),
+                         mivo_test::fileTestName);
 
 }  // namespace
