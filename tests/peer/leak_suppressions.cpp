@@ -1,6 +1,10 @@
 // The leak checker's suppressions for the peer tests (used in the AddressSanitizer build; an unused function
 // elsewhere), built into the program so that they hold under ctest and when it is run by hand.
 //
+// When the peer gives up on a file (it throws while building a shape from one of the test files), what it had
+// reserved for the undefined contents of that read (Interface_UndefinedContent) is not freed: a leak of the
+// peer's error path, of a few dozen bytes.
+//
 // The peer sets itself up once per process, the first time a reader is made: its STEP controllers fill
 // process-wide tables of parameters and editors (Interface_Static, IFSelect_Editor) and its document
 // application a driver table, and none of it is freed at exit. About 2.9 KB in 137 blocks, the same after one
@@ -13,6 +17,7 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:Standard_MMgrRaw::Reallocate\n"
            "leak:IFSelect_Editor::IFSelect_Editor\n"
            "leak:TPrsStd_DriverTable::Get\n"
+           "leak:Interface_UndefinedContent::Reservate\n"
            // The same leaks when the stacks are complete:
            "leak:STEPControl_Controller::STEPControl_Controller\n"
            "leak:STEPControl_Controller::Init\n"
