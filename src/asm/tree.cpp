@@ -112,15 +112,17 @@ private:
         return out;
     }
 
-    /// The length unit of a representation's context, read once per representation and per context (a shape
-    /// placed many times, and the many shapes of one context).
+    /// The length unit of a representation's context, read once per context: the many shapes of one context
+    /// follow one another, so the last context asked about is answered without a lookup.
     NuskUnit unitOf(stp_representation* rep) {
-        const auto known = units_.find(rep);
-        if (known != units_.end()) return known->second;
         stp_representation_context* context = rep ? rep->context_of_items() : nullptr;
+        if (context == lastContext_ && haveLast_) return lastUnit_;
         auto found = units_.find(context);
         if (found == units_.end()) found = units_.emplace(context, mivo_get_context_length_unit(context)).first;
-        return units_[rep] = found->second;
+        lastContext_ = context;
+        lastUnit_ = found->second;
+        haveLast_ = true;
+        return lastUnit_;
     }
 
     /// A link of the usage, followed down through the links of the same usage until the child's shape.
@@ -188,7 +190,10 @@ private:
     }
 
     Referrers referrers_;
-    std::unordered_map<const NuskObject*, NuskUnit> units_;
+    std::unordered_map<const NuskObject*, NuskUnit> units_;  // by context
+    const NuskObject* lastContext_ = nullptr;
+    NuskUnit lastUnit_ = nuskunit_unknown;
+    bool haveLast_ = false;
 };
 
 MivoAsmUse finished(FoundUse found, NuskUnit unit) {
@@ -212,7 +217,11 @@ std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent
 std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit) {
     std::vector<MivoAsmTreeNode> tree;
     if (!root) return tree;
-    ChildFinder finder(static_cast<NuskObject*>(root)->design(), Referrers::Mode::indexWholeDesign);
+    NuskDesign* design = static_cast<NuskObject*>(root)->design();
+    // Nodes are large: room for one per usage and mapped item up front, rather than copies while it grows.
+    tree.reserve(1 + nusk_instances_of(design, nusktype_stp_next_assembly_usage_occurrence).size() +
+                 nusk_instances_of(design, nusktype_stp_mapped_item).size());
+    ChildFinder finder(design, Referrers::Mode::indexWholeDesign);
     // Nodes waiting to be listed, the last one next; placements in millimetres.
     struct Pending {
         FoundUse found;
@@ -222,15 +231,21 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
     };
     std::vector<Pending> pending;
     pending.push_back({{{root, nullptr, nullptr, NuskXform(), nuskunit_mm}, firstShape(root)}, -1, 0, NuskXform()});
-    // The products from the root to the node being listed, by depth.
-    std::vector<stp_product_definition*> path;
-    std::unordered_set<const NuskObject*> onPath;
-    std::unordered_map<const NuskObject*, std::vector<FoundUse>> childrenOf;
+    // What is known of each product met so far: its uses, found once however often it is used (a sub-assembly
+    // used many times is looked into once), and how many times it is open on the path from the root to the
+    // node being listed (more than zero: the node would contain itself).
+    struct Product {
+        std::vector<FoundUse> children;
+        bool expanded = false;
+        unsigned open = 0;
+    };
+    std::unordered_map<const NuskObject*, Product> products;
+    std::vector<Product*> path;  // by depth; entries of an unordered_map keep their addresses
     while (!pending.empty()) {
         Pending p = std::move(pending.back());
         pending.pop_back();
         while (path.size() > p.depth) {
-            onPath.erase(path.back());
+            --path.back()->open;
             path.pop_back();
         }
         MivoAsmTreeNode node;
@@ -240,18 +255,19 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
         node.use = finished(p.found, unit);
         node.world = p.worldMm;
         originInto(node.world, node.use.unit);
-        node.cycle = onPath.count(node.product) > 0;
+        Product& product = products[node.product];
+        node.cycle = product.open > 0;
         if (p.parent < 0) node.use.child = nullptr;  // the root is placed by nothing
         tree.push_back(node);
         if (node.cycle) continue;
-        path.push_back(node.product);
-        onPath.insert(node.product);
+        ++product.open;
+        path.push_back(&product);
         const long index = static_cast<long>(tree.size()) - 1;
-        // A sub-assembly used many times is looked into once.
-        auto known = childrenOf.find(node.product);
-        if (known == childrenOf.end()) known = childrenOf.emplace(node.product, finder.childrenOf(node.product)).first;
-        const std::vector<FoundUse>& children = known->second;
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (!product.expanded) {
+            product.children = finder.childrenOf(node.product);
+            product.expanded = true;
+        }
+        for (auto it = product.children.rbegin(); it != product.children.rend(); ++it)
             pending.push_back({*it, index, p.depth + 1, compose(p.worldMm, it->use.xform)});
     }
     return tree;

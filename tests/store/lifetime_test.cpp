@@ -147,6 +147,32 @@ TEST_F(StoreLifetime, MarksBelongToThePassOpenedLast) {
     EXPECT_EQ(nusk_is_marked(a), 0);
 }
 
+// A pass's table grows past many objects, and a pass opened again at the same depth after a big one starts
+// empty, whether the table is kept or given back.
+TEST_F(StoreLifetime, MarkPassesHoldManyObjectsAndReopenEmpty) {
+    std::vector<NuskObject*> objects;
+    for (int i = 0; i < 20000; ++i) objects.push_back(make(t.point));
+    nusk_mark_begin();
+    for (size_t i = 0; i < objects.size(); i += 2) nusk_mark_set(objects[i]);
+    nusk_mark_set(objects[0]);  // twice: still one mark
+    size_t marked = 0;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        EXPECT_EQ(nusk_is_marked(objects[i]), i % 2 == 0 ? 1 : 0) << i;
+        marked += nusk_is_marked(objects[i]);
+    }
+    EXPECT_EQ(marked, objects.size() / 2);
+    nusk_mark_end();
+    for (int round = 0; round < 3; ++round) {
+        nusk_mark_begin();
+        for (NuskObject* o : objects) ASSERT_EQ(nusk_is_marked(o), 0) << "round " << round;
+        nusk_mark_set(objects[round]);
+        EXPECT_EQ(nusk_is_marked(objects[round]), 1);
+        nusk_mark_end();
+    }
+    nusk_mark_end();  // no pass open: no effect
+    EXPECT_EQ(nusk_is_marked(objects[0]), 0);
+}
+
 TEST_F(StoreLifetime, ReferenceCounts) {
     NuskObject* d = make(t.dims);
     EXPECT_EQ(nusk_refcount(&design), 1u);

@@ -52,6 +52,7 @@ private:
     friend class NuskDesign;
     friend class NuskStore;
     NuskManager* next_ = nullptr;  // next manager attached to the same object
+    unsigned type_ = 0;            // manager_type(), kept when attached: lookups compare it without a call
 };
 
 /// Manager type id of the store's own substitute record (nusk_register_substitute).

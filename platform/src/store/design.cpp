@@ -319,14 +319,34 @@ void NuskDesignImpl::detach(NuskObject* obj) {
 }
 
 void NuskDesignImpl::compact(List& list) {
+    const size_t withManagers = list.managers.size();
     size_t out = 0;
-    for (NuskObject* obj : list.objects) {
+    for (size_t in = 0; in < list.objects.size(); ++in) {
+        NuskObject* obj = list.objects[in];
         if (!obj) continue;
         obj->listPos_ = static_cast<uint32_t>(out);
-        list.objects[out++] = obj;
+        list.objects[out] = obj;
+        if (in < withManagers) {  // out <= in: the head moves down with its object
+            NuskManager* head = list.managers[in];
+            list.managers[in] = nullptr;
+            list.managers[out] = head;
+        }
+        ++out;
     }
     list.objects.resize(out);
+    if (withManagers > out) list.managers.resize(out);
     list.holes = 0;
+}
+
+NuskManager** NuskDesignImpl::listedManagerHead(const NuskObject* obj, bool create) {
+    List* list = listOf(obj->domainIndex_);
+    const uint32_t pos = obj->listPos_;
+    if (!list || pos >= list->objects.size() || list->objects[pos] != obj) return nullptr;
+    if (pos >= list->managers.size()) {
+        if (!create) return nullptr;
+        list->managers.resize(list->objects.size(), nullptr);
+    }
+    return &list->managers[pos];
 }
 
 void NuskDesignImpl::compactIfIdle() {
@@ -429,11 +449,9 @@ int NuskObject::move(NuskDesign* target, int section, int) {
     NuskDesignImpl& to = target->impl();
     NuskManager* managers = nullptr;
     if (bits_ & kHasManagers) {
-        auto it = from.managers_.find(this);
-        if (it != from.managers_.end()) {
-            managers = it->second;
-            from.managers_.erase(it);
-        }
+        NuskManager** head = NuskStore::managerHead(this, false);
+        if (head) managers = *head;
+        NuskStore::dropManagerHead(this);
     }
     NuskRawText original;
     const bool hadOriginal = (bits_ & kHasOriginal) != 0;
@@ -443,7 +461,7 @@ int NuskObject::move(NuskDesign* target, int section, int) {
     bits_ = toSystem ? (bits_ | kSystem) : (bits_ & ~kSystem);
     reinternStrings(this, to.strings_);
     to.attach(this, true);
-    if (managers) to.managers_[this] = managers;
+    if (managers) *NuskStore::managerHead(this, true) = managers;
     if (hadOriginal) {
         to.originals_[this] = std::move(original);
         bits_ |= kHasOriginal;

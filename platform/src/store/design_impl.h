@@ -49,8 +49,12 @@ public:
 
     // ---- objects, per domain ----
     struct List {
-        explicit List(nusk_detail::Arena* arena) : objects(arena) {}
+        explicit List(nusk_detail::Arena* arena) : objects(arena), managers(arena) {}
         nusk_detail::ChunkedArray<NuskObject*, 8> objects;  // creation order; null where an object left
+        // The first annotation manager of each object, by the same position; sized on the first attach, so
+        // a list without managers costs nothing. Beside the objects rather than in a hash table: tagging
+        // passes look managers up on millions of objects.
+        nusk_detail::ChunkedArray<NuskManager*, 8> managers;
         uint32_t holes = 0;
     };
     // The lists of the domains that have instances here, and where each domain's list is (by global domain
@@ -83,6 +87,10 @@ public:
     std::unordered_map<uint32_t, NuskObject*> sparseIds_;
 
     // ---- annotation managers ----
+    /// Where the first manager of `obj` (one of this design's listed objects) is kept; with `create` false,
+    /// null when the object has none. Null for an object that is not in a list here.
+    NuskManager** listedManagerHead(const NuskObject* obj, bool create);
+    /// Managers of objects outside the lists: the design object itself.
     std::unordered_map<const NuskObject*, NuskManager*> managers_;
 
     // ---- file records kept for instances that did not fit their type ----

@@ -2,6 +2,7 @@
 #include "nusk/lifetime.h"
 
 #include "design_impl.h"
+#include "pointer_set.h"
 #include "store_access.h"
 
 #include "nusk/aggregate.h"
@@ -16,27 +17,41 @@
 // ---- marks ----
 
 namespace {
-std::vector<std::unordered_set<const NuskObject*>>& markPasses() {
-    static thread_local std::vector<std::unordered_set<const NuskObject*>> passes;
+// The open passes of this thread, innermost last. Closed passes keep their tables for the next pass opened at
+// the same depth.
+struct MarkPasses {
+    std::vector<PointerSet> sets;
+    size_t open = 0;
+    PointerSet* current() { return open ? &sets[open - 1] : nullptr; }
+};
+
+MarkPasses& markPasses() {
+    static thread_local MarkPasses passes;
     return passes;
 }
 }  // namespace
 
-void nusk_mark_begin() { markPasses().emplace_back(); }
+void nusk_mark_begin() {
+    MarkPasses& passes = markPasses();
+    if (passes.open == passes.sets.size()) passes.sets.emplace_back();
+    ++passes.open;
+}
 
 void nusk_mark_set(const NuskObject* obj, int) {
-    auto& passes = markPasses();
-    if (obj && !passes.empty()) passes.back().insert(obj);
+    PointerSet* pass = markPasses().current();
+    if (obj && pass) pass->insert(obj);
 }
 
 int nusk_is_marked(const NuskObject* obj, int) {
-    auto& passes = markPasses();
-    return obj && !passes.empty() && passes.back().count(obj) ? 1 : 0;
+    const PointerSet* pass = markPasses().current();
+    return obj && pass && pass->contains(obj) ? 1 : 0;
 }
 
 void nusk_mark_end(int) {
-    auto& passes = markPasses();
-    if (!passes.empty()) passes.pop_back();
+    MarkPasses& passes = markPasses();
+    if (!passes.open) return;
+    passes.sets[passes.open - 1].clear();
+    --passes.open;
 }
 
 // ---- reference counts ----

@@ -68,16 +68,13 @@ NuskObject::~NuskObject() {
     NuskDesign* owner = design();
     auto guard = trashGuard(owner);
     if (bits_ & kHasManagers) {
-        auto& table = NuskStore::managerTable(this);
-        auto it = table.find(this);
-        if (it != table.end()) {
-            NuskManager* m = it->second;
-            table.erase(it);
-            while (m) {
-                NuskManager* next = m->next_;
-                delete m;
-                m = next;
-            }
+        NuskManager** head = NuskStore::managerHead(this, false);
+        NuskManager* m = head ? *head : nullptr;
+        NuskStore::dropManagerHead(this);
+        while (m) {
+            NuskManager* next = m->next_;
+            delete m;
+            m = next;
         }
     }
     if (owner && (bits_ & kArena)) {
@@ -117,23 +114,50 @@ NuskSlot* NuskObject::entitySlots() const {
 
 // ---- managers attached to this object ----
 
-std::unordered_map<const NuskObject*, NuskManager*>& NuskStore::managerTable(const NuskObject* obj) {
-    // Objects made outside any design: their managers are kept per thread, by the thread that attached them.
+namespace {
+/// The table of managers for objects outside the design lists: the design object's own, or, for objects made
+/// outside any design, a table per thread (the thread that attached them).
+std::unordered_map<const NuskObject*, NuskManager*>& managerTable(const NuskObject* obj, NuskDesign*& listed) {
     static thread_local std::unordered_map<const NuskObject*, NuskManager*> detached;
+    listed = nullptr;
     const auto& core = nusk_detail::core();
-    if (core.design && obj->domainIndex_ == core.design->index())
+    if (core.design && obj->domainIndex() == core.design->index())
         return static_cast<const NuskDesign*>(obj)->impl().managers_;
     NuskDesign* d = obj->design();
+    listed = d;
     return d ? d->impl().managers_ : detached;
+}
+}  // namespace
+
+NuskManager** NuskStore::managerHead(const NuskObject* obj, bool create) {
+    NuskDesign* listed = nullptr;
+    auto& table = managerTable(obj, listed);
+    if (listed) {
+        if (NuskManager** head = listed->impl().listedManagerHead(obj, create)) return head;
+    }
+    if (create) return &table[obj];
+    auto it = table.find(obj);
+    return it == table.end() ? nullptr : &it->second;
+}
+
+void NuskStore::dropManagerHead(const NuskObject* obj) {
+    NuskDesign* listed = nullptr;
+    auto& table = managerTable(obj, listed);
+    if (listed) {
+        if (NuskManager** head = listed->impl().listedManagerHead(obj, false)) {
+            *head = nullptr;
+            return;
+        }
+    }
+    table.erase(obj);
 }
 
 NuskManager* NuskObject::find_manager(unsigned type) const {
     if (!(bits_ & kHasManagers)) return nullptr;
     auto guard = trashGuard(design());
-    auto& table = NuskStore::managerTable(this);
-    auto it = table.find(this);
-    for (NuskManager* m = it == table.end() ? nullptr : it->second; m; m = m->next_)
-        if (m->manager_type() == type) return m;
+    NuskManager** head = NuskStore::managerHead(this, false);
+    for (NuskManager* m = head ? *head : nullptr; m; m = m->next_)
+        if (m->type_ == type) return m;
     return nullptr;
 }
 
@@ -143,7 +167,8 @@ void NuskObject::add_manager(NuskManager* m) {
     unsigned type = m->manager_type();
     if (find_manager(type) == m) return;
     remove_manager(type);
-    NuskManager*& head = NuskStore::managerTable(this)[this];
+    NuskManager*& head = *NuskStore::managerHead(this, true);
+    m->type_ = type;
     m->next_ = head;
     head = m;
     bits_ |= kHasManagers;
@@ -153,18 +178,17 @@ void NuskObject::add_manager(NuskManager* m) {
 void NuskObject::remove_manager(unsigned type) {
     if (!(bits_ & kHasManagers)) return;
     auto guard = trashGuard(design());
-    auto& table = NuskStore::managerTable(this);
-    auto it = table.find(this);
-    if (it == table.end()) return;
-    NuskManager** link = &it->second;
-    while (*link && (*link)->manager_type() != type) link = &(*link)->next_;
+    NuskManager** head = NuskStore::managerHead(this, false);
+    if (!head) return;
+    NuskManager** link = head;
+    while (*link && (*link)->type_ != type) link = &(*link)->next_;
     if (NuskManager* m = *link) {
         *link = m->next_;
         delete m;
     }
     if (type == NUSK_SUBSTITUTE_MANAGER_TYPE) bits_ &= ~kHasSubstitute;
-    if (!it->second) {
-        table.erase(it);
+    if (!*head) {
+        NuskStore::dropManagerHead(this);
         bits_ &= ~kHasManagers;
     }
 }

@@ -23,8 +23,12 @@ public:
     static NuskSchema* buildCore();
     /// The factory that makes aggregates whose elements are stored as `element`.
     static NuskDomain::Factory aggregateFactory(NuskPrimitive element);
-    /// The table that holds the annotation managers of an object (its design's, or the design's own).
-    static std::unordered_map<const NuskObject*, NuskManager*>& managerTable(const NuskObject* obj);
+    /// Where the first annotation manager of an object is kept: beside its design's list of its type, or in a
+    /// table (the design object itself, objects outside any design). With `create` false, null when the object
+    /// has none.
+    static NuskManager** managerHead(const NuskObject* obj, bool create);
+    /// Forgets where the object's managers were kept (after they were freed or taken elsewhere).
+    static void dropManagerHead(const NuskObject* obj);
     /// The unset values of an entity domain's slots.
     static const NuskSlot* unsetSlots(const NuskDomain* d);
     /// Gives an entity instance the number `id` when the design does not use it yet.
