@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds a fuzz target and runs it for a while.
-#   fuzz/run.sh read|roundtrip|express SECONDS
+#   fuzz/run.sh read|roundtrip|design|express SECONDS
 # The corpus grows in build-fuzz/corpus/TARGET (seeded from fuzz/seeds and, for the reader targets, from
 # slices of the real files in ../shared/data); inputs that crash, hang or leak land in
 # build-fuzz/artifacts/TARGET: copy them to fuzz/regressions/ so that the test suite replays them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target=${1:?target: read, roundtrip or express}
+target=${1:?target: read, roundtrip, design or express}
 seconds=${2:-60}
 build=build-fuzz
 command -v clang++-14 > /dev/null || { echo "clang++-14 is needed (Debian: clang-14 libfuzzer-14-dev)"; exit 2; }
@@ -23,6 +23,7 @@ if [ "$target" = express ]; then
   dict=fuzz/express.dict
 else
   cp -n fuzz/seeds/read/* "$corpus"/ 2>/dev/null || true
+  cp -n fuzz/seeds/design/* "$corpus"/ 2>/dev/null || true
   cp -n fuzz/regressions/* "$corpus"/ 2>/dev/null || true
   data=../shared/data
   if [ -d "$data" ] && [ -z "$(ls "$corpus" | grep '^slice-' | head -1)" ]; then
