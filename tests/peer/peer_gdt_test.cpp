@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <memory>
@@ -58,20 +59,37 @@ std::string signature(const std::string& kind, const std::vector<std::string>& d
     return s + "]";
 }
 
-std::vector<std::string> ourSignatures(const std::string& path) {
+struct OurTolerance {
+    std::string signature;
+    std::string name;  // the tolerance's name in the file, to tell which the peer leaves out
+};
+
+std::vector<OurTolerance> ourTolerances(const std::string& path) {
     NuskReadResult read = nusk_read_step(path.c_str());
     std::unique_ptr<NuskDesign> design(read.design);
-    std::vector<std::string> out;
+    std::vector<OurTolerance> out;
     if (!design) return out;
     mivo_tag_units(design.get());
     for (NuskObject* obj : nusk_instances_of(design.get(), nusktype_stp_geometric_tolerance)) {
         auto* tol = nusk_cast(obj, nusktype_stp_geometric_tolerance);
         if (!tol) continue;
         const char* kind = mivo_tol_code_name(mivo_tol_geometric_type(tol));
-        out.push_back(signature(kind ? kind : "", ourDatums(tol)));
+        out.push_back({signature(kind ? kind : "", ourDatums(tol)), tol->name() ? tol->name() : ""});
     }
     return out;
 }
+
+/// The tolerances (by name) that the peer leaves out of its document, per file. Looked into one by one: a
+/// flatness tolerance with a defined area unit (ctc 03, ftc 07); a profile tolerance whose target is the part's
+/// product definition shape itself, not a shape aspect (ftc 07 'Geometrical Tolerance.1'); one whose shape
+/// aspect no geometric item usage ties to geometry (ftc 06 'Geometrical Tolerance.1'); one whose composite
+/// group shape aspect is also the shape aspect of a dimensional size (ctc 04 'Position.3').
+const std::map<std::string, std::multiset<std::string>> kLeftOutByThePeer = {
+    {"nist_ctc_03_asme1_ap242-e2", {"Flatness.1"}},
+    {"nist_ctc_04_asme1_ap242-e1", {"Position.3"}},
+    {"nist_ftc_06_asme1_ap242-e2", {"Geometrical Tolerance.1"}},
+    {"nist_ftc_07_asme1_ap242-e2", {"Flatness.1", "Geometrical Tolerance.1"}},
+};
 
 class PeerTolerances : public ::testing::TestWithParam<std::string> {};
 
@@ -83,13 +101,21 @@ TEST_P(PeerTolerances, KindsAndDatumsAgreeToleranceByTolerance) {
     std::multiset<std::string> peerSignatures;
     for (const peer::ToleranceDescription& t : theirs.tolerances)
         peerSignatures.insert(signature(t.kind, t.datums));
-    const std::vector<std::string> ours = ourSignatures(file);
-    std::vector<std::string> onlyOurs;
+    const auto known = kLeftOutByThePeer.find(std::filesystem::path(file).stem().string());
+    const std::multiset<std::string> leftOut =
+        known == kLeftOutByThePeer.end() ? std::multiset<std::string>{} : known->second;
+    // Tolerances of equal kind and datums are told apart by name only: pair those the peer is known to leave
+    // out last, so that they do not take the place of another of the same signature.
+    std::vector<OurTolerance> ours = ourTolerances(file);
+    std::stable_partition(ours.begin(), ours.end(), [&](const OurTolerance& t) { return !leftOut.count(t.name); });
+    std::multiset<std::string> onlyOurs;
+    std::string differences;
     size_t agreeing = 0;
-    for (const std::string& s : ours) {
-        auto it = peerSignatures.find(s);
+    for (const OurTolerance& t : ours) {
+        auto it = peerSignatures.find(t.signature);
         if (it == peerSignatures.end()) {
-            onlyOurs.push_back(s);
+            onlyOurs.insert(t.name);
+            differences += "  ours only: '" + t.name + "' " + t.signature + "\n";
         } else {
             peerSignatures.erase(it);
             ++agreeing;
@@ -97,10 +123,10 @@ TEST_P(PeerTolerances, KindsAndDatumsAgreeToleranceByTolerance) {
     }
     std::printf("[ AGREEMENT ] %s: %zu of %zu tolerances (the peer lists %zu)\n", file.c_str(), agreeing, ours.size(),
                 theirs.tolerances.size());
-    std::string differences;
-    for (const std::string& s : onlyOurs) differences += "  ours only: " + s + "\n";
     for (const std::string& s : peerSignatures) differences += "  peer only: " + s + "\n";
-    EXPECT_TRUE(differences.empty()) << differences;
+    // Every tolerance the peer lists is one of ours; ours that it lacks are exactly those it is known to leave out.
+    EXPECT_TRUE(peerSignatures.empty()) << differences;
+    EXPECT_EQ(onlyOurs, leftOut) << differences;
 }
 
 INSTANTIATE_TEST_SUITE_P(NistFiles, PeerTolerances, ::testing::ValuesIn(mivo_test::dataFileParams("nist")),
