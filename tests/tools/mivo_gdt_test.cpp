@@ -1,5 +1,7 @@
 // mivo gdt on a file made with the tolerance functions: every tolerance, its kinds, modifiers and datums in
 // precedence order, in text and JSON.
+#include "../common/data_files.h"
+
 #include "mivo_measures.h"
 #include "mivo_tolerances.h"
 
@@ -9,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
+#include <set>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -113,5 +117,41 @@ TEST(MivoGdt, AFileWithoutTolerancesListsNone) {
     EXPECT_EQ(mivoGdt(path + ".missing").status, 2);
     std::remove(path.c_str());
 }
+
+/// The instance numbers of the records of a Part 21 file that are geometric tolerances of one of the 15 kinds,
+/// found in the file's text alone: a simple record of a kind, or a complex record that lists one.
+std::set<std::string> toleranceRecords(const std::string& text) {
+    static const std::regex kind(
+        "(CYLINDRICITY|FLATNESS|LINE_PROFILE|POSITION|ROUNDNESS|STRAIGHTNESS|SURFACE_PROFILE|ANGULARITY|"
+        "CIRCULAR_RUNOUT|COAXIALITY|CONCENTRICITY|PARALLELISM|PERPENDICULARITY|SYMMETRY|TOTAL_RUNOUT)_TOLERANCE\\s*\\(");
+    static const std::regex head("^\\s*#(\\d+)\\s*=");
+    std::set<std::string> ids;
+    std::string record;
+    std::istringstream in(text);
+    for (std::string piece; std::getline(in, piece, ';');) {
+        std::smatch m;
+        if (std::regex_search(piece, m, head) && std::regex_search(piece, kind)) ids.insert(m[1]);
+    }
+    return ids;
+}
+
+class MivoGdtOnRealFiles : public ::testing::TestWithParam<std::string> {};
+
+// Every tolerance that the file's text holds is reported, and nothing else.
+TEST_P(MivoGdtOnRealFiles, ReportsEveryGeometricToleranceOfTheFile) {
+    const std::string& file = GetParam();
+    if (file.empty()) GTEST_SKIP() << "no NIST files under " << MIVO_DATA_DIR;
+    const std::set<std::string> expected = toleranceRecords(readAll(file));
+    ToolRun json = mivoGdt("'" + file + "' --json");
+    ASSERT_LE(json.status, 1) << file;
+    std::set<std::string> reported;
+    static const std::regex entity("\\{\"entity\": (\\d+), \"type\"");
+    for (std::sregex_iterator it(json.out.begin(), json.out.end(), entity), end; it != end; ++it)
+        reported.insert((*it)[1]);
+    EXPECT_EQ(reported, expected) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Nist, MivoGdtOnRealFiles, ::testing::ValuesIn(mivo_test::dataFileParams("nist")),
+                         mivo_test::fileTestName);
 
 }  // namespace
