@@ -96,8 +96,8 @@ std::vector<DatumRow> datumRows(stp_geometric_tolerance* tol) {
 
 ToleranceRow toleranceRow(stp_geometric_tolerance* tol) {
     ToleranceRow row{tol->entity_id(), typeKey(tol), mivo_tol_type(tol), {}, NUSK_NULL_REAL, "", 0, "", {}, {}};
-    for (int bit = 0; bit < 32; ++bit)
-        if (row.code & (1UL << bit)) row.kinds.push_back(textOf(mivo_tol_code_name(1UL << bit)));
+    for (unsigned long bit = 1; bit <= MIVO_TOL_WITH_UNEQUAL; bit <<= 1)
+        if (const char* name = (row.code & bit) ? mivo_tol_code_name(bit) : nullptr) row.kinds.push_back(name);
     if (stp_length_measure_with_unit* m = tol->magnitude()) {
         row.magnitude = mivo_get_measure_value(m, nuskunit_as_is);
         row.unit = textOf(mivo_get_unit_name(m));
