@@ -21,11 +21,12 @@ std::string kindOf(stp_geometric_tolerance* tol) {
 }
 
 /// A datum reference's label: its datum's, or for a common datum the labels of its elements joined with "-".
-std::string labelOf(stp_general_datum_reference* ref) {
+std::string labelOf(stp_general_datum_reference* ref, int depth = 5) {
     if (stp_datum* d = mivo_tol_get_datum(ref)) return d->identification() ? d->identification() : "?";
     std::string label;
-    for (unsigned i = 0; i < mivo_tol_get_datum_count(ref); ++i)
-        label += (i ? "-" : "") + labelOf(mivo_tol_get_datum_ref(ref, i));
+    // As deep as the library searches: a file whose common datums nest deeper (or in a cycle) ends here.
+    for (unsigned i = 0; depth > 0 && i < mivo_tol_get_datum_count(ref); ++i)
+        label += (i ? "-" : "") + labelOf(mivo_tol_get_datum_ref(ref, i), depth - 1);
     return label;
 }
 

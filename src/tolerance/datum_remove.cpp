@@ -9,6 +9,8 @@
 #include "nusk/ap242/stp_length_measure_with_unit.h"
 #include "nusk/lifetime.h"
 
+#include <vector>
+
 namespace mivo_tol {
 
 void dropModifiers(SetOfstp_datum_reference_modifier* set) {
@@ -25,12 +27,20 @@ void dropModifiers(SetOfstp_datum_reference_modifier* set) {
 }
 
 void discard(stp_general_datum_reference* ref) {
-    if (!ref || ref->design() == nusk_trash()) return;
-    // Read by name: asking the class for it would attach an empty set only to trash it.
-    dropModifiers(nusk_cast(ref->getObject("modifiers", 0), nusktype_SetOfstp_datum_reference_modifier));
-    ListOfstp_datum_reference_element* list = heldList(ref);
-    nusk_move_to_trash(ref);
-    for (unsigned i = 0; list && i < list->size(); ++i) discard(list->get(i));
+    // A worklist rather than recursion: common datums read from a file may nest without limit, or in a cycle,
+    // which ends at a reference already in the trash.
+    std::vector<stp_general_datum_reference*> pending = {ref};
+    while (!pending.empty()) {
+        stp_general_datum_reference* next = pending.back();
+        pending.pop_back();
+        if (!next || next->design() == nusk_trash()) continue;
+        // Read by name: asking the class for it would attach an empty set only to trash it.
+        dropModifiers(nusk_cast(next->getObject("modifiers", 0), nusktype_SetOfstp_datum_reference_modifier));
+        ListOfstp_datum_reference_element* list = heldList(next);
+        nusk_move_to_trash(next);
+        // Elements in list order: the last pushed is taken first.
+        for (unsigned i = list ? list->size() : 0; i-- > 0;) pending.push_back(list->get(i));
+    }
 }
 
 }  // namespace mivo_tol

@@ -109,6 +109,25 @@ TEST_F(Datums, RemovedReferencesGoToTheTrashWithTheirElements) {
     EXPECT_EQ(mivo_tol_get_datum_count(tol), 0u);
 }
 
+// A file may hold common datums that contain themselves: searches stop at their depth and discarding ends.
+TEST_F(Datums, ACommonDatumThatContainsItselfEndsSearchesAndRemoval) {
+    stp_general_datum_reference* common = mivo_tol_add_common_datum(tol, a, b);
+    stp_general_datum_reference* eb = mivo_tol_get_datum_ref(common, 1u);
+    auto* loop = new (&design) ListOfstp_datum_reference_element();
+    loop->add(dynamic_cast<stp_datum_reference_element*>(eb));
+    eb->base()->_common_datum_list(loop);  // eb now holds a list whose one element is eb
+    EXPECT_EQ(mivo_tol_get_datum_ref(tol, c), nullptr);
+    EXPECT_EQ(mivo_tol_get_datum_ref(tol, "C"), nullptr);
+    stp_general_datum_reference* ec = mivo_tol_add_datum(eb, c);  // joins eb's list, after eb itself
+    ASSERT_NE(ec, nullptr);
+    EXPECT_EQ(mivo_tol_get_datum_ref(tol, c), ec);
+    EXPECT_EQ(mivo_tol_remove_datum(common, c), 0u);
+    EXPECT_EQ(mivo_tol_remove_datum(common, c), 3u);
+    EXPECT_EQ(mivo_tol_remove_all_datums(tol), 0u);
+    EXPECT_EQ(eb->design(), nusk_trash());
+    EXPECT_EQ(common->design(), nusk_trash());
+}
+
 TEST_F(Datums, ToleranceWithoutDatumsGetsNoSystemAndNoSet) {
     stp_geometric_tolerance* flat = mivo_make_tolerance(&design, MIVO_TOL_FLATNESS);
     EXPECT_EQ(mivo_tol_make_datums(flat), nullptr);

@@ -118,6 +118,24 @@ TEST(MivoGdt, AFileWithoutTolerancesListsNone) {
     std::remove(path.c_str());
 }
 
+// A common datum whose element holds a list with that element in it, as a broken file may: the report ends.
+TEST(MivoGdt, ACommonDatumThatContainsItselfIsReportedAndEnds) {
+    NuskDesign design("loop", nusk_ap242_schema());
+    stp_geometric_tolerance* tol = mivo_make_tolerance(&design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    stp_general_datum_reference* common = mivo_tol_add_common_datum(tol, datum(design, "A"), datum(design, "B"));
+    stp_general_datum_reference* eb = mivo_tol_get_datum_ref(common, 1u);
+    auto* loop = new (&design) ListOfstp_datum_reference_element();
+    loop->add(dynamic_cast<stp_datum_reference_element*>(eb));
+    eb->base()->_common_datum_list(loop);
+    const std::string path = ::testing::TempDir() + "mivo_gdt_loop_" + std::to_string(::getpid()) + ".stp";
+    ASSERT_TRUE(nusk_write_step(&design, path.c_str()).ok);
+    ToolRun run = mivoGdt(path);
+    EXPECT_LE(run.status, 1);
+    EXPECT_NE(run.out.find("datums: A-"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 geometric tolerance\n"), std::string::npos) << run.out;
+    std::remove(path.c_str());
+}
+
 /// The instance numbers of the records of a Part 21 file that are geometric tolerances of one of the 15 kinds,
 /// found in the file's text alone: a simple record of a kind, or a complex record that lists one.
 std::set<std::string> toleranceRecords(const std::string& text) {

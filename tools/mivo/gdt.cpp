@@ -51,11 +51,12 @@ std::string measureText(stp_length_measure_with_unit* m) {
 std::string labelOf(stp_datum* d) { return d ? textOf(d->identification()) : "?"; }
 
 /// The label of a reference: its datum's, or its common datum's labels joined with "-".
-std::string referenceLabel(stp_general_datum_reference* ref) {
+std::string referenceLabel(stp_general_datum_reference* ref, int depth = 5) {
     if (stp_datum* d = mivo_tol_get_datum(ref)) return labelOf(d);
     std::string label;
-    for (unsigned i = 0; i < mivo_tol_get_datum_count(ref); ++i)
-        label += (i ? "-" : "") + referenceLabel(mivo_tol_get_datum_ref(ref, i));
+    // As deep as the library searches: a file whose common datums nest deeper (or in a cycle) ends here.
+    for (unsigned i = 0; depth > 0 && i < mivo_tol_get_datum_count(ref); ++i)
+        label += (i ? "-" : "") + referenceLabel(mivo_tol_get_datum_ref(ref, i), depth - 1);
     return label.empty() ? "?" : label;
 }
 
