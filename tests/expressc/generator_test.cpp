@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 using namespace expressc;
@@ -93,6 +97,59 @@ TEST(ExpresscGenerator, ComplexListIsCheckedAgainstTheSchema) {
     EXPECT_EQ(error, "line 2: nowhere is not an entity of the schema");
     EXPECT_FALSE(g.readComplexList("point curve\n", error));  // ONEOF in item
     EXPECT_EQ(error, "line 1: the schema does not allow stp_curve_and_point");
+}
+
+const char* kEnumSchema = R"(SCHEMA enums;
+TYPE side = ENUMERATION OF (left, right); END_TYPE;
+TYPE sides = SET [0:?] OF side; END_TYPE;
+TYPE side_alias = side; END_TYPE;
+ENTITY walker; steps : LIST [1:?] OF side_alias; turns : sides; grid : LIST [1:?] OF SET [1:?] OF side;
+  count : LIST [1:?] OF INTEGER; END_ENTITY;
+END_SCHEMA;)";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// An aggregate of an enumeration gets a class of its own whose elements are values of the enumeration, named as
+// the store names its domain; aggregates of integers stay ListOfInteger.
+TEST(ExpresscGenerator, EveryAggregateOfAnEnumerationHasItsOwnTypedClass) {
+    Compiled c = compile(kEnumSchema);
+    ASSERT_TRUE(c.ok) << c.error;
+    const Entity* walker = c.resolved.entity("walker");
+    EXPECT_EQ(aggregateCppClass(c.resolved, walker->own[0]->type), "ListOfstp_side");  // through a defined type
+    EXPECT_EQ(aggregateCppClass(c.resolved, storedSpec(c.resolved, walker->own[1]->type)), "SetOfstp_side");
+    EXPECT_EQ(aggregateCppClass(c.resolved, walker->own[2]->type), "ListOfSetOfstp_side");
+    EXPECT_EQ(aggregateCppClass(c.resolved, walker->own[3]->type), "ListOfInteger");
+
+    const std::string dir = ::testing::TempDir() + "expressc_enum_aggregates";
+    std::filesystem::create_directories(dir);
+    GeneratorOptions options;
+    options.includeDir = dir;
+    options.sourceDir = dir;
+    Generator g(c.resolved, options);
+    std::string error;
+    ASSERT_TRUE(g.run(error)) << error;
+    const std::string header = readFile(dir + "/aggregates.h");
+    EXPECT_NE(header.find("class SetOfstp_side : public ListOfInteger"), std::string::npos);
+    EXPECT_NE(header.find("class ListOfstp_side : public ListOfInteger"), std::string::npos);
+    EXPECT_NE(header.find("stp_side get(unsigned i) const;"), std::string::npos);
+    EXPECT_NE(header.find("int _addIfAbsent(stp_side value);"), std::string::npos);
+    // The nested aggregate holds the typed sets.
+    EXPECT_NE(header.find("class ListOfSetOfstp_side : public NuskAggregate"), std::string::npos);
+    EXPECT_NE(header.find("SetOfstp_side* get(unsigned i) const;"), std::string::npos);
+    const std::string entity = readFile(dir + "/stp_walker.h");
+    EXPECT_NE(entity.find("SetOfstp_side* turns() const;"), std::string::npos);
+    EXPECT_NE(entity.find("ListOfInteger* count() const;"), std::string::npos);
+    // Each class is registered for its domain, so instances read from files are made as that class.
+    std::string sources;
+    for (const auto& f : std::filesystem::directory_iterator(dir))
+        if (f.path().extension() == ".cpp") sources += readFile(f.path().string());
+    EXPECT_NE(sources.find("r.aggregate(\"SetOfstp_side\", &nusk_ap242::make<SetOfstp_side>)"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

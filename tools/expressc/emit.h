@@ -76,6 +76,7 @@ private:
     std::string selectDefinition(const Named& s, std::ostringstream& reg);
     std::string complexDefinition(const ComplexClass& c, std::ostringstream& reg);
     std::string aggregateDefinition(const std::string& cls, const std::string& element, std::ostringstream& reg);
+    std::string enumAggregateDefinition(const std::string& cls, const std::string& element, std::ostringstream& reg);
     bool allowedByConstraints(const std::vector<std::string>& leaves) const;
     std::string registrySource(int chunks);
     std::string cmakeList(int chunks);
@@ -107,6 +108,8 @@ private:
     std::map<const Attribute*, int> attributeRow_;
     // aggregate classes with object elements: class name -> element class (or nested aggregate class)
     std::map<std::string, std::string> aggregates_;
+    // aggregate classes with enumeration elements: class name -> enumeration class
+    std::map<std::string, std::string> enumAggregates_;
     std::map<std::string, const Entity*> entityClasses_;
     std::map<std::string, const Named*> selectClasses_;
     std::map<std::string, const ComplexClass*> complexClasses_;

@@ -25,8 +25,9 @@ std::string aggregateCppClass(const Resolved& r, const TypeSpec& t) {
     case ValueKind::Kind::binary: return "ListOfString";
     case ValueKind::Kind::integer:
     case ValueKind::Kind::boolean:
-    case ValueKind::Kind::logical:
-    case ValueKind::Kind::enumeration: return "ListOfInteger";
+    case ValueKind::Kind::logical: return "ListOfInteger";
+    // Enumeration values are stored as integers too, but each aggregate of an enumeration has its own class
+    // that reads and writes values of the enumeration's type.
     default: return aggregateClassName(r, t);
     }
 }

@@ -24,6 +24,7 @@ std::string Generator::classDefinition(const std::string& cls, std::ostringstrea
     if (auto it = entityClasses_.find(cls); it != entityClasses_.end()) return entityDefinition(*it->second, reg);
     if (auto it = selectClasses_.find(cls); it != selectClasses_.end()) return selectDefinition(*it->second, reg);
     if (auto it = complexClasses_.find(cls); it != complexClasses_.end()) return complexDefinition(*it->second, reg);
+    if (auto it = enumAggregates_.find(cls); it != enumAggregates_.end()) return enumAggregateDefinition(cls, it->second, reg);
     return aggregateDefinition(cls, aggregates_.at(cls), reg);
 }
 
@@ -111,6 +112,20 @@ std::string Generator::aggregateDefinition(const std::string& cls, const std::st
     out += "int " + cls + "::_addIfAbsent(" + el + " value, NuskDomain* type) {\n    return NuskAggregate::_addIfAbsent(value, type);\n}\n";
     out += "int " + cls + "::_remove(" + el + " value) { return NuskAggregate::_remove(value); }\n";
     out += "int " + cls + "::put(" + el + " value, unsigned i) { return putObjectAt(value, i); }\n\n";
+    reg << "    r.aggregate(\"" << cls << "\", &nusk_ap242::make<" << cls << ">);\n";
+    return out;
+}
+
+std::string Generator::enumAggregateDefinition(const std::string& cls, const std::string& element,
+                                               std::ostringstream& reg) {
+    std::string out = "// ---- " + cls + " ----\n\n" + common(cls, typeHandleName(cls) + ".domain()", cls);
+    out += element + " " + cls + "::get(unsigned i) const {\n    return i < size() ? static_cast<" + element +
+           ">(getInteger(i)) : " + element + "_UNSET;\n}\n";
+    out += "int " + cls + "::indexOf(" + element + " value) const {\n    for (unsigned i = 0; i < size(); ++i)\n" +
+           "        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);\n    return -1;\n}\n";
+    out += "int " + cls + "::_addIfAbsent(" + element + " value) { return indexOf(value) < 0 ? add(value) : 0; }\n";
+    out += "int " + cls + "::_remove(" + element + " value) {\n    const int i = indexOf(value);\n" +
+           "    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));\n}\n\n";
     reg << "    r.aggregate(\"" << cls << "\", &nusk_ap242::make<" << cls << ">);\n";
     return out;
 }

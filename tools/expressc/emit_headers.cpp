@@ -49,6 +49,26 @@ std::string handleDeclaration(const std::string& cls) {
     return "extern NuskTypePtrT<" + cls + "> " + typeHandleName(cls) + ";\n";
 }
 
+/// An aggregate of enumeration values: stored as integers (so it is a ListOfInteger to code that reads any
+/// integer aggregate), read and written as values of the enumeration.
+std::string enumAggregateClass(const std::string& cls, const std::string& e) {
+    std::ostringstream out;
+    out << "class " << cls << " : public ListOfInteger {\npublic:\n"
+        << "    " << e << " get(unsigned i) const;\n"
+        << "    " << e << " operator[](unsigned i) const { return get(i); }\n"
+        << "    int add(" << e << " value) { return addInteger(static_cast<int>(value)); }\n"
+        << "    int _add(" << e << " value) { return add(value); }\n"
+        << "    /// Appends unless the value is already there. Returns 1 when added.\n"
+        << "    int _addIfAbsent(" << e << " value);\n"
+        << "    /// Removes the first occurrence of the value. Returns 1 when found.\n"
+        << "    int _remove(" << e << " value);\n"
+        << "    /// Index of the first occurrence, or -1.\n"
+        << "    int indexOf(" << e << " value) const;\n"
+        << "    int put(" << e << " value, unsigned i) { return putInteger(static_cast<int>(value), i); }\n"
+        << storeOperators() << "};\n" << handleDeclaration(cls) << "\n";
+    return out.str();
+}
+
 }  // namespace
 
 std::string Generator::enumsHeader() {
@@ -72,14 +92,17 @@ std::string Generator::forwardHeader() {
         if (n.kind == Named::Kind::entity || n.kind == Named::Kind::select) out << "class " << className(n.name) << ";\n";
     for (const ComplexClass& c : complexes_) out << "class " << c.cppClass << ";\n";
     for (const auto& a : aggregates_) out << "class " << a.first << ";\n";
+    for (const auto& a : enumAggregates_) out << "class " << a.first << ";\n";
     return out.str();
 }
 
 std::string Generator::aggregatesHeader() {
     std::ostringstream out;
-    out << banner() << "#pragma once\n\n#include \"nusk/ap242/forward.h\"\n#include \"nusk/ap242_support.h\"\n\n"
-        << "// Aggregates whose elements are objects. Aggregates of plain values are ListOfDouble, ListOfInteger and\n"
-        << "// ListOfString. Every read checks its index: past the end gives null.\n\n";
+    out << banner() << "#pragma once\n\n#include \"nusk/ap242/enums.h\"\n#include \"nusk/ap242/forward.h\"\n"
+        << "#include \"nusk/ap242_support.h\"\n\n"
+        << "// Aggregates whose elements are objects, then aggregates of enumeration values. Aggregates of other plain\n"
+        << "// values are ListOfDouble, ListOfInteger and ListOfString. Every read checks its index: past the end\n"
+        << "// gives null, or the enumeration's _UNSET.\n\n";
     for (const auto& a : aggregates_) {
         const std::string& cls = a.first;
         const std::string el = a.second + "*";
@@ -95,6 +118,7 @@ std::string Generator::aggregatesHeader() {
             << "    int put(" << el << " value, unsigned i);\n"
             << storeOperators() << "};\n" << handleDeclaration(cls) << "\n";
     }
+    for (const auto& a : enumAggregates_) out << enumAggregateClass(a.first, a.second);
     return out.str();
 }
 

@@ -24,14 +24,15 @@ void Generator::collectAggregate(const TypeSpec& t) {
     if (cls.rfind("ListOf", 0) == 0 && (cls == "ListOfDouble" || cls == "ListOfInteger" || cls == "ListOfString"))
         return;
     const TypeSpec& element = storedSpec(r_, *s.element);
-    std::string elementClass;
     if (element.kind == TypeSpec::Kind::aggregate) {
-        elementClass = aggregateCppClass(r_, element);
-    } else {
-        ValueKind v = valueKindOf(r_, element);
-        elementClass = className(v.name);
+        aggregates_.emplace(cls, aggregateCppClass(r_, element));
+        return;
     }
-    aggregates_.emplace(cls, elementClass);
+    ValueKind v = valueKindOf(r_, element);
+    if (v.kind == ValueKind::Kind::enumeration)
+        enumAggregates_.emplace(cls, className(v.name));
+    else
+        aggregates_.emplace(cls, className(v.name));
 }
 
 void Generator::collectAggregates() {
@@ -113,6 +114,7 @@ bool Generator::allowedByConstraints(const std::vector<std::string>& leaves) con
 std::string Generator::chunkSource(int chunk, const std::vector<std::string>& classes) {
     std::set<std::string> includes;
     for (const std::string& cls : classes) {
+        if (enumAggregates_.count(cls)) continue;  // declared in aggregates.h, which every class header includes
         if (aggregates_.count(cls)) {
             const std::string& el = aggregates_.at(cls);
             if (!aggregates_.count(el) && el.rfind("ListOf", 0) != 0) includes.insert(el);
@@ -122,7 +124,9 @@ std::string Generator::chunkSource(int chunk, const std::vector<std::string>& cl
         for (const std::string& dep : classDependencies(cls)) includes.insert(dep);
     }
     std::ostringstream out, reg;
-    out << banner() << "#include \"factory.h\"\n\n";
+    out << banner() << "#include \"factory.h\"\n";
+    if (includes.empty()) out << "#include \"nusk/ap242/aggregates.h\"\n";
+    out << "\n";
     for (const std::string& inc : includes) out << "#include \"nusk/ap242/" << headerFileName(inc) << "\"\n";
     out << "\n";
     for (const std::string& cls : classes) out << classDefinition(cls, reg);
@@ -190,6 +194,7 @@ bool Generator::run(std::string& error) {
         if (!write(inc + headerFileName(c.cppClass), complexHeader(c), error)) return false;
     }
     for (const auto& a : aggregates_) classes.push_back(a.first);
+    for (const auto& a : enumAggregates_) classes.push_back(a.first);
     if (!write(inc + "all.h", umbrellaHeader(), error)) return false;
     int chunks = 0;
     for (size_t first = 0; first < classes.size(); first += static_cast<size_t>(options_.classesPerChunk), ++chunks) {

@@ -55,4 +55,8 @@ int runSample(bool json);
 /// The sample design written to `path`; false when it cannot be written.
 bool writeSample(const std::string& path, std::string& error);
 
+/// Tags the units and properties of a file and lists every geometric tolerance with its code, kinds, magnitude,
+/// shape aspect, modifiers and datums in precedence order.
+int runGdt(const FileCommand& command);
+
 }  // namespace mivo_tool

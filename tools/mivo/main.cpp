@@ -37,6 +37,8 @@ const char kUsage[] =
     "  tree FILE [--json] [--unit UNIT] [--verbose]\n"
     "                                   the product tree from each root product: every usage with the child it\n"
     "                                   places and its placement, and the shapes without product\n"
+    "  gdt FILE [--json] [--verbose]    every geometric tolerance: code, kinds, magnitude, shape aspect,\n"
+    "                                   modifiers and datums in precedence order with their modifiers\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
@@ -148,6 +150,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "merge") return mivo_tool::runMerge(parsed);
     if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
     if (command == "tree") return mivo_tool::runTree(parsed);
+    if (command == "gdt") return mivo_tool::runGdt(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -169,7 +172,7 @@ int main(int argc, char** argv) {
     const std::string& command = args[0];
     if (command == "help") return usage("");
     for (const char* fileCommand :
-         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree"})
+         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree", "gdt"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }

@@ -311,23 +311,23 @@ stp_a3m_data_quality_measured_data_type_name stp_a3m_data_quality_criterion::mea
 
 void stp_a3m_data_quality_criterion::measured_data_type(stp_a3m_data_quality_measured_data_type_name value) { setIntegerSlot(nusk_ap242::attribute(1), static_cast<int>(value)); }
 
-ListOfInteger* stp_a3m_data_quality_criterion::inspected_elements_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2)));
+ListOfstp_a3m_data_quality_inspected_element_type_name* stp_a3m_data_quality_criterion::inspected_elements_types() const {
+    return dynamic_cast<ListOfstp_a3m_data_quality_inspected_element_type_name*>(objectSlot(nusk_ap242::attribute(2)));
 }
 
-void stp_a3m_data_quality_criterion::inspected_elements_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2), value); }
+void stp_a3m_data_quality_criterion::inspected_elements_types(ListOfstp_a3m_data_quality_inspected_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(2), value); }
 
-ListOfInteger* stp_a3m_data_quality_criterion::accuracy_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(3)));
+ListOfstp_a3m_data_quality_accuracy_type_name* stp_a3m_data_quality_criterion::accuracy_types() const {
+    return dynamic_cast<ListOfstp_a3m_data_quality_accuracy_type_name*>(objectSlot(nusk_ap242::attribute(3)));
 }
 
-void stp_a3m_data_quality_criterion::accuracy_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(3), value); }
+void stp_a3m_data_quality_criterion::accuracy_types(ListOfstp_a3m_data_quality_accuracy_type_name* value) { setObjectSlot(nusk_ap242::attribute(3), value); }
 
-ListOfInteger* stp_a3m_data_quality_criterion::location_of_extreme_value_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(4)));
+ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* stp_a3m_data_quality_criterion::location_of_extreme_value_types() const {
+    return dynamic_cast<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value*>(objectSlot(nusk_ap242::attribute(4)));
 }
 
-void stp_a3m_data_quality_criterion::location_of_extreme_value_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(4), value); }
+void stp_a3m_data_quality_criterion::location_of_extreme_value_types(ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* value) { setObjectSlot(nusk_ap242::attribute(4), value); }
 
 // ---- stp_a3m_data_quality_criterion_specific_applied_value ----
 
@@ -598,17 +598,17 @@ stp_a3m_equivalence_assessment_specification_select* stp_a3m_equivalence_criteri
 
 void stp_a3m_equivalence_criterion::assessment_specification(stp_a3m_equivalence_assessment_specification_select* value) { setObjectSlot(nusk_ap242::attribute(25), value); }
 
-ListOfInteger* stp_a3m_equivalence_criterion::comparing_element_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(26)));
+ListOfstp_a3m_element_type_name* stp_a3m_equivalence_criterion::comparing_element_types() const {
+    return dynamic_cast<ListOfstp_a3m_element_type_name*>(objectSlot(nusk_ap242::attribute(26)));
 }
 
-void stp_a3m_equivalence_criterion::comparing_element_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(26), value); }
+void stp_a3m_equivalence_criterion::comparing_element_types(ListOfstp_a3m_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(26), value); }
 
-ListOfInteger* stp_a3m_equivalence_criterion::compared_element_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(27)));
+ListOfstp_a3m_element_type_name* stp_a3m_equivalence_criterion::compared_element_types() const {
+    return dynamic_cast<ListOfstp_a3m_element_type_name*>(objectSlot(nusk_ap242::attribute(27)));
 }
 
-void stp_a3m_equivalence_criterion::compared_element_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(27), value); }
+void stp_a3m_equivalence_criterion::compared_element_types(ListOfstp_a3m_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(27), value); }
 
 stp_a3m_measured_data_type_name stp_a3m_equivalence_criterion::measured_data_type() const {
     return static_cast<stp_a3m_measured_data_type_name>(integerSlot(nusk_ap242::attribute(28)));
@@ -616,17 +616,17 @@ stp_a3m_measured_data_type_name stp_a3m_equivalence_criterion::measured_data_typ
 
 void stp_a3m_equivalence_criterion::measured_data_type(stp_a3m_measured_data_type_name value) { setIntegerSlot(nusk_ap242::attribute(28), static_cast<int>(value)); }
 
-ListOfInteger* stp_a3m_equivalence_criterion::detected_difference_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(29)));
+ListOfstp_a3m_detected_difference_type_name* stp_a3m_equivalence_criterion::detected_difference_types() const {
+    return dynamic_cast<ListOfstp_a3m_detected_difference_type_name*>(objectSlot(nusk_ap242::attribute(29)));
 }
 
-void stp_a3m_equivalence_criterion::detected_difference_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(29), value); }
+void stp_a3m_equivalence_criterion::detected_difference_types(ListOfstp_a3m_detected_difference_type_name* value) { setObjectSlot(nusk_ap242::attribute(29), value); }
 
-ListOfInteger* stp_a3m_equivalence_criterion::accuracy_types() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(30)));
+ListOfstp_a3m_accuracy_type_name* stp_a3m_equivalence_criterion::accuracy_types() const {
+    return dynamic_cast<ListOfstp_a3m_accuracy_type_name*>(objectSlot(nusk_ap242::attribute(30)));
 }
 
-void stp_a3m_equivalence_criterion::accuracy_types(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(30), value); }
+void stp_a3m_equivalence_criterion::accuracy_types(ListOfstp_a3m_accuracy_type_name* value) { setObjectSlot(nusk_ap242::attribute(30), value); }
 
 // ---- stp_a3m_equivalence_criterion_for_assembly ----
 

@@ -1691,11 +1691,11 @@ void* stp_geometric_tolerance_with_modifiers::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<stp_geometric_tolerance_with_modifiers> nusktype_stp_geometric_tolerance_with_modifiers(&nusk_ap242_schema, "geometric_tolerance_with_modifiers");
 
-ListOfInteger* stp_geometric_tolerance_with_modifiers::modifiers() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1030)));
+SetOfstp_geometric_tolerance_modifier* stp_geometric_tolerance_with_modifiers::modifiers() const {
+    return dynamic_cast<SetOfstp_geometric_tolerance_modifier*>(objectSlot(nusk_ap242::attribute(1030)));
 }
 
-void stp_geometric_tolerance_with_modifiers::modifiers(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1030), value); }
+void stp_geometric_tolerance_with_modifiers::modifiers(SetOfstp_geometric_tolerance_modifier* value) { setObjectSlot(nusk_ap242::attribute(1030), value); }
 
 // ---- stp_geometrical_tolerance_callout ----
 

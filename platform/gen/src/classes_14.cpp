@@ -2487,11 +2487,11 @@ ListOfDouble* stp_solid_with_variable_radius_edge_blend::radius_list() const {
 
 void stp_solid_with_variable_radius_edge_blend::radius_list(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1986), value); }
 
-ListOfInteger* stp_solid_with_variable_radius_edge_blend::edge_function_list() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1987)));
+ListOfstp_blend_radius_variation_type* stp_solid_with_variable_radius_edge_blend::edge_function_list() const {
+    return dynamic_cast<ListOfstp_blend_radius_variation_type*>(objectSlot(nusk_ap242::attribute(1987)));
 }
 
-void stp_solid_with_variable_radius_edge_blend::edge_function_list(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1987), value); }
+void stp_solid_with_variable_radius_edge_blend::edge_function_list(ListOfstp_blend_radius_variation_type* value) { setObjectSlot(nusk_ap242::attribute(1987), value); }
 
 // ---- stp_solid_with_wrong_number_of_voids ----
 

@@ -1117,11 +1117,11 @@ void* stp_summary_report_request_with_number_of_instances::operator new(size_t s
 
 NuskTypePtrT<stp_summary_report_request_with_number_of_instances> nusktype_stp_summary_report_request_with_number_of_instances(&nusk_ap242_schema, "summary_report_request_with_number_of_instances");
 
-ListOfInteger* stp_summary_report_request_with_number_of_instances::report_request_type() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2056)));
+SetOfstp_summary_report_style_type* stp_summary_report_request_with_number_of_instances::report_request_type() const {
+    return dynamic_cast<SetOfstp_summary_report_style_type*>(objectSlot(nusk_ap242::attribute(2056)));
 }
 
-void stp_summary_report_request_with_number_of_instances::report_request_type(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2056), value); }
+void stp_summary_report_request_with_number_of_instances::report_request_type(SetOfstp_summary_report_style_type* value) { setObjectSlot(nusk_ap242::attribute(2056), value); }
 
 // ---- stp_supplied_part_relationship ----
 

@@ -1057,6 +1057,204 @@ int SetOfstp_work_item::_addIfAbsent(stp_work_item* value, NuskDomain* type) {
 int SetOfstp_work_item::_remove(stp_work_item* value) { return NuskAggregate::_remove(value); }
 int SetOfstp_work_item::put(stp_work_item* value, unsigned i) { return putObjectAt(value, i); }
 
+// ---- ListOfstp_a3m_accuracy_type_name ----
+
+void* ListOfstp_a3m_accuracy_type_name::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_accuracy_type_name.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_accuracy_type_name> nusktype_ListOfstp_a3m_accuracy_type_name(&nusk_ap242_schema, "ListOfstp_a3m_accuracy_type_name");
+
+stp_a3m_accuracy_type_name ListOfstp_a3m_accuracy_type_name::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_accuracy_type_name>(getInteger(i)) : stp_a3m_accuracy_type_name_UNSET;
+}
+int ListOfstp_a3m_accuracy_type_name::indexOf(stp_a3m_accuracy_type_name value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_accuracy_type_name::_addIfAbsent(stp_a3m_accuracy_type_name value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_accuracy_type_name::_remove(stp_a3m_accuracy_type_name value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_a3m_data_quality_accuracy_type_name ----
+
+void* ListOfstp_a3m_data_quality_accuracy_type_name::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_data_quality_accuracy_type_name.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_data_quality_accuracy_type_name> nusktype_ListOfstp_a3m_data_quality_accuracy_type_name(&nusk_ap242_schema, "ListOfstp_a3m_data_quality_accuracy_type_name");
+
+stp_a3m_data_quality_accuracy_type_name ListOfstp_a3m_data_quality_accuracy_type_name::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_data_quality_accuracy_type_name>(getInteger(i)) : stp_a3m_data_quality_accuracy_type_name_UNSET;
+}
+int ListOfstp_a3m_data_quality_accuracy_type_name::indexOf(stp_a3m_data_quality_accuracy_type_name value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_data_quality_accuracy_type_name::_addIfAbsent(stp_a3m_data_quality_accuracy_type_name value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_data_quality_accuracy_type_name::_remove(stp_a3m_data_quality_accuracy_type_name value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_a3m_data_quality_inspected_element_type_name ----
+
+void* ListOfstp_a3m_data_quality_inspected_element_type_name::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_data_quality_inspected_element_type_name.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_data_quality_inspected_element_type_name> nusktype_ListOfstp_a3m_data_quality_inspected_element_type_name(&nusk_ap242_schema, "ListOfstp_a3m_data_quality_inspected_element_type_name");
+
+stp_a3m_data_quality_inspected_element_type_name ListOfstp_a3m_data_quality_inspected_element_type_name::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_data_quality_inspected_element_type_name>(getInteger(i)) : stp_a3m_data_quality_inspected_element_type_name_UNSET;
+}
+int ListOfstp_a3m_data_quality_inspected_element_type_name::indexOf(stp_a3m_data_quality_inspected_element_type_name value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_data_quality_inspected_element_type_name::_addIfAbsent(stp_a3m_data_quality_inspected_element_type_name value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_data_quality_inspected_element_type_name::_remove(stp_a3m_data_quality_inspected_element_type_name value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value ----
+
+void* ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value> nusktype_ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value(&nusk_ap242_schema, "ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value");
+
+stp_a3m_data_quality_type_name_for_location_of_extreme_value ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_data_quality_type_name_for_location_of_extreme_value>(getInteger(i)) : stp_a3m_data_quality_type_name_for_location_of_extreme_value_UNSET;
+}
+int ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value::indexOf(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value::_addIfAbsent(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value::_remove(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_a3m_detected_difference_type_name ----
+
+void* ListOfstp_a3m_detected_difference_type_name::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_detected_difference_type_name.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_detected_difference_type_name> nusktype_ListOfstp_a3m_detected_difference_type_name(&nusk_ap242_schema, "ListOfstp_a3m_detected_difference_type_name");
+
+stp_a3m_detected_difference_type_name ListOfstp_a3m_detected_difference_type_name::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_detected_difference_type_name>(getInteger(i)) : stp_a3m_detected_difference_type_name_UNSET;
+}
+int ListOfstp_a3m_detected_difference_type_name::indexOf(stp_a3m_detected_difference_type_name value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_detected_difference_type_name::_addIfAbsent(stp_a3m_detected_difference_type_name value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_detected_difference_type_name::_remove(stp_a3m_detected_difference_type_name value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_a3m_element_type_name ----
+
+void* ListOfstp_a3m_element_type_name::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_a3m_element_type_name.domain());
+}
+
+NuskTypePtrT<ListOfstp_a3m_element_type_name> nusktype_ListOfstp_a3m_element_type_name(&nusk_ap242_schema, "ListOfstp_a3m_element_type_name");
+
+stp_a3m_element_type_name ListOfstp_a3m_element_type_name::get(unsigned i) const {
+    return i < size() ? static_cast<stp_a3m_element_type_name>(getInteger(i)) : stp_a3m_element_type_name_UNSET;
+}
+int ListOfstp_a3m_element_type_name::indexOf(stp_a3m_element_type_name value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_a3m_element_type_name::_addIfAbsent(stp_a3m_element_type_name value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_a3m_element_type_name::_remove(stp_a3m_element_type_name value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- ListOfstp_blend_radius_variation_type ----
+
+void* ListOfstp_blend_radius_variation_type::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_ListOfstp_blend_radius_variation_type.domain());
+}
+
+NuskTypePtrT<ListOfstp_blend_radius_variation_type> nusktype_ListOfstp_blend_radius_variation_type(&nusk_ap242_schema, "ListOfstp_blend_radius_variation_type");
+
+stp_blend_radius_variation_type ListOfstp_blend_radius_variation_type::get(unsigned i) const {
+    return i < size() ? static_cast<stp_blend_radius_variation_type>(getInteger(i)) : stp_blend_radius_variation_type_UNSET;
+}
+int ListOfstp_blend_radius_variation_type::indexOf(stp_blend_radius_variation_type value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int ListOfstp_blend_radius_variation_type::_addIfAbsent(stp_blend_radius_variation_type value) { return indexOf(value) < 0 ? add(value) : 0; }
+int ListOfstp_blend_radius_variation_type::_remove(stp_blend_radius_variation_type value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- SetOfstp_geometric_tolerance_modifier ----
+
+void* SetOfstp_geometric_tolerance_modifier::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_SetOfstp_geometric_tolerance_modifier.domain());
+}
+
+NuskTypePtrT<SetOfstp_geometric_tolerance_modifier> nusktype_SetOfstp_geometric_tolerance_modifier(&nusk_ap242_schema, "SetOfstp_geometric_tolerance_modifier");
+
+stp_geometric_tolerance_modifier SetOfstp_geometric_tolerance_modifier::get(unsigned i) const {
+    return i < size() ? static_cast<stp_geometric_tolerance_modifier>(getInteger(i)) : stp_geometric_tolerance_modifier_UNSET;
+}
+int SetOfstp_geometric_tolerance_modifier::indexOf(stp_geometric_tolerance_modifier value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int SetOfstp_geometric_tolerance_modifier::_addIfAbsent(stp_geometric_tolerance_modifier value) { return indexOf(value) < 0 ? add(value) : 0; }
+int SetOfstp_geometric_tolerance_modifier::_remove(stp_geometric_tolerance_modifier value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
+// ---- SetOfstp_summary_report_style_type ----
+
+void* SetOfstp_summary_report_style_type::operator new(size_t size, NuskDesign* design) noexcept {
+    return nusk_new_in_default_section(size, design, nusktype_SetOfstp_summary_report_style_type.domain());
+}
+
+NuskTypePtrT<SetOfstp_summary_report_style_type> nusktype_SetOfstp_summary_report_style_type(&nusk_ap242_schema, "SetOfstp_summary_report_style_type");
+
+stp_summary_report_style_type SetOfstp_summary_report_style_type::get(unsigned i) const {
+    return i < size() ? static_cast<stp_summary_report_style_type>(getInteger(i)) : stp_summary_report_style_type_UNSET;
+}
+int SetOfstp_summary_report_style_type::indexOf(stp_summary_report_style_type value) const {
+    for (unsigned i = 0; i < size(); ++i)
+        if (getInteger(i) == static_cast<int>(value)) return static_cast<int>(i);
+    return -1;
+}
+int SetOfstp_summary_report_style_type::_addIfAbsent(stp_summary_report_style_type value) { return indexOf(value) < 0 ? add(value) : 0; }
+int SetOfstp_summary_report_style_type::_remove(stp_summary_report_style_type value) {
+    const int i = indexOf(value);
+    return i < 0 ? 0 : removeAt(static_cast<unsigned>(i));
+}
+
 void nusk_ap242_register_chunk_19(nusk_ap242::Registrar& r) {
     r.aggregate("SetOfstp_position_in_organization_item", &nusk_ap242::make<SetOfstp_position_in_organization_item>);
     r.aggregate("SetOfstp_position_in_organization_type_item", &nusk_ap242::make<SetOfstp_position_in_organization_type_item>);
@@ -1120,4 +1318,13 @@ void nusk_ap242_register_chunk_19(nusk_ap242::Registrar& r) {
     r.aggregate("SetOfstp_value_qualifier", &nusk_ap242::make<SetOfstp_value_qualifier>);
     r.aggregate("SetOfstp_versioned_action_request", &nusk_ap242::make<SetOfstp_versioned_action_request>);
     r.aggregate("SetOfstp_work_item", &nusk_ap242::make<SetOfstp_work_item>);
+    r.aggregate("ListOfstp_a3m_accuracy_type_name", &nusk_ap242::make<ListOfstp_a3m_accuracy_type_name>);
+    r.aggregate("ListOfstp_a3m_data_quality_accuracy_type_name", &nusk_ap242::make<ListOfstp_a3m_data_quality_accuracy_type_name>);
+    r.aggregate("ListOfstp_a3m_data_quality_inspected_element_type_name", &nusk_ap242::make<ListOfstp_a3m_data_quality_inspected_element_type_name>);
+    r.aggregate("ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value", &nusk_ap242::make<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value>);
+    r.aggregate("ListOfstp_a3m_detected_difference_type_name", &nusk_ap242::make<ListOfstp_a3m_detected_difference_type_name>);
+    r.aggregate("ListOfstp_a3m_element_type_name", &nusk_ap242::make<ListOfstp_a3m_element_type_name>);
+    r.aggregate("ListOfstp_blend_radius_variation_type", &nusk_ap242::make<ListOfstp_blend_radius_variation_type>);
+    r.aggregate("SetOfstp_geometric_tolerance_modifier", &nusk_ap242::make<SetOfstp_geometric_tolerance_modifier>);
+    r.aggregate("SetOfstp_summary_report_style_type", &nusk_ap242::make<SetOfstp_summary_report_style_type>);
 }

@@ -482,17 +482,17 @@ void check_stp_a3m_data_quality_criterion(NuskDesign& design, AccessorChecks& c)
     o->measured_data_type(static_cast<stp_a3m_data_quality_measured_data_type_name>(10));
     c.ok(o->measured_data_type() == static_cast<stp_a3m_data_quality_measured_data_type_name>(10) && o->getInteger("measured_data_type") == 10, __LINE__);
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_data_quality_inspected_element_type_name();
         o->inspected_elements_types(v);
         c.ok(o->inspected_elements_types() == v && o->getObject("inspected_elements_types") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_data_quality_accuracy_type_name();
         o->accuracy_types(v);
         c.ok(o->accuracy_types() == v && o->getObject("accuracy_types") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value();
         o->location_of_extreme_value_types(v);
         c.ok(o->location_of_extreme_value_types() == v && o->getObject("location_of_extreme_value_types") == static_cast<NuskObject*>(v), __LINE__);
     }
@@ -705,24 +705,24 @@ void check_stp_a3m_equivalence_criterion(NuskDesign& design, AccessorChecks& c) 
         c.ok(o->assessment_specification() == v && o->getObject("assessment_specification") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_element_type_name();
         o->comparing_element_types(v);
         c.ok(o->comparing_element_types() == v && o->getObject("comparing_element_types") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_element_type_name();
         o->compared_element_types(v);
         c.ok(o->compared_element_types() == v && o->getObject("compared_element_types") == static_cast<NuskObject*>(v), __LINE__);
     }
     o->measured_data_type(static_cast<stp_a3m_measured_data_type_name>(12));
     c.ok(o->measured_data_type() == static_cast<stp_a3m_measured_data_type_name>(12) && o->getInteger("measured_data_type") == 12, __LINE__);
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_detected_difference_type_name();
         o->detected_difference_types(v);
         c.ok(o->detected_difference_types() == v && o->getObject("detected_difference_types") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_a3m_accuracy_type_name();
         o->accuracy_types(v);
         c.ok(o->accuracy_types() == v && o->getObject("accuracy_types") == static_cast<NuskObject*>(v), __LINE__);
     }

@@ -3912,7 +3912,7 @@ void check_stp_geometric_tolerance_with_modifiers(NuskDesign& design, AccessorCh
     c.ok(o->isa(nusktype_stp_geometric_tolerance), __LINE__);
     c.ok(o->isa(nusktype_stp_geometric_tolerance_with_modifiers), __LINE__);
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) SetOfstp_geometric_tolerance_modifier();
         o->modifiers(v);
         c.ok(o->modifiers() == v && o->getObject("modifiers") == static_cast<NuskObject*>(v), __LINE__);
     }

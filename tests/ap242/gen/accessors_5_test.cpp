@@ -1519,7 +1519,7 @@ void check_stp_solid_with_variable_radius_edge_blend(NuskDesign& design, Accesso
         c.ok(o->radius_list() == v && o->getObject("radius_list") == static_cast<NuskObject*>(v), __LINE__);
     }
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) ListOfstp_blend_radius_variation_type();
         o->edge_function_list(v);
         c.ok(o->edge_function_list() == v && o->getObject("edge_function_list") == static_cast<NuskObject*>(v), __LINE__);
     }
@@ -2512,7 +2512,7 @@ void check_stp_summary_report_request_with_number_of_instances(NuskDesign& desig
     c.ok(o->isa(nusktype_stp_data_equivalence_report_request), __LINE__);
     c.ok(o->isa(nusktype_stp_summary_report_request_with_number_of_instances), __LINE__);
     {
-        auto* v = new (&design) ListOfInteger();
+        auto* v = new (&design) SetOfstp_summary_report_style_type();
         o->report_request_type(v);
         c.ok(o->report_request_type() == v && o->getObject("report_request_type") == static_cast<NuskObject*>(v), __LINE__);
     }

@@ -2,11 +2,13 @@
 // expressc ap242_mim_lf_n11521.exp --complex complex.txt --lazy lazy_aggregates.txt --defaults defaults.txt
 #pragma once
 
+#include "nusk/ap242/enums.h"
 #include "nusk/ap242/forward.h"
 #include "nusk/ap242_support.h"
 
-// Aggregates whose elements are objects. Aggregates of plain values are ListOfDouble, ListOfInteger and
-// ListOfString. Every read checks its index: past the end gives null.
+// Aggregates whose elements are objects, then aggregates of enumeration values. Aggregates of other plain
+// values are ListOfDouble, ListOfInteger and ListOfString. Every read checks its index: past the end
+// gives null, or the enumeration's _UNSET.
 
 class ListOfListOfDouble : public NuskAggregate {
 public:
@@ -4183,4 +4185,184 @@ public:
     static void operator delete(void* p) noexcept { nusk_release_storage(p); }
 };
 extern NuskTypePtrT<SetOfstp_work_item> nusktype_SetOfstp_work_item;
+
+class ListOfstp_a3m_accuracy_type_name : public ListOfInteger {
+public:
+    stp_a3m_accuracy_type_name get(unsigned i) const;
+    stp_a3m_accuracy_type_name operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_accuracy_type_name value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_accuracy_type_name value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_accuracy_type_name value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_accuracy_type_name value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_accuracy_type_name value) const;
+    int put(stp_a3m_accuracy_type_name value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_accuracy_type_name> nusktype_ListOfstp_a3m_accuracy_type_name;
+
+class ListOfstp_a3m_data_quality_accuracy_type_name : public ListOfInteger {
+public:
+    stp_a3m_data_quality_accuracy_type_name get(unsigned i) const;
+    stp_a3m_data_quality_accuracy_type_name operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_data_quality_accuracy_type_name value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_data_quality_accuracy_type_name value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_data_quality_accuracy_type_name value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_data_quality_accuracy_type_name value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_data_quality_accuracy_type_name value) const;
+    int put(stp_a3m_data_quality_accuracy_type_name value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_data_quality_accuracy_type_name> nusktype_ListOfstp_a3m_data_quality_accuracy_type_name;
+
+class ListOfstp_a3m_data_quality_inspected_element_type_name : public ListOfInteger {
+public:
+    stp_a3m_data_quality_inspected_element_type_name get(unsigned i) const;
+    stp_a3m_data_quality_inspected_element_type_name operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_data_quality_inspected_element_type_name value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_data_quality_inspected_element_type_name value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_data_quality_inspected_element_type_name value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_data_quality_inspected_element_type_name value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_data_quality_inspected_element_type_name value) const;
+    int put(stp_a3m_data_quality_inspected_element_type_name value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_data_quality_inspected_element_type_name> nusktype_ListOfstp_a3m_data_quality_inspected_element_type_name;
+
+class ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value : public ListOfInteger {
+public:
+    stp_a3m_data_quality_type_name_for_location_of_extreme_value get(unsigned i) const;
+    stp_a3m_data_quality_type_name_for_location_of_extreme_value operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_data_quality_type_name_for_location_of_extreme_value value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_data_quality_type_name_for_location_of_extreme_value value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_data_quality_type_name_for_location_of_extreme_value value) const;
+    int put(stp_a3m_data_quality_type_name_for_location_of_extreme_value value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value> nusktype_ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value;
+
+class ListOfstp_a3m_detected_difference_type_name : public ListOfInteger {
+public:
+    stp_a3m_detected_difference_type_name get(unsigned i) const;
+    stp_a3m_detected_difference_type_name operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_detected_difference_type_name value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_detected_difference_type_name value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_detected_difference_type_name value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_detected_difference_type_name value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_detected_difference_type_name value) const;
+    int put(stp_a3m_detected_difference_type_name value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_detected_difference_type_name> nusktype_ListOfstp_a3m_detected_difference_type_name;
+
+class ListOfstp_a3m_element_type_name : public ListOfInteger {
+public:
+    stp_a3m_element_type_name get(unsigned i) const;
+    stp_a3m_element_type_name operator[](unsigned i) const { return get(i); }
+    int add(stp_a3m_element_type_name value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_a3m_element_type_name value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_a3m_element_type_name value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_a3m_element_type_name value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_a3m_element_type_name value) const;
+    int put(stp_a3m_element_type_name value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_a3m_element_type_name> nusktype_ListOfstp_a3m_element_type_name;
+
+class ListOfstp_blend_radius_variation_type : public ListOfInteger {
+public:
+    stp_blend_radius_variation_type get(unsigned i) const;
+    stp_blend_radius_variation_type operator[](unsigned i) const { return get(i); }
+    int add(stp_blend_radius_variation_type value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_blend_radius_variation_type value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_blend_radius_variation_type value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_blend_radius_variation_type value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_blend_radius_variation_type value) const;
+    int put(stp_blend_radius_variation_type value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<ListOfstp_blend_radius_variation_type> nusktype_ListOfstp_blend_radius_variation_type;
+
+class SetOfstp_geometric_tolerance_modifier : public ListOfInteger {
+public:
+    stp_geometric_tolerance_modifier get(unsigned i) const;
+    stp_geometric_tolerance_modifier operator[](unsigned i) const { return get(i); }
+    int add(stp_geometric_tolerance_modifier value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_geometric_tolerance_modifier value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_geometric_tolerance_modifier value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_geometric_tolerance_modifier value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_geometric_tolerance_modifier value) const;
+    int put(stp_geometric_tolerance_modifier value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<SetOfstp_geometric_tolerance_modifier> nusktype_SetOfstp_geometric_tolerance_modifier;
+
+class SetOfstp_summary_report_style_type : public ListOfInteger {
+public:
+    stp_summary_report_style_type get(unsigned i) const;
+    stp_summary_report_style_type operator[](unsigned i) const { return get(i); }
+    int add(stp_summary_report_style_type value) { return addInteger(static_cast<int>(value)); }
+    int _add(stp_summary_report_style_type value) { return add(value); }
+    /// Appends unless the value is already there. Returns 1 when added.
+    int _addIfAbsent(stp_summary_report_style_type value);
+    /// Removes the first occurrence of the value. Returns 1 when found.
+    int _remove(stp_summary_report_style_type value);
+    /// Index of the first occurrence, or -1.
+    int indexOf(stp_summary_report_style_type value) const;
+    int put(stp_summary_report_style_type value, unsigned i) { return putInteger(static_cast<int>(value), i); }
+    static void* operator new(size_t size, NuskDesign* design) noexcept;
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }
+    static void operator delete(void* p) noexcept { nusk_release_storage(p); }
+};
+extern NuskTypePtrT<SetOfstp_summary_report_style_type> nusktype_SetOfstp_summary_report_style_type;
 

@@ -21,12 +21,12 @@ public:
     void assessment_specification(stp_shape_data_quality_assessment_specification_select* value);
     stp_a3m_data_quality_measured_data_type_name measured_data_type() const;
     void measured_data_type(stp_a3m_data_quality_measured_data_type_name value);
-    ListOfInteger* inspected_elements_types() const;
-    void inspected_elements_types(ListOfInteger* value);
-    ListOfInteger* accuracy_types() const;
-    void accuracy_types(ListOfInteger* value);
-    ListOfInteger* location_of_extreme_value_types() const;
-    void location_of_extreme_value_types(ListOfInteger* value);
+    ListOfstp_a3m_data_quality_inspected_element_type_name* inspected_elements_types() const;
+    void inspected_elements_types(ListOfstp_a3m_data_quality_inspected_element_type_name* value);
+    ListOfstp_a3m_data_quality_accuracy_type_name* accuracy_types() const;
+    void accuracy_types(ListOfstp_a3m_data_quality_accuracy_type_name* value);
+    ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* location_of_extreme_value_types() const;
+    void location_of_extreme_value_types(ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* value);
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void* operator new(size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }

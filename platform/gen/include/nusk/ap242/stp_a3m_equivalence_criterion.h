@@ -20,16 +20,16 @@ public:
     ~stp_a3m_equivalence_criterion() override;
     stp_a3m_equivalence_assessment_specification_select* assessment_specification() const;
     void assessment_specification(stp_a3m_equivalence_assessment_specification_select* value);
-    ListOfInteger* comparing_element_types() const;
-    void comparing_element_types(ListOfInteger* value);
-    ListOfInteger* compared_element_types() const;
-    void compared_element_types(ListOfInteger* value);
+    ListOfstp_a3m_element_type_name* comparing_element_types() const;
+    void comparing_element_types(ListOfstp_a3m_element_type_name* value);
+    ListOfstp_a3m_element_type_name* compared_element_types() const;
+    void compared_element_types(ListOfstp_a3m_element_type_name* value);
     stp_a3m_measured_data_type_name measured_data_type() const;
     void measured_data_type(stp_a3m_measured_data_type_name value);
-    ListOfInteger* detected_difference_types() const;
-    void detected_difference_types(ListOfInteger* value);
-    ListOfInteger* accuracy_types() const;
-    void accuracy_types(ListOfInteger* value);
+    ListOfstp_a3m_detected_difference_type_name* detected_difference_types() const;
+    void detected_difference_types(ListOfstp_a3m_detected_difference_type_name* value);
+    ListOfstp_a3m_accuracy_type_name* accuracy_types() const;
+    void accuracy_types(ListOfstp_a3m_accuracy_type_name* value);
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void* operator new(size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }

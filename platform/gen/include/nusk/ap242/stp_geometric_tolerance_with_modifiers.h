@@ -12,8 +12,8 @@ class stp_geometric_tolerance_with_modifiers : public virtual stp_geometric_tole
 public:
     stp_geometric_tolerance_with_modifiers();
     ~stp_geometric_tolerance_with_modifiers() override;
-    ListOfInteger* modifiers() const;
-    void modifiers(ListOfInteger* value);
+    SetOfstp_geometric_tolerance_modifier* modifiers() const;
+    void modifiers(SetOfstp_geometric_tolerance_modifier* value);
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void* operator new(size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }

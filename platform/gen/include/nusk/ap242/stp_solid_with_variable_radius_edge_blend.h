@@ -18,8 +18,8 @@ public:
     void point_list(ListOfstp_point* value);
     ListOfDouble* radius_list() const;
     void radius_list(ListOfDouble* value);
-    ListOfInteger* edge_function_list() const;
-    void edge_function_list(ListOfInteger* value);
+    ListOfstp_blend_radius_variation_type* edge_function_list() const;
+    void edge_function_list(ListOfstp_blend_radius_variation_type* value);
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void* operator new(size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }

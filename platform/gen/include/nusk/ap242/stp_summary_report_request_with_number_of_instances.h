@@ -12,8 +12,8 @@ class stp_summary_report_request_with_number_of_instances : public virtual stp_d
 public:
     stp_summary_report_request_with_number_of_instances();
     ~stp_summary_report_request_with_number_of_instances() override;
-    ListOfInteger* report_request_type() const;
-    void report_request_type(ListOfInteger* value);
+    SetOfstp_summary_report_style_type* report_request_type() const;
+    void report_request_type(SetOfstp_summary_report_style_type* value);
     static void* operator new(size_t size, NuskDesign* design) noexcept;
     static void* operator new(size_t, void* where) noexcept { return where; }
     static void operator delete(void* p, NuskDesign*) noexcept { nusk_release_storage(p); }

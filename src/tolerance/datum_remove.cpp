@@ -1,0 +1,109 @@
+// Removing datums from a datum system. Removed references are discarded into the trash with their elements and
+// their modifiers with value; a common datum list left with one element or none is kept as it is.
+#include "internal.h"
+
+#include "nusk/ap242/stp_datum_reference_compartment.h"
+#include "nusk/ap242/stp_datum_reference_modifier.h"
+#include "nusk/ap242/stp_datum_reference_modifier_with_value.h"
+#include "nusk/ap242/stp_datum_system.h"
+#include "nusk/ap242/stp_length_measure_with_unit.h"
+#include "nusk/lifetime.h"
+
+#include <vector>
+
+namespace mivo_tol {
+
+void dropModifiers(SetOfstp_datum_reference_modifier* set) {
+    if (!set) return;
+    for (unsigned i = set->size(); i-- > 0;) {
+        stp_datum_reference_modifier* m = set->get(i);
+        if (!m || !m->is_datum_reference_modifier_with_value()) continue;
+        if (stp_datum_reference_modifier_with_value* withValue = m->_datum_reference_modifier_with_value()) {
+            nusk_move_to_trash(withValue->modifier_value());
+            nusk_move_to_trash(withValue);
+        }
+    }
+    set->emptyYourself();
+}
+
+void discard(stp_general_datum_reference* ref) {
+    // A worklist rather than recursion: common datums read from a file may nest without limit, or in a cycle,
+    // which ends at a reference already in the trash.
+    std::vector<stp_general_datum_reference*> pending = {ref};
+    while (!pending.empty()) {
+        stp_general_datum_reference* next = pending.back();
+        pending.pop_back();
+        if (!next || next->design() == nusk_trash()) continue;
+        // Read by name: asking the class for it would attach an empty set only to trash it.
+        dropModifiers(nusk_cast(next->getObject("modifiers", 0), nusktype_SetOfstp_datum_reference_modifier));
+        ListOfstp_datum_reference_element* list = heldList(next);
+        nusk_move_to_trash(next);
+        // Elements in list order: the last pushed is taken first.
+        for (unsigned i = list ? list->size() : 0; i-- > 0;) pending.push_back(list->get(i));
+    }
+}
+
+}  // namespace mivo_tol
+
+using namespace mivo_tol;
+
+namespace {
+
+/// Removes `target` from the common datums at or below `ref`, descending at most `depth` levels.
+unsigned int removeBelow(stp_general_datum_reference* ref, stp_general_datum_reference* target, int depth) {
+    if (!ref || !target || ref == target || depth <= 0) return 3;
+    ListOfstp_datum_reference_element* list = heldList(ref);
+    if (!list || list->empty()) return 3;
+    for (unsigned i = 0; i < list->size(); ++i) {
+        stp_general_datum_reference* element = list->get(i);
+        if (element == target) {
+            list->removeAt(i);
+            ref->modified();
+            discard(target);
+            return 0;
+        }
+        if (removeBelow(element, target, depth - 1) == 0) return 0;
+    }
+    return 3;
+}
+
+ListOfstp_datum_reference_compartment* compartments(stp_geometric_tolerance* tol) {
+    stp_datum_system* ds = tol ? mivo_tol_get_datums(tol) : nullptr;
+    return ds ? ds->constituents() : nullptr;
+}
+
+}  // namespace
+
+unsigned int mivo_tol_remove_datum(stp_geometric_tolerance* tol, stp_general_datum_reference* ref) {
+    if (!tol || !ref) return 3;
+    ListOfstp_datum_reference_compartment* list = compartments(tol);
+    if (!list || list->empty()) return 3;
+    for (unsigned i = 0; i < list->size(); ++i) {
+        stp_datum_reference_compartment* compartment = list->get(i);
+        if (compartment == ref) {
+            list->removeAt(i);
+            discard(ref);
+            return 0;
+        }
+        if (removeBelow(compartment, ref, kSearchDepth) == 0) return 0;
+    }
+    return 3;
+}
+
+unsigned int mivo_tol_remove_datum(stp_geometric_tolerance* tol, stp_datum* datum) {
+    if (!tol || !datum) return 3;
+    return mivo_tol_remove_datum(tol, mivo_tol_get_datum_ref(tol, datum));
+}
+
+unsigned int mivo_tol_remove_datum(stp_general_datum_reference* ref, stp_datum* datum) {
+    if (!ref || !datum) return 3;
+    return removeBelow(ref, findByDatum(ref, datum, kSearchDepth), kSearchDepth);
+}
+
+unsigned int mivo_tol_remove_all_datums(stp_geometric_tolerance* tol) {
+    ListOfstp_datum_reference_compartment* list = compartments(tol);
+    if (!list) return 3;
+    for (unsigned i = 0; i < list->size(); ++i) discard(list->get(i));
+    list->emptyYourself();
+    return 0;
+}

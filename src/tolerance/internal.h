@@ -1,0 +1,44 @@
+// What the tolerance sources share: the types of the code's bits, and the walks below a datum reference.
+#pragma once
+
+#include "mivo_tolerances.h"
+
+#include "nusk/ap242/aggregates.h"
+#include "nusk/ap242/stp_datum.h"
+#include "nusk/ap242/stp_datum_or_common_datum.h"
+#include "nusk/ap242/stp_datum_reference_element.h"
+#include "nusk/ap242/stp_general_datum_reference.h"
+#include "nusk/ap242/stp_geometric_tolerance.h"
+#include "nusk/domain.h"
+
+namespace mivo_tol {
+
+/// Bits of the code that name a type: 0 to 21.
+constexpr int kCodeBits = 22;
+/// How many levels of common datums a search below a reference descends.
+constexpr int kSearchDepth = 5;
+
+/// The type handle of the STEP entity of a code bit (0 to 21).
+NuskTypePtr& bitType(int bit);
+/// True when the tolerance is of the type of that bit (itself or through a subtype or a combination).
+bool hasBit(stp_geometric_tolerance* tol, unsigned long bit);
+
+// ---- below a datum reference ----
+
+/// The datum that the reference's base holds, or null (nothing held, or a common datum list).
+stp_datum* heldDatum(stp_general_datum_reference* ref);
+/// The common datum list that the reference's base holds, or null.
+ListOfstp_datum_reference_element* heldList(stp_general_datum_reference* ref);
+/// The reference at or below `ref` whose base holds `datum`.
+stp_general_datum_reference* findByDatum(stp_general_datum_reference* ref, stp_datum* datum, int depth);
+/// The reference at or below `ref` whose base holds a datum of that label, case ignored.
+stp_general_datum_reference* findByLabel(stp_general_datum_reference* ref, const char* label, int depth);
+/// Moves a reference, its modifiers with value and their measures, and the elements of its common datum to the
+/// trash.
+void discard(stp_general_datum_reference* ref);
+/// Moves every modifier with value of the set (and its measure) to the trash, then empties the set.
+void dropModifiers(SetOfstp_datum_reference_modifier* set);
+/// The legacy datum_reference of the set that refers to `datum`, or null.
+stp_datum_reference* legacyReference(stp_geometric_tolerance* tol, stp_datum* datum);
+
+}  // namespace mivo_tol

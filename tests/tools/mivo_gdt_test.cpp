@@ -1,0 +1,175 @@
+// mivo gdt on a file made with the tolerance functions: every tolerance, its kinds, modifiers and datums in
+// precedence order, in text and JSON.
+#include "../common/data_files.h"
+
+#include "mivo_measures.h"
+#include "mivo_tolerances.h"
+
+#include "nusk/ap242/all.h"
+#include "nusk/part21.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <set>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+};
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+ToolRun mivoGdt(const std::string& args) {
+    const std::string out = ::testing::TempDir() + "mivo_gdt_out_" + std::to_string(::getpid());
+    const std::string command = std::string(MIVO_PATH) + " gdt " + args + " >" + out + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(out)};
+    std::remove(out.c_str());
+    return run;
+}
+
+stp_datum* datum(NuskDesign& design, const char* label) {
+    auto* d = new (&design) stp_datum();
+    d->name(label);
+    d->identification(label);
+    return d;
+}
+
+/// A position tolerance with datums A (with modifiers) and the common datum B-C, and an older perpendicularity
+/// tolerance whose datum references come in reverse precedence order.
+std::string writeTolerances() {
+    NuskDesign design("gdt", nusk_ap242_schema());
+    stp_datum* a = datum(design, "A");
+    stp_datum* b = datum(design, "B");
+    stp_datum* c = datum(design, "C");
+    auto* hole = new (&design) stp_shape_aspect();
+    hole->name("hole");
+    stp_geometric_tolerance* position =
+        mivo_make_tolerance(&design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS | MIVO_TOL_WITH_MODIFIERS);
+    position->magnitude(mivo_make_length_measure(&design, 0.25, nuskunit_mm));
+    mivo_tol_put_aspect(position, hole);
+    mivo_tol_add_modifier(position, stp_geometric_tolerance_modifier_maximum_material_requirement);
+    stp_general_datum_reference* ra = mivo_tol_add_datum(position, a);
+    mivo_tol_add_datum_modifier(ra, stp_simple_datum_reference_modifier_maximum_material_requirement);
+    mivo_tol_add_datum_modifier(ra, stp_datum_reference_modifier_type_distance, 2, nuskunit_mm);
+    mivo_tol_add_common_datum(position, b, c);
+    stp_geometric_tolerance* legacy = mivo_make_tolerance(&design, MIVO_TOL_PERPENDICULARITY | MIVO_TOL_WITH_DATUMS);
+    SetOfstp_datum_system_or_reference* set = mivo_tol_get_datum_set(legacy);
+    const struct { stp_datum* d; int precedence; } refs[] = {{c, 2}, {b, 1}};
+    for (const auto& r : refs) {
+        auto* ref = new (&design) stp_referenced_modified_datum();
+        ref->referenced_datum(r.d);
+        ref->precedence(r.precedence);
+        ref->modifier(stp_limit_condition_least_material_condition);
+        auto* member = new (&design) stp_datum_system_or_reference();
+        member->_datum_reference(ref);
+        set->add(member);
+    }
+    const std::string path = ::testing::TempDir() + "mivo_gdt_" + std::to_string(::getpid()) + ".stp";
+    EXPECT_TRUE(nusk_write_step(&design, path.c_str()).ok);
+    return path;
+}
+
+TEST(MivoGdt, ListsEveryToleranceWithItsDatumsInPrecedenceOrder) {
+    const std::string path = writeTolerances();
+    ToolRun text = mivoGdt(path);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("position_tolerance, geometric_tolerance_with_datum_reference, "
+                            "geometric_tolerance_with_modifiers"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("magnitude 0.25 mm, on #"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("'hole'"), std::string::npos);
+    EXPECT_NE(text.out.find("datums: A (maximum_material_requirement, distance 2 mm) | B-C"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("datums: B (least_material_requirement) | C (least_material_requirement)"),
+              std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("2 geometric tolerances"), std::string::npos);
+
+    ToolRun json = mivoGdt(path + " --json");
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.rfind("{\n  \"tolerances\": [", 0), 0u) << json.out;
+    EXPECT_NE(json.out.find("\"code\": " + std::to_string(MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS |
+                                                          MIVO_TOL_WITH_MODIFIERS)), std::string::npos);
+    EXPECT_NE(json.out.find("\"modifiers\": [\"maximum_material_requirement\"]"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("{\"label\": \"B-C\", \"modifiers\": []}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"shape_aspect\": {\"entity\": "), std::string::npos);
+    std::remove(path.c_str());
+}
+
+TEST(MivoGdt, AFileWithoutTolerancesListsNone) {
+    NuskDesign design("empty", nusk_ap242_schema());
+    const std::string path = ::testing::TempDir() + "mivo_gdt_empty_" + std::to_string(::getpid()) + ".stp";
+    ASSERT_TRUE(nusk_write_step(&design, path.c_str()).ok);
+    EXPECT_EQ(mivoGdt(path + " --json").out, "{\n  \"tolerances\": []\n}\n");
+    EXPECT_NE(mivoGdt(path).out.find("0 geometric tolerances"), std::string::npos);
+    EXPECT_EQ(mivoGdt(path + ".missing").status, 2);
+    std::remove(path.c_str());
+}
+
+// A common datum whose element holds a list with that element in it, as a broken file may: the report ends.
+TEST(MivoGdt, ACommonDatumThatContainsItselfIsReportedAndEnds) {
+    NuskDesign design("loop", nusk_ap242_schema());
+    stp_geometric_tolerance* tol = mivo_make_tolerance(&design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    stp_general_datum_reference* common = mivo_tol_add_common_datum(tol, datum(design, "A"), datum(design, "B"));
+    stp_general_datum_reference* eb = mivo_tol_get_datum_ref(common, 1u);
+    auto* loop = new (&design) ListOfstp_datum_reference_element();
+    loop->add(dynamic_cast<stp_datum_reference_element*>(eb));
+    eb->base()->_common_datum_list(loop);
+    const std::string path = ::testing::TempDir() + "mivo_gdt_loop_" + std::to_string(::getpid()) + ".stp";
+    ASSERT_TRUE(nusk_write_step(&design, path.c_str()).ok);
+    ToolRun run = mivoGdt(path);
+    EXPECT_LE(run.status, 1);
+    EXPECT_NE(run.out.find("datums: A-"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 geometric tolerance\n"), std::string::npos) << run.out;
+    std::remove(path.c_str());
+}
+
+/// The instance numbers of the records of a Part 21 file that are geometric tolerances of one of the 15 kinds,
+/// found in the file's text alone: a simple record of a kind, or a complex record that lists one.
+std::set<std::string> toleranceRecords(const std::string& text) {
+    static const std::regex kind(
+        "(CYLINDRICITY|FLATNESS|LINE_PROFILE|POSITION|ROUNDNESS|STRAIGHTNESS|SURFACE_PROFILE|ANGULARITY|"
+        "CIRCULAR_RUNOUT|COAXIALITY|CONCENTRICITY|PARALLELISM|PERPENDICULARITY|SYMMETRY|TOTAL_RUNOUT)_TOLERANCE\\s*\\(");
+    static const std::regex head("^\\s*#(\\d+)\\s*=");
+    std::set<std::string> ids;
+    std::string record;
+    std::istringstream in(text);
+    for (std::string piece; std::getline(in, piece, ';');) {
+        std::smatch m;
+        if (std::regex_search(piece, m, head) && std::regex_search(piece, kind)) ids.insert(m[1]);
+    }
+    return ids;
+}
+
+class MivoGdtOnRealFiles : public ::testing::TestWithParam<std::string> {};
+
+// Every tolerance that the file's text holds is reported, and nothing else.
+TEST_P(MivoGdtOnRealFiles, ReportsEveryGeometricToleranceOfTheFile) {
+    const std::string& file = GetParam();
+    if (file.empty()) GTEST_SKIP() << "no NIST files under " << MIVO_DATA_DIR;
+    const std::set<std::string> expected = toleranceRecords(readAll(file));
+    ToolRun json = mivoGdt("'" + file + "' --json");
+    ASSERT_LE(json.status, 1) << file;
+    std::set<std::string> reported;
+    static const std::regex entity("\\{\"entity\": (\\d+), \"type\"");
+    for (std::sregex_iterator it(json.out.begin(), json.out.end(), entity), end; it != end; ++it)
+        reported.insert((*it)[1]);
+    EXPECT_EQ(reported, expected) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Nist, MivoGdtOnRealFiles, ::testing::ValuesIn(mivo_test::dataFileParams("nist")),
+                         mivo_test::fileTestName);
+
+}  // namespace
