@@ -37,6 +37,9 @@ const char kUsage[] =
     "  tree FILE [--json] [--unit UNIT] [--verbose]\n"
     "                                   the product tree from each root product: every usage with the child it\n"
     "                                   places and its placement, and the shapes without product\n"
+    "  extract FILE --product ID -o OUT [--json] [--verbose]\n"
+    "                                   the product of that id (or #N, the product definition numbered N)\n"
+    "                                   with everything below it, written to OUT as a file of its own\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
@@ -49,6 +52,7 @@ const char kUsage[] =
     "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
     "  --unit UNIT     the length unit of the tree's placements: mm (the default), cm, m, in, ft, ...,\n"
     "                  or as-is for each child's own unit\n"
+    "  --product ID    the product extract writes: its product id, or #N\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -77,6 +81,7 @@ std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "convert-units")
         return {{"-o", true}, {"--length", true}, {"--angle", true}, {"--json", false}, {"--verbose", false}};
     if (command == "tree") return {{"--unit", true}, {"--json", false}, {"--verbose", false}};
+    if (command == "extract") return {{"-o", true}, {"--product", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -111,11 +116,14 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         if (arg == "--length") out.length = value;
         else if (arg == "--angle") out.angle = value;
         else if (arg == "--unit") out.unit = value;
+        else if (arg == "--product") out.product = value;
         else out.out = value;
     }
     if (out.file.empty()) return command + " needs a FILE";
     if ((command == "cat" || command == "merge" || command == "convert-units") && out.out.empty())
         return command + " needs -o OUT";
+    if (command == "extract" && out.out.empty()) return command + " needs -o OUT";
+    if (command == "extract" && out.product.empty()) return command + " needs --product ID";
     if (command == "convert-units") return mivo_tool::convertUnitsProblem(out);
     if (command == "tree" && !out.unit.empty()) return mivo_tool::treeUnitProblem(out.unit);
     return "";
@@ -148,6 +156,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "merge") return mivo_tool::runMerge(parsed);
     if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
     if (command == "tree") return mivo_tool::runTree(parsed);
+    if (command == "extract") return mivo_tool::runExtract(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -169,7 +178,7 @@ int main(int argc, char** argv) {
     const std::string& command = args[0];
     if (command == "help") return usage("");
     for (const char* fileCommand :
-         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree"})
+         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree", "extract"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }
