@@ -135,6 +135,7 @@ TEST_F(Marks, HasExportOverAllAttributesFindsAnyExportedValue) {
     mivo_split_mark_needed(context, 0);
     EXPECT_EQ(mivo_split_has_export(rep, static_cast<const char*>(nullptr)), 1);
     MivoMgrSplitStatus::export_only_needed = 0;
+    mivo_split_delete_all_marks(&design);
     mivo_split_mark_ignorable(line, 0);
     mivo_split_mark_ignorable(context, 0);
     mivo_split_mark_ignorable(rep, 0);

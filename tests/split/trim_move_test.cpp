@@ -31,9 +31,10 @@ TEST_F(Trim, TheTemporaryHoldsExactlyTheExportedElementsInTheirOrder) {
     EXPECT_EQ(MivoMgrSplitTmpObj::find(temporary)->source, source);
 
     MivoMgrSplitStatus::export_only_needed = 1;
-    mivo_split_mark_needed(p[1], 0);
+    mivo_split_mark_needed(p[2], 0);
     mivo_split_trim_for_export(line, "points");  // trims the temporary in turn: needed alone pass now
-    EXPECT_EQ(elementsOf(line->points()), (std::vector<NuskObject*>{p[1]}));
+    EXPECT_EQ(elementsOf(line->points()), (std::vector<NuskObject*>{p[2]}));
+    EXPECT_EQ(MivoMgrSplitTmpObj::find(line->points())->source, temporary);
 }
 
 TEST_F(Trim, SelectsStayThemselvesAndAreTestedByWhatTheyHold) {
@@ -100,13 +101,14 @@ TEST_F(Trim, RestoringBringsEveryReferenceBackToItsSource) {
     mivo_split_trim_for_export(rep, "items");
     ASSERT_NE(line->points(), points);
     // A substitute the application had registered is cleared too.
-    nusk_register_substitute(p[0], p[1]);
+    stp_cartesian_point* spare = SplitFixture::point(&design, 7);
+    nusk_register_substitute(spare, p[1]);
     mivo_restore_all_tmps(&design);
     EXPECT_EQ(line->points(), points);
     EXPECT_EQ(layer->assigned_items(), assigned);
     EXPECT_EQ(rep->items(), items);
     EXPECT_EQ(elementsOf(points), (std::vector<NuskObject*>{p[0], p[1], p[2]}));
-    EXPECT_EQ(p[0]->find_manager(NUSK_SUBSTITUTE_MANAGER_TYPE), nullptr);
+    EXPECT_EQ(spare->find_manager(NUSK_SUBSTITUTE_MANAGER_TYPE), nullptr);
 }
 
 using Move = SplitFixture;
