@@ -7,8 +7,8 @@
 // 2. Then what describes the subtree is taken, object by object, from those that refer to it (properties,
 //    shape aspects, tolerances, styles, presentation, document references, assignments): such an object goes
 //    along when nothing it refers to leads to a foreign object, except elements of its own lists and sets,
-//    which are trimmed away later. What it refers to goes along too. What describes the things it brought in
-//    (a document, a person) is not sought in turn: others that refer to them concern other products.
+//    which are trimmed away later. What it refers to goes along too, and what describes that is sought in
+//    turn: a record that lists only other products' objects has nothing left to describe and stays.
 // Objects that many products share (units, contexts) describe nothing by being referred to: a representation
 // of another product in the same context is not taken for that.
 #include "extract_select.h"
@@ -126,7 +126,7 @@ public:
             NuskObject* described = core.front();
             core.pop_front();
             for (NuskObject* r : candidatesFor(described))
-                if (take(r)) core.push_back(r);
+                if (take(r)) core.insert(core.end(), taken_.begin(), taken_.end());
         }
     }
 
@@ -139,36 +139,53 @@ private:
         return {};
     }
 
-    /// True when nothing `obj` leads to (stopping at what is needed) is foreign.
-    bool isClean(NuskObject* obj) {
-        if (clean_.count(obj)) return true;
-        if (dirty_.count(obj)) return false;
-        std::vector<NuskObject*> pending{obj};
+    /// What `obj` leads to that is not needed yet, itself included, stopping at what is needed.
+    static std::vector<NuskObject*> closureOf(NuskObject* obj) {
+        std::vector<NuskObject*> pending{obj}, out;
         std::unordered_set<const NuskObject*> seen{obj};
         while (!pending.empty()) {
             NuskObject* at = pending.back();
             pending.pop_back();
+            out.push_back(at);
+            forEachReference(at, [&](const Reference& r) {
+                if (!mivo_split_is_needed(r.target) && seen.insert(r.target).second) pending.push_back(r.target);
+            });
+        }
+        return out;
+    }
+
+    /// True when nothing `obj` leads to (stopping at what is needed) is foreign.
+    bool isClean(NuskObject* obj) {
+        if (clean_.count(obj)) return true;
+        if (dirty_.count(obj)) return false;
+        for (NuskObject* at : closureOf(obj)) {
             if (isForeign(at) || dirty_.count(at)) {
                 dirty_.insert(obj);
                 return false;
             }
-            forEachReference(at, [&](const Reference& r) {
-                if (!mivo_split_is_needed(r.target) && seen.insert(r.target).second) pending.push_back(r.target);
-            });
         }
         clean_.insert(obj);
         return true;
     }
 
-    /// Takes `r` when it describes the subtree; true when taken.
+    /// Takes `r` when it describes the subtree, with what it leads to; what became needed is in taken_, and
+    /// is looked at in turn: a shape aspect brought by one record is described by others.
     bool take(NuskObject* r) {
+        taken_.clear();
         if (mivo_split_is_needed(r) || rejected_.count(r)) return false;
         if (!accepts(r)) {
             rejected_.insert(r);
             return false;
         }
         mivo_split_mark_needed(r, 0);
-        for (NuskObject* t : pulled_) mivo_split_mark_needed(t, kEverything);
+        taken_.push_back(r);
+        for (NuskObject* t : pulled_) {
+            for (NuskObject* x : closureOf(t)) {
+                if (mivo_split_is_needed(x)) continue;
+                mivo_split_mark_needed(x, 0);
+                taken_.push_back(x);
+            }
+        }
         return true;
     }
 
@@ -211,6 +228,7 @@ private:
     const ReverseIndex& index_;
     std::unordered_set<const NuskObject*> clean_, dirty_, rejected_;
     std::vector<NuskObject*> pulled_;
+    std::vector<NuskObject*> taken_;
 };
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST(MivoExtract, WritesTheProductAloneWithWhatDescribesIt) {
 
 TEST(MivoExtract, TheRootTakesItsWholeTreeAndJsonCountsIt) {
     const std::string in = writeFile("extract-root.stp", kAssembly), out = testing::TempDir() + "extract-top.stp";
-    const ToolRun r = mivo("extract " + in + " --product #12 -o " + out + " --json");
+    const ToolRun r = mivo("extract " + in + " --product '#12' -o " + out + " --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(has(r.out, "\"product\": \"#12\"")) << r.out;
     EXPECT_TRUE(has(r.out, "\"product_ids\": [\"top\", \"pin\", \"washer\"]")) << r.out;
@@ -117,8 +117,8 @@ TEST(MivoExtract, AnUnknownProductIsAUsageErrorListingTheProducts) {
     EXPECT_TRUE(has(r.err, "no product bolt in ")) << r.err;
     EXPECT_TRUE(has(r.err, "top (#12), pin (#18), washer (#35)")) << r.err;
     EXPECT_TRUE(readAll(out).empty());
-    EXPECT_EQ(mivo("extract " + in + " --product #13 -o " + out).status, 2);  // not a product definition
-    EXPECT_EQ(mivo("extract " + in + " --product #x -o " + out).status, 2);
+    EXPECT_EQ(mivo("extract " + in + " --product '#13' -o " + out).status, 2);  // not a product definition
+    EXPECT_EQ(mivo("extract " + in + " --product '#x' -o " + out).status, 2);
     EXPECT_EQ(mivo("extract " + in + " -o " + out).status, 2);
     EXPECT_EQ(mivo("extract " + in + " --product pin").status, 2);
 }
