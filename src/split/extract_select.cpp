@@ -10,7 +10,7 @@
 //    which are trimmed away later. What it refers to goes along too, and what describes that is sought in
 //    turn: a record that lists only other products' objects has nothing left to describe and stays.
 // Objects that many products share (units, contexts) describe nothing by being referred to: a representation
-// of another product in the same context is not taken for that.
+// of another product in the same context is not taken for that; only what lists them among its items is.
 #include "extract_select.h"
 
 #include "mivo_managers.h"
@@ -133,10 +133,21 @@ public:
 private:
     std::vector<NuskObject*> candidatesFor(NuskObject* described) const {
         if (!isShared(described)) return index_.referrersOf(described);
-        // The one object that describes a shared one and belongs with it: the protocol of the application.
-        if (described->isa(nusktype_stp_application_context))
-            return referrersOfType(index_, described, nusktype_stp_application_protocol_definition);
-        return {};
+        // A shared object describes nothing by being a representation's context or a measure's unit; what
+        // lists it among its items (a document reference naming a context) may describe it, and so does the
+        // protocol of an application context.
+        std::vector<NuskObject*> out;
+        for (NuskObject* r : index_.referrersOf(described))
+            if (listsAmongItems(r, described) || (described->isa(nusktype_stp_application_context) &&
+                                                  r->isa(nusktype_stp_application_protocol_definition)))
+                out.push_back(r);
+        return out;
+    }
+
+    static bool listsAmongItems(NuskObject* r, const NuskObject* described) {
+        bool listed = false;
+        forEachReference(r, [&](const Reference& ref) { listed |= ref.target == described && ref.topAggregate; });
+        return listed;
     }
 
     /// What `obj` leads to that is not needed yet, itself included, stopping at what is needed.
