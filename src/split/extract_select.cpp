@@ -10,7 +10,8 @@
 //    which are trimmed away later. What it refers to goes along too, and what describes that is sought in
 //    turn: a record that lists only other products' objects has nothing left to describe and stays.
 // Objects that many products share (units, contexts) describe nothing by being referred to: a representation
-// of another product in the same context is not taken for that; only what lists them among its items is.
+// of another product in the same context is not taken for that; only what lists them among its items, or
+// names them alone, is.
 #include "extract_select.h"
 
 #include "mivo_managers.h"
@@ -133,14 +134,12 @@ public:
 private:
     std::vector<NuskObject*> candidatesFor(NuskObject* described) const {
         if (!isShared(described)) return index_.referrersOf(described);
-        // A shared object describes nothing by being a representation's context or a measure's unit; what
-        // lists it among its items (a document reference naming a context) may describe it, and so does the
-        // protocol of an application context.
+        // A shared object describes nothing by being a representation's context or a measure's unit. What
+        // lists it among its items (a document reference naming a context) may describe it, and so does what
+        // refers to it alone and is itself referred to by nothing: its name, the protocol of an application.
         std::vector<NuskObject*> out;
         for (NuskObject* r : index_.referrersOf(described))
-            if (listsAmongItems(r, described) || (described->isa(nusktype_stp_application_context) &&
-                                                  r->isa(nusktype_stp_application_protocol_definition)))
-                out.push_back(r);
+            if (listsAmongItems(r, described) || annotatesAlone(r, described)) out.push_back(r);
         return out;
     }
 
@@ -148,6 +147,12 @@ private:
         bool listed = false;
         forEachReference(r, [&](const Reference& ref) { listed |= ref.target == described && ref.topAggregate; });
         return listed;
+    }
+
+    bool annotatesAlone(NuskObject* r, const NuskObject* described) const {
+        bool alone = true;
+        forEachReference(r, [&](const Reference& ref) { alone &= ref.target == described; });
+        return alone && index_.referrersOf(r).empty();
     }
 
     /// What `obj` leads to that is not needed yet, itself included, stopping at what is needed.
