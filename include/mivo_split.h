@@ -106,9 +106,12 @@ struct MivoSplitExtract {
 /// outside the subtree through a list or set goes along with that aggregate trimmed to what the new design
 /// holds; one that concerns such a product otherwise stays. The new design refers to nothing outside itself.
 ///
-/// Needs mivo_tag_asms on the source first. Objects needed by both parts (shared contexts, units) move too:
-/// the source is incomplete afterwards until mivo_split_return_extract gives them back. The split marks of
-/// the source are removed at the end. A null design or product gives a result with a null design.
+/// Needs mivo_tag_asms on the source first; the managers of the passes move along with their objects, so run
+/// the passes again on the extract before querying it. Objects needed by both parts (shared contexts, units)
+/// move too: the source is incomplete until mivo_split_return_extract gives them back. Split marks the source
+/// carried before are removed, and so are those the extract sets. MivoMgrSplitStatus::export_only_needed is
+/// set while the extract trims and then put back. A null design or product, or a product of another design,
+/// gives a result with a null design.
 MivoSplitExtract mivo_split_extract_product(NuskDesign* source, stp_product_definition* pd);
 
 /// Moves every object of an extract back into the design it was taken from and restores its temporaries,

@@ -13,7 +13,9 @@ namespace {
 /// Sets MivoMgrSplitStatus::export_only_needed for a scope and puts back the application's value after it.
 class OnlyNeededExported {
 public:
-    OnlyNeededExported() : saved_(MivoMgrSplitStatus::export_only_needed) { MivoMgrSplitStatus::export_only_needed = 1; }
+    OnlyNeededExported() : saved_(MivoMgrSplitStatus::export_only_needed) {
+        MivoMgrSplitStatus::export_only_needed = 1;
+    }
     ~OnlyNeededExported() { MivoMgrSplitStatus::export_only_needed = saved_; }
     OnlyNeededExported(const OnlyNeededExported&) = delete;
     OnlyNeededExported& operator=(const OnlyNeededExported&) = delete;

@@ -103,12 +103,14 @@ void checkProducts(NuskDesign* extract, const std::vector<TreeRow>& want, uint32
     for (const TreeRow& r : want) subtree.insert(r.product);
     for (NuskObject* pd : nusk_instances_of(extract, nusktype_stp_product_definition))
         if (!subtree.count(pd->entity_id()))
-            report.problems.push_back("product definition #" + std::to_string(pd->entity_id()) + " is no part of the subtree");
+            report.problems.push_back("product definition #" + std::to_string(pd->entity_id()) +
+                                      " is no part of the subtree");
     // Its parents stay behind: no usage of the extract places it.
     for (NuskObject* u : nusk_instances_of(extract, nusktype_stp_next_assembly_usage_occurrence)) {
-        stp_product_definition* child = mivo_get_related_pdef(nusk_cast(u, nusktype_stp_next_assembly_usage_occurrence));
+        auto* usage = nusk_cast(u, nusktype_stp_next_assembly_usage_occurrence);
+        stp_product_definition* child = mivo_get_related_pdef(usage);
         if (child && child->entity_id() == productId)
-            report.problems.push_back("usage #" + std::to_string(u->entity_id()) + " of the extract places the product");
+            report.problems.push_back("usage #" + std::to_string(u->entity_id()) + " places the extracted product");
     }
 }
 
