@@ -36,7 +36,8 @@ std::string writeFile(const std::string& name, const std::string& text) {
 }
 
 // A top assembly in millimetres with a pin in inches (a usage placed by a relationship) and a washer (a mapped
-// item), a category and a layer that list things of all three, and a property of the pin.
+// item), a category and a layer that list things of all three, a property of the pin, one document referred to
+// for the pin and for the top, and a relationship between a shape aspect of the pin and one of the washer.
 const char kAssembly[] =
     "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
     "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
@@ -71,6 +72,10 @@ const char kAssembly[] =
     "#63=PROPERTY_DEFINITION_REPRESENTATION(#62,#64);\n#64=REPRESENTATION('material',(#65),#66);\n"
     "#65=DESCRIPTIVE_REPRESENTATION_ITEM('name','steel');\n#66=REPRESENTATION_CONTEXT('','');\n"
     "#67=PROPERTY_DEFINITION('colour','',#35);\n"
+    "#70=DOCUMENT_TYPE('spec');\n#71=DOCUMENT('d1','spec sheet','',#70);\n"
+    "#72=APPLIED_DOCUMENT_REFERENCE(#71,'',(#18));\n#73=APPLIED_DOCUMENT_REFERENCE(#71,'',(#12));\n"
+    "#74=SHAPE_ASPECT('hole','',#19,.T.);\n#75=SHAPE_ASPECT('slot','',#36,.T.);\n"
+    "#76=SHAPE_ASPECT_RELATIONSHIP('','',#74,#75);\n"
     "ENDSEC;\nEND-ISO-10303-21;\n";
 
 TEST(MivoExtract, WritesTheProductAloneWithWhatDescribesIt) {
@@ -83,10 +88,14 @@ TEST(MivoExtract, WritesTheProductAloneWithWhatDescribesIt) {
                              "#27=SHAPE_DEFINITION_REPRESENTATION(#19,#24)", "#4=(CONVERSION_BASED_UNIT('INCH',#3)",
                              "#1=(LENGTH_UNIT()", "#62=PROPERTY_DEFINITION('material'", "#65=DESCRIPTIVE_",
                              "#60=PRODUCT_RELATED_PRODUCT_CATEGORY('part','',(#16));",
-                             "#61=PRESENTATION_LAYER_ASSIGNMENT('layer','',(#26));", "#7=APPLICATION_CONTEXT"})
+                             "#61=PRESENTATION_LAYER_ASSIGNMENT('layer','',(#26));", "#7=APPLICATION_CONTEXT",
+                             "#71=DOCUMENT('d1'", "#72=APPLIED_DOCUMENT_REFERENCE(#71,'',(#18));",
+                             "#74=SHAPE_ASPECT('hole'"})
         EXPECT_TRUE(has(file, kept)) << kept << "\n" << file;
+    // The other products' usage, links, context, property, document reference and shape aspect stay behind, and
+    // so does what relates the pin's aspect to the washer's.
     for (const char* left : {"'top'", "'washer'", "NEXT_ASSEMBLY_USAGE_OCCURRENCE", "MAPPED_ITEM", "#5=", "#67=",
-                             "#31=", "#20="})
+                             "#31=", "#20=", "#73=", "#75=", "#76="})
         EXPECT_FALSE(has(file, left)) << left << "\n" << file;
     EXPECT_FALSE(has(r.err, "warning")) << r.err;
     // The file reads back cleanly.
@@ -105,6 +114,7 @@ TEST(MivoExtract, TheRootTakesItsWholeTreeAndJsonCountsIt) {
     const std::string file = readAll(out);
     EXPECT_TRUE(has(file, "#60=PRODUCT_RELATED_PRODUCT_CATEGORY('part','',(#10,#16,#33));")) << file;
     EXPECT_TRUE(has(file, "#40=MAPPED_ITEM(")) << file;
+    for (const char* kept : {"#73=", "#75=", "#76=", "#67="}) EXPECT_TRUE(has(file, kept)) << kept;
     const ToolRun tree = mivo("tree " + out);
     EXPECT_TRUE(has(tree.out, "pin \"Pin\" (#18) at (25.4, 25.4, 101.6) mm")) << tree.out;
 }
