@@ -109,6 +109,10 @@ int runExtract(const FileCommand& command) {
     mivo_tag_asms(design.get());
     MivoSplitExtract extract = mivo_split_extract_product(design.get(), pd);
     std::unique_ptr<NuskDesign> part(extract.design);
+    if (!part) {
+        std::fprintf(stderr, "mivo: product %s could not be extracted\n", command.product.c_str());
+        return kFailed;
+    }
     const NuskWriteResult w = writeDesignReplacing(part.get(), command.out);
     // The source is made whole again: the temporaries of the trim are restored there.
     mivo_split_return_extract(part.get(), design.get());
