@@ -34,4 +34,17 @@ TEST(ExtractSynthetic, EveryProductOfRandomAssembliesComesOutWithItsSubtree) {
     EXPECT_GT(nodes, products);  // some extracts have children
 }
 
+TEST(ExtractSynthetic, TheApplicationsExportSettingIsPutBack) {
+    const synth::Assembly a = synth::generate(3);
+    std::vector<uint32_t> linkIds, productIds;
+    const std::string text = synth::stepText(a, linkIds, productIds);
+    // Set either way, the setting is what the extract found when it is done, and the extract is the same.
+    for (int setting : {1, 0}) {
+        MivoMgrSplitStatus::export_only_needed = setting;
+        const split_test::ExtractReport report = split_test::checkExtract(text, productIds.at(1));
+        EXPECT_EQ(MivoMgrSplitStatus::export_only_needed, setting);
+        EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
+    }
+}
+
 }  // namespace

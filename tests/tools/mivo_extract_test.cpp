@@ -119,6 +119,24 @@ TEST(MivoExtract, TheRootTakesItsWholeTreeAndJsonCountsIt) {
     EXPECT_TRUE(has(tree.out, "pin \"Pin\" (#18) at (25.4, 25.4, 101.6) mm")) << tree.out;
 }
 
+TEST(MivoExtract, AProductUsedInsideItselfEndsItsBranch) {
+    std::string cyclic = kAssembly;
+    cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
+                  "#80=PRODUCT('a','A','',(#8));\n#81=PRODUCT_DEFINITION_FORMATION('','',#80);\n"
+                  "#82=PRODUCT_DEFINITION('design','',#81,#9);\n#83=PRODUCT('b','B','',(#8));\n"
+                  "#84=PRODUCT_DEFINITION_FORMATION('','',#83);\n#85=PRODUCT_DEFINITION('design','',#84,#9);\n"
+                  "#86=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#82,$);\n"
+                  "#87=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#82,#85,$);\n"
+                  "#88=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#85,#82,$);\n");
+    const std::string in = writeFile("extract-cycle.stp", cyclic), out = testing::TempDir() + "extract-a.stp";
+    const ToolRun r = mivo("extract " + in + " --product a -o " + out + " --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\"product_ids\": [\"a\", \"b\"]")) << r.out;
+    const std::string file = readAll(out);
+    EXPECT_TRUE(has(file, "#87=") && has(file, "#88=")) << file;  // both usages inside the subtree
+    EXPECT_FALSE(has(file, "#86=")) << file;                        // the top's usage of a stays behind
+}
+
 TEST(MivoExtract, AnUnknownProductIsAUsageErrorListingTheProducts) {
     const std::string in = writeFile("extract-unknown.stp", kAssembly), out = testing::TempDir() + "extract-none.stp";
     std::remove(out.c_str());
