@@ -6,6 +6,7 @@
 #include "mivo_geometry.h"
 #include "mivo_measures.h"
 #include "mivo_properties.h"
+#include "mivo_tolerances.h"
 #include "mivo_units.h"
 
 #include "nusk/ap242/all.h"
@@ -35,6 +36,9 @@ public:
         geometry();
         properties();
         assemblies();
+        tolerances();
+        editTolerances();
+        tolerances();  // again, after the edits
         editingPasses();
         assemblies();  // again, on the edited design: the passes drop what they recorded before
         write();
@@ -161,6 +165,52 @@ private:
         for (auto* u : all(design_, nusktype_stp_product_definition_relationship)) {
             note(mivo_get_relating_pdef(u));
             note(mivo_get_related_pdef(u));
+        }
+    }
+
+    void tolerances() {
+        for (auto* tol : all(design_, nusktype_stp_geometric_tolerance)) {
+            const unsigned long code = mivo_tol_type(tol);
+            note(mivo_tol_geometric_type(code));
+            for (unsigned bit = 0; bit < 32; ++bit)
+                if (code & (1ul << bit)) note(mivo_tol_code_name(1ul << bit));
+            note(mivo_tol_get_aspect(tol));
+            note(mivo_tol_get_pds(tol));
+            note(mivo_tol_get_unit_size(tol));
+            note(mivo_tol_get_second_unit_size(tol));
+            note(mivo_tol_get_maximum_upper_tolerance(tol));
+            note(mivo_tol_get_displacement(tol));
+            note(mivo_tol_get_area_type(tol));
+            note(mivo_tol_get_limit_condition(tol));
+            const unsigned modifiers = mivo_tol_get_modifier_count(tol);
+            for (unsigned i = 0; i <= modifiers; ++i) note(mivo_tol_get_modifier_name(mivo_tol_get_modifier(tol, i)));
+            const unsigned datums = mivo_tol_get_datum_count(tol);
+            for (unsigned i = 0; i <= datums; ++i) {
+                stp_datum* datum = mivo_tol_get_datum(tol, i);
+                stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, i);
+                note(mivo_tol_get_datum_ref(tol, datum));
+                note(mivo_tol_get_datum_count(ref));
+                const unsigned n = mivo_tol_get_datum_modifier_count(ref);
+                for (unsigned m = 0; m <= n; ++m) {
+                    note(mivo_tol_get_datum_modifier(ref, m));
+                    note(mivo_tol_get_datum_modifier_with_value(ref, m));
+                }
+                note(mivo_tol_get_datum_modifier_count(tol, datum));
+                if (datum) note(mivo_tol_get_datum_ref(tol, datum->identification()));
+            }
+        }
+    }
+
+    /// Modifiers added and removed on every tolerance and its first datum; every other tolerance loses its datums.
+    void editTolerances() {
+        bool dropDatums = false;
+        for (auto* tol : all(design_, nusktype_stp_geometric_tolerance)) {
+            note(mivo_tol_add_modifier(tol, stp_geometric_tolerance_modifier_any_cross_section));
+            note(mivo_tol_remove_modifier(tol, stp_geometric_tolerance_modifier_any_cross_section));
+            stp_general_datum_reference* first = mivo_tol_get_datum_ref(tol, 0u);
+            note(mivo_tol_add_datum_modifier(first, stp_simple_datum_reference_modifier_basic));
+            note(mivo_tol_remove_datum_modifier(first, stp_simple_datum_reference_modifier_basic));
+            if ((dropDatums = !dropDatums)) note(mivo_tol_remove_all_datums(tol));
         }
     }
 

@@ -19,6 +19,7 @@ struct FileCommand {
     std::string length{};  // convert-units: the length unit asked for (a short name such as "in")
     std::string angle{};   // convert-units: the plane angle unit asked for, empty to keep each context's
     std::string unit;      // tree: the length unit of the placements (empty: mm)
+    std::string product{};  // extract: the product id, or #N for the product definition numbered N
 };
 
 /// `shownAs` names the file in the report; empty: its path.
@@ -58,5 +59,7 @@ bool writeSample(const std::string& path, std::string& error);
 /// Tags the units and properties of a file and lists every geometric tolerance with its code, kinds, magnitude,
 /// shape aspect, modifiers and datums in precedence order.
 int runGdt(const FileCommand& command);
+/// Writes the product command.product asks for, with everything below it, to command.out as a file of its own.
+int runExtract(const FileCommand& command);
 
 }  // namespace mivo_tool

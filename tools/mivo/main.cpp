@@ -39,6 +39,9 @@ const char kUsage[] =
     "                                   places and its placement, and the shapes without product\n"
     "  gdt FILE [--json] [--verbose]    every geometric tolerance: code, kinds, magnitude, shape aspect,\n"
     "                                   modifiers and datums in precedence order with their modifiers\n"
+    "  extract FILE --product ID -o OUT [--json] [--verbose]\n"
+    "                                   the product of that id (or #N, the product definition numbered N)\n"
+    "                                   with everything below it, written to OUT as a file of its own\n"
     "  help                             this text (also --help, -h)\n"
     "\n"
     "Options:\n"
@@ -51,6 +54,7 @@ const char kUsage[] =
     "  -o OUT          the file cat and merge write (merge may replace FILE itself)\n"
     "  --unit UNIT     the length unit of the tree's placements: mm (the default), cm, m, in, ft, ...,\n"
     "                  or as-is for each child's own unit\n"
+    "  --product ID    the product extract writes: its product id, or #N\n"
     "  -V, --version   the version of mivo\n"
     "\n"
     "With no command, mivo builds a small sample design, writes it to a temporary file and shows\n"
@@ -79,6 +83,7 @@ std::vector<OptionSpec> optionsOf(const std::string& command) {
     if (command == "convert-units")
         return {{"-o", true}, {"--length", true}, {"--angle", true}, {"--json", false}, {"--verbose", false}};
     if (command == "tree") return {{"--unit", true}, {"--json", false}, {"--verbose", false}};
+    if (command == "extract") return {{"-o", true}, {"--product", true}, {"--json", false}, {"--verbose", false}};
     return {{"--json", false}, {"--verbose", false}};
 }
 
@@ -113,11 +118,14 @@ std::string parseFileCommand(const std::string& command, const std::vector<std::
         if (arg == "--length") out.length = value;
         else if (arg == "--angle") out.angle = value;
         else if (arg == "--unit") out.unit = value;
+        else if (arg == "--product") out.product = value;
         else out.out = value;
     }
     if (out.file.empty()) return command + " needs a FILE";
     if ((command == "cat" || command == "merge" || command == "convert-units") && out.out.empty())
         return command + " needs -o OUT";
+    if (command == "extract" && out.out.empty()) return command + " needs -o OUT";
+    if (command == "extract" && out.product.empty()) return command + " needs --product ID";
     if (command == "convert-units") return mivo_tool::convertUnitsProblem(out);
     if (command == "tree" && !out.unit.empty()) return mivo_tool::treeUnitProblem(out.unit);
     return "";
@@ -151,6 +159,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
     if (command == "convert-units") return mivo_tool::runConvertUnits(parsed);
     if (command == "tree") return mivo_tool::runTree(parsed);
     if (command == "gdt") return mivo_tool::runGdt(parsed);
+    if (command == "extract") return mivo_tool::runExtract(parsed);
     return mivo_tool::runCat(parsed);
 }
 
@@ -172,7 +181,7 @@ int main(int argc, char** argv) {
     const std::string& command = args[0];
     if (command == "help") return usage("");
     for (const char* fileCommand :
-         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree", "gdt"})
+         {"info", "units", "measures", "contexts", "props", "cat", "merge", "convert-units", "tree", "gdt", "extract"})
         if (command == fileCommand) return runFileCommand(command, args);
     return usage("unknown command " + command);
 }

@@ -138,4 +138,6 @@ int rewriteDesign(const FileCommand& command, const std::function<void(NuskDesig
     return exitFor(r.status);
 }
 
+NuskWriteResult writeDesignReplacing(NuskDesign* design, const std::string& out) { return writeReplacing(design, out); }
+
 }  // namespace mivo_tool

@@ -44,4 +44,7 @@ int exitFor(NuskReadStatus s);
 /// True when progress is worth showing for a file of this many bytes: a large one, on a terminal.
 bool showsProgress(uint64_t bytes);
 
+/// Writes a design to `out` through a file beside it that takes its place only once complete.
+NuskWriteResult writeDesignReplacing(NuskDesign* design, const std::string& out);
+
 }  // namespace mivo_tool

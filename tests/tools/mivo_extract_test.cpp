@@ -1,0 +1,154 @@
+// mivo extract, run as a user runs it: what the written file holds and lacks, the JSON, and the usage errors.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+ToolRun mivo(const std::string& args) {
+    const std::string stem = testing::TempDir() + "mivo-extract-" + std::to_string(getpid());
+    const std::string out = stem + "-stdout.txt", err = stem + "-stderr.txt";
+    const int raw = std::system((std::string(MIVO_PATH) + " " + args + " >" + out + " 2>" + err).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string writeFile(const std::string& name, const std::string& text) {
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// A top assembly in millimetres with a pin in inches (a usage placed by a relationship) and a washer (a mapped
+// item), a category and a layer that list things of all three, a property of the pin, one document referred to
+// for the pin and for the top, and a relationship between a shape aspect of the pin and one of the washer.
+const char kAssembly[] =
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n"
+    "#3=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(25.4),#1);\n"
+    "#4=(CONVERSION_BASED_UNIT('INCH',#3)LENGTH_UNIT()NAMED_UNIT(#2));\n"
+    "#5=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#1))REPRESENTATION_CONTEXT('mm','3D'));\n"
+    "#6=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#4))REPRESENTATION_CONTEXT('in','3D'));\n"
+    "#7=APPLICATION_CONTEXT('tests');\n#8=PRODUCT_CONTEXT('',#7,'mechanical');\n"
+    "#9=PRODUCT_DEFINITION_CONTEXT('part definition',#7,'design');\n"
+    "#10=PRODUCT('top','Top assembly','',(#8));\n#11=PRODUCT_DEFINITION_FORMATION('','',#10);\n"
+    "#12=PRODUCT_DEFINITION('design','',#11,#9);\n#13=PRODUCT_DEFINITION_SHAPE('','',#12);\n"
+    "#14=SHAPE_REPRESENTATION('top',(#20,#40,#42),#5);\n#15=SHAPE_DEFINITION_REPRESENTATION(#13,#14);\n"
+    "#16=PRODUCT('pin','Pin','',(#8));\n#17=PRODUCT_DEFINITION_FORMATION('','',#16);\n"
+    "#18=PRODUCT_DEFINITION('design','',#17,#9);\n#19=PRODUCT_DEFINITION_SHAPE('','',#18);\n"
+    "#20=AXIS2_PLACEMENT_3D('',#21,#22,#23);\n#21=CARTESIAN_POINT('',(25.4,50.8,101.6));\n"
+    "#22=DIRECTION('',(0.,0.,1.));\n#23=DIRECTION('',(0.,1.,0.));\n"
+    "#24=SHAPE_REPRESENTATION('pin',(#25),#6);\n#25=AXIS2_PLACEMENT_3D('',#26,$,$);\n"
+    "#26=CARTESIAN_POINT('',(1.,0.,0.));\n#27=SHAPE_DEFINITION_REPRESENTATION(#19,#24);\n"
+    "#28=NEXT_ASSEMBLY_USAGE_OCCURRENCE('P1','pin one','',#12,#18,$);\n#29=PRODUCT_DEFINITION_SHAPE('','',#28);\n"
+    "#30=ITEM_DEFINED_TRANSFORMATION('','',#25,#20);\n"
+    "#31=(REPRESENTATION_RELATIONSHIP('','',#24,#14)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#30)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#32=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#31,#29);\n"
+    "#33=PRODUCT('washer','Washer','',(#8));\n#34=PRODUCT_DEFINITION_FORMATION('','',#33);\n"
+    "#35=PRODUCT_DEFINITION('design','',#34,#9);\n#36=PRODUCT_DEFINITION_SHAPE('','',#35);\n"
+    "#37=SHAPE_REPRESENTATION('washer',(#41),#5);\n#38=SHAPE_DEFINITION_REPRESENTATION(#36,#37);\n"
+    "#39=REPRESENTATION_MAP(#41,#37);\n#40=MAPPED_ITEM('',#39,#42);\n#41=AXIS2_PLACEMENT_3D('',#43,$,$);\n"
+    "#42=AXIS2_PLACEMENT_3D('',#44,$,$);\n#43=CARTESIAN_POINT('',(0.,0.,0.));\n#44=CARTESIAN_POINT('',(0.,0.,5.));\n"
+    "#60=PRODUCT_RELATED_PRODUCT_CATEGORY('part','',(#10,#16,#33));\n"
+    "#61=PRESENTATION_LAYER_ASSIGNMENT('layer','',(#26,#43,#21));\n"
+    "#62=PROPERTY_DEFINITION('material','',#18);\n"
+    "#63=PROPERTY_DEFINITION_REPRESENTATION(#62,#64);\n#64=REPRESENTATION('material',(#65),#66);\n"
+    "#65=DESCRIPTIVE_REPRESENTATION_ITEM('name','steel');\n#66=REPRESENTATION_CONTEXT('','');\n"
+    "#67=PROPERTY_DEFINITION('colour','',#35);\n"
+    "#70=DOCUMENT_TYPE('spec');\n#71=DOCUMENT('d1','spec sheet','',#70);\n"
+    "#72=APPLIED_DOCUMENT_REFERENCE(#71,'',(#18));\n#73=APPLIED_DOCUMENT_REFERENCE(#71,'',(#12));\n"
+    "#74=SHAPE_ASPECT('hole','',#19,.T.);\n#75=SHAPE_ASPECT('slot','',#36,.T.);\n"
+    "#76=SHAPE_ASPECT_RELATIONSHIP('','',#74,#75);\n"
+    "ENDSEC;\nEND-ISO-10303-21;\n";
+
+TEST(MivoExtract, WritesTheProductAloneWithWhatDescribesIt) {
+    const std::string in = writeFile("extract-in.stp", kAssembly), out = testing::TempDir() + "extract-pin.stp";
+    const ToolRun r = mivo("extract " + in + " --product pin -o " + out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "product pin: 1 products,")) << r.out;
+    const std::string file = readAll(out);
+    for (const char* kept : {"#16=PRODUCT('pin'", "#18=PRODUCT_DEFINITION(", "#24=SHAPE_REPRESENTATION('pin'",
+                             "#27=SHAPE_DEFINITION_REPRESENTATION(#19,#24)", "#4=(CONVERSION_BASED_UNIT('INCH',#3)",
+                             "#1=(LENGTH_UNIT()", "#62=PROPERTY_DEFINITION('material'", "#65=DESCRIPTIVE_",
+                             "#60=PRODUCT_RELATED_PRODUCT_CATEGORY('part','',(#16));",
+                             "#61=PRESENTATION_LAYER_ASSIGNMENT('layer','',(#26));", "#7=APPLICATION_CONTEXT",
+                             "#71=DOCUMENT('d1'", "#72=APPLIED_DOCUMENT_REFERENCE(#71,'',(#18));",
+                             "#74=SHAPE_ASPECT('hole'"})
+        EXPECT_TRUE(has(file, kept)) << kept << "\n" << file;
+    // The other products' usage, links, context, property, document reference and shape aspect stay behind, and
+    // so does what relates the pin's aspect to the washer's.
+    for (const char* left : {"'top'", "'washer'", "NEXT_ASSEMBLY_USAGE_OCCURRENCE", "MAPPED_ITEM", "#5=", "#67=",
+                             "#31=", "#20=", "#73=", "#75=", "#76="})
+        EXPECT_FALSE(has(file, left)) << left << "\n" << file;
+    EXPECT_FALSE(has(r.err, "warning")) << r.err;
+    // The file reads back cleanly.
+    EXPECT_EQ(mivo("info " + out).status, 0);
+}
+
+TEST(MivoExtract, TheRootTakesItsWholeTreeAndJsonCountsIt) {
+    const std::string in = writeFile("extract-root.stp", kAssembly), out = testing::TempDir() + "extract-top.stp";
+    const ToolRun r = mivo("extract " + in + " --product '#12' -o " + out + " --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\"product\": \"#12\"")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"product_ids\": [\"top\", \"pin\", \"washer\"]")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"product\": 3,")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"next_assembly_usage_occurrence\": 1")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"trimmed_aggregates\": 0")) << r.out;
+    const std::string file = readAll(out);
+    EXPECT_TRUE(has(file, "#60=PRODUCT_RELATED_PRODUCT_CATEGORY('part','',(#10,#16,#33));")) << file;
+    EXPECT_TRUE(has(file, "#40=MAPPED_ITEM(")) << file;
+    for (const char* kept : {"#73=", "#75=", "#76=", "#67="}) EXPECT_TRUE(has(file, kept)) << kept;
+    const ToolRun tree = mivo("tree " + out);
+    EXPECT_TRUE(has(tree.out, "pin \"Pin\" (#18) at (25.4, 25.4, 101.6) mm")) << tree.out;
+}
+
+TEST(MivoExtract, AProductUsedInsideItselfEndsItsBranch) {
+    std::string cyclic = kAssembly;
+    cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
+                  "#80=PRODUCT('a','A','',(#8));\n#81=PRODUCT_DEFINITION_FORMATION('','',#80);\n"
+                  "#82=PRODUCT_DEFINITION('design','',#81,#9);\n#83=PRODUCT('b','B','',(#8));\n"
+                  "#84=PRODUCT_DEFINITION_FORMATION('','',#83);\n#85=PRODUCT_DEFINITION('design','',#84,#9);\n"
+                  "#86=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#82,$);\n"
+                  "#87=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#82,#85,$);\n"
+                  "#88=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#85,#82,$);\n");
+    const std::string in = writeFile("extract-cycle.stp", cyclic), out = testing::TempDir() + "extract-a.stp";
+    const ToolRun r = mivo("extract " + in + " --product a -o " + out + " --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\"product_ids\": [\"a\", \"b\"]")) << r.out;
+    const std::string file = readAll(out);
+    EXPECT_TRUE(has(file, "#87=") && has(file, "#88=")) << file;  // both usages inside the subtree
+    EXPECT_FALSE(has(file, "#86=")) << file;                        // the top's usage of a stays behind
+}
+
+TEST(MivoExtract, AnUnknownProductIsAUsageErrorListingTheProducts) {
+    const std::string in = writeFile("extract-unknown.stp", kAssembly), out = testing::TempDir() + "extract-none.stp";
+    std::remove(out.c_str());
+    const ToolRun r = mivo("extract " + in + " --product bolt -o " + out);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(has(r.err, "no product bolt in ")) << r.err;
+    EXPECT_TRUE(has(r.err, "top (#12), pin (#18), washer (#35)")) << r.err;
+    EXPECT_TRUE(readAll(out).empty());
+    EXPECT_EQ(mivo("extract " + in + " --product '#13' -o " + out).status, 2);  // not a product definition
+    EXPECT_EQ(mivo("extract " + in + " --product '#x' -o " + out).status, 2);
+    EXPECT_EQ(mivo("extract " + in + " -o " + out).status, 2);
+    EXPECT_EQ(mivo("extract " + in + " --product pin").status, 2);
+}
+
+}  // namespace
