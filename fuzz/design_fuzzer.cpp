@@ -14,5 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)schema;
     const ExerciseReport r = exerciseText(std::string(reinterpret_cast<const char*>(data), size));
     if (r.danglingAfterPasses != 0) std::abort();  // a pass left a reference to an object it took away
+    if (r.danglingInExtracts != 0) std::abort();   // an extract refers to something it lacks
     return 0;
 }

@@ -150,8 +150,10 @@ unsigned int mivo_tol_remove_datum_modifier(stp_general_datum_reference* ref, st
         stp_datum_reference_modifier_with_value* entity = withValue(set->get(i));
         if (!entity || entity->modifier_type() != type) continue;
         set->removeAt(i);
-        nusk_move_to_trash(entity->modifier_value());
+        if (referencedInItsDesign(entity)) continue;  // another reference's set holds it too
+        NuskObject* value = entity->modifier_value();
         nusk_move_to_trash(entity);
+        trashIfUnreferenced(value);
     }
     ref->modified();
     return 0;

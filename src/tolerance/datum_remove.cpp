@@ -1,5 +1,6 @@
 // Removing datums from a datum system. Removed references are discarded into the trash with their elements and
-// their modifiers with value; a common datum list left with one element or none is kept as it is.
+// their modifiers with value, each unless something else in the design still refers to it; a common datum list
+// left with one element or none is kept as it is.
 #include "internal.h"
 
 #include "nusk/ap242/stp_datum_reference_compartment.h"
@@ -13,31 +14,58 @@
 
 namespace mivo_tol {
 
+bool referencedInItsDesign(NuskObject* obj) {
+    NuskDesign* design = obj ? obj->design() : nullptr;
+    if (!design || design == nusk_trash()) return false;
+    // The referrers are collected outside the design: an aggregate of the design would itself refer to the
+    // object, and change the references the design's index is built from.
+    NuskDesign scratch("referrers", design->schemaOf());
+    auto* users = new (&scratch) SetOfNuskObject();
+    obj->usedin(nullptr, nullptr, users);
+    for (unsigned i = 0; i < users->size(); ++i)
+        if (users->getObject(i) != obj) return true;  // a common datum that lists itself does not keep itself
+    return false;
+}
+
+void trashIfUnreferenced(NuskObject* obj) {
+    if (obj && !referencedInItsDesign(obj)) nusk_move_to_trash(obj);
+}
+
 void dropModifiers(SetOfstp_datum_reference_modifier* set) {
     if (!set) return;
+    std::vector<stp_datum_reference_modifier_with_value*> dropped;
     for (unsigned i = set->size(); i-- > 0;) {
         stp_datum_reference_modifier* m = set->get(i);
         if (!m || !m->is_datum_reference_modifier_with_value()) continue;
-        if (stp_datum_reference_modifier_with_value* withValue = m->_datum_reference_modifier_with_value()) {
-            nusk_move_to_trash(withValue->modifier_value());
-            nusk_move_to_trash(withValue);
-        }
+        if (stp_datum_reference_modifier_with_value* withValue = m->_datum_reference_modifier_with_value())
+            dropped.push_back(withValue);
     }
     set->emptyYourself();
+    // Out of the set first: what another set still lists stays.
+    for (stp_datum_reference_modifier_with_value* withValue : dropped) {
+        if (referencedInItsDesign(withValue)) continue;
+        NuskObject* value = withValue->modifier_value();
+        nusk_move_to_trash(withValue);
+        trashIfUnreferenced(value);
+    }
 }
 
 void discard(stp_general_datum_reference* ref) {
     // A worklist rather than recursion: common datums read from a file may nest without limit, or in a cycle,
-    // which ends at a reference already in the trash.
+    // which ends at a reference already in the trash. A reference that something else in the design still
+    // refers to (another datum system, a presentation of it) stays, with everything below it.
     std::vector<stp_general_datum_reference*> pending = {ref};
     while (!pending.empty()) {
         stp_general_datum_reference* next = pending.back();
         pending.pop_back();
-        if (!next || next->design() == nusk_trash()) continue;
+        if (!next || next->design() == nusk_trash() || referencedInItsDesign(next)) continue;
         // Read by name: asking the class for it would attach an empty set only to trash it.
-        dropModifiers(nusk_cast(next->getObject("modifiers", 0), nusktype_SetOfstp_datum_reference_modifier));
+        SetOfstp_datum_reference_modifier* modifiers =
+            nusk_cast(next->getObject("modifiers", 0), nusktype_SetOfstp_datum_reference_modifier);
         ListOfstp_datum_reference_element* list = heldList(next);
         nusk_move_to_trash(next);
+        // Its modifiers go after it: then only another reference can still hold them.
+        dropModifiers(modifiers);
         // Elements in list order: the last pushed is taken first.
         for (unsigned i = list ? list->size() : 0; i-- > 0;) pending.push_back(list->get(i));
     }
@@ -103,7 +131,10 @@ unsigned int mivo_tol_remove_datum(stp_general_datum_reference* ref, stp_datum* 
 unsigned int mivo_tol_remove_all_datums(stp_geometric_tolerance* tol) {
     ListOfstp_datum_reference_compartment* list = compartments(tol);
     if (!list) return 3;
-    for (unsigned i = 0; i < list->size(); ++i) discard(list->get(i));
+    std::vector<stp_datum_reference_compartment*> removed;
+    for (unsigned i = 0; i < list->size(); ++i) removed.push_back(list->get(i));
     list->emptyYourself();
+    // Out of the list first, so that only what still refers to a compartment elsewhere keeps it.
+    for (stp_datum_reference_compartment* compartment : removed) discard(compartment);
     return 0;
 }

@@ -34,10 +34,15 @@ stp_general_datum_reference* findByDatum(stp_general_datum_reference* ref, stp_d
 /// The reference at or below `ref` whose base holds a datum of that label, case ignored.
 stp_general_datum_reference* findByLabel(stp_general_datum_reference* ref, const char* label, int depth);
 /// Moves a reference, its modifiers with value and their measures, and the elements of its common datum to the
-/// trash.
+/// trash; what the design still refers to elsewhere stays (and what is below it).
 void discard(stp_general_datum_reference* ref);
-/// Moves every modifier with value of the set (and its measure) to the trash, then empties the set.
+/// Empties the set, then moves each modifier with value it held (and its measure) to the trash unless the design
+/// still refers to it elsewhere.
 void dropModifiers(SetOfstp_datum_reference_modifier* set);
+/// True when another object of the object's design refers to it (the trash refers to nothing).
+bool referencedInItsDesign(NuskObject* obj);
+/// Moves the object to the trash unless its design still refers to it.
+void trashIfUnreferenced(NuskObject* obj);
 /// The legacy datum_reference of the set that refers to `datum`, or null.
 stp_datum_reference* legacyReference(stp_geometric_tolerance* tol, stp_datum* datum);
 

@@ -6,6 +6,7 @@
 #include "mivo_geometry.h"
 #include "mivo_measures.h"
 #include "mivo_properties.h"
+#include "mivo_split.h"
 #include "mivo_tolerances.h"
 #include "mivo_units.h"
 
@@ -27,6 +28,8 @@ std::vector<T*> all(NuskDesign* design, NuskTypePtrT<T>& type) {
 
 class Exercise {
 public:
+    static constexpr size_t kExtracts = 4;
+
     explicit Exercise(NuskDesign* design) : design_(design) {}
 
     ExerciseReport run() {
@@ -39,6 +42,7 @@ public:
         tolerances();
         editTolerances();
         tolerances();  // again, after the edits
+        extracts();
         editingPasses();
         assemblies();  // again, on the edited design: the passes drop what they recorded before
         write();
@@ -199,6 +203,29 @@ private:
                 if (datum) note(mivo_tol_get_datum_ref(tol, datum->identification()));
             }
         }
+    }
+
+    /// The first few products extracted, each extract tagged, walked and written, then given back: the
+    /// source must be whole again afterwards (checked when it is written at the end).
+    void extracts() {
+        mivo_tag_asms(design_);
+        std::vector<stp_product_definition*> products = all(design_, nusktype_stp_product_definition);
+        if (products.size() > kExtracts) products.resize(kExtracts);
+        for (stp_product_definition* pd : products) {
+            MivoSplitExtract extract = mivo_split_extract_product(design_, pd);
+            std::unique_ptr<NuskDesign> part(extract.design);
+            if (!part) continue;
+            note(extract.products.size());
+            mivo_tag_units(part.get());
+            mivo_tag_props(part.get());
+            mivo_tag_asms(part.get());
+            if (!extract.products.empty()) report_.treeNodes += mivo_get_product_tree(extract.products[0], nuskunit_mm).size();
+            std::string text;
+            const NuskWriteResult w = nusk_write_step_text(part.get(), text);
+            report_.danglingInExtracts += w.danglingCount;
+            mivo_split_return_extract(part.get(), design_);
+        }
+        mivo_tag_asms(design_);  // the managers went with their objects and came back: tagged afresh
     }
 
     /// Modifiers added and removed on every tolerance and its first datum; every other tolerance loses its datums.

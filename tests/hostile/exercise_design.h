@@ -13,6 +13,7 @@ struct ExerciseReport {
     size_t danglingAfterPasses = 0;  // references to objects outside the design when written after the passes
     bool written = false;          // the design could be written after the passes
     size_t messages = 0;           // warnings and errors the passes reported
+    size_t danglingInExtracts = 0;  // references to objects outside an extract, when it is written
 };
 
 /// Reads, tags, queries, merges and converts the design (it is changed: merges and unit conversion edit it),

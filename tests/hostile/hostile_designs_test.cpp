@@ -19,7 +19,7 @@ namespace {
 const std::vector<std::string> kCommands = {
     "info FILE",  "units FILE --json", "measures FILE --json", "contexts FILE --json", "props FILE --json",
     "tree FILE",  "tree FILE --json --unit as-is",     "cat FILE -o OUT",      "merge FILE -o OUT",
-    "convert-units FILE -o OUT --length in --angle deg",
+    "convert-units FILE -o OUT --length in --angle deg", "gdt FILE --json", "extract FILE --product PRODUCT -o OUT",
 };
 
 std::string replaced(std::string text, const std::string& what, const std::string& with) {
@@ -28,15 +28,17 @@ std::string replaced(std::string text, const std::string& what, const std::strin
     return text;
 }
 
-/// Writes the design, runs every command on the file, and reads back each file a command wrote: every command
-/// ends with a status (0, or 1 for the read's own errors), and what it wrote refers to nothing it lacks.
-void expectEveryCommandEnds(NuskDesign& design, const std::string& name) {
+/// Writes the design, runs every command on the file (extracting the product of that id), and reads back each
+/// file a command wrote: every command ends with a status (0, or 1 for the read's own errors), and what it wrote
+/// refers to nothing it lacks.
+void expectEveryCommandEnds(NuskDesign& design, const std::string& name, const std::string& product) {
     const std::string file = testing::TempDir() + name + ".stp";
     ASSERT_TRUE(nusk_write_step(&design, file.c_str()).ok);
     const std::string out = testing::TempDir() + name + "-out.stp";
     for (const std::string& command : kCommands) {
         std::remove(out.c_str());
-        const tool_run::ToolRun r = tool_run::run(MIVO_PATH, replaced(replaced(command, "FILE", file), "OUT", out));
+        const std::string args = replaced(replaced(replaced(command, "FILE", file), "OUT", out), "PRODUCT", product);
+        const tool_run::ToolRun r = tool_run::run(MIVO_PATH, args);
         EXPECT_TRUE(r.status == 0 || r.status == 1) << command << ": status " << r.status << "\n" << r.err.substr(0, 2000);
         if (command.find("OUT") == std::string::npos) continue;
         NuskReadResult back = nusk_read_step(out.c_str());
@@ -51,6 +53,7 @@ ExerciseReport expectEveryPassEnds(NuskDesign& design) {
     const ExerciseReport report = exerciseDesign(&design);
     EXPECT_TRUE(report.written);
     EXPECT_EQ(report.danglingAfterPasses, 0u);
+    EXPECT_EQ(report.danglingInExtracts, 0u);
     EXPECT_GT(report.queries, 0u);
     return report;
 }
@@ -91,7 +94,7 @@ TEST(HostileDesigns, AProductThatIsItsOwnAncestor) {
                 EXPECT_EQ(node.product, a.pd);
             }
         expectEveryPassEnds(f.design);
-        expectEveryCommandEnds(f.design, std::string("own-ancestor-") + way.name);
+        expectEveryCommandEnds(f.design, std::string("own-ancestor-") + way.name, "B");
     }
 }
 
@@ -130,7 +133,7 @@ TEST(HostileDesigns, LinksWithNothingAtTheirEnds) {
         for (int i = 0; i < 16; ++i) EXPECT_EQ(x[i], identity[i]) << i;  // no link: the identity
     }
     expectEveryPassEnds(f.design);
-    expectEveryCommandEnds(f.design, "links-without-ends");
+    expectEveryCommandEnds(f.design, "links-without-ends", "parent");
 }
 
 TEST(HostileDesigns, RepresentationRelationshipsInACycle) {
@@ -150,7 +153,7 @@ TEST(HostileDesigns, RepresentationRelationshipsInACycle) {
     ASSERT_EQ(tree.size(), 2u);  // the part, reached through the ring once
     EXPECT_EQ(tree[1].product, part.pd);
     expectEveryPassEnds(f.design);
-    expectEveryCommandEnds(f.design, "representation-ring");
+    expectEveryCommandEnds(f.design, "representation-ring", "top");
 }
 
 // Chains deeper than any call stack: what walks them must not recurse per level.
@@ -173,7 +176,7 @@ TEST(HostileDesigns, AChainOfUsagesAHundredThousandDeep) {
     f.nauo(chain[kDeep], chain[0]);  // and closed into a ring
     f.tag();
     expectEveryPassEnds(f.design);
-    expectEveryCommandEnds(f.design, "usage-chain");
+    expectEveryCommandEnds(f.design, "usage-chain", "level");
 }
 
 TEST(HostileDesigns, AChainOfMappedItemsAHundredThousandDeep) {
@@ -194,7 +197,7 @@ TEST(HostileDesigns, AChainOfMappedItemsAHundredThousandDeep) {
     EXPECT_EQ(tree[1].product, leaf.pd);
     f.mappedItem(above, top.shape, at, at);  // the bottom shows the top again: a ring of 100,001 maps
     expectEveryPassEnds(f.design);
-    expectEveryCommandEnds(f.design, "mapped-item-chain");
+    expectEveryCommandEnds(f.design, "mapped-item-chain", "top");
 }
 
 }  // namespace

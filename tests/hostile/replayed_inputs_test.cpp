@@ -32,6 +32,7 @@ TEST(ReplayedInputs, EveryKeptFuzzInputAndSeed) {
             ++inputs;
             const ExerciseReport r = exerciseText(contents(e.path()));
             EXPECT_EQ(r.danglingAfterPasses, 0u);
+            EXPECT_EQ(r.danglingInExtracts, 0u);
         }
     }
     EXPECT_GT(inputs, 10u);
@@ -47,6 +48,7 @@ TEST_P(EveryPassOnARealFile, EndsAndLeavesNoDanglingReference) {
     const ExerciseReport r = exerciseDesign(design.get());
     EXPECT_TRUE(r.written);
     EXPECT_EQ(r.danglingAfterPasses, 0u);
+    EXPECT_EQ(r.danglingInExtracts, 0u);
     EXPECT_GT(r.queries, 1000u);
 }
 

@@ -2,6 +2,10 @@
 // datum references.
 #include "tolerance_helpers.h"
 
+#include "nusk/part21.h"
+
+#include <string>
+
 namespace {
 
 class Datums : public ::testing::Test, public ToleranceFixture {
@@ -107,6 +111,41 @@ TEST_F(Datums, RemovedReferencesGoToTheTrashWithTheirElements) {
     EXPECT_EQ(common->design(), nusk_trash());
     ASSERT_NE(mivo_tol_get_datums(tol), nullptr);  // the system stays, empty
     EXPECT_EQ(mivo_tol_get_datum_count(tol), 0u);
+}
+
+// Real files share what a removal takes out of one tolerance: a compartment that another datum system also lists,
+// a modifier with value that another reference also holds. What the design still refers to stays in it, so that
+// nothing is left referring to the trash; what only the removed reference held goes.
+TEST_F(Datums, RemovalLeavesWhatTheDesignStillRefersTo) {
+    stp_general_datum_reference* ra = mivo_tol_add_datum(tol, a);
+    stp_general_datum_reference* rb = mivo_tol_add_datum(tol, b);
+    mivo_tol_add_datum_modifier(ra, stp_datum_reference_modifier_type_distance, 2.0, nuskunit_mm);
+    stp_datum_reference_modifier_with_value* shared = mivo_tol_get_datum_modifier_with_value(ra, 0);
+    ASSERT_NE(shared, nullptr);
+    // A second tolerance's datum system lists the first's compartment for A, and its own compartment for C holds
+    // the same modifier with value.
+    stp_geometric_tolerance* other = mivo_make_tolerance(&design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    stp_general_datum_reference* rc = mivo_tol_add_datum(other, c);
+    mivo_tol_get_datums(other)->constituents()->add(nusk_cast(ra, nusktype_stp_datum_reference_compartment));
+    auto* select = new (&design) stp_datum_reference_modifier();
+    nusk_put_nested_object(select, shared);
+    rc->modifiers()->add(select);
+
+    EXPECT_EQ(mivo_tol_remove_all_datums(tol), 0u);
+    EXPECT_EQ(mivo_tol_get_datum_count(tol), 0u);
+    EXPECT_EQ(ra->design(), &design);  // the other system still lists it
+    EXPECT_EQ(rb->design(), nusk_trash());
+    EXPECT_EQ(mivo_tol_get_datum_count(other), 2u);
+    EXPECT_EQ(mivo_tol_remove_datum_modifiers(ra), 0u);
+    EXPECT_EQ(shared->design(), &design);  // C's compartment still holds it
+    EXPECT_EQ(mivo_tol_get_datum_modifier_count(rc), 1u);
+    EXPECT_EQ(mivo_tol_remove_datum_modifier(rc, stp_datum_reference_modifier_type_distance), 0u);
+    EXPECT_EQ(shared->design(), nusk_trash());  // held by nothing now: it goes, with its measure
+
+    std::string text;
+    const NuskWriteResult written = nusk_write_step_text(&design, text);
+    ASSERT_TRUE(written.ok);
+    EXPECT_EQ(written.danglingCount, 0u);
 }
 
 // A file may hold common datums that contain themselves: searches stop at their depth and discarding ends.
