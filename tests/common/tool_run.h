@@ -36,4 +36,13 @@ inline ToolRun run(const std::string& tool, const std::string& args, int seconds
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
 }
 
+inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+/// Writes `text` to a file of that name in the tests' temporary folder and gives its path.
+inline std::string writeFile(const std::string& name, const std::string& text) {
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
 }  // namespace tool_run

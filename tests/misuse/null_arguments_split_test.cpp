@@ -5,6 +5,8 @@
 #include "nusk/ap242/all.h"
 #include "nusk/store.h"
 
+#include "null_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,10 +15,7 @@
 
 namespace {
 
-struct Row {
-    const char* call;
-    std::function<bool()> givesEmpty;
-};
+using misuse::Row;
 
 NuskObject* const kNoObject = nullptr;
 NuskDesign* const kNoDesign = nullptr;

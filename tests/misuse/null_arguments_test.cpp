@@ -13,6 +13,8 @@
 #include "nusk/part21.h"
 #include "nusk/store.h"
 
+#include "null_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -21,14 +23,9 @@
 
 namespace {
 
-struct Row {
-    const char* call;
-    std::function<bool()> givesEmpty;
-};
+using misuse::Row;
 
-void expectAllEmpty(const std::vector<Row>& rows) {
-    for (const Row& r : rows) EXPECT_TRUE(r.givesEmpty()) << r.call;
-}
+using misuse::expectAllEmpty;
 
 NuskObject* const kNoObject = nullptr;
 NuskDesign* const kNoDesign = nullptr;

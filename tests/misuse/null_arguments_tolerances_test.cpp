@@ -4,6 +4,8 @@
 
 #include "nusk/ap242/all.h"
 
+#include "null_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,14 +13,9 @@
 
 namespace {
 
-struct Row {
-    const char* call;
-    std::function<bool()> givesEmpty;
-};
+using misuse::Row;
 
-void expectAllEmpty(const std::vector<Row>& rows) {
-    for (const Row& r : rows) EXPECT_TRUE(r.givesEmpty()) << r.call;
-}
+using misuse::expectAllEmpty;
 
 stp_geometric_tolerance* const kTol = nullptr;
 stp_general_datum_reference* const kRef = nullptr;

@@ -1,6 +1,7 @@
 // mivo gdt on a file made with the tolerance functions: every tolerance, its kinds, modifiers and datums in
 // precedence order, in text and JSON.
 #include "../common/data_files.h"
+#include "../common/tool_run.h"
 
 #include "mivo_measures.h"
 #include "mivo_tolerances.h"
@@ -20,26 +21,11 @@
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
+using tool_run::readAll;
+using tool_run::ToolRun;
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-ToolRun mivoGdt(const std::string& args) {
-    const std::string out = ::testing::TempDir() + "mivo_gdt_out_" + std::to_string(::getpid());
-    const std::string command = std::string(MIVO_PATH) + " gdt " + args + " >" + out + " 2>/dev/null";
-    const int status = std::system(command.c_str());
-    ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(out)};
-    std::remove(out.c_str());
-    return run;
-}
+/// `mivo gdt ARGS`; standard error is not looked at.
+ToolRun mivoGdt(const std::string& args) { return tool_run::run(MIVO_PATH, "gdt " + args); }
 
 stp_datum* datum(NuskDesign& design, const char* label) {
     auto* d = new (&design) stp_datum();
