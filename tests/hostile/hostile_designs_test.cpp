@@ -5,6 +5,8 @@
 #include "../common/tool_run.h"
 #include "exercise_design.h"
 
+#include "mivo_tolerances.h"
+
 #include "nusk/part21.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +156,44 @@ TEST(HostileDesigns, RepresentationRelationshipsInACycle) {
     EXPECT_EQ(tree[1].product, part.pd);
     expectEveryPassEnds(f.design);
     expectEveryCommandEnds(f.design, "representation-ring", "top");
+}
+
+TEST(HostileDesigns, CommonDatumsNestedPastTheLimitAndInACycle) {
+    AsmFixture f;
+    const AsmFixture::Product part = f.product("part");
+    std::vector<stp_datum*> datums;
+    for (const char* label : {"A", "B", "C", "D", "E", "F", "G", "H", "J"}) {
+        auto* d = new (&f.design) stp_datum();
+        d->name(label);
+        d->identification(label);
+        d->of_shape(part.pds);
+        d->product_definitional(0);
+        datums.push_back(d);
+    }
+    // A-(B-(C-(D-...))): each second datum added to an element makes that element a common datum a level deeper.
+    stp_geometric_tolerance* deep = mivo_make_tolerance(&f.design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    mivo_tol_put_pds(deep, part.pds);
+    stp_general_datum_reference* compartment = mivo_tol_add_common_datum(deep, datums[0], datums[1]);
+    stp_general_datum_reference* element = mivo_tol_get_datum_ref(compartment, 1u);
+    for (size_t i = 2; i < datums.size() && element; ++i) element = mivo_tol_add_datum(element, datums[i]);
+    ASSERT_NE(element, nullptr);
+    EXPECT_EQ(mivo_tol_get_datum_ref(deep, "J"), nullptr);  // below the search limit
+    // A common datum whose second element lists itself.
+    stp_geometric_tolerance* ring = mivo_make_tolerance(&f.design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    mivo_tol_put_pds(ring, part.pds);
+    stp_general_datum_reference* common = mivo_tol_add_common_datum(ring, datums[0], datums[1]);
+    stp_general_datum_reference* eb = mivo_tol_get_datum_ref(common, 1u);
+    auto* loop = new (&f.design) ListOfstp_datum_reference_element();
+    loop->add(nusk_cast(eb, nusktype_stp_datum_reference_element));
+    eb->base()->_common_datum_list(loop);
+    EXPECT_EQ(mivo_tol_get_datum_ref(ring, "C"), nullptr);
+    f.tag();
+    expectEveryCommandEnds(f.design, "common-datums", "part");
+    // The labels end at the search limit and where the ring closes, marked as not followed.
+    const tool_run::ToolRun gdt = tool_run::run(MIVO_PATH, "gdt " + testing::TempDir() + "common-datums.stp");
+    EXPECT_NE(gdt.out.find("datums: A-B-C-D-E-?"), std::string::npos) << gdt.out;
+    EXPECT_NE(gdt.out.find("datums: A-?"), std::string::npos) << gdt.out;
+    expectEveryPassEnds(f.design);
 }
 
 // Chains deeper than any call stack: what walks them must not recurse per level.
