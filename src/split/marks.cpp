@@ -3,6 +3,7 @@
 #include "values.h"
 
 #include "nusk/aggregate.h"
+#include "nusk/structure.h"
 
 #include <vector>
 
@@ -38,6 +39,12 @@ bool nextReference(Frame& f, NuskObject*& out) {
         auto* aggregate = static_cast<NuskAggregate*>(f.obj);
         if (f.next >= aggregate->size()) return false;
         out = aggregate->getObject(f.next++);
+        return true;
+    }
+    if (const auto* raw = dynamic_cast<const NuskRawRecord*>(f.obj)) {
+        // An instance of a type the schema lacks: its references are kept beside its text, not in attributes.
+        if (f.next >= raw->references().size()) return false;
+        out = raw->references()[f.next++];
         return true;
     }
     const ListOfNuskAttribute* atts = f.obj->attributes();

@@ -1,7 +1,11 @@
 // Marks to a depth through aggregates and selects, the export test, and marks over a whole design.
 #include "split_fixture.h"
 
+#include "nusk/part21.h"
+
 #include <climits>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -182,6 +186,25 @@ TEST_F(Marks, BulkMarksCoverTheirDomainAndDeletingRemovesOnlyTheStatus) {
     }
     ASSERT_NE(MivoMgrSplitProduct::find(rep), nullptr);
     EXPECT_EQ(MivoMgrSplitProduct::find(rep)->number, 7);
+}
+
+// An instance of a type the schema lacks keeps its references beside its text: marking it marks them, so that an
+// extract that needs it takes what it refers to along.
+TEST(MarksOfUnknownTypes, AnInstanceKeptAsReadMarksWhatItRefersTo) {
+    const std::string text =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n"
+        "#1=SOMETHING_NEW('x',(#2,#3));\n#2=CARTESIAN_POINT('',(0.,0.,0.));\n#3=DIRECTION('',(0.,0.,1.));\n"
+        "#4=CARTESIAN_POINT('',(1.,0.,0.));\nENDSEC;\nEND-ISO-10303-21;\n";
+    NuskReadResult read = nusk_read_step_text(text.data(), text.size());
+    std::unique_ptr<NuskDesign> design(read.design);
+    ASSERT_NE(design, nullptr);
+    ASSERT_EQ(read.rawCount, 1u);
+    mivo_split_mark_needed(design->findEntity(1), 1);
+    EXPECT_TRUE(mivo_split_is_needed(design->findEntity(1)));
+    EXPECT_TRUE(mivo_split_is_needed(design->findEntity(2)));
+    EXPECT_TRUE(mivo_split_is_needed(design->findEntity(3)));
+    EXPECT_FALSE(mivo_split_is_needed(design->findEntity(4)));
 }
 
 }  // namespace
