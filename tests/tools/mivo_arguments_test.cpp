@@ -37,6 +37,10 @@ TEST(MivoArguments, EveryWrongArgumentIsAUsageErrorWithAMessage) {
     }
     const std::string out = testing::TempDir() + "arguments-out.stp";
     const std::vector<WrongArguments> rows = {
+        // An unknown product id, or a product definition number the file lacks.
+        {"extract GOOD --product nosuch -o OUT", "no product nosuch in"},
+        {"extract GOOD --product '#999' -o OUT", "#999"},
+        {"extract GOOD -o OUT", "--product"},
         // An unknown unit name.
         {"tree GOOD --unit furlong", "unknown length unit 'furlong'"},
         {"tree GOOD --unit deg", "unknown length unit 'deg'"},
@@ -52,6 +56,8 @@ TEST(MivoArguments, EveryWrongArgumentIsAUsageErrorWithAMessage) {
         {"cat /nonexistent/file.stp -o OUT", "cannot open"},
         {"merge /nonexistent/file.stp -o OUT", "cannot open"},
         {"convert-units /nonexistent/file.stp -o OUT --length mm", "cannot open"},
+        {"gdt /nonexistent/file.stp", "cannot open"},
+        {"extract /nonexistent/file.stp --product p -o OUT", "cannot open"},
         {"props /", "is a directory, not a file"},
         // A file that cannot be written.
         {"cat GOOD -o /nonexistent/dir/out.stp", "cannot open /nonexistent/dir/out.stp for writing"},
