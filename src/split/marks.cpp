@@ -54,7 +54,13 @@ bool nextReference(Frame& f, NuskObject*& out) {
         out = f.obj->getObject(att, 0);
         return true;
     }
-    return false;
+    // A record that did not fit its type is written back as read: what it refers to is needed as well.
+    const std::vector<NuskObject*>& kept = f.obj->originalRecordReferences();
+    const size_t k = f.next - atts->size();
+    if (k >= kept.size()) return false;
+    out = kept[k];
+    ++f.next;
+    return true;
 }
 
 /// The walk in the order a recursive one would take, with a stack of its own: a long chain of references

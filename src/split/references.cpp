@@ -74,6 +74,8 @@ void forEachReference(NuskObject* entity, const Visit& visit) {
         const NuskAttribute* att = atts->get(i);
         if (holdsObjects(att)) walkAttributeValue(entity->getObject(att, 0), att, visit);
     }
+    // A record kept as read because it did not fit its type is written from its own references.
+    for (NuskObject* ref : entity->originalRecordReferences()) walkNested(ref, nullptr, visit);
 }
 
 void forEachHeldValue(NuskObject* entity, const std::function<void(NuskObject*)>& visit) {

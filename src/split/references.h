@@ -15,12 +15,12 @@ namespace mivo_split_detail {
 /// holds it when it is an element of the attribute's own (top-level) aggregate.
 struct Reference {
     NuskObject* target;
-    const NuskAttribute* attribute;  // null for the references of a record kept raw
+    const NuskAttribute* attribute;  // null for the references of a record kept raw or kept as read
     NuskObject* topAggregate;        // the attribute's aggregate, when the target is one of its elements
 };
 
 /// Calls `visit` for each entity instance `entity` refers to: attribute by attribute, through selects and
-/// aggregates at any depth, and the references of a record kept raw.
+/// aggregates at any depth, and the references of a record kept raw or kept as read (a misfit of its type).
 void forEachReference(NuskObject* entity, const std::function<void(const Reference&)>& visit);
 
 /// Calls `visit` for each select and aggregate that `entity` holds, at any depth (what moves with it).

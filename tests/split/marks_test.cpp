@@ -207,4 +207,23 @@ TEST(MarksOfUnknownTypes, AnInstanceKeptAsReadMarksWhatItRefersTo) {
     EXPECT_FALSE(mivo_split_is_needed(design->findEntity(4)));
 }
 
+// A record that does not fit its type is read as that type and written back as read: a reference only its kept
+// record holds (here the extra parameter #3) is still needed by whoever takes it.
+TEST(MarksOfUnknownTypes, AMisfitRecordMarksWhatOnlyItsKeptRecordRefersTo) {
+    const std::string text =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n"
+        "#1=AXIS1_PLACEMENT('',#2,$,#3);\n#2=CARTESIAN_POINT('',(0.,0.,0.));\n#3=DIRECTION('',(0.,0.,1.));\n"
+        "ENDSEC;\nEND-ISO-10303-21;\n";
+    NuskReadResult read = nusk_read_step_text(text.data(), text.size());
+    std::unique_ptr<NuskDesign> design(read.design);
+    ASSERT_NE(design, nullptr);
+    NuskObject* placement = design->findEntity(1);
+    ASSERT_TRUE(placement->hasOriginalRecord());
+    ASSERT_EQ(placement->originalRecordReferences().size(), 2u);
+    mivo_split_mark_needed(placement, 1);
+    EXPECT_TRUE(mivo_split_is_needed(design->findEntity(2)));
+    EXPECT_TRUE(mivo_split_is_needed(design->findEntity(3)));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class NuskAggregate;
 class NuskObject;
@@ -142,6 +143,10 @@ public:
     bool hasSubstitute() const { return (bits_ & kHasSubstitute) != 0; }
     bool isSystemObject() const { return (bits_ & kSystem) != 0; }
     bool hasOriginalRecord() const { return (bits_ & kHasOriginal) != 0; }
+    /// The objects the kept file record refers to, in the order of the record (empty without one). A record that
+    /// does not fit its type is written back as read, so these references are part of the design even where the
+    /// typed attributes do not hold them; walks that must reach everything an instance needs take them too.
+    const std::vector<NuskObject*>& originalRecordReferences() const;
     uint32_t refcount() const { return bits_ >> kRefShift; }
 
 protected:

@@ -97,6 +97,12 @@ bool NuskObject::isa(const NuskDomain* d) const {
 
 bool NuskObject::isa(NuskTypePtr& t) const { return isa(t.domain()); }
 
+const std::vector<NuskObject*>& NuskObject::originalRecordReferences() const {
+    static const std::vector<NuskObject*> none;
+    const NuskRawText* original = NuskStore::originalOf(this);
+    return original ? original->refs : none;
+}
+
 void NuskObject::modified() {
     if ((bits_ & kHasOriginal) && design()) {
         auto guard = trashGuard(design());
