@@ -67,9 +67,9 @@ std::string Generator::getterBody(const Entity& e, const Attribute& a, int row) 
     if (isLazy(e, a))
         return "NuskObject* value = objectSlot(" + att + ");\n    if (!value && design()) {\n        auto* made = new (design()) " +
                    cls + "();\n        if (made) made->markMadeOnDemand();\n        value = made;\n        const_cast<" +
-                   className(e.name) + "*>(this)->setObjectSlot(" + att + ", value);\n    }\n    return dynamic_cast<" + type +
+                   className(e.name) + "*>(this)->setObjectSlot(" + att + ", value);\n    }\n    return nusk_downcast<" + cls +
                    ">(value);";
-    return "return dynamic_cast<" + type + ">(objectSlot(" + att + "));";
+    return "return nusk_downcast<" + cls + ">(objectSlot(" + att + "));";
 }
 
 std::string Generator::setterBody(const Attribute& a, int row) const {

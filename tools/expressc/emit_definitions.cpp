@@ -60,11 +60,11 @@ std::string Generator::selectDefinition(const Named& s, std::ostringstream& reg)
         std::string get, put;
         switch (valueKindOf(r_, t).kind) {
         case ValueKind::Kind::entity:
-            get = "return dynamic_cast<" + type + ">(object());";
+            get = "return nusk_downcast<" + type.substr(0, type.size() - 1) + ">(object());";
             put = "putObject(value);";
             break;
         case ValueKind::Kind::aggregate:
-            get = "return holds(" + domain + ") ? dynamic_cast<" + type + ">(object()) : nullptr;";
+            get = "return holds(" + domain + ") ? nusk_downcast<" + type.substr(0, type.size() - 1) + ">(object()) : nullptr;";
             put = "putAggregate(" + domain + ", value);";
             break;
         case ValueKind::Kind::real:
@@ -107,7 +107,7 @@ std::string Generator::aggregateDefinition(const std::string& cls, const std::st
                                            std::ostringstream& reg) {
     const std::string el = element + "*";
     std::string out = "// ---- " + cls + " ----\n\n" + common(cls, typeHandleName(cls) + ".domain()", cls);
-    out += el + " " + cls + "::get(unsigned i) const { return dynamic_cast<" + el + ">(getObject(i)); }\n";
+    out += el + " " + cls + "::get(unsigned i) const { return nusk_downcast<" + element + ">(getObject(i)); }\n";
     out += "int " + cls + "::add(" + el + " value) { return addObject(value); }\n";
     out += "int " + cls + "::_addIfAbsent(" + el + " value, NuskDomain* type) {\n    return NuskAggregate::_addIfAbsent(value, type);\n}\n";
     out += "int " + cls + "::_remove(" + el + " value) { return NuskAggregate::_remove(value); }\n";

@@ -700,11 +700,11 @@ void* stp_inspected_element_select::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_inspected_element_select> nusktype_stp_inspected_element_select(&nusk_ap242_schema, "inspected_element_select");
 
 bool stp_inspected_element_select::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_inspected_element_select::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_inspected_element_select::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_inspected_element_select::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_inspected_element_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_inspected_element_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_inspected_element_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_b_spline_or_composite_curve_select() const { return holds(nusk_ap242::named(61)); }
@@ -712,133 +712,133 @@ bool stp_inspected_element_select::is_b_spline_or_composite_curve_select() const
 bool stp_inspected_element_select::is_b_spline_or_rectangular_composite_surface_select() const { return holds(nusk_ap242::named(62)); }
 
 bool stp_inspected_element_select::is_cartesian_transformation_operator_3d() const { return holds(nusk_ap242::named(862)); }
-stp_cartesian_transformation_operator_3d* stp_inspected_element_select::_cartesian_transformation_operator_3d() const { return dynamic_cast<stp_cartesian_transformation_operator_3d*>(object()); }
+stp_cartesian_transformation_operator_3d* stp_inspected_element_select::_cartesian_transformation_operator_3d() const { return nusk_downcast<stp_cartesian_transformation_operator_3d>(object()); }
 void stp_inspected_element_select::_cartesian_transformation_operator_3d(stp_cartesian_transformation_operator_3d* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_closed_or_open_shell_select() const { return holds(nusk_ap242::named(109)); }
 
 bool stp_inspected_element_select::is_connected_face_set() const { return holds(nusk_ap242::named(1014)); }
-stp_connected_face_set* stp_inspected_element_select::_connected_face_set() const { return dynamic_cast<stp_connected_face_set*>(object()); }
+stp_connected_face_set* stp_inspected_element_select::_connected_face_set() const { return nusk_downcast<stp_connected_face_set>(object()); }
 void stp_inspected_element_select::_connected_face_set(stp_connected_face_set* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_curve() const { return holds(nusk_ap242::named(1086)); }
-stp_curve* stp_inspected_element_select::_curve() const { return dynamic_cast<stp_curve*>(object()); }
+stp_curve* stp_inspected_element_select::_curve() const { return nusk_downcast<stp_curve>(object()); }
 void stp_inspected_element_select::_curve(stp_curve* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_datum() const { return holds(nusk_ap242::named(1168)); }
-stp_datum* stp_inspected_element_select::_datum() const { return dynamic_cast<stp_datum*>(object()); }
+stp_datum* stp_inspected_element_select::_datum() const { return nusk_downcast<stp_datum>(object()); }
 void stp_inspected_element_select::_datum(stp_datum* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_datum_system() const { return holds(nusk_ap242::named(1175)); }
-stp_datum_system* stp_inspected_element_select::_datum_system() const { return dynamic_cast<stp_datum_system*>(object()); }
+stp_datum_system* stp_inspected_element_select::_datum_system() const { return nusk_downcast<stp_datum_system>(object()); }
 void stp_inspected_element_select::_datum_system(stp_datum_system* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_datum_target() const { return holds(nusk_ap242::named(1177)); }
-stp_datum_target* stp_inspected_element_select::_datum_target() const { return dynamic_cast<stp_datum_target*>(object()); }
+stp_datum_target* stp_inspected_element_select::_datum_target() const { return nusk_downcast<stp_datum_target>(object()); }
 void stp_inspected_element_select::_datum_target(stp_datum_target* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_inspected_element_select::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_inspected_element_select::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_inspected_element_select::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_inspected_element_select::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_inspected_element_select::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_inspected_element_select::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_inspected_element_select::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_inspected_element_select::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_inspected_element_select::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_edge_curve() const { return holds(nusk_ap242::named(1318)); }
-stp_edge_curve* stp_inspected_element_select::_edge_curve() const { return dynamic_cast<stp_edge_curve*>(object()); }
+stp_edge_curve* stp_inspected_element_select::_edge_curve() const { return nusk_downcast<stp_edge_curve>(object()); }
 void stp_inspected_element_select::_edge_curve(stp_edge_curve* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_edge_loop() const { return holds(nusk_ap242::named(1319)); }
-stp_edge_loop* stp_inspected_element_select::_edge_loop() const { return dynamic_cast<stp_edge_loop*>(object()); }
+stp_edge_loop* stp_inspected_element_select::_edge_loop() const { return nusk_downcast<stp_edge_loop>(object()); }
 void stp_inspected_element_select::_edge_loop(stp_edge_loop* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_face_surface() const { return holds(nusk_ap242::named(1462)); }
-stp_face_surface* stp_inspected_element_select::_face_surface() const { return dynamic_cast<stp_face_surface*>(object()); }
+stp_face_surface* stp_inspected_element_select::_face_surface() const { return nusk_downcast<stp_face_surface>(object()); }
 void stp_inspected_element_select::_face_surface(stp_face_surface* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_inspected_element_select::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_inspected_element_select::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_inspected_element_select::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_global_uncertainty_assigned_context() const { return holds(nusk_ap242::named(1582)); }
-stp_global_uncertainty_assigned_context* stp_inspected_element_select::_global_uncertainty_assigned_context() const { return dynamic_cast<stp_global_uncertainty_assigned_context*>(object()); }
+stp_global_uncertainty_assigned_context* stp_inspected_element_select::_global_uncertainty_assigned_context() const { return nusk_downcast<stp_global_uncertainty_assigned_context>(object()); }
 void stp_inspected_element_select::_global_uncertainty_assigned_context(stp_global_uncertainty_assigned_context* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_global_unit_assigned_context() const { return holds(nusk_ap242::named(1583)); }
-stp_global_unit_assigned_context* stp_inspected_element_select::_global_unit_assigned_context() const { return dynamic_cast<stp_global_unit_assigned_context*>(object()); }
+stp_global_unit_assigned_context* stp_inspected_element_select::_global_unit_assigned_context() const { return nusk_downcast<stp_global_unit_assigned_context>(object()); }
 void stp_inspected_element_select::_global_unit_assigned_context(stp_global_unit_assigned_context* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_inspected_element_select::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_inspected_element_select::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_inspected_element_select::_group(stp_group* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_manifold_solid_brep() const { return holds(nusk_ap242::named(1836)); }
-stp_manifold_solid_brep* stp_inspected_element_select::_manifold_solid_brep() const { return dynamic_cast<stp_manifold_solid_brep*>(object()); }
+stp_manifold_solid_brep* stp_inspected_element_select::_manifold_solid_brep() const { return nusk_downcast<stp_manifold_solid_brep>(object()); }
 void stp_inspected_element_select::_manifold_solid_brep(stp_manifold_solid_brep* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_placement() const { return holds(nusk_ap242::named(2068)); }
-stp_placement* stp_inspected_element_select::_placement() const { return dynamic_cast<stp_placement*>(object()); }
+stp_placement* stp_inspected_element_select::_placement() const { return nusk_downcast<stp_placement>(object()); }
 void stp_inspected_element_select::_placement(stp_placement* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_inspected_element_select::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_inspected_element_select::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_inspected_element_select::_point(stp_point* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_presentation_layer_assignment() const { return holds(nusk_ap242::named(2167)); }
-stp_presentation_layer_assignment* stp_inspected_element_select::_presentation_layer_assignment() const { return dynamic_cast<stp_presentation_layer_assignment*>(object()); }
+stp_presentation_layer_assignment* stp_inspected_element_select::_presentation_layer_assignment() const { return nusk_downcast<stp_presentation_layer_assignment>(object()); }
 void stp_inspected_element_select::_presentation_layer_assignment(stp_presentation_layer_assignment* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_inspected_element_select::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_inspected_element_select::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_inspected_element_select::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_inspected_element_select::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_inspected_element_select::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_inspected_element_select::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_inspected_element_select::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_inspected_element_select::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_inspected_element_select::_styled_item(stp_styled_item* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_inspected_element_select::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_inspected_element_select::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_inspected_element_select::_surface(stp_surface* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_tsdq_inspection_element() const { return holds(nusk_ap242::named(2837)); }
-stp_tsdq_inspection_element* stp_inspected_element_select::_tsdq_inspection_element() const { return dynamic_cast<stp_tsdq_inspection_element*>(object()); }
+stp_tsdq_inspection_element* stp_inspected_element_select::_tsdq_inspection_element() const { return nusk_downcast<stp_tsdq_inspection_element>(object()); }
 void stp_inspected_element_select::_tsdq_inspection_element(stp_tsdq_inspection_element* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_vertex_point() const { return holds(nusk_ap242::named(2915)); }
-stp_vertex_point* stp_inspected_element_select::_vertex_point() const { return dynamic_cast<stp_vertex_point*>(object()); }
+stp_vertex_point* stp_inspected_element_select::_vertex_point() const { return nusk_downcast<stp_vertex_point>(object()); }
 void stp_inspected_element_select::_vertex_point(stp_vertex_point* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_b_spline_curve() const { return holds(nusk_ap242::named(775)); }
-stp_b_spline_curve* stp_inspected_element_select::_b_spline_curve() const { return dynamic_cast<stp_b_spline_curve*>(object()); }
+stp_b_spline_curve* stp_inspected_element_select::_b_spline_curve() const { return nusk_downcast<stp_b_spline_curve>(object()); }
 void stp_inspected_element_select::_b_spline_curve(stp_b_spline_curve* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_composite_curve() const { return holds(nusk_ap242::named(969)); }
-stp_composite_curve* stp_inspected_element_select::_composite_curve() const { return dynamic_cast<stp_composite_curve*>(object()); }
+stp_composite_curve* stp_inspected_element_select::_composite_curve() const { return nusk_downcast<stp_composite_curve>(object()); }
 void stp_inspected_element_select::_composite_curve(stp_composite_curve* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_b_spline_surface() const { return holds(nusk_ap242::named(780)); }
-stp_b_spline_surface* stp_inspected_element_select::_b_spline_surface() const { return dynamic_cast<stp_b_spline_surface*>(object()); }
+stp_b_spline_surface* stp_inspected_element_select::_b_spline_surface() const { return nusk_downcast<stp_b_spline_surface>(object()); }
 void stp_inspected_element_select::_b_spline_surface(stp_b_spline_surface* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_rectangular_composite_surface() const { return holds(nusk_ap242::named(2313)); }
-stp_rectangular_composite_surface* stp_inspected_element_select::_rectangular_composite_surface() const { return dynamic_cast<stp_rectangular_composite_surface*>(object()); }
+stp_rectangular_composite_surface* stp_inspected_element_select::_rectangular_composite_surface() const { return nusk_downcast<stp_rectangular_composite_surface>(object()); }
 void stp_inspected_element_select::_rectangular_composite_surface(stp_rectangular_composite_surface* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_closed_shell() const { return holds(nusk_ap242::named(928)); }
-stp_closed_shell* stp_inspected_element_select::_closed_shell() const { return dynamic_cast<stp_closed_shell*>(object()); }
+stp_closed_shell* stp_inspected_element_select::_closed_shell() const { return nusk_downcast<stp_closed_shell>(object()); }
 void stp_inspected_element_select::_closed_shell(stp_closed_shell* value) { putObject(value); }
 
 bool stp_inspected_element_select::is_open_shell() const { return holds(nusk_ap242::named(1971)); }
-stp_open_shell* stp_inspected_element_select::_open_shell() const { return dynamic_cast<stp_open_shell*>(object()); }
+stp_open_shell* stp_inspected_element_select::_open_shell() const { return nusk_downcast<stp_open_shell>(object()); }
 void stp_inspected_element_select::_open_shell(stp_open_shell* value) { putObject(value); }
 
 // ---- stp_inspected_equivalence_element_select ----
@@ -850,53 +850,53 @@ void* stp_inspected_equivalence_element_select::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_inspected_equivalence_element_select> nusktype_stp_inspected_equivalence_element_select(&nusk_ap242_schema, "inspected_equivalence_element_select");
 
 bool stp_inspected_equivalence_element_select::is_connected_edge_set() const { return holds(nusk_ap242::named(1012)); }
-stp_connected_edge_set* stp_inspected_equivalence_element_select::_connected_edge_set() const { return dynamic_cast<stp_connected_edge_set*>(object()); }
+stp_connected_edge_set* stp_inspected_equivalence_element_select::_connected_edge_set() const { return nusk_downcast<stp_connected_edge_set>(object()); }
 void stp_inspected_equivalence_element_select::_connected_edge_set(stp_connected_edge_set* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_connected_face_set() const { return holds(nusk_ap242::named(1014)); }
-stp_connected_face_set* stp_inspected_equivalence_element_select::_connected_face_set() const { return dynamic_cast<stp_connected_face_set*>(object()); }
+stp_connected_face_set* stp_inspected_equivalence_element_select::_connected_face_set() const { return nusk_downcast<stp_connected_face_set>(object()); }
 void stp_inspected_equivalence_element_select::_connected_face_set(stp_connected_face_set* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_externally_defined_representation_item() const { return holds(nusk_ap242::named(1440)); }
-stp_externally_defined_representation_item* stp_inspected_equivalence_element_select::_externally_defined_representation_item() const { return dynamic_cast<stp_externally_defined_representation_item*>(object()); }
+stp_externally_defined_representation_item* stp_inspected_equivalence_element_select::_externally_defined_representation_item() const { return nusk_downcast<stp_externally_defined_representation_item>(object()); }
 void stp_inspected_equivalence_element_select::_externally_defined_representation_item(stp_externally_defined_representation_item* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_manifold_solid_brep() const { return holds(nusk_ap242::named(1836)); }
-stp_manifold_solid_brep* stp_inspected_equivalence_element_select::_manifold_solid_brep() const { return dynamic_cast<stp_manifold_solid_brep*>(object()); }
+stp_manifold_solid_brep* stp_inspected_equivalence_element_select::_manifold_solid_brep() const { return nusk_downcast<stp_manifold_solid_brep>(object()); }
 void stp_inspected_equivalence_element_select::_manifold_solid_brep(stp_manifold_solid_brep* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_point_cloud_dataset() const { return holds(nusk_ap242::named(2103)); }
-stp_point_cloud_dataset* stp_inspected_equivalence_element_select::_point_cloud_dataset() const { return dynamic_cast<stp_point_cloud_dataset*>(object()); }
+stp_point_cloud_dataset* stp_inspected_equivalence_element_select::_point_cloud_dataset() const { return nusk_downcast<stp_point_cloud_dataset>(object()); }
 void stp_inspected_equivalence_element_select::_point_cloud_dataset(stp_point_cloud_dataset* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_product_definition_or_reference() const { return holds(nusk_ap242::named(379)); }
 
 bool stp_inspected_equivalence_element_select::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_inspected_equivalence_element_select::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_inspected_equivalence_element_select::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_inspected_equivalence_element_select::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_shell_based_surface_model() const { return holds(nusk_ap242::named(2493)); }
-stp_shell_based_surface_model* stp_inspected_equivalence_element_select::_shell_based_surface_model() const { return dynamic_cast<stp_shell_based_surface_model*>(object()); }
+stp_shell_based_surface_model* stp_inspected_equivalence_element_select::_shell_based_surface_model() const { return nusk_downcast<stp_shell_based_surface_model>(object()); }
 void stp_inspected_equivalence_element_select::_shell_based_surface_model(stp_shell_based_surface_model* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_shell_based_wireframe_model() const { return holds(nusk_ap242::named(2494)); }
-stp_shell_based_wireframe_model* stp_inspected_equivalence_element_select::_shell_based_wireframe_model() const { return dynamic_cast<stp_shell_based_wireframe_model*>(object()); }
+stp_shell_based_wireframe_model* stp_inspected_equivalence_element_select::_shell_based_wireframe_model() const { return nusk_downcast<stp_shell_based_wireframe_model>(object()); }
 void stp_inspected_equivalence_element_select::_shell_based_wireframe_model(stp_shell_based_wireframe_model* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_vertex_point() const { return holds(nusk_ap242::named(2915)); }
-stp_vertex_point* stp_inspected_equivalence_element_select::_vertex_point() const { return dynamic_cast<stp_vertex_point*>(object()); }
+stp_vertex_point* stp_inspected_equivalence_element_select::_vertex_point() const { return nusk_downcast<stp_vertex_point>(object()); }
 void stp_inspected_equivalence_element_select::_vertex_point(stp_vertex_point* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_generic_product_definition_reference() const { return holds(nusk_ap242::named(1550)); }
-stp_generic_product_definition_reference* stp_inspected_equivalence_element_select::_generic_product_definition_reference() const { return dynamic_cast<stp_generic_product_definition_reference*>(object()); }
+stp_generic_product_definition_reference* stp_inspected_equivalence_element_select::_generic_product_definition_reference() const { return nusk_downcast<stp_generic_product_definition_reference>(object()); }
 void stp_inspected_equivalence_element_select::_generic_product_definition_reference(stp_generic_product_definition_reference* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_inspected_equivalence_element_select::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_inspected_equivalence_element_select::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_inspected_equivalence_element_select::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_inspected_equivalence_element_select::is_product_definition_occurrence() const { return holds(nusk_ap242::named(2222)); }
-stp_product_definition_occurrence* stp_inspected_equivalence_element_select::_product_definition_occurrence() const { return dynamic_cast<stp_product_definition_occurrence*>(object()); }
+stp_product_definition_occurrence* stp_inspected_equivalence_element_select::_product_definition_occurrence() const { return nusk_downcast<stp_product_definition_occurrence>(object()); }
 void stp_inspected_equivalence_element_select::_product_definition_occurrence(stp_product_definition_occurrence* value) { putObject(value); }
 
 // ---- stp_instance_usage_context_select ----
@@ -908,19 +908,19 @@ void* stp_instance_usage_context_select::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_instance_usage_context_select> nusktype_stp_instance_usage_context_select(&nusk_ap242_schema, "instance_usage_context_select");
 
 bool stp_instance_usage_context_select::is_process_product_association() const { return holds(nusk_ap242::named(2193)); }
-stp_process_product_association* stp_instance_usage_context_select::_process_product_association() const { return dynamic_cast<stp_process_product_association*>(object()); }
+stp_process_product_association* stp_instance_usage_context_select::_process_product_association() const { return nusk_downcast<stp_process_product_association>(object()); }
 void stp_instance_usage_context_select::_process_product_association(stp_process_product_association* value) { putObject(value); }
 
 bool stp_instance_usage_context_select::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_instance_usage_context_select::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_instance_usage_context_select::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_instance_usage_context_select::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_instance_usage_context_select::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_instance_usage_context_select::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_instance_usage_context_select::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_instance_usage_context_select::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_instance_usage_context_select::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_instance_usage_context_select::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_instance_usage_context_select::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_instance_usage_context_select::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 // ---- stp_internal_or_reflected_shape_aspect ----
@@ -936,7 +936,7 @@ const char* stp_internal_or_reflected_shape_aspect::_identifier() const { return
 void stp_internal_or_reflected_shape_aspect::_identifier(const char* value) { putString(nusk_ap242::named(239), value); }
 
 bool stp_internal_or_reflected_shape_aspect::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_internal_or_reflected_shape_aspect::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_internal_or_reflected_shape_aspect::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_internal_or_reflected_shape_aspect::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 // ---- stp_invisibility_context ----
@@ -948,15 +948,15 @@ void* stp_invisibility_context::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_invisibility_context> nusktype_stp_invisibility_context(&nusk_ap242_schema, "invisibility_context");
 
 bool stp_invisibility_context::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_invisibility_context::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_invisibility_context::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_invisibility_context::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_invisibility_context::is_presentation_representation() const { return holds(nusk_ap242::named(2168)); }
-stp_presentation_representation* stp_invisibility_context::_presentation_representation() const { return dynamic_cast<stp_presentation_representation*>(object()); }
+stp_presentation_representation* stp_invisibility_context::_presentation_representation() const { return nusk_downcast<stp_presentation_representation>(object()); }
 void stp_invisibility_context::_presentation_representation(stp_presentation_representation* value) { putObject(value); }
 
 bool stp_invisibility_context::is_presentation_set() const { return holds(nusk_ap242::named(2169)); }
-stp_presentation_set* stp_invisibility_context::_presentation_set() const { return dynamic_cast<stp_presentation_set*>(object()); }
+stp_presentation_set* stp_invisibility_context::_presentation_set() const { return nusk_downcast<stp_presentation_set>(object()); }
 void stp_invisibility_context::_presentation_set(stp_presentation_set* value) { putObject(value); }
 
 // ---- stp_invisible_item ----
@@ -968,19 +968,19 @@ void* stp_invisible_item::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_invisible_item> nusktype_stp_invisible_item(&nusk_ap242_schema, "invisible_item");
 
 bool stp_invisible_item::is_draughting_callout() const { return holds(nusk_ap242::named(1286)); }
-stp_draughting_callout* stp_invisible_item::_draughting_callout() const { return dynamic_cast<stp_draughting_callout*>(object()); }
+stp_draughting_callout* stp_invisible_item::_draughting_callout() const { return nusk_downcast<stp_draughting_callout>(object()); }
 void stp_invisible_item::_draughting_callout(stp_draughting_callout* value) { putObject(value); }
 
 bool stp_invisible_item::is_presentation_layer_assignment() const { return holds(nusk_ap242::named(2167)); }
-stp_presentation_layer_assignment* stp_invisible_item::_presentation_layer_assignment() const { return dynamic_cast<stp_presentation_layer_assignment*>(object()); }
+stp_presentation_layer_assignment* stp_invisible_item::_presentation_layer_assignment() const { return nusk_downcast<stp_presentation_layer_assignment>(object()); }
 void stp_invisible_item::_presentation_layer_assignment(stp_presentation_layer_assignment* value) { putObject(value); }
 
 bool stp_invisible_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_invisible_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_invisible_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_invisible_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_invisible_item::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_invisible_item::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_invisible_item::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_invisible_item::_styled_item(stp_styled_item* value) { putObject(value); }
 
 // ---- stp_item_identified_representation_usage_definition ----
@@ -992,137 +992,137 @@ void* stp_item_identified_representation_usage_definition::operator new(size_t s
 NuskTypePtrT<stp_item_identified_representation_usage_definition> nusktype_stp_item_identified_representation_usage_definition(&nusk_ap242_schema, "item_identified_representation_usage_definition");
 
 bool stp_item_identified_representation_usage_definition::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_item_identified_representation_usage_definition::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_item_identified_representation_usage_definition::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_item_identified_representation_usage_definition::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_item_identified_representation_usage_definition::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_action_request_assignment() const { return holds(nusk_ap242::named(675)); }
-stp_applied_action_request_assignment* stp_item_identified_representation_usage_definition::_applied_action_request_assignment() const { return dynamic_cast<stp_applied_action_request_assignment*>(object()); }
+stp_applied_action_request_assignment* stp_item_identified_representation_usage_definition::_applied_action_request_assignment() const { return nusk_downcast<stp_applied_action_request_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_action_request_assignment(stp_applied_action_request_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_approval_assignment() const { return holds(nusk_ap242::named(676)); }
-stp_applied_approval_assignment* stp_item_identified_representation_usage_definition::_applied_approval_assignment() const { return dynamic_cast<stp_applied_approval_assignment*>(object()); }
+stp_applied_approval_assignment* stp_item_identified_representation_usage_definition::_applied_approval_assignment() const { return nusk_downcast<stp_applied_approval_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_approval_assignment(stp_applied_approval_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_certification_assignment() const { return holds(nusk_ap242::named(680)); }
-stp_applied_certification_assignment* stp_item_identified_representation_usage_definition::_applied_certification_assignment() const { return dynamic_cast<stp_applied_certification_assignment*>(object()); }
+stp_applied_certification_assignment* stp_item_identified_representation_usage_definition::_applied_certification_assignment() const { return nusk_downcast<stp_applied_certification_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_certification_assignment(stp_applied_certification_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_classification_assignment() const { return holds(nusk_ap242::named(681)); }
-stp_applied_classification_assignment* stp_item_identified_representation_usage_definition::_applied_classification_assignment() const { return dynamic_cast<stp_applied_classification_assignment*>(object()); }
+stp_applied_classification_assignment* stp_item_identified_representation_usage_definition::_applied_classification_assignment() const { return nusk_downcast<stp_applied_classification_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_classification_assignment(stp_applied_classification_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_contract_assignment() const { return holds(nusk_ap242::named(683)); }
-stp_applied_contract_assignment* stp_item_identified_representation_usage_definition::_applied_contract_assignment() const { return dynamic_cast<stp_applied_contract_assignment*>(object()); }
+stp_applied_contract_assignment* stp_item_identified_representation_usage_definition::_applied_contract_assignment() const { return nusk_downcast<stp_applied_contract_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_contract_assignment(stp_applied_contract_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_date_and_time_assignment() const { return holds(nusk_ap242::named(684)); }
-stp_applied_date_and_time_assignment* stp_item_identified_representation_usage_definition::_applied_date_and_time_assignment() const { return dynamic_cast<stp_applied_date_and_time_assignment*>(object()); }
+stp_applied_date_and_time_assignment* stp_item_identified_representation_usage_definition::_applied_date_and_time_assignment() const { return nusk_downcast<stp_applied_date_and_time_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_date_and_time_assignment(stp_applied_date_and_time_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_date_assignment() const { return holds(nusk_ap242::named(685)); }
-stp_applied_date_assignment* stp_item_identified_representation_usage_definition::_applied_date_assignment() const { return dynamic_cast<stp_applied_date_assignment*>(object()); }
+stp_applied_date_assignment* stp_item_identified_representation_usage_definition::_applied_date_assignment() const { return nusk_downcast<stp_applied_date_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_date_assignment(stp_applied_date_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_item_identified_representation_usage_definition::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_item_identified_representation_usage_definition::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_item_identified_representation_usage_definition::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_item_identified_representation_usage_definition::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_effectivity_assignment() const { return holds(nusk_ap242::named(691)); }
-stp_applied_effectivity_assignment* stp_item_identified_representation_usage_definition::_applied_effectivity_assignment() const { return dynamic_cast<stp_applied_effectivity_assignment*>(object()); }
+stp_applied_effectivity_assignment* stp_item_identified_representation_usage_definition::_applied_effectivity_assignment() const { return nusk_downcast<stp_applied_effectivity_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_effectivity_assignment(stp_applied_effectivity_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_event_occurrence_assignment() const { return holds(nusk_ap242::named(692)); }
-stp_applied_event_occurrence_assignment* stp_item_identified_representation_usage_definition::_applied_event_occurrence_assignment() const { return dynamic_cast<stp_applied_event_occurrence_assignment*>(object()); }
+stp_applied_event_occurrence_assignment* stp_item_identified_representation_usage_definition::_applied_event_occurrence_assignment() const { return nusk_downcast<stp_applied_event_occurrence_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_event_occurrence_assignment(stp_applied_event_occurrence_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_item_identified_representation_usage_definition::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_item_identified_representation_usage_definition::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_group_assignment() const { return holds(nusk_ap242::named(697)); }
-stp_applied_group_assignment* stp_item_identified_representation_usage_definition::_applied_group_assignment() const { return dynamic_cast<stp_applied_group_assignment*>(object()); }
+stp_applied_group_assignment* stp_item_identified_representation_usage_definition::_applied_group_assignment() const { return nusk_downcast<stp_applied_group_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_group_assignment(stp_applied_group_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_item_identified_representation_usage_definition::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_item_identified_representation_usage_definition::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_ineffectivity_assignment() const { return holds(nusk_ap242::named(699)); }
-stp_applied_ineffectivity_assignment* stp_item_identified_representation_usage_definition::_applied_ineffectivity_assignment() const { return dynamic_cast<stp_applied_ineffectivity_assignment*>(object()); }
+stp_applied_ineffectivity_assignment* stp_item_identified_representation_usage_definition::_applied_ineffectivity_assignment() const { return nusk_downcast<stp_applied_ineffectivity_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_ineffectivity_assignment(stp_applied_ineffectivity_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_name_assignment() const { return holds(nusk_ap242::named(702)); }
-stp_applied_name_assignment* stp_item_identified_representation_usage_definition::_applied_name_assignment() const { return dynamic_cast<stp_applied_name_assignment*>(object()); }
+stp_applied_name_assignment* stp_item_identified_representation_usage_definition::_applied_name_assignment() const { return nusk_downcast<stp_applied_name_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_name_assignment(stp_applied_name_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_organization_assignment() const { return holds(nusk_ap242::named(703)); }
-stp_applied_organization_assignment* stp_item_identified_representation_usage_definition::_applied_organization_assignment() const { return dynamic_cast<stp_applied_organization_assignment*>(object()); }
+stp_applied_organization_assignment* stp_item_identified_representation_usage_definition::_applied_organization_assignment() const { return nusk_downcast<stp_applied_organization_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_organization_assignment(stp_applied_organization_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_organizational_project_assignment() const { return holds(nusk_ap242::named(705)); }
-stp_applied_organizational_project_assignment* stp_item_identified_representation_usage_definition::_applied_organizational_project_assignment() const { return dynamic_cast<stp_applied_organizational_project_assignment*>(object()); }
+stp_applied_organizational_project_assignment* stp_item_identified_representation_usage_definition::_applied_organizational_project_assignment() const { return nusk_downcast<stp_applied_organizational_project_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_organizational_project_assignment(stp_applied_organizational_project_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_item_identified_representation_usage_definition::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_item_identified_representation_usage_definition::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_security_classification_assignment() const { return holds(nusk_ap242::named(716)); }
-stp_applied_security_classification_assignment* stp_item_identified_representation_usage_definition::_applied_security_classification_assignment() const { return dynamic_cast<stp_applied_security_classification_assignment*>(object()); }
+stp_applied_security_classification_assignment* stp_item_identified_representation_usage_definition::_applied_security_classification_assignment() const { return nusk_downcast<stp_applied_security_classification_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_security_classification_assignment(stp_applied_security_classification_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_time_interval_assignment() const { return holds(nusk_ap242::named(719)); }
-stp_applied_time_interval_assignment* stp_item_identified_representation_usage_definition::_applied_time_interval_assignment() const { return dynamic_cast<stp_applied_time_interval_assignment*>(object()); }
+stp_applied_time_interval_assignment* stp_item_identified_representation_usage_definition::_applied_time_interval_assignment() const { return nusk_downcast<stp_applied_time_interval_assignment>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_time_interval_assignment(stp_applied_time_interval_assignment* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_applied_usage_right() const { return holds(nusk_ap242::named(720)); }
-stp_applied_usage_right* stp_item_identified_representation_usage_definition::_applied_usage_right() const { return dynamic_cast<stp_applied_usage_right*>(object()); }
+stp_applied_usage_right* stp_item_identified_representation_usage_definition::_applied_usage_right() const { return nusk_downcast<stp_applied_usage_right>(object()); }
 void stp_item_identified_representation_usage_definition::_applied_usage_right(stp_applied_usage_right* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_item_identified_representation_usage_definition::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_item_identified_representation_usage_definition::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_item_identified_representation_usage_definition::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_item_identified_representation_usage_definition::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_item_identified_representation_usage_definition::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_item_identified_representation_usage_definition::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_item_identified_representation_usage_definition::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_item_identified_representation_usage_definition::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_item_identified_representation_usage_definition::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_item_identified_representation_usage_definition::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_item_identified_representation_usage_definition::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_item_identified_representation_usage_definition::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_item_identified_representation_usage_definition::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_item_identified_representation_usage_definition::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_item_identified_representation_usage_definition::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_represented_definition() const { return holds(nusk_ap242::named(398)); }
 
 bool stp_item_identified_representation_usage_definition::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_item_identified_representation_usage_definition::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_item_identified_representation_usage_definition::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_item_identified_representation_usage_definition::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_property_definition_relationship() const { return holds(nusk_ap242::named(2269)); }
-stp_property_definition_relationship* stp_item_identified_representation_usage_definition::_property_definition_relationship() const { return dynamic_cast<stp_property_definition_relationship*>(object()); }
+stp_property_definition_relationship* stp_item_identified_representation_usage_definition::_property_definition_relationship() const { return nusk_downcast<stp_property_definition_relationship>(object()); }
 void stp_item_identified_representation_usage_definition::_property_definition_relationship(stp_property_definition_relationship* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_item_identified_representation_usage_definition::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_item_identified_representation_usage_definition::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_item_identified_representation_usage_definition::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_definition::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_item_identified_representation_usage_definition::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_item_identified_representation_usage_definition::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_item_identified_representation_usage_definition::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 // ---- stp_item_identified_representation_usage_select ----
@@ -1134,15 +1134,15 @@ void* stp_item_identified_representation_usage_select::operator new(size_t size,
 NuskTypePtrT<stp_item_identified_representation_usage_select> nusktype_stp_item_identified_representation_usage_select(&nusk_ap242_schema, "item_identified_representation_usage_select");
 
 bool stp_item_identified_representation_usage_select::is_list_representation_item() const { return holds(nusk_ap242::named(271)); }
-ListOfstp_representation_item* stp_item_identified_representation_usage_select::_list_representation_item() const { return holds(nusk_ap242::named(271)) ? dynamic_cast<ListOfstp_representation_item*>(object()) : nullptr; }
+ListOfstp_representation_item* stp_item_identified_representation_usage_select::_list_representation_item() const { return holds(nusk_ap242::named(271)) ? nusk_downcast<ListOfstp_representation_item>(object()) : nullptr; }
 void stp_item_identified_representation_usage_select::_list_representation_item(ListOfstp_representation_item* value) { putAggregate(nusk_ap242::named(271), value); }
 
 bool stp_item_identified_representation_usage_select::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_item_identified_representation_usage_select::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_item_identified_representation_usage_select::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_item_identified_representation_usage_select::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_item_identified_representation_usage_select::is_set_representation_item() const { return holds(nusk_ap242::named(419)); }
-SetOfstp_representation_item* stp_item_identified_representation_usage_select::_set_representation_item() const { return holds(nusk_ap242::named(419)) ? dynamic_cast<SetOfstp_representation_item*>(object()) : nullptr; }
+SetOfstp_representation_item* stp_item_identified_representation_usage_select::_set_representation_item() const { return holds(nusk_ap242::named(419)) ? nusk_downcast<SetOfstp_representation_item>(object()) : nullptr; }
 void stp_item_identified_representation_usage_select::_set_representation_item(SetOfstp_representation_item* value) { putAggregate(nusk_ap242::named(419), value); }
 
 // ---- stp_kinematic_analysis_definition ----
@@ -1154,11 +1154,11 @@ void* stp_kinematic_analysis_definition::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_kinematic_analysis_definition> nusktype_stp_kinematic_analysis_definition(&nusk_ap242_schema, "kinematic_analysis_definition");
 
 bool stp_kinematic_analysis_definition::is_interpolated_configuration_sequence() const { return holds(nusk_ap242::named(1713)); }
-stp_interpolated_configuration_sequence* stp_kinematic_analysis_definition::_interpolated_configuration_sequence() const { return dynamic_cast<stp_interpolated_configuration_sequence*>(object()); }
+stp_interpolated_configuration_sequence* stp_kinematic_analysis_definition::_interpolated_configuration_sequence() const { return nusk_downcast<stp_interpolated_configuration_sequence>(object()); }
 void stp_kinematic_analysis_definition::_interpolated_configuration_sequence(stp_interpolated_configuration_sequence* value) { putObject(value); }
 
 bool stp_kinematic_analysis_definition::is_prescribed_path() const { return holds(nusk_ap242::named(2165)); }
-stp_prescribed_path* stp_kinematic_analysis_definition::_prescribed_path() const { return dynamic_cast<stp_prescribed_path*>(object()); }
+stp_prescribed_path* stp_kinematic_analysis_definition::_prescribed_path() const { return nusk_downcast<stp_prescribed_path>(object()); }
 void stp_kinematic_analysis_definition::_prescribed_path(stp_prescribed_path* value) { putObject(value); }
 
 // ---- stp_kinematic_link_representation_items ----
@@ -1170,25 +1170,25 @@ void* stp_kinematic_link_representation_items::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_kinematic_link_representation_items> nusktype_stp_kinematic_link_representation_items(&nusk_ap242_schema, "kinematic_link_representation_items");
 
 bool stp_kinematic_link_representation_items::is_curve() const { return holds(nusk_ap242::named(1086)); }
-stp_curve* stp_kinematic_link_representation_items::_curve() const { return dynamic_cast<stp_curve*>(object()); }
+stp_curve* stp_kinematic_link_representation_items::_curve() const { return nusk_downcast<stp_curve>(object()); }
 void stp_kinematic_link_representation_items::_curve(stp_curve* value) { putObject(value); }
 
 bool stp_kinematic_link_representation_items::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_kinematic_link_representation_items::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_kinematic_link_representation_items::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_kinematic_link_representation_items::_point(stp_point* value) { putObject(value); }
 
 bool stp_kinematic_link_representation_items::is_rigid_placement() const { return holds(nusk_ap242::named(406)); }
 
 bool stp_kinematic_link_representation_items::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_kinematic_link_representation_items::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_kinematic_link_representation_items::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_kinematic_link_representation_items::_surface(stp_surface* value) { putObject(value); }
 
 bool stp_kinematic_link_representation_items::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_kinematic_link_representation_items::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_kinematic_link_representation_items::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_kinematic_link_representation_items::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_kinematic_link_representation_items::is_su_parameters() const { return holds(nusk_ap242::named(2653)); }
-stp_su_parameters* stp_kinematic_link_representation_items::_su_parameters() const { return dynamic_cast<stp_su_parameters*>(object()); }
+stp_su_parameters* stp_kinematic_link_representation_items::_su_parameters() const { return nusk_downcast<stp_su_parameters>(object()); }
 void stp_kinematic_link_representation_items::_su_parameters(stp_su_parameters* value) { putObject(value); }
 
 // ---- stp_kinematic_result ----
@@ -1200,11 +1200,11 @@ void* stp_kinematic_result::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_kinematic_result> nusktype_stp_kinematic_result(&nusk_ap242_schema, "kinematic_result");
 
 bool stp_kinematic_result::is_interpolated_configuration_sequence() const { return holds(nusk_ap242::named(1713)); }
-stp_interpolated_configuration_sequence* stp_kinematic_result::_interpolated_configuration_sequence() const { return dynamic_cast<stp_interpolated_configuration_sequence*>(object()); }
+stp_interpolated_configuration_sequence* stp_kinematic_result::_interpolated_configuration_sequence() const { return nusk_downcast<stp_interpolated_configuration_sequence>(object()); }
 void stp_kinematic_result::_interpolated_configuration_sequence(stp_interpolated_configuration_sequence* value) { putObject(value); }
 
 bool stp_kinematic_result::is_resulting_path() const { return holds(nusk_ap242::named(2355)); }
-stp_resulting_path* stp_kinematic_result::_resulting_path() const { return dynamic_cast<stp_resulting_path*>(object()); }
+stp_resulting_path* stp_kinematic_result::_resulting_path() const { return nusk_downcast<stp_resulting_path>(object()); }
 void stp_kinematic_result::_resulting_path(stp_resulting_path* value) { putObject(value); }
 
 // ---- stp_kinematic_topology_representation_select ----
@@ -1216,15 +1216,15 @@ void* stp_kinematic_topology_representation_select::operator new(size_t size, Nu
 NuskTypePtrT<stp_kinematic_topology_representation_select> nusktype_stp_kinematic_topology_representation_select(&nusk_ap242_schema, "kinematic_topology_representation_select");
 
 bool stp_kinematic_topology_representation_select::is_kinematic_topology_directed_structure() const { return holds(nusk_ap242::named(1742)); }
-stp_kinematic_topology_directed_structure* stp_kinematic_topology_representation_select::_kinematic_topology_directed_structure() const { return dynamic_cast<stp_kinematic_topology_directed_structure*>(object()); }
+stp_kinematic_topology_directed_structure* stp_kinematic_topology_representation_select::_kinematic_topology_directed_structure() const { return nusk_downcast<stp_kinematic_topology_directed_structure>(object()); }
 void stp_kinematic_topology_representation_select::_kinematic_topology_directed_structure(stp_kinematic_topology_directed_structure* value) { putObject(value); }
 
 bool stp_kinematic_topology_representation_select::is_kinematic_topology_network_structure() const { return holds(nusk_ap242::named(1743)); }
-stp_kinematic_topology_network_structure* stp_kinematic_topology_representation_select::_kinematic_topology_network_structure() const { return dynamic_cast<stp_kinematic_topology_network_structure*>(object()); }
+stp_kinematic_topology_network_structure* stp_kinematic_topology_representation_select::_kinematic_topology_network_structure() const { return nusk_downcast<stp_kinematic_topology_network_structure>(object()); }
 void stp_kinematic_topology_representation_select::_kinematic_topology_network_structure(stp_kinematic_topology_network_structure* value) { putObject(value); }
 
 bool stp_kinematic_topology_representation_select::is_kinematic_topology_structure() const { return holds(nusk_ap242::named(1744)); }
-stp_kinematic_topology_structure* stp_kinematic_topology_representation_select::_kinematic_topology_structure() const { return dynamic_cast<stp_kinematic_topology_structure*>(object()); }
+stp_kinematic_topology_structure* stp_kinematic_topology_representation_select::_kinematic_topology_structure() const { return nusk_downcast<stp_kinematic_topology_structure>(object()); }
 void stp_kinematic_topology_representation_select::_kinematic_topology_structure(stp_kinematic_topology_structure* value) { putObject(value); }
 
 // ---- stp_layered_item ----
@@ -1236,11 +1236,11 @@ void* stp_layered_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_layered_item> nusktype_stp_layered_item(&nusk_ap242_schema, "layered_item");
 
 bool stp_layered_item::is_presentation_representation() const { return holds(nusk_ap242::named(2168)); }
-stp_presentation_representation* stp_layered_item::_presentation_representation() const { return dynamic_cast<stp_presentation_representation*>(object()); }
+stp_presentation_representation* stp_layered_item::_presentation_representation() const { return nusk_downcast<stp_presentation_representation>(object()); }
 void stp_layered_item::_presentation_representation(stp_presentation_representation* value) { putObject(value); }
 
 bool stp_layered_item::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_layered_item::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_layered_item::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_layered_item::_representation_item(stp_representation_item* value) { putObject(value); }
 
 // ---- stp_length_or_plane_angle_measure_with_unit_select ----
@@ -1252,11 +1252,11 @@ void* stp_length_or_plane_angle_measure_with_unit_select::operator new(size_t si
 NuskTypePtrT<stp_length_or_plane_angle_measure_with_unit_select> nusktype_stp_length_or_plane_angle_measure_with_unit_select(&nusk_ap242_schema, "length_or_plane_angle_measure_with_unit_select");
 
 bool stp_length_or_plane_angle_measure_with_unit_select::is_length_measure_with_unit() const { return holds(nusk_ap242::named(1760)); }
-stp_length_measure_with_unit* stp_length_or_plane_angle_measure_with_unit_select::_length_measure_with_unit() const { return dynamic_cast<stp_length_measure_with_unit*>(object()); }
+stp_length_measure_with_unit* stp_length_or_plane_angle_measure_with_unit_select::_length_measure_with_unit() const { return nusk_downcast<stp_length_measure_with_unit>(object()); }
 void stp_length_or_plane_angle_measure_with_unit_select::_length_measure_with_unit(stp_length_measure_with_unit* value) { putObject(value); }
 
 bool stp_length_or_plane_angle_measure_with_unit_select::is_plane_angle_measure_with_unit() const { return holds(nusk_ap242::named(2080)); }
-stp_plane_angle_measure_with_unit* stp_length_or_plane_angle_measure_with_unit_select::_plane_angle_measure_with_unit() const { return dynamic_cast<stp_plane_angle_measure_with_unit*>(object()); }
+stp_plane_angle_measure_with_unit* stp_length_or_plane_angle_measure_with_unit_select::_plane_angle_measure_with_unit() const { return nusk_downcast<stp_plane_angle_measure_with_unit>(object()); }
 void stp_length_or_plane_angle_measure_with_unit_select::_plane_angle_measure_with_unit(stp_plane_angle_measure_with_unit* value) { putObject(value); }
 
 // ---- stp_linear_geometry_constraint_element ----
@@ -1268,19 +1268,19 @@ void* stp_linear_geometry_constraint_element::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_linear_geometry_constraint_element> nusktype_stp_linear_geometry_constraint_element(&nusk_ap242_schema, "linear_geometry_constraint_element");
 
 bool stp_linear_geometry_constraint_element::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_linear_geometry_constraint_element::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_linear_geometry_constraint_element::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_linear_geometry_constraint_element::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_linear_geometry_constraint_element::is_line() const { return holds(nusk_ap242::named(1770)); }
-stp_line* stp_linear_geometry_constraint_element::_line() const { return dynamic_cast<stp_line*>(object()); }
+stp_line* stp_linear_geometry_constraint_element::_line() const { return nusk_downcast<stp_line>(object()); }
 void stp_linear_geometry_constraint_element::_line(stp_line* value) { putObject(value); }
 
 bool stp_linear_geometry_constraint_element::is_plane() const { return holds(nusk_ap242::named(2077)); }
-stp_plane* stp_linear_geometry_constraint_element::_plane() const { return dynamic_cast<stp_plane*>(object()); }
+stp_plane* stp_linear_geometry_constraint_element::_plane() const { return nusk_downcast<stp_plane>(object()); }
 void stp_linear_geometry_constraint_element::_plane(stp_plane* value) { putObject(value); }
 
 bool stp_linear_geometry_constraint_element::is_vector() const { return holds(nusk_ap242::named(2904)); }
-stp_vector* stp_linear_geometry_constraint_element::_vector() const { return dynamic_cast<stp_vector*>(object()); }
+stp_vector* stp_linear_geometry_constraint_element::_vector() const { return nusk_downcast<stp_vector>(object()); }
 void stp_linear_geometry_constraint_element::_vector(stp_vector* value) { putObject(value); }
 
 // ---- stp_link_or_shape_representation ----
@@ -1292,11 +1292,11 @@ void* stp_link_or_shape_representation::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_link_or_shape_representation> nusktype_stp_link_or_shape_representation(&nusk_ap242_schema, "link_or_shape_representation");
 
 bool stp_link_or_shape_representation::is_kinematic_link_representation() const { return holds(nusk_ap242::named(1731)); }
-stp_kinematic_link_representation* stp_link_or_shape_representation::_kinematic_link_representation() const { return dynamic_cast<stp_kinematic_link_representation*>(object()); }
+stp_kinematic_link_representation* stp_link_or_shape_representation::_kinematic_link_representation() const { return nusk_downcast<stp_kinematic_link_representation>(object()); }
 void stp_link_or_shape_representation::_kinematic_link_representation(stp_kinematic_link_representation* value) { putObject(value); }
 
 bool stp_link_or_shape_representation::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_link_or_shape_representation::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_link_or_shape_representation::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_link_or_shape_representation::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 // ---- stp_location_item ----
@@ -1308,67 +1308,67 @@ void* stp_location_item::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_location_item> nusktype_stp_location_item(&nusk_ap242_schema, "location_item");
 
 bool stp_location_item::is_action_resource() const { return holds(nusk_ap242::named(608)); }
-stp_action_resource* stp_location_item::_action_resource() const { return dynamic_cast<stp_action_resource*>(object()); }
+stp_action_resource* stp_location_item::_action_resource() const { return nusk_downcast<stp_action_resource>(object()); }
 void stp_location_item::_action_resource(stp_action_resource* value) { putObject(value); }
 
 bool stp_location_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_location_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_location_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_location_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_location_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_location_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_location_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_location_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_location_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_location_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_location_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_location_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_location_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_location_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_location_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_location_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_location_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_location_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_location_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_location_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_location_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_location_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_location_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_location_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_location_item::is_organization_type() const { return holds(nusk_ap242::named(1979)); }
-stp_organization_type* stp_location_item::_organization_type() const { return dynamic_cast<stp_organization_type*>(object()); }
+stp_organization_type* stp_location_item::_organization_type() const { return nusk_downcast<stp_organization_type>(object()); }
 void stp_location_item::_organization_type(stp_organization_type* value) { putObject(value); }
 
 bool stp_location_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_location_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_location_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_location_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_location_item::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_location_item::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_location_item::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_location_item::_person(stp_person* value) { putObject(value); }
 
 bool stp_location_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_location_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_location_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_location_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_location_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_location_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_location_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_location_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_location_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_location_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_location_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_location_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_location_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_location_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_location_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_location_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_location_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_location_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_location_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_location_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_location_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_location_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_location_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_location_item::_product_group(stp_product_group* value) { putObject(value); }
 
 // ---- stp_location_of_extreme_value_select ----
@@ -1380,69 +1380,69 @@ void* stp_location_of_extreme_value_select::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_location_of_extreme_value_select> nusktype_stp_location_of_extreme_value_select(&nusk_ap242_schema, "location_of_extreme_value_select");
 
 bool stp_location_of_extreme_value_select::is_b_spline_curve_knot_locator() const { return holds(nusk_ap242::named(776)); }
-stp_b_spline_curve_knot_locator* stp_location_of_extreme_value_select::_b_spline_curve_knot_locator() const { return dynamic_cast<stp_b_spline_curve_knot_locator*>(object()); }
+stp_b_spline_curve_knot_locator* stp_location_of_extreme_value_select::_b_spline_curve_knot_locator() const { return nusk_downcast<stp_b_spline_curve_knot_locator>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_curve_knot_locator(stp_b_spline_curve_knot_locator* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_curve_segment() const { return holds(nusk_ap242::named(777)); }
-stp_b_spline_curve_segment* stp_location_of_extreme_value_select::_b_spline_curve_segment() const { return dynamic_cast<stp_b_spline_curve_segment*>(object()); }
+stp_b_spline_curve_segment* stp_location_of_extreme_value_select::_b_spline_curve_segment() const { return nusk_downcast<stp_b_spline_curve_segment>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_curve_segment(stp_b_spline_curve_segment* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_surface_knot_locator() const { return holds(nusk_ap242::named(781)); }
-stp_b_spline_surface_knot_locator* stp_location_of_extreme_value_select::_b_spline_surface_knot_locator() const { return dynamic_cast<stp_b_spline_surface_knot_locator*>(object()); }
+stp_b_spline_surface_knot_locator* stp_location_of_extreme_value_select::_b_spline_surface_knot_locator() const { return nusk_downcast<stp_b_spline_surface_knot_locator>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_surface_knot_locator(stp_b_spline_surface_knot_locator* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_surface_patch() const { return holds(nusk_ap242::named(782)); }
-stp_b_spline_surface_patch* stp_location_of_extreme_value_select::_b_spline_surface_patch() const { return dynamic_cast<stp_b_spline_surface_patch*>(object()); }
+stp_b_spline_surface_patch* stp_location_of_extreme_value_select::_b_spline_surface_patch() const { return nusk_downcast<stp_b_spline_surface_patch>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_surface_patch(stp_b_spline_surface_patch* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_surface_strip() const { return holds(nusk_ap242::named(783)); }
-stp_b_spline_surface_strip* stp_location_of_extreme_value_select::_b_spline_surface_strip() const { return dynamic_cast<stp_b_spline_surface_strip*>(object()); }
+stp_b_spline_surface_strip* stp_location_of_extreme_value_select::_b_spline_surface_strip() const { return nusk_downcast<stp_b_spline_surface_strip>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_surface_strip(stp_b_spline_surface_strip* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_boundary_curve_of_b_spline_or_rectangular_composite_surface() const { return holds(nusk_ap242::named(825)); }
-stp_boundary_curve_of_b_spline_or_rectangular_composite_surface* stp_location_of_extreme_value_select::_boundary_curve_of_b_spline_or_rectangular_composite_surface() const { return dynamic_cast<stp_boundary_curve_of_b_spline_or_rectangular_composite_surface*>(object()); }
+stp_boundary_curve_of_b_spline_or_rectangular_composite_surface* stp_location_of_extreme_value_select::_boundary_curve_of_b_spline_or_rectangular_composite_surface() const { return nusk_downcast<stp_boundary_curve_of_b_spline_or_rectangular_composite_surface>(object()); }
 void stp_location_of_extreme_value_select::_boundary_curve_of_b_spline_or_rectangular_composite_surface(stp_boundary_curve_of_b_spline_or_rectangular_composite_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_composite_curve_transition_locator() const { return holds(nusk_ap242::named(972)); }
-stp_composite_curve_transition_locator* stp_location_of_extreme_value_select::_composite_curve_transition_locator() const { return dynamic_cast<stp_composite_curve_transition_locator*>(object()); }
+stp_composite_curve_transition_locator* stp_location_of_extreme_value_select::_composite_curve_transition_locator() const { return nusk_downcast<stp_composite_curve_transition_locator>(object()); }
 void stp_location_of_extreme_value_select::_composite_curve_transition_locator(stp_composite_curve_transition_locator* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_face_bound() const { return holds(nusk_ap242::named(1458)); }
-stp_face_bound* stp_location_of_extreme_value_select::_face_bound() const { return dynamic_cast<stp_face_bound*>(object()); }
+stp_face_bound* stp_location_of_extreme_value_select::_face_bound() const { return nusk_downcast<stp_face_bound>(object()); }
 void stp_location_of_extreme_value_select::_face_bound(stp_face_bound* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_inspected_shape_element_select() const { return holds(nusk_ap242::named(247)); }
 
 bool stp_location_of_extreme_value_select::is_oriented_edge() const { return holds(nusk_ap242::named(1988)); }
-stp_oriented_edge* stp_location_of_extreme_value_select::_oriented_edge() const { return dynamic_cast<stp_oriented_edge*>(object()); }
+stp_oriented_edge* stp_location_of_extreme_value_select::_oriented_edge() const { return nusk_downcast<stp_oriented_edge>(object()); }
 void stp_location_of_extreme_value_select::_oriented_edge(stp_oriented_edge* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_point_on_edge_curve() const { return holds(nusk_ap242::named(2111)); }
-stp_point_on_edge_curve* stp_location_of_extreme_value_select::_point_on_edge_curve() const { return dynamic_cast<stp_point_on_edge_curve*>(object()); }
+stp_point_on_edge_curve* stp_location_of_extreme_value_select::_point_on_edge_curve() const { return nusk_downcast<stp_point_on_edge_curve>(object()); }
 void stp_location_of_extreme_value_select::_point_on_edge_curve(stp_point_on_edge_curve* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_point_on_face_surface() const { return holds(nusk_ap242::named(2112)); }
-stp_point_on_face_surface* stp_location_of_extreme_value_select::_point_on_face_surface() const { return dynamic_cast<stp_point_on_face_surface*>(object()); }
+stp_point_on_face_surface* stp_location_of_extreme_value_select::_point_on_face_surface() const { return nusk_downcast<stp_point_on_face_surface>(object()); }
 void stp_location_of_extreme_value_select::_point_on_face_surface(stp_point_on_face_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_rectangular_composite_surface_transition_locator() const { return holds(nusk_ap242::named(2314)); }
-stp_rectangular_composite_surface_transition_locator* stp_location_of_extreme_value_select::_rectangular_composite_surface_transition_locator() const { return dynamic_cast<stp_rectangular_composite_surface_transition_locator*>(object()); }
+stp_rectangular_composite_surface_transition_locator* stp_location_of_extreme_value_select::_rectangular_composite_surface_transition_locator() const { return nusk_downcast<stp_rectangular_composite_surface_transition_locator>(object()); }
 void stp_location_of_extreme_value_select::_rectangular_composite_surface_transition_locator(stp_rectangular_composite_surface_transition_locator* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_subedge() const { return holds(nusk_ap242::named(2654)); }
-stp_subedge* stp_location_of_extreme_value_select::_subedge() const { return dynamic_cast<stp_subedge*>(object()); }
+stp_subedge* stp_location_of_extreme_value_select::_subedge() const { return nusk_downcast<stp_subedge>(object()); }
 void stp_location_of_extreme_value_select::_subedge(stp_subedge* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_subface() const { return holds(nusk_ap242::named(2655)); }
-stp_subface* stp_location_of_extreme_value_select::_subface() const { return dynamic_cast<stp_subface*>(object()); }
+stp_subface* stp_location_of_extreme_value_select::_subface() const { return nusk_downcast<stp_subface>(object()); }
 void stp_location_of_extreme_value_select::_subface(stp_subface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_location_of_extreme_value_select::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_location_of_extreme_value_select::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_location_of_extreme_value_select::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_location_of_extreme_value_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_location_of_extreme_value_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_location_of_extreme_value_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_or_composite_curve_select() const { return holds(nusk_ap242::named(61)); }
@@ -1450,133 +1450,133 @@ bool stp_location_of_extreme_value_select::is_b_spline_or_composite_curve_select
 bool stp_location_of_extreme_value_select::is_b_spline_or_rectangular_composite_surface_select() const { return holds(nusk_ap242::named(62)); }
 
 bool stp_location_of_extreme_value_select::is_cartesian_transformation_operator_3d() const { return holds(nusk_ap242::named(862)); }
-stp_cartesian_transformation_operator_3d* stp_location_of_extreme_value_select::_cartesian_transformation_operator_3d() const { return dynamic_cast<stp_cartesian_transformation_operator_3d*>(object()); }
+stp_cartesian_transformation_operator_3d* stp_location_of_extreme_value_select::_cartesian_transformation_operator_3d() const { return nusk_downcast<stp_cartesian_transformation_operator_3d>(object()); }
 void stp_location_of_extreme_value_select::_cartesian_transformation_operator_3d(stp_cartesian_transformation_operator_3d* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_closed_or_open_shell_select() const { return holds(nusk_ap242::named(109)); }
 
 bool stp_location_of_extreme_value_select::is_connected_face_set() const { return holds(nusk_ap242::named(1014)); }
-stp_connected_face_set* stp_location_of_extreme_value_select::_connected_face_set() const { return dynamic_cast<stp_connected_face_set*>(object()); }
+stp_connected_face_set* stp_location_of_extreme_value_select::_connected_face_set() const { return nusk_downcast<stp_connected_face_set>(object()); }
 void stp_location_of_extreme_value_select::_connected_face_set(stp_connected_face_set* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_curve() const { return holds(nusk_ap242::named(1086)); }
-stp_curve* stp_location_of_extreme_value_select::_curve() const { return dynamic_cast<stp_curve*>(object()); }
+stp_curve* stp_location_of_extreme_value_select::_curve() const { return nusk_downcast<stp_curve>(object()); }
 void stp_location_of_extreme_value_select::_curve(stp_curve* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_datum() const { return holds(nusk_ap242::named(1168)); }
-stp_datum* stp_location_of_extreme_value_select::_datum() const { return dynamic_cast<stp_datum*>(object()); }
+stp_datum* stp_location_of_extreme_value_select::_datum() const { return nusk_downcast<stp_datum>(object()); }
 void stp_location_of_extreme_value_select::_datum(stp_datum* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_datum_system() const { return holds(nusk_ap242::named(1175)); }
-stp_datum_system* stp_location_of_extreme_value_select::_datum_system() const { return dynamic_cast<stp_datum_system*>(object()); }
+stp_datum_system* stp_location_of_extreme_value_select::_datum_system() const { return nusk_downcast<stp_datum_system>(object()); }
 void stp_location_of_extreme_value_select::_datum_system(stp_datum_system* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_datum_target() const { return holds(nusk_ap242::named(1177)); }
-stp_datum_target* stp_location_of_extreme_value_select::_datum_target() const { return dynamic_cast<stp_datum_target*>(object()); }
+stp_datum_target* stp_location_of_extreme_value_select::_datum_target() const { return nusk_downcast<stp_datum_target>(object()); }
 void stp_location_of_extreme_value_select::_datum_target(stp_datum_target* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_location_of_extreme_value_select::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_location_of_extreme_value_select::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_location_of_extreme_value_select::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_location_of_extreme_value_select::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_location_of_extreme_value_select::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_location_of_extreme_value_select::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_location_of_extreme_value_select::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_location_of_extreme_value_select::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_location_of_extreme_value_select::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_edge_curve() const { return holds(nusk_ap242::named(1318)); }
-stp_edge_curve* stp_location_of_extreme_value_select::_edge_curve() const { return dynamic_cast<stp_edge_curve*>(object()); }
+stp_edge_curve* stp_location_of_extreme_value_select::_edge_curve() const { return nusk_downcast<stp_edge_curve>(object()); }
 void stp_location_of_extreme_value_select::_edge_curve(stp_edge_curve* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_edge_loop() const { return holds(nusk_ap242::named(1319)); }
-stp_edge_loop* stp_location_of_extreme_value_select::_edge_loop() const { return dynamic_cast<stp_edge_loop*>(object()); }
+stp_edge_loop* stp_location_of_extreme_value_select::_edge_loop() const { return nusk_downcast<stp_edge_loop>(object()); }
 void stp_location_of_extreme_value_select::_edge_loop(stp_edge_loop* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_face_surface() const { return holds(nusk_ap242::named(1462)); }
-stp_face_surface* stp_location_of_extreme_value_select::_face_surface() const { return dynamic_cast<stp_face_surface*>(object()); }
+stp_face_surface* stp_location_of_extreme_value_select::_face_surface() const { return nusk_downcast<stp_face_surface>(object()); }
 void stp_location_of_extreme_value_select::_face_surface(stp_face_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_location_of_extreme_value_select::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_location_of_extreme_value_select::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_location_of_extreme_value_select::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_global_uncertainty_assigned_context() const { return holds(nusk_ap242::named(1582)); }
-stp_global_uncertainty_assigned_context* stp_location_of_extreme_value_select::_global_uncertainty_assigned_context() const { return dynamic_cast<stp_global_uncertainty_assigned_context*>(object()); }
+stp_global_uncertainty_assigned_context* stp_location_of_extreme_value_select::_global_uncertainty_assigned_context() const { return nusk_downcast<stp_global_uncertainty_assigned_context>(object()); }
 void stp_location_of_extreme_value_select::_global_uncertainty_assigned_context(stp_global_uncertainty_assigned_context* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_global_unit_assigned_context() const { return holds(nusk_ap242::named(1583)); }
-stp_global_unit_assigned_context* stp_location_of_extreme_value_select::_global_unit_assigned_context() const { return dynamic_cast<stp_global_unit_assigned_context*>(object()); }
+stp_global_unit_assigned_context* stp_location_of_extreme_value_select::_global_unit_assigned_context() const { return nusk_downcast<stp_global_unit_assigned_context>(object()); }
 void stp_location_of_extreme_value_select::_global_unit_assigned_context(stp_global_unit_assigned_context* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_location_of_extreme_value_select::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_location_of_extreme_value_select::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_location_of_extreme_value_select::_group(stp_group* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_manifold_solid_brep() const { return holds(nusk_ap242::named(1836)); }
-stp_manifold_solid_brep* stp_location_of_extreme_value_select::_manifold_solid_brep() const { return dynamic_cast<stp_manifold_solid_brep*>(object()); }
+stp_manifold_solid_brep* stp_location_of_extreme_value_select::_manifold_solid_brep() const { return nusk_downcast<stp_manifold_solid_brep>(object()); }
 void stp_location_of_extreme_value_select::_manifold_solid_brep(stp_manifold_solid_brep* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_placement() const { return holds(nusk_ap242::named(2068)); }
-stp_placement* stp_location_of_extreme_value_select::_placement() const { return dynamic_cast<stp_placement*>(object()); }
+stp_placement* stp_location_of_extreme_value_select::_placement() const { return nusk_downcast<stp_placement>(object()); }
 void stp_location_of_extreme_value_select::_placement(stp_placement* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_location_of_extreme_value_select::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_location_of_extreme_value_select::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_location_of_extreme_value_select::_point(stp_point* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_presentation_layer_assignment() const { return holds(nusk_ap242::named(2167)); }
-stp_presentation_layer_assignment* stp_location_of_extreme_value_select::_presentation_layer_assignment() const { return dynamic_cast<stp_presentation_layer_assignment*>(object()); }
+stp_presentation_layer_assignment* stp_location_of_extreme_value_select::_presentation_layer_assignment() const { return nusk_downcast<stp_presentation_layer_assignment>(object()); }
 void stp_location_of_extreme_value_select::_presentation_layer_assignment(stp_presentation_layer_assignment* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_location_of_extreme_value_select::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_location_of_extreme_value_select::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_location_of_extreme_value_select::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_location_of_extreme_value_select::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_location_of_extreme_value_select::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_location_of_extreme_value_select::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_location_of_extreme_value_select::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_location_of_extreme_value_select::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_location_of_extreme_value_select::_styled_item(stp_styled_item* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_location_of_extreme_value_select::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_location_of_extreme_value_select::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_location_of_extreme_value_select::_surface(stp_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_tsdq_inspection_element() const { return holds(nusk_ap242::named(2837)); }
-stp_tsdq_inspection_element* stp_location_of_extreme_value_select::_tsdq_inspection_element() const { return dynamic_cast<stp_tsdq_inspection_element*>(object()); }
+stp_tsdq_inspection_element* stp_location_of_extreme_value_select::_tsdq_inspection_element() const { return nusk_downcast<stp_tsdq_inspection_element>(object()); }
 void stp_location_of_extreme_value_select::_tsdq_inspection_element(stp_tsdq_inspection_element* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_vertex_point() const { return holds(nusk_ap242::named(2915)); }
-stp_vertex_point* stp_location_of_extreme_value_select::_vertex_point() const { return dynamic_cast<stp_vertex_point*>(object()); }
+stp_vertex_point* stp_location_of_extreme_value_select::_vertex_point() const { return nusk_downcast<stp_vertex_point>(object()); }
 void stp_location_of_extreme_value_select::_vertex_point(stp_vertex_point* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_curve() const { return holds(nusk_ap242::named(775)); }
-stp_b_spline_curve* stp_location_of_extreme_value_select::_b_spline_curve() const { return dynamic_cast<stp_b_spline_curve*>(object()); }
+stp_b_spline_curve* stp_location_of_extreme_value_select::_b_spline_curve() const { return nusk_downcast<stp_b_spline_curve>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_curve(stp_b_spline_curve* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_composite_curve() const { return holds(nusk_ap242::named(969)); }
-stp_composite_curve* stp_location_of_extreme_value_select::_composite_curve() const { return dynamic_cast<stp_composite_curve*>(object()); }
+stp_composite_curve* stp_location_of_extreme_value_select::_composite_curve() const { return nusk_downcast<stp_composite_curve>(object()); }
 void stp_location_of_extreme_value_select::_composite_curve(stp_composite_curve* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_b_spline_surface() const { return holds(nusk_ap242::named(780)); }
-stp_b_spline_surface* stp_location_of_extreme_value_select::_b_spline_surface() const { return dynamic_cast<stp_b_spline_surface*>(object()); }
+stp_b_spline_surface* stp_location_of_extreme_value_select::_b_spline_surface() const { return nusk_downcast<stp_b_spline_surface>(object()); }
 void stp_location_of_extreme_value_select::_b_spline_surface(stp_b_spline_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_rectangular_composite_surface() const { return holds(nusk_ap242::named(2313)); }
-stp_rectangular_composite_surface* stp_location_of_extreme_value_select::_rectangular_composite_surface() const { return dynamic_cast<stp_rectangular_composite_surface*>(object()); }
+stp_rectangular_composite_surface* stp_location_of_extreme_value_select::_rectangular_composite_surface() const { return nusk_downcast<stp_rectangular_composite_surface>(object()); }
 void stp_location_of_extreme_value_select::_rectangular_composite_surface(stp_rectangular_composite_surface* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_closed_shell() const { return holds(nusk_ap242::named(928)); }
-stp_closed_shell* stp_location_of_extreme_value_select::_closed_shell() const { return dynamic_cast<stp_closed_shell*>(object()); }
+stp_closed_shell* stp_location_of_extreme_value_select::_closed_shell() const { return nusk_downcast<stp_closed_shell>(object()); }
 void stp_location_of_extreme_value_select::_closed_shell(stp_closed_shell* value) { putObject(value); }
 
 bool stp_location_of_extreme_value_select::is_open_shell() const { return holds(nusk_ap242::named(1971)); }
-stp_open_shell* stp_location_of_extreme_value_select::_open_shell() const { return dynamic_cast<stp_open_shell*>(object()); }
+stp_open_shell* stp_location_of_extreme_value_select::_open_shell() const { return nusk_downcast<stp_open_shell>(object()); }
 void stp_location_of_extreme_value_select::_open_shell(stp_open_shell* value) { putObject(value); }
 
 // ---- stp_location_representation_item ----
@@ -1588,19 +1588,19 @@ void* stp_location_representation_item::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_location_representation_item> nusktype_stp_location_representation_item(&nusk_ap242_schema, "location_representation_item");
 
 bool stp_location_representation_item::is_organizational_address() const { return holds(nusk_ap242::named(1982)); }
-stp_organizational_address* stp_location_representation_item::_organizational_address() const { return dynamic_cast<stp_organizational_address*>(object()); }
+stp_organizational_address* stp_location_representation_item::_organizational_address() const { return nusk_downcast<stp_organizational_address>(object()); }
 void stp_location_representation_item::_organizational_address(stp_organizational_address* value) { putObject(value); }
 
 bool stp_location_representation_item::is_person_and_organization_address() const { return holds(nusk_ap242::named(2045)); }
-stp_person_and_organization_address* stp_location_representation_item::_person_and_organization_address() const { return dynamic_cast<stp_person_and_organization_address*>(object()); }
+stp_person_and_organization_address* stp_location_representation_item::_person_and_organization_address() const { return nusk_downcast<stp_person_and_organization_address>(object()); }
 void stp_location_representation_item::_person_and_organization_address(stp_person_and_organization_address* value) { putObject(value); }
 
 bool stp_location_representation_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_location_representation_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_location_representation_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_location_representation_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_location_representation_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_location_representation_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_location_representation_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_location_representation_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_machining_feature_definition ----
@@ -1612,87 +1612,87 @@ void* stp_machining_feature_definition::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_machining_feature_definition> nusktype_stp_machining_feature_definition(&nusk_ap242_schema, "machining_feature_definition");
 
 bool stp_machining_feature_definition::is_boss() const { return holds(nusk_ap242::named(819)); }
-stp_boss* stp_machining_feature_definition::_boss() const { return dynamic_cast<stp_boss*>(object()); }
+stp_boss* stp_machining_feature_definition::_boss() const { return nusk_downcast<stp_boss>(object()); }
 void stp_machining_feature_definition::_boss(stp_boss* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_compound_feature() const { return holds(nusk_ap242::named(984)); }
-stp_compound_feature* stp_machining_feature_definition::_compound_feature() const { return dynamic_cast<stp_compound_feature*>(object()); }
+stp_compound_feature* stp_machining_feature_definition::_compound_feature() const { return nusk_downcast<stp_compound_feature>(object()); }
 void stp_machining_feature_definition::_compound_feature(stp_compound_feature* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_externally_defined_feature_definition() const { return holds(nusk_ap242::named(1431)); }
-stp_externally_defined_feature_definition* stp_machining_feature_definition::_externally_defined_feature_definition() const { return dynamic_cast<stp_externally_defined_feature_definition*>(object()); }
+stp_externally_defined_feature_definition* stp_machining_feature_definition::_externally_defined_feature_definition() const { return nusk_downcast<stp_externally_defined_feature_definition>(object()); }
 void stp_machining_feature_definition::_externally_defined_feature_definition(stp_externally_defined_feature_definition* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_flat_face() const { return holds(nusk_ap242::named(1495)); }
-stp_flat_face* stp_machining_feature_definition::_flat_face() const { return dynamic_cast<stp_flat_face*>(object()); }
+stp_flat_face* stp_machining_feature_definition::_flat_face() const { return nusk_downcast<stp_flat_face>(object()); }
 void stp_machining_feature_definition::_flat_face(stp_flat_face* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_gear() const { return holds(nusk_ap242::named(1534)); }
-stp_gear* stp_machining_feature_definition::_gear() const { return dynamic_cast<stp_gear*>(object()); }
+stp_gear* stp_machining_feature_definition::_gear() const { return nusk_downcast<stp_gear>(object()); }
 void stp_machining_feature_definition::_gear(stp_gear* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_marking() const { return holds(nusk_ap242::named(1844)); }
-stp_marking* stp_machining_feature_definition::_marking() const { return dynamic_cast<stp_marking*>(object()); }
+stp_marking* stp_machining_feature_definition::_marking() const { return nusk_downcast<stp_marking>(object()); }
 void stp_machining_feature_definition::_marking(stp_marking* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_outer_round() const { return holds(nusk_ap242::named(1996)); }
-stp_outer_round* stp_machining_feature_definition::_outer_round() const { return dynamic_cast<stp_outer_round*>(object()); }
+stp_outer_round* stp_machining_feature_definition::_outer_round() const { return nusk_downcast<stp_outer_round>(object()); }
 void stp_machining_feature_definition::_outer_round(stp_outer_round* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_outside_profile() const { return holds(nusk_ap242::named(1997)); }
-stp_outside_profile* stp_machining_feature_definition::_outside_profile() const { return dynamic_cast<stp_outside_profile*>(object()); }
+stp_outside_profile* stp_machining_feature_definition::_outside_profile() const { return nusk_downcast<stp_outside_profile>(object()); }
 void stp_machining_feature_definition::_outside_profile(stp_outside_profile* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_pocket() const { return holds(nusk_ap242::named(2096)); }
-stp_pocket* stp_machining_feature_definition::_pocket() const { return dynamic_cast<stp_pocket*>(object()); }
+stp_pocket* stp_machining_feature_definition::_pocket() const { return nusk_downcast<stp_pocket>(object()); }
 void stp_machining_feature_definition::_pocket(stp_pocket* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_protrusion() const { return holds(nusk_ap242::named(2272)); }
-stp_protrusion* stp_machining_feature_definition::_protrusion() const { return dynamic_cast<stp_protrusion*>(object()); }
+stp_protrusion* stp_machining_feature_definition::_protrusion() const { return nusk_downcast<stp_protrusion>(object()); }
 void stp_machining_feature_definition::_protrusion(stp_protrusion* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_removal_volume() const { return holds(nusk_ap242::named(2325)); }
-stp_removal_volume* stp_machining_feature_definition::_removal_volume() const { return dynamic_cast<stp_removal_volume*>(object()); }
+stp_removal_volume* stp_machining_feature_definition::_removal_volume() const { return nusk_downcast<stp_removal_volume>(object()); }
 void stp_machining_feature_definition::_removal_volume(stp_removal_volume* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_replicate_feature() const { return holds(nusk_ap242::named(2329)); }
-stp_replicate_feature* stp_machining_feature_definition::_replicate_feature() const { return dynamic_cast<stp_replicate_feature*>(object()); }
+stp_replicate_feature* stp_machining_feature_definition::_replicate_feature() const { return nusk_downcast<stp_replicate_feature>(object()); }
 void stp_machining_feature_definition::_replicate_feature(stp_replicate_feature* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_revolved_profile() const { return holds(nusk_ap242::named(2363)); }
-stp_revolved_profile* stp_machining_feature_definition::_revolved_profile() const { return dynamic_cast<stp_revolved_profile*>(object()); }
+stp_revolved_profile* stp_machining_feature_definition::_revolved_profile() const { return nusk_downcast<stp_revolved_profile>(object()); }
 void stp_machining_feature_definition::_revolved_profile(stp_revolved_profile* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_rib_top() const { return holds(nusk_ap242::named(2365)); }
-stp_rib_top* stp_machining_feature_definition::_rib_top() const { return dynamic_cast<stp_rib_top*>(object()); }
+stp_rib_top* stp_machining_feature_definition::_rib_top() const { return nusk_downcast<stp_rib_top>(object()); }
 void stp_machining_feature_definition::_rib_top(stp_rib_top* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_round_hole() const { return holds(nusk_ap242::named(2402)); }
-stp_round_hole* stp_machining_feature_definition::_round_hole() const { return dynamic_cast<stp_round_hole*>(object()); }
+stp_round_hole* stp_machining_feature_definition::_round_hole() const { return nusk_downcast<stp_round_hole>(object()); }
 void stp_machining_feature_definition::_round_hole(stp_round_hole* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_rounded_end() const { return holds(nusk_ap242::named(2404)); }
-stp_rounded_end* stp_machining_feature_definition::_rounded_end() const { return dynamic_cast<stp_rounded_end*>(object()); }
+stp_rounded_end* stp_machining_feature_definition::_rounded_end() const { return nusk_downcast<stp_rounded_end>(object()); }
 void stp_machining_feature_definition::_rounded_end(stp_rounded_end* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_slot() const { return holds(nusk_ap242::named(2542)); }
-stp_slot* stp_machining_feature_definition::_slot() const { return dynamic_cast<stp_slot*>(object()); }
+stp_slot* stp_machining_feature_definition::_slot() const { return nusk_downcast<stp_slot>(object()); }
 void stp_machining_feature_definition::_slot(stp_slot* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_spherical_cap() const { return holds(nusk_ap242::named(2596)); }
-stp_spherical_cap* stp_machining_feature_definition::_spherical_cap() const { return dynamic_cast<stp_spherical_cap*>(object()); }
+stp_spherical_cap* stp_machining_feature_definition::_spherical_cap() const { return nusk_downcast<stp_spherical_cap>(object()); }
 void stp_machining_feature_definition::_spherical_cap(stp_spherical_cap* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_step() const { return holds(nusk_ap242::named(2636)); }
-stp_step* stp_machining_feature_definition::_step() const { return dynamic_cast<stp_step*>(object()); }
+stp_step* stp_machining_feature_definition::_step() const { return nusk_downcast<stp_step>(object()); }
 void stp_machining_feature_definition::_step(stp_step* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_thread() const { return holds(nusk_ap242::named(2797)); }
-stp_thread* stp_machining_feature_definition::_thread() const { return dynamic_cast<stp_thread*>(object()); }
+stp_thread* stp_machining_feature_definition::_thread() const { return nusk_downcast<stp_thread>(object()); }
 void stp_machining_feature_definition::_thread(stp_thread* value) { putObject(value); }
 
 bool stp_machining_feature_definition::is_turned_knurl() const { return holds(nusk_ap242::named(2849)); }
-stp_turned_knurl* stp_machining_feature_definition::_turned_knurl() const { return dynamic_cast<stp_turned_knurl*>(object()); }
+stp_turned_knurl* stp_machining_feature_definition::_turned_knurl() const { return nusk_downcast<stp_turned_knurl>(object()); }
 void stp_machining_feature_definition::_turned_knurl(stp_turned_knurl* value) { putObject(value); }
 
 // ---- stp_manifold_subsurface_shape_representation_select ----
@@ -1704,15 +1704,15 @@ void* stp_manifold_subsurface_shape_representation_select::operator new(size_t s
 NuskTypePtrT<stp_manifold_subsurface_shape_representation_select> nusktype_stp_manifold_subsurface_shape_representation_select(&nusk_ap242_schema, "manifold_subsurface_shape_representation_select");
 
 bool stp_manifold_subsurface_shape_representation_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_manifold_subsurface_shape_representation_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_manifold_subsurface_shape_representation_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_manifold_subsurface_shape_representation_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_manifold_subsurface_shape_representation_select::is_connected_face_sub_set() const { return holds(nusk_ap242::named(1015)); }
-stp_connected_face_sub_set* stp_manifold_subsurface_shape_representation_select::_connected_face_sub_set() const { return dynamic_cast<stp_connected_face_sub_set*>(object()); }
+stp_connected_face_sub_set* stp_manifold_subsurface_shape_representation_select::_connected_face_sub_set() const { return nusk_downcast<stp_connected_face_sub_set>(object()); }
 void stp_manifold_subsurface_shape_representation_select::_connected_face_sub_set(stp_connected_face_sub_set* value) { putObject(value); }
 
 bool stp_manifold_subsurface_shape_representation_select::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_manifold_subsurface_shape_representation_select::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_manifold_subsurface_shape_representation_select::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_manifold_subsurface_shape_representation_select::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 // ---- stp_manifold_surface_shape_representation_select ----
@@ -1724,15 +1724,15 @@ void* stp_manifold_surface_shape_representation_select::operator new(size_t size
 NuskTypePtrT<stp_manifold_surface_shape_representation_select> nusktype_stp_manifold_surface_shape_representation_select(&nusk_ap242_schema, "manifold_surface_shape_representation_select");
 
 bool stp_manifold_surface_shape_representation_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_manifold_surface_shape_representation_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_manifold_surface_shape_representation_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_manifold_surface_shape_representation_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_manifold_surface_shape_representation_select::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_manifold_surface_shape_representation_select::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_manifold_surface_shape_representation_select::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_manifold_surface_shape_representation_select::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_manifold_surface_shape_representation_select::is_shell_based_surface_model() const { return holds(nusk_ap242::named(2493)); }
-stp_shell_based_surface_model* stp_manifold_surface_shape_representation_select::_shell_based_surface_model() const { return dynamic_cast<stp_shell_based_surface_model*>(object()); }
+stp_shell_based_surface_model* stp_manifold_surface_shape_representation_select::_shell_based_surface_model() const { return nusk_downcast<stp_shell_based_surface_model>(object()); }
 void stp_manifold_surface_shape_representation_select::_shell_based_surface_model(stp_shell_based_surface_model* value) { putObject(value); }
 
 // ---- stp_marker_select ----
@@ -1748,7 +1748,7 @@ stp_marker_type stp_marker_select::_marker_type() const { return holds(nusk_ap24
 void stp_marker_select::_marker_type(stp_marker_type value) { putInteger(nusk_ap242::named(286), static_cast<int>(value)); }
 
 bool stp_marker_select::is_pre_defined_marker() const { return holds(nusk_ap242::named(2155)); }
-stp_pre_defined_marker* stp_marker_select::_pre_defined_marker() const { return dynamic_cast<stp_pre_defined_marker*>(object()); }
+stp_pre_defined_marker* stp_marker_select::_pre_defined_marker() const { return nusk_downcast<stp_pre_defined_marker>(object()); }
 void stp_marker_select::_pre_defined_marker(stp_pre_defined_marker* value) { putObject(value); }
 
 // ---- stp_maths_atom ----
@@ -1882,15 +1882,15 @@ NuskTypePtrT<stp_maths_expression> nusktype_stp_maths_expression(&nusk_ap242_sch
 bool stp_maths_expression::is_atom_based_value() const { return holds(nusk_ap242::named(52)); }
 
 bool stp_maths_expression::is_generic_expression() const { return holds(nusk_ap242::named(1548)); }
-stp_generic_expression* stp_maths_expression::_generic_expression() const { return dynamic_cast<stp_generic_expression*>(object()); }
+stp_generic_expression* stp_maths_expression::_generic_expression() const { return nusk_downcast<stp_generic_expression>(object()); }
 void stp_maths_expression::_generic_expression(stp_generic_expression* value) { putObject(value); }
 
 bool stp_maths_expression::is_maths_tuple() const { return holds(nusk_ap242::named(301)); }
-ListOfstp_maths_value* stp_maths_expression::_maths_tuple() const { return holds(nusk_ap242::named(301)) ? dynamic_cast<ListOfstp_maths_value*>(object()) : nullptr; }
+ListOfstp_maths_value* stp_maths_expression::_maths_tuple() const { return holds(nusk_ap242::named(301)) ? nusk_downcast<ListOfstp_maths_value>(object()) : nullptr; }
 void stp_maths_expression::_maths_tuple(ListOfstp_maths_value* value) { putAggregate(nusk_ap242::named(301), value); }
 
 bool stp_maths_expression::is_atom_based_tuple() const { return holds(nusk_ap242::named(51)); }
-ListOfstp_atom_based_value* stp_maths_expression::_atom_based_tuple() const { return holds(nusk_ap242::named(51)) ? dynamic_cast<ListOfstp_atom_based_value*>(object()) : nullptr; }
+ListOfstp_atom_based_value* stp_maths_expression::_atom_based_tuple() const { return holds(nusk_ap242::named(51)) ? nusk_downcast<ListOfstp_atom_based_value>(object()) : nullptr; }
 void stp_maths_expression::_atom_based_tuple(ListOfstp_atom_based_value* value) { putAggregate(nusk_ap242::named(51), value); }
 
 bool stp_maths_expression::is_maths_atom() const { return holds(nusk_ap242::named(288)); }
@@ -1976,7 +1976,7 @@ stp_elementary_function_enumerators stp_maths_function_select::_elementary_funct
 void stp_maths_function_select::_elementary_function_enumerators(stp_elementary_function_enumerators value) { putInteger(nusk_ap242::named(186), static_cast<int>(value)); }
 
 bool stp_maths_function_select::is_maths_function() const { return holds(nusk_ap242::named(1855)); }
-stp_maths_function* stp_maths_function_select::_maths_function() const { return dynamic_cast<stp_maths_function*>(object()); }
+stp_maths_function* stp_maths_function_select::_maths_function() const { return nusk_downcast<stp_maths_function>(object()); }
 void stp_maths_function_select::_maths_function(stp_maths_function* value) { putObject(value); }
 
 // ---- stp_maths_simple_atom ----
@@ -2024,11 +2024,11 @@ void* stp_maths_space_or_function::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_maths_space_or_function> nusktype_stp_maths_space_or_function(&nusk_ap242_schema, "maths_space_or_function");
 
 bool stp_maths_space_or_function::is_maths_function() const { return holds(nusk_ap242::named(1855)); }
-stp_maths_function* stp_maths_space_or_function::_maths_function() const { return dynamic_cast<stp_maths_function*>(object()); }
+stp_maths_function* stp_maths_space_or_function::_maths_function() const { return nusk_downcast<stp_maths_function>(object()); }
 void stp_maths_space_or_function::_maths_function(stp_maths_function* value) { putObject(value); }
 
 bool stp_maths_space_or_function::is_maths_space() const { return holds(nusk_ap242::named(1858)); }
-stp_maths_space* stp_maths_space_or_function::_maths_space() const { return dynamic_cast<stp_maths_space*>(object()); }
+stp_maths_space* stp_maths_space_or_function::_maths_space() const { return nusk_downcast<stp_maths_space>(object()); }
 void stp_maths_space_or_function::_maths_space(stp_maths_space* value) { putObject(value); }
 
 // ---- stp_maths_value ----
@@ -2042,15 +2042,15 @@ NuskTypePtrT<stp_maths_value> nusktype_stp_maths_value(&nusk_ap242_schema, "math
 bool stp_maths_value::is_atom_based_value() const { return holds(nusk_ap242::named(52)); }
 
 bool stp_maths_value::is_generic_expression() const { return holds(nusk_ap242::named(1548)); }
-stp_generic_expression* stp_maths_value::_generic_expression() const { return dynamic_cast<stp_generic_expression*>(object()); }
+stp_generic_expression* stp_maths_value::_generic_expression() const { return nusk_downcast<stp_generic_expression>(object()); }
 void stp_maths_value::_generic_expression(stp_generic_expression* value) { putObject(value); }
 
 bool stp_maths_value::is_maths_tuple() const { return holds(nusk_ap242::named(301)); }
-ListOfstp_maths_value* stp_maths_value::_maths_tuple() const { return holds(nusk_ap242::named(301)) ? dynamic_cast<ListOfstp_maths_value*>(object()) : nullptr; }
+ListOfstp_maths_value* stp_maths_value::_maths_tuple() const { return holds(nusk_ap242::named(301)) ? nusk_downcast<ListOfstp_maths_value>(object()) : nullptr; }
 void stp_maths_value::_maths_tuple(ListOfstp_maths_value* value) { putAggregate(nusk_ap242::named(301), value); }
 
 bool stp_maths_value::is_atom_based_tuple() const { return holds(nusk_ap242::named(51)); }
-ListOfstp_atom_based_value* stp_maths_value::_atom_based_tuple() const { return holds(nusk_ap242::named(51)) ? dynamic_cast<ListOfstp_atom_based_value*>(object()) : nullptr; }
+ListOfstp_atom_based_value* stp_maths_value::_atom_based_tuple() const { return holds(nusk_ap242::named(51)) ? nusk_downcast<ListOfstp_atom_based_value>(object()) : nullptr; }
 void stp_maths_value::_atom_based_tuple(ListOfstp_atom_based_value* value) { putAggregate(nusk_ap242::named(51), value); }
 
 bool stp_maths_value::is_maths_atom() const { return holds(nusk_ap242::named(288)); }
@@ -2314,11 +2314,11 @@ void stp_measured_value_select::_boolean_value(int value) { putInteger(nusk_ap24
 bool stp_measured_value_select::is_measure_value() const { return holds(nusk_ap242::named(304)); }
 
 bool stp_measured_value_select::is_plane_angle_and_length_pair() const { return holds(nusk_ap242::named(2078)); }
-stp_plane_angle_and_length_pair* stp_measured_value_select::_plane_angle_and_length_pair() const { return dynamic_cast<stp_plane_angle_and_length_pair*>(object()); }
+stp_plane_angle_and_length_pair* stp_measured_value_select::_plane_angle_and_length_pair() const { return nusk_downcast<stp_plane_angle_and_length_pair>(object()); }
 void stp_measured_value_select::_plane_angle_and_length_pair(stp_plane_angle_and_length_pair* value) { putObject(value); }
 
 bool stp_measured_value_select::is_plane_angle_and_ratio_pair() const { return holds(nusk_ap242::named(2079)); }
-stp_plane_angle_and_ratio_pair* stp_measured_value_select::_plane_angle_and_ratio_pair() const { return dynamic_cast<stp_plane_angle_and_ratio_pair*>(object()); }
+stp_plane_angle_and_ratio_pair* stp_measured_value_select::_plane_angle_and_ratio_pair() const { return nusk_downcast<stp_plane_angle_and_ratio_pair>(object()); }
 void stp_measured_value_select::_plane_angle_and_ratio_pair(stp_plane_angle_and_ratio_pair* value) { putObject(value); }
 
 bool stp_measured_value_select::is_absorbed_dose_measure() const { return holds(nusk_ap242::named(22)); }
@@ -2498,23 +2498,23 @@ void* stp_mechanical_design_and_draughting_relationship_select::operator new(siz
 NuskTypePtrT<stp_mechanical_design_and_draughting_relationship_select> nusktype_stp_mechanical_design_and_draughting_relationship_select(&nusk_ap242_schema, "mechanical_design_and_draughting_relationship_select");
 
 bool stp_mechanical_design_and_draughting_relationship_select::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_mechanical_design_and_draughting_relationship_select::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_mechanical_design_and_draughting_relationship_select::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_mechanical_design_and_draughting_relationship_select::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_mechanical_design_and_draughting_relationship_select::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_mechanical_design_and_draughting_relationship_select::is_mechanical_design_presentation_representation_with_draughting() const { return holds(nusk_ap242::named(1873)); }
-stp_mechanical_design_presentation_representation_with_draughting* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_presentation_representation_with_draughting() const { return dynamic_cast<stp_mechanical_design_presentation_representation_with_draughting*>(object()); }
+stp_mechanical_design_presentation_representation_with_draughting* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_presentation_representation_with_draughting() const { return nusk_downcast<stp_mechanical_design_presentation_representation_with_draughting>(object()); }
 void stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_presentation_representation_with_draughting(stp_mechanical_design_presentation_representation_with_draughting* value) { putObject(value); }
 
 bool stp_mechanical_design_and_draughting_relationship_select::is_mechanical_design_shaded_presentation_representation() const { return holds(nusk_ap242::named(1876)); }
-stp_mechanical_design_shaded_presentation_representation* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_shaded_presentation_representation() const { return dynamic_cast<stp_mechanical_design_shaded_presentation_representation*>(object()); }
+stp_mechanical_design_shaded_presentation_representation* stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_shaded_presentation_representation() const { return nusk_downcast<stp_mechanical_design_shaded_presentation_representation>(object()); }
 void stp_mechanical_design_and_draughting_relationship_select::_mechanical_design_shaded_presentation_representation(stp_mechanical_design_shaded_presentation_representation* value) { putObject(value); }
 
 bool stp_mechanical_design_and_draughting_relationship_select::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_mechanical_design_and_draughting_relationship_select::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_mechanical_design_and_draughting_relationship_select::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_mechanical_design_and_draughting_relationship_select::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 // ---- stp_mechanical_design_geometric_presentation_area_items ----
@@ -2528,15 +2528,15 @@ NuskTypePtrT<stp_mechanical_design_geometric_presentation_area_items> nusktype_s
 bool stp_mechanical_design_geometric_presentation_area_items::is_axis2_placement() const { return holds(nusk_ap242::named(59)); }
 
 bool stp_mechanical_design_geometric_presentation_area_items::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_mechanical_design_geometric_presentation_area_items::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_mechanical_design_geometric_presentation_area_items::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_mechanical_design_geometric_presentation_area_items::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_area_items::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_area_items::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_mechanical_design_geometric_presentation_area_items::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 // ---- stp_mechanical_design_geometric_presentation_representation_items ----
@@ -2550,23 +2550,23 @@ NuskTypePtrT<stp_mechanical_design_geometric_presentation_representation_items> 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_axis2_placement() const { return holds(nusk_ap242::named(59)); }
 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_camera_model_d3() const { return holds(nusk_ap242::named(848)); }
-stp_camera_model_d3* stp_mechanical_design_geometric_presentation_representation_items::_camera_model_d3() const { return dynamic_cast<stp_camera_model_d3*>(object()); }
+stp_camera_model_d3* stp_mechanical_design_geometric_presentation_representation_items::_camera_model_d3() const { return nusk_downcast<stp_camera_model_d3>(object()); }
 void stp_mechanical_design_geometric_presentation_representation_items::_camera_model_d3(stp_camera_model_d3* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_mechanical_design_geometric_presentation_representation_items::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_mechanical_design_geometric_presentation_representation_items::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_mechanical_design_geometric_presentation_representation_items::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_mechanical_design_geometric_presentation_representation_items::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_mechanical_design_geometric_presentation_representation_items::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_mechanical_design_geometric_presentation_representation_items::_styled_item(stp_styled_item* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_mechanical_design_geometric_presentation_representation_items::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_mechanical_design_geometric_presentation_representation_items::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 // ---- stp_mechanical_design_shaded_presentation_area_items ----
@@ -2580,15 +2580,15 @@ NuskTypePtrT<stp_mechanical_design_shaded_presentation_area_items> nusktype_stp_
 bool stp_mechanical_design_shaded_presentation_area_items::is_axis2_placement() const { return holds(nusk_ap242::named(59)); }
 
 bool stp_mechanical_design_shaded_presentation_area_items::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_mechanical_design_shaded_presentation_area_items::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_mechanical_design_shaded_presentation_area_items::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_mechanical_design_shaded_presentation_area_items::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_area_items::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_area_items::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_mechanical_design_shaded_presentation_area_items::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 // ---- stp_mechanical_design_shaded_presentation_representation_items ----
@@ -2602,23 +2602,23 @@ NuskTypePtrT<stp_mechanical_design_shaded_presentation_representation_items> nus
 bool stp_mechanical_design_shaded_presentation_representation_items::is_axis2_placement() const { return holds(nusk_ap242::named(59)); }
 
 bool stp_mechanical_design_shaded_presentation_representation_items::is_camera_model_d3() const { return holds(nusk_ap242::named(848)); }
-stp_camera_model_d3* stp_mechanical_design_shaded_presentation_representation_items::_camera_model_d3() const { return dynamic_cast<stp_camera_model_d3*>(object()); }
+stp_camera_model_d3* stp_mechanical_design_shaded_presentation_representation_items::_camera_model_d3() const { return nusk_downcast<stp_camera_model_d3>(object()); }
 void stp_mechanical_design_shaded_presentation_representation_items::_camera_model_d3(stp_camera_model_d3* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_representation_items::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_mechanical_design_shaded_presentation_representation_items::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_mechanical_design_shaded_presentation_representation_items::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_mechanical_design_shaded_presentation_representation_items::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_representation_items::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_mechanical_design_shaded_presentation_representation_items::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_mechanical_design_shaded_presentation_representation_items::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_mechanical_design_shaded_presentation_representation_items::_styled_item(stp_styled_item* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_representation_items::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_mechanical_design_shaded_presentation_representation_items::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_mechanical_design_shaded_presentation_representation_items::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 // ---- stp_multi_language_attribute_item ----
@@ -2630,795 +2630,795 @@ void* stp_multi_language_attribute_item::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_multi_language_attribute_item> nusktype_stp_multi_language_attribute_item(&nusk_ap242_schema, "multi_language_attribute_item");
 
 bool stp_multi_language_attribute_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_multi_language_attribute_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_multi_language_attribute_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_multi_language_attribute_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_multi_language_attribute_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_multi_language_attribute_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_multi_language_attribute_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_directive_relationship() const { return holds(nusk_ap242::named(593)); }
-stp_action_directive_relationship* stp_multi_language_attribute_item::_action_directive_relationship() const { return dynamic_cast<stp_action_directive_relationship*>(object()); }
+stp_action_directive_relationship* stp_multi_language_attribute_item::_action_directive_relationship() const { return nusk_downcast<stp_action_directive_relationship>(object()); }
 void stp_multi_language_attribute_item::_action_directive_relationship(stp_action_directive_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_multi_language_attribute_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_multi_language_attribute_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_multi_language_attribute_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_multi_language_attribute_item::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_multi_language_attribute_item::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_multi_language_attribute_item::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_multi_language_attribute_item::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_multi_language_attribute_item::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_multi_language_attribute_item::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_property_representation() const { return holds(nusk_ap242::named(603)); }
-stp_action_property_representation* stp_multi_language_attribute_item::_action_property_representation() const { return dynamic_cast<stp_action_property_representation*>(object()); }
+stp_action_property_representation* stp_multi_language_attribute_item::_action_property_representation() const { return nusk_downcast<stp_action_property_representation>(object()); }
 void stp_multi_language_attribute_item::_action_property_representation(stp_action_property_representation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_multi_language_attribute_item::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_multi_language_attribute_item::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_multi_language_attribute_item::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_actuated_kinematic_pair() const { return holds(nusk_ap242::named(614)); }
-stp_actuated_kinematic_pair* stp_multi_language_attribute_item::_actuated_kinematic_pair() const { return dynamic_cast<stp_actuated_kinematic_pair*>(object()); }
+stp_actuated_kinematic_pair* stp_multi_language_attribute_item::_actuated_kinematic_pair() const { return nusk_downcast<stp_actuated_kinematic_pair>(object()); }
 void stp_multi_language_attribute_item::_actuated_kinematic_pair(stp_actuated_kinematic_pair* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_multi_language_attribute_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_multi_language_attribute_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_multi_language_attribute_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_alternative_solution_relationship() const { return holds(nusk_ap242::named(631)); }
-stp_alternative_solution_relationship* stp_multi_language_attribute_item::_alternative_solution_relationship() const { return dynamic_cast<stp_alternative_solution_relationship*>(object()); }
+stp_alternative_solution_relationship* stp_multi_language_attribute_item::_alternative_solution_relationship() const { return nusk_downcast<stp_alternative_solution_relationship>(object()); }
 void stp_multi_language_attribute_item::_alternative_solution_relationship(stp_alternative_solution_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_analysis_assignment() const { return holds(nusk_ap242::named(634)); }
-stp_analysis_assignment* stp_multi_language_attribute_item::_analysis_assignment() const { return dynamic_cast<stp_analysis_assignment*>(object()); }
+stp_analysis_assignment* stp_multi_language_attribute_item::_analysis_assignment() const { return nusk_downcast<stp_analysis_assignment>(object()); }
 void stp_multi_language_attribute_item::_analysis_assignment(stp_analysis_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_analysis_representation_context() const { return holds(nusk_ap242::named(637)); }
-stp_analysis_representation_context* stp_multi_language_attribute_item::_analysis_representation_context() const { return dynamic_cast<stp_analysis_representation_context*>(object()); }
+stp_analysis_representation_context* stp_multi_language_attribute_item::_analysis_representation_context() const { return nusk_downcast<stp_analysis_representation_context>(object()); }
 void stp_multi_language_attribute_item::_analysis_representation_context(stp_analysis_representation_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_application_context() const { return holds(nusk_ap242::named(669)); }
-stp_application_context* stp_multi_language_attribute_item::_application_context() const { return dynamic_cast<stp_application_context*>(object()); }
+stp_application_context* stp_multi_language_attribute_item::_application_context() const { return nusk_downcast<stp_application_context>(object()); }
 void stp_multi_language_attribute_item::_application_context(stp_application_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_multi_language_attribute_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_multi_language_attribute_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_multi_language_attribute_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_multi_language_attribute_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_action_request_assignment() const { return holds(nusk_ap242::named(675)); }
-stp_applied_action_request_assignment* stp_multi_language_attribute_item::_applied_action_request_assignment() const { return dynamic_cast<stp_applied_action_request_assignment*>(object()); }
+stp_applied_action_request_assignment* stp_multi_language_attribute_item::_applied_action_request_assignment() const { return nusk_downcast<stp_applied_action_request_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_action_request_assignment(stp_applied_action_request_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_approval_assignment() const { return holds(nusk_ap242::named(676)); }
-stp_applied_approval_assignment* stp_multi_language_attribute_item::_applied_approval_assignment() const { return dynamic_cast<stp_applied_approval_assignment*>(object()); }
+stp_applied_approval_assignment* stp_multi_language_attribute_item::_applied_approval_assignment() const { return nusk_downcast<stp_applied_approval_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_approval_assignment(stp_applied_approval_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_certification_assignment() const { return holds(nusk_ap242::named(680)); }
-stp_applied_certification_assignment* stp_multi_language_attribute_item::_applied_certification_assignment() const { return dynamic_cast<stp_applied_certification_assignment*>(object()); }
+stp_applied_certification_assignment* stp_multi_language_attribute_item::_applied_certification_assignment() const { return nusk_downcast<stp_applied_certification_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_certification_assignment(stp_applied_certification_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_classification_assignment_relationship() const { return holds(nusk_ap242::named(682)); }
-stp_applied_classification_assignment_relationship* stp_multi_language_attribute_item::_applied_classification_assignment_relationship() const { return dynamic_cast<stp_applied_classification_assignment_relationship*>(object()); }
+stp_applied_classification_assignment_relationship* stp_multi_language_attribute_item::_applied_classification_assignment_relationship() const { return nusk_downcast<stp_applied_classification_assignment_relationship>(object()); }
 void stp_multi_language_attribute_item::_applied_classification_assignment_relationship(stp_applied_classification_assignment_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_contract_assignment() const { return holds(nusk_ap242::named(683)); }
-stp_applied_contract_assignment* stp_multi_language_attribute_item::_applied_contract_assignment() const { return dynamic_cast<stp_applied_contract_assignment*>(object()); }
+stp_applied_contract_assignment* stp_multi_language_attribute_item::_applied_contract_assignment() const { return nusk_downcast<stp_applied_contract_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_contract_assignment(stp_applied_contract_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_description_text_assignment() const { return holds(nusk_ap242::named(686)); }
-stp_applied_description_text_assignment* stp_multi_language_attribute_item::_applied_description_text_assignment() const { return dynamic_cast<stp_applied_description_text_assignment*>(object()); }
+stp_applied_description_text_assignment* stp_multi_language_attribute_item::_applied_description_text_assignment() const { return nusk_downcast<stp_applied_description_text_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_description_text_assignment(stp_applied_description_text_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_description_text_assignment_relationship() const { return holds(nusk_ap242::named(687)); }
-stp_applied_description_text_assignment_relationship* stp_multi_language_attribute_item::_applied_description_text_assignment_relationship() const { return dynamic_cast<stp_applied_description_text_assignment_relationship*>(object()); }
+stp_applied_description_text_assignment_relationship* stp_multi_language_attribute_item::_applied_description_text_assignment_relationship() const { return nusk_downcast<stp_applied_description_text_assignment_relationship>(object()); }
 void stp_multi_language_attribute_item::_applied_description_text_assignment_relationship(stp_applied_description_text_assignment_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_multi_language_attribute_item::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_multi_language_attribute_item::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_multi_language_attribute_item::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_multi_language_attribute_item::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_multi_language_attribute_item::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_effectivity_assignment() const { return holds(nusk_ap242::named(691)); }
-stp_applied_effectivity_assignment* stp_multi_language_attribute_item::_applied_effectivity_assignment() const { return dynamic_cast<stp_applied_effectivity_assignment*>(object()); }
+stp_applied_effectivity_assignment* stp_multi_language_attribute_item::_applied_effectivity_assignment() const { return nusk_downcast<stp_applied_effectivity_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_effectivity_assignment(stp_applied_effectivity_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_event_occurrence_assignment() const { return holds(nusk_ap242::named(692)); }
-stp_applied_event_occurrence_assignment* stp_multi_language_attribute_item::_applied_event_occurrence_assignment() const { return dynamic_cast<stp_applied_event_occurrence_assignment*>(object()); }
+stp_applied_event_occurrence_assignment* stp_multi_language_attribute_item::_applied_event_occurrence_assignment() const { return nusk_downcast<stp_applied_event_occurrence_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_event_occurrence_assignment(stp_applied_event_occurrence_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_multi_language_attribute_item::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_multi_language_attribute_item::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_external_identification_assignment_relationship() const { return holds(nusk_ap242::named(696)); }
-stp_applied_external_identification_assignment_relationship* stp_multi_language_attribute_item::_applied_external_identification_assignment_relationship() const { return dynamic_cast<stp_applied_external_identification_assignment_relationship*>(object()); }
+stp_applied_external_identification_assignment_relationship* stp_multi_language_attribute_item::_applied_external_identification_assignment_relationship() const { return nusk_downcast<stp_applied_external_identification_assignment_relationship>(object()); }
 void stp_multi_language_attribute_item::_applied_external_identification_assignment_relationship(stp_applied_external_identification_assignment_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_multi_language_attribute_item::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_multi_language_attribute_item::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_ineffectivity_assignment() const { return holds(nusk_ap242::named(699)); }
-stp_applied_ineffectivity_assignment* stp_multi_language_attribute_item::_applied_ineffectivity_assignment() const { return dynamic_cast<stp_applied_ineffectivity_assignment*>(object()); }
+stp_applied_ineffectivity_assignment* stp_multi_language_attribute_item::_applied_ineffectivity_assignment() const { return nusk_downcast<stp_applied_ineffectivity_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_ineffectivity_assignment(stp_applied_ineffectivity_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_organization_assignment() const { return holds(nusk_ap242::named(703)); }
-stp_applied_organization_assignment* stp_multi_language_attribute_item::_applied_organization_assignment() const { return dynamic_cast<stp_applied_organization_assignment*>(object()); }
+stp_applied_organization_assignment* stp_multi_language_attribute_item::_applied_organization_assignment() const { return nusk_downcast<stp_applied_organization_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_organization_assignment(stp_applied_organization_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_organizational_project_assignment() const { return holds(nusk_ap242::named(705)); }
-stp_applied_organizational_project_assignment* stp_multi_language_attribute_item::_applied_organizational_project_assignment() const { return dynamic_cast<stp_applied_organizational_project_assignment*>(object()); }
+stp_applied_organizational_project_assignment* stp_multi_language_attribute_item::_applied_organizational_project_assignment() const { return nusk_downcast<stp_applied_organizational_project_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_organizational_project_assignment(stp_applied_organizational_project_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_multi_language_attribute_item::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_multi_language_attribute_item::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_time_interval_assignment() const { return holds(nusk_ap242::named(719)); }
-stp_applied_time_interval_assignment* stp_multi_language_attribute_item::_applied_time_interval_assignment() const { return dynamic_cast<stp_applied_time_interval_assignment*>(object()); }
+stp_applied_time_interval_assignment* stp_multi_language_attribute_item::_applied_time_interval_assignment() const { return nusk_downcast<stp_applied_time_interval_assignment>(object()); }
 void stp_multi_language_attribute_item::_applied_time_interval_assignment(stp_applied_time_interval_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_applied_usage_right() const { return holds(nusk_ap242::named(720)); }
-stp_applied_usage_right* stp_multi_language_attribute_item::_applied_usage_right() const { return dynamic_cast<stp_applied_usage_right*>(object()); }
+stp_applied_usage_right* stp_multi_language_attribute_item::_applied_usage_right() const { return nusk_downcast<stp_applied_usage_right>(object()); }
 void stp_multi_language_attribute_item::_applied_usage_right(stp_applied_usage_right* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_multi_language_attribute_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_multi_language_attribute_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_multi_language_attribute_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_approval_relationship() const { return holds(nusk_ap242::named(725)); }
-stp_approval_relationship* stp_multi_language_attribute_item::_approval_relationship() const { return dynamic_cast<stp_approval_relationship*>(object()); }
+stp_approval_relationship* stp_multi_language_attribute_item::_approval_relationship() const { return nusk_downcast<stp_approval_relationship>(object()); }
 void stp_multi_language_attribute_item::_approval_relationship(stp_approval_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_multi_language_attribute_item::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_multi_language_attribute_item::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_multi_language_attribute_item::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_ascribable_state() const { return holds(nusk_ap242::named(734)); }
-stp_ascribable_state* stp_multi_language_attribute_item::_ascribable_state() const { return dynamic_cast<stp_ascribable_state*>(object()); }
+stp_ascribable_state* stp_multi_language_attribute_item::_ascribable_state() const { return nusk_downcast<stp_ascribable_state>(object()); }
 void stp_multi_language_attribute_item::_ascribable_state(stp_ascribable_state* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_ascribable_state_relationship() const { return holds(nusk_ap242::named(735)); }
-stp_ascribable_state_relationship* stp_multi_language_attribute_item::_ascribable_state_relationship() const { return dynamic_cast<stp_ascribable_state_relationship*>(object()); }
+stp_ascribable_state_relationship* stp_multi_language_attribute_item::_ascribable_state_relationship() const { return nusk_downcast<stp_ascribable_state_relationship>(object()); }
 void stp_multi_language_attribute_item::_ascribable_state_relationship(stp_ascribable_state_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_multi_language_attribute_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_multi_language_attribute_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_multi_language_attribute_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_assignment_object_relationship() const { return holds(nusk_ap242::named(753)); }
-stp_assignment_object_relationship* stp_multi_language_attribute_item::_assignment_object_relationship() const { return dynamic_cast<stp_assignment_object_relationship*>(object()); }
+stp_assignment_object_relationship* stp_multi_language_attribute_item::_assignment_object_relationship() const { return nusk_downcast<stp_assignment_object_relationship>(object()); }
 void stp_multi_language_attribute_item::_assignment_object_relationship(stp_assignment_object_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_attribute_value_assignment() const { return holds(nusk_ap242::named(767)); }
-stp_attribute_value_assignment* stp_multi_language_attribute_item::_attribute_value_assignment() const { return dynamic_cast<stp_attribute_value_assignment*>(object()); }
+stp_attribute_value_assignment* stp_multi_language_attribute_item::_attribute_value_assignment() const { return nusk_downcast<stp_attribute_value_assignment>(object()); }
 void stp_multi_language_attribute_item::_attribute_value_assignment(stp_attribute_value_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_breakdown_context() const { return holds(nusk_ap242::named(833)); }
-stp_breakdown_context* stp_multi_language_attribute_item::_breakdown_context() const { return dynamic_cast<stp_breakdown_context*>(object()); }
+stp_breakdown_context* stp_multi_language_attribute_item::_breakdown_context() const { return nusk_downcast<stp_breakdown_context>(object()); }
 void stp_multi_language_attribute_item::_breakdown_context(stp_breakdown_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_breakdown_element_realization() const { return holds(nusk_ap242::named(835)); }
-stp_breakdown_element_realization* stp_multi_language_attribute_item::_breakdown_element_realization() const { return dynamic_cast<stp_breakdown_element_realization*>(object()); }
+stp_breakdown_element_realization* stp_multi_language_attribute_item::_breakdown_element_realization() const { return nusk_downcast<stp_breakdown_element_realization>(object()); }
 void stp_multi_language_attribute_item::_breakdown_element_realization(stp_breakdown_element_realization* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_breakdown_of() const { return holds(nusk_ap242::named(837)); }
-stp_breakdown_of* stp_multi_language_attribute_item::_breakdown_of() const { return dynamic_cast<stp_breakdown_of*>(object()); }
+stp_breakdown_of* stp_multi_language_attribute_item::_breakdown_of() const { return nusk_downcast<stp_breakdown_of>(object()); }
 void stp_multi_language_attribute_item::_breakdown_of(stp_breakdown_of* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_multi_language_attribute_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_multi_language_attribute_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_multi_language_attribute_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_certification_type() const { return holds(nusk_ap242::named(876)); }
-stp_certification_type* stp_multi_language_attribute_item::_certification_type() const { return dynamic_cast<stp_certification_type*>(object()); }
+stp_certification_type* stp_multi_language_attribute_item::_certification_type() const { return nusk_downcast<stp_certification_type>(object()); }
 void stp_multi_language_attribute_item::_certification_type(stp_certification_type* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_change_element_sequence() const { return holds(nusk_ap242::named(884)); }
-stp_change_element_sequence* stp_multi_language_attribute_item::_change_element_sequence() const { return dynamic_cast<stp_change_element_sequence*>(object()); }
+stp_change_element_sequence* stp_multi_language_attribute_item::_change_element_sequence() const { return nusk_downcast<stp_change_element_sequence>(object()); }
 void stp_multi_language_attribute_item::_change_element_sequence(stp_change_element_sequence* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_change_group() const { return holds(nusk_ap242::named(885)); }
-stp_change_group* stp_multi_language_attribute_item::_change_group() const { return dynamic_cast<stp_change_group*>(object()); }
+stp_change_group* stp_multi_language_attribute_item::_change_group() const { return nusk_downcast<stp_change_group>(object()); }
 void stp_multi_language_attribute_item::_change_group(stp_change_group* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_class() const { return holds(nusk_ap242::named(917)); }
-stp_class* stp_multi_language_attribute_item::_class() const { return dynamic_cast<stp_class*>(object()); }
+stp_class* stp_multi_language_attribute_item::_class() const { return nusk_downcast<stp_class>(object()); }
 void stp_multi_language_attribute_item::_class(stp_class* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_colour() const { return holds(nusk_ap242::named(941)); }
-stp_colour* stp_multi_language_attribute_item::_colour() const { return dynamic_cast<stp_colour*>(object()); }
+stp_colour* stp_multi_language_attribute_item::_colour() const { return nusk_downcast<stp_colour>(object()); }
 void stp_multi_language_attribute_item::_colour(stp_colour* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_multi_language_attribute_item::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_multi_language_attribute_item::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_multi_language_attribute_item::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_multi_language_attribute_item::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_multi_language_attribute_item::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_multi_language_attribute_item::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_multi_language_attribute_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_multi_language_attribute_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_multi_language_attribute_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_configuration_item_relationship() const { return holds(nusk_ap242::named(1005)); }
-stp_configuration_item_relationship* stp_multi_language_attribute_item::_configuration_item_relationship() const { return dynamic_cast<stp_configuration_item_relationship*>(object()); }
+stp_configuration_item_relationship* stp_multi_language_attribute_item::_configuration_item_relationship() const { return nusk_downcast<stp_configuration_item_relationship>(object()); }
 void stp_multi_language_attribute_item::_configuration_item_relationship(stp_configuration_item_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_multi_language_attribute_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_multi_language_attribute_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_multi_language_attribute_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_contract_relationship() const { return holds(nusk_ap242::named(1049)); }
-stp_contract_relationship* stp_multi_language_attribute_item::_contract_relationship() const { return dynamic_cast<stp_contract_relationship*>(object()); }
+stp_contract_relationship* stp_multi_language_attribute_item::_contract_relationship() const { return nusk_downcast<stp_contract_relationship>(object()); }
 void stp_multi_language_attribute_item::_contract_relationship(stp_contract_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_curve_style_font() const { return holds(nusk_ap242::named(1099)); }
-stp_curve_style_font* stp_multi_language_attribute_item::_curve_style_font() const { return dynamic_cast<stp_curve_style_font*>(object()); }
+stp_curve_style_font* stp_multi_language_attribute_item::_curve_style_font() const { return nusk_downcast<stp_curve_style_font>(object()); }
 void stp_multi_language_attribute_item::_curve_style_font(stp_curve_style_font* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_data_environment() const { return holds(nusk_ap242::named(1119)); }
-stp_data_environment* stp_multi_language_attribute_item::_data_environment() const { return dynamic_cast<stp_data_environment*>(object()); }
+stp_data_environment* stp_multi_language_attribute_item::_data_environment() const { return nusk_downcast<stp_data_environment>(object()); }
 void stp_multi_language_attribute_item::_data_environment(stp_data_environment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_date_role() const { return holds(nusk_ap242::named(1164)); }
-stp_date_role* stp_multi_language_attribute_item::_date_role() const { return dynamic_cast<stp_date_role*>(object()); }
+stp_date_role* stp_multi_language_attribute_item::_date_role() const { return nusk_downcast<stp_date_role>(object()); }
 void stp_multi_language_attribute_item::_date_role(stp_date_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_date_time_role() const { return holds(nusk_ap242::named(1166)); }
-stp_date_time_role* stp_multi_language_attribute_item::_date_time_role() const { return dynamic_cast<stp_date_time_role*>(object()); }
+stp_date_time_role* stp_multi_language_attribute_item::_date_time_role() const { return nusk_downcast<stp_date_time_role>(object()); }
 void stp_multi_language_attribute_item::_date_time_role(stp_date_time_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_multi_language_attribute_item::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_multi_language_attribute_item::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_multi_language_attribute_item::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_multi_language_attribute_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_multi_language_attribute_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_multi_language_attribute_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_directed_action_assignment() const { return holds(nusk_ap242::named(1256)); }
-stp_directed_action_assignment* stp_multi_language_attribute_item::_directed_action_assignment() const { return dynamic_cast<stp_directed_action_assignment*>(object()); }
+stp_directed_action_assignment* stp_multi_language_attribute_item::_directed_action_assignment() const { return nusk_downcast<stp_directed_action_assignment>(object()); }
 void stp_multi_language_attribute_item::_directed_action_assignment(stp_directed_action_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_multi_language_attribute_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_multi_language_attribute_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_multi_language_attribute_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_document_relationship() const { return holds(nusk_ap242::named(1274)); }
-stp_document_relationship* stp_multi_language_attribute_item::_document_relationship() const { return dynamic_cast<stp_document_relationship*>(object()); }
+stp_document_relationship* stp_multi_language_attribute_item::_document_relationship() const { return nusk_downcast<stp_document_relationship>(object()); }
 void stp_multi_language_attribute_item::_document_relationship(stp_document_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_document_usage_role() const { return holds(nusk_ap242::named(1279)); }
-stp_document_usage_role* stp_multi_language_attribute_item::_document_usage_role() const { return dynamic_cast<stp_document_usage_role*>(object()); }
+stp_document_usage_role* stp_multi_language_attribute_item::_document_usage_role() const { return nusk_downcast<stp_document_usage_role>(object()); }
 void stp_multi_language_attribute_item::_document_usage_role(stp_document_usage_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_draughting_callout_relationship() const { return holds(nusk_ap242::named(1287)); }
-stp_draughting_callout_relationship* stp_multi_language_attribute_item::_draughting_callout_relationship() const { return dynamic_cast<stp_draughting_callout_relationship*>(object()); }
+stp_draughting_callout_relationship* stp_multi_language_attribute_item::_draughting_callout_relationship() const { return nusk_downcast<stp_draughting_callout_relationship>(object()); }
 void stp_multi_language_attribute_item::_draughting_callout_relationship(stp_draughting_callout_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_draughting_model_item_association() const { return holds(nusk_ap242::named(1290)); }
-stp_draughting_model_item_association* stp_multi_language_attribute_item::_draughting_model_item_association() const { return dynamic_cast<stp_draughting_model_item_association*>(object()); }
+stp_draughting_model_item_association* stp_multi_language_attribute_item::_draughting_model_item_association() const { return nusk_downcast<stp_draughting_model_item_association>(object()); }
 void stp_multi_language_attribute_item::_draughting_model_item_association(stp_draughting_model_item_association* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_draughting_title() const { return holds(nusk_ap242::named(1300)); }
-stp_draughting_title* stp_multi_language_attribute_item::_draughting_title() const { return dynamic_cast<stp_draughting_title*>(object()); }
+stp_draughting_title* stp_multi_language_attribute_item::_draughting_title() const { return nusk_downcast<stp_draughting_title>(object()); }
 void stp_multi_language_attribute_item::_draughting_title(stp_draughting_title* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_effectivity() const { return holds(nusk_ap242::named(1324)); }
-stp_effectivity* stp_multi_language_attribute_item::_effectivity() const { return dynamic_cast<stp_effectivity*>(object()); }
+stp_effectivity* stp_multi_language_attribute_item::_effectivity() const { return nusk_downcast<stp_effectivity>(object()); }
 void stp_multi_language_attribute_item::_effectivity(stp_effectivity* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_effectivity_relationship() const { return holds(nusk_ap242::named(1328)); }
-stp_effectivity_relationship* stp_multi_language_attribute_item::_effectivity_relationship() const { return dynamic_cast<stp_effectivity_relationship*>(object()); }
+stp_effectivity_relationship* stp_multi_language_attribute_item::_effectivity_relationship() const { return nusk_downcast<stp_effectivity_relationship>(object()); }
 void stp_multi_language_attribute_item::_effectivity_relationship(stp_effectivity_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_envelope() const { return holds(nusk_ap242::named(1351)); }
-stp_envelope* stp_multi_language_attribute_item::_envelope() const { return dynamic_cast<stp_envelope*>(object()); }
+stp_envelope* stp_multi_language_attribute_item::_envelope() const { return nusk_downcast<stp_envelope>(object()); }
 void stp_multi_language_attribute_item::_envelope(stp_envelope* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_envelope_relationship() const { return holds(nusk_ap242::named(1352)); }
-stp_envelope_relationship* stp_multi_language_attribute_item::_envelope_relationship() const { return dynamic_cast<stp_envelope_relationship*>(object()); }
+stp_envelope_relationship* stp_multi_language_attribute_item::_envelope_relationship() const { return nusk_downcast<stp_envelope_relationship>(object()); }
 void stp_multi_language_attribute_item::_envelope_relationship(stp_envelope_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_evaluated_characteristic() const { return holds(nusk_ap242::named(1367)); }
-stp_evaluated_characteristic* stp_multi_language_attribute_item::_evaluated_characteristic() const { return dynamic_cast<stp_evaluated_characteristic*>(object()); }
+stp_evaluated_characteristic* stp_multi_language_attribute_item::_evaluated_characteristic() const { return nusk_downcast<stp_evaluated_characteristic>(object()); }
 void stp_multi_language_attribute_item::_evaluated_characteristic(stp_evaluated_characteristic* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_event_occurrence() const { return holds(nusk_ap242::named(1371)); }
-stp_event_occurrence* stp_multi_language_attribute_item::_event_occurrence() const { return dynamic_cast<stp_event_occurrence*>(object()); }
+stp_event_occurrence* stp_multi_language_attribute_item::_event_occurrence() const { return nusk_downcast<stp_event_occurrence>(object()); }
 void stp_multi_language_attribute_item::_event_occurrence(stp_event_occurrence* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_event_occurrence_relationship() const { return holds(nusk_ap242::named(1374)); }
-stp_event_occurrence_relationship* stp_multi_language_attribute_item::_event_occurrence_relationship() const { return dynamic_cast<stp_event_occurrence_relationship*>(object()); }
+stp_event_occurrence_relationship* stp_multi_language_attribute_item::_event_occurrence_relationship() const { return nusk_downcast<stp_event_occurrence_relationship>(object()); }
 void stp_multi_language_attribute_item::_event_occurrence_relationship(stp_event_occurrence_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_multi_language_attribute_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_multi_language_attribute_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_multi_language_attribute_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_exclusive_product_concept_feature_category() const { return holds(nusk_ap242::named(1382)); }
-stp_exclusive_product_concept_feature_category* stp_multi_language_attribute_item::_exclusive_product_concept_feature_category() const { return dynamic_cast<stp_exclusive_product_concept_feature_category*>(object()); }
+stp_exclusive_product_concept_feature_category* stp_multi_language_attribute_item::_exclusive_product_concept_feature_category() const { return nusk_downcast<stp_exclusive_product_concept_feature_category>(object()); }
 void stp_multi_language_attribute_item::_exclusive_product_concept_feature_category(stp_exclusive_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_multi_language_attribute_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_multi_language_attribute_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_multi_language_attribute_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_external_source() const { return holds(nusk_ap242::named(1416)); }
-stp_external_source* stp_multi_language_attribute_item::_external_source() const { return dynamic_cast<stp_external_source*>(object()); }
+stp_external_source* stp_multi_language_attribute_item::_external_source() const { return nusk_downcast<stp_external_source>(object()); }
 void stp_multi_language_attribute_item::_external_source(stp_external_source* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_externally_defined_class() const { return holds(nusk_ap242::named(1424)); }
-stp_externally_defined_class* stp_multi_language_attribute_item::_externally_defined_class() const { return dynamic_cast<stp_externally_defined_class*>(object()); }
+stp_externally_defined_class* stp_multi_language_attribute_item::_externally_defined_class() const { return nusk_downcast<stp_externally_defined_class>(object()); }
 void stp_multi_language_attribute_item::_externally_defined_class(stp_externally_defined_class* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_multi_language_attribute_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_multi_language_attribute_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_multi_language_attribute_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_general_property_relationship() const { return holds(nusk_ap242::named(1545)); }
-stp_general_property_relationship* stp_multi_language_attribute_item::_general_property_relationship() const { return dynamic_cast<stp_general_property_relationship*>(object()); }
+stp_general_property_relationship* stp_multi_language_attribute_item::_general_property_relationship() const { return nusk_downcast<stp_general_property_relationship>(object()); }
 void stp_multi_language_attribute_item::_general_property_relationship(stp_general_property_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_generic_property_relationship() const { return holds(nusk_ap242::named(1551)); }
-stp_generic_property_relationship* stp_multi_language_attribute_item::_generic_property_relationship() const { return dynamic_cast<stp_generic_property_relationship*>(object()); }
+stp_generic_property_relationship* stp_multi_language_attribute_item::_generic_property_relationship() const { return nusk_downcast<stp_generic_property_relationship>(object()); }
 void stp_multi_language_attribute_item::_generic_property_relationship(stp_generic_property_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_geometric_representation_item() const { return holds(nusk_ap242::named(1562)); }
-stp_geometric_representation_item* stp_multi_language_attribute_item::_geometric_representation_item() const { return dynamic_cast<stp_geometric_representation_item*>(object()); }
+stp_geometric_representation_item* stp_multi_language_attribute_item::_geometric_representation_item() const { return nusk_downcast<stp_geometric_representation_item>(object()); }
 void stp_multi_language_attribute_item::_geometric_representation_item(stp_geometric_representation_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_multi_language_attribute_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_multi_language_attribute_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_multi_language_attribute_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_global_uncertainty_assigned_context() const { return holds(nusk_ap242::named(1582)); }
-stp_global_uncertainty_assigned_context* stp_multi_language_attribute_item::_global_uncertainty_assigned_context() const { return dynamic_cast<stp_global_uncertainty_assigned_context*>(object()); }
+stp_global_uncertainty_assigned_context* stp_multi_language_attribute_item::_global_uncertainty_assigned_context() const { return nusk_downcast<stp_global_uncertainty_assigned_context>(object()); }
 void stp_multi_language_attribute_item::_global_uncertainty_assigned_context(stp_global_uncertainty_assigned_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_global_unit_assigned_context() const { return holds(nusk_ap242::named(1583)); }
-stp_global_unit_assigned_context* stp_multi_language_attribute_item::_global_unit_assigned_context() const { return dynamic_cast<stp_global_unit_assigned_context*>(object()); }
+stp_global_unit_assigned_context* stp_multi_language_attribute_item::_global_unit_assigned_context() const { return nusk_downcast<stp_global_unit_assigned_context>(object()); }
 void stp_multi_language_attribute_item::_global_unit_assigned_context(stp_global_unit_assigned_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_multi_language_attribute_item::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_multi_language_attribute_item::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_multi_language_attribute_item::_group(stp_group* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_group_relationship() const { return holds(nusk_ap242::named(1590)); }
-stp_group_relationship* stp_multi_language_attribute_item::_group_relationship() const { return dynamic_cast<stp_group_relationship*>(object()); }
+stp_group_relationship* stp_multi_language_attribute_item::_group_relationship() const { return nusk_downcast<stp_group_relationship>(object()); }
 void stp_multi_language_attribute_item::_group_relationship(stp_group_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_identification_assignment_relationship() const { return holds(nusk_ap242::named(1618)); }
-stp_identification_assignment_relationship* stp_multi_language_attribute_item::_identification_assignment_relationship() const { return dynamic_cast<stp_identification_assignment_relationship*>(object()); }
+stp_identification_assignment_relationship* stp_multi_language_attribute_item::_identification_assignment_relationship() const { return nusk_downcast<stp_identification_assignment_relationship>(object()); }
 void stp_multi_language_attribute_item::_identification_assignment_relationship(stp_identification_assignment_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_identification_role() const { return holds(nusk_ap242::named(1620)); }
-stp_identification_role* stp_multi_language_attribute_item::_identification_role() const { return dynamic_cast<stp_identification_role*>(object()); }
+stp_identification_role* stp_multi_language_attribute_item::_identification_role() const { return nusk_downcast<stp_identification_role>(object()); }
 void stp_multi_language_attribute_item::_identification_role(stp_identification_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_in_zone() const { return holds(nusk_ap242::named(1637)); }
-stp_in_zone* stp_multi_language_attribute_item::_in_zone() const { return dynamic_cast<stp_in_zone*>(object()); }
+stp_in_zone* stp_multi_language_attribute_item::_in_zone() const { return nusk_downcast<stp_in_zone>(object()); }
 void stp_multi_language_attribute_item::_in_zone(stp_in_zone* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_information_right() const { return holds(nusk_ap242::named(1679)); }
-stp_information_right* stp_multi_language_attribute_item::_information_right() const { return dynamic_cast<stp_information_right*>(object()); }
+stp_information_right* stp_multi_language_attribute_item::_information_right() const { return nusk_downcast<stp_information_right>(object()); }
 void stp_multi_language_attribute_item::_information_right(stp_information_right* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_information_usage_right() const { return holds(nusk_ap242::named(1680)); }
-stp_information_usage_right* stp_multi_language_attribute_item::_information_usage_right() const { return dynamic_cast<stp_information_usage_right*>(object()); }
+stp_information_usage_right* stp_multi_language_attribute_item::_information_usage_right() const { return nusk_downcast<stp_information_usage_right>(object()); }
 void stp_multi_language_attribute_item::_information_usage_right(stp_information_usage_right* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_multi_language_attribute_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_multi_language_attribute_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_multi_language_attribute_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_multi_language_attribute_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_multi_language_attribute_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_multi_language_attribute_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_multi_language_attribute_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_multi_language_attribute_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_multi_language_attribute_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_interface_definition_for() const { return holds(nusk_ap242::named(1707)); }
-stp_interface_definition_for* stp_multi_language_attribute_item::_interface_definition_for() const { return dynamic_cast<stp_interface_definition_for*>(object()); }
+stp_interface_definition_for* stp_multi_language_attribute_item::_interface_definition_for() const { return nusk_downcast<stp_interface_definition_for>(object()); }
 void stp_multi_language_attribute_item::_interface_definition_for(stp_interface_definition_for* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_kinematic_pair() const { return holds(nusk_ap242::named(1734)); }
-stp_kinematic_pair* stp_multi_language_attribute_item::_kinematic_pair() const { return dynamic_cast<stp_kinematic_pair*>(object()); }
+stp_kinematic_pair* stp_multi_language_attribute_item::_kinematic_pair() const { return nusk_downcast<stp_kinematic_pair>(object()); }
 void stp_multi_language_attribute_item::_kinematic_pair(stp_kinematic_pair* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_link_motion_relationship() const { return holds(nusk_ap242::named(1784)); }
-stp_link_motion_relationship* stp_multi_language_attribute_item::_link_motion_relationship() const { return dynamic_cast<stp_link_motion_relationship*>(object()); }
+stp_link_motion_relationship* stp_multi_language_attribute_item::_link_motion_relationship() const { return nusk_downcast<stp_link_motion_relationship>(object()); }
 void stp_multi_language_attribute_item::_link_motion_relationship(stp_link_motion_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_make_from_usage_option() const { return holds(nusk_ap242::named(1835)); }
-stp_make_from_usage_option* stp_multi_language_attribute_item::_make_from_usage_option() const { return dynamic_cast<stp_make_from_usage_option*>(object()); }
+stp_make_from_usage_option* stp_multi_language_attribute_item::_make_from_usage_option() const { return nusk_downcast<stp_make_from_usage_option>(object()); }
 void stp_multi_language_attribute_item::_make_from_usage_option(stp_make_from_usage_option* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_multi_language_attribute_item::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_multi_language_attribute_item::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_multi_language_attribute_item::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_material_designation_characterization() const { return holds(nusk_ap242::named(1849)); }
-stp_material_designation_characterization* stp_multi_language_attribute_item::_material_designation_characterization() const { return dynamic_cast<stp_material_designation_characterization*>(object()); }
+stp_material_designation_characterization* stp_multi_language_attribute_item::_material_designation_characterization() const { return nusk_downcast<stp_material_designation_characterization>(object()); }
 void stp_multi_language_attribute_item::_material_designation_characterization(stp_material_designation_characterization* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_measure_qualification() const { return holds(nusk_ap242::named(1866)); }
-stp_measure_qualification* stp_multi_language_attribute_item::_measure_qualification() const { return dynamic_cast<stp_measure_qualification*>(object()); }
+stp_measure_qualification* stp_multi_language_attribute_item::_measure_qualification() const { return nusk_downcast<stp_measure_qualification>(object()); }
 void stp_multi_language_attribute_item::_measure_qualification(stp_measure_qualification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_measure_with_unit() const { return holds(nusk_ap242::named(1868)); }
-stp_measure_with_unit* stp_multi_language_attribute_item::_measure_with_unit() const { return dynamic_cast<stp_measure_with_unit*>(object()); }
+stp_measure_with_unit* stp_multi_language_attribute_item::_measure_with_unit() const { return nusk_downcast<stp_measure_with_unit>(object()); }
 void stp_multi_language_attribute_item::_measure_with_unit(stp_measure_with_unit* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_message_relationship() const { return holds(nusk_ap242::named(1881)); }
-stp_message_relationship* stp_multi_language_attribute_item::_message_relationship() const { return dynamic_cast<stp_message_relationship*>(object()); }
+stp_message_relationship* stp_multi_language_attribute_item::_message_relationship() const { return nusk_downcast<stp_message_relationship>(object()); }
 void stp_multi_language_attribute_item::_message_relationship(stp_message_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_name_assignment() const { return holds(nusk_ap242::named(1926)); }
-stp_name_assignment* stp_multi_language_attribute_item::_name_assignment() const { return dynamic_cast<stp_name_assignment*>(object()); }
+stp_name_assignment* stp_multi_language_attribute_item::_name_assignment() const { return nusk_downcast<stp_name_assignment>(object()); }
 void stp_multi_language_attribute_item::_name_assignment(stp_name_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_object_role() const { return holds(nusk_ap242::named(1958)); }
-stp_object_role* stp_multi_language_attribute_item::_object_role() const { return dynamic_cast<stp_object_role*>(object()); }
+stp_object_role* stp_multi_language_attribute_item::_object_role() const { return nusk_downcast<stp_object_role>(object()); }
 void stp_multi_language_attribute_item::_object_role(stp_object_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_multi_language_attribute_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_multi_language_attribute_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_multi_language_attribute_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organization_relationship() const { return holds(nusk_ap242::named(1977)); }
-stp_organization_relationship* stp_multi_language_attribute_item::_organization_relationship() const { return dynamic_cast<stp_organization_relationship*>(object()); }
+stp_organization_relationship* stp_multi_language_attribute_item::_organization_relationship() const { return nusk_downcast<stp_organization_relationship>(object()); }
 void stp_multi_language_attribute_item::_organization_relationship(stp_organization_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organization_role() const { return holds(nusk_ap242::named(1978)); }
-stp_organization_role* stp_multi_language_attribute_item::_organization_role() const { return dynamic_cast<stp_organization_role*>(object()); }
+stp_organization_role* stp_multi_language_attribute_item::_organization_role() const { return nusk_downcast<stp_organization_role>(object()); }
 void stp_multi_language_attribute_item::_organization_role(stp_organization_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organizational_address() const { return holds(nusk_ap242::named(1982)); }
-stp_organizational_address* stp_multi_language_attribute_item::_organizational_address() const { return dynamic_cast<stp_organizational_address*>(object()); }
+stp_organizational_address* stp_multi_language_attribute_item::_organizational_address() const { return nusk_downcast<stp_organizational_address>(object()); }
 void stp_multi_language_attribute_item::_organizational_address(stp_organizational_address* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_multi_language_attribute_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_multi_language_attribute_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_multi_language_attribute_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organizational_project_relationship() const { return holds(nusk_ap242::named(1985)); }
-stp_organizational_project_relationship* stp_multi_language_attribute_item::_organizational_project_relationship() const { return dynamic_cast<stp_organizational_project_relationship*>(object()); }
+stp_organizational_project_relationship* stp_multi_language_attribute_item::_organizational_project_relationship() const { return nusk_downcast<stp_organizational_project_relationship>(object()); }
 void stp_multi_language_attribute_item::_organizational_project_relationship(stp_organizational_project_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_organizational_project_role() const { return holds(nusk_ap242::named(1986)); }
-stp_organizational_project_role* stp_multi_language_attribute_item::_organizational_project_role() const { return dynamic_cast<stp_organizational_project_role*>(object()); }
+stp_organizational_project_role* stp_multi_language_attribute_item::_organizational_project_role() const { return nusk_downcast<stp_organizational_project_role>(object()); }
 void stp_multi_language_attribute_item::_organizational_project_role(stp_organizational_project_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_package_product_concept_feature() const { return holds(nusk_ap242::named(2005)); }
-stp_package_product_concept_feature* stp_multi_language_attribute_item::_package_product_concept_feature() const { return dynamic_cast<stp_package_product_concept_feature*>(object()); }
+stp_package_product_concept_feature* stp_multi_language_attribute_item::_package_product_concept_feature() const { return nusk_downcast<stp_package_product_concept_feature>(object()); }
 void stp_multi_language_attribute_item::_package_product_concept_feature(stp_package_product_concept_feature* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_multi_language_attribute_item::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_multi_language_attribute_item::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_multi_language_attribute_item::_person(stp_person* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_multi_language_attribute_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_multi_language_attribute_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_multi_language_attribute_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_person_and_organization_address() const { return holds(nusk_ap242::named(2045)); }
-stp_person_and_organization_address* stp_multi_language_attribute_item::_person_and_organization_address() const { return dynamic_cast<stp_person_and_organization_address*>(object()); }
+stp_person_and_organization_address* stp_multi_language_attribute_item::_person_and_organization_address() const { return nusk_downcast<stp_person_and_organization_address>(object()); }
 void stp_multi_language_attribute_item::_person_and_organization_address(stp_person_and_organization_address* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_person_and_organization_role() const { return holds(nusk_ap242::named(2047)); }
-stp_person_and_organization_role* stp_multi_language_attribute_item::_person_and_organization_role() const { return dynamic_cast<stp_person_and_organization_role*>(object()); }
+stp_person_and_organization_role* stp_multi_language_attribute_item::_person_and_organization_role() const { return nusk_downcast<stp_person_and_organization_role>(object()); }
 void stp_multi_language_attribute_item::_person_and_organization_role(stp_person_and_organization_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_presentation_layer_assignment() const { return holds(nusk_ap242::named(2167)); }
-stp_presentation_layer_assignment* stp_multi_language_attribute_item::_presentation_layer_assignment() const { return dynamic_cast<stp_presentation_layer_assignment*>(object()); }
+stp_presentation_layer_assignment* stp_multi_language_attribute_item::_presentation_layer_assignment() const { return nusk_downcast<stp_presentation_layer_assignment>(object()); }
 void stp_multi_language_attribute_item::_presentation_layer_assignment(stp_presentation_layer_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_process_operation() const { return holds(nusk_ap242::named(2190)); }
-stp_process_operation* stp_multi_language_attribute_item::_process_operation() const { return dynamic_cast<stp_process_operation*>(object()); }
+stp_process_operation* stp_multi_language_attribute_item::_process_operation() const { return nusk_downcast<stp_process_operation>(object()); }
 void stp_multi_language_attribute_item::_process_operation(stp_process_operation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_process_plan() const { return holds(nusk_ap242::named(2192)); }
-stp_process_plan* stp_multi_language_attribute_item::_process_plan() const { return dynamic_cast<stp_process_plan*>(object()); }
+stp_process_plan* stp_multi_language_attribute_item::_process_plan() const { return nusk_downcast<stp_process_plan>(object()); }
 void stp_multi_language_attribute_item::_process_plan(stp_process_plan* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_process_product_association() const { return holds(nusk_ap242::named(2193)); }
-stp_process_product_association* stp_multi_language_attribute_item::_process_product_association() const { return dynamic_cast<stp_process_product_association*>(object()); }
+stp_process_product_association* stp_multi_language_attribute_item::_process_product_association() const { return nusk_downcast<stp_process_product_association>(object()); }
 void stp_multi_language_attribute_item::_process_product_association(stp_process_product_association* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_multi_language_attribute_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_multi_language_attribute_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_multi_language_attribute_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_multi_language_attribute_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_multi_language_attribute_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_multi_language_attribute_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_context() const { return holds(nusk_ap242::named(2201)); }
-stp_product_concept_context* stp_multi_language_attribute_item::_product_concept_context() const { return dynamic_cast<stp_product_concept_context*>(object()); }
+stp_product_concept_context* stp_multi_language_attribute_item::_product_concept_context() const { return nusk_downcast<stp_product_concept_context>(object()); }
 void stp_multi_language_attribute_item::_product_concept_context(stp_product_concept_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_multi_language_attribute_item::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_multi_language_attribute_item::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_multi_language_attribute_item::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_feature_association() const { return holds(nusk_ap242::named(2203)); }
-stp_product_concept_feature_association* stp_multi_language_attribute_item::_product_concept_feature_association() const { return dynamic_cast<stp_product_concept_feature_association*>(object()); }
+stp_product_concept_feature_association* stp_multi_language_attribute_item::_product_concept_feature_association() const { return nusk_downcast<stp_product_concept_feature_association>(object()); }
 void stp_multi_language_attribute_item::_product_concept_feature_association(stp_product_concept_feature_association* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_multi_language_attribute_item::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_multi_language_attribute_item::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_multi_language_attribute_item::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_feature_category_usage() const { return holds(nusk_ap242::named(2205)); }
-stp_product_concept_feature_category_usage* stp_multi_language_attribute_item::_product_concept_feature_category_usage() const { return dynamic_cast<stp_product_concept_feature_category_usage*>(object()); }
+stp_product_concept_feature_category_usage* stp_multi_language_attribute_item::_product_concept_feature_category_usage() const { return nusk_downcast<stp_product_concept_feature_category_usage>(object()); }
 void stp_multi_language_attribute_item::_product_concept_feature_category_usage(stp_product_concept_feature_category_usage* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_concept_relationship() const { return holds(nusk_ap242::named(2206)); }
-stp_product_concept_relationship* stp_multi_language_attribute_item::_product_concept_relationship() const { return dynamic_cast<stp_product_concept_relationship*>(object()); }
+stp_product_concept_relationship* stp_multi_language_attribute_item::_product_concept_relationship() const { return nusk_downcast<stp_product_concept_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_concept_relationship(stp_product_concept_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_multi_language_attribute_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_multi_language_attribute_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_multi_language_attribute_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_context() const { return holds(nusk_ap242::named(2211)); }
-stp_product_definition_context* stp_multi_language_attribute_item::_product_definition_context() const { return dynamic_cast<stp_product_definition_context*>(object()); }
+stp_product_definition_context* stp_multi_language_attribute_item::_product_definition_context() const { return nusk_downcast<stp_product_definition_context>(object()); }
 void stp_multi_language_attribute_item::_product_definition_context(stp_product_definition_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_multi_language_attribute_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_multi_language_attribute_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_multi_language_attribute_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_multi_language_attribute_item::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_multi_language_attribute_item::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_multi_language_attribute_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_multi_language_attribute_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_shape() const { return holds(nusk_ap242::named(2233)); }
-stp_product_definition_shape* stp_multi_language_attribute_item::_product_definition_shape() const { return dynamic_cast<stp_product_definition_shape*>(object()); }
+stp_product_definition_shape* stp_multi_language_attribute_item::_product_definition_shape() const { return nusk_downcast<stp_product_definition_shape>(object()); }
 void stp_multi_language_attribute_item::_product_definition_shape(stp_product_definition_shape* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_substitute() const { return holds(nusk_ap242::named(2235)); }
-stp_product_definition_substitute* stp_multi_language_attribute_item::_product_definition_substitute() const { return dynamic_cast<stp_product_definition_substitute*>(object()); }
+stp_product_definition_substitute* stp_multi_language_attribute_item::_product_definition_substitute() const { return nusk_downcast<stp_product_definition_substitute>(object()); }
 void stp_multi_language_attribute_item::_product_definition_substitute(stp_product_definition_substitute* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_multi_language_attribute_item::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_multi_language_attribute_item::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_multi_language_attribute_item::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_definition_usage_relationship() const { return holds(nusk_ap242::named(2237)); }
-stp_product_definition_usage_relationship* stp_multi_language_attribute_item::_product_definition_usage_relationship() const { return dynamic_cast<stp_product_definition_usage_relationship*>(object()); }
+stp_product_definition_usage_relationship* stp_multi_language_attribute_item::_product_definition_usage_relationship() const { return nusk_downcast<stp_product_definition_usage_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_definition_usage_relationship(stp_product_definition_usage_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_design_to_individual() const { return holds(nusk_ap242::named(2239)); }
-stp_product_design_to_individual* stp_multi_language_attribute_item::_product_design_to_individual() const { return dynamic_cast<stp_product_design_to_individual*>(object()); }
+stp_product_design_to_individual* stp_multi_language_attribute_item::_product_design_to_individual() const { return nusk_downcast<stp_product_design_to_individual>(object()); }
 void stp_multi_language_attribute_item::_product_design_to_individual(stp_product_design_to_individual* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_design_version_to_individual() const { return holds(nusk_ap242::named(2240)); }
-stp_product_design_version_to_individual* stp_multi_language_attribute_item::_product_design_version_to_individual() const { return dynamic_cast<stp_product_design_version_to_individual*>(object()); }
+stp_product_design_version_to_individual* stp_multi_language_attribute_item::_product_design_version_to_individual() const { return nusk_downcast<stp_product_design_version_to_individual>(object()); }
 void stp_multi_language_attribute_item::_product_design_version_to_individual(stp_product_design_version_to_individual* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_multi_language_attribute_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_multi_language_attribute_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_multi_language_attribute_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_multi_language_attribute_item::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_multi_language_attribute_item::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_identification() const { return holds(nusk_ap242::named(2253)); }
-stp_product_identification* stp_multi_language_attribute_item::_product_identification() const { return dynamic_cast<stp_product_identification*>(object()); }
+stp_product_identification* stp_multi_language_attribute_item::_product_identification() const { return nusk_downcast<stp_product_identification>(object()); }
 void stp_multi_language_attribute_item::_product_identification(stp_product_identification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_process_plan() const { return holds(nusk_ap242::named(2257)); }
-stp_product_process_plan* stp_multi_language_attribute_item::_product_process_plan() const { return dynamic_cast<stp_product_process_plan*>(object()); }
+stp_product_process_plan* stp_multi_language_attribute_item::_product_process_plan() const { return nusk_downcast<stp_product_process_plan>(object()); }
 void stp_multi_language_attribute_item::_product_process_plan(stp_product_process_plan* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_related_product_category() const { return holds(nusk_ap242::named(2258)); }
-stp_product_related_product_category* stp_multi_language_attribute_item::_product_related_product_category() const { return dynamic_cast<stp_product_related_product_category*>(object()); }
+stp_product_related_product_category* stp_multi_language_attribute_item::_product_related_product_category() const { return nusk_downcast<stp_product_related_product_category>(object()); }
 void stp_multi_language_attribute_item::_product_related_product_category(stp_product_related_product_category* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_relationship() const { return holds(nusk_ap242::named(2259)); }
-stp_product_relationship* stp_multi_language_attribute_item::_product_relationship() const { return dynamic_cast<stp_product_relationship*>(object()); }
+stp_product_relationship* stp_multi_language_attribute_item::_product_relationship() const { return nusk_downcast<stp_product_relationship>(object()); }
 void stp_multi_language_attribute_item::_product_relationship(stp_product_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_product_specification() const { return holds(nusk_ap242::named(2261)); }
-stp_product_specification* stp_multi_language_attribute_item::_product_specification() const { return dynamic_cast<stp_product_specification*>(object()); }
+stp_product_specification* stp_multi_language_attribute_item::_product_specification() const { return nusk_downcast<stp_product_specification>(object()); }
 void stp_multi_language_attribute_item::_product_specification(stp_product_specification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_multi_language_attribute_item::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_multi_language_attribute_item::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_multi_language_attribute_item::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_property_definition_relationship() const { return holds(nusk_ap242::named(2269)); }
-stp_property_definition_relationship* stp_multi_language_attribute_item::_property_definition_relationship() const { return dynamic_cast<stp_property_definition_relationship*>(object()); }
+stp_property_definition_relationship* stp_multi_language_attribute_item::_property_definition_relationship() const { return nusk_downcast<stp_property_definition_relationship>(object()); }
 void stp_multi_language_attribute_item::_property_definition_relationship(stp_property_definition_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_multi_language_attribute_item::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_multi_language_attribute_item::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_multi_language_attribute_item::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_qualitative_uncertainty() const { return holds(nusk_ap242::named(2279)); }
-stp_qualitative_uncertainty* stp_multi_language_attribute_item::_qualitative_uncertainty() const { return dynamic_cast<stp_qualitative_uncertainty*>(object()); }
+stp_qualitative_uncertainty* stp_multi_language_attribute_item::_qualitative_uncertainty() const { return nusk_downcast<stp_qualitative_uncertainty>(object()); }
 void stp_multi_language_attribute_item::_qualitative_uncertainty(stp_qualitative_uncertainty* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_multi_language_attribute_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_multi_language_attribute_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_multi_language_attribute_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_representation_context() const { return holds(nusk_ap242::named(2333)); }
-stp_representation_context* stp_multi_language_attribute_item::_representation_context() const { return dynamic_cast<stp_representation_context*>(object()); }
+stp_representation_context* stp_multi_language_attribute_item::_representation_context() const { return nusk_downcast<stp_representation_context>(object()); }
 void stp_multi_language_attribute_item::_representation_context(stp_representation_context* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_multi_language_attribute_item::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_multi_language_attribute_item::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_multi_language_attribute_item::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_representation_relationship() const { return holds(nusk_ap242::named(2340)); }
-stp_representation_relationship* stp_multi_language_attribute_item::_representation_relationship() const { return dynamic_cast<stp_representation_relationship*>(object()); }
+stp_representation_relationship* stp_multi_language_attribute_item::_representation_relationship() const { return nusk_downcast<stp_representation_relationship>(object()); }
 void stp_multi_language_attribute_item::_representation_relationship(stp_representation_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_representation_relationship_with_transformation() const { return holds(nusk_ap242::named(2341)); }
-stp_representation_relationship_with_transformation* stp_multi_language_attribute_item::_representation_relationship_with_transformation() const { return dynamic_cast<stp_representation_relationship_with_transformation*>(object()); }
+stp_representation_relationship_with_transformation* stp_multi_language_attribute_item::_representation_relationship_with_transformation() const { return nusk_downcast<stp_representation_relationship_with_transformation>(object()); }
 void stp_multi_language_attribute_item::_representation_relationship_with_transformation(stp_representation_relationship_with_transformation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_requirement_assignment() const { return holds(nusk_ap242::named(2345)); }
-stp_requirement_assignment* stp_multi_language_attribute_item::_requirement_assignment() const { return dynamic_cast<stp_requirement_assignment*>(object()); }
+stp_requirement_assignment* stp_multi_language_attribute_item::_requirement_assignment() const { return nusk_downcast<stp_requirement_assignment>(object()); }
 void stp_multi_language_attribute_item::_requirement_assignment(stp_requirement_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_requirement_for_action_resource() const { return holds(nusk_ap242::named(2346)); }
-stp_requirement_for_action_resource* stp_multi_language_attribute_item::_requirement_for_action_resource() const { return dynamic_cast<stp_requirement_for_action_resource*>(object()); }
+stp_requirement_for_action_resource* stp_multi_language_attribute_item::_requirement_for_action_resource() const { return nusk_downcast<stp_requirement_for_action_resource>(object()); }
 void stp_multi_language_attribute_item::_requirement_for_action_resource(stp_requirement_for_action_resource* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_multi_language_attribute_item::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_multi_language_attribute_item::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_multi_language_attribute_item::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_resource_property() const { return holds(nusk_ap242::named(2351)); }
-stp_resource_property* stp_multi_language_attribute_item::_resource_property() const { return dynamic_cast<stp_resource_property*>(object()); }
+stp_resource_property* stp_multi_language_attribute_item::_resource_property() const { return nusk_downcast<stp_resource_property>(object()); }
 void stp_multi_language_attribute_item::_resource_property(stp_resource_property* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_resource_requirement_type() const { return holds(nusk_ap242::named(2353)); }
-stp_resource_requirement_type* stp_multi_language_attribute_item::_resource_requirement_type() const { return dynamic_cast<stp_resource_requirement_type*>(object()); }
+stp_resource_requirement_type* stp_multi_language_attribute_item::_resource_requirement_type() const { return nusk_downcast<stp_resource_requirement_type>(object()); }
 void stp_multi_language_attribute_item::_resource_requirement_type(stp_resource_requirement_type* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_retention() const { return holds(nusk_ap242::named(2356)); }
-stp_retention* stp_multi_language_attribute_item::_retention() const { return dynamic_cast<stp_retention*>(object()); }
+stp_retention* stp_multi_language_attribute_item::_retention() const { return nusk_downcast<stp_retention>(object()); }
 void stp_multi_language_attribute_item::_retention(stp_retention* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_satisfies_requirement() const { return holds(nusk_ap242::named(2424)); }
-stp_satisfies_requirement* stp_multi_language_attribute_item::_satisfies_requirement() const { return dynamic_cast<stp_satisfies_requirement*>(object()); }
+stp_satisfies_requirement* stp_multi_language_attribute_item::_satisfies_requirement() const { return nusk_downcast<stp_satisfies_requirement>(object()); }
 void stp_multi_language_attribute_item::_satisfies_requirement(stp_satisfies_requirement* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_multi_language_attribute_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_multi_language_attribute_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_multi_language_attribute_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_security_classification_assignment() const { return holds(nusk_ap242::named(2439)); }
-stp_security_classification_assignment* stp_multi_language_attribute_item::_security_classification_assignment() const { return dynamic_cast<stp_security_classification_assignment*>(object()); }
+stp_security_classification_assignment* stp_multi_language_attribute_item::_security_classification_assignment() const { return nusk_downcast<stp_security_classification_assignment>(object()); }
 void stp_multi_language_attribute_item::_security_classification_assignment(stp_security_classification_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_multi_language_attribute_item::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_multi_language_attribute_item::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_multi_language_attribute_item::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_multi_language_attribute_item::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_multi_language_attribute_item::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_multi_language_attribute_item::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_shape_feature_definition() const { return holds(nusk_ap242::named(2479)); }
-stp_shape_feature_definition* stp_multi_language_attribute_item::_shape_feature_definition() const { return dynamic_cast<stp_shape_feature_definition*>(object()); }
+stp_shape_feature_definition* stp_multi_language_attribute_item::_shape_feature_definition() const { return nusk_downcast<stp_shape_feature_definition>(object()); }
 void stp_multi_language_attribute_item::_shape_feature_definition(stp_shape_feature_definition* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_shape_feature_definition_relationship() const { return holds(nusk_ap242::named(2482)); }
-stp_shape_feature_definition_relationship* stp_multi_language_attribute_item::_shape_feature_definition_relationship() const { return dynamic_cast<stp_shape_feature_definition_relationship*>(object()); }
+stp_shape_feature_definition_relationship* stp_multi_language_attribute_item::_shape_feature_definition_relationship() const { return nusk_downcast<stp_shape_feature_definition_relationship>(object()); }
 void stp_multi_language_attribute_item::_shape_feature_definition_relationship(stp_shape_feature_definition_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_multi_language_attribute_item::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_multi_language_attribute_item::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_multi_language_attribute_item::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_definition_to_state_assignment_relationship() const { return holds(nusk_ap242::named(2617)); }
-stp_state_definition_to_state_assignment_relationship* stp_multi_language_attribute_item::_state_definition_to_state_assignment_relationship() const { return dynamic_cast<stp_state_definition_to_state_assignment_relationship*>(object()); }
+stp_state_definition_to_state_assignment_relationship* stp_multi_language_attribute_item::_state_definition_to_state_assignment_relationship() const { return nusk_downcast<stp_state_definition_to_state_assignment_relationship>(object()); }
 void stp_multi_language_attribute_item::_state_definition_to_state_assignment_relationship(stp_state_definition_to_state_assignment_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_multi_language_attribute_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_multi_language_attribute_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_multi_language_attribute_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_observed_assignment() const { return holds(nusk_ap242::named(2619)); }
-stp_state_observed_assignment* stp_multi_language_attribute_item::_state_observed_assignment() const { return dynamic_cast<stp_state_observed_assignment*>(object()); }
+stp_state_observed_assignment* stp_multi_language_attribute_item::_state_observed_assignment() const { return nusk_downcast<stp_state_observed_assignment>(object()); }
 void stp_multi_language_attribute_item::_state_observed_assignment(stp_state_observed_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_observed_relationship() const { return holds(nusk_ap242::named(2620)); }
-stp_state_observed_relationship* stp_multi_language_attribute_item::_state_observed_relationship() const { return dynamic_cast<stp_state_observed_relationship*>(object()); }
+stp_state_observed_relationship* stp_multi_language_attribute_item::_state_observed_relationship() const { return nusk_downcast<stp_state_observed_relationship>(object()); }
 void stp_multi_language_attribute_item::_state_observed_relationship(stp_state_observed_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_multi_language_attribute_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_multi_language_attribute_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_multi_language_attribute_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_type_assignment() const { return holds(nusk_ap242::named(2624)); }
-stp_state_type_assignment* stp_multi_language_attribute_item::_state_type_assignment() const { return dynamic_cast<stp_state_type_assignment*>(object()); }
+stp_state_type_assignment* stp_multi_language_attribute_item::_state_type_assignment() const { return nusk_downcast<stp_state_type_assignment>(object()); }
 void stp_multi_language_attribute_item::_state_type_assignment(stp_state_type_assignment* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_state_type_relationship() const { return holds(nusk_ap242::named(2625)); }
-stp_state_type_relationship* stp_multi_language_attribute_item::_state_type_relationship() const { return dynamic_cast<stp_state_type_relationship*>(object()); }
+stp_state_type_relationship* stp_multi_language_attribute_item::_state_type_relationship() const { return nusk_downcast<stp_state_type_relationship>(object()); }
 void stp_multi_language_attribute_item::_state_type_relationship(stp_state_type_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_multi_language_attribute_item::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_multi_language_attribute_item::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_multi_language_attribute_item::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_multi_language_attribute_item::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_multi_language_attribute_item::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_multi_language_attribute_item::_styled_item(stp_styled_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_time_interval() const { return holds(nusk_ap242::named(2799)); }
-stp_time_interval* stp_multi_language_attribute_item::_time_interval() const { return dynamic_cast<stp_time_interval*>(object()); }
+stp_time_interval* stp_multi_language_attribute_item::_time_interval() const { return nusk_downcast<stp_time_interval>(object()); }
 void stp_multi_language_attribute_item::_time_interval(stp_time_interval* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_time_interval_relationship() const { return holds(nusk_ap242::named(2802)); }
-stp_time_interval_relationship* stp_multi_language_attribute_item::_time_interval_relationship() const { return dynamic_cast<stp_time_interval_relationship*>(object()); }
+stp_time_interval_relationship* stp_multi_language_attribute_item::_time_interval_relationship() const { return nusk_downcast<stp_time_interval_relationship>(object()); }
 void stp_multi_language_attribute_item::_time_interval_relationship(stp_time_interval_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_time_interval_role() const { return holds(nusk_ap242::named(2803)); }
-stp_time_interval_role* stp_multi_language_attribute_item::_time_interval_role() const { return dynamic_cast<stp_time_interval_role*>(object()); }
+stp_time_interval_role* stp_multi_language_attribute_item::_time_interval_role() const { return nusk_downcast<stp_time_interval_role>(object()); }
 void stp_multi_language_attribute_item::_time_interval_role(stp_time_interval_role* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_topological_representation_item() const { return holds(nusk_ap242::named(2812)); }
-stp_topological_representation_item* stp_multi_language_attribute_item::_topological_representation_item() const { return dynamic_cast<stp_topological_representation_item*>(object()); }
+stp_topological_representation_item* stp_multi_language_attribute_item::_topological_representation_item() const { return nusk_downcast<stp_topological_representation_item>(object()); }
 void stp_multi_language_attribute_item::_topological_representation_item(stp_topological_representation_item* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_uncertainty_measure_with_unit() const { return holds(nusk_ap242::named(2861)); }
-stp_uncertainty_measure_with_unit* stp_multi_language_attribute_item::_uncertainty_measure_with_unit() const { return dynamic_cast<stp_uncertainty_measure_with_unit*>(object()); }
+stp_uncertainty_measure_with_unit* stp_multi_language_attribute_item::_uncertainty_measure_with_unit() const { return nusk_downcast<stp_uncertainty_measure_with_unit>(object()); }
 void stp_multi_language_attribute_item::_uncertainty_measure_with_unit(stp_uncertainty_measure_with_unit* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_uncertainty_qualifier() const { return holds(nusk_ap242::named(2862)); }
-stp_uncertainty_qualifier* stp_multi_language_attribute_item::_uncertainty_qualifier() const { return dynamic_cast<stp_uncertainty_qualifier*>(object()); }
+stp_uncertainty_qualifier* stp_multi_language_attribute_item::_uncertainty_qualifier() const { return nusk_downcast<stp_uncertainty_qualifier>(object()); }
 void stp_multi_language_attribute_item::_uncertainty_qualifier(stp_uncertainty_qualifier* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_usage_association() const { return holds(nusk_ap242::named(2876)); }
-stp_usage_association* stp_multi_language_attribute_item::_usage_association() const { return dynamic_cast<stp_usage_association*>(object()); }
+stp_usage_association* stp_multi_language_attribute_item::_usage_association() const { return nusk_downcast<stp_usage_association>(object()); }
 void stp_multi_language_attribute_item::_usage_association(stp_usage_association* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_multi_language_attribute_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_multi_language_attribute_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_multi_language_attribute_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_multi_language_attribute_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_multi_language_attribute_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_multi_language_attribute_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_verification_relationship() const { return holds(nusk_ap242::named(2910)); }
-stp_verification_relationship* stp_multi_language_attribute_item::_verification_relationship() const { return dynamic_cast<stp_verification_relationship*>(object()); }
+stp_verification_relationship* stp_multi_language_attribute_item::_verification_relationship() const { return nusk_downcast<stp_verification_relationship>(object()); }
 void stp_multi_language_attribute_item::_verification_relationship(stp_verification_relationship* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_multi_language_attribute_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_multi_language_attribute_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_multi_language_attribute_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 bool stp_multi_language_attribute_item::is_versioned_action_request_relationship() const { return holds(nusk_ap242::named(2912)); }
-stp_versioned_action_request_relationship* stp_multi_language_attribute_item::_versioned_action_request_relationship() const { return dynamic_cast<stp_versioned_action_request_relationship*>(object()); }
+stp_versioned_action_request_relationship* stp_multi_language_attribute_item::_versioned_action_request_relationship() const { return nusk_downcast<stp_versioned_action_request_relationship>(object()); }
 void stp_multi_language_attribute_item::_versioned_action_request_relationship(stp_versioned_action_request_relationship* value) { putObject(value); }
 
 // ---- stp_multi_or_next_assembly_usage_occurrence ----
@@ -3430,11 +3430,11 @@ void* stp_multi_or_next_assembly_usage_occurrence::operator new(size_t size, Nus
 NuskTypePtrT<stp_multi_or_next_assembly_usage_occurrence> nusktype_stp_multi_or_next_assembly_usage_occurrence(&nusk_ap242_schema, "multi_or_next_assembly_usage_occurrence");
 
 bool stp_multi_or_next_assembly_usage_occurrence::is_multi_level_reference_designator() const { return holds(nusk_ap242::named(1911)); }
-stp_multi_level_reference_designator* stp_multi_or_next_assembly_usage_occurrence::_multi_level_reference_designator() const { return dynamic_cast<stp_multi_level_reference_designator*>(object()); }
+stp_multi_level_reference_designator* stp_multi_or_next_assembly_usage_occurrence::_multi_level_reference_designator() const { return nusk_downcast<stp_multi_level_reference_designator>(object()); }
 void stp_multi_or_next_assembly_usage_occurrence::_multi_level_reference_designator(stp_multi_level_reference_designator* value) { putObject(value); }
 
 bool stp_multi_or_next_assembly_usage_occurrence::is_next_assembly_usage_occurrence() const { return holds(nusk_ap242::named(1936)); }
-stp_next_assembly_usage_occurrence* stp_multi_or_next_assembly_usage_occurrence::_next_assembly_usage_occurrence() const { return dynamic_cast<stp_next_assembly_usage_occurrence*>(object()); }
+stp_next_assembly_usage_occurrence* stp_multi_or_next_assembly_usage_occurrence::_next_assembly_usage_occurrence() const { return nusk_downcast<stp_next_assembly_usage_occurrence>(object()); }
 void stp_multi_or_next_assembly_usage_occurrence::_next_assembly_usage_occurrence(stp_next_assembly_usage_occurrence* value) { putObject(value); }
 
 // ---- stp_name_attribute_select ----
@@ -3446,43 +3446,43 @@ void* stp_name_attribute_select::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_name_attribute_select> nusktype_stp_name_attribute_select(&nusk_ap242_schema, "name_attribute_select");
 
 bool stp_name_attribute_select::is_action_request_solution() const { return holds(nusk_ap242::named(606)); }
-stp_action_request_solution* stp_name_attribute_select::_action_request_solution() const { return dynamic_cast<stp_action_request_solution*>(object()); }
+stp_action_request_solution* stp_name_attribute_select::_action_request_solution() const { return nusk_downcast<stp_action_request_solution>(object()); }
 void stp_name_attribute_select::_action_request_solution(stp_action_request_solution* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_address() const { return holds(nusk_ap242::named(621)); }
-stp_address* stp_name_attribute_select::_address() const { return dynamic_cast<stp_address*>(object()); }
+stp_address* stp_name_attribute_select::_address() const { return nusk_downcast<stp_address>(object()); }
 void stp_name_attribute_select::_address(stp_address* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_name_attribute_select::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_name_attribute_select::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_name_attribute_select::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_context_dependent_shape_representation() const { return holds(nusk_ap242::named(1044)); }
-stp_context_dependent_shape_representation* stp_name_attribute_select::_context_dependent_shape_representation() const { return dynamic_cast<stp_context_dependent_shape_representation*>(object()); }
+stp_context_dependent_shape_representation* stp_name_attribute_select::_context_dependent_shape_representation() const { return nusk_downcast<stp_context_dependent_shape_representation>(object()); }
 void stp_name_attribute_select::_context_dependent_shape_representation(stp_context_dependent_shape_representation* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_derived_unit() const { return holds(nusk_ap242::named(1199)); }
-stp_derived_unit* stp_name_attribute_select::_derived_unit() const { return dynamic_cast<stp_derived_unit*>(object()); }
+stp_derived_unit* stp_name_attribute_select::_derived_unit() const { return nusk_downcast<stp_derived_unit>(object()); }
 void stp_name_attribute_select::_derived_unit(stp_derived_unit* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_effectivity() const { return holds(nusk_ap242::named(1324)); }
-stp_effectivity* stp_name_attribute_select::_effectivity() const { return dynamic_cast<stp_effectivity*>(object()); }
+stp_effectivity* stp_name_attribute_select::_effectivity() const { return nusk_downcast<stp_effectivity>(object()); }
 void stp_name_attribute_select::_effectivity(stp_effectivity* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_name_attribute_select::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_name_attribute_select::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_name_attribute_select::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_name_attribute_select::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_name_attribute_select::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_name_attribute_select::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_product_definition_substitute() const { return holds(nusk_ap242::named(2235)); }
-stp_product_definition_substitute* stp_name_attribute_select::_product_definition_substitute() const { return dynamic_cast<stp_product_definition_substitute*>(object()); }
+stp_product_definition_substitute* stp_name_attribute_select::_product_definition_substitute() const { return nusk_downcast<stp_product_definition_substitute>(object()); }
 void stp_name_attribute_select::_product_definition_substitute(stp_product_definition_substitute* value) { putObject(value); }
 
 bool stp_name_attribute_select::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_name_attribute_select::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_name_attribute_select::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_name_attribute_select::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 // ---- stp_name_item ----
@@ -3494,39 +3494,39 @@ void* stp_name_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_name_item> nusktype_stp_name_item(&nusk_ap242_schema, "name_item");
 
 bool stp_name_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_name_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_name_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_name_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_name_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_name_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_name_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_name_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_name_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_name_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_name_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_name_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_name_item::is_external_class_library() const { return holds(nusk_ap242::named(1412)); }
-stp_external_class_library* stp_name_item::_external_class_library() const { return dynamic_cast<stp_external_class_library*>(object()); }
+stp_external_class_library* stp_name_item::_external_class_library() const { return nusk_downcast<stp_external_class_library>(object()); }
 void stp_name_item::_external_class_library(stp_external_class_library* value) { putObject(value); }
 
 bool stp_name_item::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_name_item::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_name_item::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_name_item::_group(stp_group* value) { putObject(value); }
 
 bool stp_name_item::is_group_relationship() const { return holds(nusk_ap242::named(1590)); }
-stp_group_relationship* stp_name_item::_group_relationship() const { return dynamic_cast<stp_group_relationship*>(object()); }
+stp_group_relationship* stp_name_item::_group_relationship() const { return nusk_downcast<stp_group_relationship>(object()); }
 void stp_name_item::_group_relationship(stp_group_relationship* value) { putObject(value); }
 
 bool stp_name_item::is_observation_consequence() const { return holds(nusk_ap242::named(1960)); }
-stp_observation_consequence* stp_name_item::_observation_consequence() const { return dynamic_cast<stp_observation_consequence*>(object()); }
+stp_observation_consequence* stp_name_item::_observation_consequence() const { return nusk_downcast<stp_observation_consequence>(object()); }
 void stp_name_item::_observation_consequence(stp_observation_consequence* value) { putObject(value); }
 
 bool stp_name_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_name_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_name_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_name_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_name_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_name_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_name_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_name_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 // ---- stp_non_manifold_surface_shape_representation_select ----
@@ -3538,15 +3538,15 @@ void* stp_non_manifold_surface_shape_representation_select::operator new(size_t 
 NuskTypePtrT<stp_non_manifold_surface_shape_representation_select> nusktype_stp_non_manifold_surface_shape_representation_select(&nusk_ap242_schema, "non_manifold_surface_shape_representation_select");
 
 bool stp_non_manifold_surface_shape_representation_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_non_manifold_surface_shape_representation_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_non_manifold_surface_shape_representation_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_non_manifold_surface_shape_representation_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_non_manifold_surface_shape_representation_select::is_face_based_surface_model() const { return holds(nusk_ap242::named(1457)); }
-stp_face_based_surface_model* stp_non_manifold_surface_shape_representation_select::_face_based_surface_model() const { return dynamic_cast<stp_face_based_surface_model*>(object()); }
+stp_face_based_surface_model* stp_non_manifold_surface_shape_representation_select::_face_based_surface_model() const { return nusk_downcast<stp_face_based_surface_model>(object()); }
 void stp_non_manifold_surface_shape_representation_select::_face_based_surface_model(stp_face_based_surface_model* value) { putObject(value); }
 
 bool stp_non_manifold_surface_shape_representation_select::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_non_manifold_surface_shape_representation_select::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_non_manifold_surface_shape_representation_select::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_non_manifold_surface_shape_representation_select::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 // ---- stp_observation_date ----
@@ -3558,7 +3558,7 @@ void* stp_observation_date::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_observation_date> nusktype_stp_observation_date(&nusk_ap242_schema, "observation_date");
 
 bool stp_observation_date::is_observation() const { return holds(nusk_ap242::named(1959)); }
-stp_observation* stp_observation_date::_observation() const { return dynamic_cast<stp_observation*>(object()); }
+stp_observation* stp_observation_date::_observation() const { return nusk_downcast<stp_observation>(object()); }
 void stp_observation_date::_observation(stp_observation* value) { putObject(value); }
 
 // ---- stp_organization_item ----
@@ -3570,435 +3570,435 @@ void* stp_organization_item::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_organization_item> nusktype_stp_organization_item(&nusk_ap242_schema, "organization_item");
 
 bool stp_organization_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_organization_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_organization_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_organization_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_organization_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_organization_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_organization_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_organization_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_organization_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_organization_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_organization_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_organization_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_organization_item::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_organization_item::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_organization_item::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_organization_item::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_organization_item::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_organization_item::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_organization_item::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_organization_item::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_action_request_solution() const { return holds(nusk_ap242::named(606)); }
-stp_action_request_solution* stp_organization_item::_action_request_solution() const { return dynamic_cast<stp_action_request_solution*>(object()); }
+stp_action_request_solution* stp_organization_item::_action_request_solution() const { return nusk_downcast<stp_action_request_solution>(object()); }
 void stp_organization_item::_action_request_solution(stp_action_request_solution* value) { putObject(value); }
 
 bool stp_organization_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_organization_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_organization_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_organization_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_organization_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_organization_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_organization_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_organization_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_organization_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_organization_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_certification_assignment() const { return holds(nusk_ap242::named(680)); }
-stp_applied_certification_assignment* stp_organization_item::_applied_certification_assignment() const { return dynamic_cast<stp_applied_certification_assignment*>(object()); }
+stp_applied_certification_assignment* stp_organization_item::_applied_certification_assignment() const { return nusk_downcast<stp_applied_certification_assignment>(object()); }
 void stp_organization_item::_applied_certification_assignment(stp_applied_certification_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_classification_assignment() const { return holds(nusk_ap242::named(681)); }
-stp_applied_classification_assignment* stp_organization_item::_applied_classification_assignment() const { return dynamic_cast<stp_applied_classification_assignment*>(object()); }
+stp_applied_classification_assignment* stp_organization_item::_applied_classification_assignment() const { return nusk_downcast<stp_applied_classification_assignment>(object()); }
 void stp_organization_item::_applied_classification_assignment(stp_applied_classification_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_contract_assignment() const { return holds(nusk_ap242::named(683)); }
-stp_applied_contract_assignment* stp_organization_item::_applied_contract_assignment() const { return dynamic_cast<stp_applied_contract_assignment*>(object()); }
+stp_applied_contract_assignment* stp_organization_item::_applied_contract_assignment() const { return nusk_downcast<stp_applied_contract_assignment>(object()); }
 void stp_organization_item::_applied_contract_assignment(stp_applied_contract_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_organization_item::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_organization_item::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_organization_item::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_organization_item::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_organization_item::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_organization_item::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_effectivity_assignment() const { return holds(nusk_ap242::named(691)); }
-stp_applied_effectivity_assignment* stp_organization_item::_applied_effectivity_assignment() const { return dynamic_cast<stp_applied_effectivity_assignment*>(object()); }
+stp_applied_effectivity_assignment* stp_organization_item::_applied_effectivity_assignment() const { return nusk_downcast<stp_applied_effectivity_assignment>(object()); }
 void stp_organization_item::_applied_effectivity_assignment(stp_applied_effectivity_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_event_occurrence_assignment() const { return holds(nusk_ap242::named(692)); }
-stp_applied_event_occurrence_assignment* stp_organization_item::_applied_event_occurrence_assignment() const { return dynamic_cast<stp_applied_event_occurrence_assignment*>(object()); }
+stp_applied_event_occurrence_assignment* stp_organization_item::_applied_event_occurrence_assignment() const { return nusk_downcast<stp_applied_event_occurrence_assignment>(object()); }
 void stp_organization_item::_applied_event_occurrence_assignment(stp_applied_event_occurrence_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_organization_item::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_organization_item::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_organization_item::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_organization_assignment() const { return holds(nusk_ap242::named(703)); }
-stp_applied_organization_assignment* stp_organization_item::_applied_organization_assignment() const { return dynamic_cast<stp_applied_organization_assignment*>(object()); }
+stp_applied_organization_assignment* stp_organization_item::_applied_organization_assignment() const { return nusk_downcast<stp_applied_organization_assignment>(object()); }
 void stp_organization_item::_applied_organization_assignment(stp_applied_organization_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_organizational_project_assignment() const { return holds(nusk_ap242::named(705)); }
-stp_applied_organizational_project_assignment* stp_organization_item::_applied_organizational_project_assignment() const { return dynamic_cast<stp_applied_organizational_project_assignment*>(object()); }
+stp_applied_organizational_project_assignment* stp_organization_item::_applied_organizational_project_assignment() const { return nusk_downcast<stp_applied_organizational_project_assignment>(object()); }
 void stp_organization_item::_applied_organizational_project_assignment(stp_applied_organizational_project_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_organization_item::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_organization_item::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_organization_item::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_applied_security_classification_assignment() const { return holds(nusk_ap242::named(716)); }
-stp_applied_security_classification_assignment* stp_organization_item::_applied_security_classification_assignment() const { return dynamic_cast<stp_applied_security_classification_assignment*>(object()); }
+stp_applied_security_classification_assignment* stp_organization_item::_applied_security_classification_assignment() const { return nusk_downcast<stp_applied_security_classification_assignment>(object()); }
 void stp_organization_item::_applied_security_classification_assignment(stp_applied_security_classification_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_organization_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_organization_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_organization_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_organization_item::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_organization_item::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_organization_item::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_organization_item::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_organization_item::is_ascribable_state() const { return holds(nusk_ap242::named(734)); }
-stp_ascribable_state* stp_organization_item::_ascribable_state() const { return dynamic_cast<stp_ascribable_state*>(object()); }
+stp_ascribable_state* stp_organization_item::_ascribable_state() const { return nusk_downcast<stp_ascribable_state>(object()); }
 void stp_organization_item::_ascribable_state(stp_ascribable_state* value) { putObject(value); }
 
 bool stp_organization_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_organization_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_organization_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_organization_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_organization_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_organization_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_organization_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_organization_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_organization_item::is_class() const { return holds(nusk_ap242::named(917)); }
-stp_class* stp_organization_item::_class() const { return dynamic_cast<stp_class*>(object()); }
+stp_class* stp_organization_item::_class() const { return nusk_downcast<stp_class>(object()); }
 void stp_organization_item::_class(stp_class* value) { putObject(value); }
 
 bool stp_organization_item::is_class_system() const { return holds(nusk_ap242::named(920)); }
-stp_class_system* stp_organization_item::_class_system() const { return dynamic_cast<stp_class_system*>(object()); }
+stp_class_system* stp_organization_item::_class_system() const { return nusk_downcast<stp_class_system>(object()); }
 void stp_organization_item::_class_system(stp_class_system* value) { putObject(value); }
 
 bool stp_organization_item::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_organization_item::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_organization_item::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_organization_item::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_organization_item::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_organization_item::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_organization_item::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_organization_item::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_organization_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_organization_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_organization_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_organization_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_organization_item::is_configured_effectivity_assignment() const { return holds(nusk_ap242::named(1007)); }
-stp_configured_effectivity_assignment* stp_organization_item::_configured_effectivity_assignment() const { return dynamic_cast<stp_configured_effectivity_assignment*>(object()); }
+stp_configured_effectivity_assignment* stp_organization_item::_configured_effectivity_assignment() const { return nusk_downcast<stp_configured_effectivity_assignment>(object()); }
 void stp_organization_item::_configured_effectivity_assignment(stp_configured_effectivity_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_organization_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_organization_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_organization_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_organization_item::is_data_equivalence_definition() const { return holds(nusk_ap242::named(1125)); }
-stp_data_equivalence_definition* stp_organization_item::_data_equivalence_definition() const { return dynamic_cast<stp_data_equivalence_definition*>(object()); }
+stp_data_equivalence_definition* stp_organization_item::_data_equivalence_definition() const { return nusk_downcast<stp_data_equivalence_definition>(object()); }
 void stp_organization_item::_data_equivalence_definition(stp_data_equivalence_definition* value) { putObject(value); }
 
 bool stp_organization_item::is_data_quality_definition() const { return holds(nusk_ap242::named(1145)); }
-stp_data_quality_definition* stp_organization_item::_data_quality_definition() const { return dynamic_cast<stp_data_quality_definition*>(object()); }
+stp_data_quality_definition* stp_organization_item::_data_quality_definition() const { return nusk_downcast<stp_data_quality_definition>(object()); }
 void stp_organization_item::_data_quality_definition(stp_data_quality_definition* value) { putObject(value); }
 
 bool stp_organization_item::is_date_and_time_assignment() const { return holds(nusk_ap242::named(1161)); }
-stp_date_and_time_assignment* stp_organization_item::_date_and_time_assignment() const { return dynamic_cast<stp_date_and_time_assignment*>(object()); }
+stp_date_and_time_assignment* stp_organization_item::_date_and_time_assignment() const { return nusk_downcast<stp_date_and_time_assignment>(object()); }
 void stp_organization_item::_date_and_time_assignment(stp_date_and_time_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_date_assignment() const { return holds(nusk_ap242::named(1162)); }
-stp_date_assignment* stp_organization_item::_date_assignment() const { return dynamic_cast<stp_date_assignment*>(object()); }
+stp_date_assignment* stp_organization_item::_date_assignment() const { return nusk_downcast<stp_date_assignment>(object()); }
 void stp_organization_item::_date_assignment(stp_date_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_datum() const { return holds(nusk_ap242::named(1168)); }
-stp_datum* stp_organization_item::_datum() const { return dynamic_cast<stp_datum*>(object()); }
+stp_datum* stp_organization_item::_datum() const { return nusk_downcast<stp_datum>(object()); }
 void stp_organization_item::_datum(stp_datum* value) { putObject(value); }
 
 bool stp_organization_item::is_datum_system() const { return holds(nusk_ap242::named(1175)); }
-stp_datum_system* stp_organization_item::_datum_system() const { return dynamic_cast<stp_datum_system*>(object()); }
+stp_datum_system* stp_organization_item::_datum_system() const { return nusk_downcast<stp_datum_system>(object()); }
 void stp_organization_item::_datum_system(stp_datum_system* value) { putObject(value); }
 
 bool stp_organization_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_organization_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_organization_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_organization_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_organization_item::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_organization_item::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_organization_item::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_organization_item::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_organization_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_organization_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_organization_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_organization_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_organization_item::is_document_type() const { return holds(nusk_ap242::named(1276)); }
-stp_document_type* stp_organization_item::_document_type() const { return dynamic_cast<stp_document_type*>(object()); }
+stp_document_type* stp_organization_item::_document_type() const { return nusk_downcast<stp_document_type>(object()); }
 void stp_organization_item::_document_type(stp_document_type* value) { putObject(value); }
 
 bool stp_organization_item::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_organization_item::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_organization_item::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_organization_item::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_organization_item::is_drawing_revision() const { return holds(nusk_ap242::named(1302)); }
-stp_drawing_revision* stp_organization_item::_drawing_revision() const { return dynamic_cast<stp_drawing_revision*>(object()); }
+stp_drawing_revision* stp_organization_item::_drawing_revision() const { return nusk_downcast<stp_drawing_revision>(object()); }
 void stp_organization_item::_drawing_revision(stp_drawing_revision* value) { putObject(value); }
 
 bool stp_organization_item::is_effectivity() const { return holds(nusk_ap242::named(1324)); }
-stp_effectivity* stp_organization_item::_effectivity() const { return dynamic_cast<stp_effectivity*>(object()); }
+stp_effectivity* stp_organization_item::_effectivity() const { return nusk_downcast<stp_effectivity>(object()); }
 void stp_organization_item::_effectivity(stp_effectivity* value) { putObject(value); }
 
 bool stp_organization_item::is_envelope() const { return holds(nusk_ap242::named(1351)); }
-stp_envelope* stp_organization_item::_envelope() const { return dynamic_cast<stp_envelope*>(object()); }
+stp_envelope* stp_organization_item::_envelope() const { return nusk_downcast<stp_envelope>(object()); }
 void stp_organization_item::_envelope(stp_envelope* value) { putObject(value); }
 
 bool stp_organization_item::is_event_occurrence() const { return holds(nusk_ap242::named(1371)); }
-stp_event_occurrence* stp_organization_item::_event_occurrence() const { return dynamic_cast<stp_event_occurrence*>(object()); }
+stp_event_occurrence* stp_organization_item::_event_occurrence() const { return nusk_downcast<stp_event_occurrence>(object()); }
 void stp_organization_item::_event_occurrence(stp_event_occurrence* value) { putObject(value); }
 
 bool stp_organization_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_organization_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_organization_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_organization_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_organization_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_organization_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_organization_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_organization_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_organization_item::is_externally_defined_class() const { return holds(nusk_ap242::named(1424)); }
-stp_externally_defined_class* stp_organization_item::_externally_defined_class() const { return dynamic_cast<stp_externally_defined_class*>(object()); }
+stp_externally_defined_class* stp_organization_item::_externally_defined_class() const { return nusk_downcast<stp_externally_defined_class>(object()); }
 void stp_organization_item::_externally_defined_class(stp_externally_defined_class* value) { putObject(value); }
 
 bool stp_organization_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_organization_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_organization_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_organization_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_organization_item::is_general_property_relationship() const { return holds(nusk_ap242::named(1545)); }
-stp_general_property_relationship* stp_organization_item::_general_property_relationship() const { return dynamic_cast<stp_general_property_relationship*>(object()); }
+stp_general_property_relationship* stp_organization_item::_general_property_relationship() const { return nusk_downcast<stp_general_property_relationship>(object()); }
 void stp_organization_item::_general_property_relationship(stp_general_property_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_organization_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_organization_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_organization_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_organization_item::is_information_right() const { return holds(nusk_ap242::named(1679)); }
-stp_information_right* stp_organization_item::_information_right() const { return dynamic_cast<stp_information_right*>(object()); }
+stp_information_right* stp_organization_item::_information_right() const { return nusk_downcast<stp_information_right>(object()); }
 void stp_organization_item::_information_right(stp_information_right* value) { putObject(value); }
 
 bool stp_organization_item::is_information_usage_right() const { return holds(nusk_ap242::named(1680)); }
-stp_information_usage_right* stp_organization_item::_information_usage_right() const { return dynamic_cast<stp_information_usage_right*>(object()); }
+stp_information_usage_right* stp_organization_item::_information_usage_right() const { return nusk_downcast<stp_information_usage_right>(object()); }
 void stp_organization_item::_information_usage_right(stp_information_usage_right* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_organization_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_organization_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_organization_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_organization_item::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_organization_item::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_organization_item::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_organization_item::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_organization_item::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_organization_item::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_organization_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_organization_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_organization_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_organization_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_organization_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_organization_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_organization_item::is_interface_definition_for() const { return holds(nusk_ap242::named(1707)); }
-stp_interface_definition_for* stp_organization_item::_interface_definition_for() const { return dynamic_cast<stp_interface_definition_for*>(object()); }
+stp_interface_definition_for* stp_organization_item::_interface_definition_for() const { return nusk_downcast<stp_interface_definition_for>(object()); }
 void stp_organization_item::_interface_definition_for(stp_interface_definition_for* value) { putObject(value); }
 
 bool stp_organization_item::is_material_designation() const { return holds(nusk_ap242::named(1848)); }
-stp_material_designation* stp_organization_item::_material_designation() const { return dynamic_cast<stp_material_designation*>(object()); }
+stp_material_designation* stp_organization_item::_material_designation() const { return nusk_downcast<stp_material_designation>(object()); }
 void stp_organization_item::_material_designation(stp_material_designation* value) { putObject(value); }
 
 bool stp_organization_item::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_organization_item::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_organization_item::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_organization_item::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_organization_item::is_observation() const { return holds(nusk_ap242::named(1959)); }
-stp_observation* stp_organization_item::_observation() const { return dynamic_cast<stp_observation*>(object()); }
+stp_observation* stp_organization_item::_observation() const { return nusk_downcast<stp_observation>(object()); }
 void stp_organization_item::_observation(stp_observation* value) { putObject(value); }
 
 bool stp_organization_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_organization_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_organization_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_organization_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_organization_item::is_organization_relationship() const { return holds(nusk_ap242::named(1977)); }
-stp_organization_relationship* stp_organization_item::_organization_relationship() const { return dynamic_cast<stp_organization_relationship*>(object()); }
+stp_organization_relationship* stp_organization_item::_organization_relationship() const { return nusk_downcast<stp_organization_relationship>(object()); }
 void stp_organization_item::_organization_relationship(stp_organization_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_organizational_address() const { return holds(nusk_ap242::named(1982)); }
-stp_organizational_address* stp_organization_item::_organizational_address() const { return dynamic_cast<stp_organizational_address*>(object()); }
+stp_organizational_address* stp_organization_item::_organizational_address() const { return nusk_downcast<stp_organizational_address>(object()); }
 void stp_organization_item::_organizational_address(stp_organizational_address* value) { putObject(value); }
 
 bool stp_organization_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_organization_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_organization_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_organization_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_organization_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_organization_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_organization_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_organization_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_organization_item::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_organization_item::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_organization_item::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_organization_item::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_organization_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_organization_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_organization_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_organization_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_organization_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_organization_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_organization_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_organization_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_organization_item::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_organization_item::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_organization_item::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_organization_item::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_organization_item::is_product_concept_feature_association() const { return holds(nusk_ap242::named(2203)); }
-stp_product_concept_feature_association* stp_organization_item::_product_concept_feature_association() const { return dynamic_cast<stp_product_concept_feature_association*>(object()); }
+stp_product_concept_feature_association* stp_organization_item::_product_concept_feature_association() const { return nusk_downcast<stp_product_concept_feature_association>(object()); }
 void stp_organization_item::_product_concept_feature_association(stp_product_concept_feature_association* value) { putObject(value); }
 
 bool stp_organization_item::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_organization_item::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_organization_item::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_organization_item::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_organization_item::is_product_concept_feature_category_usage() const { return holds(nusk_ap242::named(2205)); }
-stp_product_concept_feature_category_usage* stp_organization_item::_product_concept_feature_category_usage() const { return dynamic_cast<stp_product_concept_feature_category_usage*>(object()); }
+stp_product_concept_feature_category_usage* stp_organization_item::_product_concept_feature_category_usage() const { return nusk_downcast<stp_product_concept_feature_category_usage>(object()); }
 void stp_organization_item::_product_concept_feature_category_usage(stp_product_concept_feature_category_usage* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_organization_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_organization_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_organization_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition_context() const { return holds(nusk_ap242::named(2211)); }
-stp_product_definition_context* stp_organization_item::_product_definition_context() const { return dynamic_cast<stp_product_definition_context*>(object()); }
+stp_product_definition_context* stp_organization_item::_product_definition_context() const { return nusk_downcast<stp_product_definition_context>(object()); }
 void stp_organization_item::_product_definition_context(stp_product_definition_context* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_organization_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_organization_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_organization_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_organization_item::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_organization_item::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_organization_item::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_organization_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_organization_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_organization_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_product_definition_substitute() const { return holds(nusk_ap242::named(2235)); }
-stp_product_definition_substitute* stp_organization_item::_product_definition_substitute() const { return dynamic_cast<stp_product_definition_substitute*>(object()); }
+stp_product_definition_substitute* stp_organization_item::_product_definition_substitute() const { return nusk_downcast<stp_product_definition_substitute>(object()); }
 void stp_organization_item::_product_definition_substitute(stp_product_definition_substitute* value) { putObject(value); }
 
 bool stp_organization_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_organization_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_organization_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_organization_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_organization_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_organization_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_organization_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_organization_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_organization_item::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_organization_item::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_organization_item::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_organization_item::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_organization_item::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_organization_item::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_organization_item::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_organization_item::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_organization_item::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_organization_item::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_organization_item::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_organization_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_organization_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_organization_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_organization_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_organization_item::is_requirement_assignment() const { return holds(nusk_ap242::named(2345)); }
-stp_requirement_assignment* stp_organization_item::_requirement_assignment() const { return dynamic_cast<stp_requirement_assignment*>(object()); }
+stp_requirement_assignment* stp_organization_item::_requirement_assignment() const { return nusk_downcast<stp_requirement_assignment>(object()); }
 void stp_organization_item::_requirement_assignment(stp_requirement_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_requirement_for_action_resource() const { return holds(nusk_ap242::named(2346)); }
-stp_requirement_for_action_resource* stp_organization_item::_requirement_for_action_resource() const { return dynamic_cast<stp_requirement_for_action_resource*>(object()); }
+stp_requirement_for_action_resource* stp_organization_item::_requirement_for_action_resource() const { return nusk_downcast<stp_requirement_for_action_resource>(object()); }
 void stp_organization_item::_requirement_for_action_resource(stp_requirement_for_action_resource* value) { putObject(value); }
 
 bool stp_organization_item::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_organization_item::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_organization_item::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_organization_item::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_organization_item::is_resource_property() const { return holds(nusk_ap242::named(2351)); }
-stp_resource_property* stp_organization_item::_resource_property() const { return dynamic_cast<stp_resource_property*>(object()); }
+stp_resource_property* stp_organization_item::_resource_property() const { return nusk_downcast<stp_resource_property>(object()); }
 void stp_organization_item::_resource_property(stp_resource_property* value) { putObject(value); }
 
 bool stp_organization_item::is_rule_action() const { return holds(nusk_ap242::named(2410)); }
-stp_rule_action* stp_organization_item::_rule_action() const { return dynamic_cast<stp_rule_action*>(object()); }
+stp_rule_action* stp_organization_item::_rule_action() const { return nusk_downcast<stp_rule_action>(object()); }
 void stp_organization_item::_rule_action(stp_rule_action* value) { putObject(value); }
 
 bool stp_organization_item::is_satisfies_requirement() const { return holds(nusk_ap242::named(2424)); }
-stp_satisfies_requirement* stp_organization_item::_satisfies_requirement() const { return dynamic_cast<stp_satisfies_requirement*>(object()); }
+stp_satisfies_requirement* stp_organization_item::_satisfies_requirement() const { return nusk_downcast<stp_satisfies_requirement>(object()); }
 void stp_organization_item::_satisfies_requirement(stp_satisfies_requirement* value) { putObject(value); }
 
 bool stp_organization_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_organization_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_organization_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_organization_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_organization_item::is_security_classification_level() const { return holds(nusk_ap242::named(2440)); }
-stp_security_classification_level* stp_organization_item::_security_classification_level() const { return dynamic_cast<stp_security_classification_level*>(object()); }
+stp_security_classification_level* stp_organization_item::_security_classification_level() const { return nusk_downcast<stp_security_classification_level>(object()); }
 void stp_organization_item::_security_classification_level(stp_security_classification_level* value) { putObject(value); }
 
 bool stp_organization_item::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_organization_item::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_organization_item::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_organization_item::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_organization_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_organization_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_organization_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_organization_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_organization_item::is_state_observed_assignment() const { return holds(nusk_ap242::named(2619)); }
-stp_state_observed_assignment* stp_organization_item::_state_observed_assignment() const { return dynamic_cast<stp_state_observed_assignment*>(object()); }
+stp_state_observed_assignment* stp_organization_item::_state_observed_assignment() const { return nusk_downcast<stp_state_observed_assignment>(object()); }
 void stp_organization_item::_state_observed_assignment(stp_state_observed_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_state_observed_relationship() const { return holds(nusk_ap242::named(2620)); }
-stp_state_observed_relationship* stp_organization_item::_state_observed_relationship() const { return dynamic_cast<stp_state_observed_relationship*>(object()); }
+stp_state_observed_relationship* stp_organization_item::_state_observed_relationship() const { return nusk_downcast<stp_state_observed_relationship>(object()); }
 void stp_organization_item::_state_observed_relationship(stp_state_observed_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_organization_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_organization_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_organization_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_organization_item::is_state_type_assignment() const { return holds(nusk_ap242::named(2624)); }
-stp_state_type_assignment* stp_organization_item::_state_type_assignment() const { return dynamic_cast<stp_state_type_assignment*>(object()); }
+stp_state_type_assignment* stp_organization_item::_state_type_assignment() const { return nusk_downcast<stp_state_type_assignment>(object()); }
 void stp_organization_item::_state_type_assignment(stp_state_type_assignment* value) { putObject(value); }
 
 bool stp_organization_item::is_state_type_relationship() const { return holds(nusk_ap242::named(2625)); }
-stp_state_type_relationship* stp_organization_item::_state_type_relationship() const { return dynamic_cast<stp_state_type_relationship*>(object()); }
+stp_state_type_relationship* stp_organization_item::_state_type_relationship() const { return nusk_downcast<stp_state_type_relationship>(object()); }
 void stp_organization_item::_state_type_relationship(stp_state_type_relationship* value) { putObject(value); }
 
 bool stp_organization_item::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_organization_item::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_organization_item::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_organization_item::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_organization_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_organization_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_organization_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_organization_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_organization_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_organization_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_organization_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_organization_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_organization_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_organization_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_organization_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_organization_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 // ---- stp_organization_type_item ----
@@ -4010,7 +4010,7 @@ void* stp_organization_type_item::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_organization_type_item> nusktype_stp_organization_type_item(&nusk_ap242_schema, "organization_type_item");
 
 bool stp_organization_type_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_organization_type_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_organization_type_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_organization_type_item::_organization(stp_organization* value) { putObject(value); }
 
 // ---- stp_orientation_basis_select ----
@@ -4022,11 +4022,11 @@ void* stp_orientation_basis_select::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_orientation_basis_select> nusktype_stp_orientation_basis_select(&nusk_ap242_schema, "orientation_basis_select");
 
 bool stp_orientation_basis_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_orientation_basis_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_orientation_basis_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_orientation_basis_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_orientation_basis_select::is_min_and_major_ply_orientation_basis() const { return holds(nusk_ap242::named(1882)); }
-stp_min_and_major_ply_orientation_basis* stp_orientation_basis_select::_min_and_major_ply_orientation_basis() const { return dynamic_cast<stp_min_and_major_ply_orientation_basis*>(object()); }
+stp_min_and_major_ply_orientation_basis* stp_orientation_basis_select::_min_and_major_ply_orientation_basis() const { return nusk_downcast<stp_min_and_major_ply_orientation_basis>(object()); }
 void stp_orientation_basis_select::_min_and_major_ply_orientation_basis(stp_min_and_major_ply_orientation_basis* value) { putObject(value); }
 
 // ---- stp_path_or_composite_curve ----
@@ -4038,11 +4038,11 @@ void* stp_path_or_composite_curve::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_path_or_composite_curve> nusktype_stp_path_or_composite_curve(&nusk_ap242_schema, "path_or_composite_curve");
 
 bool stp_path_or_composite_curve::is_composite_curve() const { return holds(nusk_ap242::named(969)); }
-stp_composite_curve* stp_path_or_composite_curve::_composite_curve() const { return dynamic_cast<stp_composite_curve*>(object()); }
+stp_composite_curve* stp_path_or_composite_curve::_composite_curve() const { return nusk_downcast<stp_composite_curve>(object()); }
 void stp_path_or_composite_curve::_composite_curve(stp_composite_curve* value) { putObject(value); }
 
 bool stp_path_or_composite_curve::is_path() const { return holds(nusk_ap242::named(2027)); }
-stp_path* stp_path_or_composite_curve::_path() const { return dynamic_cast<stp_path*>(object()); }
+stp_path* stp_path_or_composite_curve::_path() const { return nusk_downcast<stp_path>(object()); }
 void stp_path_or_composite_curve::_path(stp_path* value) { putObject(value); }
 
 // ---- stp_pcurve_or_surface ----
@@ -4054,11 +4054,11 @@ void* stp_pcurve_or_surface::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_pcurve_or_surface> nusktype_stp_pcurve_or_surface(&nusk_ap242_schema, "pcurve_or_surface");
 
 bool stp_pcurve_or_surface::is_pcurve() const { return holds(nusk_ap242::named(2036)); }
-stp_pcurve* stp_pcurve_or_surface::_pcurve() const { return dynamic_cast<stp_pcurve*>(object()); }
+stp_pcurve* stp_pcurve_or_surface::_pcurve() const { return nusk_downcast<stp_pcurve>(object()); }
 void stp_pcurve_or_surface::_pcurve(stp_pcurve* value) { putObject(value); }
 
 bool stp_pcurve_or_surface::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_pcurve_or_surface::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_pcurve_or_surface::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_pcurve_or_surface::_surface(stp_surface* value) { putObject(value); }
 
 // ---- stp_person_and_organization_item ----
@@ -4070,435 +4070,435 @@ void* stp_person_and_organization_item::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_person_and_organization_item> nusktype_stp_person_and_organization_item(&nusk_ap242_schema, "person_and_organization_item");
 
 bool stp_person_and_organization_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_person_and_organization_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_person_and_organization_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_person_and_organization_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_person_and_organization_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_person_and_organization_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_person_and_organization_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_person_and_organization_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_person_and_organization_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_person_and_organization_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_person_and_organization_item::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_person_and_organization_item::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_person_and_organization_item::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_person_and_organization_item::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_person_and_organization_item::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_person_and_organization_item::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_action_request_solution() const { return holds(nusk_ap242::named(606)); }
-stp_action_request_solution* stp_person_and_organization_item::_action_request_solution() const { return dynamic_cast<stp_action_request_solution*>(object()); }
+stp_action_request_solution* stp_person_and_organization_item::_action_request_solution() const { return nusk_downcast<stp_action_request_solution>(object()); }
 void stp_person_and_organization_item::_action_request_solution(stp_action_request_solution* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_person_and_organization_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_person_and_organization_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_person_and_organization_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_person_and_organization_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_person_and_organization_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_person_and_organization_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_person_and_organization_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_person_and_organization_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_person_and_organization_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_certification_assignment() const { return holds(nusk_ap242::named(680)); }
-stp_applied_certification_assignment* stp_person_and_organization_item::_applied_certification_assignment() const { return dynamic_cast<stp_applied_certification_assignment*>(object()); }
+stp_applied_certification_assignment* stp_person_and_organization_item::_applied_certification_assignment() const { return nusk_downcast<stp_applied_certification_assignment>(object()); }
 void stp_person_and_organization_item::_applied_certification_assignment(stp_applied_certification_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_classification_assignment() const { return holds(nusk_ap242::named(681)); }
-stp_applied_classification_assignment* stp_person_and_organization_item::_applied_classification_assignment() const { return dynamic_cast<stp_applied_classification_assignment*>(object()); }
+stp_applied_classification_assignment* stp_person_and_organization_item::_applied_classification_assignment() const { return nusk_downcast<stp_applied_classification_assignment>(object()); }
 void stp_person_and_organization_item::_applied_classification_assignment(stp_applied_classification_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_contract_assignment() const { return holds(nusk_ap242::named(683)); }
-stp_applied_contract_assignment* stp_person_and_organization_item::_applied_contract_assignment() const { return dynamic_cast<stp_applied_contract_assignment*>(object()); }
+stp_applied_contract_assignment* stp_person_and_organization_item::_applied_contract_assignment() const { return nusk_downcast<stp_applied_contract_assignment>(object()); }
 void stp_person_and_organization_item::_applied_contract_assignment(stp_applied_contract_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_person_and_organization_item::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_person_and_organization_item::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_person_and_organization_item::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_person_and_organization_item::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_person_and_organization_item::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_person_and_organization_item::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_effectivity_assignment() const { return holds(nusk_ap242::named(691)); }
-stp_applied_effectivity_assignment* stp_person_and_organization_item::_applied_effectivity_assignment() const { return dynamic_cast<stp_applied_effectivity_assignment*>(object()); }
+stp_applied_effectivity_assignment* stp_person_and_organization_item::_applied_effectivity_assignment() const { return nusk_downcast<stp_applied_effectivity_assignment>(object()); }
 void stp_person_and_organization_item::_applied_effectivity_assignment(stp_applied_effectivity_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_event_occurrence_assignment() const { return holds(nusk_ap242::named(692)); }
-stp_applied_event_occurrence_assignment* stp_person_and_organization_item::_applied_event_occurrence_assignment() const { return dynamic_cast<stp_applied_event_occurrence_assignment*>(object()); }
+stp_applied_event_occurrence_assignment* stp_person_and_organization_item::_applied_event_occurrence_assignment() const { return nusk_downcast<stp_applied_event_occurrence_assignment>(object()); }
 void stp_person_and_organization_item::_applied_event_occurrence_assignment(stp_applied_event_occurrence_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_person_and_organization_item::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_person_and_organization_item::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_person_and_organization_item::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_organization_assignment() const { return holds(nusk_ap242::named(703)); }
-stp_applied_organization_assignment* stp_person_and_organization_item::_applied_organization_assignment() const { return dynamic_cast<stp_applied_organization_assignment*>(object()); }
+stp_applied_organization_assignment* stp_person_and_organization_item::_applied_organization_assignment() const { return nusk_downcast<stp_applied_organization_assignment>(object()); }
 void stp_person_and_organization_item::_applied_organization_assignment(stp_applied_organization_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_organizational_project_assignment() const { return holds(nusk_ap242::named(705)); }
-stp_applied_organizational_project_assignment* stp_person_and_organization_item::_applied_organizational_project_assignment() const { return dynamic_cast<stp_applied_organizational_project_assignment*>(object()); }
+stp_applied_organizational_project_assignment* stp_person_and_organization_item::_applied_organizational_project_assignment() const { return nusk_downcast<stp_applied_organizational_project_assignment>(object()); }
 void stp_person_and_organization_item::_applied_organizational_project_assignment(stp_applied_organizational_project_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_person_and_organization_item::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_person_and_organization_item::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_person_and_organization_item::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_qualification_type_assignment() const { return holds(nusk_ap242::named(715)); }
-stp_applied_qualification_type_assignment* stp_person_and_organization_item::_applied_qualification_type_assignment() const { return dynamic_cast<stp_applied_qualification_type_assignment*>(object()); }
+stp_applied_qualification_type_assignment* stp_person_and_organization_item::_applied_qualification_type_assignment() const { return nusk_downcast<stp_applied_qualification_type_assignment>(object()); }
 void stp_person_and_organization_item::_applied_qualification_type_assignment(stp_applied_qualification_type_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_applied_security_classification_assignment() const { return holds(nusk_ap242::named(716)); }
-stp_applied_security_classification_assignment* stp_person_and_organization_item::_applied_security_classification_assignment() const { return dynamic_cast<stp_applied_security_classification_assignment*>(object()); }
+stp_applied_security_classification_assignment* stp_person_and_organization_item::_applied_security_classification_assignment() const { return nusk_downcast<stp_applied_security_classification_assignment>(object()); }
 void stp_person_and_organization_item::_applied_security_classification_assignment(stp_applied_security_classification_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_person_and_organization_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_person_and_organization_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_person_and_organization_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_person_and_organization_item::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_person_and_organization_item::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_person_and_organization_item::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_ascribable_state() const { return holds(nusk_ap242::named(734)); }
-stp_ascribable_state* stp_person_and_organization_item::_ascribable_state() const { return dynamic_cast<stp_ascribable_state*>(object()); }
+stp_ascribable_state* stp_person_and_organization_item::_ascribable_state() const { return nusk_downcast<stp_ascribable_state>(object()); }
 void stp_person_and_organization_item::_ascribable_state(stp_ascribable_state* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_person_and_organization_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_person_and_organization_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_person_and_organization_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_person_and_organization_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_person_and_organization_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_person_and_organization_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_class() const { return holds(nusk_ap242::named(917)); }
-stp_class* stp_person_and_organization_item::_class() const { return dynamic_cast<stp_class*>(object()); }
+stp_class* stp_person_and_organization_item::_class() const { return nusk_downcast<stp_class>(object()); }
 void stp_person_and_organization_item::_class(stp_class* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_class_system() const { return holds(nusk_ap242::named(920)); }
-stp_class_system* stp_person_and_organization_item::_class_system() const { return dynamic_cast<stp_class_system*>(object()); }
+stp_class_system* stp_person_and_organization_item::_class_system() const { return nusk_downcast<stp_class_system>(object()); }
 void stp_person_and_organization_item::_class_system(stp_class_system* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_person_and_organization_item::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_person_and_organization_item::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_person_and_organization_item::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_person_and_organization_item::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_person_and_organization_item::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_person_and_organization_item::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_person_and_organization_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_person_and_organization_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_person_and_organization_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_configured_effectivity_assignment() const { return holds(nusk_ap242::named(1007)); }
-stp_configured_effectivity_assignment* stp_person_and_organization_item::_configured_effectivity_assignment() const { return dynamic_cast<stp_configured_effectivity_assignment*>(object()); }
+stp_configured_effectivity_assignment* stp_person_and_organization_item::_configured_effectivity_assignment() const { return nusk_downcast<stp_configured_effectivity_assignment>(object()); }
 void stp_person_and_organization_item::_configured_effectivity_assignment(stp_configured_effectivity_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_person_and_organization_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_person_and_organization_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_person_and_organization_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_data_equivalence_definition() const { return holds(nusk_ap242::named(1125)); }
-stp_data_equivalence_definition* stp_person_and_organization_item::_data_equivalence_definition() const { return dynamic_cast<stp_data_equivalence_definition*>(object()); }
+stp_data_equivalence_definition* stp_person_and_organization_item::_data_equivalence_definition() const { return nusk_downcast<stp_data_equivalence_definition>(object()); }
 void stp_person_and_organization_item::_data_equivalence_definition(stp_data_equivalence_definition* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_data_quality_definition() const { return holds(nusk_ap242::named(1145)); }
-stp_data_quality_definition* stp_person_and_organization_item::_data_quality_definition() const { return dynamic_cast<stp_data_quality_definition*>(object()); }
+stp_data_quality_definition* stp_person_and_organization_item::_data_quality_definition() const { return nusk_downcast<stp_data_quality_definition>(object()); }
 void stp_person_and_organization_item::_data_quality_definition(stp_data_quality_definition* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_date_and_time_assignment() const { return holds(nusk_ap242::named(1161)); }
-stp_date_and_time_assignment* stp_person_and_organization_item::_date_and_time_assignment() const { return dynamic_cast<stp_date_and_time_assignment*>(object()); }
+stp_date_and_time_assignment* stp_person_and_organization_item::_date_and_time_assignment() const { return nusk_downcast<stp_date_and_time_assignment>(object()); }
 void stp_person_and_organization_item::_date_and_time_assignment(stp_date_and_time_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_date_assignment() const { return holds(nusk_ap242::named(1162)); }
-stp_date_assignment* stp_person_and_organization_item::_date_assignment() const { return dynamic_cast<stp_date_assignment*>(object()); }
+stp_date_assignment* stp_person_and_organization_item::_date_assignment() const { return nusk_downcast<stp_date_assignment>(object()); }
 void stp_person_and_organization_item::_date_assignment(stp_date_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_datum() const { return holds(nusk_ap242::named(1168)); }
-stp_datum* stp_person_and_organization_item::_datum() const { return dynamic_cast<stp_datum*>(object()); }
+stp_datum* stp_person_and_organization_item::_datum() const { return nusk_downcast<stp_datum>(object()); }
 void stp_person_and_organization_item::_datum(stp_datum* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_datum_system() const { return holds(nusk_ap242::named(1175)); }
-stp_datum_system* stp_person_and_organization_item::_datum_system() const { return dynamic_cast<stp_datum_system*>(object()); }
+stp_datum_system* stp_person_and_organization_item::_datum_system() const { return nusk_downcast<stp_datum_system>(object()); }
 void stp_person_and_organization_item::_datum_system(stp_datum_system* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_person_and_organization_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_person_and_organization_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_person_and_organization_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_person_and_organization_item::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_person_and_organization_item::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_person_and_organization_item::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_person_and_organization_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_person_and_organization_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_person_and_organization_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_document_type() const { return holds(nusk_ap242::named(1276)); }
-stp_document_type* stp_person_and_organization_item::_document_type() const { return dynamic_cast<stp_document_type*>(object()); }
+stp_document_type* stp_person_and_organization_item::_document_type() const { return nusk_downcast<stp_document_type>(object()); }
 void stp_person_and_organization_item::_document_type(stp_document_type* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_person_and_organization_item::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_person_and_organization_item::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_person_and_organization_item::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_drawing_revision() const { return holds(nusk_ap242::named(1302)); }
-stp_drawing_revision* stp_person_and_organization_item::_drawing_revision() const { return dynamic_cast<stp_drawing_revision*>(object()); }
+stp_drawing_revision* stp_person_and_organization_item::_drawing_revision() const { return nusk_downcast<stp_drawing_revision>(object()); }
 void stp_person_and_organization_item::_drawing_revision(stp_drawing_revision* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_effectivity() const { return holds(nusk_ap242::named(1324)); }
-stp_effectivity* stp_person_and_organization_item::_effectivity() const { return dynamic_cast<stp_effectivity*>(object()); }
+stp_effectivity* stp_person_and_organization_item::_effectivity() const { return nusk_downcast<stp_effectivity>(object()); }
 void stp_person_and_organization_item::_effectivity(stp_effectivity* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_envelope() const { return holds(nusk_ap242::named(1351)); }
-stp_envelope* stp_person_and_organization_item::_envelope() const { return dynamic_cast<stp_envelope*>(object()); }
+stp_envelope* stp_person_and_organization_item::_envelope() const { return nusk_downcast<stp_envelope>(object()); }
 void stp_person_and_organization_item::_envelope(stp_envelope* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_event_occurrence() const { return holds(nusk_ap242::named(1371)); }
-stp_event_occurrence* stp_person_and_organization_item::_event_occurrence() const { return dynamic_cast<stp_event_occurrence*>(object()); }
+stp_event_occurrence* stp_person_and_organization_item::_event_occurrence() const { return nusk_downcast<stp_event_occurrence>(object()); }
 void stp_person_and_organization_item::_event_occurrence(stp_event_occurrence* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_person_and_organization_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_person_and_organization_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_person_and_organization_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_person_and_organization_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_person_and_organization_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_person_and_organization_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_externally_defined_class() const { return holds(nusk_ap242::named(1424)); }
-stp_externally_defined_class* stp_person_and_organization_item::_externally_defined_class() const { return dynamic_cast<stp_externally_defined_class*>(object()); }
+stp_externally_defined_class* stp_person_and_organization_item::_externally_defined_class() const { return nusk_downcast<stp_externally_defined_class>(object()); }
 void stp_person_and_organization_item::_externally_defined_class(stp_externally_defined_class* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_person_and_organization_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_person_and_organization_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_person_and_organization_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_general_property_relationship() const { return holds(nusk_ap242::named(1545)); }
-stp_general_property_relationship* stp_person_and_organization_item::_general_property_relationship() const { return dynamic_cast<stp_general_property_relationship*>(object()); }
+stp_general_property_relationship* stp_person_and_organization_item::_general_property_relationship() const { return nusk_downcast<stp_general_property_relationship>(object()); }
 void stp_person_and_organization_item::_general_property_relationship(stp_general_property_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_person_and_organization_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_person_and_organization_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_person_and_organization_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_information_usage_right() const { return holds(nusk_ap242::named(1680)); }
-stp_information_usage_right* stp_person_and_organization_item::_information_usage_right() const { return dynamic_cast<stp_information_usage_right*>(object()); }
+stp_information_usage_right* stp_person_and_organization_item::_information_usage_right() const { return nusk_downcast<stp_information_usage_right>(object()); }
 void stp_person_and_organization_item::_information_usage_right(stp_information_usage_right* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_person_and_organization_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_person_and_organization_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_person_and_organization_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_person_and_organization_item::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_person_and_organization_item::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_person_and_organization_item::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_person_and_organization_item::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_person_and_organization_item::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_person_and_organization_item::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_person_and_organization_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_person_and_organization_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_person_and_organization_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_person_and_organization_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_person_and_organization_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_person_and_organization_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_interface_definition_for() const { return holds(nusk_ap242::named(1707)); }
-stp_interface_definition_for* stp_person_and_organization_item::_interface_definition_for() const { return dynamic_cast<stp_interface_definition_for*>(object()); }
+stp_interface_definition_for* stp_person_and_organization_item::_interface_definition_for() const { return nusk_downcast<stp_interface_definition_for>(object()); }
 void stp_person_and_organization_item::_interface_definition_for(stp_interface_definition_for* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_material_designation() const { return holds(nusk_ap242::named(1848)); }
-stp_material_designation* stp_person_and_organization_item::_material_designation() const { return dynamic_cast<stp_material_designation*>(object()); }
+stp_material_designation* stp_person_and_organization_item::_material_designation() const { return nusk_downcast<stp_material_designation>(object()); }
 void stp_person_and_organization_item::_material_designation(stp_material_designation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_person_and_organization_item::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_person_and_organization_item::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_person_and_organization_item::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_observation() const { return holds(nusk_ap242::named(1959)); }
-stp_observation* stp_person_and_organization_item::_observation() const { return dynamic_cast<stp_observation*>(object()); }
+stp_observation* stp_person_and_organization_item::_observation() const { return nusk_downcast<stp_observation>(object()); }
 void stp_person_and_organization_item::_observation(stp_observation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_person_and_organization_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_person_and_organization_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_person_and_organization_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_organization_relationship() const { return holds(nusk_ap242::named(1977)); }
-stp_organization_relationship* stp_person_and_organization_item::_organization_relationship() const { return dynamic_cast<stp_organization_relationship*>(object()); }
+stp_organization_relationship* stp_person_and_organization_item::_organization_relationship() const { return nusk_downcast<stp_organization_relationship>(object()); }
 void stp_person_and_organization_item::_organization_relationship(stp_organization_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_organizational_address() const { return holds(nusk_ap242::named(1982)); }
-stp_organizational_address* stp_person_and_organization_item::_organizational_address() const { return dynamic_cast<stp_organizational_address*>(object()); }
+stp_organizational_address* stp_person_and_organization_item::_organizational_address() const { return nusk_downcast<stp_organizational_address>(object()); }
 void stp_person_and_organization_item::_organizational_address(stp_organizational_address* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_person_and_organization_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_person_and_organization_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_person_and_organization_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_person_and_organization_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_person_and_organization_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_person_and_organization_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_person_and_organization_item::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_person_and_organization_item::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_person_and_organization_item::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_person_and_organization_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_person_and_organization_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_person_and_organization_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_person_and_organization_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_person_and_organization_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_person_and_organization_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_person_and_organization_item::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_person_and_organization_item::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_person_and_organization_item::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_concept_feature_association() const { return holds(nusk_ap242::named(2203)); }
-stp_product_concept_feature_association* stp_person_and_organization_item::_product_concept_feature_association() const { return dynamic_cast<stp_product_concept_feature_association*>(object()); }
+stp_product_concept_feature_association* stp_person_and_organization_item::_product_concept_feature_association() const { return nusk_downcast<stp_product_concept_feature_association>(object()); }
 void stp_person_and_organization_item::_product_concept_feature_association(stp_product_concept_feature_association* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_person_and_organization_item::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_person_and_organization_item::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_person_and_organization_item::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_concept_feature_category_usage() const { return holds(nusk_ap242::named(2205)); }
-stp_product_concept_feature_category_usage* stp_person_and_organization_item::_product_concept_feature_category_usage() const { return dynamic_cast<stp_product_concept_feature_category_usage*>(object()); }
+stp_product_concept_feature_category_usage* stp_person_and_organization_item::_product_concept_feature_category_usage() const { return nusk_downcast<stp_product_concept_feature_category_usage>(object()); }
 void stp_person_and_organization_item::_product_concept_feature_category_usage(stp_product_concept_feature_category_usage* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_person_and_organization_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_person_and_organization_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_person_and_organization_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition_context() const { return holds(nusk_ap242::named(2211)); }
-stp_product_definition_context* stp_person_and_organization_item::_product_definition_context() const { return dynamic_cast<stp_product_definition_context*>(object()); }
+stp_product_definition_context* stp_person_and_organization_item::_product_definition_context() const { return nusk_downcast<stp_product_definition_context>(object()); }
 void stp_person_and_organization_item::_product_definition_context(stp_product_definition_context* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_person_and_organization_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_person_and_organization_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_person_and_organization_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_person_and_organization_item::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_person_and_organization_item::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_person_and_organization_item::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_person_and_organization_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_person_and_organization_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_person_and_organization_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_definition_substitute() const { return holds(nusk_ap242::named(2235)); }
-stp_product_definition_substitute* stp_person_and_organization_item::_product_definition_substitute() const { return dynamic_cast<stp_product_definition_substitute*>(object()); }
+stp_product_definition_substitute* stp_person_and_organization_item::_product_definition_substitute() const { return nusk_downcast<stp_product_definition_substitute>(object()); }
 void stp_person_and_organization_item::_product_definition_substitute(stp_product_definition_substitute* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_person_and_organization_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_person_and_organization_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_person_and_organization_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_person_and_organization_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_person_and_organization_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_person_and_organization_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_person_and_organization_item::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_person_and_organization_item::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_person_and_organization_item::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_person_and_organization_item::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_person_and_organization_item::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_person_and_organization_item::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_person_and_organization_item::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_person_and_organization_item::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_person_and_organization_item::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_qualification_type() const { return holds(nusk_ap242::named(2274)); }
-stp_qualification_type* stp_person_and_organization_item::_qualification_type() const { return dynamic_cast<stp_qualification_type*>(object()); }
+stp_qualification_type* stp_person_and_organization_item::_qualification_type() const { return nusk_downcast<stp_qualification_type>(object()); }
 void stp_person_and_organization_item::_qualification_type(stp_qualification_type* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_person_and_organization_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_person_and_organization_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_person_and_organization_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_requirement_assignment() const { return holds(nusk_ap242::named(2345)); }
-stp_requirement_assignment* stp_person_and_organization_item::_requirement_assignment() const { return dynamic_cast<stp_requirement_assignment*>(object()); }
+stp_requirement_assignment* stp_person_and_organization_item::_requirement_assignment() const { return nusk_downcast<stp_requirement_assignment>(object()); }
 void stp_person_and_organization_item::_requirement_assignment(stp_requirement_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_requirement_for_action_resource() const { return holds(nusk_ap242::named(2346)); }
-stp_requirement_for_action_resource* stp_person_and_organization_item::_requirement_for_action_resource() const { return dynamic_cast<stp_requirement_for_action_resource*>(object()); }
+stp_requirement_for_action_resource* stp_person_and_organization_item::_requirement_for_action_resource() const { return nusk_downcast<stp_requirement_for_action_resource>(object()); }
 void stp_person_and_organization_item::_requirement_for_action_resource(stp_requirement_for_action_resource* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_person_and_organization_item::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_person_and_organization_item::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_person_and_organization_item::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_resource_property() const { return holds(nusk_ap242::named(2351)); }
-stp_resource_property* stp_person_and_organization_item::_resource_property() const { return dynamic_cast<stp_resource_property*>(object()); }
+stp_resource_property* stp_person_and_organization_item::_resource_property() const { return nusk_downcast<stp_resource_property>(object()); }
 void stp_person_and_organization_item::_resource_property(stp_resource_property* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_rule_action() const { return holds(nusk_ap242::named(2410)); }
-stp_rule_action* stp_person_and_organization_item::_rule_action() const { return dynamic_cast<stp_rule_action*>(object()); }
+stp_rule_action* stp_person_and_organization_item::_rule_action() const { return nusk_downcast<stp_rule_action>(object()); }
 void stp_person_and_organization_item::_rule_action(stp_rule_action* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_person_and_organization_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_person_and_organization_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_person_and_organization_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_security_classification_level() const { return holds(nusk_ap242::named(2440)); }
-stp_security_classification_level* stp_person_and_organization_item::_security_classification_level() const { return dynamic_cast<stp_security_classification_level*>(object()); }
+stp_security_classification_level* stp_person_and_organization_item::_security_classification_level() const { return nusk_downcast<stp_security_classification_level>(object()); }
 void stp_person_and_organization_item::_security_classification_level(stp_security_classification_level* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_person_and_organization_item::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_person_and_organization_item::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_person_and_organization_item::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_person_and_organization_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_person_and_organization_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_person_and_organization_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_observed_assignment() const { return holds(nusk_ap242::named(2619)); }
-stp_state_observed_assignment* stp_person_and_organization_item::_state_observed_assignment() const { return dynamic_cast<stp_state_observed_assignment*>(object()); }
+stp_state_observed_assignment* stp_person_and_organization_item::_state_observed_assignment() const { return nusk_downcast<stp_state_observed_assignment>(object()); }
 void stp_person_and_organization_item::_state_observed_assignment(stp_state_observed_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_observed_relationship() const { return holds(nusk_ap242::named(2620)); }
-stp_state_observed_relationship* stp_person_and_organization_item::_state_observed_relationship() const { return dynamic_cast<stp_state_observed_relationship*>(object()); }
+stp_state_observed_relationship* stp_person_and_organization_item::_state_observed_relationship() const { return nusk_downcast<stp_state_observed_relationship>(object()); }
 void stp_person_and_organization_item::_state_observed_relationship(stp_state_observed_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_person_and_organization_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_person_and_organization_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_person_and_organization_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_type_assignment() const { return holds(nusk_ap242::named(2624)); }
-stp_state_type_assignment* stp_person_and_organization_item::_state_type_assignment() const { return dynamic_cast<stp_state_type_assignment*>(object()); }
+stp_state_type_assignment* stp_person_and_organization_item::_state_type_assignment() const { return nusk_downcast<stp_state_type_assignment>(object()); }
 void stp_person_and_organization_item::_state_type_assignment(stp_state_type_assignment* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_state_type_relationship() const { return holds(nusk_ap242::named(2625)); }
-stp_state_type_relationship* stp_person_and_organization_item::_state_type_relationship() const { return dynamic_cast<stp_state_type_relationship*>(object()); }
+stp_state_type_relationship* stp_person_and_organization_item::_state_type_relationship() const { return nusk_downcast<stp_state_type_relationship>(object()); }
 void stp_person_and_organization_item::_state_type_relationship(stp_state_type_relationship* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_person_and_organization_item::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_person_and_organization_item::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_person_and_organization_item::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_person_and_organization_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_person_and_organization_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_person_and_organization_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_person_and_organization_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_person_and_organization_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_person_and_organization_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_person_and_organization_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_person_and_organization_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_person_and_organization_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_person_and_organization_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 // ---- stp_person_definition_item ----
@@ -4510,11 +4510,11 @@ void* stp_person_definition_item::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_person_definition_item> nusktype_stp_person_definition_item(&nusk_ap242_schema, "person_definition_item");
 
 bool stp_person_definition_item::is_experience_type() const { return holds(nusk_ap242::named(1390)); }
-stp_experience_type* stp_person_definition_item::_experience_type() const { return dynamic_cast<stp_experience_type*>(object()); }
+stp_experience_type* stp_person_definition_item::_experience_type() const { return nusk_downcast<stp_experience_type>(object()); }
 void stp_person_definition_item::_experience_type(stp_experience_type* value) { putObject(value); }
 
 bool stp_person_definition_item::is_qualification_type() const { return holds(nusk_ap242::named(2274)); }
-stp_qualification_type* stp_person_definition_item::_qualification_type() const { return dynamic_cast<stp_qualification_type*>(object()); }
+stp_qualification_type* stp_person_definition_item::_qualification_type() const { return nusk_downcast<stp_qualification_type>(object()); }
 void stp_person_definition_item::_qualification_type(stp_qualification_type* value) { putObject(value); }
 
 // ---- stp_person_organization_item ----
@@ -4526,7 +4526,7 @@ void* stp_person_organization_item::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_person_organization_item> nusktype_stp_person_organization_item(&nusk_ap242_schema, "person_organization_item");
 
 bool stp_person_organization_item::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_person_organization_item::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_person_organization_item::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_person_organization_item::_person(stp_person* value) { putObject(value); }
 
 // ---- stp_person_organization_select ----
@@ -4538,15 +4538,15 @@ void* stp_person_organization_select::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_person_organization_select> nusktype_stp_person_organization_select(&nusk_ap242_schema, "person_organization_select");
 
 bool stp_person_organization_select::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_person_organization_select::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_person_organization_select::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_person_organization_select::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_person_organization_select::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_person_organization_select::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_person_organization_select::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_person_organization_select::_person(stp_person* value) { putObject(value); }
 
 bool stp_person_organization_select::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_person_organization_select::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_person_organization_select::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_person_organization_select::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 // ---- stp_person_type_item ----
@@ -4558,7 +4558,7 @@ void* stp_person_type_item::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_person_type_item> nusktype_stp_person_type_item(&nusk_ap242_schema, "person_type_item");
 
 bool stp_person_type_item::is_analysis_assignment() const { return holds(nusk_ap242::named(634)); }
-stp_analysis_assignment* stp_person_type_item::_analysis_assignment() const { return dynamic_cast<stp_analysis_assignment*>(object()); }
+stp_analysis_assignment* stp_person_type_item::_analysis_assignment() const { return nusk_downcast<stp_analysis_assignment>(object()); }
 void stp_person_type_item::_analysis_assignment(stp_analysis_assignment* value) { putObject(value); }
 
 // ---- stp_picture_representation_item_select ----
@@ -4570,15 +4570,15 @@ void* stp_picture_representation_item_select::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_picture_representation_item_select> nusktype_stp_picture_representation_item_select(&nusk_ap242_schema, "picture_representation_item_select");
 
 bool stp_picture_representation_item_select::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_picture_representation_item_select::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_picture_representation_item_select::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_picture_representation_item_select::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_picture_representation_item_select::is_planar_box() const { return holds(nusk_ap242::named(2069)); }
-stp_planar_box* stp_picture_representation_item_select::_planar_box() const { return dynamic_cast<stp_planar_box*>(object()); }
+stp_planar_box* stp_picture_representation_item_select::_planar_box() const { return nusk_downcast<stp_planar_box>(object()); }
 void stp_picture_representation_item_select::_planar_box(stp_planar_box* value) { putObject(value); }
 
 bool stp_picture_representation_item_select::is_styled_item() const { return holds(nusk_ap242::named(2651)); }
-stp_styled_item* stp_picture_representation_item_select::_styled_item() const { return dynamic_cast<stp_styled_item*>(object()); }
+stp_styled_item* stp_picture_representation_item_select::_styled_item() const { return nusk_downcast<stp_styled_item>(object()); }
 void stp_picture_representation_item_select::_styled_item(stp_styled_item* value) { putObject(value); }
 
 // ---- stp_planar_curve_select ----
@@ -4590,23 +4590,23 @@ void* stp_planar_curve_select::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_planar_curve_select> nusktype_stp_planar_curve_select(&nusk_ap242_schema, "planar_curve_select");
 
 bool stp_planar_curve_select::is_conic() const { return holds(nusk_ap242::named(1009)); }
-stp_conic* stp_planar_curve_select::_conic() const { return dynamic_cast<stp_conic*>(object()); }
+stp_conic* stp_planar_curve_select::_conic() const { return nusk_downcast<stp_conic>(object()); }
 void stp_planar_curve_select::_conic(stp_conic* value) { putObject(value); }
 
 bool stp_planar_curve_select::is_line() const { return holds(nusk_ap242::named(1770)); }
-stp_line* stp_planar_curve_select::_line() const { return dynamic_cast<stp_line*>(object()); }
+stp_line* stp_planar_curve_select::_line() const { return nusk_downcast<stp_line>(object()); }
 void stp_planar_curve_select::_line(stp_line* value) { putObject(value); }
 
 bool stp_planar_curve_select::is_pcurve() const { return holds(nusk_ap242::named(2036)); }
-stp_pcurve* stp_planar_curve_select::_pcurve() const { return dynamic_cast<stp_pcurve*>(object()); }
+stp_pcurve* stp_planar_curve_select::_pcurve() const { return nusk_downcast<stp_pcurve>(object()); }
 void stp_planar_curve_select::_pcurve(stp_pcurve* value) { putObject(value); }
 
 bool stp_planar_curve_select::is_surface_curve() const { return holds(nusk_ap242::named(2664)); }
-stp_surface_curve* stp_planar_curve_select::_surface_curve() const { return dynamic_cast<stp_surface_curve*>(object()); }
+stp_surface_curve* stp_planar_curve_select::_surface_curve() const { return nusk_downcast<stp_surface_curve>(object()); }
 void stp_planar_curve_select::_surface_curve(stp_surface_curve* value) { putObject(value); }
 
 bool stp_planar_curve_select::is_trimmed_curve() const { return holds(nusk_ap242::named(2836)); }
-stp_trimmed_curve* stp_planar_curve_select::_trimmed_curve() const { return dynamic_cast<stp_trimmed_curve*>(object()); }
+stp_trimmed_curve* stp_planar_curve_select::_trimmed_curve() const { return nusk_downcast<stp_trimmed_curve>(object()); }
 void stp_planar_curve_select::_trimmed_curve(stp_trimmed_curve* value) { putObject(value); }
 
 // ---- stp_plane_or_planar_box ----
@@ -4618,11 +4618,11 @@ void* stp_plane_or_planar_box::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_plane_or_planar_box> nusktype_stp_plane_or_planar_box(&nusk_ap242_schema, "plane_or_planar_box");
 
 bool stp_plane_or_planar_box::is_planar_box() const { return holds(nusk_ap242::named(2069)); }
-stp_planar_box* stp_plane_or_planar_box::_planar_box() const { return dynamic_cast<stp_planar_box*>(object()); }
+stp_planar_box* stp_plane_or_planar_box::_planar_box() const { return nusk_downcast<stp_planar_box>(object()); }
 void stp_plane_or_planar_box::_planar_box(stp_planar_box* value) { putObject(value); }
 
 bool stp_plane_or_planar_box::is_plane() const { return holds(nusk_ap242::named(2077)); }
-stp_plane* stp_plane_or_planar_box::_plane() const { return dynamic_cast<stp_plane*>(object()); }
+stp_plane* stp_plane_or_planar_box::_plane() const { return nusk_downcast<stp_plane>(object()); }
 void stp_plane_or_planar_box::_plane(stp_plane* value) { putObject(value); }
 
 // ---- stp_point_and_vector_member ----
@@ -4634,11 +4634,11 @@ void* stp_point_and_vector_member::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_point_and_vector_member> nusktype_stp_point_and_vector_member(&nusk_ap242_schema, "point_and_vector_member");
 
 bool stp_point_and_vector_member::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_point_and_vector_member::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_point_and_vector_member::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_point_and_vector_member::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_point_and_vector_member::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_point_and_vector_member::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_point_and_vector_member::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_point_and_vector_member::_point(stp_point* value) { putObject(value); }
 
 // ---- stp_point_cloud_set_or_superset ----
@@ -4650,11 +4650,11 @@ void* stp_point_cloud_set_or_superset::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_point_cloud_set_or_superset> nusktype_stp_point_cloud_set_or_superset(&nusk_ap242_schema, "point_cloud_set_or_superset");
 
 bool stp_point_cloud_set_or_superset::is_point_cloud_dataset() const { return holds(nusk_ap242::named(2103)); }
-stp_point_cloud_dataset* stp_point_cloud_set_or_superset::_point_cloud_dataset() const { return dynamic_cast<stp_point_cloud_dataset*>(object()); }
+stp_point_cloud_dataset* stp_point_cloud_set_or_superset::_point_cloud_dataset() const { return nusk_downcast<stp_point_cloud_dataset>(object()); }
 void stp_point_cloud_set_or_superset::_point_cloud_dataset(stp_point_cloud_dataset* value) { putObject(value); }
 
 bool stp_point_cloud_set_or_superset::is_point_cloud_superdataset() const { return holds(nusk_ap242::named(2107)); }
-stp_point_cloud_superdataset* stp_point_cloud_set_or_superset::_point_cloud_superdataset() const { return dynamic_cast<stp_point_cloud_superdataset*>(object()); }
+stp_point_cloud_superdataset* stp_point_cloud_set_or_superset::_point_cloud_superdataset() const { return nusk_downcast<stp_point_cloud_superdataset>(object()); }
 void stp_point_cloud_set_or_superset::_point_cloud_superdataset(stp_point_cloud_superdataset* value) { putObject(value); }
 
 // ---- stp_point_curve_or_surface_constraint_element ----
@@ -4666,15 +4666,15 @@ void* stp_point_curve_or_surface_constraint_element::operator new(size_t size, N
 NuskTypePtrT<stp_point_curve_or_surface_constraint_element> nusktype_stp_point_curve_or_surface_constraint_element(&nusk_ap242_schema, "point_curve_or_surface_constraint_element");
 
 bool stp_point_curve_or_surface_constraint_element::is_curve() const { return holds(nusk_ap242::named(1086)); }
-stp_curve* stp_point_curve_or_surface_constraint_element::_curve() const { return dynamic_cast<stp_curve*>(object()); }
+stp_curve* stp_point_curve_or_surface_constraint_element::_curve() const { return nusk_downcast<stp_curve>(object()); }
 void stp_point_curve_or_surface_constraint_element::_curve(stp_curve* value) { putObject(value); }
 
 bool stp_point_curve_or_surface_constraint_element::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_point_curve_or_surface_constraint_element::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_point_curve_or_surface_constraint_element::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_point_curve_or_surface_constraint_element::_point(stp_point* value) { putObject(value); }
 
 bool stp_point_curve_or_surface_constraint_element::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_point_curve_or_surface_constraint_element::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_point_curve_or_surface_constraint_element::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_point_curve_or_surface_constraint_element::_surface(stp_surface* value) { putObject(value); }
 
 // ---- stp_point_placement_shape_representation_item ----
@@ -4686,15 +4686,15 @@ void* stp_point_placement_shape_representation_item::operator new(size_t size, N
 NuskTypePtrT<stp_point_placement_shape_representation_item> nusktype_stp_point_placement_shape_representation_item(&nusk_ap242_schema, "point_placement_shape_representation_item");
 
 bool stp_point_placement_shape_representation_item::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_point_placement_shape_representation_item::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_point_placement_shape_representation_item::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_point_placement_shape_representation_item::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_point_placement_shape_representation_item::is_compound_representation_item() const { return holds(nusk_ap242::named(985)); }
-stp_compound_representation_item* stp_point_placement_shape_representation_item::_compound_representation_item() const { return dynamic_cast<stp_compound_representation_item*>(object()); }
+stp_compound_representation_item* stp_point_placement_shape_representation_item::_compound_representation_item() const { return nusk_downcast<stp_compound_representation_item>(object()); }
 void stp_point_placement_shape_representation_item::_compound_representation_item(stp_compound_representation_item* value) { putObject(value); }
 
 bool stp_point_placement_shape_representation_item::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_point_placement_shape_representation_item::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_point_placement_shape_representation_item::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_point_placement_shape_representation_item::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 // ---- stp_position_in_organization_group_assignment_item ----
@@ -4706,7 +4706,7 @@ void* stp_position_in_organization_group_assignment_item::operator new(size_t si
 NuskTypePtrT<stp_position_in_organization_group_assignment_item> nusktype_stp_position_in_organization_group_assignment_item(&nusk_ap242_schema, "position_in_organization_group_assignment_item");
 
 bool stp_position_in_organization_group_assignment_item::is_position_in_organization_assignment() const { return holds(nusk_ap242::named(2134)); }
-stp_position_in_organization_assignment* stp_position_in_organization_group_assignment_item::_position_in_organization_assignment() const { return dynamic_cast<stp_position_in_organization_assignment*>(object()); }
+stp_position_in_organization_assignment* stp_position_in_organization_group_assignment_item::_position_in_organization_assignment() const { return nusk_downcast<stp_position_in_organization_assignment>(object()); }
 void stp_position_in_organization_group_assignment_item::_position_in_organization_assignment(stp_position_in_organization_assignment* value) { putObject(value); }
 
 // ---- stp_position_in_organization_group_item ----
@@ -4718,7 +4718,7 @@ void* stp_position_in_organization_group_item::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_position_in_organization_group_item> nusktype_stp_position_in_organization_group_item(&nusk_ap242_schema, "position_in_organization_group_item");
 
 bool stp_position_in_organization_group_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_position_in_organization_group_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_position_in_organization_group_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_position_in_organization_group_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_position_in_organization_item ----
@@ -4730,19 +4730,19 @@ void* stp_position_in_organization_item::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_position_in_organization_item> nusktype_stp_position_in_organization_item(&nusk_ap242_schema, "position_in_organization_item");
 
 bool stp_position_in_organization_item::is_address() const { return holds(nusk_ap242::named(621)); }
-stp_address* stp_position_in_organization_item::_address() const { return dynamic_cast<stp_address*>(object()); }
+stp_address* stp_position_in_organization_item::_address() const { return nusk_downcast<stp_address>(object()); }
 void stp_position_in_organization_item::_address(stp_address* value) { putObject(value); }
 
 bool stp_position_in_organization_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_position_in_organization_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_position_in_organization_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_position_in_organization_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_position_in_organization_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_position_in_organization_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_position_in_organization_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_position_in_organization_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_position_in_organization_item::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_position_in_organization_item::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_position_in_organization_item::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_position_in_organization_item::_person(stp_person* value) { putObject(value); }
 
 // ---- stp_position_in_organization_type_item ----
@@ -4754,11 +4754,11 @@ void* stp_position_in_organization_type_item::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_position_in_organization_type_item> nusktype_stp_position_in_organization_type_item(&nusk_ap242_schema, "position_in_organization_type_item");
 
 bool stp_position_in_organization_type_item::is_person_type() const { return holds(nusk_ap242::named(2048)); }
-stp_person_type* stp_position_in_organization_type_item::_person_type() const { return dynamic_cast<stp_person_type*>(object()); }
+stp_person_type* stp_position_in_organization_type_item::_person_type() const { return nusk_downcast<stp_person_type>(object()); }
 void stp_position_in_organization_type_item::_person_type(stp_person_type* value) { putObject(value); }
 
 bool stp_position_in_organization_type_item::is_position_in_organization() const { return holds(nusk_ap242::named(2133)); }
-stp_position_in_organization* stp_position_in_organization_type_item::_position_in_organization() const { return dynamic_cast<stp_position_in_organization*>(object()); }
+stp_position_in_organization* stp_position_in_organization_type_item::_position_in_organization() const { return nusk_downcast<stp_position_in_organization>(object()); }
 void stp_position_in_organization_type_item::_position_in_organization(stp_position_in_organization* value) { putObject(value); }
 
 // ---- stp_presentation_representation_select ----
@@ -4770,11 +4770,11 @@ void* stp_presentation_representation_select::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_presentation_representation_select> nusktype_stp_presentation_representation_select(&nusk_ap242_schema, "presentation_representation_select");
 
 bool stp_presentation_representation_select::is_presentation_representation() const { return holds(nusk_ap242::named(2168)); }
-stp_presentation_representation* stp_presentation_representation_select::_presentation_representation() const { return dynamic_cast<stp_presentation_representation*>(object()); }
+stp_presentation_representation* stp_presentation_representation_select::_presentation_representation() const { return nusk_downcast<stp_presentation_representation>(object()); }
 void stp_presentation_representation_select::_presentation_representation(stp_presentation_representation* value) { putObject(value); }
 
 bool stp_presentation_representation_select::is_presentation_set() const { return holds(nusk_ap242::named(2169)); }
-stp_presentation_set* stp_presentation_representation_select::_presentation_set() const { return dynamic_cast<stp_presentation_set*>(object()); }
+stp_presentation_set* stp_presentation_representation_select::_presentation_set() const { return nusk_downcast<stp_presentation_set>(object()); }
 void stp_presentation_representation_select::_presentation_set(stp_presentation_set* value) { putObject(value); }
 
 // ---- stp_presentation_size_assignment_select ----
@@ -4786,15 +4786,15 @@ void* stp_presentation_size_assignment_select::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_presentation_size_assignment_select> nusktype_stp_presentation_size_assignment_select(&nusk_ap242_schema, "presentation_size_assignment_select");
 
 bool stp_presentation_size_assignment_select::is_area_in_set() const { return holds(nusk_ap242::named(729)); }
-stp_area_in_set* stp_presentation_size_assignment_select::_area_in_set() const { return dynamic_cast<stp_area_in_set*>(object()); }
+stp_area_in_set* stp_presentation_size_assignment_select::_area_in_set() const { return nusk_downcast<stp_area_in_set>(object()); }
 void stp_presentation_size_assignment_select::_area_in_set(stp_area_in_set* value) { putObject(value); }
 
 bool stp_presentation_size_assignment_select::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_presentation_size_assignment_select::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_presentation_size_assignment_select::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_presentation_size_assignment_select::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_presentation_size_assignment_select::is_presentation_view() const { return holds(nusk_ap242::named(2173)); }
-stp_presentation_view* stp_presentation_size_assignment_select::_presentation_view() const { return dynamic_cast<stp_presentation_view*>(object()); }
+stp_presentation_view* stp_presentation_size_assignment_select::_presentation_view() const { return nusk_downcast<stp_presentation_view>(object()); }
 void stp_presentation_size_assignment_select::_presentation_view(stp_presentation_view* value) { putObject(value); }
 
 // ---- stp_presentation_style_select ----
@@ -4806,15 +4806,15 @@ void* stp_presentation_style_select::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_presentation_style_select> nusktype_stp_presentation_style_select(&nusk_ap242_schema, "presentation_style_select");
 
 bool stp_presentation_style_select::is_curve_style() const { return holds(nusk_ap242::named(1098)); }
-stp_curve_style* stp_presentation_style_select::_curve_style() const { return dynamic_cast<stp_curve_style*>(object()); }
+stp_curve_style* stp_presentation_style_select::_curve_style() const { return nusk_downcast<stp_curve_style>(object()); }
 void stp_presentation_style_select::_curve_style(stp_curve_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_externally_defined_style() const { return holds(nusk_ap242::named(1442)); }
-stp_externally_defined_style* stp_presentation_style_select::_externally_defined_style() const { return dynamic_cast<stp_externally_defined_style*>(object()); }
+stp_externally_defined_style* stp_presentation_style_select::_externally_defined_style() const { return nusk_downcast<stp_externally_defined_style>(object()); }
 void stp_presentation_style_select::_externally_defined_style(stp_externally_defined_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_fill_area_style() const { return holds(nusk_ap242::named(1478)); }
-stp_fill_area_style* stp_presentation_style_select::_fill_area_style() const { return dynamic_cast<stp_fill_area_style*>(object()); }
+stp_fill_area_style* stp_presentation_style_select::_fill_area_style() const { return nusk_downcast<stp_fill_area_style>(object()); }
 void stp_presentation_style_select::_fill_area_style(stp_fill_area_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_null_style() const { return holds(nusk_ap242::named(322)); }
@@ -4822,23 +4822,23 @@ stp_null_style stp_presentation_style_select::_null_style() const { return holds
 void stp_presentation_style_select::_null_style(stp_null_style value) { putInteger(nusk_ap242::named(322), static_cast<int>(value)); }
 
 bool stp_presentation_style_select::is_point_style() const { return holds(nusk_ap242::named(2125)); }
-stp_point_style* stp_presentation_style_select::_point_style() const { return dynamic_cast<stp_point_style*>(object()); }
+stp_point_style* stp_presentation_style_select::_point_style() const { return nusk_downcast<stp_point_style>(object()); }
 void stp_presentation_style_select::_point_style(stp_point_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_surface_style_usage() const { return holds(nusk_ap242::named(2697)); }
-stp_surface_style_usage* stp_presentation_style_select::_surface_style_usage() const { return dynamic_cast<stp_surface_style_usage*>(object()); }
+stp_surface_style_usage* stp_presentation_style_select::_surface_style_usage() const { return nusk_downcast<stp_surface_style_usage>(object()); }
 void stp_presentation_style_select::_surface_style_usage(stp_surface_style_usage* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_symbol_style() const { return holds(nusk_ap242::named(2712)); }
-stp_symbol_style* stp_presentation_style_select::_symbol_style() const { return dynamic_cast<stp_symbol_style*>(object()); }
+stp_symbol_style* stp_presentation_style_select::_symbol_style() const { return nusk_downcast<stp_symbol_style>(object()); }
 void stp_presentation_style_select::_symbol_style(stp_symbol_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_text_style() const { return holds(nusk_ap242::named(2781)); }
-stp_text_style* stp_presentation_style_select::_text_style() const { return dynamic_cast<stp_text_style*>(object()); }
+stp_text_style* stp_presentation_style_select::_text_style() const { return nusk_downcast<stp_text_style>(object()); }
 void stp_presentation_style_select::_text_style(stp_text_style* value) { putObject(value); }
 
 bool stp_presentation_style_select::is_texture_style_tessellation_specification() const { return holds(nusk_ap242::named(2787)); }
-stp_texture_style_tessellation_specification* stp_presentation_style_select::_texture_style_tessellation_specification() const { return dynamic_cast<stp_texture_style_tessellation_specification*>(object()); }
+stp_texture_style_tessellation_specification* stp_presentation_style_select::_texture_style_tessellation_specification() const { return nusk_downcast<stp_texture_style_tessellation_specification>(object()); }
 void stp_presentation_style_select::_texture_style_tessellation_specification(stp_texture_style_tessellation_specification* value) { putObject(value); }
 
 // ---- stp_presented_item_select ----
@@ -4850,39 +4850,39 @@ void* stp_presented_item_select::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_presented_item_select> nusktype_stp_presented_item_select(&nusk_ap242_schema, "presented_item_select");
 
 bool stp_presented_item_select::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_presented_item_select::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_presented_item_select::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_presented_item_select::_action(stp_action* value) { putObject(value); }
 
 bool stp_presented_item_select::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_presented_item_select::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_presented_item_select::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_presented_item_select::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_presented_item_select::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_presented_item_select::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_presented_item_select::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_presented_item_select::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_presented_item_select::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_presented_item_select::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_presented_item_select::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_presented_item_select::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_presented_item_select::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_presented_item_select::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_presented_item_select::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_presented_item_select::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_presented_item_select::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_presented_item_select::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_presented_item_select::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_presented_item_select::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_presented_item_select::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_presented_item_select::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_presented_item_select::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_presented_item_select::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_presented_item_select::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_presented_item_select::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_presented_item_select::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 // ---- stp_previous_element_assignment_select ----
@@ -4894,11 +4894,11 @@ void* stp_previous_element_assignment_select::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_previous_element_assignment_select> nusktype_stp_previous_element_assignment_select(&nusk_ap242_schema, "previous_element_assignment_select");
 
 bool stp_previous_element_assignment_select::is_delete_element() const { return holds(nusk_ap242::named(1195)); }
-stp_delete_element* stp_previous_element_assignment_select::_delete_element() const { return dynamic_cast<stp_delete_element*>(object()); }
+stp_delete_element* stp_previous_element_assignment_select::_delete_element() const { return nusk_downcast<stp_delete_element>(object()); }
 void stp_previous_element_assignment_select::_delete_element(stp_delete_element* value) { putObject(value); }
 
 bool stp_previous_element_assignment_select::is_modify_element() const { return holds(nusk_ap242::named(1906)); }
-stp_modify_element* stp_previous_element_assignment_select::_modify_element() const { return dynamic_cast<stp_modify_element*>(object()); }
+stp_modify_element* stp_previous_element_assignment_select::_modify_element() const { return nusk_downcast<stp_modify_element>(object()); }
 void stp_previous_element_assignment_select::_modify_element(stp_modify_element* value) { putObject(value); }
 
 // ---- stp_process_or_process_relationship ----
@@ -4910,29 +4910,29 @@ void* stp_process_or_process_relationship::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_process_or_process_relationship> nusktype_stp_process_or_process_relationship(&nusk_ap242_schema, "process_or_process_relationship");
 
 bool stp_process_or_process_relationship::is_product_definition_process() const { return holds(nusk_ap242::named(2226)); }
-stp_product_definition_process* stp_process_or_process_relationship::_product_definition_process() const { return dynamic_cast<stp_product_definition_process*>(object()); }
+stp_product_definition_process* stp_process_or_process_relationship::_product_definition_process() const { return nusk_downcast<stp_product_definition_process>(object()); }
 void stp_process_or_process_relationship::_product_definition_process(stp_product_definition_process* value) { putObject(value); }
 
 bool stp_process_or_process_relationship::is_property_process() const { return holds(nusk_ap242::named(2271)); }
-stp_property_process* stp_process_or_process_relationship::_property_process() const { return dynamic_cast<stp_property_process*>(object()); }
+stp_property_process* stp_process_or_process_relationship::_property_process() const { return nusk_downcast<stp_property_process>(object()); }
 void stp_process_or_process_relationship::_property_process(stp_property_process* value) { putObject(value); }
 
 bool stp_process_or_process_relationship::is_relationship_with_condition() const { return holds(nusk_ap242::named(392)); }
 
 bool stp_process_or_process_relationship::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_process_or_process_relationship::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_process_or_process_relationship::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_process_or_process_relationship::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_process_or_process_relationship::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_process_or_process_relationship::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_process_or_process_relationship::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_process_or_process_relationship::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_process_or_process_relationship::is_context_dependent_action_method_relationship() const { return holds(nusk_ap242::named(1039)); }
-stp_context_dependent_action_method_relationship* stp_process_or_process_relationship::_context_dependent_action_method_relationship() const { return dynamic_cast<stp_context_dependent_action_method_relationship*>(object()); }
+stp_context_dependent_action_method_relationship* stp_process_or_process_relationship::_context_dependent_action_method_relationship() const { return nusk_downcast<stp_context_dependent_action_method_relationship>(object()); }
 void stp_process_or_process_relationship::_context_dependent_action_method_relationship(stp_context_dependent_action_method_relationship* value) { putObject(value); }
 
 bool stp_process_or_process_relationship::is_context_dependent_action_relationship() const { return holds(nusk_ap242::named(1040)); }
-stp_context_dependent_action_relationship* stp_process_or_process_relationship::_context_dependent_action_relationship() const { return dynamic_cast<stp_context_dependent_action_relationship*>(object()); }
+stp_context_dependent_action_relationship* stp_process_or_process_relationship::_context_dependent_action_relationship() const { return nusk_downcast<stp_context_dependent_action_relationship>(object()); }
 void stp_process_or_process_relationship::_context_dependent_action_relationship(stp_context_dependent_action_relationship* value) { putObject(value); }
 
 // ---- stp_product_definition_occurrence_or_reference ----
@@ -4944,11 +4944,11 @@ void* stp_product_definition_occurrence_or_reference::operator new(size_t size, 
 NuskTypePtrT<stp_product_definition_occurrence_or_reference> nusktype_stp_product_definition_occurrence_or_reference(&nusk_ap242_schema, "product_definition_occurrence_or_reference");
 
 bool stp_product_definition_occurrence_or_reference::is_product_definition_occurrence() const { return holds(nusk_ap242::named(2222)); }
-stp_product_definition_occurrence* stp_product_definition_occurrence_or_reference::_product_definition_occurrence() const { return dynamic_cast<stp_product_definition_occurrence*>(object()); }
+stp_product_definition_occurrence* stp_product_definition_occurrence_or_reference::_product_definition_occurrence() const { return nusk_downcast<stp_product_definition_occurrence>(object()); }
 void stp_product_definition_occurrence_or_reference::_product_definition_occurrence(stp_product_definition_occurrence* value) { putObject(value); }
 
 bool stp_product_definition_occurrence_or_reference::is_product_definition_occurrence_reference() const { return holds(nusk_ap242::named(2223)); }
-stp_product_definition_occurrence_reference* stp_product_definition_occurrence_or_reference::_product_definition_occurrence_reference() const { return dynamic_cast<stp_product_definition_occurrence_reference*>(object()); }
+stp_product_definition_occurrence_reference* stp_product_definition_occurrence_or_reference::_product_definition_occurrence_reference() const { return nusk_downcast<stp_product_definition_occurrence_reference>(object()); }
 void stp_product_definition_occurrence_or_reference::_product_definition_occurrence_reference(stp_product_definition_occurrence_reference* value) { putObject(value); }
 
 // ---- stp_product_definition_or_assembly_component_usage ----
@@ -4960,11 +4960,11 @@ void* stp_product_definition_or_assembly_component_usage::operator new(size_t si
 NuskTypePtrT<stp_product_definition_or_assembly_component_usage> nusktype_stp_product_definition_or_assembly_component_usage(&nusk_ap242_schema, "product_definition_or_assembly_component_usage");
 
 bool stp_product_definition_or_assembly_component_usage::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_product_definition_or_assembly_component_usage::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_product_definition_or_assembly_component_usage::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_product_definition_or_assembly_component_usage::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_product_definition_or_assembly_component_usage::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_definition_or_assembly_component_usage::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_definition_or_assembly_component_usage::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_definition_or_assembly_component_usage::_product_definition(stp_product_definition* value) { putObject(value); }
 
 // ---- stp_product_definition_or_assembly_relationship ----
@@ -4976,11 +4976,11 @@ void* stp_product_definition_or_assembly_relationship::operator new(size_t size,
 NuskTypePtrT<stp_product_definition_or_assembly_relationship> nusktype_stp_product_definition_or_assembly_relationship(&nusk_ap242_schema, "product_definition_or_assembly_relationship");
 
 bool stp_product_definition_or_assembly_relationship::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_product_definition_or_assembly_relationship::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_product_definition_or_assembly_relationship::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_product_definition_or_assembly_relationship::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_product_definition_or_assembly_relationship::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_definition_or_assembly_relationship::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_definition_or_assembly_relationship::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_definition_or_assembly_relationship::_product_definition(stp_product_definition* value) { putObject(value); }
 
 // ---- stp_product_definition_or_breakdown_element_usage ----
@@ -4992,19 +4992,19 @@ void* stp_product_definition_or_breakdown_element_usage::operator new(size_t siz
 NuskTypePtrT<stp_product_definition_or_breakdown_element_usage> nusktype_stp_product_definition_or_breakdown_element_usage(&nusk_ap242_schema, "product_definition_or_breakdown_element_usage");
 
 bool stp_product_definition_or_breakdown_element_usage::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_product_definition_or_breakdown_element_usage::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_product_definition_or_breakdown_element_usage::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_product_definition_or_breakdown_element_usage::_product(stp_product* value) { putObject(value); }
 
 bool stp_product_definition_or_breakdown_element_usage::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_definition_or_breakdown_element_usage::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_definition_or_breakdown_element_usage::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_definition_or_breakdown_element_usage::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_product_definition_or_breakdown_element_usage::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_product_definition_or_breakdown_element_usage::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_product_definition_or_breakdown_element_usage::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_product_definition_or_breakdown_element_usage::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_product_definition_or_breakdown_element_usage::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_product_definition_or_breakdown_element_usage::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_product_definition_or_breakdown_element_usage::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_product_definition_or_breakdown_element_usage::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 // ---- stp_product_definition_or_product_definition_relationship ----
@@ -5016,23 +5016,23 @@ void* stp_product_definition_or_product_definition_relationship::operator new(si
 NuskTypePtrT<stp_product_definition_or_product_definition_relationship> nusktype_stp_product_definition_or_product_definition_relationship(&nusk_ap242_schema, "product_definition_or_product_definition_relationship");
 
 bool stp_product_definition_or_product_definition_relationship::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_product_definition_or_product_definition_relationship::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_product_definition_or_product_definition_relationship::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_product_definition_or_product_definition_relationship::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_product_definition_or_product_definition_relationship::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_product_definition_or_product_definition_relationship::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_product_definition_or_product_definition_relationship::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_product_definition_or_product_definition_relationship::_product(stp_product* value) { putObject(value); }
 
 bool stp_product_definition_or_product_definition_relationship::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_definition_or_product_definition_relationship::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_definition_or_product_definition_relationship::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_definition_or_product_definition_relationship::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_product_definition_or_product_definition_relationship::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_product_definition_or_product_definition_relationship::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_product_definition_or_product_definition_relationship::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_product_definition_or_product_definition_relationship::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 bool stp_product_definition_or_product_definition_relationship::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_product_definition_or_product_definition_relationship::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_product_definition_or_product_definition_relationship::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_product_definition_or_product_definition_relationship::_product_group(stp_product_group* value) { putObject(value); }
 
 // ---- stp_product_definition_or_reference ----
@@ -5044,15 +5044,15 @@ void* stp_product_definition_or_reference::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_product_definition_or_reference> nusktype_stp_product_definition_or_reference(&nusk_ap242_schema, "product_definition_or_reference");
 
 bool stp_product_definition_or_reference::is_generic_product_definition_reference() const { return holds(nusk_ap242::named(1550)); }
-stp_generic_product_definition_reference* stp_product_definition_or_reference::_generic_product_definition_reference() const { return dynamic_cast<stp_generic_product_definition_reference*>(object()); }
+stp_generic_product_definition_reference* stp_product_definition_or_reference::_generic_product_definition_reference() const { return nusk_downcast<stp_generic_product_definition_reference>(object()); }
 void stp_product_definition_or_reference::_generic_product_definition_reference(stp_generic_product_definition_reference* value) { putObject(value); }
 
 bool stp_product_definition_or_reference::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_definition_or_reference::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_definition_or_reference::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_definition_or_reference::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_product_definition_or_reference::is_product_definition_occurrence() const { return holds(nusk_ap242::named(2222)); }
-stp_product_definition_occurrence* stp_product_definition_or_reference::_product_definition_occurrence() const { return dynamic_cast<stp_product_definition_occurrence*>(object()); }
+stp_product_definition_occurrence* stp_product_definition_or_reference::_product_definition_occurrence() const { return nusk_downcast<stp_product_definition_occurrence>(object()); }
 void stp_product_definition_or_reference::_product_definition_occurrence(stp_product_definition_occurrence* value) { putObject(value); }
 
 // ---- stp_product_or_formation_or_definition ----
@@ -5064,15 +5064,15 @@ void* stp_product_or_formation_or_definition::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_product_or_formation_or_definition> nusktype_stp_product_or_formation_or_definition(&nusk_ap242_schema, "product_or_formation_or_definition");
 
 bool stp_product_or_formation_or_definition::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_product_or_formation_or_definition::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_product_or_formation_or_definition::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_product_or_formation_or_definition::_product(stp_product* value) { putObject(value); }
 
 bool stp_product_or_formation_or_definition::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_product_or_formation_or_definition::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_product_or_formation_or_definition::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_product_or_formation_or_definition::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_product_or_formation_or_definition::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_product_or_formation_or_definition::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_product_or_formation_or_definition::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_product_or_formation_or_definition::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_product_select ----
@@ -5084,19 +5084,19 @@ void* stp_product_select::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_product_select> nusktype_stp_product_select(&nusk_ap242_schema, "product_select");
 
 bool stp_product_select::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_product_select::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_product_select::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_product_select::_product(stp_product* value) { putObject(value); }
 
 bool stp_product_select::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_product_select::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_product_select::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_product_select::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_product_select::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_product_select::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_product_select::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_product_select::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_product_select::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_product_select::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_product_select::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_product_select::_product_group(stp_product_group* value) { putObject(value); }
 
 // ---- stp_product_space ----
@@ -5108,11 +5108,11 @@ void* stp_product_space::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_product_space> nusktype_stp_product_space(&nusk_ap242_schema, "product_space");
 
 bool stp_product_space::is_listed_product_space() const { return holds(nusk_ap242::named(1791)); }
-stp_listed_product_space* stp_product_space::_listed_product_space() const { return dynamic_cast<stp_listed_product_space*>(object()); }
+stp_listed_product_space* stp_product_space::_listed_product_space() const { return nusk_downcast<stp_listed_product_space>(object()); }
 void stp_product_space::_listed_product_space(stp_listed_product_space* value) { putObject(value); }
 
 bool stp_product_space::is_uniform_product_space() const { return holds(nusk_ap242::named(2867)); }
-stp_uniform_product_space* stp_product_space::_uniform_product_space() const { return dynamic_cast<stp_uniform_product_space*>(object()); }
+stp_uniform_product_space* stp_product_space::_uniform_product_space() const { return nusk_downcast<stp_uniform_product_space>(object()); }
 void stp_product_space::_uniform_product_space(stp_uniform_product_space* value) { putObject(value); }
 
 // ---- stp_project_group_name_item ----
@@ -5124,7 +5124,7 @@ void* stp_project_group_name_item::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_project_group_name_item> nusktype_stp_project_group_name_item(&nusk_ap242_schema, "project_group_name_item");
 
 bool stp_project_group_name_item::is_applied_position_in_organization_group_assignment() const { return holds(nusk_ap242::named(711)); }
-stp_applied_position_in_organization_group_assignment* stp_project_group_name_item::_applied_position_in_organization_group_assignment() const { return dynamic_cast<stp_applied_position_in_organization_group_assignment*>(object()); }
+stp_applied_position_in_organization_group_assignment* stp_project_group_name_item::_applied_position_in_organization_group_assignment() const { return nusk_downcast<stp_applied_position_in_organization_group_assignment>(object()); }
 void stp_project_group_name_item::_applied_position_in_organization_group_assignment(stp_applied_position_in_organization_group_assignment* value) { putObject(value); }
 
 // ---- stp_project_item ----
@@ -5136,91 +5136,91 @@ void* stp_project_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_project_item> nusktype_stp_project_item(&nusk_ap242_schema, "project_item");
 
 bool stp_project_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_project_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_project_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_project_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_project_item::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_project_item::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_project_item::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_project_item::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_project_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_project_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_project_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_project_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_project_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_project_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_project_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_project_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_project_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_project_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_project_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_project_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_project_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_project_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_project_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_project_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_project_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_project_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_project_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_project_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_project_item::is_measure_representation_item() const { return holds(nusk_ap242::named(1867)); }
-stp_measure_representation_item* stp_project_item::_measure_representation_item() const { return dynamic_cast<stp_measure_representation_item*>(object()); }
+stp_measure_representation_item* stp_project_item::_measure_representation_item() const { return nusk_downcast<stp_measure_representation_item>(object()); }
 void stp_project_item::_measure_representation_item(stp_measure_representation_item* value) { putObject(value); }
 
 bool stp_project_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_project_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_project_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_project_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_project_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_project_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_project_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_project_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_project_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_project_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_project_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_project_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_project_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_project_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_project_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_project_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_project_item::is_product_definition_occurrence() const { return holds(nusk_ap242::named(2222)); }
-stp_product_definition_occurrence* stp_project_item::_product_definition_occurrence() const { return dynamic_cast<stp_product_definition_occurrence*>(object()); }
+stp_product_definition_occurrence* stp_project_item::_product_definition_occurrence() const { return nusk_downcast<stp_product_definition_occurrence>(object()); }
 void stp_project_item::_product_definition_occurrence(stp_product_definition_occurrence* value) { putObject(value); }
 
 bool stp_project_item::is_product_definition_occurrence_reference() const { return holds(nusk_ap242::named(2223)); }
-stp_product_definition_occurrence_reference* stp_project_item::_product_definition_occurrence_reference() const { return dynamic_cast<stp_product_definition_occurrence_reference*>(object()); }
+stp_product_definition_occurrence_reference* stp_project_item::_product_definition_occurrence_reference() const { return nusk_downcast<stp_product_definition_occurrence_reference>(object()); }
 void stp_project_item::_product_definition_occurrence_reference(stp_product_definition_occurrence_reference* value) { putObject(value); }
 
 bool stp_project_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_project_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_project_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_project_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_project_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_project_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_project_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_project_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_project_item::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_project_item::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_project_item::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_project_item::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_project_item::is_product_identification() const { return holds(nusk_ap242::named(2253)); }
-stp_product_identification* stp_project_item::_product_identification() const { return dynamic_cast<stp_product_identification*>(object()); }
+stp_product_identification* stp_project_item::_product_identification() const { return nusk_downcast<stp_product_identification>(object()); }
 void stp_project_item::_product_identification(stp_product_identification* value) { putObject(value); }
 
 bool stp_project_item::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_project_item::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_project_item::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_project_item::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_project_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_project_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_project_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_project_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_project_item::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_project_item::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_project_item::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_project_item::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_project_item::is_value_representation_item() const { return holds(nusk_ap242::named(2896)); }
-stp_value_representation_item* stp_project_item::_value_representation_item() const { return dynamic_cast<stp_value_representation_item*>(object()); }
+stp_value_representation_item* stp_project_item::_value_representation_item() const { return nusk_downcast<stp_value_representation_item>(object()); }
 void stp_project_item::_value_representation_item(stp_value_representation_item* value) { putObject(value); }
 
 // ---- stp_property_or_shape_select ----
@@ -5232,21 +5232,21 @@ void* stp_property_or_shape_select::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_property_or_shape_select> nusktype_stp_property_or_shape_select(&nusk_ap242_schema, "property_or_shape_select");
 
 bool stp_property_or_shape_select::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_property_or_shape_select::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_property_or_shape_select::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_property_or_shape_select::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_property_or_shape_select::is_shape_definition() const { return holds(nusk_ap242::named(425)); }
 
 bool stp_property_or_shape_select::is_product_definition_shape() const { return holds(nusk_ap242::named(2233)); }
-stp_product_definition_shape* stp_property_or_shape_select::_product_definition_shape() const { return dynamic_cast<stp_product_definition_shape*>(object()); }
+stp_product_definition_shape* stp_property_or_shape_select::_product_definition_shape() const { return nusk_downcast<stp_product_definition_shape>(object()); }
 void stp_property_or_shape_select::_product_definition_shape(stp_product_definition_shape* value) { putObject(value); }
 
 bool stp_property_or_shape_select::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_property_or_shape_select::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_property_or_shape_select::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_property_or_shape_select::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_property_or_shape_select::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_property_or_shape_select::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_property_or_shape_select::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_property_or_shape_select::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 // ---- stp_property_variable_rep_select ----
@@ -5258,11 +5258,11 @@ void* stp_property_variable_rep_select::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_property_variable_rep_select> nusktype_stp_property_variable_rep_select(&nusk_ap242_schema, "property_variable_rep_select");
 
 bool stp_property_variable_rep_select::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_property_variable_rep_select::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_property_variable_rep_select::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_property_variable_rep_select::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_property_variable_rep_select::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_property_variable_rep_select::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_property_variable_rep_select::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_property_variable_rep_select::_representation(stp_representation* value) { putObject(value); }
 
 // ---- stp_radial_geometry_constraint_element ----
@@ -5274,31 +5274,31 @@ void* stp_radial_geometry_constraint_element::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_radial_geometry_constraint_element> nusktype_stp_radial_geometry_constraint_element(&nusk_ap242_schema, "radial_geometry_constraint_element");
 
 bool stp_radial_geometry_constraint_element::is_circle() const { return holds(nusk_ap242::named(910)); }
-stp_circle* stp_radial_geometry_constraint_element::_circle() const { return dynamic_cast<stp_circle*>(object()); }
+stp_circle* stp_radial_geometry_constraint_element::_circle() const { return nusk_downcast<stp_circle>(object()); }
 void stp_radial_geometry_constraint_element::_circle(stp_circle* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_conical_surface() const { return holds(nusk_ap242::named(1011)); }
-stp_conical_surface* stp_radial_geometry_constraint_element::_conical_surface() const { return dynamic_cast<stp_conical_surface*>(object()); }
+stp_conical_surface* stp_radial_geometry_constraint_element::_conical_surface() const { return nusk_downcast<stp_conical_surface>(object()); }
 void stp_radial_geometry_constraint_element::_conical_surface(stp_conical_surface* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_cylindrical_surface() const { return holds(nusk_ap242::named(1114)); }
-stp_cylindrical_surface* stp_radial_geometry_constraint_element::_cylindrical_surface() const { return dynamic_cast<stp_cylindrical_surface*>(object()); }
+stp_cylindrical_surface* stp_radial_geometry_constraint_element::_cylindrical_surface() const { return nusk_downcast<stp_cylindrical_surface>(object()); }
 void stp_radial_geometry_constraint_element::_cylindrical_surface(stp_cylindrical_surface* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_right_circular_cone() const { return holds(nusk_ap242::named(2368)); }
-stp_right_circular_cone* stp_radial_geometry_constraint_element::_right_circular_cone() const { return dynamic_cast<stp_right_circular_cone*>(object()); }
+stp_right_circular_cone* stp_radial_geometry_constraint_element::_right_circular_cone() const { return nusk_downcast<stp_right_circular_cone>(object()); }
 void stp_radial_geometry_constraint_element::_right_circular_cone(stp_right_circular_cone* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_right_circular_cylinder() const { return holds(nusk_ap242::named(2369)); }
-stp_right_circular_cylinder* stp_radial_geometry_constraint_element::_right_circular_cylinder() const { return dynamic_cast<stp_right_circular_cylinder*>(object()); }
+stp_right_circular_cylinder* stp_radial_geometry_constraint_element::_right_circular_cylinder() const { return nusk_downcast<stp_right_circular_cylinder>(object()); }
 void stp_radial_geometry_constraint_element::_right_circular_cylinder(stp_right_circular_cylinder* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_sphere() const { return holds(nusk_ap242::named(2595)); }
-stp_sphere* stp_radial_geometry_constraint_element::_sphere() const { return dynamic_cast<stp_sphere*>(object()); }
+stp_sphere* stp_radial_geometry_constraint_element::_sphere() const { return nusk_downcast<stp_sphere>(object()); }
 void stp_radial_geometry_constraint_element::_sphere(stp_sphere* value) { putObject(value); }
 
 bool stp_radial_geometry_constraint_element::is_spherical_surface() const { return holds(nusk_ap242::named(2603)); }
-stp_spherical_surface* stp_radial_geometry_constraint_element::_spherical_surface() const { return dynamic_cast<stp_spherical_surface*>(object()); }
+stp_spherical_surface* stp_radial_geometry_constraint_element::_spherical_surface() const { return nusk_downcast<stp_spherical_surface>(object()); }
 void stp_radial_geometry_constraint_element::_spherical_surface(stp_spherical_surface* value) { putObject(value); }
 
 // ---- stp_real_interval ----
@@ -5310,19 +5310,19 @@ void* stp_real_interval::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_real_interval> nusktype_stp_real_interval(&nusk_ap242_schema, "real_interval");
 
 bool stp_real_interval::is_elementary_space() const { return holds(nusk_ap242::named(1337)); }
-stp_elementary_space* stp_real_interval::_elementary_space() const { return dynamic_cast<stp_elementary_space*>(object()); }
+stp_elementary_space* stp_real_interval::_elementary_space() const { return nusk_downcast<stp_elementary_space>(object()); }
 void stp_real_interval::_elementary_space(stp_elementary_space* value) { putObject(value); }
 
 bool stp_real_interval::is_finite_real_interval() const { return holds(nusk_ap242::named(1489)); }
-stp_finite_real_interval* stp_real_interval::_finite_real_interval() const { return dynamic_cast<stp_finite_real_interval*>(object()); }
+stp_finite_real_interval* stp_real_interval::_finite_real_interval() const { return nusk_downcast<stp_finite_real_interval>(object()); }
 void stp_real_interval::_finite_real_interval(stp_finite_real_interval* value) { putObject(value); }
 
 bool stp_real_interval::is_real_interval_from_min() const { return holds(nusk_ap242::named(2304)); }
-stp_real_interval_from_min* stp_real_interval::_real_interval_from_min() const { return dynamic_cast<stp_real_interval_from_min*>(object()); }
+stp_real_interval_from_min* stp_real_interval::_real_interval_from_min() const { return nusk_downcast<stp_real_interval_from_min>(object()); }
 void stp_real_interval::_real_interval_from_min(stp_real_interval_from_min* value) { putObject(value); }
 
 bool stp_real_interval::is_real_interval_to_max() const { return holds(nusk_ap242::named(2305)); }
-stp_real_interval_to_max* stp_real_interval::_real_interval_to_max() const { return dynamic_cast<stp_real_interval_to_max*>(object()); }
+stp_real_interval_to_max* stp_real_interval::_real_interval_to_max() const { return nusk_downcast<stp_real_interval_to_max>(object()); }
 void stp_real_interval::_real_interval_to_max(stp_real_interval_to_max* value) { putObject(value); }
 
 // ---- stp_relationship_with_condition ----
@@ -5334,19 +5334,19 @@ void* stp_relationship_with_condition::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_relationship_with_condition> nusktype_stp_relationship_with_condition(&nusk_ap242_schema, "relationship_with_condition");
 
 bool stp_relationship_with_condition::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_relationship_with_condition::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_relationship_with_condition::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_relationship_with_condition::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_relationship_with_condition::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_relationship_with_condition::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_relationship_with_condition::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_relationship_with_condition::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_relationship_with_condition::is_context_dependent_action_method_relationship() const { return holds(nusk_ap242::named(1039)); }
-stp_context_dependent_action_method_relationship* stp_relationship_with_condition::_context_dependent_action_method_relationship() const { return dynamic_cast<stp_context_dependent_action_method_relationship*>(object()); }
+stp_context_dependent_action_method_relationship* stp_relationship_with_condition::_context_dependent_action_method_relationship() const { return nusk_downcast<stp_context_dependent_action_method_relationship>(object()); }
 void stp_relationship_with_condition::_context_dependent_action_method_relationship(stp_context_dependent_action_method_relationship* value) { putObject(value); }
 
 bool stp_relationship_with_condition::is_context_dependent_action_relationship() const { return holds(nusk_ap242::named(1040)); }
-stp_context_dependent_action_relationship* stp_relationship_with_condition::_context_dependent_action_relationship() const { return dynamic_cast<stp_context_dependent_action_relationship*>(object()); }
+stp_context_dependent_action_relationship* stp_relationship_with_condition::_context_dependent_action_relationship() const { return nusk_downcast<stp_context_dependent_action_relationship>(object()); }
 void stp_relationship_with_condition::_context_dependent_action_relationship(stp_context_dependent_action_relationship* value) { putObject(value); }
 
 // ---- stp_rendering_properties_select ----
@@ -5358,11 +5358,11 @@ void* stp_rendering_properties_select::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_rendering_properties_select> nusktype_stp_rendering_properties_select(&nusk_ap242_schema, "rendering_properties_select");
 
 bool stp_rendering_properties_select::is_surface_style_reflectance_ambient() const { return holds(nusk_ap242::named(2689)); }
-stp_surface_style_reflectance_ambient* stp_rendering_properties_select::_surface_style_reflectance_ambient() const { return dynamic_cast<stp_surface_style_reflectance_ambient*>(object()); }
+stp_surface_style_reflectance_ambient* stp_rendering_properties_select::_surface_style_reflectance_ambient() const { return nusk_downcast<stp_surface_style_reflectance_ambient>(object()); }
 void stp_rendering_properties_select::_surface_style_reflectance_ambient(stp_surface_style_reflectance_ambient* value) { putObject(value); }
 
 bool stp_rendering_properties_select::is_surface_style_transparent() const { return holds(nusk_ap242::named(2696)); }
-stp_surface_style_transparent* stp_rendering_properties_select::_surface_style_transparent() const { return dynamic_cast<stp_surface_style_transparent*>(object()); }
+stp_surface_style_transparent* stp_rendering_properties_select::_surface_style_transparent() const { return nusk_downcast<stp_surface_style_transparent>(object()); }
 void stp_rendering_properties_select::_surface_style_transparent(stp_surface_style_transparent* value) { putObject(value); }
 
 // ---- stp_representation_or_representation_reference ----
@@ -5374,11 +5374,11 @@ void* stp_representation_or_representation_reference::operator new(size_t size, 
 NuskTypePtrT<stp_representation_or_representation_reference> nusktype_stp_representation_or_representation_reference(&nusk_ap242_schema, "representation_or_representation_reference");
 
 bool stp_representation_or_representation_reference::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_representation_or_representation_reference::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_representation_or_representation_reference::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_representation_or_representation_reference::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_representation_or_representation_reference::is_representation_reference() const { return holds(nusk_ap242::named(2339)); }
-stp_representation_reference* stp_representation_or_representation_reference::_representation_reference() const { return dynamic_cast<stp_representation_reference*>(object()); }
+stp_representation_reference* stp_representation_or_representation_reference::_representation_reference() const { return nusk_downcast<stp_representation_reference>(object()); }
 void stp_representation_or_representation_reference::_representation_reference(stp_representation_reference* value) { putObject(value); }
 
 // ---- stp_representation_proxy_select ----
@@ -5390,19 +5390,19 @@ void* stp_representation_proxy_select::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_representation_proxy_select> nusktype_stp_representation_proxy_select(&nusk_ap242_schema, "representation_proxy_select");
 
 bool stp_representation_proxy_select::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_representation_proxy_select::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_representation_proxy_select::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_representation_proxy_select::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_representation_proxy_select::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_representation_proxy_select::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_representation_proxy_select::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_representation_proxy_select::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_representation_proxy_select::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_representation_proxy_select::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_representation_proxy_select::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_representation_proxy_select::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_representation_proxy_select::is_state_type_relationship() const { return holds(nusk_ap242::named(2625)); }
-stp_state_type_relationship* stp_representation_proxy_select::_state_type_relationship() const { return dynamic_cast<stp_state_type_relationship*>(object()); }
+stp_state_type_relationship* stp_representation_proxy_select::_state_type_relationship() const { return nusk_downcast<stp_state_type_relationship>(object()); }
 void stp_representation_proxy_select::_state_type_relationship(stp_state_type_relationship* value) { putObject(value); }
 
 // ---- stp_represented_definition ----
@@ -5414,23 +5414,23 @@ void* stp_represented_definition::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_represented_definition> nusktype_stp_represented_definition(&nusk_ap242_schema, "represented_definition");
 
 bool stp_represented_definition::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_represented_definition::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_represented_definition::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_represented_definition::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_represented_definition::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_represented_definition::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_represented_definition::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_represented_definition::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_represented_definition::is_property_definition_relationship() const { return holds(nusk_ap242::named(2269)); }
-stp_property_definition_relationship* stp_represented_definition::_property_definition_relationship() const { return dynamic_cast<stp_property_definition_relationship*>(object()); }
+stp_property_definition_relationship* stp_represented_definition::_property_definition_relationship() const { return nusk_downcast<stp_property_definition_relationship>(object()); }
 void stp_represented_definition::_property_definition_relationship(stp_property_definition_relationship* value) { putObject(value); }
 
 bool stp_represented_definition::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_represented_definition::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_represented_definition::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_represented_definition::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_represented_definition::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_represented_definition::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_represented_definition::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_represented_definition::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 // ---- stp_representing_relationship ----
@@ -5442,15 +5442,15 @@ void* stp_representing_relationship::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_representing_relationship> nusktype_stp_representing_relationship(&nusk_ap242_schema, "representing_relationship");
 
 bool stp_representing_relationship::is_binary_assembly_constraint() const { return holds(nusk_ap242::named(803)); }
-stp_binary_assembly_constraint* stp_representing_relationship::_binary_assembly_constraint() const { return dynamic_cast<stp_binary_assembly_constraint*>(object()); }
+stp_binary_assembly_constraint* stp_representing_relationship::_binary_assembly_constraint() const { return nusk_downcast<stp_binary_assembly_constraint>(object()); }
 void stp_representing_relationship::_binary_assembly_constraint(stp_binary_assembly_constraint* value) { putObject(value); }
 
 bool stp_representing_relationship::is_constrained_kinematic_motion_representation() const { return holds(nusk_ap242::named(1022)); }
-stp_constrained_kinematic_motion_representation* stp_representing_relationship::_constrained_kinematic_motion_representation() const { return dynamic_cast<stp_constrained_kinematic_motion_representation*>(object()); }
+stp_constrained_kinematic_motion_representation* stp_representing_relationship::_constrained_kinematic_motion_representation() const { return nusk_downcast<stp_constrained_kinematic_motion_representation>(object()); }
 void stp_representing_relationship::_constrained_kinematic_motion_representation(stp_constrained_kinematic_motion_representation* value) { putObject(value); }
 
 bool stp_representing_relationship::is_free_kinematic_motion_representation() const { return holds(nusk_ap242::named(1508)); }
-stp_free_kinematic_motion_representation* stp_representing_relationship::_free_kinematic_motion_representation() const { return dynamic_cast<stp_free_kinematic_motion_representation*>(object()); }
+stp_free_kinematic_motion_representation* stp_representing_relationship::_free_kinematic_motion_representation() const { return nusk_downcast<stp_free_kinematic_motion_representation>(object()); }
 void stp_representing_relationship::_free_kinematic_motion_representation(stp_free_kinematic_motion_representation* value) { putObject(value); }
 
 // ---- stp_requirement_assigned_item ----
@@ -5462,127 +5462,127 @@ void* stp_requirement_assigned_item::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_requirement_assigned_item> nusktype_stp_requirement_assigned_item(&nusk_ap242_schema, "requirement_assigned_item");
 
 bool stp_requirement_assigned_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_requirement_assigned_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_requirement_assigned_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_requirement_assigned_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_requirement_assigned_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_requirement_assigned_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_requirement_assigned_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_requirement_assigned_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_requirement_assigned_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_requirement_assigned_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_applied_state_observed_assignment() const { return holds(nusk_ap242::named(717)); }
-stp_applied_state_observed_assignment* stp_requirement_assigned_item::_applied_state_observed_assignment() const { return dynamic_cast<stp_applied_state_observed_assignment*>(object()); }
+stp_applied_state_observed_assignment* stp_requirement_assigned_item::_applied_state_observed_assignment() const { return nusk_downcast<stp_applied_state_observed_assignment>(object()); }
 void stp_requirement_assigned_item::_applied_state_observed_assignment(stp_applied_state_observed_assignment* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_applied_state_type_assignment() const { return holds(nusk_ap242::named(718)); }
-stp_applied_state_type_assignment* stp_requirement_assigned_item::_applied_state_type_assignment() const { return dynamic_cast<stp_applied_state_type_assignment*>(object()); }
+stp_applied_state_type_assignment* stp_requirement_assigned_item::_applied_state_type_assignment() const { return nusk_downcast<stp_applied_state_type_assignment>(object()); }
 void stp_requirement_assigned_item::_applied_state_type_assignment(stp_applied_state_type_assignment* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_requirement_assigned_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_requirement_assigned_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_requirement_assigned_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_requirement_assigned_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_requirement_assigned_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_requirement_assigned_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_requirement_assigned_item::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_requirement_assigned_item::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_requirement_assigned_item::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_requirement_assigned_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_requirement_assigned_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_requirement_assigned_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_requirement_assigned_item::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_requirement_assigned_item::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_requirement_assigned_item::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_requirement_assigned_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_requirement_assigned_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_requirement_assigned_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_requirement_assigned_item::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_requirement_assigned_item::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_requirement_assigned_item::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_requirement_assigned_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_requirement_assigned_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_requirement_assigned_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_requirement_assigned_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_requirement_assigned_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_requirement_assigned_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_requirement_assigned_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_requirement_assigned_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_requirement_assigned_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_requirement_assigned_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_requirement_assigned_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_requirement_assigned_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_class() const { return holds(nusk_ap242::named(2199)); }
-stp_product_class* stp_requirement_assigned_item::_product_class() const { return dynamic_cast<stp_product_class*>(object()); }
+stp_product_class* stp_requirement_assigned_item::_product_class() const { return nusk_downcast<stp_product_class>(object()); }
 void stp_requirement_assigned_item::_product_class(stp_product_class* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_requirement_assigned_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_requirement_assigned_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_requirement_assigned_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_requirement_assigned_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_requirement_assigned_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_requirement_assigned_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_requirement_assigned_item::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_requirement_assigned_item::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_requirement_assigned_item::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_requirement_assigned_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_requirement_assigned_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_requirement_assigned_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_requirement_assigned_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_requirement_assigned_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_requirement_assigned_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_requirement_assigned_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_requirement_assigned_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_requirement_assigned_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_quantified_assembly_component_usage() const { return holds(nusk_ap242::named(2280)); }
-stp_quantified_assembly_component_usage* stp_requirement_assigned_item::_quantified_assembly_component_usage() const { return dynamic_cast<stp_quantified_assembly_component_usage*>(object()); }
+stp_quantified_assembly_component_usage* stp_requirement_assigned_item::_quantified_assembly_component_usage() const { return nusk_downcast<stp_quantified_assembly_component_usage>(object()); }
 void stp_requirement_assigned_item::_quantified_assembly_component_usage(stp_quantified_assembly_component_usage* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_requirement_assigned_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_requirement_assigned_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_requirement_assigned_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_requirement_assigned_item::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_requirement_assigned_item::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_requirement_assigned_item::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_requirement_assigned_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_requirement_assigned_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_requirement_assigned_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_requirement_assigned_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_requirement_assigned_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_requirement_assigned_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_requirement_assigned_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_requirement_assigned_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_requirement_assigned_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_requirement_assigned_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_requirement_assigned_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_requirement_assigned_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_requirement_assigned_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_requirement_assigned_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_requirement_assigned_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_requirement_assigned_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 // ---- stp_requirement_satisfaction_item ----
@@ -5596,127 +5596,127 @@ NuskTypePtrT<stp_requirement_satisfaction_item> nusktype_stp_requirement_satisfa
 bool stp_requirement_satisfaction_item::is_requirement_assigned_item() const { return holds(nusk_ap242::named(400)); }
 
 bool stp_requirement_satisfaction_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_requirement_satisfaction_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_requirement_satisfaction_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_requirement_satisfaction_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_requirement_satisfaction_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_requirement_satisfaction_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_requirement_satisfaction_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_requirement_satisfaction_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_requirement_satisfaction_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_requirement_satisfaction_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_applied_state_observed_assignment() const { return holds(nusk_ap242::named(717)); }
-stp_applied_state_observed_assignment* stp_requirement_satisfaction_item::_applied_state_observed_assignment() const { return dynamic_cast<stp_applied_state_observed_assignment*>(object()); }
+stp_applied_state_observed_assignment* stp_requirement_satisfaction_item::_applied_state_observed_assignment() const { return nusk_downcast<stp_applied_state_observed_assignment>(object()); }
 void stp_requirement_satisfaction_item::_applied_state_observed_assignment(stp_applied_state_observed_assignment* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_applied_state_type_assignment() const { return holds(nusk_ap242::named(718)); }
-stp_applied_state_type_assignment* stp_requirement_satisfaction_item::_applied_state_type_assignment() const { return dynamic_cast<stp_applied_state_type_assignment*>(object()); }
+stp_applied_state_type_assignment* stp_requirement_satisfaction_item::_applied_state_type_assignment() const { return nusk_downcast<stp_applied_state_type_assignment>(object()); }
 void stp_requirement_satisfaction_item::_applied_state_type_assignment(stp_applied_state_type_assignment* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_requirement_satisfaction_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_requirement_satisfaction_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_requirement_satisfaction_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_requirement_satisfaction_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_requirement_satisfaction_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_requirement_satisfaction_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_requirement_satisfaction_item::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_requirement_satisfaction_item::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_requirement_satisfaction_item::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_requirement_satisfaction_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_requirement_satisfaction_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_requirement_satisfaction_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_requirement_satisfaction_item::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_requirement_satisfaction_item::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_requirement_satisfaction_item::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_requirement_satisfaction_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_requirement_satisfaction_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_requirement_satisfaction_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_requirement_satisfaction_item::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_requirement_satisfaction_item::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_requirement_satisfaction_item::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_requirement_satisfaction_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_requirement_satisfaction_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_requirement_satisfaction_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_requirement_satisfaction_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_requirement_satisfaction_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_requirement_satisfaction_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_requirement_satisfaction_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_requirement_satisfaction_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_requirement_satisfaction_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_requirement_satisfaction_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_requirement_satisfaction_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_requirement_satisfaction_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_class() const { return holds(nusk_ap242::named(2199)); }
-stp_product_class* stp_requirement_satisfaction_item::_product_class() const { return dynamic_cast<stp_product_class*>(object()); }
+stp_product_class* stp_requirement_satisfaction_item::_product_class() const { return nusk_downcast<stp_product_class>(object()); }
 void stp_requirement_satisfaction_item::_product_class(stp_product_class* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_requirement_satisfaction_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_requirement_satisfaction_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_requirement_satisfaction_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_requirement_satisfaction_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_requirement_satisfaction_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_requirement_satisfaction_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_requirement_satisfaction_item::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_requirement_satisfaction_item::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_requirement_satisfaction_item::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_requirement_satisfaction_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_requirement_satisfaction_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_requirement_satisfaction_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_requirement_satisfaction_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_requirement_satisfaction_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_requirement_satisfaction_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_requirement_satisfaction_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_requirement_satisfaction_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_requirement_satisfaction_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_quantified_assembly_component_usage() const { return holds(nusk_ap242::named(2280)); }
-stp_quantified_assembly_component_usage* stp_requirement_satisfaction_item::_quantified_assembly_component_usage() const { return dynamic_cast<stp_quantified_assembly_component_usage*>(object()); }
+stp_quantified_assembly_component_usage* stp_requirement_satisfaction_item::_quantified_assembly_component_usage() const { return nusk_downcast<stp_quantified_assembly_component_usage>(object()); }
 void stp_requirement_satisfaction_item::_quantified_assembly_component_usage(stp_quantified_assembly_component_usage* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_requirement_satisfaction_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_requirement_satisfaction_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_requirement_satisfaction_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_requirement_satisfaction_item::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_requirement_satisfaction_item::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_requirement_satisfaction_item::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_requirement_satisfaction_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_requirement_satisfaction_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_requirement_satisfaction_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_requirement_satisfaction_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_requirement_satisfaction_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_requirement_satisfaction_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_requirement_satisfaction_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_requirement_satisfaction_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_requirement_satisfaction_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_requirement_satisfaction_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_requirement_satisfaction_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_requirement_satisfaction_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_requirement_satisfaction_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_requirement_satisfaction_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_requirement_satisfaction_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_requirement_satisfaction_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 // ---- stp_requirement_source_item ----
@@ -5728,103 +5728,103 @@ void* stp_requirement_source_item::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_requirement_source_item> nusktype_stp_requirement_source_item(&nusk_ap242_schema, "requirement_source_item");
 
 bool stp_requirement_source_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_requirement_source_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_requirement_source_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_requirement_source_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_requirement_source_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_requirement_source_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_requirement_source_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_applied_state_observed_assignment() const { return holds(nusk_ap242::named(717)); }
-stp_applied_state_observed_assignment* stp_requirement_source_item::_applied_state_observed_assignment() const { return dynamic_cast<stp_applied_state_observed_assignment*>(object()); }
+stp_applied_state_observed_assignment* stp_requirement_source_item::_applied_state_observed_assignment() const { return nusk_downcast<stp_applied_state_observed_assignment>(object()); }
 void stp_requirement_source_item::_applied_state_observed_assignment(stp_applied_state_observed_assignment* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_applied_state_type_assignment() const { return holds(nusk_ap242::named(718)); }
-stp_applied_state_type_assignment* stp_requirement_source_item::_applied_state_type_assignment() const { return dynamic_cast<stp_applied_state_type_assignment*>(object()); }
+stp_applied_state_type_assignment* stp_requirement_source_item::_applied_state_type_assignment() const { return nusk_downcast<stp_applied_state_type_assignment>(object()); }
 void stp_requirement_source_item::_applied_state_type_assignment(stp_applied_state_type_assignment* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_requirement_source_item::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_requirement_source_item::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_requirement_source_item::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_requirement_source_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_requirement_source_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_requirement_source_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_requirement_source_item::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_requirement_source_item::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_requirement_source_item::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_requirement_source_item::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_requirement_source_item::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_requirement_source_item::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_requirement_source_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_requirement_source_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_requirement_source_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_requirement_source_item::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_requirement_source_item::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_requirement_source_item::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_requirement_source_item::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_requirement_source_item::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_requirement_source_item::_group(stp_group* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_group_relationship() const { return holds(nusk_ap242::named(1590)); }
-stp_group_relationship* stp_requirement_source_item::_group_relationship() const { return dynamic_cast<stp_group_relationship*>(object()); }
+stp_group_relationship* stp_requirement_source_item::_group_relationship() const { return nusk_downcast<stp_group_relationship>(object()); }
 void stp_requirement_source_item::_group_relationship(stp_group_relationship* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_requirement_source_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_requirement_source_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_requirement_source_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_requirement_source_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_requirement_source_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_requirement_source_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_requirement_source_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_requirement_source_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_requirement_source_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_requirement_source_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_requirement_source_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_requirement_source_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_requirement_source_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_requirement_source_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_requirement_source_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_requirement_source_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_requirement_source_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_requirement_source_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_requirement_source_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_requirement_source_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_requirement_source_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_requirement_source_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_requirement_source_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_requirement_source_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_requirement_source_item::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_requirement_source_item::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_requirement_source_item::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_requirement_source_item::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_requirement_source_item::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_requirement_source_item::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_requirement_source_item::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_requirement_source_item::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_requirement_source_item::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_requirement_source_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_requirement_source_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_requirement_source_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_requirement_source_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_requirement_source_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_requirement_source_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_requirement_source_item::_verification(stp_verification* value) { putObject(value); }
 
 // ---- stp_reversible_topology ----
@@ -5836,37 +5836,37 @@ void* stp_reversible_topology::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_reversible_topology> nusktype_stp_reversible_topology(&nusk_ap242_schema, "reversible_topology");
 
 bool stp_reversible_topology::is_list_of_reversible_topology_item() const { return holds(nusk_ap242::named(270)); }
-ListOfstp_reversible_topology_item* stp_reversible_topology::_list_of_reversible_topology_item() const { return holds(nusk_ap242::named(270)) ? dynamic_cast<ListOfstp_reversible_topology_item*>(object()) : nullptr; }
+ListOfstp_reversible_topology_item* stp_reversible_topology::_list_of_reversible_topology_item() const { return holds(nusk_ap242::named(270)) ? nusk_downcast<ListOfstp_reversible_topology_item>(object()) : nullptr; }
 void stp_reversible_topology::_list_of_reversible_topology_item(ListOfstp_reversible_topology_item* value) { putAggregate(nusk_ap242::named(270), value); }
 
 bool stp_reversible_topology::is_reversible_topology_item() const { return holds(nusk_ap242::named(405)); }
 
 bool stp_reversible_topology::is_set_of_reversible_topology_item() const { return holds(nusk_ap242::named(418)); }
-SetOfstp_reversible_topology_item* stp_reversible_topology::_set_of_reversible_topology_item() const { return holds(nusk_ap242::named(418)) ? dynamic_cast<SetOfstp_reversible_topology_item*>(object()) : nullptr; }
+SetOfstp_reversible_topology_item* stp_reversible_topology::_set_of_reversible_topology_item() const { return holds(nusk_ap242::named(418)) ? nusk_downcast<SetOfstp_reversible_topology_item>(object()) : nullptr; }
 void stp_reversible_topology::_set_of_reversible_topology_item(SetOfstp_reversible_topology_item* value) { putAggregate(nusk_ap242::named(418), value); }
 
 bool stp_reversible_topology::is_closed_shell() const { return holds(nusk_ap242::named(928)); }
-stp_closed_shell* stp_reversible_topology::_closed_shell() const { return dynamic_cast<stp_closed_shell*>(object()); }
+stp_closed_shell* stp_reversible_topology::_closed_shell() const { return nusk_downcast<stp_closed_shell>(object()); }
 void stp_reversible_topology::_closed_shell(stp_closed_shell* value) { putObject(value); }
 
 bool stp_reversible_topology::is_edge() const { return holds(nusk_ap242::named(1312)); }
-stp_edge* stp_reversible_topology::_edge() const { return dynamic_cast<stp_edge*>(object()); }
+stp_edge* stp_reversible_topology::_edge() const { return nusk_downcast<stp_edge>(object()); }
 void stp_reversible_topology::_edge(stp_edge* value) { putObject(value); }
 
 bool stp_reversible_topology::is_face() const { return holds(nusk_ap242::named(1456)); }
-stp_face* stp_reversible_topology::_face() const { return dynamic_cast<stp_face*>(object()); }
+stp_face* stp_reversible_topology::_face() const { return nusk_downcast<stp_face>(object()); }
 void stp_reversible_topology::_face(stp_face* value) { putObject(value); }
 
 bool stp_reversible_topology::is_face_bound() const { return holds(nusk_ap242::named(1458)); }
-stp_face_bound* stp_reversible_topology::_face_bound() const { return dynamic_cast<stp_face_bound*>(object()); }
+stp_face_bound* stp_reversible_topology::_face_bound() const { return nusk_downcast<stp_face_bound>(object()); }
 void stp_reversible_topology::_face_bound(stp_face_bound* value) { putObject(value); }
 
 bool stp_reversible_topology::is_open_shell() const { return holds(nusk_ap242::named(1971)); }
-stp_open_shell* stp_reversible_topology::_open_shell() const { return dynamic_cast<stp_open_shell*>(object()); }
+stp_open_shell* stp_reversible_topology::_open_shell() const { return nusk_downcast<stp_open_shell>(object()); }
 void stp_reversible_topology::_open_shell(stp_open_shell* value) { putObject(value); }
 
 bool stp_reversible_topology::is_path() const { return holds(nusk_ap242::named(2027)); }
-stp_path* stp_reversible_topology::_path() const { return dynamic_cast<stp_path*>(object()); }
+stp_path* stp_reversible_topology::_path() const { return nusk_downcast<stp_path>(object()); }
 void stp_reversible_topology::_path(stp_path* value) { putObject(value); }
 
 // ---- stp_reversible_topology_item ----
@@ -5878,27 +5878,27 @@ void* stp_reversible_topology_item::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_reversible_topology_item> nusktype_stp_reversible_topology_item(&nusk_ap242_schema, "reversible_topology_item");
 
 bool stp_reversible_topology_item::is_closed_shell() const { return holds(nusk_ap242::named(928)); }
-stp_closed_shell* stp_reversible_topology_item::_closed_shell() const { return dynamic_cast<stp_closed_shell*>(object()); }
+stp_closed_shell* stp_reversible_topology_item::_closed_shell() const { return nusk_downcast<stp_closed_shell>(object()); }
 void stp_reversible_topology_item::_closed_shell(stp_closed_shell* value) { putObject(value); }
 
 bool stp_reversible_topology_item::is_edge() const { return holds(nusk_ap242::named(1312)); }
-stp_edge* stp_reversible_topology_item::_edge() const { return dynamic_cast<stp_edge*>(object()); }
+stp_edge* stp_reversible_topology_item::_edge() const { return nusk_downcast<stp_edge>(object()); }
 void stp_reversible_topology_item::_edge(stp_edge* value) { putObject(value); }
 
 bool stp_reversible_topology_item::is_face() const { return holds(nusk_ap242::named(1456)); }
-stp_face* stp_reversible_topology_item::_face() const { return dynamic_cast<stp_face*>(object()); }
+stp_face* stp_reversible_topology_item::_face() const { return nusk_downcast<stp_face>(object()); }
 void stp_reversible_topology_item::_face(stp_face* value) { putObject(value); }
 
 bool stp_reversible_topology_item::is_face_bound() const { return holds(nusk_ap242::named(1458)); }
-stp_face_bound* stp_reversible_topology_item::_face_bound() const { return dynamic_cast<stp_face_bound*>(object()); }
+stp_face_bound* stp_reversible_topology_item::_face_bound() const { return nusk_downcast<stp_face_bound>(object()); }
 void stp_reversible_topology_item::_face_bound(stp_face_bound* value) { putObject(value); }
 
 bool stp_reversible_topology_item::is_open_shell() const { return holds(nusk_ap242::named(1971)); }
-stp_open_shell* stp_reversible_topology_item::_open_shell() const { return dynamic_cast<stp_open_shell*>(object()); }
+stp_open_shell* stp_reversible_topology_item::_open_shell() const { return nusk_downcast<stp_open_shell>(object()); }
 void stp_reversible_topology_item::_open_shell(stp_open_shell* value) { putObject(value); }
 
 bool stp_reversible_topology_item::is_path() const { return holds(nusk_ap242::named(2027)); }
-stp_path* stp_reversible_topology_item::_path() const { return dynamic_cast<stp_path*>(object()); }
+stp_path* stp_reversible_topology_item::_path() const { return nusk_downcast<stp_path>(object()); }
 void stp_reversible_topology_item::_path(stp_path* value) { putObject(value); }
 
 // ---- stp_rigid_placement ----
@@ -5910,11 +5910,11 @@ void* stp_rigid_placement::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_rigid_placement> nusktype_stp_rigid_placement(&nusk_ap242_schema, "rigid_placement");
 
 bool stp_rigid_placement::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_rigid_placement::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_rigid_placement::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_rigid_placement::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_rigid_placement::is_su_parameters() const { return holds(nusk_ap242::named(2653)); }
-stp_su_parameters* stp_rigid_placement::_su_parameters() const { return dynamic_cast<stp_su_parameters*>(object()); }
+stp_su_parameters* stp_rigid_placement::_su_parameters() const { return nusk_downcast<stp_su_parameters>(object()); }
 void stp_rigid_placement::_su_parameters(stp_su_parameters* value) { putObject(value); }
 
 // ---- stp_risk_action ----
@@ -5926,39 +5926,39 @@ void* stp_risk_action::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_risk_action> nusktype_stp_risk_action(&nusk_ap242_schema, "risk_action");
 
 bool stp_risk_action::is_risk_acceptance() const { return holds(nusk_ap242::named(2373)); }
-stp_risk_acceptance* stp_risk_action::_risk_acceptance() const { return dynamic_cast<stp_risk_acceptance*>(object()); }
+stp_risk_acceptance* stp_risk_action::_risk_acceptance() const { return nusk_downcast<stp_risk_acceptance>(object()); }
 void stp_risk_action::_risk_acceptance(stp_risk_acceptance* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_analysis() const { return holds(nusk_ap242::named(2375)); }
-stp_risk_analysis* stp_risk_action::_risk_analysis() const { return dynamic_cast<stp_risk_analysis*>(object()); }
+stp_risk_analysis* stp_risk_action::_risk_analysis() const { return nusk_downcast<stp_risk_analysis>(object()); }
 void stp_risk_action::_risk_analysis(stp_risk_analysis* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_assessment() const { return holds(nusk_ap242::named(2376)); }
-stp_risk_assessment* stp_risk_action::_risk_assessment() const { return dynamic_cast<stp_risk_assessment*>(object()); }
+stp_risk_assessment* stp_risk_action::_risk_assessment() const { return nusk_downcast<stp_risk_assessment>(object()); }
 void stp_risk_action::_risk_assessment(stp_risk_assessment* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_communication() const { return holds(nusk_ap242::named(2378)); }
-stp_risk_communication* stp_risk_action::_risk_communication() const { return dynamic_cast<stp_risk_communication*>(object()); }
+stp_risk_communication* stp_risk_action::_risk_communication() const { return nusk_downcast<stp_risk_communication>(object()); }
 void stp_risk_action::_risk_communication(stp_risk_communication* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_control() const { return holds(nusk_ap242::named(2380)); }
-stp_risk_control* stp_risk_action::_risk_control() const { return dynamic_cast<stp_risk_control*>(object()); }
+stp_risk_control* stp_risk_action::_risk_control() const { return nusk_downcast<stp_risk_control>(object()); }
 void stp_risk_action::_risk_control(stp_risk_control* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_estimation() const { return holds(nusk_ap242::named(2381)); }
-stp_risk_estimation* stp_risk_action::_risk_estimation() const { return dynamic_cast<stp_risk_estimation*>(object()); }
+stp_risk_estimation* stp_risk_action::_risk_estimation() const { return nusk_downcast<stp_risk_estimation>(object()); }
 void stp_risk_action::_risk_estimation(stp_risk_estimation* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_evaluation() const { return holds(nusk_ap242::named(2382)); }
-stp_risk_evaluation* stp_risk_action::_risk_evaluation() const { return dynamic_cast<stp_risk_evaluation*>(object()); }
+stp_risk_evaluation* stp_risk_action::_risk_evaluation() const { return nusk_downcast<stp_risk_evaluation>(object()); }
 void stp_risk_action::_risk_evaluation(stp_risk_evaluation* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_identification() const { return holds(nusk_ap242::named(2384)); }
-stp_risk_identification* stp_risk_action::_risk_identification() const { return dynamic_cast<stp_risk_identification*>(object()); }
+stp_risk_identification* stp_risk_action::_risk_identification() const { return nusk_downcast<stp_risk_identification>(object()); }
 void stp_risk_action::_risk_identification(stp_risk_identification* value) { putObject(value); }
 
 bool stp_risk_action::is_risk_treatment() const { return holds(nusk_ap242::named(2395)); }
-stp_risk_treatment* stp_risk_action::_risk_treatment() const { return dynamic_cast<stp_risk_treatment*>(object()); }
+stp_risk_treatment* stp_risk_action::_risk_treatment() const { return nusk_downcast<stp_risk_treatment>(object()); }
 void stp_risk_action::_risk_treatment(stp_risk_treatment* value) { putObject(value); }
 
 // ---- stp_risk_impact_item ----
@@ -5970,11 +5970,11 @@ void* stp_risk_impact_item::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_risk_impact_item> nusktype_stp_risk_impact_item(&nusk_ap242_schema, "risk_impact_item");
 
 bool stp_risk_impact_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_risk_impact_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_risk_impact_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_risk_impact_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_risk_impact_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_risk_impact_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_risk_impact_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_risk_impact_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_risk_perception_source_item ----
@@ -5986,15 +5986,15 @@ void* stp_risk_perception_source_item::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_risk_perception_source_item> nusktype_stp_risk_perception_source_item(&nusk_ap242_schema, "risk_perception_source_item");
 
 bool stp_risk_perception_source_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_risk_perception_source_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_risk_perception_source_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_risk_perception_source_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_risk_perception_source_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_risk_perception_source_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_risk_perception_source_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_risk_perception_source_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_risk_perception_source_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_risk_perception_source_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_risk_perception_source_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_risk_perception_source_item::_product(stp_product* value) { putObject(value); }
 
 // ---- stp_role_select ----
@@ -6006,51 +6006,51 @@ void* stp_role_select::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_role_select> nusktype_stp_role_select(&nusk_ap242_schema, "role_select");
 
 bool stp_role_select::is_action_assignment() const { return holds(nusk_ap242::named(591)); }
-stp_action_assignment* stp_role_select::_action_assignment() const { return dynamic_cast<stp_action_assignment*>(object()); }
+stp_action_assignment* stp_role_select::_action_assignment() const { return nusk_downcast<stp_action_assignment>(object()); }
 void stp_role_select::_action_assignment(stp_action_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_action_request_assignment() const { return holds(nusk_ap242::named(605)); }
-stp_action_request_assignment* stp_role_select::_action_request_assignment() const { return dynamic_cast<stp_action_request_assignment*>(object()); }
+stp_action_request_assignment* stp_role_select::_action_request_assignment() const { return nusk_downcast<stp_action_request_assignment>(object()); }
 void stp_role_select::_action_request_assignment(stp_action_request_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_approval_assignment() const { return holds(nusk_ap242::named(722)); }
-stp_approval_assignment* stp_role_select::_approval_assignment() const { return dynamic_cast<stp_approval_assignment*>(object()); }
+stp_approval_assignment* stp_role_select::_approval_assignment() const { return nusk_downcast<stp_approval_assignment>(object()); }
 void stp_role_select::_approval_assignment(stp_approval_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_approval_date_time() const { return holds(nusk_ap242::named(723)); }
-stp_approval_date_time* stp_role_select::_approval_date_time() const { return dynamic_cast<stp_approval_date_time*>(object()); }
+stp_approval_date_time* stp_role_select::_approval_date_time() const { return nusk_downcast<stp_approval_date_time>(object()); }
 void stp_role_select::_approval_date_time(stp_approval_date_time* value) { putObject(value); }
 
 bool stp_role_select::is_certification_assignment() const { return holds(nusk_ap242::named(875)); }
-stp_certification_assignment* stp_role_select::_certification_assignment() const { return dynamic_cast<stp_certification_assignment*>(object()); }
+stp_certification_assignment* stp_role_select::_certification_assignment() const { return nusk_downcast<stp_certification_assignment>(object()); }
 void stp_role_select::_certification_assignment(stp_certification_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_contract_assignment() const { return holds(nusk_ap242::named(1048)); }
-stp_contract_assignment* stp_role_select::_contract_assignment() const { return dynamic_cast<stp_contract_assignment*>(object()); }
+stp_contract_assignment* stp_role_select::_contract_assignment() const { return nusk_downcast<stp_contract_assignment>(object()); }
 void stp_role_select::_contract_assignment(stp_contract_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_directed_action_assignment() const { return holds(nusk_ap242::named(1256)); }
-stp_directed_action_assignment* stp_role_select::_directed_action_assignment() const { return dynamic_cast<stp_directed_action_assignment*>(object()); }
+stp_directed_action_assignment* stp_role_select::_directed_action_assignment() const { return nusk_downcast<stp_directed_action_assignment>(object()); }
 void stp_role_select::_directed_action_assignment(stp_directed_action_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_document_reference() const { return holds(nusk_ap242::named(1273)); }
-stp_document_reference* stp_role_select::_document_reference() const { return dynamic_cast<stp_document_reference*>(object()); }
+stp_document_reference* stp_role_select::_document_reference() const { return nusk_downcast<stp_document_reference>(object()); }
 void stp_role_select::_document_reference(stp_document_reference* value) { putObject(value); }
 
 bool stp_role_select::is_effectivity_assignment() const { return holds(nusk_ap242::named(1325)); }
-stp_effectivity_assignment* stp_role_select::_effectivity_assignment() const { return dynamic_cast<stp_effectivity_assignment*>(object()); }
+stp_effectivity_assignment* stp_role_select::_effectivity_assignment() const { return nusk_downcast<stp_effectivity_assignment>(object()); }
 void stp_role_select::_effectivity_assignment(stp_effectivity_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_group_assignment() const { return holds(nusk_ap242::named(1588)); }
-stp_group_assignment* stp_role_select::_group_assignment() const { return dynamic_cast<stp_group_assignment*>(object()); }
+stp_group_assignment* stp_role_select::_group_assignment() const { return nusk_downcast<stp_group_assignment>(object()); }
 void stp_role_select::_group_assignment(stp_group_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_name_assignment() const { return holds(nusk_ap242::named(1926)); }
-stp_name_assignment* stp_role_select::_name_assignment() const { return dynamic_cast<stp_name_assignment*>(object()); }
+stp_name_assignment* stp_role_select::_name_assignment() const { return nusk_downcast<stp_name_assignment>(object()); }
 void stp_role_select::_name_assignment(stp_name_assignment* value) { putObject(value); }
 
 bool stp_role_select::is_security_classification_assignment() const { return holds(nusk_ap242::named(2439)); }
-stp_security_classification_assignment* stp_role_select::_security_classification_assignment() const { return dynamic_cast<stp_security_classification_assignment*>(object()); }
+stp_security_classification_assignment* stp_role_select::_security_classification_assignment() const { return nusk_downcast<stp_security_classification_assignment>(object()); }
 void stp_role_select::_security_classification_assignment(stp_security_classification_assignment* value) { putObject(value); }
 
 // ---- stp_rule_superseded_item ----
@@ -6062,7 +6062,7 @@ void* stp_rule_superseded_item::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_rule_superseded_item> nusktype_stp_rule_superseded_item(&nusk_ap242_schema, "rule_superseded_item");
 
 bool stp_rule_superseded_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_rule_superseded_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_rule_superseded_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_rule_superseded_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_same_as_item ----
@@ -6074,119 +6074,119 @@ void* stp_same_as_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_same_as_item> nusktype_stp_same_as_item(&nusk_ap242_schema, "same_as_item");
 
 bool stp_same_as_item::is_address() const { return holds(nusk_ap242::named(621)); }
-stp_address* stp_same_as_item::_address() const { return dynamic_cast<stp_address*>(object()); }
+stp_address* stp_same_as_item::_address() const { return nusk_downcast<stp_address>(object()); }
 void stp_same_as_item::_address(stp_address* value) { putObject(value); }
 
 bool stp_same_as_item::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_same_as_item::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_same_as_item::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_same_as_item::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_same_as_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_same_as_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_same_as_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_same_as_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_same_as_item::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_same_as_item::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_same_as_item::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_same_as_item::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_same_as_item::is_attribute_language_assignment() const { return holds(nusk_ap242::named(766)); }
-stp_attribute_language_assignment* stp_same_as_item::_attribute_language_assignment() const { return dynamic_cast<stp_attribute_language_assignment*>(object()); }
+stp_attribute_language_assignment* stp_same_as_item::_attribute_language_assignment() const { return nusk_downcast<stp_attribute_language_assignment>(object()); }
 void stp_same_as_item::_attribute_language_assignment(stp_attribute_language_assignment* value) { putObject(value); }
 
 bool stp_same_as_item::is_calendar_date() const { return holds(nusk_ap242::named(842)); }
-stp_calendar_date* stp_same_as_item::_calendar_date() const { return dynamic_cast<stp_calendar_date*>(object()); }
+stp_calendar_date* stp_same_as_item::_calendar_date() const { return nusk_downcast<stp_calendar_date>(object()); }
 void stp_same_as_item::_calendar_date(stp_calendar_date* value) { putObject(value); }
 
 bool stp_same_as_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_same_as_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_same_as_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_same_as_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_same_as_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_same_as_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_same_as_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_same_as_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_same_as_item::is_coordinated_universal_time_offset() const { return holds(nusk_ap242::named(1053)); }
-stp_coordinated_universal_time_offset* stp_same_as_item::_coordinated_universal_time_offset() const { return dynamic_cast<stp_coordinated_universal_time_offset*>(object()); }
+stp_coordinated_universal_time_offset* stp_same_as_item::_coordinated_universal_time_offset() const { return nusk_downcast<stp_coordinated_universal_time_offset>(object()); }
 void stp_same_as_item::_coordinated_universal_time_offset(stp_coordinated_universal_time_offset* value) { putObject(value); }
 
 bool stp_same_as_item::is_date_and_time() const { return holds(nusk_ap242::named(1160)); }
-stp_date_and_time* stp_same_as_item::_date_and_time() const { return dynamic_cast<stp_date_and_time*>(object()); }
+stp_date_and_time* stp_same_as_item::_date_and_time() const { return nusk_downcast<stp_date_and_time>(object()); }
 void stp_same_as_item::_date_and_time(stp_date_and_time* value) { putObject(value); }
 
 bool stp_same_as_item::is_derived_unit() const { return holds(nusk_ap242::named(1199)); }
-stp_derived_unit* stp_same_as_item::_derived_unit() const { return dynamic_cast<stp_derived_unit*>(object()); }
+stp_derived_unit* stp_same_as_item::_derived_unit() const { return nusk_downcast<stp_derived_unit>(object()); }
 void stp_same_as_item::_derived_unit(stp_derived_unit* value) { putObject(value); }
 
 bool stp_same_as_item::is_derived_unit_element() const { return holds(nusk_ap242::named(1200)); }
-stp_derived_unit_element* stp_same_as_item::_derived_unit_element() const { return dynamic_cast<stp_derived_unit_element*>(object()); }
+stp_derived_unit_element* stp_same_as_item::_derived_unit_element() const { return nusk_downcast<stp_derived_unit_element>(object()); }
 void stp_same_as_item::_derived_unit_element(stp_derived_unit_element* value) { putObject(value); }
 
 bool stp_same_as_item::is_event_occurrence() const { return holds(nusk_ap242::named(1371)); }
-stp_event_occurrence* stp_same_as_item::_event_occurrence() const { return dynamic_cast<stp_event_occurrence*>(object()); }
+stp_event_occurrence* stp_same_as_item::_event_occurrence() const { return nusk_downcast<stp_event_occurrence>(object()); }
 void stp_same_as_item::_event_occurrence(stp_event_occurrence* value) { putObject(value); }
 
 bool stp_same_as_item::is_external_source() const { return holds(nusk_ap242::named(1416)); }
-stp_external_source* stp_same_as_item::_external_source() const { return dynamic_cast<stp_external_source*>(object()); }
+stp_external_source* stp_same_as_item::_external_source() const { return nusk_downcast<stp_external_source>(object()); }
 void stp_same_as_item::_external_source(stp_external_source* value) { putObject(value); }
 
 bool stp_same_as_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_same_as_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_same_as_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_same_as_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_same_as_item::is_information_right() const { return holds(nusk_ap242::named(1679)); }
-stp_information_right* stp_same_as_item::_information_right() const { return dynamic_cast<stp_information_right*>(object()); }
+stp_information_right* stp_same_as_item::_information_right() const { return nusk_downcast<stp_information_right>(object()); }
 void stp_same_as_item::_information_right(stp_information_right* value) { putObject(value); }
 
 bool stp_same_as_item::is_information_usage_right() const { return holds(nusk_ap242::named(1680)); }
-stp_information_usage_right* stp_same_as_item::_information_usage_right() const { return dynamic_cast<stp_information_usage_right*>(object()); }
+stp_information_usage_right* stp_same_as_item::_information_usage_right() const { return nusk_downcast<stp_information_usage_right>(object()); }
 void stp_same_as_item::_information_usage_right(stp_information_usage_right* value) { putObject(value); }
 
 bool stp_same_as_item::is_language() const { return holds(nusk_ap242::named(1751)); }
-stp_language* stp_same_as_item::_language() const { return dynamic_cast<stp_language*>(object()); }
+stp_language* stp_same_as_item::_language() const { return nusk_downcast<stp_language>(object()); }
 void stp_same_as_item::_language(stp_language* value) { putObject(value); }
 
 bool stp_same_as_item::is_local_time() const { return holds(nusk_ap242::named(1798)); }
-stp_local_time* stp_same_as_item::_local_time() const { return dynamic_cast<stp_local_time*>(object()); }
+stp_local_time* stp_same_as_item::_local_time() const { return nusk_downcast<stp_local_time>(object()); }
 void stp_same_as_item::_local_time(stp_local_time* value) { putObject(value); }
 
 bool stp_same_as_item::is_measure_with_unit() const { return holds(nusk_ap242::named(1868)); }
-stp_measure_with_unit* stp_same_as_item::_measure_with_unit() const { return dynamic_cast<stp_measure_with_unit*>(object()); }
+stp_measure_with_unit* stp_same_as_item::_measure_with_unit() const { return nusk_downcast<stp_measure_with_unit>(object()); }
 void stp_same_as_item::_measure_with_unit(stp_measure_with_unit* value) { putObject(value); }
 
 bool stp_same_as_item::is_named_unit() const { return holds(nusk_ap242::named(1928)); }
-stp_named_unit* stp_same_as_item::_named_unit() const { return dynamic_cast<stp_named_unit*>(object()); }
+stp_named_unit* stp_same_as_item::_named_unit() const { return nusk_downcast<stp_named_unit>(object()); }
 void stp_same_as_item::_named_unit(stp_named_unit* value) { putObject(value); }
 
 bool stp_same_as_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_same_as_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_same_as_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_same_as_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_same_as_item::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_same_as_item::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_same_as_item::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_same_as_item::_person(stp_person* value) { putObject(value); }
 
 bool stp_same_as_item::is_product_definition_context() const { return holds(nusk_ap242::named(2211)); }
-stp_product_definition_context* stp_same_as_item::_product_definition_context() const { return dynamic_cast<stp_product_definition_context*>(object()); }
+stp_product_definition_context* stp_same_as_item::_product_definition_context() const { return nusk_downcast<stp_product_definition_context>(object()); }
 void stp_same_as_item::_product_definition_context(stp_product_definition_context* value) { putObject(value); }
 
 bool stp_same_as_item::is_representation_context() const { return holds(nusk_ap242::named(2333)); }
-stp_representation_context* stp_same_as_item::_representation_context() const { return dynamic_cast<stp_representation_context*>(object()); }
+stp_representation_context* stp_same_as_item::_representation_context() const { return nusk_downcast<stp_representation_context>(object()); }
 void stp_same_as_item::_representation_context(stp_representation_context* value) { putObject(value); }
 
 bool stp_same_as_item::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_same_as_item::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_same_as_item::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_same_as_item::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_same_as_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_same_as_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_same_as_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_same_as_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_same_as_item::is_time_interval() const { return holds(nusk_ap242::named(2799)); }
-stp_time_interval* stp_same_as_item::_time_interval() const { return dynamic_cast<stp_time_interval*>(object()); }
+stp_time_interval* stp_same_as_item::_time_interval() const { return nusk_downcast<stp_time_interval>(object()); }
 void stp_same_as_item::_time_interval(stp_time_interval* value) { putObject(value); }
 
 bool stp_same_as_item::is_usage_association() const { return holds(nusk_ap242::named(2876)); }
-stp_usage_association* stp_same_as_item::_usage_association() const { return dynamic_cast<stp_usage_association*>(object()); }
+stp_usage_association* stp_same_as_item::_usage_association() const { return nusk_downcast<stp_usage_association>(object()); }
 void stp_same_as_item::_usage_association(stp_usage_association* value) { putObject(value); }
 
 // ---- stp_security_classification_item ----
@@ -6198,327 +6198,327 @@ void* stp_security_classification_item::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_security_classification_item> nusktype_stp_security_classification_item(&nusk_ap242_schema, "security_classification_item");
 
 bool stp_security_classification_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_security_classification_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_security_classification_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_security_classification_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_security_classification_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_security_classification_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_security_classification_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_security_classification_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_security_classification_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_security_classification_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_security_classification_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_security_classification_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_security_classification_item::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_security_classification_item::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_security_classification_item::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_security_classification_item::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_security_classification_item::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_security_classification_item::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_security_classification_item::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_security_classification_item::is_action_property_representation() const { return holds(nusk_ap242::named(603)); }
-stp_action_property_representation* stp_security_classification_item::_action_property_representation() const { return dynamic_cast<stp_action_property_representation*>(object()); }
+stp_action_property_representation* stp_security_classification_item::_action_property_representation() const { return nusk_downcast<stp_action_property_representation>(object()); }
 void stp_security_classification_item::_action_property_representation(stp_action_property_representation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_security_classification_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_security_classification_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_security_classification_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_security_classification_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_security_classification_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_security_classification_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_classification_assignment() const { return holds(nusk_ap242::named(681)); }
-stp_applied_classification_assignment* stp_security_classification_item::_applied_classification_assignment() const { return dynamic_cast<stp_applied_classification_assignment*>(object()); }
+stp_applied_classification_assignment* stp_security_classification_item::_applied_classification_assignment() const { return nusk_downcast<stp_applied_classification_assignment>(object()); }
 void stp_security_classification_item::_applied_classification_assignment(stp_applied_classification_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_description_text_assignment() const { return holds(nusk_ap242::named(686)); }
-stp_applied_description_text_assignment* stp_security_classification_item::_applied_description_text_assignment() const { return dynamic_cast<stp_applied_description_text_assignment*>(object()); }
+stp_applied_description_text_assignment* stp_security_classification_item::_applied_description_text_assignment() const { return nusk_downcast<stp_applied_description_text_assignment>(object()); }
 void stp_security_classification_item::_applied_description_text_assignment(stp_applied_description_text_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_description_text_assignment_relationship() const { return holds(nusk_ap242::named(687)); }
-stp_applied_description_text_assignment_relationship* stp_security_classification_item::_applied_description_text_assignment_relationship() const { return dynamic_cast<stp_applied_description_text_assignment_relationship*>(object()); }
+stp_applied_description_text_assignment_relationship* stp_security_classification_item::_applied_description_text_assignment_relationship() const { return nusk_downcast<stp_applied_description_text_assignment_relationship>(object()); }
 void stp_security_classification_item::_applied_description_text_assignment_relationship(stp_applied_description_text_assignment_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_security_classification_item::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_security_classification_item::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_security_classification_item::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_security_classification_item::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_security_classification_item::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_security_classification_item::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_security_classification_item::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_security_classification_item::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_security_classification_item::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_security_classification_item::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_security_classification_item::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_security_classification_item::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_security_classification_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_security_classification_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_security_classification_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_security_classification_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_security_classification_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_security_classification_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_security_classification_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_security_classification_item::is_class_system() const { return holds(nusk_ap242::named(920)); }
-stp_class_system* stp_security_classification_item::_class_system() const { return dynamic_cast<stp_class_system*>(object()); }
+stp_class_system* stp_security_classification_item::_class_system() const { return nusk_downcast<stp_class_system>(object()); }
 void stp_security_classification_item::_class_system(stp_class_system* value) { putObject(value); }
 
 bool stp_security_classification_item::is_conditional_effectivity() const { return holds(nusk_ap242::named(997)); }
-stp_conditional_effectivity* stp_security_classification_item::_conditional_effectivity() const { return dynamic_cast<stp_conditional_effectivity*>(object()); }
+stp_conditional_effectivity* stp_security_classification_item::_conditional_effectivity() const { return nusk_downcast<stp_conditional_effectivity>(object()); }
 void stp_security_classification_item::_conditional_effectivity(stp_conditional_effectivity* value) { putObject(value); }
 
 bool stp_security_classification_item::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_security_classification_item::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_security_classification_item::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_security_classification_item::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_security_classification_item::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_security_classification_item::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_security_classification_item::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_security_classification_item::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_security_classification_item::is_configured_effectivity_assignment() const { return holds(nusk_ap242::named(1007)); }
-stp_configured_effectivity_assignment* stp_security_classification_item::_configured_effectivity_assignment() const { return dynamic_cast<stp_configured_effectivity_assignment*>(object()); }
+stp_configured_effectivity_assignment* stp_security_classification_item::_configured_effectivity_assignment() const { return nusk_downcast<stp_configured_effectivity_assignment>(object()); }
 void stp_security_classification_item::_configured_effectivity_assignment(stp_configured_effectivity_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_document() const { return holds(nusk_ap242::named(1267)); }
-stp_document* stp_security_classification_item::_document() const { return dynamic_cast<stp_document*>(object()); }
+stp_document* stp_security_classification_item::_document() const { return nusk_downcast<stp_document>(object()); }
 void stp_security_classification_item::_document(stp_document* value) { putObject(value); }
 
 bool stp_security_classification_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_security_classification_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_security_classification_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_security_classification_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_security_classification_item::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_security_classification_item::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_security_classification_item::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_security_classification_item::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_security_classification_item::is_drawing_revision() const { return holds(nusk_ap242::named(1302)); }
-stp_drawing_revision* stp_security_classification_item::_drawing_revision() const { return dynamic_cast<stp_drawing_revision*>(object()); }
+stp_drawing_revision* stp_security_classification_item::_drawing_revision() const { return nusk_downcast<stp_drawing_revision>(object()); }
 void stp_security_classification_item::_drawing_revision(stp_drawing_revision* value) { putObject(value); }
 
 bool stp_security_classification_item::is_envelope() const { return holds(nusk_ap242::named(1351)); }
-stp_envelope* stp_security_classification_item::_envelope() const { return dynamic_cast<stp_envelope*>(object()); }
+stp_envelope* stp_security_classification_item::_envelope() const { return nusk_downcast<stp_envelope>(object()); }
 void stp_security_classification_item::_envelope(stp_envelope* value) { putObject(value); }
 
 bool stp_security_classification_item::is_evaluated_characteristic_of_product_as_individual_test_result() const { return holds(nusk_ap242::named(1368)); }
-stp_evaluated_characteristic_of_product_as_individual_test_result* stp_security_classification_item::_evaluated_characteristic_of_product_as_individual_test_result() const { return dynamic_cast<stp_evaluated_characteristic_of_product_as_individual_test_result*>(object()); }
+stp_evaluated_characteristic_of_product_as_individual_test_result* stp_security_classification_item::_evaluated_characteristic_of_product_as_individual_test_result() const { return nusk_downcast<stp_evaluated_characteristic_of_product_as_individual_test_result>(object()); }
 void stp_security_classification_item::_evaluated_characteristic_of_product_as_individual_test_result(stp_evaluated_characteristic_of_product_as_individual_test_result* value) { putObject(value); }
 
 bool stp_security_classification_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_security_classification_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_security_classification_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_security_classification_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_security_classification_item::is_exclusive_product_concept_feature_category() const { return holds(nusk_ap242::named(1382)); }
-stp_exclusive_product_concept_feature_category* stp_security_classification_item::_exclusive_product_concept_feature_category() const { return dynamic_cast<stp_exclusive_product_concept_feature_category*>(object()); }
+stp_exclusive_product_concept_feature_category* stp_security_classification_item::_exclusive_product_concept_feature_category() const { return nusk_downcast<stp_exclusive_product_concept_feature_category>(object()); }
 void stp_security_classification_item::_exclusive_product_concept_feature_category(stp_exclusive_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_security_classification_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_security_classification_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_security_classification_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_security_classification_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_security_classification_item::is_externally_defined_class() const { return holds(nusk_ap242::named(1424)); }
-stp_externally_defined_class* stp_security_classification_item::_externally_defined_class() const { return dynamic_cast<stp_externally_defined_class*>(object()); }
+stp_externally_defined_class* stp_security_classification_item::_externally_defined_class() const { return nusk_downcast<stp_externally_defined_class>(object()); }
 void stp_security_classification_item::_externally_defined_class(stp_externally_defined_class* value) { putObject(value); }
 
 bool stp_security_classification_item::is_externally_defined_general_property() const { return holds(nusk_ap242::named(1432)); }
-stp_externally_defined_general_property* stp_security_classification_item::_externally_defined_general_property() const { return dynamic_cast<stp_externally_defined_general_property*>(object()); }
+stp_externally_defined_general_property* stp_security_classification_item::_externally_defined_general_property() const { return nusk_downcast<stp_externally_defined_general_property>(object()); }
 void stp_security_classification_item::_externally_defined_general_property(stp_externally_defined_general_property* value) { putObject(value); }
 
 bool stp_security_classification_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_security_classification_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_security_classification_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_security_classification_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_security_classification_item::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_security_classification_item::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_security_classification_item::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_security_classification_item::_group(stp_group* value) { putObject(value); }
 
 bool stp_security_classification_item::is_identification_assignment_relationship() const { return holds(nusk_ap242::named(1618)); }
-stp_identification_assignment_relationship* stp_security_classification_item::_identification_assignment_relationship() const { return dynamic_cast<stp_identification_assignment_relationship*>(object()); }
+stp_identification_assignment_relationship* stp_security_classification_item::_identification_assignment_relationship() const { return nusk_downcast<stp_identification_assignment_relationship>(object()); }
 void stp_security_classification_item::_identification_assignment_relationship(stp_identification_assignment_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_security_classification_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_security_classification_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_security_classification_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_security_classification_item::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_security_classification_item::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_security_classification_item::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_security_classification_item::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_security_classification_item::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_security_classification_item::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_connector_design() const { return holds(nusk_ap242::named(1700)); }
-stp_interface_connector_design* stp_security_classification_item::_interface_connector_design() const { return dynamic_cast<stp_interface_connector_design*>(object()); }
+stp_interface_connector_design* stp_security_classification_item::_interface_connector_design() const { return nusk_downcast<stp_interface_connector_design>(object()); }
 void stp_security_classification_item::_interface_connector_design(stp_interface_connector_design* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_security_classification_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_security_classification_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_security_classification_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_security_classification_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_security_classification_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_security_classification_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_security_classification_item::is_interface_definition_for() const { return holds(nusk_ap242::named(1707)); }
-stp_interface_definition_for* stp_security_classification_item::_interface_definition_for() const { return dynamic_cast<stp_interface_definition_for*>(object()); }
+stp_interface_definition_for* stp_security_classification_item::_interface_definition_for() const { return nusk_downcast<stp_interface_definition_for>(object()); }
 void stp_security_classification_item::_interface_definition_for(stp_interface_definition_for* value) { putObject(value); }
 
 bool stp_security_classification_item::is_make_from_usage_option() const { return holds(nusk_ap242::named(1835)); }
-stp_make_from_usage_option* stp_security_classification_item::_make_from_usage_option() const { return dynamic_cast<stp_make_from_usage_option*>(object()); }
+stp_make_from_usage_option* stp_security_classification_item::_make_from_usage_option() const { return nusk_downcast<stp_make_from_usage_option>(object()); }
 void stp_security_classification_item::_make_from_usage_option(stp_make_from_usage_option* value) { putObject(value); }
 
 bool stp_security_classification_item::is_material_designation() const { return holds(nusk_ap242::named(1848)); }
-stp_material_designation* stp_security_classification_item::_material_designation() const { return dynamic_cast<stp_material_designation*>(object()); }
+stp_material_designation* stp_security_classification_item::_material_designation() const { return nusk_downcast<stp_material_designation>(object()); }
 void stp_security_classification_item::_material_designation(stp_material_designation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_security_classification_item::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_security_classification_item::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_security_classification_item::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_security_classification_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_security_classification_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_security_classification_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_security_classification_item::is_package_product_concept_feature() const { return holds(nusk_ap242::named(2005)); }
-stp_package_product_concept_feature* stp_security_classification_item::_package_product_concept_feature() const { return dynamic_cast<stp_package_product_concept_feature*>(object()); }
+stp_package_product_concept_feature* stp_security_classification_item::_package_product_concept_feature() const { return nusk_downcast<stp_package_product_concept_feature>(object()); }
 void stp_security_classification_item::_package_product_concept_feature(stp_package_product_concept_feature* value) { putObject(value); }
 
 bool stp_security_classification_item::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_security_classification_item::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_security_classification_item::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_security_classification_item::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_security_classification_item::is_process_plan() const { return holds(nusk_ap242::named(2192)); }
-stp_process_plan* stp_security_classification_item::_process_plan() const { return dynamic_cast<stp_process_plan*>(object()); }
+stp_process_plan* stp_security_classification_item::_process_plan() const { return nusk_downcast<stp_process_plan>(object()); }
 void stp_security_classification_item::_process_plan(stp_process_plan* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_security_classification_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_security_classification_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_security_classification_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_class() const { return holds(nusk_ap242::named(2199)); }
-stp_product_class* stp_security_classification_item::_product_class() const { return dynamic_cast<stp_product_class*>(object()); }
+stp_product_class* stp_security_classification_item::_product_class() const { return nusk_downcast<stp_product_class>(object()); }
 void stp_security_classification_item::_product_class(stp_product_class* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_security_classification_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_security_classification_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_security_classification_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_security_classification_item::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_security_classification_item::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_security_classification_item::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_security_classification_item::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_security_classification_item::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_security_classification_item::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_security_classification_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_security_classification_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_security_classification_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_security_classification_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_security_classification_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_security_classification_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_security_classification_item::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_security_classification_item::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_security_classification_item::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_security_classification_item::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_security_classification_item::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_security_classification_item::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_security_classification_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_security_classification_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_security_classification_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_security_classification_item::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_security_classification_item::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_security_classification_item::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_design_to_individual() const { return holds(nusk_ap242::named(2239)); }
-stp_product_design_to_individual* stp_security_classification_item::_product_design_to_individual() const { return dynamic_cast<stp_product_design_to_individual*>(object()); }
+stp_product_design_to_individual* stp_security_classification_item::_product_design_to_individual() const { return nusk_downcast<stp_product_design_to_individual>(object()); }
 void stp_security_classification_item::_product_design_to_individual(stp_product_design_to_individual* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_design_version_to_individual() const { return holds(nusk_ap242::named(2240)); }
-stp_product_design_version_to_individual* stp_security_classification_item::_product_design_version_to_individual() const { return dynamic_cast<stp_product_design_version_to_individual*>(object()); }
+stp_product_design_version_to_individual* stp_security_classification_item::_product_design_version_to_individual() const { return nusk_downcast<stp_product_design_version_to_individual>(object()); }
 void stp_security_classification_item::_product_design_version_to_individual(stp_product_design_version_to_individual* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_security_classification_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_security_classification_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_security_classification_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_security_classification_item::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_security_classification_item::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_security_classification_item::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_security_classification_item::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_security_classification_item::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_security_classification_item::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_identification() const { return holds(nusk_ap242::named(2253)); }
-stp_product_identification* stp_security_classification_item::_product_identification() const { return dynamic_cast<stp_product_identification*>(object()); }
+stp_product_identification* stp_security_classification_item::_product_identification() const { return nusk_downcast<stp_product_identification>(object()); }
 void stp_security_classification_item::_product_identification(stp_product_identification* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_process_plan() const { return holds(nusk_ap242::named(2257)); }
-stp_product_process_plan* stp_security_classification_item::_product_process_plan() const { return dynamic_cast<stp_product_process_plan*>(object()); }
+stp_product_process_plan* stp_security_classification_item::_product_process_plan() const { return nusk_downcast<stp_product_process_plan>(object()); }
 void stp_security_classification_item::_product_process_plan(stp_product_process_plan* value) { putObject(value); }
 
 bool stp_security_classification_item::is_product_relationship() const { return holds(nusk_ap242::named(2259)); }
-stp_product_relationship* stp_security_classification_item::_product_relationship() const { return dynamic_cast<stp_product_relationship*>(object()); }
+stp_product_relationship* stp_security_classification_item::_product_relationship() const { return nusk_downcast<stp_product_relationship>(object()); }
 void stp_security_classification_item::_product_relationship(stp_product_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_security_classification_item::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_security_classification_item::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_security_classification_item::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_security_classification_item::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_security_classification_item::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_security_classification_item::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_security_classification_item::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_security_classification_item::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_security_classification_item::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_security_classification_item::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_requirement_assignment() const { return holds(nusk_ap242::named(2345)); }
-stp_requirement_assignment* stp_security_classification_item::_requirement_assignment() const { return dynamic_cast<stp_requirement_assignment*>(object()); }
+stp_requirement_assignment* stp_security_classification_item::_requirement_assignment() const { return nusk_downcast<stp_requirement_assignment>(object()); }
 void stp_security_classification_item::_requirement_assignment(stp_requirement_assignment* value) { putObject(value); }
 
 bool stp_security_classification_item::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_security_classification_item::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_security_classification_item::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_security_classification_item::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_security_classification_item::is_requirement_view_definition_relationship() const { return holds(nusk_ap242::named(2348)); }
-stp_requirement_view_definition_relationship* stp_security_classification_item::_requirement_view_definition_relationship() const { return dynamic_cast<stp_requirement_view_definition_relationship*>(object()); }
+stp_requirement_view_definition_relationship* stp_security_classification_item::_requirement_view_definition_relationship() const { return nusk_downcast<stp_requirement_view_definition_relationship>(object()); }
 void stp_security_classification_item::_requirement_view_definition_relationship(stp_requirement_view_definition_relationship* value) { putObject(value); }
 
 bool stp_security_classification_item::is_resource_property() const { return holds(nusk_ap242::named(2351)); }
-stp_resource_property* stp_security_classification_item::_resource_property() const { return dynamic_cast<stp_resource_property*>(object()); }
+stp_resource_property* stp_security_classification_item::_resource_property() const { return nusk_downcast<stp_resource_property>(object()); }
 void stp_security_classification_item::_resource_property(stp_resource_property* value) { putObject(value); }
 
 bool stp_security_classification_item::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_security_classification_item::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_security_classification_item::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_security_classification_item::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_security_classification_item::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_security_classification_item::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_security_classification_item::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_security_classification_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_security_classification_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_security_classification_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_security_classification_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_security_classification_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_security_classification_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_security_classification_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_security_classification_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_security_classification_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_security_classification_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_security_classification_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_security_classification_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 // ---- stp_shape_aspect_or_characterized_object ----
@@ -6530,11 +6530,11 @@ void* stp_shape_aspect_or_characterized_object::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_shape_aspect_or_characterized_object> nusktype_stp_shape_aspect_or_characterized_object(&nusk_ap242_schema, "shape_aspect_or_characterized_object");
 
 bool stp_shape_aspect_or_characterized_object::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_shape_aspect_or_characterized_object::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_shape_aspect_or_characterized_object::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_shape_aspect_or_characterized_object::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_shape_aspect_or_characterized_object::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_shape_aspect_or_characterized_object::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_shape_aspect_or_characterized_object::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_shape_aspect_or_characterized_object::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 // ---- stp_shape_data_quality_assessment_specification_select ----
@@ -6546,11 +6546,11 @@ void* stp_shape_data_quality_assessment_specification_select::operator new(size_
 NuskTypePtrT<stp_shape_data_quality_assessment_specification_select> nusktype_stp_shape_data_quality_assessment_specification_select(&nusk_ap242_schema, "shape_data_quality_assessment_specification_select");
 
 bool stp_shape_data_quality_assessment_specification_select::is_shape_data_quality_assessment_by_logical_test() const { return holds(nusk_ap242::named(2461)); }
-stp_shape_data_quality_assessment_by_logical_test* stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_logical_test() const { return dynamic_cast<stp_shape_data_quality_assessment_by_logical_test*>(object()); }
+stp_shape_data_quality_assessment_by_logical_test* stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_logical_test() const { return nusk_downcast<stp_shape_data_quality_assessment_by_logical_test>(object()); }
 void stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_logical_test(stp_shape_data_quality_assessment_by_logical_test* value) { putObject(value); }
 
 bool stp_shape_data_quality_assessment_specification_select::is_shape_data_quality_assessment_by_numerical_test() const { return holds(nusk_ap242::named(2462)); }
-stp_shape_data_quality_assessment_by_numerical_test* stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_numerical_test() const { return dynamic_cast<stp_shape_data_quality_assessment_by_numerical_test*>(object()); }
+stp_shape_data_quality_assessment_by_numerical_test* stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_numerical_test() const { return nusk_downcast<stp_shape_data_quality_assessment_by_numerical_test>(object()); }
 void stp_shape_data_quality_assessment_specification_select::_shape_data_quality_assessment_by_numerical_test(stp_shape_data_quality_assessment_by_numerical_test* value) { putObject(value); }
 
 // ---- stp_shape_data_quality_value_limit_type_select ----
@@ -6562,11 +6562,11 @@ void* stp_shape_data_quality_value_limit_type_select::operator new(size_t size, 
 NuskTypePtrT<stp_shape_data_quality_value_limit_type_select> nusktype_stp_shape_data_quality_value_limit_type_select(&nusk_ap242_schema, "shape_data_quality_value_limit_type_select");
 
 bool stp_shape_data_quality_value_limit_type_select::is_shape_data_quality_value_limit() const { return holds(nusk_ap242::named(2474)); }
-stp_shape_data_quality_value_limit* stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_limit() const { return dynamic_cast<stp_shape_data_quality_value_limit*>(object()); }
+stp_shape_data_quality_value_limit* stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_limit() const { return nusk_downcast<stp_shape_data_quality_value_limit>(object()); }
 void stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_limit(stp_shape_data_quality_value_limit* value) { putObject(value); }
 
 bool stp_shape_data_quality_value_limit_type_select::is_shape_data_quality_value_range() const { return holds(nusk_ap242::named(2475)); }
-stp_shape_data_quality_value_range* stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_range() const { return dynamic_cast<stp_shape_data_quality_value_range*>(object()); }
+stp_shape_data_quality_value_range* stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_range() const { return nusk_downcast<stp_shape_data_quality_value_range>(object()); }
 void stp_shape_data_quality_value_limit_type_select::_shape_data_quality_value_range(stp_shape_data_quality_value_range* value) { putObject(value); }
 
 // ---- stp_shape_definition ----
@@ -6578,15 +6578,15 @@ void* stp_shape_definition::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_shape_definition> nusktype_stp_shape_definition(&nusk_ap242_schema, "shape_definition");
 
 bool stp_shape_definition::is_product_definition_shape() const { return holds(nusk_ap242::named(2233)); }
-stp_product_definition_shape* stp_shape_definition::_product_definition_shape() const { return dynamic_cast<stp_product_definition_shape*>(object()); }
+stp_product_definition_shape* stp_shape_definition::_product_definition_shape() const { return nusk_downcast<stp_product_definition_shape>(object()); }
 void stp_shape_definition::_product_definition_shape(stp_product_definition_shape* value) { putObject(value); }
 
 bool stp_shape_definition::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_shape_definition::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_shape_definition::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_shape_definition::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_shape_definition::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_shape_definition::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_shape_definition::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_shape_definition::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 // ---- stp_shape_dimension_representation_item ----
@@ -6598,19 +6598,19 @@ void* stp_shape_dimension_representation_item::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_shape_dimension_representation_item> nusktype_stp_shape_dimension_representation_item(&nusk_ap242_schema, "shape_dimension_representation_item");
 
 bool stp_shape_dimension_representation_item::is_compound_representation_item() const { return holds(nusk_ap242::named(985)); }
-stp_compound_representation_item* stp_shape_dimension_representation_item::_compound_representation_item() const { return dynamic_cast<stp_compound_representation_item*>(object()); }
+stp_compound_representation_item* stp_shape_dimension_representation_item::_compound_representation_item() const { return nusk_downcast<stp_compound_representation_item>(object()); }
 void stp_shape_dimension_representation_item::_compound_representation_item(stp_compound_representation_item* value) { putObject(value); }
 
 bool stp_shape_dimension_representation_item::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_shape_dimension_representation_item::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_shape_dimension_representation_item::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_shape_dimension_representation_item::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_shape_dimension_representation_item::is_measure_representation_item() const { return holds(nusk_ap242::named(1867)); }
-stp_measure_representation_item* stp_shape_dimension_representation_item::_measure_representation_item() const { return dynamic_cast<stp_measure_representation_item*>(object()); }
+stp_measure_representation_item* stp_shape_dimension_representation_item::_measure_representation_item() const { return nusk_downcast<stp_measure_representation_item>(object()); }
 void stp_shape_dimension_representation_item::_measure_representation_item(stp_measure_representation_item* value) { putObject(value); }
 
 bool stp_shape_dimension_representation_item::is_placement() const { return holds(nusk_ap242::named(2068)); }
-stp_placement* stp_shape_dimension_representation_item::_placement() const { return dynamic_cast<stp_placement*>(object()); }
+stp_placement* stp_shape_dimension_representation_item::_placement() const { return nusk_downcast<stp_placement>(object()); }
 void stp_shape_dimension_representation_item::_placement(stp_placement* value) { putObject(value); }
 
 // ---- stp_shape_model ----
@@ -6622,11 +6622,11 @@ void* stp_shape_model::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_shape_model> nusktype_stp_shape_model(&nusk_ap242_schema, "shape_model");
 
 bool stp_shape_model::is_constructive_geometry_representation() const { return holds(nusk_ap242::named(1023)); }
-stp_constructive_geometry_representation* stp_shape_model::_constructive_geometry_representation() const { return dynamic_cast<stp_constructive_geometry_representation*>(object()); }
+stp_constructive_geometry_representation* stp_shape_model::_constructive_geometry_representation() const { return nusk_downcast<stp_constructive_geometry_representation>(object()); }
 void stp_shape_model::_constructive_geometry_representation(stp_constructive_geometry_representation* value) { putObject(value); }
 
 bool stp_shape_model::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_shape_model::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_shape_model::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_shape_model::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 // ---- stp_shape_representation_item ----
@@ -6638,11 +6638,11 @@ void* stp_shape_representation_item::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_shape_representation_item> nusktype_stp_shape_representation_item(&nusk_ap242_schema, "shape_representation_item");
 
 bool stp_shape_representation_item::is_geometric_representation_item() const { return holds(nusk_ap242::named(1562)); }
-stp_geometric_representation_item* stp_shape_representation_item::_geometric_representation_item() const { return dynamic_cast<stp_geometric_representation_item*>(object()); }
+stp_geometric_representation_item* stp_shape_representation_item::_geometric_representation_item() const { return nusk_downcast<stp_geometric_representation_item>(object()); }
 void stp_shape_representation_item::_geometric_representation_item(stp_geometric_representation_item* value) { putObject(value); }
 
 bool stp_shape_representation_item::is_topological_representation_item() const { return holds(nusk_ap242::named(2812)); }
-stp_topological_representation_item* stp_shape_representation_item::_topological_representation_item() const { return dynamic_cast<stp_topological_representation_item*>(object()); }
+stp_topological_representation_item* stp_shape_representation_item::_topological_representation_item() const { return nusk_downcast<stp_topological_representation_item>(object()); }
 void stp_shape_representation_item::_topological_representation_item(stp_topological_representation_item* value) { putObject(value); }
 
 // ---- stp_shape_representation_with_parameters_items ----
@@ -6654,19 +6654,19 @@ void* stp_shape_representation_with_parameters_items::operator new(size_t size, 
 NuskTypePtrT<stp_shape_representation_with_parameters_items> nusktype_stp_shape_representation_with_parameters_items(&nusk_ap242_schema, "shape_representation_with_parameters_items");
 
 bool stp_shape_representation_with_parameters_items::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_shape_representation_with_parameters_items::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_shape_representation_with_parameters_items::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_shape_representation_with_parameters_items::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_shape_representation_with_parameters_items::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_shape_representation_with_parameters_items::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_shape_representation_with_parameters_items::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_shape_representation_with_parameters_items::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_shape_representation_with_parameters_items::is_measure_representation_item() const { return holds(nusk_ap242::named(1867)); }
-stp_measure_representation_item* stp_shape_representation_with_parameters_items::_measure_representation_item() const { return dynamic_cast<stp_measure_representation_item*>(object()); }
+stp_measure_representation_item* stp_shape_representation_with_parameters_items::_measure_representation_item() const { return nusk_downcast<stp_measure_representation_item>(object()); }
 void stp_shape_representation_with_parameters_items::_measure_representation_item(stp_measure_representation_item* value) { putObject(value); }
 
 bool stp_shape_representation_with_parameters_items::is_placement() const { return holds(nusk_ap242::named(2068)); }
-stp_placement* stp_shape_representation_with_parameters_items::_placement() const { return dynamic_cast<stp_placement*>(object()); }
+stp_placement* stp_shape_representation_with_parameters_items::_placement() const { return nusk_downcast<stp_placement>(object()); }
 void stp_shape_representation_with_parameters_items::_placement(stp_placement* value) { putObject(value); }
 
 // ---- stp_shell ----
@@ -6678,19 +6678,19 @@ void* stp_shell::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_shell> nusktype_stp_shell(&nusk_ap242_schema, "shell");
 
 bool stp_shell::is_closed_shell() const { return holds(nusk_ap242::named(928)); }
-stp_closed_shell* stp_shell::_closed_shell() const { return dynamic_cast<stp_closed_shell*>(object()); }
+stp_closed_shell* stp_shell::_closed_shell() const { return nusk_downcast<stp_closed_shell>(object()); }
 void stp_shell::_closed_shell(stp_closed_shell* value) { putObject(value); }
 
 bool stp_shell::is_open_shell() const { return holds(nusk_ap242::named(1971)); }
-stp_open_shell* stp_shell::_open_shell() const { return dynamic_cast<stp_open_shell*>(object()); }
+stp_open_shell* stp_shell::_open_shell() const { return nusk_downcast<stp_open_shell>(object()); }
 void stp_shell::_open_shell(stp_open_shell* value) { putObject(value); }
 
 bool stp_shell::is_vertex_shell() const { return holds(nusk_ap242::named(2916)); }
-stp_vertex_shell* stp_shell::_vertex_shell() const { return dynamic_cast<stp_vertex_shell*>(object()); }
+stp_vertex_shell* stp_shell::_vertex_shell() const { return nusk_downcast<stp_vertex_shell>(object()); }
 void stp_shell::_vertex_shell(stp_vertex_shell* value) { putObject(value); }
 
 bool stp_shell::is_wire_shell() const { return holds(nusk_ap242::named(2924)); }
-stp_wire_shell* stp_shell::_wire_shell() const { return dynamic_cast<stp_wire_shell*>(object()); }
+stp_wire_shell* stp_shell::_wire_shell() const { return nusk_downcast<stp_wire_shell>(object()); }
 void stp_shell::_wire_shell(stp_wire_shell* value) { putObject(value); }
 
 // ---- stp_size_select ----
@@ -6706,7 +6706,7 @@ const char* stp_size_select::_descriptive_measure() const { return holds(nusk_ap
 void stp_size_select::_descriptive_measure(const char* value) { putString(nusk_ap242::named(159), value); }
 
 bool stp_size_select::is_measure_with_unit() const { return holds(nusk_ap242::named(1868)); }
-stp_measure_with_unit* stp_size_select::_measure_with_unit() const { return dynamic_cast<stp_measure_with_unit*>(object()); }
+stp_measure_with_unit* stp_size_select::_measure_with_unit() const { return nusk_downcast<stp_measure_with_unit>(object()); }
 void stp_size_select::_measure_with_unit(stp_measure_with_unit* value) { putObject(value); }
 
 bool stp_size_select::is_positive_length_measure() const { return holds(nusk_ap242::named(359)); }
@@ -6722,33 +6722,33 @@ void* stp_sketch_basis_select::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_sketch_basis_select> nusktype_stp_sketch_basis_select(&nusk_ap242_schema, "sketch_basis_select");
 
 bool stp_sketch_basis_select::is_curve_bounded_surface() const { return holds(nusk_ap242::named(1091)); }
-stp_curve_bounded_surface* stp_sketch_basis_select::_curve_bounded_surface() const { return dynamic_cast<stp_curve_bounded_surface*>(object()); }
+stp_curve_bounded_surface* stp_sketch_basis_select::_curve_bounded_surface() const { return nusk_downcast<stp_curve_bounded_surface>(object()); }
 void stp_sketch_basis_select::_curve_bounded_surface(stp_curve_bounded_surface* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_face_surface() const { return holds(nusk_ap242::named(1462)); }
-stp_face_surface* stp_sketch_basis_select::_face_surface() const { return dynamic_cast<stp_face_surface*>(object()); }
+stp_face_surface* stp_sketch_basis_select::_face_surface() const { return nusk_downcast<stp_face_surface>(object()); }
 void stp_sketch_basis_select::_face_surface(stp_face_surface* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_planar_curve_select() const { return holds(nusk_ap242::named(342)); }
 
 bool stp_sketch_basis_select::is_conic() const { return holds(nusk_ap242::named(1009)); }
-stp_conic* stp_sketch_basis_select::_conic() const { return dynamic_cast<stp_conic*>(object()); }
+stp_conic* stp_sketch_basis_select::_conic() const { return nusk_downcast<stp_conic>(object()); }
 void stp_sketch_basis_select::_conic(stp_conic* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_line() const { return holds(nusk_ap242::named(1770)); }
-stp_line* stp_sketch_basis_select::_line() const { return dynamic_cast<stp_line*>(object()); }
+stp_line* stp_sketch_basis_select::_line() const { return nusk_downcast<stp_line>(object()); }
 void stp_sketch_basis_select::_line(stp_line* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_pcurve() const { return holds(nusk_ap242::named(2036)); }
-stp_pcurve* stp_sketch_basis_select::_pcurve() const { return dynamic_cast<stp_pcurve*>(object()); }
+stp_pcurve* stp_sketch_basis_select::_pcurve() const { return nusk_downcast<stp_pcurve>(object()); }
 void stp_sketch_basis_select::_pcurve(stp_pcurve* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_surface_curve() const { return holds(nusk_ap242::named(2664)); }
-stp_surface_curve* stp_sketch_basis_select::_surface_curve() const { return dynamic_cast<stp_surface_curve*>(object()); }
+stp_surface_curve* stp_sketch_basis_select::_surface_curve() const { return nusk_downcast<stp_surface_curve>(object()); }
 void stp_sketch_basis_select::_surface_curve(stp_surface_curve* value) { putObject(value); }
 
 bool stp_sketch_basis_select::is_trimmed_curve() const { return holds(nusk_ap242::named(2836)); }
-stp_trimmed_curve* stp_sketch_basis_select::_trimmed_curve() const { return dynamic_cast<stp_trimmed_curve*>(object()); }
+stp_trimmed_curve* stp_sketch_basis_select::_trimmed_curve() const { return nusk_downcast<stp_trimmed_curve>(object()); }
 void stp_sketch_basis_select::_trimmed_curve(stp_trimmed_curve* value) { putObject(value); }
 
 // ---- stp_sketch_element_select ----
@@ -6760,11 +6760,11 @@ void* stp_sketch_element_select::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_sketch_element_select> nusktype_stp_sketch_element_select(&nusk_ap242_schema, "sketch_element_select");
 
 bool stp_sketch_element_select::is_curve() const { return holds(nusk_ap242::named(1086)); }
-stp_curve* stp_sketch_element_select::_curve() const { return dynamic_cast<stp_curve*>(object()); }
+stp_curve* stp_sketch_element_select::_curve() const { return nusk_downcast<stp_curve>(object()); }
 void stp_sketch_element_select::_curve(stp_curve* value) { putObject(value); }
 
 bool stp_sketch_element_select::is_point() const { return holds(nusk_ap242::named(2099)); }
-stp_point* stp_sketch_element_select::_point() const { return dynamic_cast<stp_point*>(object()); }
+stp_point* stp_sketch_element_select::_point() const { return nusk_downcast<stp_point>(object()); }
 void stp_sketch_element_select::_point(stp_point* value) { putObject(value); }
 
 // ---- stp_sketch_type_select ----
@@ -6776,15 +6776,15 @@ void* stp_sketch_type_select::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_sketch_type_select> nusktype_stp_sketch_type_select(&nusk_ap242_schema, "sketch_type_select");
 
 bool stp_sketch_type_select::is_neutral_sketch_representation() const { return holds(nusk_ap242::named(1935)); }
-stp_neutral_sketch_representation* stp_sketch_type_select::_neutral_sketch_representation() const { return dynamic_cast<stp_neutral_sketch_representation*>(object()); }
+stp_neutral_sketch_representation* stp_sketch_type_select::_neutral_sketch_representation() const { return nusk_downcast<stp_neutral_sketch_representation>(object()); }
 void stp_sketch_type_select::_neutral_sketch_representation(stp_neutral_sketch_representation* value) { putObject(value); }
 
 bool stp_sketch_type_select::is_positioned_sketch() const { return holds(nusk_ap242::named(2141)); }
-stp_positioned_sketch* stp_sketch_type_select::_positioned_sketch() const { return dynamic_cast<stp_positioned_sketch*>(object()); }
+stp_positioned_sketch* stp_sketch_type_select::_positioned_sketch() const { return nusk_downcast<stp_positioned_sketch>(object()); }
 void stp_sketch_type_select::_positioned_sketch(stp_positioned_sketch* value) { putObject(value); }
 
 bool stp_sketch_type_select::is_subsketch() const { return holds(nusk_ap242::named(2657)); }
-stp_subsketch* stp_sketch_type_select::_subsketch() const { return dynamic_cast<stp_subsketch*>(object()); }
+stp_subsketch* stp_sketch_type_select::_subsketch() const { return nusk_downcast<stp_subsketch>(object()); }
 void stp_sketch_type_select::_subsketch(stp_subsketch* value) { putObject(value); }
 
 // ---- stp_source_item ----
@@ -6812,11 +6812,11 @@ void* stp_spatial_rotation::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_spatial_rotation> nusktype_stp_spatial_rotation(&nusk_ap242_schema, "spatial_rotation");
 
 bool stp_spatial_rotation::is_rotation_about_direction() const { return holds(nusk_ap242::named(2401)); }
-stp_rotation_about_direction* stp_spatial_rotation::_rotation_about_direction() const { return dynamic_cast<stp_rotation_about_direction*>(object()); }
+stp_rotation_about_direction* stp_spatial_rotation::_rotation_about_direction() const { return nusk_downcast<stp_rotation_about_direction>(object()); }
 void stp_spatial_rotation::_rotation_about_direction(stp_rotation_about_direction* value) { putObject(value); }
 
 bool stp_spatial_rotation::is_ypr_rotation() const { return holds(nusk_ap242::named(526)); }
-ListOfDouble* stp_spatial_rotation::_ypr_rotation() const { return holds(nusk_ap242::named(526)) ? dynamic_cast<ListOfDouble*>(object()) : nullptr; }
+ListOfDouble* stp_spatial_rotation::_ypr_rotation() const { return holds(nusk_ap242::named(526)) ? nusk_downcast<ListOfDouble>(object()) : nullptr; }
 void stp_spatial_rotation::_ypr_rotation(ListOfDouble* value) { putAggregate(nusk_ap242::named(526), value); }
 
 // ---- stp_specified_item ----
@@ -6828,7 +6828,7 @@ void* stp_specified_item::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_specified_item> nusktype_stp_specified_item(&nusk_ap242_schema, "specified_item");
 
 bool stp_specified_item::is_drawing_revision() const { return holds(nusk_ap242::named(1302)); }
-stp_drawing_revision* stp_specified_item::_drawing_revision() const { return dynamic_cast<stp_drawing_revision*>(object()); }
+stp_drawing_revision* stp_specified_item::_drawing_revision() const { return nusk_downcast<stp_drawing_revision>(object()); }
 void stp_specified_item::_drawing_revision(stp_drawing_revision* value) { putObject(value); }
 
 // ---- stp_spherical_pair_select ----
@@ -6840,11 +6840,11 @@ void* stp_spherical_pair_select::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_spherical_pair_select> nusktype_stp_spherical_pair_select(&nusk_ap242_schema, "spherical_pair_select");
 
 bool stp_spherical_pair_select::is_spherical_pair() const { return holds(nusk_ap242::named(2597)); }
-stp_spherical_pair* stp_spherical_pair_select::_spherical_pair() const { return dynamic_cast<stp_spherical_pair*>(object()); }
+stp_spherical_pair* stp_spherical_pair_select::_spherical_pair() const { return nusk_downcast<stp_spherical_pair>(object()); }
 void stp_spherical_pair_select::_spherical_pair(stp_spherical_pair* value) { putObject(value); }
 
 bool stp_spherical_pair_select::is_spherical_pair_with_pin() const { return holds(nusk_ap242::named(2599)); }
-stp_spherical_pair_with_pin* stp_spherical_pair_select::_spherical_pair_with_pin() const { return dynamic_cast<stp_spherical_pair_with_pin*>(object()); }
+stp_spherical_pair_with_pin* stp_spherical_pair_select::_spherical_pair_with_pin() const { return nusk_downcast<stp_spherical_pair_with_pin>(object()); }
 void stp_spherical_pair_select::_spherical_pair_with_pin(stp_spherical_pair_with_pin* value) { putObject(value); }
 
 // ---- stp_start_request_item ----
@@ -6856,7 +6856,7 @@ void* stp_start_request_item::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_start_request_item> nusktype_stp_start_request_item(&nusk_ap242_schema, "start_request_item");
 
 bool stp_start_request_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_start_request_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_start_request_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_start_request_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_state_observed_of_item ----
@@ -6868,179 +6868,179 @@ void* stp_state_observed_of_item::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_state_observed_of_item> nusktype_stp_state_observed_of_item(&nusk_ap242_schema, "state_observed_of_item");
 
 bool stp_state_observed_of_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_state_observed_of_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_state_observed_of_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_state_observed_of_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_state_observed_of_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_state_observed_of_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_state_observed_of_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_state_observed_of_item::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_state_observed_of_item::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_state_observed_of_item::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_state_observed_of_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_state_observed_of_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_state_observed_of_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_state_observed_of_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_state_observed_of_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_state_observed_of_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_state_observed_of_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_state_observed_of_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_state_observed_of_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_attachment_slot_design_to_planned() const { return holds(nusk_ap242::named(760)); }
-stp_attachment_slot_design_to_planned* stp_state_observed_of_item::_attachment_slot_design_to_planned() const { return dynamic_cast<stp_attachment_slot_design_to_planned*>(object()); }
+stp_attachment_slot_design_to_planned* stp_state_observed_of_item::_attachment_slot_design_to_planned() const { return nusk_downcast<stp_attachment_slot_design_to_planned>(object()); }
 void stp_state_observed_of_item::_attachment_slot_design_to_planned(stp_attachment_slot_design_to_planned* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_attachment_slot_design_to_realized() const { return holds(nusk_ap242::named(761)); }
-stp_attachment_slot_design_to_realized* stp_state_observed_of_item::_attachment_slot_design_to_realized() const { return dynamic_cast<stp_attachment_slot_design_to_realized*>(object()); }
+stp_attachment_slot_design_to_realized* stp_state_observed_of_item::_attachment_slot_design_to_realized() const { return nusk_downcast<stp_attachment_slot_design_to_realized>(object()); }
 void stp_state_observed_of_item::_attachment_slot_design_to_realized(stp_attachment_slot_design_to_realized* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_attachment_slot_on_product() const { return holds(nusk_ap242::named(762)); }
-stp_attachment_slot_on_product* stp_state_observed_of_item::_attachment_slot_on_product() const { return dynamic_cast<stp_attachment_slot_on_product*>(object()); }
+stp_attachment_slot_on_product* stp_state_observed_of_item::_attachment_slot_on_product() const { return nusk_downcast<stp_attachment_slot_on_product>(object()); }
 void stp_state_observed_of_item::_attachment_slot_on_product(stp_attachment_slot_on_product* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_attachment_slot_planned_to_realized() const { return holds(nusk_ap242::named(763)); }
-stp_attachment_slot_planned_to_realized* stp_state_observed_of_item::_attachment_slot_planned_to_realized() const { return dynamic_cast<stp_attachment_slot_planned_to_realized*>(object()); }
+stp_attachment_slot_planned_to_realized* stp_state_observed_of_item::_attachment_slot_planned_to_realized() const { return nusk_downcast<stp_attachment_slot_planned_to_realized>(object()); }
 void stp_state_observed_of_item::_attachment_slot_planned_to_realized(stp_attachment_slot_planned_to_realized* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_breakdown_element_group_assignment() const { return holds(nusk_ap242::named(834)); }
-stp_breakdown_element_group_assignment* stp_state_observed_of_item::_breakdown_element_group_assignment() const { return dynamic_cast<stp_breakdown_element_group_assignment*>(object()); }
+stp_breakdown_element_group_assignment* stp_state_observed_of_item::_breakdown_element_group_assignment() const { return nusk_downcast<stp_breakdown_element_group_assignment>(object()); }
 void stp_state_observed_of_item::_breakdown_element_group_assignment(stp_breakdown_element_group_assignment* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_breakdown_element_usage() const { return holds(nusk_ap242::named(836)); }
-stp_breakdown_element_usage* stp_state_observed_of_item::_breakdown_element_usage() const { return dynamic_cast<stp_breakdown_element_usage*>(object()); }
+stp_breakdown_element_usage* stp_state_observed_of_item::_breakdown_element_usage() const { return nusk_downcast<stp_breakdown_element_usage>(object()); }
 void stp_state_observed_of_item::_breakdown_element_usage(stp_breakdown_element_usage* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_state_observed_of_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_state_observed_of_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_state_observed_of_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_state_observed_of_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_state_observed_of_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_state_observed_of_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_state_observed_of_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_state_observed_of_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_state_observed_of_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_state_observed_of_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_state_observed_of_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_state_observed_of_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_state_observed_of_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_state_observed_of_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_state_observed_of_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_final_solution() const { return holds(nusk_ap242::named(1486)); }
-stp_final_solution* stp_state_observed_of_item::_final_solution() const { return dynamic_cast<stp_final_solution*>(object()); }
+stp_final_solution* stp_state_observed_of_item::_final_solution() const { return nusk_downcast<stp_final_solution>(object()); }
 void stp_state_observed_of_item::_final_solution(stp_final_solution* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_state_observed_of_item::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_state_observed_of_item::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_state_observed_of_item::_group(stp_group* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_state_observed_of_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_state_observed_of_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_state_observed_of_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_state_observed_of_item::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_state_observed_of_item::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_state_observed_of_item::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_state_observed_of_item::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_state_observed_of_item::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_state_observed_of_item::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_definition() const { return holds(nusk_ap242::named(1699)); }
-stp_interface_connector_definition* stp_state_observed_of_item::_interface_connector_definition() const { return dynamic_cast<stp_interface_connector_definition*>(object()); }
+stp_interface_connector_definition* stp_state_observed_of_item::_interface_connector_definition() const { return nusk_downcast<stp_interface_connector_definition>(object()); }
 void stp_state_observed_of_item::_interface_connector_definition(stp_interface_connector_definition* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_design() const { return holds(nusk_ap242::named(1700)); }
-stp_interface_connector_design* stp_state_observed_of_item::_interface_connector_design() const { return dynamic_cast<stp_interface_connector_design*>(object()); }
+stp_interface_connector_design* stp_state_observed_of_item::_interface_connector_design() const { return nusk_downcast<stp_interface_connector_design>(object()); }
 void stp_state_observed_of_item::_interface_connector_design(stp_interface_connector_design* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_state_observed_of_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_state_observed_of_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_state_observed_of_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_connector_version() const { return holds(nusk_ap242::named(1705)); }
-stp_interface_connector_version* stp_state_observed_of_item::_interface_connector_version() const { return dynamic_cast<stp_interface_connector_version*>(object()); }
+stp_interface_connector_version* stp_state_observed_of_item::_interface_connector_version() const { return nusk_downcast<stp_interface_connector_version>(object()); }
 void stp_state_observed_of_item::_interface_connector_version(stp_interface_connector_version* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_state_observed_of_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_state_observed_of_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_state_observed_of_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_specification_definition() const { return holds(nusk_ap242::named(1708)); }
-stp_interface_specification_definition* stp_state_observed_of_item::_interface_specification_definition() const { return dynamic_cast<stp_interface_specification_definition*>(object()); }
+stp_interface_specification_definition* stp_state_observed_of_item::_interface_specification_definition() const { return nusk_downcast<stp_interface_specification_definition>(object()); }
 void stp_state_observed_of_item::_interface_specification_definition(stp_interface_specification_definition* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_interface_specification_version() const { return holds(nusk_ap242::named(1709)); }
-stp_interface_specification_version* stp_state_observed_of_item::_interface_specification_version() const { return dynamic_cast<stp_interface_specification_version*>(object()); }
+stp_interface_specification_version* stp_state_observed_of_item::_interface_specification_version() const { return nusk_downcast<stp_interface_specification_version>(object()); }
 void stp_state_observed_of_item::_interface_specification_version(stp_interface_specification_version* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_state_observed_of_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_state_observed_of_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_state_observed_of_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_state_observed_of_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_state_observed_of_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_state_observed_of_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_state_observed_of_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_state_observed_of_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_state_observed_of_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_state_observed_of_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_state_observed_of_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_state_observed_of_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_category() const { return holds(nusk_ap242::named(2197)); }
-stp_product_category* stp_state_observed_of_item::_product_category() const { return dynamic_cast<stp_product_category*>(object()); }
+stp_product_category* stp_state_observed_of_item::_product_category() const { return nusk_downcast<stp_product_category>(object()); }
 void stp_state_observed_of_item::_product_category(stp_product_category* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_state_observed_of_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_state_observed_of_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_state_observed_of_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_state_observed_of_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_state_observed_of_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_state_observed_of_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_state_observed_of_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_state_observed_of_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_state_observed_of_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_state_observed_of_item::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_state_observed_of_item::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_state_observed_of_item::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_state_observed_of_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_state_observed_of_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_state_observed_of_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_product_in_attachment_slot() const { return holds(nusk_ap242::named(2254)); }
-stp_product_in_attachment_slot* stp_state_observed_of_item::_product_in_attachment_slot() const { return dynamic_cast<stp_product_in_attachment_slot*>(object()); }
+stp_product_in_attachment_slot* stp_state_observed_of_item::_product_in_attachment_slot() const { return nusk_downcast<stp_product_in_attachment_slot>(object()); }
 void stp_state_observed_of_item::_product_in_attachment_slot(stp_product_in_attachment_slot* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_state_observed_of_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_state_observed_of_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_state_observed_of_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_state_observed_of_item::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_state_observed_of_item::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_state_observed_of_item::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_state_observed_of_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_state_observed_of_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_state_observed_of_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_state_observed_of_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_state_observed_of_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_state_observed_of_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_state_observed_of_item::_verification(stp_verification* value) { putObject(value); }
 
 // ---- stp_state_type_of_item ----
@@ -7052,179 +7052,179 @@ void* stp_state_type_of_item::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_state_type_of_item> nusktype_stp_state_type_of_item(&nusk_ap242_schema, "state_type_of_item");
 
 bool stp_state_type_of_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_state_type_of_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_state_type_of_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_state_type_of_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_state_type_of_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_state_type_of_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_state_type_of_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_state_type_of_item::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_state_type_of_item::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_state_type_of_item::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_state_type_of_item::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_state_type_of_item::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_state_type_of_item::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_state_type_of_item::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_state_type_of_item::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_state_type_of_item::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_state_type_of_item::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_state_type_of_item::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_state_type_of_item::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_state_type_of_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_state_type_of_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_state_type_of_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_attachment_slot_design_to_planned() const { return holds(nusk_ap242::named(760)); }
-stp_attachment_slot_design_to_planned* stp_state_type_of_item::_attachment_slot_design_to_planned() const { return dynamic_cast<stp_attachment_slot_design_to_planned*>(object()); }
+stp_attachment_slot_design_to_planned* stp_state_type_of_item::_attachment_slot_design_to_planned() const { return nusk_downcast<stp_attachment_slot_design_to_planned>(object()); }
 void stp_state_type_of_item::_attachment_slot_design_to_planned(stp_attachment_slot_design_to_planned* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_attachment_slot_design_to_realized() const { return holds(nusk_ap242::named(761)); }
-stp_attachment_slot_design_to_realized* stp_state_type_of_item::_attachment_slot_design_to_realized() const { return dynamic_cast<stp_attachment_slot_design_to_realized*>(object()); }
+stp_attachment_slot_design_to_realized* stp_state_type_of_item::_attachment_slot_design_to_realized() const { return nusk_downcast<stp_attachment_slot_design_to_realized>(object()); }
 void stp_state_type_of_item::_attachment_slot_design_to_realized(stp_attachment_slot_design_to_realized* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_attachment_slot_on_product() const { return holds(nusk_ap242::named(762)); }
-stp_attachment_slot_on_product* stp_state_type_of_item::_attachment_slot_on_product() const { return dynamic_cast<stp_attachment_slot_on_product*>(object()); }
+stp_attachment_slot_on_product* stp_state_type_of_item::_attachment_slot_on_product() const { return nusk_downcast<stp_attachment_slot_on_product>(object()); }
 void stp_state_type_of_item::_attachment_slot_on_product(stp_attachment_slot_on_product* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_attachment_slot_planned_to_realized() const { return holds(nusk_ap242::named(763)); }
-stp_attachment_slot_planned_to_realized* stp_state_type_of_item::_attachment_slot_planned_to_realized() const { return dynamic_cast<stp_attachment_slot_planned_to_realized*>(object()); }
+stp_attachment_slot_planned_to_realized* stp_state_type_of_item::_attachment_slot_planned_to_realized() const { return nusk_downcast<stp_attachment_slot_planned_to_realized>(object()); }
 void stp_state_type_of_item::_attachment_slot_planned_to_realized(stp_attachment_slot_planned_to_realized* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_breakdown_element_group_assignment() const { return holds(nusk_ap242::named(834)); }
-stp_breakdown_element_group_assignment* stp_state_type_of_item::_breakdown_element_group_assignment() const { return dynamic_cast<stp_breakdown_element_group_assignment*>(object()); }
+stp_breakdown_element_group_assignment* stp_state_type_of_item::_breakdown_element_group_assignment() const { return nusk_downcast<stp_breakdown_element_group_assignment>(object()); }
 void stp_state_type_of_item::_breakdown_element_group_assignment(stp_breakdown_element_group_assignment* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_breakdown_element_usage() const { return holds(nusk_ap242::named(836)); }
-stp_breakdown_element_usage* stp_state_type_of_item::_breakdown_element_usage() const { return dynamic_cast<stp_breakdown_element_usage*>(object()); }
+stp_breakdown_element_usage* stp_state_type_of_item::_breakdown_element_usage() const { return nusk_downcast<stp_breakdown_element_usage>(object()); }
 void stp_state_type_of_item::_breakdown_element_usage(stp_breakdown_element_usage* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_state_type_of_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_state_type_of_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_state_type_of_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_state_type_of_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_state_type_of_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_state_type_of_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_state_type_of_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_state_type_of_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_state_type_of_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_state_type_of_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_state_type_of_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_state_type_of_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_state_type_of_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_state_type_of_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_state_type_of_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_final_solution() const { return holds(nusk_ap242::named(1486)); }
-stp_final_solution* stp_state_type_of_item::_final_solution() const { return dynamic_cast<stp_final_solution*>(object()); }
+stp_final_solution* stp_state_type_of_item::_final_solution() const { return nusk_downcast<stp_final_solution>(object()); }
 void stp_state_type_of_item::_final_solution(stp_final_solution* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_state_type_of_item::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_state_type_of_item::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_state_type_of_item::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_state_type_of_item::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_state_type_of_item::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_state_type_of_item::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_state_type_of_item::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_state_type_of_item::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_state_type_of_item::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_definition() const { return holds(nusk_ap242::named(1699)); }
-stp_interface_connector_definition* stp_state_type_of_item::_interface_connector_definition() const { return dynamic_cast<stp_interface_connector_definition*>(object()); }
+stp_interface_connector_definition* stp_state_type_of_item::_interface_connector_definition() const { return nusk_downcast<stp_interface_connector_definition>(object()); }
 void stp_state_type_of_item::_interface_connector_definition(stp_interface_connector_definition* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_design() const { return holds(nusk_ap242::named(1700)); }
-stp_interface_connector_design* stp_state_type_of_item::_interface_connector_design() const { return dynamic_cast<stp_interface_connector_design*>(object()); }
+stp_interface_connector_design* stp_state_type_of_item::_interface_connector_design() const { return nusk_downcast<stp_interface_connector_design>(object()); }
 void stp_state_type_of_item::_interface_connector_design(stp_interface_connector_design* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_state_type_of_item::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_state_type_of_item::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_state_type_of_item::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_connector_version() const { return holds(nusk_ap242::named(1705)); }
-stp_interface_connector_version* stp_state_type_of_item::_interface_connector_version() const { return dynamic_cast<stp_interface_connector_version*>(object()); }
+stp_interface_connector_version* stp_state_type_of_item::_interface_connector_version() const { return nusk_downcast<stp_interface_connector_version>(object()); }
 void stp_state_type_of_item::_interface_connector_version(stp_interface_connector_version* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_state_type_of_item::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_state_type_of_item::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_state_type_of_item::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_specification_definition() const { return holds(nusk_ap242::named(1708)); }
-stp_interface_specification_definition* stp_state_type_of_item::_interface_specification_definition() const { return dynamic_cast<stp_interface_specification_definition*>(object()); }
+stp_interface_specification_definition* stp_state_type_of_item::_interface_specification_definition() const { return nusk_downcast<stp_interface_specification_definition>(object()); }
 void stp_state_type_of_item::_interface_specification_definition(stp_interface_specification_definition* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_interface_specification_version() const { return holds(nusk_ap242::named(1709)); }
-stp_interface_specification_version* stp_state_type_of_item::_interface_specification_version() const { return dynamic_cast<stp_interface_specification_version*>(object()); }
+stp_interface_specification_version* stp_state_type_of_item::_interface_specification_version() const { return nusk_downcast<stp_interface_specification_version>(object()); }
 void stp_state_type_of_item::_interface_specification_version(stp_interface_specification_version* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_state_type_of_item::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_state_type_of_item::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_state_type_of_item::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_state_type_of_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_state_type_of_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_state_type_of_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_state_type_of_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_state_type_of_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_state_type_of_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_state_type_of_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_state_type_of_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_state_type_of_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_category() const { return holds(nusk_ap242::named(2197)); }
-stp_product_category* stp_state_type_of_item::_product_category() const { return dynamic_cast<stp_product_category*>(object()); }
+stp_product_category* stp_state_type_of_item::_product_category() const { return nusk_downcast<stp_product_category>(object()); }
 void stp_state_type_of_item::_product_category(stp_product_category* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_state_type_of_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_state_type_of_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_state_type_of_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_state_type_of_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_state_type_of_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_state_type_of_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_state_type_of_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_state_type_of_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_state_type_of_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_definition_group_assignment() const { return holds(nusk_ap242::named(2220)); }
-stp_product_definition_group_assignment* stp_state_type_of_item::_product_definition_group_assignment() const { return dynamic_cast<stp_product_definition_group_assignment*>(object()); }
+stp_product_definition_group_assignment* stp_state_type_of_item::_product_definition_group_assignment() const { return nusk_downcast<stp_product_definition_group_assignment>(object()); }
 void stp_state_type_of_item::_product_definition_group_assignment(stp_product_definition_group_assignment* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_state_type_of_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_state_type_of_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_state_type_of_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_state_type_of_item::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_state_type_of_item::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_state_type_of_item::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_product_in_attachment_slot() const { return holds(nusk_ap242::named(2254)); }
-stp_product_in_attachment_slot* stp_state_type_of_item::_product_in_attachment_slot() const { return dynamic_cast<stp_product_in_attachment_slot*>(object()); }
+stp_product_in_attachment_slot* stp_state_type_of_item::_product_in_attachment_slot() const { return nusk_downcast<stp_product_in_attachment_slot>(object()); }
 void stp_state_type_of_item::_product_in_attachment_slot(stp_product_in_attachment_slot* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_state_type_of_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_state_type_of_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_state_type_of_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_state_type_of_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_state_type_of_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_state_type_of_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_state_type_of_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_state_type_of_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_state_type_of_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_state_type_of_item::_verification(stp_verification* value) { putObject(value); }
 
 // ---- stp_string_representation_item_select ----
@@ -7236,15 +7236,15 @@ void* stp_string_representation_item_select::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_string_representation_item_select> nusktype_stp_string_representation_item_select(&nusk_ap242_schema, "string_representation_item_select");
 
 bool stp_string_representation_item_select::is_descriptive_representation_item() const { return holds(nusk_ap242::named(1205)); }
-stp_descriptive_representation_item* stp_string_representation_item_select::_descriptive_representation_item() const { return dynamic_cast<stp_descriptive_representation_item*>(object()); }
+stp_descriptive_representation_item* stp_string_representation_item_select::_descriptive_representation_item() const { return nusk_downcast<stp_descriptive_representation_item>(object()); }
 void stp_string_representation_item_select::_descriptive_representation_item(stp_descriptive_representation_item* value) { putObject(value); }
 
 bool stp_string_representation_item_select::is_included_text_block() const { return holds(nusk_ap242::named(1649)); }
-stp_included_text_block* stp_string_representation_item_select::_included_text_block() const { return dynamic_cast<stp_included_text_block*>(object()); }
+stp_included_text_block* stp_string_representation_item_select::_included_text_block() const { return nusk_downcast<stp_included_text_block>(object()); }
 void stp_string_representation_item_select::_included_text_block(stp_included_text_block* value) { putObject(value); }
 
 bool stp_string_representation_item_select::is_structured_text_composition() const { return holds(nusk_ap242::named(2649)); }
-stp_structured_text_composition* stp_string_representation_item_select::_structured_text_composition() const { return dynamic_cast<stp_structured_text_composition*>(object()); }
+stp_structured_text_composition* stp_string_representation_item_select::_structured_text_composition() const { return nusk_downcast<stp_structured_text_composition>(object()); }
 void stp_string_representation_item_select::_structured_text_composition(stp_structured_text_composition* value) { putObject(value); }
 
 // ---- stp_style_context_select ----
@@ -7256,31 +7256,31 @@ void* stp_style_context_select::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_style_context_select> nusktype_stp_style_context_select(&nusk_ap242_schema, "style_context_select");
 
 bool stp_style_context_select::is_context_dependent_shape_representation() const { return holds(nusk_ap242::named(1044)); }
-stp_context_dependent_shape_representation* stp_style_context_select::_context_dependent_shape_representation() const { return dynamic_cast<stp_context_dependent_shape_representation*>(object()); }
+stp_context_dependent_shape_representation* stp_style_context_select::_context_dependent_shape_representation() const { return nusk_downcast<stp_context_dependent_shape_representation>(object()); }
 void stp_style_context_select::_context_dependent_shape_representation(stp_context_dependent_shape_representation* value) { putObject(value); }
 
 bool stp_style_context_select::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_style_context_select::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_style_context_select::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_style_context_select::_group(stp_group* value) { putObject(value); }
 
 bool stp_style_context_select::is_presentation_layer_assignment() const { return holds(nusk_ap242::named(2167)); }
-stp_presentation_layer_assignment* stp_style_context_select::_presentation_layer_assignment() const { return dynamic_cast<stp_presentation_layer_assignment*>(object()); }
+stp_presentation_layer_assignment* stp_style_context_select::_presentation_layer_assignment() const { return nusk_downcast<stp_presentation_layer_assignment>(object()); }
 void stp_style_context_select::_presentation_layer_assignment(stp_presentation_layer_assignment* value) { putObject(value); }
 
 bool stp_style_context_select::is_presentation_set() const { return holds(nusk_ap242::named(2169)); }
-stp_presentation_set* stp_style_context_select::_presentation_set() const { return dynamic_cast<stp_presentation_set*>(object()); }
+stp_presentation_set* stp_style_context_select::_presentation_set() const { return nusk_downcast<stp_presentation_set>(object()); }
 void stp_style_context_select::_presentation_set(stp_presentation_set* value) { putObject(value); }
 
 bool stp_style_context_select::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_style_context_select::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_style_context_select::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_style_context_select::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_style_context_select::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_style_context_select::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_style_context_select::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_style_context_select::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_style_context_select::is_representation_relationship() const { return holds(nusk_ap242::named(2340)); }
-stp_representation_relationship* stp_style_context_select::_representation_relationship() const { return dynamic_cast<stp_representation_relationship*>(object()); }
+stp_representation_relationship* stp_style_context_select::_representation_relationship() const { return nusk_downcast<stp_representation_relationship>(object()); }
 void stp_style_context_select::_representation_relationship(stp_representation_relationship* value) { putObject(value); }
 
 // ---- stp_styled_item_target ----
@@ -7292,29 +7292,29 @@ void* stp_styled_item_target::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_styled_item_target> nusktype_stp_styled_item_target(&nusk_ap242_schema, "styled_item_target");
 
 bool stp_styled_item_target::is_geometric_representation_item() const { return holds(nusk_ap242::named(1562)); }
-stp_geometric_representation_item* stp_styled_item_target::_geometric_representation_item() const { return dynamic_cast<stp_geometric_representation_item*>(object()); }
+stp_geometric_representation_item* stp_styled_item_target::_geometric_representation_item() const { return nusk_downcast<stp_geometric_representation_item>(object()); }
 void stp_styled_item_target::_geometric_representation_item(stp_geometric_representation_item* value) { putObject(value); }
 
 bool stp_styled_item_target::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_styled_item_target::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_styled_item_target::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_styled_item_target::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 bool stp_styled_item_target::is_representation_or_representation_reference() const { return holds(nusk_ap242::named(395)); }
 
 bool stp_styled_item_target::is_set_representation_item() const { return holds(nusk_ap242::named(419)); }
-SetOfstp_representation_item* stp_styled_item_target::_set_representation_item() const { return holds(nusk_ap242::named(419)) ? dynamic_cast<SetOfstp_representation_item*>(object()) : nullptr; }
+SetOfstp_representation_item* stp_styled_item_target::_set_representation_item() const { return holds(nusk_ap242::named(419)) ? nusk_downcast<SetOfstp_representation_item>(object()) : nullptr; }
 void stp_styled_item_target::_set_representation_item(SetOfstp_representation_item* value) { putAggregate(nusk_ap242::named(419), value); }
 
 bool stp_styled_item_target::is_topological_representation_item() const { return holds(nusk_ap242::named(2812)); }
-stp_topological_representation_item* stp_styled_item_target::_topological_representation_item() const { return dynamic_cast<stp_topological_representation_item*>(object()); }
+stp_topological_representation_item* stp_styled_item_target::_topological_representation_item() const { return nusk_downcast<stp_topological_representation_item>(object()); }
 void stp_styled_item_target::_topological_representation_item(stp_topological_representation_item* value) { putObject(value); }
 
 bool stp_styled_item_target::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_styled_item_target::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_styled_item_target::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_styled_item_target::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_styled_item_target::is_representation_reference() const { return holds(nusk_ap242::named(2339)); }
-stp_representation_reference* stp_styled_item_target::_representation_reference() const { return dynamic_cast<stp_representation_reference*>(object()); }
+stp_representation_reference* stp_styled_item_target::_representation_reference() const { return nusk_downcast<stp_representation_reference>(object()); }
 void stp_styled_item_target::_representation_reference(stp_representation_reference* value) { putObject(value); }
 
 // ---- stp_supported_item ----
@@ -7326,15 +7326,15 @@ void* stp_supported_item::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_supported_item> nusktype_stp_supported_item(&nusk_ap242_schema, "supported_item");
 
 bool stp_supported_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_supported_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_supported_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_supported_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_supported_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_supported_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_supported_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_supported_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_supported_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_supported_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_supported_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_supported_item::_action_method(stp_action_method* value) { putObject(value); }
 
 // ---- stp_surface_boundary ----
@@ -7346,11 +7346,11 @@ void* stp_surface_boundary::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_surface_boundary> nusktype_stp_surface_boundary(&nusk_ap242_schema, "surface_boundary");
 
 bool stp_surface_boundary::is_boundary_curve() const { return holds(nusk_ap242::named(824)); }
-stp_boundary_curve* stp_surface_boundary::_boundary_curve() const { return dynamic_cast<stp_boundary_curve*>(object()); }
+stp_boundary_curve* stp_surface_boundary::_boundary_curve() const { return nusk_downcast<stp_boundary_curve>(object()); }
 void stp_surface_boundary::_boundary_curve(stp_boundary_curve* value) { putObject(value); }
 
 bool stp_surface_boundary::is_degenerate_pcurve() const { return holds(nusk_ap242::named(1193)); }
-stp_degenerate_pcurve* stp_surface_boundary::_degenerate_pcurve() const { return dynamic_cast<stp_degenerate_pcurve*>(object()); }
+stp_degenerate_pcurve* stp_surface_boundary::_degenerate_pcurve() const { return nusk_downcast<stp_degenerate_pcurve>(object()); }
 void stp_surface_boundary::_degenerate_pcurve(stp_degenerate_pcurve* value) { putObject(value); }
 
 // ---- stp_surface_model ----
@@ -7362,11 +7362,11 @@ void* stp_surface_model::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_surface_model> nusktype_stp_surface_model(&nusk_ap242_schema, "surface_model");
 
 bool stp_surface_model::is_face_based_surface_model() const { return holds(nusk_ap242::named(1457)); }
-stp_face_based_surface_model* stp_surface_model::_face_based_surface_model() const { return dynamic_cast<stp_face_based_surface_model*>(object()); }
+stp_face_based_surface_model* stp_surface_model::_face_based_surface_model() const { return nusk_downcast<stp_face_based_surface_model>(object()); }
 void stp_surface_model::_face_based_surface_model(stp_face_based_surface_model* value) { putObject(value); }
 
 bool stp_surface_model::is_shell_based_surface_model() const { return holds(nusk_ap242::named(2493)); }
-stp_shell_based_surface_model* stp_surface_model::_shell_based_surface_model() const { return dynamic_cast<stp_shell_based_surface_model*>(object()); }
+stp_shell_based_surface_model* stp_surface_model::_shell_based_surface_model() const { return nusk_downcast<stp_shell_based_surface_model>(object()); }
 void stp_surface_model::_shell_based_surface_model(stp_shell_based_surface_model* value) { putObject(value); }
 
 // ---- stp_surface_or_face_surface_shape_aspect ----
@@ -7378,11 +7378,11 @@ void* stp_surface_or_face_surface_shape_aspect::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_surface_or_face_surface_shape_aspect> nusktype_stp_surface_or_face_surface_shape_aspect(&nusk_ap242_schema, "surface_or_face_surface_shape_aspect");
 
 bool stp_surface_or_face_surface_shape_aspect::is_face_surface_shape_aspect() const { return holds(nusk_ap242::named(1463)); }
-stp_face_surface_shape_aspect* stp_surface_or_face_surface_shape_aspect::_face_surface_shape_aspect() const { return dynamic_cast<stp_face_surface_shape_aspect*>(object()); }
+stp_face_surface_shape_aspect* stp_surface_or_face_surface_shape_aspect::_face_surface_shape_aspect() const { return nusk_downcast<stp_face_surface_shape_aspect>(object()); }
 void stp_surface_or_face_surface_shape_aspect::_face_surface_shape_aspect(stp_face_surface_shape_aspect* value) { putObject(value); }
 
 bool stp_surface_or_face_surface_shape_aspect::is_surface_shape_aspect() const { return holds(nusk_ap242::named(2682)); }
-stp_surface_shape_aspect* stp_surface_or_face_surface_shape_aspect::_surface_shape_aspect() const { return dynamic_cast<stp_surface_shape_aspect*>(object()); }
+stp_surface_shape_aspect* stp_surface_or_face_surface_shape_aspect::_surface_shape_aspect() const { return nusk_downcast<stp_surface_shape_aspect>(object()); }
 void stp_surface_or_face_surface_shape_aspect::_surface_shape_aspect(stp_surface_shape_aspect* value) { putObject(value); }
 
 // ---- stp_surface_or_solid_model ----
@@ -7394,17 +7394,17 @@ void* stp_surface_or_solid_model::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_surface_or_solid_model> nusktype_stp_surface_or_solid_model(&nusk_ap242_schema, "surface_or_solid_model");
 
 bool stp_surface_or_solid_model::is_solid_model() const { return holds(nusk_ap242::named(2554)); }
-stp_solid_model* stp_surface_or_solid_model::_solid_model() const { return dynamic_cast<stp_solid_model*>(object()); }
+stp_solid_model* stp_surface_or_solid_model::_solid_model() const { return nusk_downcast<stp_solid_model>(object()); }
 void stp_surface_or_solid_model::_solid_model(stp_solid_model* value) { putObject(value); }
 
 bool stp_surface_or_solid_model::is_surface_model() const { return holds(nusk_ap242::named(459)); }
 
 bool stp_surface_or_solid_model::is_face_based_surface_model() const { return holds(nusk_ap242::named(1457)); }
-stp_face_based_surface_model* stp_surface_or_solid_model::_face_based_surface_model() const { return dynamic_cast<stp_face_based_surface_model*>(object()); }
+stp_face_based_surface_model* stp_surface_or_solid_model::_face_based_surface_model() const { return nusk_downcast<stp_face_based_surface_model>(object()); }
 void stp_surface_or_solid_model::_face_based_surface_model(stp_face_based_surface_model* value) { putObject(value); }
 
 bool stp_surface_or_solid_model::is_shell_based_surface_model() const { return holds(nusk_ap242::named(2493)); }
-stp_shell_based_surface_model* stp_surface_or_solid_model::_shell_based_surface_model() const { return dynamic_cast<stp_shell_based_surface_model*>(object()); }
+stp_shell_based_surface_model* stp_surface_or_solid_model::_shell_based_surface_model() const { return nusk_downcast<stp_shell_based_surface_model>(object()); }
 void stp_surface_or_solid_model::_shell_based_surface_model(stp_shell_based_surface_model* value) { putObject(value); }
 
 // ---- stp_surface_side_style_select ----
@@ -7416,11 +7416,11 @@ void* stp_surface_side_style_select::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_surface_side_style_select> nusktype_stp_surface_side_style_select(&nusk_ap242_schema, "surface_side_style_select");
 
 bool stp_surface_side_style_select::is_pre_defined_surface_side_style() const { return holds(nusk_ap242::named(2158)); }
-stp_pre_defined_surface_side_style* stp_surface_side_style_select::_pre_defined_surface_side_style() const { return dynamic_cast<stp_pre_defined_surface_side_style*>(object()); }
+stp_pre_defined_surface_side_style* stp_surface_side_style_select::_pre_defined_surface_side_style() const { return nusk_downcast<stp_pre_defined_surface_side_style>(object()); }
 void stp_surface_side_style_select::_pre_defined_surface_side_style(stp_pre_defined_surface_side_style* value) { putObject(value); }
 
 bool stp_surface_side_style_select::is_surface_side_style() const { return holds(nusk_ap242::named(2683)); }
-stp_surface_side_style* stp_surface_side_style_select::_surface_side_style() const { return dynamic_cast<stp_surface_side_style*>(object()); }
+stp_surface_side_style* stp_surface_side_style_select::_surface_side_style() const { return nusk_downcast<stp_surface_side_style>(object()); }
 void stp_surface_side_style_select::_surface_side_style(stp_surface_side_style* value) { putObject(value); }
 
 // ---- stp_surface_style_element_select ----
@@ -7432,31 +7432,31 @@ void* stp_surface_style_element_select::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_surface_style_element_select> nusktype_stp_surface_style_element_select(&nusk_ap242_schema, "surface_style_element_select");
 
 bool stp_surface_style_element_select::is_surface_style_boundary() const { return holds(nusk_ap242::named(2685)); }
-stp_surface_style_boundary* stp_surface_style_element_select::_surface_style_boundary() const { return dynamic_cast<stp_surface_style_boundary*>(object()); }
+stp_surface_style_boundary* stp_surface_style_element_select::_surface_style_boundary() const { return nusk_downcast<stp_surface_style_boundary>(object()); }
 void stp_surface_style_element_select::_surface_style_boundary(stp_surface_style_boundary* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_control_grid() const { return holds(nusk_ap242::named(2686)); }
-stp_surface_style_control_grid* stp_surface_style_element_select::_surface_style_control_grid() const { return dynamic_cast<stp_surface_style_control_grid*>(object()); }
+stp_surface_style_control_grid* stp_surface_style_element_select::_surface_style_control_grid() const { return nusk_downcast<stp_surface_style_control_grid>(object()); }
 void stp_surface_style_element_select::_surface_style_control_grid(stp_surface_style_control_grid* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_fill_area() const { return holds(nusk_ap242::named(2687)); }
-stp_surface_style_fill_area* stp_surface_style_element_select::_surface_style_fill_area() const { return dynamic_cast<stp_surface_style_fill_area*>(object()); }
+stp_surface_style_fill_area* stp_surface_style_element_select::_surface_style_fill_area() const { return nusk_downcast<stp_surface_style_fill_area>(object()); }
 void stp_surface_style_element_select::_surface_style_fill_area(stp_surface_style_fill_area* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_parameter_line() const { return holds(nusk_ap242::named(2688)); }
-stp_surface_style_parameter_line* stp_surface_style_element_select::_surface_style_parameter_line() const { return dynamic_cast<stp_surface_style_parameter_line*>(object()); }
+stp_surface_style_parameter_line* stp_surface_style_element_select::_surface_style_parameter_line() const { return nusk_downcast<stp_surface_style_parameter_line>(object()); }
 void stp_surface_style_element_select::_surface_style_parameter_line(stp_surface_style_parameter_line* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_rendering() const { return holds(nusk_ap242::named(2692)); }
-stp_surface_style_rendering* stp_surface_style_element_select::_surface_style_rendering() const { return dynamic_cast<stp_surface_style_rendering*>(object()); }
+stp_surface_style_rendering* stp_surface_style_element_select::_surface_style_rendering() const { return nusk_downcast<stp_surface_style_rendering>(object()); }
 void stp_surface_style_element_select::_surface_style_rendering(stp_surface_style_rendering* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_segmentation_curve() const { return holds(nusk_ap242::named(2694)); }
-stp_surface_style_segmentation_curve* stp_surface_style_element_select::_surface_style_segmentation_curve() const { return dynamic_cast<stp_surface_style_segmentation_curve*>(object()); }
+stp_surface_style_segmentation_curve* stp_surface_style_element_select::_surface_style_segmentation_curve() const { return nusk_downcast<stp_surface_style_segmentation_curve>(object()); }
 void stp_surface_style_element_select::_surface_style_segmentation_curve(stp_surface_style_segmentation_curve* value) { putObject(value); }
 
 bool stp_surface_style_element_select::is_surface_style_silhouette() const { return holds(nusk_ap242::named(2695)); }
-stp_surface_style_silhouette* stp_surface_style_element_select::_surface_style_silhouette() const { return dynamic_cast<stp_surface_style_silhouette*>(object()); }
+stp_surface_style_silhouette* stp_surface_style_element_select::_surface_style_silhouette() const { return nusk_downcast<stp_surface_style_silhouette>(object()); }
 void stp_surface_style_element_select::_surface_style_silhouette(stp_surface_style_silhouette* value) { putObject(value); }
 
 // ---- stp_swept_surface_or_solid ----
@@ -7468,15 +7468,15 @@ void* stp_swept_surface_or_solid::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_swept_surface_or_solid> nusktype_stp_swept_surface_or_solid(&nusk_ap242_schema, "swept_surface_or_solid");
 
 bool stp_swept_surface_or_solid::is_swept_area_solid() const { return holds(nusk_ap242::named(2702)); }
-stp_swept_area_solid* stp_swept_surface_or_solid::_swept_area_solid() const { return dynamic_cast<stp_swept_area_solid*>(object()); }
+stp_swept_area_solid* stp_swept_surface_or_solid::_swept_area_solid() const { return nusk_downcast<stp_swept_area_solid>(object()); }
 void stp_swept_surface_or_solid::_swept_area_solid(stp_swept_area_solid* value) { putObject(value); }
 
 bool stp_swept_surface_or_solid::is_swept_face_solid() const { return holds(nusk_ap242::named(2705)); }
-stp_swept_face_solid* stp_swept_surface_or_solid::_swept_face_solid() const { return dynamic_cast<stp_swept_face_solid*>(object()); }
+stp_swept_face_solid* stp_swept_surface_or_solid::_swept_face_solid() const { return nusk_downcast<stp_swept_face_solid>(object()); }
 void stp_swept_surface_or_solid::_swept_face_solid(stp_swept_face_solid* value) { putObject(value); }
 
 bool stp_swept_surface_or_solid::is_swept_surface() const { return holds(nusk_ap242::named(2707)); }
-stp_swept_surface* stp_swept_surface_or_solid::_swept_surface() const { return dynamic_cast<stp_swept_surface*>(object()); }
+stp_swept_surface* stp_swept_surface_or_solid::_swept_surface() const { return nusk_downcast<stp_swept_surface>(object()); }
 void stp_swept_surface_or_solid::_swept_surface(stp_swept_surface* value) { putObject(value); }
 
 // ---- stp_symbol_style_select ----
@@ -7488,7 +7488,7 @@ void* stp_symbol_style_select::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_symbol_style_select> nusktype_stp_symbol_style_select(&nusk_ap242_schema, "symbol_style_select");
 
 bool stp_symbol_style_select::is_symbol_colour() const { return holds(nusk_ap242::named(2709)); }
-stp_symbol_colour* stp_symbol_style_select::_symbol_colour() const { return dynamic_cast<stp_symbol_colour*>(object()); }
+stp_symbol_colour* stp_symbol_style_select::_symbol_colour() const { return nusk_downcast<stp_symbol_colour>(object()); }
 void stp_symbol_style_select::_symbol_colour(stp_symbol_colour* value) { putObject(value); }
 
 // ---- stp_target_annotated_3d_model_select ----
@@ -7500,7 +7500,7 @@ void* stp_target_annotated_3d_model_select::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_target_annotated_3d_model_select> nusktype_stp_target_annotated_3d_model_select(&nusk_ap242_schema, "target_annotated_3d_model_select");
 
 bool stp_target_annotated_3d_model_select::is_shape_representation_relationship() const { return holds(nusk_ap242::named(2489)); }
-stp_shape_representation_relationship* stp_target_annotated_3d_model_select::_shape_representation_relationship() const { return dynamic_cast<stp_shape_representation_relationship*>(object()); }
+stp_shape_representation_relationship* stp_target_annotated_3d_model_select::_shape_representation_relationship() const { return nusk_downcast<stp_shape_representation_relationship>(object()); }
 void stp_target_annotated_3d_model_select::_shape_representation_relationship(stp_shape_representation_relationship* value) { putObject(value); }
 
 // ---- stp_terminator ----
@@ -7512,15 +7512,15 @@ void* stp_terminator::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_terminator> nusktype_stp_terminator(&nusk_ap242_schema, "terminator");
 
 bool stp_terminator::is_externally_defined_terminator_symbol() const { return holds(nusk_ap242::named(1444)); }
-stp_externally_defined_terminator_symbol* stp_terminator::_externally_defined_terminator_symbol() const { return dynamic_cast<stp_externally_defined_terminator_symbol*>(object()); }
+stp_externally_defined_terminator_symbol* stp_terminator::_externally_defined_terminator_symbol() const { return nusk_downcast<stp_externally_defined_terminator_symbol>(object()); }
 void stp_terminator::_externally_defined_terminator_symbol(stp_externally_defined_terminator_symbol* value) { putObject(value); }
 
 bool stp_terminator::is_pre_defined_terminator_symbol() const { return holds(nusk_ap242::named(2160)); }
-stp_pre_defined_terminator_symbol* stp_terminator::_pre_defined_terminator_symbol() const { return dynamic_cast<stp_pre_defined_terminator_symbol*>(object()); }
+stp_pre_defined_terminator_symbol* stp_terminator::_pre_defined_terminator_symbol() const { return nusk_downcast<stp_pre_defined_terminator_symbol>(object()); }
 void stp_terminator::_pre_defined_terminator_symbol(stp_pre_defined_terminator_symbol* value) { putObject(value); }
 
 bool stp_terminator::is_user_defined_terminator_symbol() const { return holds(nusk_ap242::named(2881)); }
-stp_user_defined_terminator_symbol* stp_terminator::_user_defined_terminator_symbol() const { return dynamic_cast<stp_user_defined_terminator_symbol*>(object()); }
+stp_user_defined_terminator_symbol* stp_terminator::_user_defined_terminator_symbol() const { return nusk_downcast<stp_user_defined_terminator_symbol>(object()); }
 void stp_terminator::_user_defined_terminator_symbol(stp_user_defined_terminator_symbol* value) { putObject(value); }
 
 // ---- stp_tessellated_constructive_element_select ----
@@ -7532,27 +7532,27 @@ void* stp_tessellated_constructive_element_select::operator new(size_t size, Nus
 NuskTypePtrT<stp_tessellated_constructive_element_select> nusktype_stp_tessellated_constructive_element_select(&nusk_ap242_schema, "tessellated_constructive_element_select");
 
 bool stp_tessellated_constructive_element_select::is_placement() const { return holds(nusk_ap242::named(2068)); }
-stp_placement* stp_tessellated_constructive_element_select::_placement() const { return dynamic_cast<stp_placement*>(object()); }
+stp_placement* stp_tessellated_constructive_element_select::_placement() const { return nusk_downcast<stp_placement>(object()); }
 void stp_tessellated_constructive_element_select::_placement(stp_placement* value) { putObject(value); }
 
 bool stp_tessellated_constructive_element_select::is_tessellated_curve_set() const { return holds(nusk_ap242::named(2750)); }
-stp_tessellated_curve_set* stp_tessellated_constructive_element_select::_tessellated_curve_set() const { return dynamic_cast<stp_tessellated_curve_set*>(object()); }
+stp_tessellated_curve_set* stp_tessellated_constructive_element_select::_tessellated_curve_set() const { return nusk_downcast<stp_tessellated_curve_set>(object()); }
 void stp_tessellated_constructive_element_select::_tessellated_curve_set(stp_tessellated_curve_set* value) { putObject(value); }
 
 bool stp_tessellated_constructive_element_select::is_tessellated_edge() const { return holds(nusk_ap242::named(2751)); }
-stp_tessellated_edge* stp_tessellated_constructive_element_select::_tessellated_edge() const { return dynamic_cast<stp_tessellated_edge*>(object()); }
+stp_tessellated_edge* stp_tessellated_constructive_element_select::_tessellated_edge() const { return nusk_downcast<stp_tessellated_edge>(object()); }
 void stp_tessellated_constructive_element_select::_tessellated_edge(stp_tessellated_edge* value) { putObject(value); }
 
 bool stp_tessellated_constructive_element_select::is_tessellated_face() const { return holds(nusk_ap242::named(2753)); }
-stp_tessellated_face* stp_tessellated_constructive_element_select::_tessellated_face() const { return dynamic_cast<stp_tessellated_face*>(object()); }
+stp_tessellated_face* stp_tessellated_constructive_element_select::_tessellated_face() const { return nusk_downcast<stp_tessellated_face>(object()); }
 void stp_tessellated_constructive_element_select::_tessellated_face(stp_tessellated_face* value) { putObject(value); }
 
 bool stp_tessellated_constructive_element_select::is_tessellated_surface_set() const { return holds(nusk_ap242::named(2766)); }
-stp_tessellated_surface_set* stp_tessellated_constructive_element_select::_tessellated_surface_set() const { return dynamic_cast<stp_tessellated_surface_set*>(object()); }
+stp_tessellated_surface_set* stp_tessellated_constructive_element_select::_tessellated_surface_set() const { return nusk_downcast<stp_tessellated_surface_set>(object()); }
 void stp_tessellated_constructive_element_select::_tessellated_surface_set(stp_tessellated_surface_set* value) { putObject(value); }
 
 bool stp_tessellated_constructive_element_select::is_tessellated_vertex() const { return holds(nusk_ap242::named(2767)); }
-stp_tessellated_vertex* stp_tessellated_constructive_element_select::_tessellated_vertex() const { return dynamic_cast<stp_tessellated_vertex*>(object()); }
+stp_tessellated_vertex* stp_tessellated_constructive_element_select::_tessellated_vertex() const { return nusk_downcast<stp_tessellated_vertex>(object()); }
 void stp_tessellated_constructive_element_select::_tessellated_vertex(stp_tessellated_vertex* value) { putObject(value); }
 
 // ---- stp_tessellated_constructive_geometry_representation_or_shape_representation ----
@@ -7564,11 +7564,11 @@ void* stp_tessellated_constructive_geometry_representation_or_shape_representati
 NuskTypePtrT<stp_tessellated_constructive_geometry_representation_or_shape_representation> nusktype_stp_tessellated_constructive_geometry_representation_or_shape_representation(&nusk_ap242_schema, "tessellated_constructive_geometry_representation_or_shape_representation");
 
 bool stp_tessellated_constructive_geometry_representation_or_shape_representation::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_tessellated_constructive_geometry_representation_or_shape_representation::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_tessellated_constructive_geometry_representation_or_shape_representation::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_tessellated_constructive_geometry_representation_or_shape_representation::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_tessellated_constructive_geometry_representation_or_shape_representation::is_tessellated_constructive_geometry_representation() const { return holds(nusk_ap242::named(2748)); }
-stp_tessellated_constructive_geometry_representation* stp_tessellated_constructive_geometry_representation_or_shape_representation::_tessellated_constructive_geometry_representation() const { return dynamic_cast<stp_tessellated_constructive_geometry_representation*>(object()); }
+stp_tessellated_constructive_geometry_representation* stp_tessellated_constructive_geometry_representation_or_shape_representation::_tessellated_constructive_geometry_representation() const { return nusk_downcast<stp_tessellated_constructive_geometry_representation>(object()); }
 void stp_tessellated_constructive_geometry_representation_or_shape_representation::_tessellated_constructive_geometry_representation(stp_tessellated_constructive_geometry_representation* value) { putObject(value); }
 
 // ---- stp_tessellated_edge_or_vertex ----
@@ -7580,11 +7580,11 @@ void* stp_tessellated_edge_or_vertex::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_tessellated_edge_or_vertex> nusktype_stp_tessellated_edge_or_vertex(&nusk_ap242_schema, "tessellated_edge_or_vertex");
 
 bool stp_tessellated_edge_or_vertex::is_tessellated_edge() const { return holds(nusk_ap242::named(2751)); }
-stp_tessellated_edge* stp_tessellated_edge_or_vertex::_tessellated_edge() const { return dynamic_cast<stp_tessellated_edge*>(object()); }
+stp_tessellated_edge* stp_tessellated_edge_or_vertex::_tessellated_edge() const { return nusk_downcast<stp_tessellated_edge>(object()); }
 void stp_tessellated_edge_or_vertex::_tessellated_edge(stp_tessellated_edge* value) { putObject(value); }
 
 bool stp_tessellated_edge_or_vertex::is_tessellated_vertex() const { return holds(nusk_ap242::named(2767)); }
-stp_tessellated_vertex* stp_tessellated_edge_or_vertex::_tessellated_vertex() const { return dynamic_cast<stp_tessellated_vertex*>(object()); }
+stp_tessellated_vertex* stp_tessellated_edge_or_vertex::_tessellated_vertex() const { return nusk_downcast<stp_tessellated_vertex>(object()); }
 void stp_tessellated_edge_or_vertex::_tessellated_vertex(stp_tessellated_vertex* value) { putObject(value); }
 
 // ---- stp_tessellated_face_or_tessellated_surface_set ----
@@ -7596,11 +7596,11 @@ void* stp_tessellated_face_or_tessellated_surface_set::operator new(size_t size,
 NuskTypePtrT<stp_tessellated_face_or_tessellated_surface_set> nusktype_stp_tessellated_face_or_tessellated_surface_set(&nusk_ap242_schema, "tessellated_face_or_tessellated_surface_set");
 
 bool stp_tessellated_face_or_tessellated_surface_set::is_tessellated_face() const { return holds(nusk_ap242::named(2753)); }
-stp_tessellated_face* stp_tessellated_face_or_tessellated_surface_set::_tessellated_face() const { return dynamic_cast<stp_tessellated_face*>(object()); }
+stp_tessellated_face* stp_tessellated_face_or_tessellated_surface_set::_tessellated_face() const { return nusk_downcast<stp_tessellated_face>(object()); }
 void stp_tessellated_face_or_tessellated_surface_set::_tessellated_face(stp_tessellated_face* value) { putObject(value); }
 
 bool stp_tessellated_face_or_tessellated_surface_set::is_tessellated_surface_set() const { return holds(nusk_ap242::named(2766)); }
-stp_tessellated_surface_set* stp_tessellated_face_or_tessellated_surface_set::_tessellated_surface_set() const { return dynamic_cast<stp_tessellated_surface_set*>(object()); }
+stp_tessellated_surface_set* stp_tessellated_face_or_tessellated_surface_set::_tessellated_surface_set() const { return nusk_downcast<stp_tessellated_surface_set>(object()); }
 void stp_tessellated_face_or_tessellated_surface_set::_tessellated_surface_set(stp_tessellated_surface_set* value) { putObject(value); }
 
 // ---- stp_tessellated_manifold_subsurface_shape_representation_select ----
@@ -7612,15 +7612,15 @@ void* stp_tessellated_manifold_subsurface_shape_representation_select::operator 
 NuskTypePtrT<stp_tessellated_manifold_subsurface_shape_representation_select> nusktype_stp_tessellated_manifold_subsurface_shape_representation_select(&nusk_ap242_schema, "tessellated_manifold_subsurface_shape_representation_select");
 
 bool stp_tessellated_manifold_subsurface_shape_representation_select::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_tessellated_manifold_subsurface_shape_representation_select::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_tessellated_manifold_subsurface_shape_representation_select::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_tessellated_manifold_subsurface_shape_representation_select::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 bool stp_tessellated_manifold_subsurface_shape_representation_select::is_connected_face_sub_set() const { return holds(nusk_ap242::named(1015)); }
-stp_connected_face_sub_set* stp_tessellated_manifold_subsurface_shape_representation_select::_connected_face_sub_set() const { return dynamic_cast<stp_connected_face_sub_set*>(object()); }
+stp_connected_face_sub_set* stp_tessellated_manifold_subsurface_shape_representation_select::_connected_face_sub_set() const { return nusk_downcast<stp_connected_face_sub_set>(object()); }
 void stp_tessellated_manifold_subsurface_shape_representation_select::_connected_face_sub_set(stp_connected_face_sub_set* value) { putObject(value); }
 
 bool stp_tessellated_manifold_subsurface_shape_representation_select::is_mapped_item() const { return holds(nusk_ap242::named(1843)); }
-stp_mapped_item* stp_tessellated_manifold_subsurface_shape_representation_select::_mapped_item() const { return dynamic_cast<stp_mapped_item*>(object()); }
+stp_mapped_item* stp_tessellated_manifold_subsurface_shape_representation_select::_mapped_item() const { return nusk_downcast<stp_mapped_item>(object()); }
 void stp_tessellated_manifold_subsurface_shape_representation_select::_mapped_item(stp_mapped_item* value) { putObject(value); }
 
 // ---- stp_tessellated_surface_item ----
@@ -7632,19 +7632,19 @@ void* stp_tessellated_surface_item::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_tessellated_surface_item> nusktype_stp_tessellated_surface_item(&nusk_ap242_schema, "tessellated_surface_item");
 
 bool stp_tessellated_surface_item::is_tessellated_face() const { return holds(nusk_ap242::named(2753)); }
-stp_tessellated_face* stp_tessellated_surface_item::_tessellated_face() const { return dynamic_cast<stp_tessellated_face*>(object()); }
+stp_tessellated_face* stp_tessellated_surface_item::_tessellated_face() const { return nusk_downcast<stp_tessellated_face>(object()); }
 void stp_tessellated_surface_item::_tessellated_face(stp_tessellated_face* value) { putObject(value); }
 
 bool stp_tessellated_surface_item::is_tessellated_shell() const { return holds(nusk_ap242::named(2763)); }
-stp_tessellated_shell* stp_tessellated_surface_item::_tessellated_shell() const { return dynamic_cast<stp_tessellated_shell*>(object()); }
+stp_tessellated_shell* stp_tessellated_surface_item::_tessellated_shell() const { return nusk_downcast<stp_tessellated_shell>(object()); }
 void stp_tessellated_surface_item::_tessellated_shell(stp_tessellated_shell* value) { putObject(value); }
 
 bool stp_tessellated_surface_item::is_tessellated_solid() const { return holds(nusk_ap242::named(2764)); }
-stp_tessellated_solid* stp_tessellated_surface_item::_tessellated_solid() const { return dynamic_cast<stp_tessellated_solid*>(object()); }
+stp_tessellated_solid* stp_tessellated_surface_item::_tessellated_solid() const { return nusk_downcast<stp_tessellated_solid>(object()); }
 void stp_tessellated_surface_item::_tessellated_solid(stp_tessellated_solid* value) { putObject(value); }
 
 bool stp_tessellated_surface_item::is_tessellated_surface_set() const { return holds(nusk_ap242::named(2766)); }
-stp_tessellated_surface_set* stp_tessellated_surface_item::_tessellated_surface_set() const { return dynamic_cast<stp_tessellated_surface_set*>(object()); }
+stp_tessellated_surface_set* stp_tessellated_surface_item::_tessellated_surface_set() const { return nusk_downcast<stp_tessellated_surface_set>(object()); }
 void stp_tessellated_surface_item::_tessellated_surface_set(stp_tessellated_surface_set* value) { putObject(value); }
 
 // ---- stp_tessellation_accuracy_parameter_item ----
@@ -7684,23 +7684,23 @@ void* stp_text_or_character::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_text_or_character> nusktype_stp_text_or_character(&nusk_ap242_schema, "text_or_character");
 
 bool stp_text_or_character::is_annotation_text() const { return holds(nusk_ap242::named(660)); }
-stp_annotation_text* stp_text_or_character::_annotation_text() const { return dynamic_cast<stp_annotation_text*>(object()); }
+stp_annotation_text* stp_text_or_character::_annotation_text() const { return nusk_downcast<stp_annotation_text>(object()); }
 void stp_text_or_character::_annotation_text(stp_annotation_text* value) { putObject(value); }
 
 bool stp_text_or_character::is_annotation_text_character() const { return holds(nusk_ap242::named(661)); }
-stp_annotation_text_character* stp_text_or_character::_annotation_text_character() const { return dynamic_cast<stp_annotation_text_character*>(object()); }
+stp_annotation_text_character* stp_text_or_character::_annotation_text_character() const { return nusk_downcast<stp_annotation_text_character>(object()); }
 void stp_text_or_character::_annotation_text_character(stp_annotation_text_character* value) { putObject(value); }
 
 bool stp_text_or_character::is_composite_text() const { return holds(nusk_ap242::named(978)); }
-stp_composite_text* stp_text_or_character::_composite_text() const { return dynamic_cast<stp_composite_text*>(object()); }
+stp_composite_text* stp_text_or_character::_composite_text() const { return nusk_downcast<stp_composite_text>(object()); }
 void stp_text_or_character::_composite_text(stp_composite_text* value) { putObject(value); }
 
 bool stp_text_or_character::is_defined_character_glyph() const { return holds(nusk_ap242::named(1183)); }
-stp_defined_character_glyph* stp_text_or_character::_defined_character_glyph() const { return dynamic_cast<stp_defined_character_glyph*>(object()); }
+stp_defined_character_glyph* stp_text_or_character::_defined_character_glyph() const { return nusk_downcast<stp_defined_character_glyph>(object()); }
 void stp_text_or_character::_defined_character_glyph(stp_defined_character_glyph* value) { putObject(value); }
 
 bool stp_text_or_character::is_text_literal() const { return holds(nusk_ap242::named(2775)); }
-stp_text_literal* stp_text_or_character::_text_literal() const { return dynamic_cast<stp_text_literal*>(object()); }
+stp_text_literal* stp_text_or_character::_text_literal() const { return nusk_downcast<stp_text_literal>(object()); }
 void stp_text_or_character::_text_literal(stp_text_literal* value) { putObject(value); }
 
 // ---- stp_text_string_representation_item ----
@@ -7712,33 +7712,33 @@ void* stp_text_string_representation_item::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_text_string_representation_item> nusktype_stp_text_string_representation_item(&nusk_ap242_schema, "text_string_representation_item");
 
 bool stp_text_string_representation_item::is_annotation_text() const { return holds(nusk_ap242::named(660)); }
-stp_annotation_text* stp_text_string_representation_item::_annotation_text() const { return dynamic_cast<stp_annotation_text*>(object()); }
+stp_annotation_text* stp_text_string_representation_item::_annotation_text() const { return nusk_downcast<stp_annotation_text>(object()); }
 void stp_text_string_representation_item::_annotation_text(stp_annotation_text* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_annotation_text_character() const { return holds(nusk_ap242::named(661)); }
-stp_annotation_text_character* stp_text_string_representation_item::_annotation_text_character() const { return dynamic_cast<stp_annotation_text_character*>(object()); }
+stp_annotation_text_character* stp_text_string_representation_item::_annotation_text_character() const { return nusk_downcast<stp_annotation_text_character>(object()); }
 void stp_text_string_representation_item::_annotation_text_character(stp_annotation_text_character* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_axis2_placement() const { return holds(nusk_ap242::named(59)); }
 
 bool stp_text_string_representation_item::is_composite_text() const { return holds(nusk_ap242::named(978)); }
-stp_composite_text* stp_text_string_representation_item::_composite_text() const { return dynamic_cast<stp_composite_text*>(object()); }
+stp_composite_text* stp_text_string_representation_item::_composite_text() const { return nusk_downcast<stp_composite_text>(object()); }
 void stp_text_string_representation_item::_composite_text(stp_composite_text* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_defined_character_glyph() const { return holds(nusk_ap242::named(1183)); }
-stp_defined_character_glyph* stp_text_string_representation_item::_defined_character_glyph() const { return dynamic_cast<stp_defined_character_glyph*>(object()); }
+stp_defined_character_glyph* stp_text_string_representation_item::_defined_character_glyph() const { return nusk_downcast<stp_defined_character_glyph>(object()); }
 void stp_text_string_representation_item::_defined_character_glyph(stp_defined_character_glyph* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_text_literal() const { return holds(nusk_ap242::named(2775)); }
-stp_text_literal* stp_text_string_representation_item::_text_literal() const { return dynamic_cast<stp_text_literal*>(object()); }
+stp_text_literal* stp_text_string_representation_item::_text_literal() const { return nusk_downcast<stp_text_literal>(object()); }
 void stp_text_string_representation_item::_text_literal(stp_text_literal* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_axis2_placement_2d() const { return holds(nusk_ap242::named(772)); }
-stp_axis2_placement_2d* stp_text_string_representation_item::_axis2_placement_2d() const { return dynamic_cast<stp_axis2_placement_2d*>(object()); }
+stp_axis2_placement_2d* stp_text_string_representation_item::_axis2_placement_2d() const { return nusk_downcast<stp_axis2_placement_2d>(object()); }
 void stp_text_string_representation_item::_axis2_placement_2d(stp_axis2_placement_2d* value) { putObject(value); }
 
 bool stp_text_string_representation_item::is_axis2_placement_3d() const { return holds(nusk_ap242::named(773)); }
-stp_axis2_placement_3d* stp_text_string_representation_item::_axis2_placement_3d() const { return dynamic_cast<stp_axis2_placement_3d*>(object()); }
+stp_axis2_placement_3d* stp_text_string_representation_item::_axis2_placement_3d() const { return nusk_downcast<stp_axis2_placement_3d>(object()); }
 void stp_text_string_representation_item::_axis2_placement_3d(stp_axis2_placement_3d* value) { putObject(value); }
 
 // ---- stp_time_interval_item ----
@@ -7750,259 +7750,259 @@ void* stp_time_interval_item::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_time_interval_item> nusktype_stp_time_interval_item(&nusk_ap242_schema, "time_interval_item");
 
 bool stp_time_interval_item::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_time_interval_item::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_time_interval_item::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_time_interval_item::_action(stp_action* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_time_interval_item::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_time_interval_item::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_time_interval_item::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_directive_relationship() const { return holds(nusk_ap242::named(593)); }
-stp_action_directive_relationship* stp_time_interval_item::_action_directive_relationship() const { return dynamic_cast<stp_action_directive_relationship*>(object()); }
+stp_action_directive_relationship* stp_time_interval_item::_action_directive_relationship() const { return nusk_downcast<stp_action_directive_relationship>(object()); }
 void stp_time_interval_item::_action_directive_relationship(stp_action_directive_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_time_interval_item::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_time_interval_item::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_time_interval_item::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_time_interval_item::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_time_interval_item::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_time_interval_item::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_time_interval_item::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_time_interval_item::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_time_interval_item::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_action_request_solution() const { return holds(nusk_ap242::named(606)); }
-stp_action_request_solution* stp_time_interval_item::_action_request_solution() const { return dynamic_cast<stp_action_request_solution*>(object()); }
+stp_action_request_solution* stp_time_interval_item::_action_request_solution() const { return nusk_downcast<stp_action_request_solution>(object()); }
 void stp_time_interval_item::_action_request_solution(stp_action_request_solution* value) { putObject(value); }
 
 bool stp_time_interval_item::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_time_interval_item::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_time_interval_item::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_time_interval_item::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_analysis_assignment() const { return holds(nusk_ap242::named(634)); }
-stp_analysis_assignment* stp_time_interval_item::_analysis_assignment() const { return dynamic_cast<stp_analysis_assignment*>(object()); }
+stp_analysis_assignment* stp_time_interval_item::_analysis_assignment() const { return nusk_downcast<stp_analysis_assignment>(object()); }
 void stp_time_interval_item::_analysis_assignment(stp_analysis_assignment* value) { putObject(value); }
 
 bool stp_time_interval_item::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_time_interval_item::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_time_interval_item::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_time_interval_item::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_time_interval_item::is_applied_classification_assignment() const { return holds(nusk_ap242::named(681)); }
-stp_applied_classification_assignment* stp_time_interval_item::_applied_classification_assignment() const { return dynamic_cast<stp_applied_classification_assignment*>(object()); }
+stp_applied_classification_assignment* stp_time_interval_item::_applied_classification_assignment() const { return nusk_downcast<stp_applied_classification_assignment>(object()); }
 void stp_time_interval_item::_applied_classification_assignment(stp_applied_classification_assignment* value) { putObject(value); }
 
 bool stp_time_interval_item::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_time_interval_item::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_time_interval_item::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_time_interval_item::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_time_interval_item::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_time_interval_item::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_time_interval_item::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_time_interval_item::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_time_interval_item::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_time_interval_item::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_time_interval_item::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_time_interval_item::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_time_interval_item::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_time_interval_item::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_time_interval_item::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_time_interval_item::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_time_interval_item::is_class() const { return holds(nusk_ap242::named(917)); }
-stp_class* stp_time_interval_item::_class() const { return dynamic_cast<stp_class*>(object()); }
+stp_class* stp_time_interval_item::_class() const { return nusk_downcast<stp_class>(object()); }
 void stp_time_interval_item::_class(stp_class* value) { putObject(value); }
 
 bool stp_time_interval_item::is_class_system() const { return holds(nusk_ap242::named(920)); }
-stp_class_system* stp_time_interval_item::_class_system() const { return dynamic_cast<stp_class_system*>(object()); }
+stp_class_system* stp_time_interval_item::_class_system() const { return nusk_downcast<stp_class_system>(object()); }
 void stp_time_interval_item::_class_system(stp_class_system* value) { putObject(value); }
 
 bool stp_time_interval_item::is_configuration_design() const { return holds(nusk_ap242::named(1001)); }
-stp_configuration_design* stp_time_interval_item::_configuration_design() const { return dynamic_cast<stp_configuration_design*>(object()); }
+stp_configuration_design* stp_time_interval_item::_configuration_design() const { return nusk_downcast<stp_configuration_design>(object()); }
 void stp_time_interval_item::_configuration_design(stp_configuration_design* value) { putObject(value); }
 
 bool stp_time_interval_item::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_time_interval_item::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_time_interval_item::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_time_interval_item::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_time_interval_item::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_time_interval_item::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_time_interval_item::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_time_interval_item::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_time_interval_item::is_configuration_item_relationship() const { return holds(nusk_ap242::named(1005)); }
-stp_configuration_item_relationship* stp_time_interval_item::_configuration_item_relationship() const { return dynamic_cast<stp_configuration_item_relationship*>(object()); }
+stp_configuration_item_relationship* stp_time_interval_item::_configuration_item_relationship() const { return nusk_downcast<stp_configuration_item_relationship>(object()); }
 void stp_time_interval_item::_configuration_item_relationship(stp_configuration_item_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_configured_effectivity_assignment() const { return holds(nusk_ap242::named(1007)); }
-stp_configured_effectivity_assignment* stp_time_interval_item::_configured_effectivity_assignment() const { return dynamic_cast<stp_configured_effectivity_assignment*>(object()); }
+stp_configured_effectivity_assignment* stp_time_interval_item::_configured_effectivity_assignment() const { return nusk_downcast<stp_configured_effectivity_assignment>(object()); }
 void stp_time_interval_item::_configured_effectivity_assignment(stp_configured_effectivity_assignment* value) { putObject(value); }
 
 bool stp_time_interval_item::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_time_interval_item::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_time_interval_item::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_time_interval_item::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_time_interval_item::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_time_interval_item::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_time_interval_item::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_time_interval_item::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_time_interval_item::is_document_relationship() const { return holds(nusk_ap242::named(1274)); }
-stp_document_relationship* stp_time_interval_item::_document_relationship() const { return dynamic_cast<stp_document_relationship*>(object()); }
+stp_document_relationship* stp_time_interval_item::_document_relationship() const { return nusk_downcast<stp_document_relationship>(object()); }
 void stp_time_interval_item::_document_relationship(stp_document_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_time_interval_item::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_time_interval_item::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_time_interval_item::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_time_interval_item::is_drawing_revision() const { return holds(nusk_ap242::named(1302)); }
-stp_drawing_revision* stp_time_interval_item::_drawing_revision() const { return dynamic_cast<stp_drawing_revision*>(object()); }
+stp_drawing_revision* stp_time_interval_item::_drawing_revision() const { return nusk_downcast<stp_drawing_revision>(object()); }
 void stp_time_interval_item::_drawing_revision(stp_drawing_revision* value) { putObject(value); }
 
 bool stp_time_interval_item::is_effectivity_relationship() const { return holds(nusk_ap242::named(1328)); }
-stp_effectivity_relationship* stp_time_interval_item::_effectivity_relationship() const { return dynamic_cast<stp_effectivity_relationship*>(object()); }
+stp_effectivity_relationship* stp_time_interval_item::_effectivity_relationship() const { return nusk_downcast<stp_effectivity_relationship>(object()); }
 void stp_time_interval_item::_effectivity_relationship(stp_effectivity_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_time_interval_item::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_time_interval_item::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_time_interval_item::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_time_interval_item::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_time_interval_item::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_time_interval_item::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_time_interval_item::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_time_interval_item::is_externally_defined_class() const { return holds(nusk_ap242::named(1424)); }
-stp_externally_defined_class* stp_time_interval_item::_externally_defined_class() const { return dynamic_cast<stp_externally_defined_class*>(object()); }
+stp_externally_defined_class* stp_time_interval_item::_externally_defined_class() const { return nusk_downcast<stp_externally_defined_class>(object()); }
 void stp_time_interval_item::_externally_defined_class(stp_externally_defined_class* value) { putObject(value); }
 
 bool stp_time_interval_item::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_time_interval_item::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_time_interval_item::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_time_interval_item::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_time_interval_item::is_material_designation() const { return holds(nusk_ap242::named(1848)); }
-stp_material_designation* stp_time_interval_item::_material_designation() const { return dynamic_cast<stp_material_designation*>(object()); }
+stp_material_designation* stp_time_interval_item::_material_designation() const { return nusk_downcast<stp_material_designation>(object()); }
 void stp_time_interval_item::_material_designation(stp_material_designation* value) { putObject(value); }
 
 bool stp_time_interval_item::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_time_interval_item::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_time_interval_item::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_time_interval_item::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_time_interval_item::is_observation_consequence() const { return holds(nusk_ap242::named(1960)); }
-stp_observation_consequence* stp_time_interval_item::_observation_consequence() const { return dynamic_cast<stp_observation_consequence*>(object()); }
+stp_observation_consequence* stp_time_interval_item::_observation_consequence() const { return nusk_downcast<stp_observation_consequence>(object()); }
 void stp_time_interval_item::_observation_consequence(stp_observation_consequence* value) { putObject(value); }
 
 bool stp_time_interval_item::is_organization_relationship() const { return holds(nusk_ap242::named(1977)); }
-stp_organization_relationship* stp_time_interval_item::_organization_relationship() const { return dynamic_cast<stp_organization_relationship*>(object()); }
+stp_organization_relationship* stp_time_interval_item::_organization_relationship() const { return nusk_downcast<stp_organization_relationship>(object()); }
 void stp_time_interval_item::_organization_relationship(stp_organization_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_time_interval_item::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_time_interval_item::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_time_interval_item::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_time_interval_item::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_time_interval_item::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_time_interval_item::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_time_interval_item::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_time_interval_item::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_time_interval_item::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_time_interval_item::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_time_interval_item::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_time_interval_item::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_time_interval_item::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_time_interval_item::_product(stp_product* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_time_interval_item::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_time_interval_item::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_time_interval_item::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_time_interval_item::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_time_interval_item::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_time_interval_item::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept_feature_association() const { return holds(nusk_ap242::named(2203)); }
-stp_product_concept_feature_association* stp_time_interval_item::_product_concept_feature_association() const { return dynamic_cast<stp_product_concept_feature_association*>(object()); }
+stp_product_concept_feature_association* stp_time_interval_item::_product_concept_feature_association() const { return nusk_downcast<stp_product_concept_feature_association>(object()); }
 void stp_time_interval_item::_product_concept_feature_association(stp_product_concept_feature_association* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_time_interval_item::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_time_interval_item::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_time_interval_item::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept_feature_category_usage() const { return holds(nusk_ap242::named(2205)); }
-stp_product_concept_feature_category_usage* stp_time_interval_item::_product_concept_feature_category_usage() const { return dynamic_cast<stp_product_concept_feature_category_usage*>(object()); }
+stp_product_concept_feature_category_usage* stp_time_interval_item::_product_concept_feature_category_usage() const { return nusk_downcast<stp_product_concept_feature_category_usage>(object()); }
 void stp_time_interval_item::_product_concept_feature_category_usage(stp_product_concept_feature_category_usage* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_concept_relationship() const { return holds(nusk_ap242::named(2206)); }
-stp_product_concept_relationship* stp_time_interval_item::_product_concept_relationship() const { return dynamic_cast<stp_product_concept_relationship*>(object()); }
+stp_product_concept_relationship* stp_time_interval_item::_product_concept_relationship() const { return nusk_downcast<stp_product_concept_relationship>(object()); }
 void stp_time_interval_item::_product_concept_relationship(stp_product_concept_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_time_interval_item::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_time_interval_item::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_time_interval_item::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_time_interval_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_time_interval_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_time_interval_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_time_interval_item::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_time_interval_item::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_time_interval_item::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_time_interval_item::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_time_interval_item::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_time_interval_item::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_definition_substitute() const { return holds(nusk_ap242::named(2235)); }
-stp_product_definition_substitute* stp_time_interval_item::_product_definition_substitute() const { return dynamic_cast<stp_product_definition_substitute*>(object()); }
+stp_product_definition_substitute* stp_time_interval_item::_product_definition_substitute() const { return nusk_downcast<stp_product_definition_substitute>(object()); }
 void stp_time_interval_item::_product_definition_substitute(stp_product_definition_substitute* value) { putObject(value); }
 
 bool stp_time_interval_item::is_product_planned_to_realized() const { return holds(nusk_ap242::named(2256)); }
-stp_product_planned_to_realized* stp_time_interval_item::_product_planned_to_realized() const { return dynamic_cast<stp_product_planned_to_realized*>(object()); }
+stp_product_planned_to_realized* stp_time_interval_item::_product_planned_to_realized() const { return nusk_downcast<stp_product_planned_to_realized>(object()); }
 void stp_time_interval_item::_product_planned_to_realized(stp_product_planned_to_realized* value) { putObject(value); }
 
 bool stp_time_interval_item::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_time_interval_item::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_time_interval_item::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_time_interval_item::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_time_interval_item::is_requirement_for_action_resource() const { return holds(nusk_ap242::named(2346)); }
-stp_requirement_for_action_resource* stp_time_interval_item::_requirement_for_action_resource() const { return dynamic_cast<stp_requirement_for_action_resource*>(object()); }
+stp_requirement_for_action_resource* stp_time_interval_item::_requirement_for_action_resource() const { return nusk_downcast<stp_requirement_for_action_resource>(object()); }
 void stp_time_interval_item::_requirement_for_action_resource(stp_requirement_for_action_resource* value) { putObject(value); }
 
 bool stp_time_interval_item::is_resource_property() const { return holds(nusk_ap242::named(2351)); }
-stp_resource_property* stp_time_interval_item::_resource_property() const { return dynamic_cast<stp_resource_property*>(object()); }
+stp_resource_property* stp_time_interval_item::_resource_property() const { return nusk_downcast<stp_resource_property>(object()); }
 void stp_time_interval_item::_resource_property(stp_resource_property* value) { putObject(value); }
 
 bool stp_time_interval_item::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_time_interval_item::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_time_interval_item::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_time_interval_item::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_time_interval_item::is_security_classification_level() const { return holds(nusk_ap242::named(2440)); }
-stp_security_classification_level* stp_time_interval_item::_security_classification_level() const { return dynamic_cast<stp_security_classification_level*>(object()); }
+stp_security_classification_level* stp_time_interval_item::_security_classification_level() const { return nusk_downcast<stp_security_classification_level>(object()); }
 void stp_time_interval_item::_security_classification_level(stp_security_classification_level* value) { putObject(value); }
 
 bool stp_time_interval_item::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_time_interval_item::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_time_interval_item::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_time_interval_item::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_time_interval_item::is_time_interval_based_effectivity() const { return holds(nusk_ap242::named(2801)); }
-stp_time_interval_based_effectivity* stp_time_interval_item::_time_interval_based_effectivity() const { return dynamic_cast<stp_time_interval_based_effectivity*>(object()); }
+stp_time_interval_based_effectivity* stp_time_interval_item::_time_interval_based_effectivity() const { return nusk_downcast<stp_time_interval_based_effectivity>(object()); }
 void stp_time_interval_item::_time_interval_based_effectivity(stp_time_interval_based_effectivity* value) { putObject(value); }
 
 bool stp_time_interval_item::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_time_interval_item::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_time_interval_item::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_time_interval_item::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_time_interval_item::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_time_interval_item::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_time_interval_item::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_time_interval_item::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_time_interval_item::is_verification_relationship() const { return holds(nusk_ap242::named(2910)); }
-stp_verification_relationship* stp_time_interval_item::_verification_relationship() const { return dynamic_cast<stp_verification_relationship*>(object()); }
+stp_verification_relationship* stp_time_interval_item::_verification_relationship() const { return nusk_downcast<stp_verification_relationship>(object()); }
 void stp_time_interval_item::_verification_relationship(stp_verification_relationship* value) { putObject(value); }
 
 bool stp_time_interval_item::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_time_interval_item::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_time_interval_item::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_time_interval_item::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 bool stp_time_interval_item::is_versioned_action_request_relationship() const { return holds(nusk_ap242::named(2912)); }
-stp_versioned_action_request_relationship* stp_time_interval_item::_versioned_action_request_relationship() const { return dynamic_cast<stp_versioned_action_request_relationship*>(object()); }
+stp_versioned_action_request_relationship* stp_time_interval_item::_versioned_action_request_relationship() const { return nusk_downcast<stp_versioned_action_request_relationship>(object()); }
 void stp_time_interval_item::_versioned_action_request_relationship(stp_versioned_action_request_relationship* value) { putObject(value); }
 
 // ---- stp_tolerance_method_definition ----
@@ -8014,11 +8014,11 @@ void* stp_tolerance_method_definition::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_tolerance_method_definition> nusktype_stp_tolerance_method_definition(&nusk_ap242_schema, "tolerance_method_definition");
 
 bool stp_tolerance_method_definition::is_limits_and_fits() const { return holds(nusk_ap242::named(1769)); }
-stp_limits_and_fits* stp_tolerance_method_definition::_limits_and_fits() const { return dynamic_cast<stp_limits_and_fits*>(object()); }
+stp_limits_and_fits* stp_tolerance_method_definition::_limits_and_fits() const { return nusk_downcast<stp_limits_and_fits>(object()); }
 void stp_tolerance_method_definition::_limits_and_fits(stp_limits_and_fits* value) { putObject(value); }
 
 bool stp_tolerance_method_definition::is_tolerance_value() const { return holds(nusk_ap242::named(2807)); }
-stp_tolerance_value* stp_tolerance_method_definition::_tolerance_value() const { return dynamic_cast<stp_tolerance_value*>(object()); }
+stp_tolerance_value* stp_tolerance_method_definition::_tolerance_value() const { return nusk_downcast<stp_tolerance_value>(object()); }
 void stp_tolerance_method_definition::_tolerance_value(stp_tolerance_value* value) { putObject(value); }
 
 // ---- stp_tolerance_value_or_limits_and_fits ----
@@ -8030,11 +8030,11 @@ void* stp_tolerance_value_or_limits_and_fits::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_tolerance_value_or_limits_and_fits> nusktype_stp_tolerance_value_or_limits_and_fits(&nusk_ap242_schema, "tolerance_value_or_limits_and_fits");
 
 bool stp_tolerance_value_or_limits_and_fits::is_limits_and_fits() const { return holds(nusk_ap242::named(1769)); }
-stp_limits_and_fits* stp_tolerance_value_or_limits_and_fits::_limits_and_fits() const { return dynamic_cast<stp_limits_and_fits*>(object()); }
+stp_limits_and_fits* stp_tolerance_value_or_limits_and_fits::_limits_and_fits() const { return nusk_downcast<stp_limits_and_fits>(object()); }
 void stp_tolerance_value_or_limits_and_fits::_limits_and_fits(stp_limits_and_fits* value) { putObject(value); }
 
 bool stp_tolerance_value_or_limits_and_fits::is_tolerance_value() const { return holds(nusk_ap242::named(2807)); }
-stp_tolerance_value* stp_tolerance_value_or_limits_and_fits::_tolerance_value() const { return dynamic_cast<stp_tolerance_value*>(object()); }
+stp_tolerance_value* stp_tolerance_value_or_limits_and_fits::_tolerance_value() const { return nusk_downcast<stp_tolerance_value>(object()); }
 void stp_tolerance_value_or_limits_and_fits::_tolerance_value(stp_tolerance_value* value) { putObject(value); }
 
 // ---- stp_tolerance_zone_target ----
@@ -8046,19 +8046,19 @@ void* stp_tolerance_zone_target::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_tolerance_zone_target> nusktype_stp_tolerance_zone_target(&nusk_ap242_schema, "tolerance_zone_target");
 
 bool stp_tolerance_zone_target::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_tolerance_zone_target::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_tolerance_zone_target::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_tolerance_zone_target::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_tolerance_zone_target::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_tolerance_zone_target::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_tolerance_zone_target::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_tolerance_zone_target::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_tolerance_zone_target::is_general_datum_reference() const { return holds(nusk_ap242::named(1538)); }
-stp_general_datum_reference* stp_tolerance_zone_target::_general_datum_reference() const { return dynamic_cast<stp_general_datum_reference*>(object()); }
+stp_general_datum_reference* stp_tolerance_zone_target::_general_datum_reference() const { return nusk_downcast<stp_general_datum_reference>(object()); }
 void stp_tolerance_zone_target::_general_datum_reference(stp_general_datum_reference* value) { putObject(value); }
 
 bool stp_tolerance_zone_target::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_tolerance_zone_target::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_tolerance_zone_target::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_tolerance_zone_target::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 // ---- stp_topology_association_item_select ----
@@ -8070,15 +8070,15 @@ void* stp_topology_association_item_select::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_topology_association_item_select> nusktype_stp_topology_association_item_select(&nusk_ap242_schema, "topology_association_item_select");
 
 bool stp_topology_association_item_select::is_edge() const { return holds(nusk_ap242::named(1312)); }
-stp_edge* stp_topology_association_item_select::_edge() const { return dynamic_cast<stp_edge*>(object()); }
+stp_edge* stp_topology_association_item_select::_edge() const { return nusk_downcast<stp_edge>(object()); }
 void stp_topology_association_item_select::_edge(stp_edge* value) { putObject(value); }
 
 bool stp_topology_association_item_select::is_path() const { return holds(nusk_ap242::named(2027)); }
-stp_path* stp_topology_association_item_select::_path() const { return dynamic_cast<stp_path*>(object()); }
+stp_path* stp_topology_association_item_select::_path() const { return nusk_downcast<stp_path>(object()); }
 void stp_topology_association_item_select::_path(stp_path* value) { putObject(value); }
 
 bool stp_topology_association_item_select::is_vertex() const { return holds(nusk_ap242::named(2913)); }
-stp_vertex* stp_topology_association_item_select::_vertex() const { return dynamic_cast<stp_vertex*>(object()); }
+stp_vertex* stp_topology_association_item_select::_vertex() const { return nusk_downcast<stp_vertex>(object()); }
 void stp_topology_association_item_select::_vertex(stp_vertex* value) { putObject(value); }
 
 // ---- stp_transformation ----
@@ -8090,15 +8090,15 @@ void* stp_transformation::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_transformation> nusktype_stp_transformation(&nusk_ap242_schema, "transformation");
 
 bool stp_transformation::is_functionally_defined_transformation() const { return holds(nusk_ap242::named(1519)); }
-stp_functionally_defined_transformation* stp_transformation::_functionally_defined_transformation() const { return dynamic_cast<stp_functionally_defined_transformation*>(object()); }
+stp_functionally_defined_transformation* stp_transformation::_functionally_defined_transformation() const { return nusk_downcast<stp_functionally_defined_transformation>(object()); }
 void stp_transformation::_functionally_defined_transformation(stp_functionally_defined_transformation* value) { putObject(value); }
 
 bool stp_transformation::is_item_defined_transformation() const { return holds(nusk_ap242::named(1721)); }
-stp_item_defined_transformation* stp_transformation::_item_defined_transformation() const { return dynamic_cast<stp_item_defined_transformation*>(object()); }
+stp_item_defined_transformation* stp_transformation::_item_defined_transformation() const { return nusk_downcast<stp_item_defined_transformation>(object()); }
 void stp_transformation::_item_defined_transformation(stp_item_defined_transformation* value) { putObject(value); }
 
 bool stp_transformation::is_set_item_defined_transformation() const { return holds(nusk_ap242::named(417)); }
-SetOfstp_item_defined_transformation* stp_transformation::_set_item_defined_transformation() const { return holds(nusk_ap242::named(417)) ? dynamic_cast<SetOfstp_item_defined_transformation*>(object()) : nullptr; }
+SetOfstp_item_defined_transformation* stp_transformation::_set_item_defined_transformation() const { return holds(nusk_ap242::named(417)) ? nusk_downcast<SetOfstp_item_defined_transformation>(object()) : nullptr; }
 void stp_transformation::_set_item_defined_transformation(SetOfstp_item_defined_transformation* value) { putAggregate(nusk_ap242::named(417), value); }
 
 // ---- stp_trim_condition_select ----
@@ -8120,19 +8120,19 @@ double stp_trim_condition_select::_plane_angle_measure() const { return holds(nu
 void stp_trim_condition_select::_plane_angle_measure(double value) { putReal(nusk_ap242::named(343), value); }
 
 bool stp_trim_condition_select::is_solid_model() const { return holds(nusk_ap242::named(2554)); }
-stp_solid_model* stp_trim_condition_select::_solid_model() const { return dynamic_cast<stp_solid_model*>(object()); }
+stp_solid_model* stp_trim_condition_select::_solid_model() const { return nusk_downcast<stp_solid_model>(object()); }
 void stp_trim_condition_select::_solid_model(stp_solid_model* value) { putObject(value); }
 
 bool stp_trim_condition_select::is_face_surface() const { return holds(nusk_ap242::named(1462)); }
-stp_face_surface* stp_trim_condition_select::_face_surface() const { return dynamic_cast<stp_face_surface*>(object()); }
+stp_face_surface* stp_trim_condition_select::_face_surface() const { return nusk_downcast<stp_face_surface>(object()); }
 void stp_trim_condition_select::_face_surface(stp_face_surface* value) { putObject(value); }
 
 bool stp_trim_condition_select::is_surface() const { return holds(nusk_ap242::named(2662)); }
-stp_surface* stp_trim_condition_select::_surface() const { return dynamic_cast<stp_surface*>(object()); }
+stp_surface* stp_trim_condition_select::_surface() const { return nusk_downcast<stp_surface>(object()); }
 void stp_trim_condition_select::_surface(stp_surface* value) { putObject(value); }
 
 bool stp_trim_condition_select::is_surfaced_open_shell() const { return holds(nusk_ap242::named(2701)); }
-stp_surfaced_open_shell* stp_trim_condition_select::_surfaced_open_shell() const { return dynamic_cast<stp_surfaced_open_shell*>(object()); }
+stp_surfaced_open_shell* stp_trim_condition_select::_surfaced_open_shell() const { return nusk_downcast<stp_surfaced_open_shell>(object()); }
 void stp_trim_condition_select::_surfaced_open_shell(stp_surfaced_open_shell* value) { putObject(value); }
 
 // ---- stp_trimming_select ----
@@ -8144,7 +8144,7 @@ void* stp_trimming_select::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_trimming_select> nusktype_stp_trimming_select(&nusk_ap242_schema, "trimming_select");
 
 bool stp_trimming_select::is_cartesian_point() const { return holds(nusk_ap242::named(859)); }
-stp_cartesian_point* stp_trimming_select::_cartesian_point() const { return dynamic_cast<stp_cartesian_point*>(object()); }
+stp_cartesian_point* stp_trimming_select::_cartesian_point() const { return nusk_downcast<stp_cartesian_point>(object()); }
 void stp_trimming_select::_cartesian_point(stp_cartesian_point* value) { putObject(value); }
 
 bool stp_trimming_select::is_parameter_value() const { return holds(nusk_ap242::named(333)); }
@@ -8160,17 +8160,17 @@ void* stp_tuple_space::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_tuple_space> nusktype_stp_tuple_space(&nusk_ap242_schema, "tuple_space");
 
 bool stp_tuple_space::is_extended_tuple_space() const { return holds(nusk_ap242::named(1409)); }
-stp_extended_tuple_space* stp_tuple_space::_extended_tuple_space() const { return dynamic_cast<stp_extended_tuple_space*>(object()); }
+stp_extended_tuple_space* stp_tuple_space::_extended_tuple_space() const { return nusk_downcast<stp_extended_tuple_space>(object()); }
 void stp_tuple_space::_extended_tuple_space(stp_extended_tuple_space* value) { putObject(value); }
 
 bool stp_tuple_space::is_product_space() const { return holds(nusk_ap242::named(383)); }
 
 bool stp_tuple_space::is_listed_product_space() const { return holds(nusk_ap242::named(1791)); }
-stp_listed_product_space* stp_tuple_space::_listed_product_space() const { return dynamic_cast<stp_listed_product_space*>(object()); }
+stp_listed_product_space* stp_tuple_space::_listed_product_space() const { return nusk_downcast<stp_listed_product_space>(object()); }
 void stp_tuple_space::_listed_product_space(stp_listed_product_space* value) { putObject(value); }
 
 bool stp_tuple_space::is_uniform_product_space() const { return holds(nusk_ap242::named(2867)); }
-stp_uniform_product_space* stp_tuple_space::_uniform_product_space() const { return dynamic_cast<stp_uniform_product_space*>(object()); }
+stp_uniform_product_space* stp_tuple_space::_uniform_product_space() const { return nusk_downcast<stp_uniform_product_space>(object()); }
 void stp_tuple_space::_uniform_product_space(stp_uniform_product_space* value) { putObject(value); }
 
 // ---- stp_unit ----
@@ -8182,11 +8182,11 @@ void* stp_unit::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_unit> nusktype_stp_unit(&nusk_ap242_schema, "unit");
 
 bool stp_unit::is_derived_unit() const { return holds(nusk_ap242::named(1199)); }
-stp_derived_unit* stp_unit::_derived_unit() const { return dynamic_cast<stp_derived_unit*>(object()); }
+stp_derived_unit* stp_unit::_derived_unit() const { return nusk_downcast<stp_derived_unit>(object()); }
 void stp_unit::_derived_unit(stp_derived_unit* value) { putObject(value); }
 
 bool stp_unit::is_named_unit() const { return holds(nusk_ap242::named(1928)); }
-stp_named_unit* stp_unit::_named_unit() const { return dynamic_cast<stp_named_unit*>(object()); }
+stp_named_unit* stp_unit::_named_unit() const { return nusk_downcast<stp_named_unit>(object()); }
 void stp_unit::_named_unit(stp_named_unit* value) { putObject(value); }
 
 // ---- stp_used_equivalence_representation_select ----
@@ -8198,11 +8198,11 @@ void* stp_used_equivalence_representation_select::operator new(size_t size, Nusk
 NuskTypePtrT<stp_used_equivalence_representation_select> nusktype_stp_used_equivalence_representation_select(&nusk_ap242_schema, "used_equivalence_representation_select");
 
 bool stp_used_equivalence_representation_select::is_data_equivalence_criteria_representation() const { return holds(nusk_ap242::named(1121)); }
-stp_data_equivalence_criteria_representation* stp_used_equivalence_representation_select::_data_equivalence_criteria_representation() const { return dynamic_cast<stp_data_equivalence_criteria_representation*>(object()); }
+stp_data_equivalence_criteria_representation* stp_used_equivalence_representation_select::_data_equivalence_criteria_representation() const { return nusk_downcast<stp_data_equivalence_criteria_representation>(object()); }
 void stp_used_equivalence_representation_select::_data_equivalence_criteria_representation(stp_data_equivalence_criteria_representation* value) { putObject(value); }
 
 bool stp_used_equivalence_representation_select::is_data_equivalence_inspection_result_representation() const { return holds(nusk_ap242::named(1136)); }
-stp_data_equivalence_inspection_result_representation* stp_used_equivalence_representation_select::_data_equivalence_inspection_result_representation() const { return dynamic_cast<stp_data_equivalence_inspection_result_representation*>(object()); }
+stp_data_equivalence_inspection_result_representation* stp_used_equivalence_representation_select::_data_equivalence_inspection_result_representation() const { return nusk_downcast<stp_data_equivalence_inspection_result_representation>(object()); }
 void stp_used_equivalence_representation_select::_data_equivalence_inspection_result_representation(stp_data_equivalence_inspection_result_representation* value) { putObject(value); }
 
 // ---- stp_used_quality_representation_select ----
@@ -8214,11 +8214,11 @@ void* stp_used_quality_representation_select::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_used_quality_representation_select> nusktype_stp_used_quality_representation_select(&nusk_ap242_schema, "used_quality_representation_select");
 
 bool stp_used_quality_representation_select::is_data_quality_criteria_representation() const { return holds(nusk_ap242::named(1141)); }
-stp_data_quality_criteria_representation* stp_used_quality_representation_select::_data_quality_criteria_representation() const { return dynamic_cast<stp_data_quality_criteria_representation*>(object()); }
+stp_data_quality_criteria_representation* stp_used_quality_representation_select::_data_quality_criteria_representation() const { return nusk_downcast<stp_data_quality_criteria_representation>(object()); }
 void stp_used_quality_representation_select::_data_quality_criteria_representation(stp_data_quality_criteria_representation* value) { putObject(value); }
 
 bool stp_used_quality_representation_select::is_data_quality_inspection_result_representation() const { return holds(nusk_ap242::named(1154)); }
-stp_data_quality_inspection_result_representation* stp_used_quality_representation_select::_data_quality_inspection_result_representation() const { return dynamic_cast<stp_data_quality_inspection_result_representation*>(object()); }
+stp_data_quality_inspection_result_representation* stp_used_quality_representation_select::_data_quality_inspection_result_representation() const { return nusk_downcast<stp_data_quality_inspection_result_representation>(object()); }
 void stp_used_quality_representation_select::_data_quality_inspection_result_representation(stp_data_quality_inspection_result_representation* value) { putObject(value); }
 
 // ---- stp_uuid_attribute_select ----
@@ -8234,815 +8234,815 @@ bool stp_uuid_attribute_select::is_id_attribute_select() const { return holds(nu
 bool stp_uuid_attribute_select::is_identification_item() const { return holds(nusk_ap242::named(238)); }
 
 bool stp_uuid_attribute_select::is_action() const { return holds(nusk_ap242::named(589)); }
-stp_action* stp_uuid_attribute_select::_action() const { return dynamic_cast<stp_action*>(object()); }
+stp_action* stp_uuid_attribute_select::_action() const { return nusk_downcast<stp_action>(object()); }
 void stp_uuid_attribute_select::_action(stp_action* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_address() const { return holds(nusk_ap242::named(621)); }
-stp_address* stp_uuid_attribute_select::_address() const { return dynamic_cast<stp_address*>(object()); }
+stp_address* stp_uuid_attribute_select::_address() const { return nusk_downcast<stp_address>(object()); }
 void stp_uuid_attribute_select::_address(stp_address* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_application_context() const { return holds(nusk_ap242::named(669)); }
-stp_application_context* stp_uuid_attribute_select::_application_context() const { return dynamic_cast<stp_application_context*>(object()); }
+stp_application_context* stp_uuid_attribute_select::_application_context() const { return nusk_downcast<stp_application_context>(object()); }
 void stp_uuid_attribute_select::_application_context(stp_application_context* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_ascribable_state_relationship() const { return holds(nusk_ap242::named(735)); }
-stp_ascribable_state_relationship* stp_uuid_attribute_select::_ascribable_state_relationship() const { return dynamic_cast<stp_ascribable_state_relationship*>(object()); }
+stp_ascribable_state_relationship* stp_uuid_attribute_select::_ascribable_state_relationship() const { return nusk_downcast<stp_ascribable_state_relationship>(object()); }
 void stp_uuid_attribute_select::_ascribable_state_relationship(stp_ascribable_state_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_dimensional_size() const { return holds(nusk_ap242::named(1252)); }
-stp_dimensional_size* stp_uuid_attribute_select::_dimensional_size() const { return dynamic_cast<stp_dimensional_size*>(object()); }
+stp_dimensional_size* stp_uuid_attribute_select::_dimensional_size() const { return nusk_downcast<stp_dimensional_size>(object()); }
 void stp_uuid_attribute_select::_dimensional_size(stp_dimensional_size* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_geometric_tolerance() const { return holds(nusk_ap242::named(1564)); }
-stp_geometric_tolerance* stp_uuid_attribute_select::_geometric_tolerance() const { return dynamic_cast<stp_geometric_tolerance*>(object()); }
+stp_geometric_tolerance* stp_uuid_attribute_select::_geometric_tolerance() const { return nusk_downcast<stp_geometric_tolerance>(object()); }
 void stp_uuid_attribute_select::_geometric_tolerance(stp_geometric_tolerance* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_group() const { return holds(nusk_ap242::named(1587)); }
-stp_group* stp_uuid_attribute_select::_group() const { return dynamic_cast<stp_group*>(object()); }
+stp_group* stp_uuid_attribute_select::_group() const { return nusk_downcast<stp_group>(object()); }
 void stp_uuid_attribute_select::_group(stp_group* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_organizational_project() const { return holds(nusk_ap242::named(1983)); }
-stp_organizational_project* stp_uuid_attribute_select::_organizational_project() const { return dynamic_cast<stp_organizational_project*>(object()); }
+stp_organizational_project* stp_uuid_attribute_select::_organizational_project() const { return nusk_downcast<stp_organizational_project>(object()); }
 void stp_uuid_attribute_select::_organizational_project(stp_organizational_project* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_category() const { return holds(nusk_ap242::named(2197)); }
-stp_product_category* stp_uuid_attribute_select::_product_category() const { return dynamic_cast<stp_product_category*>(object()); }
+stp_product_category* stp_uuid_attribute_select::_product_category() const { return nusk_downcast<stp_product_category>(object()); }
 void stp_uuid_attribute_select::_product_category(stp_product_category* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_property_definition() const { return holds(nusk_ap242::named(2268)); }
-stp_property_definition* stp_uuid_attribute_select::_property_definition() const { return dynamic_cast<stp_property_definition*>(object()); }
+stp_property_definition* stp_uuid_attribute_select::_property_definition() const { return nusk_downcast<stp_property_definition>(object()); }
 void stp_uuid_attribute_select::_property_definition(stp_property_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_representation() const { return holds(nusk_ap242::named(2332)); }
-stp_representation* stp_uuid_attribute_select::_representation() const { return dynamic_cast<stp_representation*>(object()); }
+stp_representation* stp_uuid_attribute_select::_representation() const { return nusk_downcast<stp_representation>(object()); }
 void stp_uuid_attribute_select::_representation(stp_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_round_hole_bottom_condition() const { return holds(nusk_ap242::named(2403)); }
-stp_round_hole_bottom_condition* stp_uuid_attribute_select::_round_hole_bottom_condition() const { return dynamic_cast<stp_round_hole_bottom_condition*>(object()); }
+stp_round_hole_bottom_condition* stp_uuid_attribute_select::_round_hole_bottom_condition() const { return nusk_downcast<stp_round_hole_bottom_condition>(object()); }
 void stp_uuid_attribute_select::_round_hole_bottom_condition(stp_round_hole_bottom_condition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_shape_aspect() const { return holds(nusk_ap242::named(2454)); }
-stp_shape_aspect* stp_uuid_attribute_select::_shape_aspect() const { return dynamic_cast<stp_shape_aspect*>(object()); }
+stp_shape_aspect* stp_uuid_attribute_select::_shape_aspect() const { return nusk_downcast<stp_shape_aspect>(object()); }
 void stp_uuid_attribute_select::_shape_aspect(stp_shape_aspect* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_shape_aspect_relationship() const { return holds(nusk_ap242::named(2458)); }
-stp_shape_aspect_relationship* stp_uuid_attribute_select::_shape_aspect_relationship() const { return dynamic_cast<stp_shape_aspect_relationship*>(object()); }
+stp_shape_aspect_relationship* stp_uuid_attribute_select::_shape_aspect_relationship() const { return nusk_downcast<stp_shape_aspect_relationship>(object()); }
 void stp_uuid_attribute_select::_shape_aspect_relationship(stp_shape_aspect_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_topological_representation_item() const { return holds(nusk_ap242::named(2812)); }
-stp_topological_representation_item* stp_uuid_attribute_select::_topological_representation_item() const { return dynamic_cast<stp_topological_representation_item*>(object()); }
+stp_topological_representation_item* stp_uuid_attribute_select::_topological_representation_item() const { return nusk_downcast<stp_topological_representation_item>(object()); }
 void stp_uuid_attribute_select::_topological_representation_item(stp_topological_representation_item* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_directive() const { return holds(nusk_ap242::named(592)); }
-stp_action_directive* stp_uuid_attribute_select::_action_directive() const { return dynamic_cast<stp_action_directive*>(object()); }
+stp_action_directive* stp_uuid_attribute_select::_action_directive() const { return nusk_downcast<stp_action_directive>(object()); }
 void stp_uuid_attribute_select::_action_directive(stp_action_directive* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_directive_relationship() const { return holds(nusk_ap242::named(593)); }
-stp_action_directive_relationship* stp_uuid_attribute_select::_action_directive_relationship() const { return dynamic_cast<stp_action_directive_relationship*>(object()); }
+stp_action_directive_relationship* stp_uuid_attribute_select::_action_directive_relationship() const { return nusk_downcast<stp_action_directive_relationship>(object()); }
 void stp_uuid_attribute_select::_action_directive_relationship(stp_action_directive_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_method() const { return holds(nusk_ap242::named(595)); }
-stp_action_method* stp_uuid_attribute_select::_action_method() const { return dynamic_cast<stp_action_method*>(object()); }
+stp_action_method* stp_uuid_attribute_select::_action_method() const { return nusk_downcast<stp_action_method>(object()); }
 void stp_uuid_attribute_select::_action_method(stp_action_method* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_method_relationship() const { return holds(nusk_ap242::named(597)); }
-stp_action_method_relationship* stp_uuid_attribute_select::_action_method_relationship() const { return dynamic_cast<stp_action_method_relationship*>(object()); }
+stp_action_method_relationship* stp_uuid_attribute_select::_action_method_relationship() const { return nusk_downcast<stp_action_method_relationship>(object()); }
 void stp_uuid_attribute_select::_action_method_relationship(stp_action_method_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_property() const { return holds(nusk_ap242::named(602)); }
-stp_action_property* stp_uuid_attribute_select::_action_property() const { return dynamic_cast<stp_action_property*>(object()); }
+stp_action_property* stp_uuid_attribute_select::_action_property() const { return nusk_downcast<stp_action_property>(object()); }
 void stp_uuid_attribute_select::_action_property(stp_action_property* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_property_representation() const { return holds(nusk_ap242::named(603)); }
-stp_action_property_representation* stp_uuid_attribute_select::_action_property_representation() const { return dynamic_cast<stp_action_property_representation*>(object()); }
+stp_action_property_representation* stp_uuid_attribute_select::_action_property_representation() const { return nusk_downcast<stp_action_property_representation>(object()); }
 void stp_uuid_attribute_select::_action_property_representation(stp_action_property_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_action_relationship() const { return holds(nusk_ap242::named(604)); }
-stp_action_relationship* stp_uuid_attribute_select::_action_relationship() const { return dynamic_cast<stp_action_relationship*>(object()); }
+stp_action_relationship* stp_uuid_attribute_select::_action_relationship() const { return nusk_downcast<stp_action_relationship>(object()); }
 void stp_uuid_attribute_select::_action_relationship(stp_action_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_alternate_product_relationship() const { return holds(nusk_ap242::named(630)); }
-stp_alternate_product_relationship* stp_uuid_attribute_select::_alternate_product_relationship() const { return dynamic_cast<stp_alternate_product_relationship*>(object()); }
+stp_alternate_product_relationship* stp_uuid_attribute_select::_alternate_product_relationship() const { return nusk_downcast<stp_alternate_product_relationship>(object()); }
 void stp_uuid_attribute_select::_alternate_product_relationship(stp_alternate_product_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_alternative_solution_relationship() const { return holds(nusk_ap242::named(631)); }
-stp_alternative_solution_relationship* stp_uuid_attribute_select::_alternative_solution_relationship() const { return dynamic_cast<stp_alternative_solution_relationship*>(object()); }
+stp_alternative_solution_relationship* stp_uuid_attribute_select::_alternative_solution_relationship() const { return nusk_downcast<stp_alternative_solution_relationship>(object()); }
 void stp_uuid_attribute_select::_alternative_solution_relationship(stp_alternative_solution_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_analysis_assignment() const { return holds(nusk_ap242::named(634)); }
-stp_analysis_assignment* stp_uuid_attribute_select::_analysis_assignment() const { return dynamic_cast<stp_analysis_assignment*>(object()); }
+stp_analysis_assignment* stp_uuid_attribute_select::_analysis_assignment() const { return nusk_downcast<stp_analysis_assignment>(object()); }
 void stp_uuid_attribute_select::_analysis_assignment(stp_analysis_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_analysis_representation_context() const { return holds(nusk_ap242::named(637)); }
-stp_analysis_representation_context* stp_uuid_attribute_select::_analysis_representation_context() const { return dynamic_cast<stp_analysis_representation_context*>(object()); }
+stp_analysis_representation_context* stp_uuid_attribute_select::_analysis_representation_context() const { return nusk_downcast<stp_analysis_representation_context>(object()); }
 void stp_uuid_attribute_select::_analysis_representation_context(stp_analysis_representation_context* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_action_assignment() const { return holds(nusk_ap242::named(673)); }
-stp_applied_action_assignment* stp_uuid_attribute_select::_applied_action_assignment() const { return dynamic_cast<stp_applied_action_assignment*>(object()); }
+stp_applied_action_assignment* stp_uuid_attribute_select::_applied_action_assignment() const { return nusk_downcast<stp_applied_action_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_action_assignment(stp_applied_action_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_action_method_assignment() const { return holds(nusk_ap242::named(674)); }
-stp_applied_action_method_assignment* stp_uuid_attribute_select::_applied_action_method_assignment() const { return dynamic_cast<stp_applied_action_method_assignment*>(object()); }
+stp_applied_action_method_assignment* stp_uuid_attribute_select::_applied_action_method_assignment() const { return nusk_downcast<stp_applied_action_method_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_action_method_assignment(stp_applied_action_method_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_action_request_assignment() const { return holds(nusk_ap242::named(675)); }
-stp_applied_action_request_assignment* stp_uuid_attribute_select::_applied_action_request_assignment() const { return dynamic_cast<stp_applied_action_request_assignment*>(object()); }
+stp_applied_action_request_assignment* stp_uuid_attribute_select::_applied_action_request_assignment() const { return nusk_downcast<stp_applied_action_request_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_action_request_assignment(stp_applied_action_request_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_approval_assignment() const { return holds(nusk_ap242::named(676)); }
-stp_applied_approval_assignment* stp_uuid_attribute_select::_applied_approval_assignment() const { return dynamic_cast<stp_applied_approval_assignment*>(object()); }
+stp_applied_approval_assignment* stp_uuid_attribute_select::_applied_approval_assignment() const { return nusk_downcast<stp_applied_approval_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_approval_assignment(stp_applied_approval_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_certification_assignment() const { return holds(nusk_ap242::named(680)); }
-stp_applied_certification_assignment* stp_uuid_attribute_select::_applied_certification_assignment() const { return dynamic_cast<stp_applied_certification_assignment*>(object()); }
+stp_applied_certification_assignment* stp_uuid_attribute_select::_applied_certification_assignment() const { return nusk_downcast<stp_applied_certification_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_certification_assignment(stp_applied_certification_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_classification_assignment_relationship() const { return holds(nusk_ap242::named(682)); }
-stp_applied_classification_assignment_relationship* stp_uuid_attribute_select::_applied_classification_assignment_relationship() const { return dynamic_cast<stp_applied_classification_assignment_relationship*>(object()); }
+stp_applied_classification_assignment_relationship* stp_uuid_attribute_select::_applied_classification_assignment_relationship() const { return nusk_downcast<stp_applied_classification_assignment_relationship>(object()); }
 void stp_uuid_attribute_select::_applied_classification_assignment_relationship(stp_applied_classification_assignment_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_contract_assignment() const { return holds(nusk_ap242::named(683)); }
-stp_applied_contract_assignment* stp_uuid_attribute_select::_applied_contract_assignment() const { return dynamic_cast<stp_applied_contract_assignment*>(object()); }
+stp_applied_contract_assignment* stp_uuid_attribute_select::_applied_contract_assignment() const { return nusk_downcast<stp_applied_contract_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_contract_assignment(stp_applied_contract_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_description_text_assignment() const { return holds(nusk_ap242::named(686)); }
-stp_applied_description_text_assignment* stp_uuid_attribute_select::_applied_description_text_assignment() const { return dynamic_cast<stp_applied_description_text_assignment*>(object()); }
+stp_applied_description_text_assignment* stp_uuid_attribute_select::_applied_description_text_assignment() const { return nusk_downcast<stp_applied_description_text_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_description_text_assignment(stp_applied_description_text_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_description_text_assignment_relationship() const { return holds(nusk_ap242::named(687)); }
-stp_applied_description_text_assignment_relationship* stp_uuid_attribute_select::_applied_description_text_assignment_relationship() const { return dynamic_cast<stp_applied_description_text_assignment_relationship*>(object()); }
+stp_applied_description_text_assignment_relationship* stp_uuid_attribute_select::_applied_description_text_assignment_relationship() const { return nusk_downcast<stp_applied_description_text_assignment_relationship>(object()); }
 void stp_uuid_attribute_select::_applied_description_text_assignment_relationship(stp_applied_description_text_assignment_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_document_reference() const { return holds(nusk_ap242::named(689)); }
-stp_applied_document_reference* stp_uuid_attribute_select::_applied_document_reference() const { return dynamic_cast<stp_applied_document_reference*>(object()); }
+stp_applied_document_reference* stp_uuid_attribute_select::_applied_document_reference() const { return nusk_downcast<stp_applied_document_reference>(object()); }
 void stp_uuid_attribute_select::_applied_document_reference(stp_applied_document_reference* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_document_usage_constraint_assignment() const { return holds(nusk_ap242::named(690)); }
-stp_applied_document_usage_constraint_assignment* stp_uuid_attribute_select::_applied_document_usage_constraint_assignment() const { return dynamic_cast<stp_applied_document_usage_constraint_assignment*>(object()); }
+stp_applied_document_usage_constraint_assignment* stp_uuid_attribute_select::_applied_document_usage_constraint_assignment() const { return nusk_downcast<stp_applied_document_usage_constraint_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_document_usage_constraint_assignment(stp_applied_document_usage_constraint_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_effectivity_assignment() const { return holds(nusk_ap242::named(691)); }
-stp_applied_effectivity_assignment* stp_uuid_attribute_select::_applied_effectivity_assignment() const { return dynamic_cast<stp_applied_effectivity_assignment*>(object()); }
+stp_applied_effectivity_assignment* stp_uuid_attribute_select::_applied_effectivity_assignment() const { return nusk_downcast<stp_applied_effectivity_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_effectivity_assignment(stp_applied_effectivity_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_event_occurrence_assignment() const { return holds(nusk_ap242::named(692)); }
-stp_applied_event_occurrence_assignment* stp_uuid_attribute_select::_applied_event_occurrence_assignment() const { return dynamic_cast<stp_applied_event_occurrence_assignment*>(object()); }
+stp_applied_event_occurrence_assignment* stp_uuid_attribute_select::_applied_event_occurrence_assignment() const { return nusk_downcast<stp_applied_event_occurrence_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_event_occurrence_assignment(stp_applied_event_occurrence_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_external_identification_assignment() const { return holds(nusk_ap242::named(695)); }
-stp_applied_external_identification_assignment* stp_uuid_attribute_select::_applied_external_identification_assignment() const { return dynamic_cast<stp_applied_external_identification_assignment*>(object()); }
+stp_applied_external_identification_assignment* stp_uuid_attribute_select::_applied_external_identification_assignment() const { return nusk_downcast<stp_applied_external_identification_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_external_identification_assignment(stp_applied_external_identification_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_external_identification_assignment_relationship() const { return holds(nusk_ap242::named(696)); }
-stp_applied_external_identification_assignment_relationship* stp_uuid_attribute_select::_applied_external_identification_assignment_relationship() const { return dynamic_cast<stp_applied_external_identification_assignment_relationship*>(object()); }
+stp_applied_external_identification_assignment_relationship* stp_uuid_attribute_select::_applied_external_identification_assignment_relationship() const { return nusk_downcast<stp_applied_external_identification_assignment_relationship>(object()); }
 void stp_uuid_attribute_select::_applied_external_identification_assignment_relationship(stp_applied_external_identification_assignment_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_identification_assignment() const { return holds(nusk_ap242::named(698)); }
-stp_applied_identification_assignment* stp_uuid_attribute_select::_applied_identification_assignment() const { return dynamic_cast<stp_applied_identification_assignment*>(object()); }
+stp_applied_identification_assignment* stp_uuid_attribute_select::_applied_identification_assignment() const { return nusk_downcast<stp_applied_identification_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_identification_assignment(stp_applied_identification_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_ineffectivity_assignment() const { return holds(nusk_ap242::named(699)); }
-stp_applied_ineffectivity_assignment* stp_uuid_attribute_select::_applied_ineffectivity_assignment() const { return dynamic_cast<stp_applied_ineffectivity_assignment*>(object()); }
+stp_applied_ineffectivity_assignment* stp_uuid_attribute_select::_applied_ineffectivity_assignment() const { return nusk_downcast<stp_applied_ineffectivity_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_ineffectivity_assignment(stp_applied_ineffectivity_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_organization_assignment() const { return holds(nusk_ap242::named(703)); }
-stp_applied_organization_assignment* stp_uuid_attribute_select::_applied_organization_assignment() const { return dynamic_cast<stp_applied_organization_assignment*>(object()); }
+stp_applied_organization_assignment* stp_uuid_attribute_select::_applied_organization_assignment() const { return nusk_downcast<stp_applied_organization_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_organization_assignment(stp_applied_organization_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_organizational_project_assignment() const { return holds(nusk_ap242::named(705)); }
-stp_applied_organizational_project_assignment* stp_uuid_attribute_select::_applied_organizational_project_assignment() const { return dynamic_cast<stp_applied_organizational_project_assignment*>(object()); }
+stp_applied_organizational_project_assignment* stp_uuid_attribute_select::_applied_organizational_project_assignment() const { return nusk_downcast<stp_applied_organizational_project_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_organizational_project_assignment(stp_applied_organizational_project_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_person_and_organization_assignment() const { return holds(nusk_ap242::named(706)); }
-stp_applied_person_and_organization_assignment* stp_uuid_attribute_select::_applied_person_and_organization_assignment() const { return dynamic_cast<stp_applied_person_and_organization_assignment*>(object()); }
+stp_applied_person_and_organization_assignment* stp_uuid_attribute_select::_applied_person_and_organization_assignment() const { return nusk_downcast<stp_applied_person_and_organization_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_person_and_organization_assignment(stp_applied_person_and_organization_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_security_classification_assignment() const { return holds(nusk_ap242::named(716)); }
-stp_applied_security_classification_assignment* stp_uuid_attribute_select::_applied_security_classification_assignment() const { return dynamic_cast<stp_applied_security_classification_assignment*>(object()); }
+stp_applied_security_classification_assignment* stp_uuid_attribute_select::_applied_security_classification_assignment() const { return nusk_downcast<stp_applied_security_classification_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_security_classification_assignment(stp_applied_security_classification_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_time_interval_assignment() const { return holds(nusk_ap242::named(719)); }
-stp_applied_time_interval_assignment* stp_uuid_attribute_select::_applied_time_interval_assignment() const { return dynamic_cast<stp_applied_time_interval_assignment*>(object()); }
+stp_applied_time_interval_assignment* stp_uuid_attribute_select::_applied_time_interval_assignment() const { return nusk_downcast<stp_applied_time_interval_assignment>(object()); }
 void stp_uuid_attribute_select::_applied_time_interval_assignment(stp_applied_time_interval_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_applied_usage_right() const { return holds(nusk_ap242::named(720)); }
-stp_applied_usage_right* stp_uuid_attribute_select::_applied_usage_right() const { return dynamic_cast<stp_applied_usage_right*>(object()); }
+stp_applied_usage_right* stp_uuid_attribute_select::_applied_usage_right() const { return nusk_downcast<stp_applied_usage_right>(object()); }
 void stp_uuid_attribute_select::_applied_usage_right(stp_applied_usage_right* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_approval() const { return holds(nusk_ap242::named(721)); }
-stp_approval* stp_uuid_attribute_select::_approval() const { return dynamic_cast<stp_approval*>(object()); }
+stp_approval* stp_uuid_attribute_select::_approval() const { return nusk_downcast<stp_approval>(object()); }
 void stp_uuid_attribute_select::_approval(stp_approval* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_approval_relationship() const { return holds(nusk_ap242::named(725)); }
-stp_approval_relationship* stp_uuid_attribute_select::_approval_relationship() const { return dynamic_cast<stp_approval_relationship*>(object()); }
+stp_approval_relationship* stp_uuid_attribute_select::_approval_relationship() const { return nusk_downcast<stp_approval_relationship>(object()); }
 void stp_uuid_attribute_select::_approval_relationship(stp_approval_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_approval_status() const { return holds(nusk_ap242::named(727)); }
-stp_approval_status* stp_uuid_attribute_select::_approval_status() const { return dynamic_cast<stp_approval_status*>(object()); }
+stp_approval_status* stp_uuid_attribute_select::_approval_status() const { return nusk_downcast<stp_approval_status>(object()); }
 void stp_uuid_attribute_select::_approval_status(stp_approval_status* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_ascribable_state() const { return holds(nusk_ap242::named(734)); }
-stp_ascribable_state* stp_uuid_attribute_select::_ascribable_state() const { return dynamic_cast<stp_ascribable_state*>(object()); }
+stp_ascribable_state* stp_uuid_attribute_select::_ascribable_state() const { return nusk_downcast<stp_ascribable_state>(object()); }
 void stp_uuid_attribute_select::_ascribable_state(stp_ascribable_state* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_assembly_component_usage() const { return holds(nusk_ap242::named(742)); }
-stp_assembly_component_usage* stp_uuid_attribute_select::_assembly_component_usage() const { return dynamic_cast<stp_assembly_component_usage*>(object()); }
+stp_assembly_component_usage* stp_uuid_attribute_select::_assembly_component_usage() const { return nusk_downcast<stp_assembly_component_usage>(object()); }
 void stp_uuid_attribute_select::_assembly_component_usage(stp_assembly_component_usage* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_assembly_component_usage_substitute() const { return holds(nusk_ap242::named(743)); }
-stp_assembly_component_usage_substitute* stp_uuid_attribute_select::_assembly_component_usage_substitute() const { return dynamic_cast<stp_assembly_component_usage_substitute*>(object()); }
+stp_assembly_component_usage_substitute* stp_uuid_attribute_select::_assembly_component_usage_substitute() const { return nusk_downcast<stp_assembly_component_usage_substitute>(object()); }
 void stp_uuid_attribute_select::_assembly_component_usage_substitute(stp_assembly_component_usage_substitute* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_assignment_object_relationship() const { return holds(nusk_ap242::named(753)); }
-stp_assignment_object_relationship* stp_uuid_attribute_select::_assignment_object_relationship() const { return dynamic_cast<stp_assignment_object_relationship*>(object()); }
+stp_assignment_object_relationship* stp_uuid_attribute_select::_assignment_object_relationship() const { return nusk_downcast<stp_assignment_object_relationship>(object()); }
 void stp_uuid_attribute_select::_assignment_object_relationship(stp_assignment_object_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_breakdown_element_realization() const { return holds(nusk_ap242::named(835)); }
-stp_breakdown_element_realization* stp_uuid_attribute_select::_breakdown_element_realization() const { return dynamic_cast<stp_breakdown_element_realization*>(object()); }
+stp_breakdown_element_realization* stp_uuid_attribute_select::_breakdown_element_realization() const { return nusk_downcast<stp_breakdown_element_realization>(object()); }
 void stp_uuid_attribute_select::_breakdown_element_realization(stp_breakdown_element_realization* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_breakdown_of() const { return holds(nusk_ap242::named(837)); }
-stp_breakdown_of* stp_uuid_attribute_select::_breakdown_of() const { return dynamic_cast<stp_breakdown_of*>(object()); }
+stp_breakdown_of* stp_uuid_attribute_select::_breakdown_of() const { return nusk_downcast<stp_breakdown_of>(object()); }
 void stp_uuid_attribute_select::_breakdown_of(stp_breakdown_of* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_certification() const { return holds(nusk_ap242::named(874)); }
-stp_certification* stp_uuid_attribute_select::_certification() const { return dynamic_cast<stp_certification*>(object()); }
+stp_certification* stp_uuid_attribute_select::_certification() const { return nusk_downcast<stp_certification>(object()); }
 void stp_uuid_attribute_select::_certification(stp_certification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_change_group() const { return holds(nusk_ap242::named(885)); }
-stp_change_group* stp_uuid_attribute_select::_change_group() const { return dynamic_cast<stp_change_group*>(object()); }
+stp_change_group* stp_uuid_attribute_select::_change_group() const { return nusk_downcast<stp_change_group>(object()); }
 void stp_uuid_attribute_select::_change_group(stp_change_group* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_characterized_class() const { return holds(nusk_ap242::named(900)); }
-stp_characterized_class* stp_uuid_attribute_select::_characterized_class() const { return dynamic_cast<stp_characterized_class*>(object()); }
+stp_characterized_class* stp_uuid_attribute_select::_characterized_class() const { return nusk_downcast<stp_characterized_class>(object()); }
 void stp_uuid_attribute_select::_characterized_class(stp_characterized_class* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_characterized_object() const { return holds(nusk_ap242::named(904)); }
-stp_characterized_object* stp_uuid_attribute_select::_characterized_object() const { return dynamic_cast<stp_characterized_object*>(object()); }
+stp_characterized_object* stp_uuid_attribute_select::_characterized_object() const { return nusk_downcast<stp_characterized_object>(object()); }
 void stp_uuid_attribute_select::_characterized_object(stp_characterized_object* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_characterized_object_relationship() const { return holds(nusk_ap242::named(905)); }
-stp_characterized_object_relationship* stp_uuid_attribute_select::_characterized_object_relationship() const { return dynamic_cast<stp_characterized_object_relationship*>(object()); }
+stp_characterized_object_relationship* stp_uuid_attribute_select::_characterized_object_relationship() const { return nusk_downcast<stp_characterized_object_relationship>(object()); }
 void stp_uuid_attribute_select::_characterized_object_relationship(stp_characterized_object_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_class() const { return holds(nusk_ap242::named(917)); }
-stp_class* stp_uuid_attribute_select::_class() const { return dynamic_cast<stp_class*>(object()); }
+stp_class* stp_uuid_attribute_select::_class() const { return nusk_downcast<stp_class>(object()); }
 void stp_uuid_attribute_select::_class(stp_class* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_class_system() const { return holds(nusk_ap242::named(920)); }
-stp_class_system* stp_uuid_attribute_select::_class_system() const { return dynamic_cast<stp_class_system*>(object()); }
+stp_class_system* stp_uuid_attribute_select::_class_system() const { return nusk_downcast<stp_class_system>(object()); }
 void stp_uuid_attribute_select::_class_system(stp_class_system* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_configuration_effectivity() const { return holds(nusk_ap242::named(1002)); }
-stp_configuration_effectivity* stp_uuid_attribute_select::_configuration_effectivity() const { return dynamic_cast<stp_configuration_effectivity*>(object()); }
+stp_configuration_effectivity* stp_uuid_attribute_select::_configuration_effectivity() const { return nusk_downcast<stp_configuration_effectivity>(object()); }
 void stp_uuid_attribute_select::_configuration_effectivity(stp_configuration_effectivity* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_configuration_item() const { return holds(nusk_ap242::named(1003)); }
-stp_configuration_item* stp_uuid_attribute_select::_configuration_item() const { return dynamic_cast<stp_configuration_item*>(object()); }
+stp_configuration_item* stp_uuid_attribute_select::_configuration_item() const { return nusk_downcast<stp_configuration_item>(object()); }
 void stp_uuid_attribute_select::_configuration_item(stp_configuration_item* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_configuration_item_relationship() const { return holds(nusk_ap242::named(1005)); }
-stp_configuration_item_relationship* stp_uuid_attribute_select::_configuration_item_relationship() const { return dynamic_cast<stp_configuration_item_relationship*>(object()); }
+stp_configuration_item_relationship* stp_uuid_attribute_select::_configuration_item_relationship() const { return nusk_downcast<stp_configuration_item_relationship>(object()); }
 void stp_uuid_attribute_select::_configuration_item_relationship(stp_configuration_item_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_context_dependent_shape_representation() const { return holds(nusk_ap242::named(1044)); }
-stp_context_dependent_shape_representation* stp_uuid_attribute_select::_context_dependent_shape_representation() const { return dynamic_cast<stp_context_dependent_shape_representation*>(object()); }
+stp_context_dependent_shape_representation* stp_uuid_attribute_select::_context_dependent_shape_representation() const { return nusk_downcast<stp_context_dependent_shape_representation>(object()); }
 void stp_uuid_attribute_select::_context_dependent_shape_representation(stp_context_dependent_shape_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_contract() const { return holds(nusk_ap242::named(1047)); }
-stp_contract* stp_uuid_attribute_select::_contract() const { return dynamic_cast<stp_contract*>(object()); }
+stp_contract* stp_uuid_attribute_select::_contract() const { return nusk_downcast<stp_contract>(object()); }
 void stp_uuid_attribute_select::_contract(stp_contract* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_contract_relationship() const { return holds(nusk_ap242::named(1049)); }
-stp_contract_relationship* stp_uuid_attribute_select::_contract_relationship() const { return dynamic_cast<stp_contract_relationship*>(object()); }
+stp_contract_relationship* stp_uuid_attribute_select::_contract_relationship() const { return nusk_downcast<stp_contract_relationship>(object()); }
 void stp_uuid_attribute_select::_contract_relationship(stp_contract_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_date_and_time_assignment() const { return holds(nusk_ap242::named(1161)); }
-stp_date_and_time_assignment* stp_uuid_attribute_select::_date_and_time_assignment() const { return dynamic_cast<stp_date_and_time_assignment*>(object()); }
+stp_date_and_time_assignment* stp_uuid_attribute_select::_date_and_time_assignment() const { return nusk_downcast<stp_date_and_time_assignment>(object()); }
 void stp_uuid_attribute_select::_date_and_time_assignment(stp_date_and_time_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_date_assignment() const { return holds(nusk_ap242::named(1162)); }
-stp_date_assignment* stp_uuid_attribute_select::_date_assignment() const { return dynamic_cast<stp_date_assignment*>(object()); }
+stp_date_assignment* stp_uuid_attribute_select::_date_assignment() const { return nusk_downcast<stp_date_assignment>(object()); }
 void stp_uuid_attribute_select::_date_assignment(stp_date_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_degenerate_pcurve() const { return holds(nusk_ap242::named(1193)); }
-stp_degenerate_pcurve* stp_uuid_attribute_select::_degenerate_pcurve() const { return dynamic_cast<stp_degenerate_pcurve*>(object()); }
+stp_degenerate_pcurve* stp_uuid_attribute_select::_degenerate_pcurve() const { return nusk_downcast<stp_degenerate_pcurve>(object()); }
 void stp_uuid_attribute_select::_degenerate_pcurve(stp_degenerate_pcurve* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_derived_unit() const { return holds(nusk_ap242::named(1199)); }
-stp_derived_unit* stp_uuid_attribute_select::_derived_unit() const { return dynamic_cast<stp_derived_unit*>(object()); }
+stp_derived_unit* stp_uuid_attribute_select::_derived_unit() const { return nusk_downcast<stp_derived_unit>(object()); }
 void stp_uuid_attribute_select::_derived_unit(stp_derived_unit* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_dimension_related_tolerance_zone_element() const { return holds(nusk_ap242::named(1244)); }
-stp_dimension_related_tolerance_zone_element* stp_uuid_attribute_select::_dimension_related_tolerance_zone_element() const { return dynamic_cast<stp_dimension_related_tolerance_zone_element*>(object()); }
+stp_dimension_related_tolerance_zone_element* stp_uuid_attribute_select::_dimension_related_tolerance_zone_element() const { return nusk_downcast<stp_dimension_related_tolerance_zone_element>(object()); }
 void stp_uuid_attribute_select::_dimension_related_tolerance_zone_element(stp_dimension_related_tolerance_zone_element* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_dimensional_characteristic_representation() const { return holds(nusk_ap242::named(1246)); }
-stp_dimensional_characteristic_representation* stp_uuid_attribute_select::_dimensional_characteristic_representation() const { return dynamic_cast<stp_dimensional_characteristic_representation*>(object()); }
+stp_dimensional_characteristic_representation* stp_uuid_attribute_select::_dimensional_characteristic_representation() const { return nusk_downcast<stp_dimensional_characteristic_representation>(object()); }
 void stp_uuid_attribute_select::_dimensional_characteristic_representation(stp_dimensional_characteristic_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_dimensional_location() const { return holds(nusk_ap242::named(1248)); }
-stp_dimensional_location* stp_uuid_attribute_select::_dimensional_location() const { return dynamic_cast<stp_dimensional_location*>(object()); }
+stp_dimensional_location* stp_uuid_attribute_select::_dimensional_location() const { return nusk_downcast<stp_dimensional_location>(object()); }
 void stp_uuid_attribute_select::_dimensional_location(stp_dimensional_location* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_dimensional_size_with_path() const { return holds(nusk_ap242::named(1254)); }
-stp_dimensional_size_with_path* stp_uuid_attribute_select::_dimensional_size_with_path() const { return dynamic_cast<stp_dimensional_size_with_path*>(object()); }
+stp_dimensional_size_with_path* stp_uuid_attribute_select::_dimensional_size_with_path() const { return nusk_downcast<stp_dimensional_size_with_path>(object()); }
 void stp_uuid_attribute_select::_dimensional_size_with_path(stp_dimensional_size_with_path* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_directed_action_assignment() const { return holds(nusk_ap242::named(1256)); }
-stp_directed_action_assignment* stp_uuid_attribute_select::_directed_action_assignment() const { return dynamic_cast<stp_directed_action_assignment*>(object()); }
+stp_directed_action_assignment* stp_uuid_attribute_select::_directed_action_assignment() const { return nusk_downcast<stp_directed_action_assignment>(object()); }
 void stp_uuid_attribute_select::_directed_action_assignment(stp_directed_action_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_document_file() const { return holds(nusk_ap242::named(1268)); }
-stp_document_file* stp_uuid_attribute_select::_document_file() const { return dynamic_cast<stp_document_file*>(object()); }
+stp_document_file* stp_uuid_attribute_select::_document_file() const { return nusk_downcast<stp_document_file>(object()); }
 void stp_uuid_attribute_select::_document_file(stp_document_file* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_document_relationship() const { return holds(nusk_ap242::named(1274)); }
-stp_document_relationship* stp_uuid_attribute_select::_document_relationship() const { return dynamic_cast<stp_document_relationship*>(object()); }
+stp_document_relationship* stp_uuid_attribute_select::_document_relationship() const { return nusk_downcast<stp_document_relationship>(object()); }
 void stp_uuid_attribute_select::_document_relationship(stp_document_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_document_type() const { return holds(nusk_ap242::named(1276)); }
-stp_document_type* stp_uuid_attribute_select::_document_type() const { return dynamic_cast<stp_document_type*>(object()); }
+stp_document_type* stp_uuid_attribute_select::_document_type() const { return nusk_downcast<stp_document_type>(object()); }
 void stp_uuid_attribute_select::_document_type(stp_document_type* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_draughting_callout_relationship() const { return holds(nusk_ap242::named(1287)); }
-stp_draughting_callout_relationship* stp_uuid_attribute_select::_draughting_callout_relationship() const { return dynamic_cast<stp_draughting_callout_relationship*>(object()); }
+stp_draughting_callout_relationship* stp_uuid_attribute_select::_draughting_callout_relationship() const { return nusk_downcast<stp_draughting_callout_relationship>(object()); }
 void stp_uuid_attribute_select::_draughting_callout_relationship(stp_draughting_callout_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_draughting_model() const { return holds(nusk_ap242::named(1289)); }
-stp_draughting_model* stp_uuid_attribute_select::_draughting_model() const { return dynamic_cast<stp_draughting_model*>(object()); }
+stp_draughting_model* stp_uuid_attribute_select::_draughting_model() const { return nusk_downcast<stp_draughting_model>(object()); }
 void stp_uuid_attribute_select::_draughting_model(stp_draughting_model* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_effectivity() const { return holds(nusk_ap242::named(1324)); }
-stp_effectivity* stp_uuid_attribute_select::_effectivity() const { return dynamic_cast<stp_effectivity*>(object()); }
+stp_effectivity* stp_uuid_attribute_select::_effectivity() const { return nusk_downcast<stp_effectivity>(object()); }
 void stp_uuid_attribute_select::_effectivity(stp_effectivity* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_effectivity_relationship() const { return holds(nusk_ap242::named(1328)); }
-stp_effectivity_relationship* stp_uuid_attribute_select::_effectivity_relationship() const { return dynamic_cast<stp_effectivity_relationship*>(object()); }
+stp_effectivity_relationship* stp_uuid_attribute_select::_effectivity_relationship() const { return nusk_downcast<stp_effectivity_relationship>(object()); }
 void stp_uuid_attribute_select::_effectivity_relationship(stp_effectivity_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_envelope() const { return holds(nusk_ap242::named(1351)); }
-stp_envelope* stp_uuid_attribute_select::_envelope() const { return dynamic_cast<stp_envelope*>(object()); }
+stp_envelope* stp_uuid_attribute_select::_envelope() const { return nusk_downcast<stp_envelope>(object()); }
 void stp_uuid_attribute_select::_envelope(stp_envelope* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_envelope_relationship() const { return holds(nusk_ap242::named(1352)); }
-stp_envelope_relationship* stp_uuid_attribute_select::_envelope_relationship() const { return dynamic_cast<stp_envelope_relationship*>(object()); }
+stp_envelope_relationship* stp_uuid_attribute_select::_envelope_relationship() const { return nusk_downcast<stp_envelope_relationship>(object()); }
 void stp_uuid_attribute_select::_envelope_relationship(stp_envelope_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_evaluated_characteristic() const { return holds(nusk_ap242::named(1367)); }
-stp_evaluated_characteristic* stp_uuid_attribute_select::_evaluated_characteristic() const { return dynamic_cast<stp_evaluated_characteristic*>(object()); }
+stp_evaluated_characteristic* stp_uuid_attribute_select::_evaluated_characteristic() const { return nusk_downcast<stp_evaluated_characteristic>(object()); }
 void stp_uuid_attribute_select::_evaluated_characteristic(stp_evaluated_characteristic* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_event_occurrence() const { return holds(nusk_ap242::named(1371)); }
-stp_event_occurrence* stp_uuid_attribute_select::_event_occurrence() const { return dynamic_cast<stp_event_occurrence*>(object()); }
+stp_event_occurrence* stp_uuid_attribute_select::_event_occurrence() const { return nusk_downcast<stp_event_occurrence>(object()); }
 void stp_uuid_attribute_select::_event_occurrence(stp_event_occurrence* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_event_occurrence_relationship() const { return holds(nusk_ap242::named(1374)); }
-stp_event_occurrence_relationship* stp_uuid_attribute_select::_event_occurrence_relationship() const { return dynamic_cast<stp_event_occurrence_relationship*>(object()); }
+stp_event_occurrence_relationship* stp_uuid_attribute_select::_event_occurrence_relationship() const { return nusk_downcast<stp_event_occurrence_relationship>(object()); }
 void stp_uuid_attribute_select::_event_occurrence_relationship(stp_event_occurrence_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_evidence() const { return holds(nusk_ap242::named(1377)); }
-stp_evidence* stp_uuid_attribute_select::_evidence() const { return dynamic_cast<stp_evidence*>(object()); }
+stp_evidence* stp_uuid_attribute_select::_evidence() const { return nusk_downcast<stp_evidence>(object()); }
 void stp_uuid_attribute_select::_evidence(stp_evidence* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_exclusive_product_concept_feature_category() const { return holds(nusk_ap242::named(1382)); }
-stp_exclusive_product_concept_feature_category* stp_uuid_attribute_select::_exclusive_product_concept_feature_category() const { return dynamic_cast<stp_exclusive_product_concept_feature_category*>(object()); }
+stp_exclusive_product_concept_feature_category* stp_uuid_attribute_select::_exclusive_product_concept_feature_category() const { return nusk_downcast<stp_exclusive_product_concept_feature_category>(object()); }
 void stp_uuid_attribute_select::_exclusive_product_concept_feature_category(stp_exclusive_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_executed_action() const { return holds(nusk_ap242::named(1383)); }
-stp_executed_action* stp_uuid_attribute_select::_executed_action() const { return dynamic_cast<stp_executed_action*>(object()); }
+stp_executed_action* stp_uuid_attribute_select::_executed_action() const { return nusk_downcast<stp_executed_action>(object()); }
 void stp_uuid_attribute_select::_executed_action(stp_executed_action* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_founded_item() const { return holds(nusk_ap242::named(1503)); }
-stp_founded_item* stp_uuid_attribute_select::_founded_item() const { return dynamic_cast<stp_founded_item*>(object()); }
+stp_founded_item* stp_uuid_attribute_select::_founded_item() const { return nusk_downcast<stp_founded_item>(object()); }
 void stp_uuid_attribute_select::_founded_item(stp_founded_item* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_general_property() const { return holds(nusk_ap242::named(1543)); }
-stp_general_property* stp_uuid_attribute_select::_general_property() const { return dynamic_cast<stp_general_property*>(object()); }
+stp_general_property* stp_uuid_attribute_select::_general_property() const { return nusk_downcast<stp_general_property>(object()); }
 void stp_uuid_attribute_select::_general_property(stp_general_property* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_general_property_relationship() const { return holds(nusk_ap242::named(1545)); }
-stp_general_property_relationship* stp_uuid_attribute_select::_general_property_relationship() const { return dynamic_cast<stp_general_property_relationship*>(object()); }
+stp_general_property_relationship* stp_uuid_attribute_select::_general_property_relationship() const { return nusk_downcast<stp_general_property_relationship>(object()); }
 void stp_uuid_attribute_select::_general_property_relationship(stp_general_property_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_generic_property_relationship() const { return holds(nusk_ap242::named(1551)); }
-stp_generic_property_relationship* stp_uuid_attribute_select::_generic_property_relationship() const { return dynamic_cast<stp_generic_property_relationship*>(object()); }
+stp_generic_property_relationship* stp_uuid_attribute_select::_generic_property_relationship() const { return nusk_downcast<stp_generic_property_relationship>(object()); }
 void stp_uuid_attribute_select::_generic_property_relationship(stp_generic_property_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_geometric_tolerance_auxiliary_classification() const { return holds(nusk_ap242::named(1565)); }
-stp_geometric_tolerance_auxiliary_classification* stp_uuid_attribute_select::_geometric_tolerance_auxiliary_classification() const { return dynamic_cast<stp_geometric_tolerance_auxiliary_classification*>(object()); }
+stp_geometric_tolerance_auxiliary_classification* stp_uuid_attribute_select::_geometric_tolerance_auxiliary_classification() const { return nusk_downcast<stp_geometric_tolerance_auxiliary_classification>(object()); }
 void stp_uuid_attribute_select::_geometric_tolerance_auxiliary_classification(stp_geometric_tolerance_auxiliary_classification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_geometric_tolerance_relationship() const { return holds(nusk_ap242::named(1567)); }
-stp_geometric_tolerance_relationship* stp_uuid_attribute_select::_geometric_tolerance_relationship() const { return dynamic_cast<stp_geometric_tolerance_relationship*>(object()); }
+stp_geometric_tolerance_relationship* stp_uuid_attribute_select::_geometric_tolerance_relationship() const { return nusk_downcast<stp_geometric_tolerance_relationship>(object()); }
 void stp_uuid_attribute_select::_geometric_tolerance_relationship(stp_geometric_tolerance_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_gps_filter() const { return holds(nusk_ap242::named(1584)); }
-stp_gps_filter* stp_uuid_attribute_select::_gps_filter() const { return dynamic_cast<stp_gps_filter*>(object()); }
+stp_gps_filter* stp_uuid_attribute_select::_gps_filter() const { return nusk_downcast<stp_gps_filter>(object()); }
 void stp_uuid_attribute_select::_gps_filter(stp_gps_filter* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_gps_filtration_specification() const { return holds(nusk_ap242::named(1585)); }
-stp_gps_filtration_specification* stp_uuid_attribute_select::_gps_filtration_specification() const { return dynamic_cast<stp_gps_filtration_specification*>(object()); }
+stp_gps_filtration_specification* stp_uuid_attribute_select::_gps_filtration_specification() const { return nusk_downcast<stp_gps_filtration_specification>(object()); }
 void stp_uuid_attribute_select::_gps_filtration_specification(stp_gps_filtration_specification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_group_relationship() const { return holds(nusk_ap242::named(1590)); }
-stp_group_relationship* stp_uuid_attribute_select::_group_relationship() const { return dynamic_cast<stp_group_relationship*>(object()); }
+stp_group_relationship* stp_uuid_attribute_select::_group_relationship() const { return nusk_downcast<stp_group_relationship>(object()); }
 void stp_uuid_attribute_select::_group_relationship(stp_group_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_identification_assignment_relationship() const { return holds(nusk_ap242::named(1618)); }
-stp_identification_assignment_relationship* stp_uuid_attribute_select::_identification_assignment_relationship() const { return dynamic_cast<stp_identification_assignment_relationship*>(object()); }
+stp_identification_assignment_relationship* stp_uuid_attribute_select::_identification_assignment_relationship() const { return nusk_downcast<stp_identification_assignment_relationship>(object()); }
 void stp_uuid_attribute_select::_identification_assignment_relationship(stp_identification_assignment_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_information_right() const { return holds(nusk_ap242::named(1679)); }
-stp_information_right* stp_uuid_attribute_select::_information_right() const { return dynamic_cast<stp_information_right*>(object()); }
+stp_information_right* stp_uuid_attribute_select::_information_right() const { return nusk_downcast<stp_information_right>(object()); }
 void stp_uuid_attribute_select::_information_right(stp_information_right* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_information_usage_right() const { return holds(nusk_ap242::named(1680)); }
-stp_information_usage_right* stp_uuid_attribute_select::_information_usage_right() const { return dynamic_cast<stp_information_usage_right*>(object()); }
+stp_information_usage_right* stp_uuid_attribute_select::_information_usage_right() const { return nusk_downcast<stp_information_usage_right>(object()); }
 void stp_uuid_attribute_select::_information_usage_right(stp_information_usage_right* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connection() const { return holds(nusk_ap242::named(1696)); }
-stp_interface_connection* stp_uuid_attribute_select::_interface_connection() const { return dynamic_cast<stp_interface_connection*>(object()); }
+stp_interface_connection* stp_uuid_attribute_select::_interface_connection() const { return nusk_downcast<stp_interface_connection>(object()); }
 void stp_uuid_attribute_select::_interface_connection(stp_interface_connection* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_as_planned() const { return holds(nusk_ap242::named(1697)); }
-stp_interface_connector_as_planned* stp_uuid_attribute_select::_interface_connector_as_planned() const { return dynamic_cast<stp_interface_connector_as_planned*>(object()); }
+stp_interface_connector_as_planned* stp_uuid_attribute_select::_interface_connector_as_planned() const { return nusk_downcast<stp_interface_connector_as_planned>(object()); }
 void stp_uuid_attribute_select::_interface_connector_as_planned(stp_interface_connector_as_planned* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_as_realized() const { return holds(nusk_ap242::named(1698)); }
-stp_interface_connector_as_realized* stp_uuid_attribute_select::_interface_connector_as_realized() const { return dynamic_cast<stp_interface_connector_as_realized*>(object()); }
+stp_interface_connector_as_realized* stp_uuid_attribute_select::_interface_connector_as_realized() const { return nusk_downcast<stp_interface_connector_as_realized>(object()); }
 void stp_uuid_attribute_select::_interface_connector_as_realized(stp_interface_connector_as_realized* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_definition() const { return holds(nusk_ap242::named(1699)); }
-stp_interface_connector_definition* stp_uuid_attribute_select::_interface_connector_definition() const { return dynamic_cast<stp_interface_connector_definition*>(object()); }
+stp_interface_connector_definition* stp_uuid_attribute_select::_interface_connector_definition() const { return nusk_downcast<stp_interface_connector_definition>(object()); }
 void stp_uuid_attribute_select::_interface_connector_definition(stp_interface_connector_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_design() const { return holds(nusk_ap242::named(1700)); }
-stp_interface_connector_design* stp_uuid_attribute_select::_interface_connector_design() const { return dynamic_cast<stp_interface_connector_design*>(object()); }
+stp_interface_connector_design* stp_uuid_attribute_select::_interface_connector_design() const { return nusk_downcast<stp_interface_connector_design>(object()); }
 void stp_uuid_attribute_select::_interface_connector_design(stp_interface_connector_design* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_occurrence() const { return holds(nusk_ap242::named(1703)); }
-stp_interface_connector_occurrence* stp_uuid_attribute_select::_interface_connector_occurrence() const { return dynamic_cast<stp_interface_connector_occurrence*>(object()); }
+stp_interface_connector_occurrence* stp_uuid_attribute_select::_interface_connector_occurrence() const { return nusk_downcast<stp_interface_connector_occurrence>(object()); }
 void stp_uuid_attribute_select::_interface_connector_occurrence(stp_interface_connector_occurrence* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_connector_version() const { return holds(nusk_ap242::named(1705)); }
-stp_interface_connector_version* stp_uuid_attribute_select::_interface_connector_version() const { return dynamic_cast<stp_interface_connector_version*>(object()); }
+stp_interface_connector_version* stp_uuid_attribute_select::_interface_connector_version() const { return nusk_downcast<stp_interface_connector_version>(object()); }
 void stp_uuid_attribute_select::_interface_connector_version(stp_interface_connector_version* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_definition_connection() const { return holds(nusk_ap242::named(1706)); }
-stp_interface_definition_connection* stp_uuid_attribute_select::_interface_definition_connection() const { return dynamic_cast<stp_interface_definition_connection*>(object()); }
+stp_interface_definition_connection* stp_uuid_attribute_select::_interface_definition_connection() const { return nusk_downcast<stp_interface_definition_connection>(object()); }
 void stp_uuid_attribute_select::_interface_definition_connection(stp_interface_definition_connection* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_definition_for() const { return holds(nusk_ap242::named(1707)); }
-stp_interface_definition_for* stp_uuid_attribute_select::_interface_definition_for() const { return dynamic_cast<stp_interface_definition_for*>(object()); }
+stp_interface_definition_for* stp_uuid_attribute_select::_interface_definition_for() const { return nusk_downcast<stp_interface_definition_for>(object()); }
 void stp_uuid_attribute_select::_interface_definition_for(stp_interface_definition_for* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_specification_definition() const { return holds(nusk_ap242::named(1708)); }
-stp_interface_specification_definition* stp_uuid_attribute_select::_interface_specification_definition() const { return dynamic_cast<stp_interface_specification_definition*>(object()); }
+stp_interface_specification_definition* stp_uuid_attribute_select::_interface_specification_definition() const { return nusk_downcast<stp_interface_specification_definition>(object()); }
 void stp_uuid_attribute_select::_interface_specification_definition(stp_interface_specification_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_interface_specification_version() const { return holds(nusk_ap242::named(1709)); }
-stp_interface_specification_version* stp_uuid_attribute_select::_interface_specification_version() const { return dynamic_cast<stp_interface_specification_version*>(object()); }
+stp_interface_specification_version* stp_uuid_attribute_select::_interface_specification_version() const { return nusk_downcast<stp_interface_specification_version>(object()); }
 void stp_uuid_attribute_select::_interface_specification_version(stp_interface_specification_version* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_invisibility() const { return holds(nusk_ap242::named(1719)); }
-stp_invisibility* stp_uuid_attribute_select::_invisibility() const { return dynamic_cast<stp_invisibility*>(object()); }
+stp_invisibility* stp_uuid_attribute_select::_invisibility() const { return nusk_downcast<stp_invisibility>(object()); }
 void stp_uuid_attribute_select::_invisibility(stp_invisibility* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_item_identified_representation_usage() const { return holds(nusk_ap242::named(1722)); }
-stp_item_identified_representation_usage* stp_uuid_attribute_select::_item_identified_representation_usage() const { return dynamic_cast<stp_item_identified_representation_usage*>(object()); }
+stp_item_identified_representation_usage* stp_uuid_attribute_select::_item_identified_representation_usage() const { return nusk_downcast<stp_item_identified_representation_usage>(object()); }
 void stp_uuid_attribute_select::_item_identified_representation_usage(stp_item_identified_representation_usage* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_limits_and_fits() const { return holds(nusk_ap242::named(1769)); }
-stp_limits_and_fits* stp_uuid_attribute_select::_limits_and_fits() const { return dynamic_cast<stp_limits_and_fits*>(object()); }
+stp_limits_and_fits* stp_uuid_attribute_select::_limits_and_fits() const { return nusk_downcast<stp_limits_and_fits>(object()); }
 void stp_uuid_attribute_select::_limits_and_fits(stp_limits_and_fits* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_link_motion_relationship() const { return holds(nusk_ap242::named(1784)); }
-stp_link_motion_relationship* stp_uuid_attribute_select::_link_motion_relationship() const { return dynamic_cast<stp_link_motion_relationship*>(object()); }
+stp_link_motion_relationship* stp_uuid_attribute_select::_link_motion_relationship() const { return nusk_downcast<stp_link_motion_relationship>(object()); }
 void stp_uuid_attribute_select::_link_motion_relationship(stp_link_motion_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_material_designation() const { return holds(nusk_ap242::named(1848)); }
-stp_material_designation* stp_uuid_attribute_select::_material_designation() const { return dynamic_cast<stp_material_designation*>(object()); }
+stp_material_designation* stp_uuid_attribute_select::_material_designation() const { return nusk_downcast<stp_material_designation>(object()); }
 void stp_uuid_attribute_select::_material_designation(stp_material_designation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_material_designation_characterization() const { return holds(nusk_ap242::named(1849)); }
-stp_material_designation_characterization* stp_uuid_attribute_select::_material_designation_characterization() const { return dynamic_cast<stp_material_designation_characterization*>(object()); }
+stp_material_designation_characterization* stp_uuid_attribute_select::_material_designation_characterization() const { return nusk_downcast<stp_material_designation_characterization>(object()); }
 void stp_uuid_attribute_select::_material_designation_characterization(stp_material_designation_characterization* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_measure_qualification() const { return holds(nusk_ap242::named(1866)); }
-stp_measure_qualification* stp_uuid_attribute_select::_measure_qualification() const { return dynamic_cast<stp_measure_qualification*>(object()); }
+stp_measure_qualification* stp_uuid_attribute_select::_measure_qualification() const { return nusk_downcast<stp_measure_qualification>(object()); }
 void stp_uuid_attribute_select::_measure_qualification(stp_measure_qualification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_measure_representation_item() const { return holds(nusk_ap242::named(1867)); }
-stp_measure_representation_item* stp_uuid_attribute_select::_measure_representation_item() const { return dynamic_cast<stp_measure_representation_item*>(object()); }
+stp_measure_representation_item* stp_uuid_attribute_select::_measure_representation_item() const { return nusk_downcast<stp_measure_representation_item>(object()); }
 void stp_uuid_attribute_select::_measure_representation_item(stp_measure_representation_item* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_measure_with_unit() const { return holds(nusk_ap242::named(1868)); }
-stp_measure_with_unit* stp_uuid_attribute_select::_measure_with_unit() const { return dynamic_cast<stp_measure_with_unit*>(object()); }
+stp_measure_with_unit* stp_uuid_attribute_select::_measure_with_unit() const { return nusk_downcast<stp_measure_with_unit>(object()); }
 void stp_uuid_attribute_select::_measure_with_unit(stp_measure_with_unit* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_mechanical_design_geometric_presentation_representation() const { return holds(nusk_ap242::named(1872)); }
-stp_mechanical_design_geometric_presentation_representation* stp_uuid_attribute_select::_mechanical_design_geometric_presentation_representation() const { return dynamic_cast<stp_mechanical_design_geometric_presentation_representation*>(object()); }
+stp_mechanical_design_geometric_presentation_representation* stp_uuid_attribute_select::_mechanical_design_geometric_presentation_representation() const { return nusk_downcast<stp_mechanical_design_geometric_presentation_representation>(object()); }
 void stp_uuid_attribute_select::_mechanical_design_geometric_presentation_representation(stp_mechanical_design_geometric_presentation_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_message_relationship() const { return holds(nusk_ap242::named(1881)); }
-stp_message_relationship* stp_uuid_attribute_select::_message_relationship() const { return dynamic_cast<stp_message_relationship*>(object()); }
+stp_message_relationship* stp_uuid_attribute_select::_message_relationship() const { return nusk_downcast<stp_message_relationship>(object()); }
 void stp_uuid_attribute_select::_message_relationship(stp_message_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_named_unit() const { return holds(nusk_ap242::named(1928)); }
-stp_named_unit* stp_uuid_attribute_select::_named_unit() const { return dynamic_cast<stp_named_unit*>(object()); }
+stp_named_unit* stp_uuid_attribute_select::_named_unit() const { return nusk_downcast<stp_named_unit>(object()); }
 void stp_uuid_attribute_select::_named_unit(stp_named_unit* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_observation() const { return holds(nusk_ap242::named(1959)); }
-stp_observation* stp_uuid_attribute_select::_observation() const { return dynamic_cast<stp_observation*>(object()); }
+stp_observation* stp_uuid_attribute_select::_observation() const { return nusk_downcast<stp_observation>(object()); }
 void stp_uuid_attribute_select::_observation(stp_observation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_observation_consequence() const { return holds(nusk_ap242::named(1960)); }
-stp_observation_consequence* stp_uuid_attribute_select::_observation_consequence() const { return dynamic_cast<stp_observation_consequence*>(object()); }
+stp_observation_consequence* stp_uuid_attribute_select::_observation_consequence() const { return nusk_downcast<stp_observation_consequence>(object()); }
 void stp_uuid_attribute_select::_observation_consequence(stp_observation_consequence* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_organization() const { return holds(nusk_ap242::named(1975)); }
-stp_organization* stp_uuid_attribute_select::_organization() const { return dynamic_cast<stp_organization*>(object()); }
+stp_organization* stp_uuid_attribute_select::_organization() const { return nusk_downcast<stp_organization>(object()); }
 void stp_uuid_attribute_select::_organization(stp_organization* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_organization_relationship() const { return holds(nusk_ap242::named(1977)); }
-stp_organization_relationship* stp_uuid_attribute_select::_organization_relationship() const { return dynamic_cast<stp_organization_relationship*>(object()); }
+stp_organization_relationship* stp_uuid_attribute_select::_organization_relationship() const { return nusk_downcast<stp_organization_relationship>(object()); }
 void stp_uuid_attribute_select::_organization_relationship(stp_organization_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_organizational_address() const { return holds(nusk_ap242::named(1982)); }
-stp_organizational_address* stp_uuid_attribute_select::_organizational_address() const { return dynamic_cast<stp_organizational_address*>(object()); }
+stp_organizational_address* stp_uuid_attribute_select::_organizational_address() const { return nusk_downcast<stp_organizational_address>(object()); }
 void stp_uuid_attribute_select::_organizational_address(stp_organizational_address* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_organizational_project_relationship() const { return holds(nusk_ap242::named(1985)); }
-stp_organizational_project_relationship* stp_uuid_attribute_select::_organizational_project_relationship() const { return dynamic_cast<stp_organizational_project_relationship*>(object()); }
+stp_organizational_project_relationship* stp_uuid_attribute_select::_organizational_project_relationship() const { return nusk_downcast<stp_organizational_project_relationship>(object()); }
 void stp_uuid_attribute_select::_organizational_project_relationship(stp_organizational_project_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_package_product_concept_feature() const { return holds(nusk_ap242::named(2005)); }
-stp_package_product_concept_feature* stp_uuid_attribute_select::_package_product_concept_feature() const { return dynamic_cast<stp_package_product_concept_feature*>(object()); }
+stp_package_product_concept_feature* stp_uuid_attribute_select::_package_product_concept_feature() const { return nusk_downcast<stp_package_product_concept_feature>(object()); }
 void stp_uuid_attribute_select::_package_product_concept_feature(stp_package_product_concept_feature* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_person() const { return holds(nusk_ap242::named(2043)); }
-stp_person* stp_uuid_attribute_select::_person() const { return dynamic_cast<stp_person*>(object()); }
+stp_person* stp_uuid_attribute_select::_person() const { return nusk_downcast<stp_person>(object()); }
 void stp_uuid_attribute_select::_person(stp_person* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_person_and_organization() const { return holds(nusk_ap242::named(2044)); }
-stp_person_and_organization* stp_uuid_attribute_select::_person_and_organization() const { return dynamic_cast<stp_person_and_organization*>(object()); }
+stp_person_and_organization* stp_uuid_attribute_select::_person_and_organization() const { return nusk_downcast<stp_person_and_organization>(object()); }
 void stp_uuid_attribute_select::_person_and_organization(stp_person_and_organization* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_person_and_organization_address() const { return holds(nusk_ap242::named(2045)); }
-stp_person_and_organization_address* stp_uuid_attribute_select::_person_and_organization_address() const { return dynamic_cast<stp_person_and_organization_address*>(object()); }
+stp_person_and_organization_address* stp_uuid_attribute_select::_person_and_organization_address() const { return nusk_downcast<stp_person_and_organization_address>(object()); }
 void stp_uuid_attribute_select::_person_and_organization_address(stp_person_and_organization_address* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_plus_minus_tolerance() const { return holds(nusk_ap242::named(2083)); }
-stp_plus_minus_tolerance* stp_uuid_attribute_select::_plus_minus_tolerance() const { return dynamic_cast<stp_plus_minus_tolerance*>(object()); }
+stp_plus_minus_tolerance* stp_uuid_attribute_select::_plus_minus_tolerance() const { return nusk_downcast<stp_plus_minus_tolerance>(object()); }
 void stp_uuid_attribute_select::_plus_minus_tolerance(stp_plus_minus_tolerance* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_point_on_surface() const { return holds(nusk_ap242::named(2118)); }
-stp_point_on_surface* stp_uuid_attribute_select::_point_on_surface() const { return dynamic_cast<stp_point_on_surface*>(object()); }
+stp_point_on_surface* stp_uuid_attribute_select::_point_on_surface() const { return nusk_downcast<stp_point_on_surface>(object()); }
 void stp_uuid_attribute_select::_point_on_surface(stp_point_on_surface* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_presentation_area() const { return holds(nusk_ap242::named(2166)); }
-stp_presentation_area* stp_uuid_attribute_select::_presentation_area() const { return dynamic_cast<stp_presentation_area*>(object()); }
+stp_presentation_area* stp_uuid_attribute_select::_presentation_area() const { return nusk_downcast<stp_presentation_area>(object()); }
 void stp_uuid_attribute_select::_presentation_area(stp_presentation_area* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_process_operation() const { return holds(nusk_ap242::named(2190)); }
-stp_process_operation* stp_uuid_attribute_select::_process_operation() const { return dynamic_cast<stp_process_operation*>(object()); }
+stp_process_operation* stp_uuid_attribute_select::_process_operation() const { return nusk_downcast<stp_process_operation>(object()); }
 void stp_uuid_attribute_select::_process_operation(stp_process_operation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_process_plan() const { return holds(nusk_ap242::named(2192)); }
-stp_process_plan* stp_uuid_attribute_select::_process_plan() const { return dynamic_cast<stp_process_plan*>(object()); }
+stp_process_plan* stp_uuid_attribute_select::_process_plan() const { return nusk_downcast<stp_process_plan>(object()); }
 void stp_uuid_attribute_select::_process_plan(stp_process_plan* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product() const { return holds(nusk_ap242::named(2195)); }
-stp_product* stp_uuid_attribute_select::_product() const { return dynamic_cast<stp_product*>(object()); }
+stp_product* stp_uuid_attribute_select::_product() const { return nusk_downcast<stp_product>(object()); }
 void stp_uuid_attribute_select::_product(stp_product* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_class() const { return holds(nusk_ap242::named(2199)); }
-stp_product_class* stp_uuid_attribute_select::_product_class() const { return dynamic_cast<stp_product_class*>(object()); }
+stp_product_class* stp_uuid_attribute_select::_product_class() const { return nusk_downcast<stp_product_class>(object()); }
 void stp_uuid_attribute_select::_product_class(stp_product_class* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_concept() const { return holds(nusk_ap242::named(2200)); }
-stp_product_concept* stp_uuid_attribute_select::_product_concept() const { return dynamic_cast<stp_product_concept*>(object()); }
+stp_product_concept* stp_uuid_attribute_select::_product_concept() const { return nusk_downcast<stp_product_concept>(object()); }
 void stp_uuid_attribute_select::_product_concept(stp_product_concept* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_concept_context() const { return holds(nusk_ap242::named(2201)); }
-stp_product_concept_context* stp_uuid_attribute_select::_product_concept_context() const { return dynamic_cast<stp_product_concept_context*>(object()); }
+stp_product_concept_context* stp_uuid_attribute_select::_product_concept_context() const { return nusk_downcast<stp_product_concept_context>(object()); }
 void stp_uuid_attribute_select::_product_concept_context(stp_product_concept_context* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_concept_feature() const { return holds(nusk_ap242::named(2202)); }
-stp_product_concept_feature* stp_uuid_attribute_select::_product_concept_feature() const { return dynamic_cast<stp_product_concept_feature*>(object()); }
+stp_product_concept_feature* stp_uuid_attribute_select::_product_concept_feature() const { return nusk_downcast<stp_product_concept_feature>(object()); }
 void stp_uuid_attribute_select::_product_concept_feature(stp_product_concept_feature* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_concept_feature_category() const { return holds(nusk_ap242::named(2204)); }
-stp_product_concept_feature_category* stp_uuid_attribute_select::_product_concept_feature_category() const { return dynamic_cast<stp_product_concept_feature_category*>(object()); }
+stp_product_concept_feature_category* stp_uuid_attribute_select::_product_concept_feature_category() const { return nusk_downcast<stp_product_concept_feature_category>(object()); }
 void stp_uuid_attribute_select::_product_concept_feature_category(stp_product_concept_feature_category* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_concept_relationship() const { return holds(nusk_ap242::named(2206)); }
-stp_product_concept_relationship* stp_uuid_attribute_select::_product_concept_relationship() const { return dynamic_cast<stp_product_concept_relationship*>(object()); }
+stp_product_concept_relationship* stp_uuid_attribute_select::_product_concept_relationship() const { return nusk_downcast<stp_product_concept_relationship>(object()); }
 void stp_uuid_attribute_select::_product_concept_relationship(stp_product_concept_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition() const { return holds(nusk_ap242::named(2210)); }
-stp_product_definition* stp_uuid_attribute_select::_product_definition() const { return dynamic_cast<stp_product_definition*>(object()); }
+stp_product_definition* stp_uuid_attribute_select::_product_definition() const { return nusk_downcast<stp_product_definition>(object()); }
 void stp_uuid_attribute_select::_product_definition(stp_product_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_uuid_attribute_select::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_uuid_attribute_select::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_uuid_attribute_select::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_formation_relationship() const { return holds(nusk_ap242::named(2217)); }
-stp_product_definition_formation_relationship* stp_uuid_attribute_select::_product_definition_formation_relationship() const { return dynamic_cast<stp_product_definition_formation_relationship*>(object()); }
+stp_product_definition_formation_relationship* stp_uuid_attribute_select::_product_definition_formation_relationship() const { return nusk_downcast<stp_product_definition_formation_relationship>(object()); }
 void stp_uuid_attribute_select::_product_definition_formation_relationship(stp_product_definition_formation_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_occurrence() const { return holds(nusk_ap242::named(2222)); }
-stp_product_definition_occurrence* stp_uuid_attribute_select::_product_definition_occurrence() const { return dynamic_cast<stp_product_definition_occurrence*>(object()); }
+stp_product_definition_occurrence* stp_uuid_attribute_select::_product_definition_occurrence() const { return nusk_downcast<stp_product_definition_occurrence>(object()); }
 void stp_uuid_attribute_select::_product_definition_occurrence(stp_product_definition_occurrence* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_occurrence_reference() const { return holds(nusk_ap242::named(2223)); }
-stp_product_definition_occurrence_reference* stp_uuid_attribute_select::_product_definition_occurrence_reference() const { return dynamic_cast<stp_product_definition_occurrence_reference*>(object()); }
+stp_product_definition_occurrence_reference* stp_uuid_attribute_select::_product_definition_occurrence_reference() const { return nusk_downcast<stp_product_definition_occurrence_reference>(object()); }
 void stp_uuid_attribute_select::_product_definition_occurrence_reference(stp_product_definition_occurrence_reference* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_relationship() const { return holds(nusk_ap242::named(2229)); }
-stp_product_definition_relationship* stp_uuid_attribute_select::_product_definition_relationship() const { return dynamic_cast<stp_product_definition_relationship*>(object()); }
+stp_product_definition_relationship* stp_uuid_attribute_select::_product_definition_relationship() const { return nusk_downcast<stp_product_definition_relationship>(object()); }
 void stp_uuid_attribute_select::_product_definition_relationship(stp_product_definition_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_usage() const { return holds(nusk_ap242::named(2236)); }
-stp_product_definition_usage* stp_uuid_attribute_select::_product_definition_usage() const { return dynamic_cast<stp_product_definition_usage*>(object()); }
+stp_product_definition_usage* stp_uuid_attribute_select::_product_definition_usage() const { return nusk_downcast<stp_product_definition_usage>(object()); }
 void stp_uuid_attribute_select::_product_definition_usage(stp_product_definition_usage* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_definition_usage_relationship() const { return holds(nusk_ap242::named(2237)); }
-stp_product_definition_usage_relationship* stp_uuid_attribute_select::_product_definition_usage_relationship() const { return dynamic_cast<stp_product_definition_usage_relationship*>(object()); }
+stp_product_definition_usage_relationship* stp_uuid_attribute_select::_product_definition_usage_relationship() const { return nusk_downcast<stp_product_definition_usage_relationship>(object()); }
 void stp_uuid_attribute_select::_product_definition_usage_relationship(stp_product_definition_usage_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_group() const { return holds(nusk_ap242::named(2241)); }
-stp_product_group* stp_uuid_attribute_select::_product_group() const { return dynamic_cast<stp_product_group*>(object()); }
+stp_product_group* stp_uuid_attribute_select::_product_group() const { return nusk_downcast<stp_product_group>(object()); }
 void stp_uuid_attribute_select::_product_group(stp_product_group* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_group_membership() const { return holds(nusk_ap242::named(2246)); }
-stp_product_group_membership* stp_uuid_attribute_select::_product_group_membership() const { return dynamic_cast<stp_product_group_membership*>(object()); }
+stp_product_group_membership* stp_uuid_attribute_select::_product_group_membership() const { return nusk_downcast<stp_product_group_membership>(object()); }
 void stp_uuid_attribute_select::_product_group_membership(stp_product_group_membership* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_group_relationship() const { return holds(nusk_ap242::named(2249)); }
-stp_product_group_relationship* stp_uuid_attribute_select::_product_group_relationship() const { return dynamic_cast<stp_product_group_relationship*>(object()); }
+stp_product_group_relationship* stp_uuid_attribute_select::_product_group_relationship() const { return nusk_downcast<stp_product_group_relationship>(object()); }
 void stp_uuid_attribute_select::_product_group_relationship(stp_product_group_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_identification() const { return holds(nusk_ap242::named(2253)); }
-stp_product_identification* stp_uuid_attribute_select::_product_identification() const { return dynamic_cast<stp_product_identification*>(object()); }
+stp_product_identification* stp_uuid_attribute_select::_product_identification() const { return nusk_downcast<stp_product_identification>(object()); }
 void stp_uuid_attribute_select::_product_identification(stp_product_identification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_process_plan() const { return holds(nusk_ap242::named(2257)); }
-stp_product_process_plan* stp_uuid_attribute_select::_product_process_plan() const { return dynamic_cast<stp_product_process_plan*>(object()); }
+stp_product_process_plan* stp_uuid_attribute_select::_product_process_plan() const { return nusk_downcast<stp_product_process_plan>(object()); }
 void stp_uuid_attribute_select::_product_process_plan(stp_product_process_plan* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_product_relationship() const { return holds(nusk_ap242::named(2259)); }
-stp_product_relationship* stp_uuid_attribute_select::_product_relationship() const { return dynamic_cast<stp_product_relationship*>(object()); }
+stp_product_relationship* stp_uuid_attribute_select::_product_relationship() const { return nusk_downcast<stp_product_relationship>(object()); }
 void stp_uuid_attribute_select::_product_relationship(stp_product_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_property_definition_relationship() const { return holds(nusk_ap242::named(2269)); }
-stp_property_definition_relationship* stp_uuid_attribute_select::_property_definition_relationship() const { return dynamic_cast<stp_property_definition_relationship*>(object()); }
+stp_property_definition_relationship* stp_uuid_attribute_select::_property_definition_relationship() const { return nusk_downcast<stp_property_definition_relationship>(object()); }
 void stp_uuid_attribute_select::_property_definition_relationship(stp_property_definition_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_property_definition_representation() const { return holds(nusk_ap242::named(2270)); }
-stp_property_definition_representation* stp_uuid_attribute_select::_property_definition_representation() const { return dynamic_cast<stp_property_definition_representation*>(object()); }
+stp_property_definition_representation* stp_uuid_attribute_select::_property_definition_representation() const { return nusk_downcast<stp_property_definition_representation>(object()); }
 void stp_uuid_attribute_select::_property_definition_representation(stp_property_definition_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_representation_context() const { return holds(nusk_ap242::named(2333)); }
-stp_representation_context* stp_uuid_attribute_select::_representation_context() const { return dynamic_cast<stp_representation_context*>(object()); }
+stp_representation_context* stp_uuid_attribute_select::_representation_context() const { return nusk_downcast<stp_representation_context>(object()); }
 void stp_uuid_attribute_select::_representation_context(stp_representation_context* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_representation_item() const { return holds(nusk_ap242::named(2335)); }
-stp_representation_item* stp_uuid_attribute_select::_representation_item() const { return dynamic_cast<stp_representation_item*>(object()); }
+stp_representation_item* stp_uuid_attribute_select::_representation_item() const { return nusk_downcast<stp_representation_item>(object()); }
 void stp_uuid_attribute_select::_representation_item(stp_representation_item* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_representation_item_relationship() const { return holds(nusk_ap242::named(2336)); }
-stp_representation_item_relationship* stp_uuid_attribute_select::_representation_item_relationship() const { return dynamic_cast<stp_representation_item_relationship*>(object()); }
+stp_representation_item_relationship* stp_uuid_attribute_select::_representation_item_relationship() const { return nusk_downcast<stp_representation_item_relationship>(object()); }
 void stp_uuid_attribute_select::_representation_item_relationship(stp_representation_item_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_representation_relationship() const { return holds(nusk_ap242::named(2340)); }
-stp_representation_relationship* stp_uuid_attribute_select::_representation_relationship() const { return dynamic_cast<stp_representation_relationship*>(object()); }
+stp_representation_relationship* stp_uuid_attribute_select::_representation_relationship() const { return nusk_downcast<stp_representation_relationship>(object()); }
 void stp_uuid_attribute_select::_representation_relationship(stp_representation_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_requirement_assignment() const { return holds(nusk_ap242::named(2345)); }
-stp_requirement_assignment* stp_uuid_attribute_select::_requirement_assignment() const { return dynamic_cast<stp_requirement_assignment*>(object()); }
+stp_requirement_assignment* stp_uuid_attribute_select::_requirement_assignment() const { return nusk_downcast<stp_requirement_assignment>(object()); }
 void stp_uuid_attribute_select::_requirement_assignment(stp_requirement_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_requirement_for_action_resource() const { return holds(nusk_ap242::named(2346)); }
-stp_requirement_for_action_resource* stp_uuid_attribute_select::_requirement_for_action_resource() const { return dynamic_cast<stp_requirement_for_action_resource*>(object()); }
+stp_requirement_for_action_resource* stp_uuid_attribute_select::_requirement_for_action_resource() const { return nusk_downcast<stp_requirement_for_action_resource>(object()); }
 void stp_uuid_attribute_select::_requirement_for_action_resource(stp_requirement_for_action_resource* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_requirement_source() const { return holds(nusk_ap242::named(2347)); }
-stp_requirement_source* stp_uuid_attribute_select::_requirement_source() const { return dynamic_cast<stp_requirement_source*>(object()); }
+stp_requirement_source* stp_uuid_attribute_select::_requirement_source() const { return nusk_downcast<stp_requirement_source>(object()); }
 void stp_uuid_attribute_select::_requirement_source(stp_requirement_source* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_retention() const { return holds(nusk_ap242::named(2356)); }
-stp_retention* stp_uuid_attribute_select::_retention() const { return dynamic_cast<stp_retention*>(object()); }
+stp_retention* stp_uuid_attribute_select::_retention() const { return nusk_downcast<stp_retention>(object()); }
 void stp_uuid_attribute_select::_retention(stp_retention* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_rule_set() const { return holds(nusk_ap242::named(2413)); }
-stp_rule_set* stp_uuid_attribute_select::_rule_set() const { return dynamic_cast<stp_rule_set*>(object()); }
+stp_rule_set* stp_uuid_attribute_select::_rule_set() const { return nusk_downcast<stp_rule_set>(object()); }
 void stp_uuid_attribute_select::_rule_set(stp_rule_set* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_runout_zone_orientation() const { return holds(nusk_ap242::named(2420)); }
-stp_runout_zone_orientation* stp_uuid_attribute_select::_runout_zone_orientation() const { return dynamic_cast<stp_runout_zone_orientation*>(object()); }
+stp_runout_zone_orientation* stp_uuid_attribute_select::_runout_zone_orientation() const { return nusk_downcast<stp_runout_zone_orientation>(object()); }
 void stp_uuid_attribute_select::_runout_zone_orientation(stp_runout_zone_orientation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_satisfies_requirement() const { return holds(nusk_ap242::named(2424)); }
-stp_satisfies_requirement* stp_uuid_attribute_select::_satisfies_requirement() const { return dynamic_cast<stp_satisfies_requirement*>(object()); }
+stp_satisfies_requirement* stp_uuid_attribute_select::_satisfies_requirement() const { return nusk_downcast<stp_satisfies_requirement>(object()); }
 void stp_uuid_attribute_select::_satisfies_requirement(stp_satisfies_requirement* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_security_classification() const { return holds(nusk_ap242::named(2438)); }
-stp_security_classification* stp_uuid_attribute_select::_security_classification() const { return dynamic_cast<stp_security_classification*>(object()); }
+stp_security_classification* stp_uuid_attribute_select::_security_classification() const { return nusk_downcast<stp_security_classification>(object()); }
 void stp_uuid_attribute_select::_security_classification(stp_security_classification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_security_classification_level() const { return holds(nusk_ap242::named(2440)); }
-stp_security_classification_level* stp_uuid_attribute_select::_security_classification_level() const { return dynamic_cast<stp_security_classification_level*>(object()); }
+stp_security_classification_level* stp_uuid_attribute_select::_security_classification_level() const { return nusk_downcast<stp_security_classification_level>(object()); }
 void stp_uuid_attribute_select::_security_classification_level(stp_security_classification_level* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_shape_feature_definition() const { return holds(nusk_ap242::named(2479)); }
-stp_shape_feature_definition* stp_uuid_attribute_select::_shape_feature_definition() const { return dynamic_cast<stp_shape_feature_definition*>(object()); }
+stp_shape_feature_definition* stp_uuid_attribute_select::_shape_feature_definition() const { return nusk_downcast<stp_shape_feature_definition>(object()); }
 void stp_uuid_attribute_select::_shape_feature_definition(stp_shape_feature_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_shape_feature_definition_relationship() const { return holds(nusk_ap242::named(2482)); }
-stp_shape_feature_definition_relationship* stp_uuid_attribute_select::_shape_feature_definition_relationship() const { return dynamic_cast<stp_shape_feature_definition_relationship*>(object()); }
+stp_shape_feature_definition_relationship* stp_uuid_attribute_select::_shape_feature_definition_relationship() const { return nusk_downcast<stp_shape_feature_definition_relationship>(object()); }
 void stp_uuid_attribute_select::_shape_feature_definition_relationship(stp_shape_feature_definition_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_shape_representation() const { return holds(nusk_ap242::named(2487)); }
-stp_shape_representation* stp_uuid_attribute_select::_shape_representation() const { return dynamic_cast<stp_shape_representation*>(object()); }
+stp_shape_representation* stp_uuid_attribute_select::_shape_representation() const { return nusk_downcast<stp_shape_representation>(object()); }
 void stp_uuid_attribute_select::_shape_representation(stp_shape_representation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_definition_to_state_assignment_relationship() const { return holds(nusk_ap242::named(2617)); }
-stp_state_definition_to_state_assignment_relationship* stp_uuid_attribute_select::_state_definition_to_state_assignment_relationship() const { return dynamic_cast<stp_state_definition_to_state_assignment_relationship*>(object()); }
+stp_state_definition_to_state_assignment_relationship* stp_uuid_attribute_select::_state_definition_to_state_assignment_relationship() const { return nusk_downcast<stp_state_definition_to_state_assignment_relationship>(object()); }
 void stp_uuid_attribute_select::_state_definition_to_state_assignment_relationship(stp_state_definition_to_state_assignment_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_observed() const { return holds(nusk_ap242::named(2618)); }
-stp_state_observed* stp_uuid_attribute_select::_state_observed() const { return dynamic_cast<stp_state_observed*>(object()); }
+stp_state_observed* stp_uuid_attribute_select::_state_observed() const { return nusk_downcast<stp_state_observed>(object()); }
 void stp_uuid_attribute_select::_state_observed(stp_state_observed* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_observed_assignment() const { return holds(nusk_ap242::named(2619)); }
-stp_state_observed_assignment* stp_uuid_attribute_select::_state_observed_assignment() const { return dynamic_cast<stp_state_observed_assignment*>(object()); }
+stp_state_observed_assignment* stp_uuid_attribute_select::_state_observed_assignment() const { return nusk_downcast<stp_state_observed_assignment>(object()); }
 void stp_uuid_attribute_select::_state_observed_assignment(stp_state_observed_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_observed_relationship() const { return holds(nusk_ap242::named(2620)); }
-stp_state_observed_relationship* stp_uuid_attribute_select::_state_observed_relationship() const { return dynamic_cast<stp_state_observed_relationship*>(object()); }
+stp_state_observed_relationship* stp_uuid_attribute_select::_state_observed_relationship() const { return nusk_downcast<stp_state_observed_relationship>(object()); }
 void stp_uuid_attribute_select::_state_observed_relationship(stp_state_observed_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_type() const { return holds(nusk_ap242::named(2623)); }
-stp_state_type* stp_uuid_attribute_select::_state_type() const { return dynamic_cast<stp_state_type*>(object()); }
+stp_state_type* stp_uuid_attribute_select::_state_type() const { return nusk_downcast<stp_state_type>(object()); }
 void stp_uuid_attribute_select::_state_type(stp_state_type* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_type_assignment() const { return holds(nusk_ap242::named(2624)); }
-stp_state_type_assignment* stp_uuid_attribute_select::_state_type_assignment() const { return dynamic_cast<stp_state_type_assignment*>(object()); }
+stp_state_type_assignment* stp_uuid_attribute_select::_state_type_assignment() const { return nusk_downcast<stp_state_type_assignment>(object()); }
 void stp_uuid_attribute_select::_state_type_assignment(stp_state_type_assignment* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_state_type_relationship() const { return holds(nusk_ap242::named(2625)); }
-stp_state_type_relationship* stp_uuid_attribute_select::_state_type_relationship() const { return dynamic_cast<stp_state_type_relationship*>(object()); }
+stp_state_type_relationship* stp_uuid_attribute_select::_state_type_relationship() const { return nusk_downcast<stp_state_type_relationship>(object()); }
 void stp_uuid_attribute_select::_state_type_relationship(stp_state_type_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_structured_message() const { return holds(nusk_ap242::named(2648)); }
-stp_structured_message* stp_uuid_attribute_select::_structured_message() const { return dynamic_cast<stp_structured_message*>(object()); }
+stp_structured_message* stp_uuid_attribute_select::_structured_message() const { return nusk_downcast<stp_structured_message>(object()); }
 void stp_uuid_attribute_select::_structured_message(stp_structured_message* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_time_interval() const { return holds(nusk_ap242::named(2799)); }
-stp_time_interval* stp_uuid_attribute_select::_time_interval() const { return dynamic_cast<stp_time_interval*>(object()); }
+stp_time_interval* stp_uuid_attribute_select::_time_interval() const { return nusk_downcast<stp_time_interval>(object()); }
 void stp_uuid_attribute_select::_time_interval(stp_time_interval* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_time_interval_relationship() const { return holds(nusk_ap242::named(2802)); }
-stp_time_interval_relationship* stp_uuid_attribute_select::_time_interval_relationship() const { return dynamic_cast<stp_time_interval_relationship*>(object()); }
+stp_time_interval_relationship* stp_uuid_attribute_select::_time_interval_relationship() const { return nusk_downcast<stp_time_interval_relationship>(object()); }
 void stp_uuid_attribute_select::_time_interval_relationship(stp_time_interval_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_tolerance_value() const { return holds(nusk_ap242::named(2807)); }
-stp_tolerance_value* stp_uuid_attribute_select::_tolerance_value() const { return dynamic_cast<stp_tolerance_value*>(object()); }
+stp_tolerance_value* stp_uuid_attribute_select::_tolerance_value() const { return nusk_downcast<stp_tolerance_value>(object()); }
 void stp_uuid_attribute_select::_tolerance_value(stp_tolerance_value* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_tolerance_zone_definition() const { return holds(nusk_ap242::named(2809)); }
-stp_tolerance_zone_definition* stp_uuid_attribute_select::_tolerance_zone_definition() const { return dynamic_cast<stp_tolerance_zone_definition*>(object()); }
+stp_tolerance_zone_definition* stp_uuid_attribute_select::_tolerance_zone_definition() const { return nusk_downcast<stp_tolerance_zone_definition>(object()); }
 void stp_uuid_attribute_select::_tolerance_zone_definition(stp_tolerance_zone_definition* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_tolerance_zone_form() const { return holds(nusk_ap242::named(2810)); }
-stp_tolerance_zone_form* stp_uuid_attribute_select::_tolerance_zone_form() const { return dynamic_cast<stp_tolerance_zone_form*>(object()); }
+stp_tolerance_zone_form* stp_uuid_attribute_select::_tolerance_zone_form() const { return nusk_downcast<stp_tolerance_zone_form>(object()); }
 void stp_uuid_attribute_select::_tolerance_zone_form(stp_tolerance_zone_form* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_usage_association() const { return holds(nusk_ap242::named(2876)); }
-stp_usage_association* stp_uuid_attribute_select::_usage_association() const { return dynamic_cast<stp_usage_association*>(object()); }
+stp_usage_association* stp_uuid_attribute_select::_usage_association() const { return nusk_downcast<stp_usage_association>(object()); }
 void stp_uuid_attribute_select::_usage_association(stp_usage_association* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_validation() const { return holds(nusk_ap242::named(2891)); }
-stp_validation* stp_uuid_attribute_select::_validation() const { return dynamic_cast<stp_validation*>(object()); }
+stp_validation* stp_uuid_attribute_select::_validation() const { return nusk_downcast<stp_validation>(object()); }
 void stp_uuid_attribute_select::_validation(stp_validation* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_verification() const { return holds(nusk_ap242::named(2909)); }
-stp_verification* stp_uuid_attribute_select::_verification() const { return dynamic_cast<stp_verification*>(object()); }
+stp_verification* stp_uuid_attribute_select::_verification() const { return nusk_downcast<stp_verification>(object()); }
 void stp_uuid_attribute_select::_verification(stp_verification* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_verification_relationship() const { return holds(nusk_ap242::named(2910)); }
-stp_verification_relationship* stp_uuid_attribute_select::_verification_relationship() const { return dynamic_cast<stp_verification_relationship*>(object()); }
+stp_verification_relationship* stp_uuid_attribute_select::_verification_relationship() const { return nusk_downcast<stp_verification_relationship>(object()); }
 void stp_uuid_attribute_select::_verification_relationship(stp_verification_relationship* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_versioned_action_request() const { return holds(nusk_ap242::named(2911)); }
-stp_versioned_action_request* stp_uuid_attribute_select::_versioned_action_request() const { return dynamic_cast<stp_versioned_action_request*>(object()); }
+stp_versioned_action_request* stp_uuid_attribute_select::_versioned_action_request() const { return nusk_downcast<stp_versioned_action_request>(object()); }
 void stp_uuid_attribute_select::_versioned_action_request(stp_versioned_action_request* value) { putObject(value); }
 
 bool stp_uuid_attribute_select::is_versioned_action_request_relationship() const { return holds(nusk_ap242::named(2912)); }
-stp_versioned_action_request_relationship* stp_uuid_attribute_select::_versioned_action_request_relationship() const { return dynamic_cast<stp_versioned_action_request_relationship*>(object()); }
+stp_versioned_action_request_relationship* stp_uuid_attribute_select::_versioned_action_request_relationship() const { return nusk_downcast<stp_versioned_action_request_relationship>(object()); }
 void stp_uuid_attribute_select::_versioned_action_request_relationship(stp_versioned_action_request_relationship* value) { putObject(value); }
 
 void nusk_ap242_register_chunk_1(nusk_ap242::Registrar& r) {

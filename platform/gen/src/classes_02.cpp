@@ -202,11 +202,11 @@ void* stp_uuid_set_or_list_attribute_select::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_uuid_set_or_list_attribute_select> nusktype_stp_uuid_set_or_list_attribute_select(&nusk_ap242_schema, "uuid_set_or_list_attribute_select");
 
 bool stp_uuid_set_or_list_attribute_select::is_uuid_list_item() const { return holds(nusk_ap242::named(511)); }
-ListOfListOfstp_uuid_attribute_select* stp_uuid_set_or_list_attribute_select::_uuid_list_item() const { return holds(nusk_ap242::named(511)) ? dynamic_cast<ListOfListOfstp_uuid_attribute_select*>(object()) : nullptr; }
+ListOfListOfstp_uuid_attribute_select* stp_uuid_set_or_list_attribute_select::_uuid_list_item() const { return holds(nusk_ap242::named(511)) ? nusk_downcast<ListOfListOfstp_uuid_attribute_select>(object()) : nullptr; }
 void stp_uuid_set_or_list_attribute_select::_uuid_list_item(ListOfListOfstp_uuid_attribute_select* value) { putAggregate(nusk_ap242::named(511), value); }
 
 bool stp_uuid_set_or_list_attribute_select::is_uuid_set_item() const { return holds(nusk_ap242::named(513)); }
-SetOfstp_uuid_attribute_select* stp_uuid_set_or_list_attribute_select::_uuid_set_item() const { return holds(nusk_ap242::named(513)) ? dynamic_cast<SetOfstp_uuid_attribute_select*>(object()) : nullptr; }
+SetOfstp_uuid_attribute_select* stp_uuid_set_or_list_attribute_select::_uuid_set_item() const { return holds(nusk_ap242::named(513)) ? nusk_downcast<SetOfstp_uuid_attribute_select>(object()) : nullptr; }
 void stp_uuid_set_or_list_attribute_select::_uuid_set_item(SetOfstp_uuid_attribute_select* value) { putAggregate(nusk_ap242::named(513), value); }
 
 // ---- stp_validation_criteria_or_results_select ----
@@ -218,7 +218,7 @@ void* stp_validation_criteria_or_results_select::operator new(size_t size, NuskD
 NuskTypePtrT<stp_validation_criteria_or_results_select> nusktype_stp_validation_criteria_or_results_select(&nusk_ap242_schema, "validation_criteria_or_results_select");
 
 bool stp_validation_criteria_or_results_select::is_data_equivalence_definition_representation_relationship() const { return holds(nusk_ap242::named(1127)); }
-stp_data_equivalence_definition_representation_relationship* stp_validation_criteria_or_results_select::_data_equivalence_definition_representation_relationship() const { return dynamic_cast<stp_data_equivalence_definition_representation_relationship*>(object()); }
+stp_data_equivalence_definition_representation_relationship* stp_validation_criteria_or_results_select::_data_equivalence_definition_representation_relationship() const { return nusk_downcast<stp_data_equivalence_definition_representation_relationship>(object()); }
 void stp_validation_criteria_or_results_select::_data_equivalence_definition_representation_relationship(stp_data_equivalence_definition_representation_relationship* value) { putObject(value); }
 
 // ---- stp_value_qualifier ----
@@ -230,23 +230,23 @@ void* stp_value_qualifier::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_value_qualifier> nusktype_stp_value_qualifier(&nusk_ap242_schema, "value_qualifier");
 
 bool stp_value_qualifier::is_maths_value_precision_qualifier() const { return holds(nusk_ap242::named(1861)); }
-stp_maths_value_precision_qualifier* stp_value_qualifier::_maths_value_precision_qualifier() const { return dynamic_cast<stp_maths_value_precision_qualifier*>(object()); }
+stp_maths_value_precision_qualifier* stp_value_qualifier::_maths_value_precision_qualifier() const { return nusk_downcast<stp_maths_value_precision_qualifier>(object()); }
 void stp_value_qualifier::_maths_value_precision_qualifier(stp_maths_value_precision_qualifier* value) { putObject(value); }
 
 bool stp_value_qualifier::is_precision_qualifier() const { return holds(nusk_ap242::named(2163)); }
-stp_precision_qualifier* stp_value_qualifier::_precision_qualifier() const { return dynamic_cast<stp_precision_qualifier*>(object()); }
+stp_precision_qualifier* stp_value_qualifier::_precision_qualifier() const { return nusk_downcast<stp_precision_qualifier>(object()); }
 void stp_value_qualifier::_precision_qualifier(stp_precision_qualifier* value) { putObject(value); }
 
 bool stp_value_qualifier::is_type_qualifier() const { return holds(nusk_ap242::named(2852)); }
-stp_type_qualifier* stp_value_qualifier::_type_qualifier() const { return dynamic_cast<stp_type_qualifier*>(object()); }
+stp_type_qualifier* stp_value_qualifier::_type_qualifier() const { return nusk_downcast<stp_type_qualifier>(object()); }
 void stp_value_qualifier::_type_qualifier(stp_type_qualifier* value) { putObject(value); }
 
 bool stp_value_qualifier::is_uncertainty_qualifier() const { return holds(nusk_ap242::named(2862)); }
-stp_uncertainty_qualifier* stp_value_qualifier::_uncertainty_qualifier() const { return dynamic_cast<stp_uncertainty_qualifier*>(object()); }
+stp_uncertainty_qualifier* stp_value_qualifier::_uncertainty_qualifier() const { return nusk_downcast<stp_uncertainty_qualifier>(object()); }
 void stp_value_qualifier::_uncertainty_qualifier(stp_uncertainty_qualifier* value) { putObject(value); }
 
 bool stp_value_qualifier::is_value_format_type_qualifier() const { return holds(nusk_ap242::named(2893)); }
-stp_value_format_type_qualifier* stp_value_qualifier::_value_format_type_qualifier() const { return dynamic_cast<stp_value_format_type_qualifier*>(object()); }
+stp_value_format_type_qualifier* stp_value_qualifier::_value_format_type_qualifier() const { return nusk_downcast<stp_value_format_type_qualifier>(object()); }
 void stp_value_qualifier::_value_format_type_qualifier(stp_value_format_type_qualifier* value) { putObject(value); }
 
 // ---- stp_vector_or_direction ----
@@ -258,11 +258,11 @@ void* stp_vector_or_direction::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_vector_or_direction> nusktype_stp_vector_or_direction(&nusk_ap242_schema, "vector_or_direction");
 
 bool stp_vector_or_direction::is_direction() const { return holds(nusk_ap242::named(1260)); }
-stp_direction* stp_vector_or_direction::_direction() const { return dynamic_cast<stp_direction*>(object()); }
+stp_direction* stp_vector_or_direction::_direction() const { return nusk_downcast<stp_direction>(object()); }
 void stp_vector_or_direction::_direction(stp_direction* value) { putObject(value); }
 
 bool stp_vector_or_direction::is_vector() const { return holds(nusk_ap242::named(2904)); }
-stp_vector* stp_vector_or_direction::_vector() const { return dynamic_cast<stp_vector*>(object()); }
+stp_vector* stp_vector_or_direction::_vector() const { return nusk_downcast<stp_vector>(object()); }
 void stp_vector_or_direction::_vector(stp_vector* value) { putObject(value); }
 
 // ---- stp_work_item ----
@@ -274,7 +274,7 @@ void* stp_work_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_work_item> nusktype_stp_work_item(&nusk_ap242_schema, "work_item");
 
 bool stp_work_item::is_product_definition_formation() const { return holds(nusk_ap242::named(2216)); }
-stp_product_definition_formation* stp_work_item::_product_definition_formation() const { return dynamic_cast<stp_product_definition_formation*>(object()); }
+stp_product_definition_formation* stp_work_item::_product_definition_formation() const { return nusk_downcast<stp_product_definition_formation>(object()); }
 void stp_work_item::_product_definition_formation(stp_product_definition_formation* value) { putObject(value); }
 
 // ---- stp_a3m_data_quality_criteria_representation ----
@@ -300,7 +300,7 @@ void* stp_a3m_data_quality_criterion::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_a3m_data_quality_criterion> nusktype_stp_a3m_data_quality_criterion(&nusk_ap242_schema, "a3m_data_quality_criterion");
 
 stp_shape_data_quality_assessment_specification_select* stp_a3m_data_quality_criterion::assessment_specification() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_specification_select*>(objectSlot(nusk_ap242::attribute(0)));
+    return nusk_downcast<stp_shape_data_quality_assessment_specification_select>(objectSlot(nusk_ap242::attribute(0)));
 }
 
 void stp_a3m_data_quality_criterion::assessment_specification(stp_shape_data_quality_assessment_specification_select* value) { setObjectSlot(nusk_ap242::attribute(0), value); }
@@ -312,19 +312,19 @@ stp_a3m_data_quality_measured_data_type_name stp_a3m_data_quality_criterion::mea
 void stp_a3m_data_quality_criterion::measured_data_type(stp_a3m_data_quality_measured_data_type_name value) { setIntegerSlot(nusk_ap242::attribute(1), static_cast<int>(value)); }
 
 ListOfstp_a3m_data_quality_inspected_element_type_name* stp_a3m_data_quality_criterion::inspected_elements_types() const {
-    return dynamic_cast<ListOfstp_a3m_data_quality_inspected_element_type_name*>(objectSlot(nusk_ap242::attribute(2)));
+    return nusk_downcast<ListOfstp_a3m_data_quality_inspected_element_type_name>(objectSlot(nusk_ap242::attribute(2)));
 }
 
 void stp_a3m_data_quality_criterion::inspected_elements_types(ListOfstp_a3m_data_quality_inspected_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(2), value); }
 
 ListOfstp_a3m_data_quality_accuracy_type_name* stp_a3m_data_quality_criterion::accuracy_types() const {
-    return dynamic_cast<ListOfstp_a3m_data_quality_accuracy_type_name*>(objectSlot(nusk_ap242::attribute(3)));
+    return nusk_downcast<ListOfstp_a3m_data_quality_accuracy_type_name>(objectSlot(nusk_ap242::attribute(3)));
 }
 
 void stp_a3m_data_quality_criterion::accuracy_types(ListOfstp_a3m_data_quality_accuracy_type_name* value) { setObjectSlot(nusk_ap242::attribute(3), value); }
 
 ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* stp_a3m_data_quality_criterion::location_of_extreme_value_types() const {
-    return dynamic_cast<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value*>(objectSlot(nusk_ap242::attribute(4)));
+    return nusk_downcast<ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value>(objectSlot(nusk_ap242::attribute(4)));
 }
 
 void stp_a3m_data_quality_criterion::location_of_extreme_value_types(ListOfstp_a3m_data_quality_type_name_for_location_of_extreme_value* value) { setObjectSlot(nusk_ap242::attribute(4), value); }
@@ -341,13 +341,13 @@ void* stp_a3m_data_quality_criterion_specific_applied_value::operator new(size_t
 NuskTypePtrT<stp_a3m_data_quality_criterion_specific_applied_value> nusktype_stp_a3m_data_quality_criterion_specific_applied_value(&nusk_ap242_schema, "a3m_data_quality_criterion_specific_applied_value");
 
 stp_a3m_data_quality_criterion* stp_a3m_data_quality_criterion_specific_applied_value::criterion_to_assign_the_value() const {
-    return dynamic_cast<stp_a3m_data_quality_criterion*>(objectSlot(nusk_ap242::attribute(5)));
+    return nusk_downcast<stp_a3m_data_quality_criterion>(objectSlot(nusk_ap242::attribute(5)));
 }
 
 void stp_a3m_data_quality_criterion_specific_applied_value::criterion_to_assign_the_value(stp_a3m_data_quality_criterion* value) { setObjectSlot(nusk_ap242::attribute(5), value); }
 
 stp_measure_value* stp_a3m_data_quality_criterion_specific_applied_value::applied_value() const {
-    return dynamic_cast<stp_measure_value*>(objectSlot(nusk_ap242::attribute(6)));
+    return nusk_downcast<stp_measure_value>(objectSlot(nusk_ap242::attribute(6)));
 }
 
 void stp_a3m_data_quality_criterion_specific_applied_value::applied_value(stp_measure_value* value) { setObjectSlot(nusk_ap242::attribute(6), value); }
@@ -364,13 +364,13 @@ void* stp_a3m_data_quality_inspected_model_and_the_result::operator new(size_t s
 NuskTypePtrT<stp_a3m_data_quality_inspected_model_and_the_result> nusktype_stp_a3m_data_quality_inspected_model_and_the_result(&nusk_ap242_schema, "a3m_data_quality_inspected_model_and_the_result");
 
 stp_a3m_data_quality_inspected_model_select* stp_a3m_data_quality_inspected_model_and_the_result::inspected_model() const {
-    return dynamic_cast<stp_a3m_data_quality_inspected_model_select*>(objectSlot(nusk_ap242::attribute(7)));
+    return nusk_downcast<stp_a3m_data_quality_inspected_model_select>(objectSlot(nusk_ap242::attribute(7)));
 }
 
 void stp_a3m_data_quality_inspected_model_and_the_result::inspected_model(stp_a3m_data_quality_inspected_model_select* value) { setObjectSlot(nusk_ap242::attribute(7), value); }
 
 stp_a3m_data_quality_inspection_result_representation* stp_a3m_data_quality_inspected_model_and_the_result::inspection_result() const {
-    return dynamic_cast<stp_a3m_data_quality_inspection_result_representation*>(objectSlot(nusk_ap242::attribute(8)));
+    return nusk_downcast<stp_a3m_data_quality_inspection_result_representation>(objectSlot(nusk_ap242::attribute(8)));
 }
 
 void stp_a3m_data_quality_inspected_model_and_the_result::inspection_result(stp_a3m_data_quality_inspection_result_representation* value) { setObjectSlot(nusk_ap242::attribute(8), value); }
@@ -387,7 +387,7 @@ void* stp_a3m_data_quality_inspection_criterion_report_item::operator new(size_t
 NuskTypePtrT<stp_a3m_data_quality_inspection_criterion_report_item> nusktype_stp_a3m_data_quality_inspection_criterion_report_item(&nusk_ap242_schema, "a3m_data_quality_inspection_criterion_report_item");
 
 stp_a3m_data_quality_measured_value_select* stp_a3m_data_quality_inspection_criterion_report_item::representative_measured_value() const {
-    return dynamic_cast<stp_a3m_data_quality_measured_value_select*>(objectSlot(nusk_ap242::attribute(9)));
+    return nusk_downcast<stp_a3m_data_quality_measured_value_select>(objectSlot(nusk_ap242::attribute(9)));
 }
 
 void stp_a3m_data_quality_inspection_criterion_report_item::representative_measured_value(stp_a3m_data_quality_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(9), value); }
@@ -410,7 +410,7 @@ void* stp_a3m_data_quality_inspection_instance_report_item::operator new(size_t 
 NuskTypePtrT<stp_a3m_data_quality_inspection_instance_report_item> nusktype_stp_a3m_data_quality_inspection_instance_report_item(&nusk_ap242_schema, "a3m_data_quality_inspection_instance_report_item");
 
 stp_a3m_data_quality_measured_value_select* stp_a3m_data_quality_inspection_instance_report_item::representative_measured_value() const {
-    return dynamic_cast<stp_a3m_data_quality_measured_value_select*>(objectSlot(nusk_ap242::attribute(11)));
+    return nusk_downcast<stp_a3m_data_quality_measured_value_select>(objectSlot(nusk_ap242::attribute(11)));
 }
 
 void stp_a3m_data_quality_inspection_instance_report_item::representative_measured_value(stp_a3m_data_quality_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(11), value); }
@@ -473,13 +473,13 @@ const char* stp_a3m_data_quality_target_accuracy_association::description() cons
 void stp_a3m_data_quality_target_accuracy_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(15), value); }
 
 stp_shape_measurement_accuracy* stp_a3m_data_quality_target_accuracy_association::accuracy_specification() const {
-    return dynamic_cast<stp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(16)));
+    return nusk_downcast<stp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(16)));
 }
 
 void stp_a3m_data_quality_target_accuracy_association::accuracy_specification(stp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(16), value); }
 
 stp_a3m_accuracy_associated_target_select* stp_a3m_data_quality_target_accuracy_association::target_to_associate() const {
-    return dynamic_cast<stp_a3m_accuracy_associated_target_select*>(objectSlot(nusk_ap242::attribute(17)));
+    return nusk_downcast<stp_a3m_accuracy_associated_target_select>(objectSlot(nusk_ap242::attribute(17)));
 }
 
 void stp_a3m_data_quality_target_accuracy_association::target_to_associate(stp_a3m_accuracy_associated_target_select* value) { setObjectSlot(nusk_ap242::attribute(17), value); }
@@ -531,13 +531,13 @@ const char* stp_a3m_equivalence_accuracy_association::description() const {
 void stp_a3m_equivalence_accuracy_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(21), value); }
 
 stp_shape_measurement_accuracy* stp_a3m_equivalence_accuracy_association::specific_accuracy() const {
-    return dynamic_cast<stp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(22)));
+    return nusk_downcast<stp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(22)));
 }
 
 void stp_a3m_equivalence_accuracy_association::specific_accuracy(stp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(22), value); }
 
 stp_accuracy_associated_target_select* stp_a3m_equivalence_accuracy_association::equivalence_target() const {
-    return dynamic_cast<stp_accuracy_associated_target_select*>(objectSlot(nusk_ap242::attribute(23)));
+    return nusk_downcast<stp_accuracy_associated_target_select>(objectSlot(nusk_ap242::attribute(23)));
 }
 
 void stp_a3m_equivalence_accuracy_association::equivalence_target(stp_accuracy_associated_target_select* value) { setObjectSlot(nusk_ap242::attribute(23), value); }
@@ -565,7 +565,7 @@ void* stp_a3m_equivalence_assessment_by_numerical_test::operator new(size_t size
 NuskTypePtrT<stp_a3m_equivalence_assessment_by_numerical_test> nusktype_stp_a3m_equivalence_assessment_by_numerical_test(&nusk_ap242_schema, "a3m_equivalence_assessment_by_numerical_test");
 
 stp_shape_data_quality_value_limit_type_select* stp_a3m_equivalence_assessment_by_numerical_test::threshold() const {
-    return dynamic_cast<stp_shape_data_quality_value_limit_type_select*>(objectSlot(nusk_ap242::attribute(24)));
+    return nusk_downcast<stp_shape_data_quality_value_limit_type_select>(objectSlot(nusk_ap242::attribute(24)));
 }
 
 void stp_a3m_equivalence_assessment_by_numerical_test::threshold(stp_shape_data_quality_value_limit_type_select* value) { setObjectSlot(nusk_ap242::attribute(24), value); }
@@ -593,19 +593,19 @@ void* stp_a3m_equivalence_criterion::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_a3m_equivalence_criterion> nusktype_stp_a3m_equivalence_criterion(&nusk_ap242_schema, "a3m_equivalence_criterion");
 
 stp_a3m_equivalence_assessment_specification_select* stp_a3m_equivalence_criterion::assessment_specification() const {
-    return dynamic_cast<stp_a3m_equivalence_assessment_specification_select*>(objectSlot(nusk_ap242::attribute(25)));
+    return nusk_downcast<stp_a3m_equivalence_assessment_specification_select>(objectSlot(nusk_ap242::attribute(25)));
 }
 
 void stp_a3m_equivalence_criterion::assessment_specification(stp_a3m_equivalence_assessment_specification_select* value) { setObjectSlot(nusk_ap242::attribute(25), value); }
 
 ListOfstp_a3m_element_type_name* stp_a3m_equivalence_criterion::comparing_element_types() const {
-    return dynamic_cast<ListOfstp_a3m_element_type_name*>(objectSlot(nusk_ap242::attribute(26)));
+    return nusk_downcast<ListOfstp_a3m_element_type_name>(objectSlot(nusk_ap242::attribute(26)));
 }
 
 void stp_a3m_equivalence_criterion::comparing_element_types(ListOfstp_a3m_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(26), value); }
 
 ListOfstp_a3m_element_type_name* stp_a3m_equivalence_criterion::compared_element_types() const {
-    return dynamic_cast<ListOfstp_a3m_element_type_name*>(objectSlot(nusk_ap242::attribute(27)));
+    return nusk_downcast<ListOfstp_a3m_element_type_name>(objectSlot(nusk_ap242::attribute(27)));
 }
 
 void stp_a3m_equivalence_criterion::compared_element_types(ListOfstp_a3m_element_type_name* value) { setObjectSlot(nusk_ap242::attribute(27), value); }
@@ -617,13 +617,13 @@ stp_a3m_measured_data_type_name stp_a3m_equivalence_criterion::measured_data_typ
 void stp_a3m_equivalence_criterion::measured_data_type(stp_a3m_measured_data_type_name value) { setIntegerSlot(nusk_ap242::attribute(28), static_cast<int>(value)); }
 
 ListOfstp_a3m_detected_difference_type_name* stp_a3m_equivalence_criterion::detected_difference_types() const {
-    return dynamic_cast<ListOfstp_a3m_detected_difference_type_name*>(objectSlot(nusk_ap242::attribute(29)));
+    return nusk_downcast<ListOfstp_a3m_detected_difference_type_name>(objectSlot(nusk_ap242::attribute(29)));
 }
 
 void stp_a3m_equivalence_criterion::detected_difference_types(ListOfstp_a3m_detected_difference_type_name* value) { setObjectSlot(nusk_ap242::attribute(29), value); }
 
 ListOfstp_a3m_accuracy_type_name* stp_a3m_equivalence_criterion::accuracy_types() const {
-    return dynamic_cast<ListOfstp_a3m_accuracy_type_name*>(objectSlot(nusk_ap242::attribute(30)));
+    return nusk_downcast<ListOfstp_a3m_accuracy_type_name>(objectSlot(nusk_ap242::attribute(30)));
 }
 
 void stp_a3m_equivalence_criterion::accuracy_types(ListOfstp_a3m_accuracy_type_name* value) { setObjectSlot(nusk_ap242::attribute(30), value); }
@@ -739,7 +739,7 @@ void* stp_a3m_equivalence_criterion_report_item_with_measured_value::operator ne
 NuskTypePtrT<stp_a3m_equivalence_criterion_report_item_with_measured_value> nusktype_stp_a3m_equivalence_criterion_report_item_with_measured_value(&nusk_ap242_schema, "a3m_equivalence_criterion_report_item_with_measured_value");
 
 stp_equivalence_measured_value_select* stp_a3m_equivalence_criterion_report_item_with_measured_value::representative_measured_value() const {
-    return dynamic_cast<stp_equivalence_measured_value_select*>(objectSlot(nusk_ap242::attribute(31)));
+    return nusk_downcast<stp_equivalence_measured_value_select>(objectSlot(nusk_ap242::attribute(31)));
 }
 
 void stp_a3m_equivalence_criterion_report_item_with_measured_value::representative_measured_value(stp_equivalence_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(31), value); }
@@ -762,13 +762,13 @@ void* stp_a3m_equivalence_criterion_with_specified_elements::operator new(size_t
 NuskTypePtrT<stp_a3m_equivalence_criterion_with_specified_elements> nusktype_stp_a3m_equivalence_criterion_with_specified_elements(&nusk_ap242_schema, "a3m_equivalence_criterion_with_specified_elements");
 
 SetOfstp_inspected_equivalence_element_select* stp_a3m_equivalence_criterion_with_specified_elements::comparing_specified_elements() const {
-    return dynamic_cast<SetOfstp_inspected_equivalence_element_select*>(objectSlot(nusk_ap242::attribute(33)));
+    return nusk_downcast<SetOfstp_inspected_equivalence_element_select>(objectSlot(nusk_ap242::attribute(33)));
 }
 
 void stp_a3m_equivalence_criterion_with_specified_elements::comparing_specified_elements(SetOfstp_inspected_equivalence_element_select* value) { setObjectSlot(nusk_ap242::attribute(33), value); }
 
 SetOfstp_inspected_equivalence_element_select* stp_a3m_equivalence_criterion_with_specified_elements::compared_specified_elements() const {
-    return dynamic_cast<SetOfstp_inspected_equivalence_element_select*>(objectSlot(nusk_ap242::attribute(34)));
+    return nusk_downcast<SetOfstp_inspected_equivalence_element_select>(objectSlot(nusk_ap242::attribute(34)));
 }
 
 void stp_a3m_equivalence_criterion_with_specified_elements::compared_specified_elements(SetOfstp_inspected_equivalence_element_select* value) { setObjectSlot(nusk_ap242::attribute(34), value); }
@@ -785,7 +785,7 @@ void* stp_a3m_equivalence_inspection_instance_report_item::operator new(size_t s
 NuskTypePtrT<stp_a3m_equivalence_inspection_instance_report_item> nusktype_stp_a3m_equivalence_inspection_instance_report_item(&nusk_ap242_schema, "a3m_equivalence_inspection_instance_report_item");
 
 stp_equivalence_measured_value_select* stp_a3m_equivalence_inspection_instance_report_item::measured_value_for_inspected_element() const {
-    return dynamic_cast<stp_equivalence_measured_value_select*>(objectSlot(nusk_ap242::attribute(35)));
+    return nusk_downcast<stp_equivalence_measured_value_select>(objectSlot(nusk_ap242::attribute(35)));
 }
 
 void stp_a3m_equivalence_inspection_instance_report_item::measured_value_for_inspected_element(stp_equivalence_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(35), value); }
@@ -802,7 +802,7 @@ void* stp_a3m_equivalence_inspection_requirement_with_values::operator new(size_
 NuskTypePtrT<stp_a3m_equivalence_inspection_requirement_with_values> nusktype_stp_a3m_equivalence_inspection_requirement_with_values(&nusk_ap242_schema, "a3m_equivalence_inspection_requirement_with_values");
 
 SetOfstp_measure_representation_item* stp_a3m_equivalence_inspection_requirement_with_values::applied_values() const {
-    return dynamic_cast<SetOfstp_measure_representation_item*>(objectSlot(nusk_ap242::attribute(36)));
+    return nusk_downcast<SetOfstp_measure_representation_item>(objectSlot(nusk_ap242::attribute(36)));
 }
 
 void stp_a3m_equivalence_inspection_requirement_with_values::applied_values(SetOfstp_measure_representation_item* value) { setObjectSlot(nusk_ap242::attribute(36), value); }
@@ -891,13 +891,13 @@ void* stp_a3m_extreme_instance::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_a3m_extreme_instance> nusktype_stp_a3m_extreme_instance(&nusk_ap242_schema, "a3m_extreme_instance");
 
 SetOfstp_a3m_location_of_extreme_value_select* stp_a3m_extreme_instance::locations_of_extreme_value() const {
-    return dynamic_cast<SetOfstp_a3m_location_of_extreme_value_select*>(objectSlot(nusk_ap242::attribute(38)));
+    return nusk_downcast<SetOfstp_a3m_location_of_extreme_value_select>(objectSlot(nusk_ap242::attribute(38)));
 }
 
 void stp_a3m_extreme_instance::locations_of_extreme_value(SetOfstp_a3m_location_of_extreme_value_select* value) { setObjectSlot(nusk_ap242::attribute(38), value); }
 
 stp_a3m_data_quality_measured_value_select* stp_a3m_extreme_instance::measured_value() const {
-    return dynamic_cast<stp_a3m_data_quality_measured_value_select*>(objectSlot(nusk_ap242::attribute(39)));
+    return nusk_downcast<stp_a3m_data_quality_measured_value_select>(objectSlot(nusk_ap242::attribute(39)));
 }
 
 void stp_a3m_extreme_instance::measured_value(stp_a3m_data_quality_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(39), value); }
@@ -936,13 +936,13 @@ void* stp_a3m_inspected_model_and_inspection_result_relationship::operator new(s
 NuskTypePtrT<stp_a3m_inspected_model_and_inspection_result_relationship> nusktype_stp_a3m_inspected_model_and_inspection_result_relationship(&nusk_ap242_schema, "a3m_inspected_model_and_inspection_result_relationship");
 
 stp_target_annotated_3d_model_select* stp_a3m_inspected_model_and_inspection_result_relationship::inspected_model() const {
-    return dynamic_cast<stp_target_annotated_3d_model_select*>(objectSlot(nusk_ap242::attribute(40)));
+    return nusk_downcast<stp_target_annotated_3d_model_select>(objectSlot(nusk_ap242::attribute(40)));
 }
 
 void stp_a3m_inspected_model_and_inspection_result_relationship::inspected_model(stp_target_annotated_3d_model_select* value) { setObjectSlot(nusk_ap242::attribute(40), value); }
 
 stp_a3m_equivalence_inspection_result_representation* stp_a3m_inspected_model_and_inspection_result_relationship::equivalence_result() const {
-    return dynamic_cast<stp_a3m_equivalence_inspection_result_representation*>(objectSlot(nusk_ap242::attribute(41)));
+    return nusk_downcast<stp_a3m_equivalence_inspection_result_representation>(objectSlot(nusk_ap242::attribute(41)));
 }
 
 void stp_a3m_inspected_model_and_inspection_result_relationship::equivalence_result(stp_a3m_equivalence_inspection_result_representation* value) { setObjectSlot(nusk_ap242::attribute(41), value); }
@@ -959,7 +959,7 @@ void* stp_a3m_instance_report_item_with_extreme_instances::operator new(size_t s
 NuskTypePtrT<stp_a3m_instance_report_item_with_extreme_instances> nusktype_stp_a3m_instance_report_item_with_extreme_instances(&nusk_ap242_schema, "a3m_instance_report_item_with_extreme_instances");
 
 ListOfstp_a3m_extreme_instance* stp_a3m_instance_report_item_with_extreme_instances::extreme_instances() const {
-    return dynamic_cast<ListOfstp_a3m_extreme_instance*>(objectSlot(nusk_ap242::attribute(42)));
+    return nusk_downcast<ListOfstp_a3m_extreme_instance>(objectSlot(nusk_ap242::attribute(42)));
 }
 
 void stp_a3m_instance_report_item_with_extreme_instances::extreme_instances(ListOfstp_a3m_extreme_instance* value) { setObjectSlot(nusk_ap242::attribute(42), value); }
@@ -1248,7 +1248,7 @@ const char* stp_action::description() const {
 void stp_action::description(const char* value) { setStringSlot(nusk_ap242::attribute(47), value); }
 
 stp_action_method* stp_action::chosen_method() const {
-    return dynamic_cast<stp_action_method*>(objectSlot(nusk_ap242::attribute(48)));
+    return nusk_downcast<stp_action_method>(objectSlot(nusk_ap242::attribute(48)));
 }
 
 void stp_action::chosen_method(stp_action_method* value) { setObjectSlot(nusk_ap242::attribute(48), value); }
@@ -1276,7 +1276,7 @@ void* stp_action_assignment::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_action_assignment> nusktype_stp_action_assignment(&nusk_ap242_schema, "action_assignment");
 
 stp_action* stp_action_assignment::assigned_action() const {
-    return dynamic_cast<stp_action*>(objectSlot(nusk_ap242::attribute(49)));
+    return nusk_downcast<stp_action>(objectSlot(nusk_ap242::attribute(49)));
 }
 
 void stp_action_assignment::assigned_action(stp_action* value) { setObjectSlot(nusk_ap242::attribute(49), value); }
@@ -1317,7 +1317,7 @@ const char* stp_action_directive::comment() const {
 void stp_action_directive::comment(const char* value) { setStringSlot(nusk_ap242::attribute(53), value); }
 
 SetOfstp_versioned_action_request* stp_action_directive::requests() const {
-    return dynamic_cast<SetOfstp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(54)));
+    return nusk_downcast<SetOfstp_versioned_action_request>(objectSlot(nusk_ap242::attribute(54)));
 }
 
 void stp_action_directive::requests(SetOfstp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(54), value); }
@@ -1346,13 +1346,13 @@ const char* stp_action_directive_relationship::description() const {
 void stp_action_directive_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(56), value); }
 
 stp_action_directive* stp_action_directive_relationship::relating() const {
-    return dynamic_cast<stp_action_directive*>(objectSlot(nusk_ap242::attribute(57)));
+    return nusk_downcast<stp_action_directive>(objectSlot(nusk_ap242::attribute(57)));
 }
 
 void stp_action_directive_relationship::relating(stp_action_directive* value) { setObjectSlot(nusk_ap242::attribute(57), value); }
 
 stp_action_directive* stp_action_directive_relationship::related() const {
-    return dynamic_cast<stp_action_directive*>(objectSlot(nusk_ap242::attribute(58)));
+    return nusk_downcast<stp_action_directive>(objectSlot(nusk_ap242::attribute(58)));
 }
 
 void stp_action_directive_relationship::related(stp_action_directive* value) { setObjectSlot(nusk_ap242::attribute(58), value); }
@@ -1421,13 +1421,13 @@ void* stp_action_method_assignment::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_action_method_assignment> nusktype_stp_action_method_assignment(&nusk_ap242_schema, "action_method_assignment");
 
 stp_action_method* stp_action_method_assignment::assigned_action_method() const {
-    return dynamic_cast<stp_action_method*>(objectSlot(nusk_ap242::attribute(64)));
+    return nusk_downcast<stp_action_method>(objectSlot(nusk_ap242::attribute(64)));
 }
 
 void stp_action_method_assignment::assigned_action_method(stp_action_method* value) { setObjectSlot(nusk_ap242::attribute(64), value); }
 
 stp_action_method_role* stp_action_method_assignment::role() const {
-    return dynamic_cast<stp_action_method_role*>(objectSlot(nusk_ap242::attribute(65)));
+    return nusk_downcast<stp_action_method_role>(objectSlot(nusk_ap242::attribute(65)));
 }
 
 void stp_action_method_assignment::role(stp_action_method_role* value) { setObjectSlot(nusk_ap242::attribute(65), value); }
@@ -1456,13 +1456,13 @@ const char* stp_action_method_relationship::description() const {
 void stp_action_method_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(67), value); }
 
 stp_action_method* stp_action_method_relationship::relating_method() const {
-    return dynamic_cast<stp_action_method*>(objectSlot(nusk_ap242::attribute(68)));
+    return nusk_downcast<stp_action_method>(objectSlot(nusk_ap242::attribute(68)));
 }
 
 void stp_action_method_relationship::relating_method(stp_action_method* value) { setObjectSlot(nusk_ap242::attribute(68), value); }
 
 stp_action_method* stp_action_method_relationship::related_method() const {
-    return dynamic_cast<stp_action_method*>(objectSlot(nusk_ap242::attribute(69)));
+    return nusk_downcast<stp_action_method>(objectSlot(nusk_ap242::attribute(69)));
 }
 
 void stp_action_method_relationship::related_method(stp_action_method* value) { setObjectSlot(nusk_ap242::attribute(69), value); }
@@ -1519,7 +1519,7 @@ void* stp_action_method_with_associated_documents::operator new(size_t size, Nus
 NuskTypePtrT<stp_action_method_with_associated_documents> nusktype_stp_action_method_with_associated_documents(&nusk_ap242_schema, "action_method_with_associated_documents");
 
 SetOfstp_document* stp_action_method_with_associated_documents::documents() const {
-    return dynamic_cast<SetOfstp_document*>(objectSlot(nusk_ap242::attribute(73)));
+    return nusk_downcast<SetOfstp_document>(objectSlot(nusk_ap242::attribute(73)));
 }
 
 void stp_action_method_with_associated_documents::documents(SetOfstp_document* value) { setObjectSlot(nusk_ap242::attribute(73), value); }
@@ -1536,7 +1536,7 @@ void* stp_action_method_with_associated_documents_constrained::operator new(size
 NuskTypePtrT<stp_action_method_with_associated_documents_constrained> nusktype_stp_action_method_with_associated_documents_constrained(&nusk_ap242_schema, "action_method_with_associated_documents_constrained");
 
 SetOfstp_document_usage_constraint* stp_action_method_with_associated_documents_constrained::usage_constraints() const {
-    return dynamic_cast<SetOfstp_document_usage_constraint*>(objectSlot(nusk_ap242::attribute(74)));
+    return nusk_downcast<SetOfstp_document_usage_constraint>(objectSlot(nusk_ap242::attribute(74)));
 }
 
 void stp_action_method_with_associated_documents_constrained::usage_constraints(SetOfstp_document_usage_constraint* value) { setObjectSlot(nusk_ap242::attribute(74), value); }
@@ -1565,7 +1565,7 @@ const char* stp_action_property::description() const {
 void stp_action_property::description(const char* value) { setStringSlot(nusk_ap242::attribute(76), value); }
 
 stp_characterized_action_definition* stp_action_property::definition() const {
-    return dynamic_cast<stp_characterized_action_definition*>(objectSlot(nusk_ap242::attribute(77)));
+    return nusk_downcast<stp_characterized_action_definition>(objectSlot(nusk_ap242::attribute(77)));
 }
 
 void stp_action_property::definition(stp_characterized_action_definition* value) { setObjectSlot(nusk_ap242::attribute(77), value); }
@@ -1594,13 +1594,13 @@ const char* stp_action_property_representation::description() const {
 void stp_action_property_representation::description(const char* value) { setStringSlot(nusk_ap242::attribute(79), value); }
 
 stp_action_property* stp_action_property_representation::property() const {
-    return dynamic_cast<stp_action_property*>(objectSlot(nusk_ap242::attribute(80)));
+    return nusk_downcast<stp_action_property>(objectSlot(nusk_ap242::attribute(80)));
 }
 
 void stp_action_property_representation::property(stp_action_property* value) { setObjectSlot(nusk_ap242::attribute(80), value); }
 
 stp_representation* stp_action_property_representation::representation() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(81)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(81)));
 }
 
 void stp_action_property_representation::representation(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(81), value); }
@@ -1629,13 +1629,13 @@ const char* stp_action_relationship::description() const {
 void stp_action_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(83), value); }
 
 stp_action* stp_action_relationship::relating_action() const {
-    return dynamic_cast<stp_action*>(objectSlot(nusk_ap242::attribute(84)));
+    return nusk_downcast<stp_action>(objectSlot(nusk_ap242::attribute(84)));
 }
 
 void stp_action_relationship::relating_action(stp_action* value) { setObjectSlot(nusk_ap242::attribute(84), value); }
 
 stp_action* stp_action_relationship::related_action() const {
-    return dynamic_cast<stp_action*>(objectSlot(nusk_ap242::attribute(85)));
+    return nusk_downcast<stp_action>(objectSlot(nusk_ap242::attribute(85)));
 }
 
 void stp_action_relationship::related_action(stp_action* value) { setObjectSlot(nusk_ap242::attribute(85), value); }
@@ -1652,7 +1652,7 @@ void* stp_action_request_assignment::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_action_request_assignment> nusktype_stp_action_request_assignment(&nusk_ap242_schema, "action_request_assignment");
 
 stp_versioned_action_request* stp_action_request_assignment::assigned_action_request() const {
-    return dynamic_cast<stp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(86)));
+    return nusk_downcast<stp_versioned_action_request>(objectSlot(nusk_ap242::attribute(86)));
 }
 
 void stp_action_request_assignment::assigned_action_request(stp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(86), value); }
@@ -1669,13 +1669,13 @@ void* stp_action_request_solution::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_action_request_solution> nusktype_stp_action_request_solution(&nusk_ap242_schema, "action_request_solution");
 
 stp_action_method* stp_action_request_solution::method() const {
-    return dynamic_cast<stp_action_method*>(objectSlot(nusk_ap242::attribute(87)));
+    return nusk_downcast<stp_action_method>(objectSlot(nusk_ap242::attribute(87)));
 }
 
 void stp_action_request_solution::method(stp_action_method* value) { setObjectSlot(nusk_ap242::attribute(87), value); }
 
 stp_versioned_action_request* stp_action_request_solution::request() const {
-    return dynamic_cast<stp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(88)));
+    return nusk_downcast<stp_versioned_action_request>(objectSlot(nusk_ap242::attribute(88)));
 }
 
 void stp_action_request_solution::request(stp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(88), value); }
@@ -1698,7 +1698,7 @@ const char* stp_action_request_status::status() const {
 void stp_action_request_status::status(const char* value) { setStringSlot(nusk_ap242::attribute(89), value); }
 
 stp_versioned_action_request* stp_action_request_status::assigned_request() const {
-    return dynamic_cast<stp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(90)));
+    return nusk_downcast<stp_versioned_action_request>(objectSlot(nusk_ap242::attribute(90)));
 }
 
 void stp_action_request_status::assigned_request(stp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(90), value); }
@@ -1727,13 +1727,13 @@ const char* stp_action_resource::description() const {
 void stp_action_resource::description(const char* value) { setStringSlot(nusk_ap242::attribute(92), value); }
 
 SetOfstp_supported_item* stp_action_resource::usage() const {
-    return dynamic_cast<SetOfstp_supported_item*>(objectSlot(nusk_ap242::attribute(93)));
+    return nusk_downcast<SetOfstp_supported_item>(objectSlot(nusk_ap242::attribute(93)));
 }
 
 void stp_action_resource::usage(SetOfstp_supported_item* value) { setObjectSlot(nusk_ap242::attribute(93), value); }
 
 stp_action_resource_type* stp_action_resource::kind() const {
-    return dynamic_cast<stp_action_resource_type*>(objectSlot(nusk_ap242::attribute(94)));
+    return nusk_downcast<stp_action_resource_type>(objectSlot(nusk_ap242::attribute(94)));
 }
 
 void stp_action_resource::kind(stp_action_resource_type* value) { setObjectSlot(nusk_ap242::attribute(94), value); }
@@ -1762,13 +1762,13 @@ const char* stp_action_resource_relationship::description() const {
 void stp_action_resource_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(96), value); }
 
 stp_action_resource* stp_action_resource_relationship::relating_resource() const {
-    return dynamic_cast<stp_action_resource*>(objectSlot(nusk_ap242::attribute(97)));
+    return nusk_downcast<stp_action_resource>(objectSlot(nusk_ap242::attribute(97)));
 }
 
 void stp_action_resource_relationship::relating_resource(stp_action_resource* value) { setObjectSlot(nusk_ap242::attribute(97), value); }
 
 stp_action_resource* stp_action_resource_relationship::related_resource() const {
-    return dynamic_cast<stp_action_resource*>(objectSlot(nusk_ap242::attribute(98)));
+    return nusk_downcast<stp_action_resource>(objectSlot(nusk_ap242::attribute(98)));
 }
 
 void stp_action_resource_relationship::related_resource(stp_action_resource* value) { setObjectSlot(nusk_ap242::attribute(98), value); }
@@ -1797,13 +1797,13 @@ const char* stp_action_resource_requirement::description() const {
 void stp_action_resource_requirement::description(const char* value) { setStringSlot(nusk_ap242::attribute(100), value); }
 
 stp_resource_requirement_type* stp_action_resource_requirement::kind() const {
-    return dynamic_cast<stp_resource_requirement_type*>(objectSlot(nusk_ap242::attribute(101)));
+    return nusk_downcast<stp_resource_requirement_type>(objectSlot(nusk_ap242::attribute(101)));
 }
 
 void stp_action_resource_requirement::kind(stp_resource_requirement_type* value) { setObjectSlot(nusk_ap242::attribute(101), value); }
 
 SetOfstp_characterized_action_definition* stp_action_resource_requirement::operations() const {
-    return dynamic_cast<SetOfstp_characterized_action_definition*>(objectSlot(nusk_ap242::attribute(102)));
+    return nusk_downcast<SetOfstp_characterized_action_definition>(objectSlot(nusk_ap242::attribute(102)));
 }
 
 void stp_action_resource_requirement::operations(SetOfstp_characterized_action_definition* value) { setObjectSlot(nusk_ap242::attribute(102), value); }
@@ -1832,13 +1832,13 @@ const char* stp_action_resource_requirement_relationship::description() const {
 void stp_action_resource_requirement_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(104), value); }
 
 stp_action_resource_requirement* stp_action_resource_requirement_relationship::relating_action_resource_requirement() const {
-    return dynamic_cast<stp_action_resource_requirement*>(objectSlot(nusk_ap242::attribute(105)));
+    return nusk_downcast<stp_action_resource_requirement>(objectSlot(nusk_ap242::attribute(105)));
 }
 
 void stp_action_resource_requirement_relationship::relating_action_resource_requirement(stp_action_resource_requirement* value) { setObjectSlot(nusk_ap242::attribute(105), value); }
 
 stp_action_resource_requirement* stp_action_resource_requirement_relationship::related_action_resource_requirement() const {
-    return dynamic_cast<stp_action_resource_requirement*>(objectSlot(nusk_ap242::attribute(106)));
+    return nusk_downcast<stp_action_resource_requirement>(objectSlot(nusk_ap242::attribute(106)));
 }
 
 void stp_action_resource_requirement_relationship::related_action_resource_requirement(stp_action_resource_requirement* value) { setObjectSlot(nusk_ap242::attribute(106), value); }
@@ -1878,7 +1878,7 @@ const char* stp_action_status::status() const {
 void stp_action_status::status(const char* value) { setStringSlot(nusk_ap242::attribute(108), value); }
 
 stp_executed_action* stp_action_status::assigned_action() const {
-    return dynamic_cast<stp_executed_action*>(objectSlot(nusk_ap242::attribute(109)));
+    return nusk_downcast<stp_executed_action>(objectSlot(nusk_ap242::attribute(109)));
 }
 
 void stp_action_status::assigned_action(stp_executed_action* value) { setObjectSlot(nusk_ap242::attribute(109), value); }
@@ -2108,13 +2108,13 @@ void* stp_adjacent_triangulated_face_pair::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_adjacent_triangulated_face_pair> nusktype_stp_adjacent_triangulated_face_pair(&nusk_ap242_schema, "adjacent_triangulated_face_pair");
 
 stp_triangulated_face* stp_adjacent_triangulated_face_pair::face1() const {
-    return dynamic_cast<stp_triangulated_face*>(objectSlot(nusk_ap242::attribute(129)));
+    return nusk_downcast<stp_triangulated_face>(objectSlot(nusk_ap242::attribute(129)));
 }
 
 void stp_adjacent_triangulated_face_pair::face1(stp_triangulated_face* value) { setObjectSlot(nusk_ap242::attribute(129), value); }
 
 stp_triangulated_face* stp_adjacent_triangulated_face_pair::face2() const {
-    return dynamic_cast<stp_triangulated_face*>(objectSlot(nusk_ap242::attribute(130)));
+    return nusk_downcast<stp_triangulated_face>(objectSlot(nusk_ap242::attribute(130)));
 }
 
 void stp_adjacent_triangulated_face_pair::face2(stp_triangulated_face* value) { setObjectSlot(nusk_ap242::attribute(130), value); }
@@ -2187,7 +2187,7 @@ const char* stp_aggregate_id_attribute::attribute_value() const {
 void stp_aggregate_id_attribute::attribute_value(const char* value) { setStringSlot(nusk_ap242::attribute(132), value); }
 
 SetOfstp_id_attribute_select* stp_aggregate_id_attribute::identified_item() const {
-    return dynamic_cast<SetOfstp_id_attribute_select*>(objectSlot(nusk_ap242::attribute(133)));
+    return nusk_downcast<SetOfstp_id_attribute_select>(objectSlot(nusk_ap242::attribute(133)));
 }
 
 void stp_aggregate_id_attribute::identified_item(SetOfstp_id_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(133), value); }
@@ -2227,13 +2227,13 @@ const char* stp_alternate_product_relationship::definition() const {
 void stp_alternate_product_relationship::definition(const char* value) { setStringSlot(nusk_ap242::attribute(135), value); }
 
 stp_product* stp_alternate_product_relationship::alternate() const {
-    return dynamic_cast<stp_product*>(objectSlot(nusk_ap242::attribute(136)));
+    return nusk_downcast<stp_product>(objectSlot(nusk_ap242::attribute(136)));
 }
 
 void stp_alternate_product_relationship::alternate(stp_product* value) { setObjectSlot(nusk_ap242::attribute(136), value); }
 
 stp_product* stp_alternate_product_relationship::base() const {
-    return dynamic_cast<stp_product*>(objectSlot(nusk_ap242::attribute(137)));
+    return nusk_downcast<stp_product>(objectSlot(nusk_ap242::attribute(137)));
 }
 
 void stp_alternate_product_relationship::base(stp_product* value) { setObjectSlot(nusk_ap242::attribute(137), value); }
@@ -2306,7 +2306,7 @@ void* stp_analysis_item::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_analysis_item> nusktype_stp_analysis_item(&nusk_ap242_schema, "analysis_item");
 
 SetOfstp_analysed_item* stp_analysis_item::items() const {
-    return dynamic_cast<SetOfstp_analysed_item*>(objectSlot(nusk_ap242::attribute(140)));
+    return nusk_downcast<SetOfstp_analysed_item>(objectSlot(nusk_ap242::attribute(140)));
 }
 
 void stp_analysis_item::items(SetOfstp_analysed_item* value) { setObjectSlot(nusk_ap242::attribute(140), value); }
@@ -2456,7 +2456,7 @@ void* stp_annotation_fill_area::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_annotation_fill_area> nusktype_stp_annotation_fill_area(&nusk_ap242_schema, "annotation_fill_area");
 
 SetOfstp_curve* stp_annotation_fill_area::boundaries() const {
-    return dynamic_cast<SetOfstp_curve*>(objectSlot(nusk_ap242::attribute(143)));
+    return nusk_downcast<SetOfstp_curve>(objectSlot(nusk_ap242::attribute(143)));
 }
 
 void stp_annotation_fill_area::boundaries(SetOfstp_curve* value) { setObjectSlot(nusk_ap242::attribute(143), value); }
@@ -2473,7 +2473,7 @@ void* stp_annotation_fill_area_occurrence::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_annotation_fill_area_occurrence> nusktype_stp_annotation_fill_area_occurrence(&nusk_ap242_schema, "annotation_fill_area_occurrence");
 
 stp_point* stp_annotation_fill_area_occurrence::fill_style_target() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(144)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(144)));
 }
 
 void stp_annotation_fill_area_occurrence::fill_style_target(stp_point* value) { setObjectSlot(nusk_ap242::attribute(144), value); }
@@ -2524,13 +2524,13 @@ const char* stp_annotation_occurrence_relationship::description() const {
 void stp_annotation_occurrence_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(146), value); }
 
 stp_annotation_occurrence* stp_annotation_occurrence_relationship::relating_annotation_occurrence() const {
-    return dynamic_cast<stp_annotation_occurrence*>(objectSlot(nusk_ap242::attribute(147)));
+    return nusk_downcast<stp_annotation_occurrence>(objectSlot(nusk_ap242::attribute(147)));
 }
 
 void stp_annotation_occurrence_relationship::relating_annotation_occurrence(stp_annotation_occurrence* value) { setObjectSlot(nusk_ap242::attribute(147), value); }
 
 stp_annotation_occurrence* stp_annotation_occurrence_relationship::related_annotation_occurrence() const {
-    return dynamic_cast<stp_annotation_occurrence*>(objectSlot(nusk_ap242::attribute(148)));
+    return nusk_downcast<stp_annotation_occurrence>(objectSlot(nusk_ap242::attribute(148)));
 }
 
 void stp_annotation_occurrence_relationship::related_annotation_occurrence(stp_annotation_occurrence* value) { setObjectSlot(nusk_ap242::attribute(148), value); }
@@ -2547,7 +2547,7 @@ void* stp_annotation_placeholder_leader_line::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_annotation_placeholder_leader_line> nusktype_stp_annotation_placeholder_leader_line(&nusk_ap242_schema, "annotation_placeholder_leader_line");
 
 ListOfstp_des_apll_point_select* stp_annotation_placeholder_leader_line::geometric_elements() const {
-    return dynamic_cast<ListOfstp_des_apll_point_select*>(objectSlot(nusk_ap242::attribute(149)));
+    return nusk_downcast<ListOfstp_des_apll_point_select>(objectSlot(nusk_ap242::attribute(149)));
 }
 
 void stp_annotation_placeholder_leader_line::geometric_elements(ListOfstp_des_apll_point_select* value) { setObjectSlot(nusk_ap242::attribute(149), value); }
@@ -2587,7 +2587,7 @@ void* stp_annotation_placeholder_occurrence_with_leader_line::operator new(size_
 NuskTypePtrT<stp_annotation_placeholder_occurrence_with_leader_line> nusktype_stp_annotation_placeholder_occurrence_with_leader_line(&nusk_ap242_schema, "annotation_placeholder_occurrence_with_leader_line");
 
 SetOfstp_annotation_placeholder_leader_line* stp_annotation_placeholder_occurrence_with_leader_line::leader_line() const {
-    return dynamic_cast<SetOfstp_annotation_placeholder_leader_line*>(objectSlot(nusk_ap242::attribute(152)));
+    return nusk_downcast<SetOfstp_annotation_placeholder_leader_line>(objectSlot(nusk_ap242::attribute(152)));
 }
 
 void stp_annotation_placeholder_occurrence_with_leader_line::leader_line(SetOfstp_annotation_placeholder_leader_line* value) { setObjectSlot(nusk_ap242::attribute(152), value); }
@@ -2604,7 +2604,7 @@ void* stp_annotation_plane::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_annotation_plane> nusktype_stp_annotation_plane(&nusk_ap242_schema, "annotation_plane");
 
 SetOfstp_annotation_plane_element* stp_annotation_plane::elements() const {
-    return dynamic_cast<SetOfstp_annotation_plane_element*>(objectSlot(nusk_ap242::attribute(153)));
+    return nusk_downcast<SetOfstp_annotation_plane_element>(objectSlot(nusk_ap242::attribute(153)));
 }
 
 void stp_annotation_plane::elements(SetOfstp_annotation_plane_element* value) { setObjectSlot(nusk_ap242::attribute(153), value); }
@@ -2771,7 +2771,7 @@ stp_des_apll_point_symbol stp_apll_point_with_surface::symbol_applied() const {
 void stp_apll_point_with_surface::symbol_applied(stp_des_apll_point_symbol value) { setIntegerSlot(nusk_ap242::attribute(156), static_cast<int>(value)); }
 
 stp_face_surface* stp_apll_point_with_surface::associated_surface() const {
-    return dynamic_cast<stp_face_surface*>(objectSlot(nusk_ap242::attribute(157)));
+    return nusk_downcast<stp_face_surface>(objectSlot(nusk_ap242::attribute(157)));
 }
 
 void stp_apll_point_with_surface::associated_surface(stp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(157), value); }
@@ -2811,7 +2811,7 @@ const char* stp_application_context_element::name() const {
 void stp_application_context_element::name(const char* value) { setStringSlot(nusk_ap242::attribute(159), value); }
 
 stp_application_context* stp_application_context_element::frame_of_reference() const {
-    return dynamic_cast<stp_application_context*>(objectSlot(nusk_ap242::attribute(160)));
+    return nusk_downcast<stp_application_context>(objectSlot(nusk_ap242::attribute(160)));
 }
 
 void stp_application_context_element::frame_of_reference(stp_application_context* value) { setObjectSlot(nusk_ap242::attribute(160), value); }
@@ -2828,19 +2828,19 @@ void* stp_application_defined_function::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_application_defined_function> nusktype_stp_application_defined_function(&nusk_ap242_schema, "application_defined_function");
 
 stp_tuple_space* stp_application_defined_function::explicit_domain() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(161)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(161)));
 }
 
 void stp_application_defined_function::explicit_domain(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(161), value); }
 
 stp_tuple_space* stp_application_defined_function::explicit_range() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(162)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(162)));
 }
 
 void stp_application_defined_function::explicit_range(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(162), value); }
 
 ListOfstp_maths_value* stp_application_defined_function::parameters() const {
-    return dynamic_cast<ListOfstp_maths_value*>(objectSlot(nusk_ap242::attribute(163)));
+    return nusk_downcast<ListOfstp_maths_value>(objectSlot(nusk_ap242::attribute(163)));
 }
 
 void stp_application_defined_function::parameters(ListOfstp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(163), value); }
@@ -2875,7 +2875,7 @@ int stp_application_protocol_definition::application_protocol_year() const {
 void stp_application_protocol_definition::application_protocol_year(int value) { setIntegerSlot(nusk_ap242::attribute(166), static_cast<int>(value)); }
 
 stp_application_context* stp_application_protocol_definition::application() const {
-    return dynamic_cast<stp_application_context*>(objectSlot(nusk_ap242::attribute(167)));
+    return nusk_downcast<stp_application_context>(objectSlot(nusk_ap242::attribute(167)));
 }
 
 void stp_application_protocol_definition::application(stp_application_context* value) { setObjectSlot(nusk_ap242::attribute(167), value); }
@@ -2892,7 +2892,7 @@ void* stp_applied_action_assignment::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_applied_action_assignment> nusktype_stp_applied_action_assignment(&nusk_ap242_schema, "applied_action_assignment");
 
 SetOfstp_action_items* stp_applied_action_assignment::items() const {
-    return dynamic_cast<SetOfstp_action_items*>(objectSlot(nusk_ap242::attribute(168)));
+    return nusk_downcast<SetOfstp_action_items>(objectSlot(nusk_ap242::attribute(168)));
 }
 
 void stp_applied_action_assignment::items(SetOfstp_action_items* value) { setObjectSlot(nusk_ap242::attribute(168), value); }
@@ -2909,7 +2909,7 @@ void* stp_applied_action_method_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_applied_action_method_assignment> nusktype_stp_applied_action_method_assignment(&nusk_ap242_schema, "applied_action_method_assignment");
 
 SetOfstp_action_method_items* stp_applied_action_method_assignment::items() const {
-    return dynamic_cast<SetOfstp_action_method_items*>(objectSlot(nusk_ap242::attribute(169)));
+    return nusk_downcast<SetOfstp_action_method_items>(objectSlot(nusk_ap242::attribute(169)));
 }
 
 void stp_applied_action_method_assignment::items(SetOfstp_action_method_items* value) { setObjectSlot(nusk_ap242::attribute(169), value); }
@@ -2926,7 +2926,7 @@ void* stp_applied_action_request_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_applied_action_request_assignment> nusktype_stp_applied_action_request_assignment(&nusk_ap242_schema, "applied_action_request_assignment");
 
 SetOfstp_action_request_item* stp_applied_action_request_assignment::items() const {
-    return dynamic_cast<SetOfstp_action_request_item*>(objectSlot(nusk_ap242::attribute(170)));
+    return nusk_downcast<SetOfstp_action_request_item>(objectSlot(nusk_ap242::attribute(170)));
 }
 
 void stp_applied_action_request_assignment::items(SetOfstp_action_request_item* value) { setObjectSlot(nusk_ap242::attribute(170), value); }
@@ -2943,7 +2943,7 @@ void* stp_applied_approval_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_applied_approval_assignment> nusktype_stp_applied_approval_assignment(&nusk_ap242_schema, "applied_approval_assignment");
 
 SetOfstp_approval_item* stp_applied_approval_assignment::items() const {
-    return dynamic_cast<SetOfstp_approval_item*>(objectSlot(nusk_ap242::attribute(171)));
+    return nusk_downcast<SetOfstp_approval_item>(objectSlot(nusk_ap242::attribute(171)));
 }
 
 void stp_applied_approval_assignment::items(SetOfstp_approval_item* value) { setObjectSlot(nusk_ap242::attribute(171), value); }
@@ -2960,7 +2960,7 @@ void* stp_applied_approval_scope::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_applied_approval_scope> nusktype_stp_applied_approval_scope(&nusk_ap242_schema, "applied_approval_scope");
 
 SetOfstp_approval_scope_item* stp_applied_approval_scope::items() const {
-    return dynamic_cast<SetOfstp_approval_scope_item*>(objectSlot(nusk_ap242::attribute(172)));
+    return nusk_downcast<SetOfstp_approval_scope_item>(objectSlot(nusk_ap242::attribute(172)));
 }
 
 void stp_applied_approval_scope::items(SetOfstp_approval_scope_item* value) { setObjectSlot(nusk_ap242::attribute(172), value); }
@@ -2988,7 +2988,7 @@ void* stp_applied_attribute_classification_assignment::operator new(size_t size,
 NuskTypePtrT<stp_applied_attribute_classification_assignment> nusktype_stp_applied_attribute_classification_assignment(&nusk_ap242_schema, "applied_attribute_classification_assignment");
 
 SetOfstp_attribute_classification_item* stp_applied_attribute_classification_assignment::items() const {
-    return dynamic_cast<SetOfstp_attribute_classification_item*>(objectSlot(nusk_ap242::attribute(173)));
+    return nusk_downcast<SetOfstp_attribute_classification_item>(objectSlot(nusk_ap242::attribute(173)));
 }
 
 void stp_applied_attribute_classification_assignment::items(SetOfstp_attribute_classification_item* value) { setObjectSlot(nusk_ap242::attribute(173), value); }
@@ -3005,7 +3005,7 @@ void* stp_applied_certification_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_applied_certification_assignment> nusktype_stp_applied_certification_assignment(&nusk_ap242_schema, "applied_certification_assignment");
 
 SetOfstp_certification_item* stp_applied_certification_assignment::items() const {
-    return dynamic_cast<SetOfstp_certification_item*>(objectSlot(nusk_ap242::attribute(174)));
+    return nusk_downcast<SetOfstp_certification_item>(objectSlot(nusk_ap242::attribute(174)));
 }
 
 void stp_applied_certification_assignment::items(SetOfstp_certification_item* value) { setObjectSlot(nusk_ap242::attribute(174), value); }
@@ -3022,7 +3022,7 @@ void* stp_applied_classification_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_applied_classification_assignment> nusktype_stp_applied_classification_assignment(&nusk_ap242_schema, "applied_classification_assignment");
 
 SetOfstp_classification_item* stp_applied_classification_assignment::items() const {
-    return dynamic_cast<SetOfstp_classification_item*>(objectSlot(nusk_ap242::attribute(175)));
+    return nusk_downcast<SetOfstp_classification_item>(objectSlot(nusk_ap242::attribute(175)));
 }
 
 void stp_applied_classification_assignment::items(SetOfstp_classification_item* value) { setObjectSlot(nusk_ap242::attribute(175), value); }

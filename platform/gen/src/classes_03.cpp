@@ -198,7 +198,7 @@ void* stp_applied_contract_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_applied_contract_assignment> nusktype_stp_applied_contract_assignment(&nusk_ap242_schema, "applied_contract_assignment");
 
 SetOfstp_contract_item* stp_applied_contract_assignment::items() const {
-    return dynamic_cast<SetOfstp_contract_item*>(objectSlot(nusk_ap242::attribute(176)));
+    return nusk_downcast<SetOfstp_contract_item>(objectSlot(nusk_ap242::attribute(176)));
 }
 
 void stp_applied_contract_assignment::items(SetOfstp_contract_item* value) { setObjectSlot(nusk_ap242::attribute(176), value); }
@@ -215,7 +215,7 @@ void* stp_applied_date_and_time_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_applied_date_and_time_assignment> nusktype_stp_applied_date_and_time_assignment(&nusk_ap242_schema, "applied_date_and_time_assignment");
 
 SetOfstp_date_and_time_item* stp_applied_date_and_time_assignment::items() const {
-    return dynamic_cast<SetOfstp_date_and_time_item*>(objectSlot(nusk_ap242::attribute(177)));
+    return nusk_downcast<SetOfstp_date_and_time_item>(objectSlot(nusk_ap242::attribute(177)));
 }
 
 void stp_applied_date_and_time_assignment::items(SetOfstp_date_and_time_item* value) { setObjectSlot(nusk_ap242::attribute(177), value); }
@@ -232,7 +232,7 @@ void* stp_applied_date_assignment::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_applied_date_assignment> nusktype_stp_applied_date_assignment(&nusk_ap242_schema, "applied_date_assignment");
 
 SetOfstp_date_item* stp_applied_date_assignment::items() const {
-    return dynamic_cast<SetOfstp_date_item*>(objectSlot(nusk_ap242::attribute(178)));
+    return nusk_downcast<SetOfstp_date_item>(objectSlot(nusk_ap242::attribute(178)));
 }
 
 void stp_applied_date_assignment::items(SetOfstp_date_item* value) { setObjectSlot(nusk_ap242::attribute(178), value); }
@@ -249,7 +249,7 @@ void* stp_applied_description_text_assignment::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_applied_description_text_assignment> nusktype_stp_applied_description_text_assignment(&nusk_ap242_schema, "applied_description_text_assignment");
 
 SetOfstp_description_item* stp_applied_description_text_assignment::items() const {
-    return dynamic_cast<SetOfstp_description_item*>(objectSlot(nusk_ap242::attribute(179)));
+    return nusk_downcast<SetOfstp_description_item>(objectSlot(nusk_ap242::attribute(179)));
 }
 
 void stp_applied_description_text_assignment::items(SetOfstp_description_item* value) { setObjectSlot(nusk_ap242::attribute(179), value); }
@@ -277,7 +277,7 @@ void* stp_applied_directed_action_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_applied_directed_action_assignment> nusktype_stp_applied_directed_action_assignment(&nusk_ap242_schema, "applied_directed_action_assignment");
 
 SetOfstp_action_request_item* stp_applied_directed_action_assignment::items() const {
-    return dynamic_cast<SetOfstp_action_request_item*>(objectSlot(nusk_ap242::attribute(180)));
+    return nusk_downcast<SetOfstp_action_request_item>(objectSlot(nusk_ap242::attribute(180)));
 }
 
 void stp_applied_directed_action_assignment::items(SetOfstp_action_request_item* value) { setObjectSlot(nusk_ap242::attribute(180), value); }
@@ -294,7 +294,7 @@ void* stp_applied_document_reference::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_applied_document_reference> nusktype_stp_applied_document_reference(&nusk_ap242_schema, "applied_document_reference");
 
 SetOfstp_document_reference_item* stp_applied_document_reference::items() const {
-    return dynamic_cast<SetOfstp_document_reference_item*>(objectSlot(nusk_ap242::attribute(181)));
+    return nusk_downcast<SetOfstp_document_reference_item>(objectSlot(nusk_ap242::attribute(181)));
 }
 
 void stp_applied_document_reference::items(SetOfstp_document_reference_item* value) { setObjectSlot(nusk_ap242::attribute(181), value); }
@@ -311,7 +311,7 @@ void* stp_applied_document_usage_constraint_assignment::operator new(size_t size
 NuskTypePtrT<stp_applied_document_usage_constraint_assignment> nusktype_stp_applied_document_usage_constraint_assignment(&nusk_ap242_schema, "applied_document_usage_constraint_assignment");
 
 SetOfstp_document_reference_item* stp_applied_document_usage_constraint_assignment::items() const {
-    return dynamic_cast<SetOfstp_document_reference_item*>(objectSlot(nusk_ap242::attribute(182)));
+    return nusk_downcast<SetOfstp_document_reference_item>(objectSlot(nusk_ap242::attribute(182)));
 }
 
 void stp_applied_document_usage_constraint_assignment::items(SetOfstp_document_reference_item* value) { setObjectSlot(nusk_ap242::attribute(182), value); }
@@ -328,7 +328,7 @@ void* stp_applied_effectivity_assignment::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_applied_effectivity_assignment> nusktype_stp_applied_effectivity_assignment(&nusk_ap242_schema, "applied_effectivity_assignment");
 
 SetOfstp_effectivity_item* stp_applied_effectivity_assignment::items() const {
-    return dynamic_cast<SetOfstp_effectivity_item*>(objectSlot(nusk_ap242::attribute(183)));
+    return nusk_downcast<SetOfstp_effectivity_item>(objectSlot(nusk_ap242::attribute(183)));
 }
 
 void stp_applied_effectivity_assignment::items(SetOfstp_effectivity_item* value) { setObjectSlot(nusk_ap242::attribute(183), value); }
@@ -345,7 +345,7 @@ void* stp_applied_event_occurrence_assignment::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_applied_event_occurrence_assignment> nusktype_stp_applied_event_occurrence_assignment(&nusk_ap242_schema, "applied_event_occurrence_assignment");
 
 SetOfstp_event_occurrence_item* stp_applied_event_occurrence_assignment::items() const {
-    return dynamic_cast<SetOfstp_event_occurrence_item*>(objectSlot(nusk_ap242::attribute(184)));
+    return nusk_downcast<SetOfstp_event_occurrence_item>(objectSlot(nusk_ap242::attribute(184)));
 }
 
 void stp_applied_event_occurrence_assignment::items(SetOfstp_event_occurrence_item* value) { setObjectSlot(nusk_ap242::attribute(184), value); }
@@ -362,7 +362,7 @@ void* stp_applied_experience_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_applied_experience_assignment> nusktype_stp_applied_experience_assignment(&nusk_ap242_schema, "applied_experience_assignment");
 
 SetOfstp_experience_item* stp_applied_experience_assignment::items() const {
-    return dynamic_cast<SetOfstp_experience_item*>(objectSlot(nusk_ap242::attribute(185)));
+    return nusk_downcast<SetOfstp_experience_item>(objectSlot(nusk_ap242::attribute(185)));
 }
 
 void stp_applied_experience_assignment::items(SetOfstp_experience_item* value) { setObjectSlot(nusk_ap242::attribute(185), value); }
@@ -379,7 +379,7 @@ void* stp_applied_experience_type_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_applied_experience_type_assignment> nusktype_stp_applied_experience_type_assignment(&nusk_ap242_schema, "applied_experience_type_assignment");
 
 SetOfstp_experience_type_item* stp_applied_experience_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_experience_type_item*>(objectSlot(nusk_ap242::attribute(186)));
+    return nusk_downcast<SetOfstp_experience_type_item>(objectSlot(nusk_ap242::attribute(186)));
 }
 
 void stp_applied_experience_type_assignment::items(SetOfstp_experience_type_item* value) { setObjectSlot(nusk_ap242::attribute(186), value); }
@@ -396,7 +396,7 @@ void* stp_applied_external_identification_assignment::operator new(size_t size, 
 NuskTypePtrT<stp_applied_external_identification_assignment> nusktype_stp_applied_external_identification_assignment(&nusk_ap242_schema, "applied_external_identification_assignment");
 
 SetOfstp_external_identification_item* stp_applied_external_identification_assignment::items() const {
-    return dynamic_cast<SetOfstp_external_identification_item*>(objectSlot(nusk_ap242::attribute(187)));
+    return nusk_downcast<SetOfstp_external_identification_item>(objectSlot(nusk_ap242::attribute(187)));
 }
 
 void stp_applied_external_identification_assignment::items(SetOfstp_external_identification_item* value) { setObjectSlot(nusk_ap242::attribute(187), value); }
@@ -424,7 +424,7 @@ void* stp_applied_group_assignment::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_applied_group_assignment> nusktype_stp_applied_group_assignment(&nusk_ap242_schema, "applied_group_assignment");
 
 SetOfstp_groupable_item* stp_applied_group_assignment::items() const {
-    return dynamic_cast<SetOfstp_groupable_item*>(objectSlot(nusk_ap242::attribute(188)));
+    return nusk_downcast<SetOfstp_groupable_item>(objectSlot(nusk_ap242::attribute(188)));
 }
 
 void stp_applied_group_assignment::items(SetOfstp_groupable_item* value) { setObjectSlot(nusk_ap242::attribute(188), value); }
@@ -441,7 +441,7 @@ void* stp_applied_identification_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_applied_identification_assignment> nusktype_stp_applied_identification_assignment(&nusk_ap242_schema, "applied_identification_assignment");
 
 SetOfstp_identification_item* stp_applied_identification_assignment::items() const {
-    return dynamic_cast<SetOfstp_identification_item*>(objectSlot(nusk_ap242::attribute(189)));
+    return nusk_downcast<SetOfstp_identification_item>(objectSlot(nusk_ap242::attribute(189)));
 }
 
 void stp_applied_identification_assignment::items(SetOfstp_identification_item* value) { setObjectSlot(nusk_ap242::attribute(189), value); }
@@ -458,7 +458,7 @@ void* stp_applied_ineffectivity_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_applied_ineffectivity_assignment> nusktype_stp_applied_ineffectivity_assignment(&nusk_ap242_schema, "applied_ineffectivity_assignment");
 
 SetOfstp_effectivity_item* stp_applied_ineffectivity_assignment::items() const {
-    return dynamic_cast<SetOfstp_effectivity_item*>(objectSlot(nusk_ap242::attribute(190)));
+    return nusk_downcast<SetOfstp_effectivity_item>(objectSlot(nusk_ap242::attribute(190)));
 }
 
 void stp_applied_ineffectivity_assignment::items(SetOfstp_effectivity_item* value) { setObjectSlot(nusk_ap242::attribute(190), value); }
@@ -475,7 +475,7 @@ void* stp_applied_location_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_applied_location_assignment> nusktype_stp_applied_location_assignment(&nusk_ap242_schema, "applied_location_assignment");
 
 SetOfstp_location_item* stp_applied_location_assignment::items() const {
-    return dynamic_cast<SetOfstp_location_item*>(objectSlot(nusk_ap242::attribute(191)));
+    return nusk_downcast<SetOfstp_location_item>(objectSlot(nusk_ap242::attribute(191)));
 }
 
 void stp_applied_location_assignment::items(SetOfstp_location_item* value) { setObjectSlot(nusk_ap242::attribute(191), value); }
@@ -492,7 +492,7 @@ void* stp_applied_location_representation_assignment::operator new(size_t size, 
 NuskTypePtrT<stp_applied_location_representation_assignment> nusktype_stp_applied_location_representation_assignment(&nusk_ap242_schema, "applied_location_representation_assignment");
 
 SetOfstp_location_representation_item* stp_applied_location_representation_assignment::items() const {
-    return dynamic_cast<SetOfstp_location_representation_item*>(objectSlot(nusk_ap242::attribute(192)));
+    return nusk_downcast<SetOfstp_location_representation_item>(objectSlot(nusk_ap242::attribute(192)));
 }
 
 void stp_applied_location_representation_assignment::items(SetOfstp_location_representation_item* value) { setObjectSlot(nusk_ap242::attribute(192), value); }
@@ -509,7 +509,7 @@ void* stp_applied_name_assignment::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_applied_name_assignment> nusktype_stp_applied_name_assignment(&nusk_ap242_schema, "applied_name_assignment");
 
 stp_name_item* stp_applied_name_assignment::item() const {
-    return dynamic_cast<stp_name_item*>(objectSlot(nusk_ap242::attribute(193)));
+    return nusk_downcast<stp_name_item>(objectSlot(nusk_ap242::attribute(193)));
 }
 
 void stp_applied_name_assignment::item(stp_name_item* value) { setObjectSlot(nusk_ap242::attribute(193), value); }
@@ -526,7 +526,7 @@ void* stp_applied_organization_assignment::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_applied_organization_assignment> nusktype_stp_applied_organization_assignment(&nusk_ap242_schema, "applied_organization_assignment");
 
 SetOfstp_organization_item* stp_applied_organization_assignment::items() const {
-    return dynamic_cast<SetOfstp_organization_item*>(objectSlot(nusk_ap242::attribute(194)));
+    return nusk_downcast<SetOfstp_organization_item>(objectSlot(nusk_ap242::attribute(194)));
 }
 
 void stp_applied_organization_assignment::items(SetOfstp_organization_item* value) { setObjectSlot(nusk_ap242::attribute(194), value); }
@@ -543,7 +543,7 @@ void* stp_applied_organization_type_assignment::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_applied_organization_type_assignment> nusktype_stp_applied_organization_type_assignment(&nusk_ap242_schema, "applied_organization_type_assignment");
 
 SetOfstp_organization_type_item* stp_applied_organization_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_organization_type_item*>(objectSlot(nusk_ap242::attribute(195)));
+    return nusk_downcast<SetOfstp_organization_type_item>(objectSlot(nusk_ap242::attribute(195)));
 }
 
 void stp_applied_organization_type_assignment::items(SetOfstp_organization_type_item* value) { setObjectSlot(nusk_ap242::attribute(195), value); }
@@ -560,7 +560,7 @@ void* stp_applied_organizational_project_assignment::operator new(size_t size, N
 NuskTypePtrT<stp_applied_organizational_project_assignment> nusktype_stp_applied_organizational_project_assignment(&nusk_ap242_schema, "applied_organizational_project_assignment");
 
 SetOfstp_project_item* stp_applied_organizational_project_assignment::items() const {
-    return dynamic_cast<SetOfstp_project_item*>(objectSlot(nusk_ap242::attribute(196)));
+    return nusk_downcast<SetOfstp_project_item>(objectSlot(nusk_ap242::attribute(196)));
 }
 
 void stp_applied_organizational_project_assignment::items(SetOfstp_project_item* value) { setObjectSlot(nusk_ap242::attribute(196), value); }
@@ -577,7 +577,7 @@ void* stp_applied_person_and_organization_assignment::operator new(size_t size, 
 NuskTypePtrT<stp_applied_person_and_organization_assignment> nusktype_stp_applied_person_and_organization_assignment(&nusk_ap242_schema, "applied_person_and_organization_assignment");
 
 SetOfstp_person_and_organization_item* stp_applied_person_and_organization_assignment::items() const {
-    return dynamic_cast<SetOfstp_person_and_organization_item*>(objectSlot(nusk_ap242::attribute(197)));
+    return nusk_downcast<SetOfstp_person_and_organization_item>(objectSlot(nusk_ap242::attribute(197)));
 }
 
 void stp_applied_person_and_organization_assignment::items(SetOfstp_person_and_organization_item* value) { setObjectSlot(nusk_ap242::attribute(197), value); }
@@ -594,7 +594,7 @@ void* stp_applied_person_type_assignment::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_applied_person_type_assignment> nusktype_stp_applied_person_type_assignment(&nusk_ap242_schema, "applied_person_type_assignment");
 
 SetOfstp_person_type_item* stp_applied_person_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_person_type_item*>(objectSlot(nusk_ap242::attribute(198)));
+    return nusk_downcast<SetOfstp_person_type_item>(objectSlot(nusk_ap242::attribute(198)));
 }
 
 void stp_applied_person_type_assignment::items(SetOfstp_person_type_item* value) { setObjectSlot(nusk_ap242::attribute(198), value); }
@@ -611,7 +611,7 @@ void* stp_applied_person_type_definition_assignment::operator new(size_t size, N
 NuskTypePtrT<stp_applied_person_type_definition_assignment> nusktype_stp_applied_person_type_definition_assignment(&nusk_ap242_schema, "applied_person_type_definition_assignment");
 
 SetOfstp_person_definition_item* stp_applied_person_type_definition_assignment::items() const {
-    return dynamic_cast<SetOfstp_person_definition_item*>(objectSlot(nusk_ap242::attribute(199)));
+    return nusk_downcast<SetOfstp_person_definition_item>(objectSlot(nusk_ap242::attribute(199)));
 }
 
 void stp_applied_person_type_definition_assignment::items(SetOfstp_person_definition_item* value) { setObjectSlot(nusk_ap242::attribute(199), value); }
@@ -628,7 +628,7 @@ void* stp_applied_position_in_organization_assignment::operator new(size_t size,
 NuskTypePtrT<stp_applied_position_in_organization_assignment> nusktype_stp_applied_position_in_organization_assignment(&nusk_ap242_schema, "applied_position_in_organization_assignment");
 
 SetOfstp_position_in_organization_item* stp_applied_position_in_organization_assignment::items() const {
-    return dynamic_cast<SetOfstp_position_in_organization_item*>(objectSlot(nusk_ap242::attribute(200)));
+    return nusk_downcast<SetOfstp_position_in_organization_item>(objectSlot(nusk_ap242::attribute(200)));
 }
 
 void stp_applied_position_in_organization_assignment::items(SetOfstp_position_in_organization_item* value) { setObjectSlot(nusk_ap242::attribute(200), value); }
@@ -645,7 +645,7 @@ void* stp_applied_position_in_organization_assignment_group_assignment::operator
 NuskTypePtrT<stp_applied_position_in_organization_assignment_group_assignment> nusktype_stp_applied_position_in_organization_assignment_group_assignment(&nusk_ap242_schema, "applied_position_in_organization_assignment_group_assignment");
 
 SetOfstp_position_in_organization_group_assignment_item* stp_applied_position_in_organization_assignment_group_assignment::items() const {
-    return dynamic_cast<SetOfstp_position_in_organization_group_assignment_item*>(objectSlot(nusk_ap242::attribute(201)));
+    return nusk_downcast<SetOfstp_position_in_organization_group_assignment_item>(objectSlot(nusk_ap242::attribute(201)));
 }
 
 void stp_applied_position_in_organization_assignment_group_assignment::items(SetOfstp_position_in_organization_group_assignment_item* value) { setObjectSlot(nusk_ap242::attribute(201), value); }
@@ -662,7 +662,7 @@ void* stp_applied_position_in_organization_group_assignment::operator new(size_t
 NuskTypePtrT<stp_applied_position_in_organization_group_assignment> nusktype_stp_applied_position_in_organization_group_assignment(&nusk_ap242_schema, "applied_position_in_organization_group_assignment");
 
 SetOfstp_position_in_organization_group_item* stp_applied_position_in_organization_group_assignment::items() const {
-    return dynamic_cast<SetOfstp_position_in_organization_group_item*>(objectSlot(nusk_ap242::attribute(202)));
+    return nusk_downcast<SetOfstp_position_in_organization_group_item>(objectSlot(nusk_ap242::attribute(202)));
 }
 
 void stp_applied_position_in_organization_group_assignment::items(SetOfstp_position_in_organization_group_item* value) { setObjectSlot(nusk_ap242::attribute(202), value); }
@@ -679,7 +679,7 @@ void* stp_applied_position_in_organization_type_assignment::operator new(size_t 
 NuskTypePtrT<stp_applied_position_in_organization_type_assignment> nusktype_stp_applied_position_in_organization_type_assignment(&nusk_ap242_schema, "applied_position_in_organization_type_assignment");
 
 SetOfstp_position_in_organization_type_item* stp_applied_position_in_organization_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_position_in_organization_type_item*>(objectSlot(nusk_ap242::attribute(203)));
+    return nusk_downcast<SetOfstp_position_in_organization_type_item>(objectSlot(nusk_ap242::attribute(203)));
 }
 
 void stp_applied_position_in_organization_type_assignment::items(SetOfstp_position_in_organization_type_item* value) { setObjectSlot(nusk_ap242::attribute(203), value); }
@@ -696,7 +696,7 @@ void* stp_applied_presented_item::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_applied_presented_item> nusktype_stp_applied_presented_item(&nusk_ap242_schema, "applied_presented_item");
 
 SetOfstp_presented_item_select* stp_applied_presented_item::items() const {
-    return dynamic_cast<SetOfstp_presented_item_select*>(objectSlot(nusk_ap242::attribute(204)));
+    return nusk_downcast<SetOfstp_presented_item_select>(objectSlot(nusk_ap242::attribute(204)));
 }
 
 void stp_applied_presented_item::items(SetOfstp_presented_item_select* value) { setObjectSlot(nusk_ap242::attribute(204), value); }
@@ -713,7 +713,7 @@ void* stp_applied_project_group_name_assignment::operator new(size_t size, NuskD
 NuskTypePtrT<stp_applied_project_group_name_assignment> nusktype_stp_applied_project_group_name_assignment(&nusk_ap242_schema, "applied_project_group_name_assignment");
 
 SetOfstp_project_group_name_item* stp_applied_project_group_name_assignment::items() const {
-    return dynamic_cast<SetOfstp_project_group_name_item*>(objectSlot(nusk_ap242::attribute(205)));
+    return nusk_downcast<SetOfstp_project_group_name_item>(objectSlot(nusk_ap242::attribute(205)));
 }
 
 void stp_applied_project_group_name_assignment::items(SetOfstp_project_group_name_item* value) { setObjectSlot(nusk_ap242::attribute(205), value); }
@@ -730,7 +730,7 @@ void* stp_applied_qualification_type_assignment::operator new(size_t size, NuskD
 NuskTypePtrT<stp_applied_qualification_type_assignment> nusktype_stp_applied_qualification_type_assignment(&nusk_ap242_schema, "applied_qualification_type_assignment");
 
 SetOfstp_person_organization_item* stp_applied_qualification_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_person_organization_item*>(objectSlot(nusk_ap242::attribute(206)));
+    return nusk_downcast<SetOfstp_person_organization_item>(objectSlot(nusk_ap242::attribute(206)));
 }
 
 void stp_applied_qualification_type_assignment::items(SetOfstp_person_organization_item* value) { setObjectSlot(nusk_ap242::attribute(206), value); }
@@ -747,7 +747,7 @@ void* stp_applied_security_classification_assignment::operator new(size_t size, 
 NuskTypePtrT<stp_applied_security_classification_assignment> nusktype_stp_applied_security_classification_assignment(&nusk_ap242_schema, "applied_security_classification_assignment");
 
 SetOfstp_security_classification_item* stp_applied_security_classification_assignment::items() const {
-    return dynamic_cast<SetOfstp_security_classification_item*>(objectSlot(nusk_ap242::attribute(207)));
+    return nusk_downcast<SetOfstp_security_classification_item>(objectSlot(nusk_ap242::attribute(207)));
 }
 
 void stp_applied_security_classification_assignment::items(SetOfstp_security_classification_item* value) { setObjectSlot(nusk_ap242::attribute(207), value); }
@@ -764,7 +764,7 @@ void* stp_applied_state_observed_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_applied_state_observed_assignment> nusktype_stp_applied_state_observed_assignment(&nusk_ap242_schema, "applied_state_observed_assignment");
 
 SetOfstp_state_observed_of_item* stp_applied_state_observed_assignment::items() const {
-    return dynamic_cast<SetOfstp_state_observed_of_item*>(objectSlot(nusk_ap242::attribute(208)));
+    return nusk_downcast<SetOfstp_state_observed_of_item>(objectSlot(nusk_ap242::attribute(208)));
 }
 
 void stp_applied_state_observed_assignment::items(SetOfstp_state_observed_of_item* value) { setObjectSlot(nusk_ap242::attribute(208), value); }
@@ -781,7 +781,7 @@ void* stp_applied_state_type_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_applied_state_type_assignment> nusktype_stp_applied_state_type_assignment(&nusk_ap242_schema, "applied_state_type_assignment");
 
 SetOfstp_state_type_of_item* stp_applied_state_type_assignment::items() const {
-    return dynamic_cast<SetOfstp_state_type_of_item*>(objectSlot(nusk_ap242::attribute(209)));
+    return nusk_downcast<SetOfstp_state_type_of_item>(objectSlot(nusk_ap242::attribute(209)));
 }
 
 void stp_applied_state_type_assignment::items(SetOfstp_state_type_of_item* value) { setObjectSlot(nusk_ap242::attribute(209), value); }
@@ -798,7 +798,7 @@ void* stp_applied_time_interval_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_applied_time_interval_assignment> nusktype_stp_applied_time_interval_assignment(&nusk_ap242_schema, "applied_time_interval_assignment");
 
 SetOfstp_time_interval_item* stp_applied_time_interval_assignment::items() const {
-    return dynamic_cast<SetOfstp_time_interval_item*>(objectSlot(nusk_ap242::attribute(210)));
+    return nusk_downcast<SetOfstp_time_interval_item>(objectSlot(nusk_ap242::attribute(210)));
 }
 
 void stp_applied_time_interval_assignment::items(SetOfstp_time_interval_item* value) { setObjectSlot(nusk_ap242::attribute(210), value); }
@@ -815,7 +815,7 @@ void* stp_applied_usage_right::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_applied_usage_right> nusktype_stp_applied_usage_right(&nusk_ap242_schema, "applied_usage_right");
 
 SetOfstp_action_items* stp_applied_usage_right::items() const {
-    return dynamic_cast<SetOfstp_action_items*>(objectSlot(nusk_ap242::attribute(211)));
+    return nusk_downcast<SetOfstp_action_items>(objectSlot(nusk_ap242::attribute(211)));
 }
 
 void stp_applied_usage_right::items(SetOfstp_action_items* value) { setObjectSlot(nusk_ap242::attribute(211), value); }
@@ -832,7 +832,7 @@ void* stp_approval::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_approval> nusktype_stp_approval(&nusk_ap242_schema, "approval");
 
 stp_approval_status* stp_approval::status() const {
-    return dynamic_cast<stp_approval_status*>(objectSlot(nusk_ap242::attribute(212)));
+    return nusk_downcast<stp_approval_status>(objectSlot(nusk_ap242::attribute(212)));
 }
 
 void stp_approval::status(stp_approval_status* value) { setObjectSlot(nusk_ap242::attribute(212), value); }
@@ -855,7 +855,7 @@ void* stp_approval_assignment::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_approval_assignment> nusktype_stp_approval_assignment(&nusk_ap242_schema, "approval_assignment");
 
 stp_approval* stp_approval_assignment::assigned_approval() const {
-    return dynamic_cast<stp_approval*>(objectSlot(nusk_ap242::attribute(214)));
+    return nusk_downcast<stp_approval>(objectSlot(nusk_ap242::attribute(214)));
 }
 
 void stp_approval_assignment::assigned_approval(stp_approval* value) { setObjectSlot(nusk_ap242::attribute(214), value); }
@@ -872,13 +872,13 @@ void* stp_approval_date_time::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_approval_date_time> nusktype_stp_approval_date_time(&nusk_ap242_schema, "approval_date_time");
 
 stp_date_time_select* stp_approval_date_time::date_time() const {
-    return dynamic_cast<stp_date_time_select*>(objectSlot(nusk_ap242::attribute(215)));
+    return nusk_downcast<stp_date_time_select>(objectSlot(nusk_ap242::attribute(215)));
 }
 
 void stp_approval_date_time::date_time(stp_date_time_select* value) { setObjectSlot(nusk_ap242::attribute(215), value); }
 
 stp_approval* stp_approval_date_time::dated_approval() const {
-    return dynamic_cast<stp_approval*>(objectSlot(nusk_ap242::attribute(216)));
+    return nusk_downcast<stp_approval>(objectSlot(nusk_ap242::attribute(216)));
 }
 
 void stp_approval_date_time::dated_approval(stp_approval* value) { setObjectSlot(nusk_ap242::attribute(216), value); }
@@ -895,19 +895,19 @@ void* stp_approval_person_organization::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_approval_person_organization> nusktype_stp_approval_person_organization(&nusk_ap242_schema, "approval_person_organization");
 
 stp_person_organization_select* stp_approval_person_organization::person_organization() const {
-    return dynamic_cast<stp_person_organization_select*>(objectSlot(nusk_ap242::attribute(217)));
+    return nusk_downcast<stp_person_organization_select>(objectSlot(nusk_ap242::attribute(217)));
 }
 
 void stp_approval_person_organization::person_organization(stp_person_organization_select* value) { setObjectSlot(nusk_ap242::attribute(217), value); }
 
 stp_approval* stp_approval_person_organization::authorized_approval() const {
-    return dynamic_cast<stp_approval*>(objectSlot(nusk_ap242::attribute(218)));
+    return nusk_downcast<stp_approval>(objectSlot(nusk_ap242::attribute(218)));
 }
 
 void stp_approval_person_organization::authorized_approval(stp_approval* value) { setObjectSlot(nusk_ap242::attribute(218), value); }
 
 stp_approval_role* stp_approval_person_organization::role() const {
-    return dynamic_cast<stp_approval_role*>(objectSlot(nusk_ap242::attribute(219)));
+    return nusk_downcast<stp_approval_role>(objectSlot(nusk_ap242::attribute(219)));
 }
 
 void stp_approval_person_organization::role(stp_approval_role* value) { setObjectSlot(nusk_ap242::attribute(219), value); }
@@ -936,13 +936,13 @@ const char* stp_approval_relationship::description() const {
 void stp_approval_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(221), value); }
 
 stp_approval* stp_approval_relationship::relating_approval() const {
-    return dynamic_cast<stp_approval*>(objectSlot(nusk_ap242::attribute(222)));
+    return nusk_downcast<stp_approval>(objectSlot(nusk_ap242::attribute(222)));
 }
 
 void stp_approval_relationship::relating_approval(stp_approval* value) { setObjectSlot(nusk_ap242::attribute(222), value); }
 
 stp_approval* stp_approval_relationship::related_approval() const {
-    return dynamic_cast<stp_approval*>(objectSlot(nusk_ap242::attribute(223)));
+    return nusk_downcast<stp_approval>(objectSlot(nusk_ap242::attribute(223)));
 }
 
 void stp_approval_relationship::related_approval(stp_approval* value) { setObjectSlot(nusk_ap242::attribute(223), value); }
@@ -1004,13 +1004,13 @@ void* stp_area_in_set::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_area_in_set> nusktype_stp_area_in_set(&nusk_ap242_schema, "area_in_set");
 
 stp_presentation_area* stp_area_in_set::area() const {
-    return dynamic_cast<stp_presentation_area*>(objectSlot(nusk_ap242::attribute(226)));
+    return nusk_downcast<stp_presentation_area>(objectSlot(nusk_ap242::attribute(226)));
 }
 
 void stp_area_in_set::area(stp_presentation_area* value) { setObjectSlot(nusk_ap242::attribute(226), value); }
 
 stp_presentation_set* stp_area_in_set::in_set() const {
-    return dynamic_cast<stp_presentation_set*>(objectSlot(nusk_ap242::attribute(227)));
+    return nusk_downcast<stp_presentation_set>(objectSlot(nusk_ap242::attribute(227)));
 }
 
 void stp_area_in_set::in_set(stp_presentation_set* value) { setObjectSlot(nusk_ap242::attribute(227), value); }
@@ -1083,13 +1083,13 @@ const char* stp_ascribable_state::description() const {
 void stp_ascribable_state::description(const char* value) { setStringSlot(nusk_ap242::attribute(229), value); }
 
 stp_state_type* stp_ascribable_state::pertaining_state_type() const {
-    return dynamic_cast<stp_state_type*>(objectSlot(nusk_ap242::attribute(230)));
+    return nusk_downcast<stp_state_type>(objectSlot(nusk_ap242::attribute(230)));
 }
 
 void stp_ascribable_state::pertaining_state_type(stp_state_type* value) { setObjectSlot(nusk_ap242::attribute(230), value); }
 
 stp_state_observed* stp_ascribable_state::ascribed_state_observed() const {
-    return dynamic_cast<stp_state_observed*>(objectSlot(nusk_ap242::attribute(231)));
+    return nusk_downcast<stp_state_observed>(objectSlot(nusk_ap242::attribute(231)));
 }
 
 void stp_ascribable_state::ascribed_state_observed(stp_state_observed* value) { setObjectSlot(nusk_ap242::attribute(231), value); }
@@ -1118,13 +1118,13 @@ const char* stp_ascribable_state_relationship::description() const {
 void stp_ascribable_state_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(233), value); }
 
 stp_ascribable_state* stp_ascribable_state_relationship::relating_ascribable_state() const {
-    return dynamic_cast<stp_ascribable_state*>(objectSlot(nusk_ap242::attribute(234)));
+    return nusk_downcast<stp_ascribable_state>(objectSlot(nusk_ap242::attribute(234)));
 }
 
 void stp_ascribable_state_relationship::relating_ascribable_state(stp_ascribable_state* value) { setObjectSlot(nusk_ap242::attribute(234), value); }
 
 stp_ascribable_state* stp_ascribable_state_relationship::related_ascribable_state() const {
-    return dynamic_cast<stp_ascribable_state*>(objectSlot(nusk_ap242::attribute(235)));
+    return nusk_downcast<stp_ascribable_state>(objectSlot(nusk_ap242::attribute(235)));
 }
 
 void stp_ascribable_state_relationship::related_ascribable_state(stp_ascribable_state* value) { setObjectSlot(nusk_ap242::attribute(235), value); }
@@ -1236,13 +1236,13 @@ const char* stp_assembly_component_usage_substitute::definition() const {
 void stp_assembly_component_usage_substitute::definition(const char* value) { setStringSlot(nusk_ap242::attribute(238), value); }
 
 stp_assembly_component_usage* stp_assembly_component_usage_substitute::base() const {
-    return dynamic_cast<stp_assembly_component_usage*>(objectSlot(nusk_ap242::attribute(239)));
+    return nusk_downcast<stp_assembly_component_usage>(objectSlot(nusk_ap242::attribute(239)));
 }
 
 void stp_assembly_component_usage_substitute::base(stp_assembly_component_usage* value) { setObjectSlot(nusk_ap242::attribute(239), value); }
 
 stp_assembly_component_usage* stp_assembly_component_usage_substitute::substitute() const {
-    return dynamic_cast<stp_assembly_component_usage*>(objectSlot(nusk_ap242::attribute(240)));
+    return nusk_downcast<stp_assembly_component_usage>(objectSlot(nusk_ap242::attribute(240)));
 }
 
 void stp_assembly_component_usage_substitute::substitute(stp_assembly_component_usage* value) { setObjectSlot(nusk_ap242::attribute(240), value); }
@@ -1336,7 +1336,7 @@ void* stp_assigned_analysis::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_assigned_analysis> nusktype_stp_assigned_analysis(&nusk_ap242_schema, "assigned_analysis");
 
 SetOfstp_product_definition_formation* stp_assigned_analysis::items() const {
-    return dynamic_cast<SetOfstp_product_definition_formation*>(objectSlot(nusk_ap242::attribute(241)));
+    return nusk_downcast<SetOfstp_product_definition_formation>(objectSlot(nusk_ap242::attribute(241)));
 }
 
 void stp_assigned_analysis::items(SetOfstp_product_definition_formation* value) { setObjectSlot(nusk_ap242::attribute(241), value); }
@@ -1353,7 +1353,7 @@ void* stp_assigned_requirement::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_assigned_requirement> nusktype_stp_assigned_requirement(&nusk_ap242_schema, "assigned_requirement");
 
 SetOfstp_product_definition* stp_assigned_requirement::items() const {
-    return dynamic_cast<SetOfstp_product_definition*>(objectSlot(nusk_ap242::attribute(242)));
+    return nusk_downcast<SetOfstp_product_definition>(objectSlot(nusk_ap242::attribute(242)));
 }
 
 void stp_assigned_requirement::items(SetOfstp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(242), value); }
@@ -1382,13 +1382,13 @@ const char* stp_assignment_object_relationship::description() const {
 void stp_assignment_object_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(244), value); }
 
 stp_assignment_object_select* stp_assignment_object_relationship::relating() const {
-    return dynamic_cast<stp_assignment_object_select*>(objectSlot(nusk_ap242::attribute(245)));
+    return nusk_downcast<stp_assignment_object_select>(objectSlot(nusk_ap242::attribute(245)));
 }
 
 void stp_assignment_object_relationship::relating(stp_assignment_object_select* value) { setObjectSlot(nusk_ap242::attribute(245), value); }
 
 stp_assignment_object_select* stp_assignment_object_relationship::related() const {
-    return dynamic_cast<stp_assignment_object_select*>(objectSlot(nusk_ap242::attribute(246)));
+    return nusk_downcast<stp_assignment_object_select>(objectSlot(nusk_ap242::attribute(246)));
 }
 
 void stp_assignment_object_relationship::related(stp_assignment_object_select* value) { setObjectSlot(nusk_ap242::attribute(246), value); }
@@ -1422,7 +1422,7 @@ void* stp_atom_based_literal::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_atom_based_literal> nusktype_stp_atom_based_literal(&nusk_ap242_schema, "atom_based_literal");
 
 stp_atom_based_value* stp_atom_based_literal::lit_value() const {
-    return dynamic_cast<stp_atom_based_value*>(objectSlot(nusk_ap242::attribute(248)));
+    return nusk_downcast<stp_atom_based_value>(objectSlot(nusk_ap242::attribute(248)));
 }
 
 void stp_atom_based_literal::lit_value(stp_atom_based_value* value) { setObjectSlot(nusk_ap242::attribute(248), value); }
@@ -1538,7 +1538,7 @@ void* stp_attribute_classification_assignment::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_attribute_classification_assignment> nusktype_stp_attribute_classification_assignment(&nusk_ap242_schema, "attribute_classification_assignment");
 
 stp_group* stp_attribute_classification_assignment::assigned_class() const {
-    return dynamic_cast<stp_group*>(objectSlot(nusk_ap242::attribute(249)));
+    return nusk_downcast<stp_group>(objectSlot(nusk_ap242::attribute(249)));
 }
 
 void stp_attribute_classification_assignment::assigned_class(stp_group* value) { setObjectSlot(nusk_ap242::attribute(249), value); }
@@ -1550,7 +1550,7 @@ const char* stp_attribute_classification_assignment::attribute_name() const {
 void stp_attribute_classification_assignment::attribute_name(const char* value) { setStringSlot(nusk_ap242::attribute(250), value); }
 
 stp_classification_role* stp_attribute_classification_assignment::role() const {
-    return dynamic_cast<stp_classification_role*>(objectSlot(nusk_ap242::attribute(251)));
+    return nusk_downcast<stp_classification_role>(objectSlot(nusk_ap242::attribute(251)));
 }
 
 void stp_attribute_classification_assignment::role(stp_classification_role* value) { setObjectSlot(nusk_ap242::attribute(251), value); }
@@ -1567,7 +1567,7 @@ void* stp_attribute_language_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_attribute_language_assignment> nusktype_stp_attribute_language_assignment(&nusk_ap242_schema, "attribute_language_assignment");
 
 SetOfstp_attribute_language_item* stp_attribute_language_assignment::items() const {
-    return dynamic_cast<SetOfstp_attribute_language_item*>(objectSlot(nusk_ap242::attribute(252)));
+    return nusk_downcast<SetOfstp_attribute_language_item>(objectSlot(nusk_ap242::attribute(252)));
 }
 
 void stp_attribute_language_assignment::items(SetOfstp_attribute_language_item* value) { setObjectSlot(nusk_ap242::attribute(252), value); }
@@ -1590,13 +1590,13 @@ const char* stp_attribute_value_assignment::attribute_name() const {
 void stp_attribute_value_assignment::attribute_name(const char* value) { setStringSlot(nusk_ap242::attribute(253), value); }
 
 stp_attribute_type* stp_attribute_value_assignment::attribute_value() const {
-    return dynamic_cast<stp_attribute_type*>(objectSlot(nusk_ap242::attribute(254)));
+    return nusk_downcast<stp_attribute_type>(objectSlot(nusk_ap242::attribute(254)));
 }
 
 void stp_attribute_value_assignment::attribute_value(stp_attribute_type* value) { setObjectSlot(nusk_ap242::attribute(254), value); }
 
 stp_attribute_value_role* stp_attribute_value_assignment::role() const {
-    return dynamic_cast<stp_attribute_value_role*>(objectSlot(nusk_ap242::attribute(255)));
+    return nusk_downcast<stp_attribute_value_role>(objectSlot(nusk_ap242::attribute(255)));
 }
 
 void stp_attribute_value_assignment::role(stp_attribute_value_role* value) { setObjectSlot(nusk_ap242::attribute(255), value); }
@@ -1647,7 +1647,7 @@ void* stp_auxiliary_leader_line::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_auxiliary_leader_line> nusktype_stp_auxiliary_leader_line(&nusk_ap242_schema, "auxiliary_leader_line");
 
 stp_annotation_to_model_leader_line* stp_auxiliary_leader_line::controlling_leader_line() const {
-    return dynamic_cast<stp_annotation_to_model_leader_line*>(objectSlot(nusk_ap242::attribute(258)));
+    return nusk_downcast<stp_annotation_to_model_leader_line>(objectSlot(nusk_ap242::attribute(258)));
 }
 
 void stp_auxiliary_leader_line::controlling_leader_line(stp_annotation_to_model_leader_line* value) { setObjectSlot(nusk_ap242::attribute(258), value); }
@@ -1664,7 +1664,7 @@ void* stp_axis1_placement::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_axis1_placement> nusktype_stp_axis1_placement(&nusk_ap242_schema, "axis1_placement");
 
 stp_direction* stp_axis1_placement::axis() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(259)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(259)));
 }
 
 void stp_axis1_placement::axis(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(259), value); }
@@ -1681,7 +1681,7 @@ void* stp_axis2_placement_2d::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_axis2_placement_2d> nusktype_stp_axis2_placement_2d(&nusk_ap242_schema, "axis2_placement_2d");
 
 stp_direction* stp_axis2_placement_2d::ref_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(260)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(260)));
 }
 
 void stp_axis2_placement_2d::ref_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(260), value); }
@@ -1698,13 +1698,13 @@ void* stp_axis2_placement_3d::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_axis2_placement_3d> nusktype_stp_axis2_placement_3d(&nusk_ap242_schema, "axis2_placement_3d");
 
 stp_direction* stp_axis2_placement_3d::axis() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(261)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(261)));
 }
 
 void stp_axis2_placement_3d::axis(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(261), value); }
 
 stp_direction* stp_axis2_placement_3d::ref_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(262)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(262)));
 }
 
 void stp_axis2_placement_3d::ref_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(262), value); }
@@ -1727,7 +1727,7 @@ int stp_b_spline_basis::degree() const {
 void stp_b_spline_basis::degree(int value) { setIntegerSlot(nusk_ap242::attribute(263), static_cast<int>(value)); }
 
 ListOfDouble* stp_b_spline_basis::repeated_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(264)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(264)));
 }
 
 void stp_b_spline_basis::repeated_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(264), value); }
@@ -1750,7 +1750,7 @@ int stp_b_spline_curve::degree() const {
 void stp_b_spline_curve::degree(int value) { setIntegerSlot(nusk_ap242::attribute(265), static_cast<int>(value)); }
 
 ListOfstp_cartesian_point* stp_b_spline_curve::control_points_list() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(266)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(266)));
 }
 
 void stp_b_spline_curve::control_points_list(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(266), value); }
@@ -1785,7 +1785,7 @@ void* stp_b_spline_curve_knot_locator::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_b_spline_curve_knot_locator> nusktype_stp_b_spline_curve_knot_locator(&nusk_ap242_schema, "b_spline_curve_knot_locator");
 
 stp_b_spline_curve* stp_b_spline_curve_knot_locator::basis_curve() const {
-    return dynamic_cast<stp_b_spline_curve*>(objectSlot(nusk_ap242::attribute(270)));
+    return nusk_downcast<stp_b_spline_curve>(objectSlot(nusk_ap242::attribute(270)));
 }
 
 void stp_b_spline_curve_knot_locator::basis_curve(stp_b_spline_curve* value) { setObjectSlot(nusk_ap242::attribute(270), value); }
@@ -1808,7 +1808,7 @@ void* stp_b_spline_curve_segment::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_b_spline_curve_segment> nusktype_stp_b_spline_curve_segment(&nusk_ap242_schema, "b_spline_curve_segment");
 
 stp_b_spline_curve* stp_b_spline_curve_segment::basis_curve() const {
-    return dynamic_cast<stp_b_spline_curve*>(objectSlot(nusk_ap242::attribute(272)));
+    return nusk_downcast<stp_b_spline_curve>(objectSlot(nusk_ap242::attribute(272)));
 }
 
 void stp_b_spline_curve_segment::basis_curve(stp_b_spline_curve* value) { setObjectSlot(nusk_ap242::attribute(272), value); }
@@ -1831,13 +1831,13 @@ void* stp_b_spline_curve_with_knots::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_b_spline_curve_with_knots> nusktype_stp_b_spline_curve_with_knots(&nusk_ap242_schema, "b_spline_curve_with_knots");
 
 ListOfInteger* stp_b_spline_curve_with_knots::knot_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(274)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(274)));
 }
 
 void stp_b_spline_curve_with_knots::knot_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(274), value); }
 
 ListOfDouble* stp_b_spline_curve_with_knots::knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(275)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(275)));
 }
 
 void stp_b_spline_curve_with_knots::knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(275), value); }
@@ -1860,7 +1860,7 @@ void* stp_b_spline_function::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_b_spline_function> nusktype_stp_b_spline_function(&nusk_ap242_schema, "b_spline_function");
 
 ListOfstp_b_spline_basis* stp_b_spline_function::basis() const {
-    return dynamic_cast<ListOfstp_b_spline_basis*>(objectSlot(nusk_ap242::attribute(277)));
+    return nusk_downcast<ListOfstp_b_spline_basis>(objectSlot(nusk_ap242::attribute(277)));
 }
 
 void stp_b_spline_function::basis(ListOfstp_b_spline_basis* value) { setObjectSlot(nusk_ap242::attribute(277), value); }
@@ -1889,7 +1889,7 @@ int stp_b_spline_surface::v_degree() const {
 void stp_b_spline_surface::v_degree(int value) { setIntegerSlot(nusk_ap242::attribute(279), static_cast<int>(value)); }
 
 ListOfListOfstp_cartesian_point* stp_b_spline_surface::control_points_list() const {
-    return dynamic_cast<ListOfListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(280)));
+    return nusk_downcast<ListOfListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(280)));
 }
 
 void stp_b_spline_surface::control_points_list(ListOfListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(280), value); }
@@ -1930,7 +1930,7 @@ void* stp_b_spline_surface_knot_locator::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_b_spline_surface_knot_locator> nusktype_stp_b_spline_surface_knot_locator(&nusk_ap242_schema, "b_spline_surface_knot_locator");
 
 stp_b_spline_surface* stp_b_spline_surface_knot_locator::basis_surface() const {
-    return dynamic_cast<stp_b_spline_surface*>(objectSlot(nusk_ap242::attribute(285)));
+    return nusk_downcast<stp_b_spline_surface>(objectSlot(nusk_ap242::attribute(285)));
 }
 
 void stp_b_spline_surface_knot_locator::basis_surface(stp_b_spline_surface* value) { setObjectSlot(nusk_ap242::attribute(285), value); }
@@ -1959,7 +1959,7 @@ void* stp_b_spline_surface_patch::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_b_spline_surface_patch> nusktype_stp_b_spline_surface_patch(&nusk_ap242_schema, "b_spline_surface_patch");
 
 stp_b_spline_surface* stp_b_spline_surface_patch::basis_surface() const {
-    return dynamic_cast<stp_b_spline_surface*>(objectSlot(nusk_ap242::attribute(288)));
+    return nusk_downcast<stp_b_spline_surface>(objectSlot(nusk_ap242::attribute(288)));
 }
 
 void stp_b_spline_surface_patch::basis_surface(stp_b_spline_surface* value) { setObjectSlot(nusk_ap242::attribute(288), value); }
@@ -1988,7 +1988,7 @@ void* stp_b_spline_surface_strip::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_b_spline_surface_strip> nusktype_stp_b_spline_surface_strip(&nusk_ap242_schema, "b_spline_surface_strip");
 
 stp_b_spline_surface* stp_b_spline_surface_strip::basis_surface() const {
-    return dynamic_cast<stp_b_spline_surface*>(objectSlot(nusk_ap242::attribute(291)));
+    return nusk_downcast<stp_b_spline_surface>(objectSlot(nusk_ap242::attribute(291)));
 }
 
 void stp_b_spline_surface_strip::basis_surface(stp_b_spline_surface* value) { setObjectSlot(nusk_ap242::attribute(291), value); }
@@ -2017,25 +2017,25 @@ void* stp_b_spline_surface_with_knots::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_b_spline_surface_with_knots> nusktype_stp_b_spline_surface_with_knots(&nusk_ap242_schema, "b_spline_surface_with_knots");
 
 ListOfInteger* stp_b_spline_surface_with_knots::u_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(294)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(294)));
 }
 
 void stp_b_spline_surface_with_knots::u_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(294), value); }
 
 ListOfInteger* stp_b_spline_surface_with_knots::v_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(295)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(295)));
 }
 
 void stp_b_spline_surface_with_knots::v_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(295), value); }
 
 ListOfDouble* stp_b_spline_surface_with_knots::u_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(296)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(296)));
 }
 
 void stp_b_spline_surface_with_knots::u_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(296), value); }
 
 ListOfDouble* stp_b_spline_surface_with_knots::v_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(297)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(297)));
 }
 
 void stp_b_spline_surface_with_knots::v_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(297), value); }
@@ -2076,7 +2076,7 @@ int stp_b_spline_volume::w_degree() const {
 void stp_b_spline_volume::w_degree(int value) { setIntegerSlot(nusk_ap242::attribute(301), static_cast<int>(value)); }
 
 ListOfListOfListOfstp_cartesian_point* stp_b_spline_volume::control_points_list() const {
-    return dynamic_cast<ListOfListOfListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(302)));
+    return nusk_downcast<ListOfListOfListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(302)));
 }
 
 void stp_b_spline_volume::control_points_list(ListOfListOfListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(302), value); }
@@ -2093,37 +2093,37 @@ void* stp_b_spline_volume_with_knots::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_b_spline_volume_with_knots> nusktype_stp_b_spline_volume_with_knots(&nusk_ap242_schema, "b_spline_volume_with_knots");
 
 ListOfInteger* stp_b_spline_volume_with_knots::u_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(303)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(303)));
 }
 
 void stp_b_spline_volume_with_knots::u_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(303), value); }
 
 ListOfInteger* stp_b_spline_volume_with_knots::v_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(304)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(304)));
 }
 
 void stp_b_spline_volume_with_knots::v_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(304), value); }
 
 ListOfInteger* stp_b_spline_volume_with_knots::w_multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(305)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(305)));
 }
 
 void stp_b_spline_volume_with_knots::w_multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(305), value); }
 
 ListOfDouble* stp_b_spline_volume_with_knots::u_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(306)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(306)));
 }
 
 void stp_b_spline_volume_with_knots::u_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(306), value); }
 
 ListOfDouble* stp_b_spline_volume_with_knots::v_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(307)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(307)));
 }
 
 void stp_b_spline_volume_with_knots::v_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(307), value); }
 
 ListOfDouble* stp_b_spline_volume_with_knots::w_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(308)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(308)));
 }
 
 void stp_b_spline_volume_with_knots::w_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(308), value); }
@@ -2162,7 +2162,7 @@ void* stp_background_colour::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_background_colour> nusktype_stp_background_colour(&nusk_ap242_schema, "background_colour");
 
 stp_area_or_view* stp_background_colour::presentation() const {
-    return dynamic_cast<stp_area_or_view*>(objectSlot(nusk_ap242::attribute(309)));
+    return nusk_downcast<stp_area_or_view>(objectSlot(nusk_ap242::attribute(309)));
 }
 
 void stp_background_colour::presentation(stp_area_or_view* value) { setObjectSlot(nusk_ap242::attribute(309), value); }
@@ -2179,7 +2179,7 @@ void* stp_banded_matrix::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_banded_matrix> nusktype_stp_banded_matrix(&nusk_ap242_schema, "banded_matrix");
 
 stp_maths_value* stp_banded_matrix::default_entry() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(310)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(310)));
 }
 
 void stp_banded_matrix::default_entry(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(310), value); }
@@ -2225,31 +2225,31 @@ void* stp_basic_round_hole::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_basic_round_hole> nusktype_stp_basic_round_hole(&nusk_ap242_schema, "basic_round_hole");
 
 stp_positive_length_measure_with_unit* stp_basic_round_hole::depth() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(314)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(314)));
 }
 
 void stp_basic_round_hole::depth(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(314), value); }
 
 stp_tolerance_value* stp_basic_round_hole::depth_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(315)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(315)));
 }
 
 void stp_basic_round_hole::depth_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(315), value); }
 
 stp_positive_length_measure_with_unit* stp_basic_round_hole::diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(316)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(316)));
 }
 
 void stp_basic_round_hole::diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(316), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_basic_round_hole::diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(317)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(317)));
 }
 
 void stp_basic_round_hole::diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(317), value); }
 
 stp_shape_representation* stp_basic_round_hole::placement() const {
-    return dynamic_cast<stp_shape_representation*>(objectSlot(nusk_ap242::attribute(318)));
+    return nusk_downcast<stp_shape_representation>(objectSlot(nusk_ap242::attribute(318)));
 }
 
 void stp_basic_round_hole::placement(stp_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(318), value); }
@@ -2283,7 +2283,7 @@ void* stp_basic_round_hole_occurrence_in_assembly::operator new(size_t size, Nus
 NuskTypePtrT<stp_basic_round_hole_occurrence_in_assembly> nusktype_stp_basic_round_hole_occurrence_in_assembly(&nusk_ap242_schema, "basic_round_hole_occurrence_in_assembly");
 
 ListOfstp_multi_level_reference_designator* stp_basic_round_hole_occurrence_in_assembly::modified_components() const {
-    return dynamic_cast<ListOfstp_multi_level_reference_designator*>(objectSlot(nusk_ap242::attribute(320)));
+    return nusk_downcast<ListOfstp_multi_level_reference_designator>(objectSlot(nusk_ap242::attribute(320)));
 }
 
 void stp_basic_round_hole_occurrence_in_assembly::modified_components(ListOfstp_multi_level_reference_designator* value) { setObjectSlot(nusk_ap242::attribute(320), value); }
@@ -2300,7 +2300,7 @@ void* stp_basic_sparse_matrix::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_basic_sparse_matrix> nusktype_stp_basic_sparse_matrix(&nusk_ap242_schema, "basic_sparse_matrix");
 
 stp_maths_value* stp_basic_sparse_matrix::default_entry() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(321)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(321)));
 }
 
 void stp_basic_sparse_matrix::default_entry(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(321), value); }
@@ -2433,7 +2433,7 @@ void* stp_binary_generic_expression::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_binary_generic_expression> nusktype_stp_binary_generic_expression(&nusk_ap242_schema, "binary_generic_expression");
 
 ListOfstp_generic_expression* stp_binary_generic_expression::operands() const {
-    return dynamic_cast<ListOfstp_generic_expression*>(objectSlot(nusk_ap242::attribute(323)));
+    return nusk_downcast<ListOfstp_generic_expression>(objectSlot(nusk_ap242::attribute(323)));
 }
 
 void stp_binary_generic_expression::operands(ListOfstp_generic_expression* value) { setObjectSlot(nusk_ap242::attribute(323), value); }
@@ -2495,7 +2495,7 @@ void* stp_block::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_block> nusktype_stp_block(&nusk_ap242_schema, "block");
 
 stp_axis2_placement_3d* stp_block::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(326)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(326)));
 }
 
 void stp_block::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(326), value); }
@@ -2530,7 +2530,7 @@ void* stp_block_volume::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_block_volume> nusktype_stp_block_volume(&nusk_ap242_schema, "block_volume");
 
 stp_axis2_placement_3d* stp_block_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(330)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(330)));
 }
 
 void stp_block_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(330), value); }
@@ -2621,13 +2621,13 @@ stp_boolean_operator stp_boolean_result::operator_() const {
 void stp_boolean_result::operator_(stp_boolean_operator value) { setIntegerSlot(nusk_ap242::attribute(335), static_cast<int>(value)); }
 
 stp_boolean_operand* stp_boolean_result::first_operand() const {
-    return dynamic_cast<stp_boolean_operand*>(objectSlot(nusk_ap242::attribute(336)));
+    return nusk_downcast<stp_boolean_operand>(objectSlot(nusk_ap242::attribute(336)));
 }
 
 void stp_boolean_result::first_operand(stp_boolean_operand* value) { setObjectSlot(nusk_ap242::attribute(336), value); }
 
 stp_boolean_operand* stp_boolean_result::second_operand() const {
-    return dynamic_cast<stp_boolean_operand*>(objectSlot(nusk_ap242::attribute(337)));
+    return nusk_downcast<stp_boolean_operand>(objectSlot(nusk_ap242::attribute(337)));
 }
 
 void stp_boolean_result::second_operand(stp_boolean_operand* value) { setObjectSlot(nusk_ap242::attribute(337), value); }
@@ -2732,7 +2732,7 @@ void* stp_boundary_curve_of_b_spline_or_rectangular_composite_surface::operator 
 NuskTypePtrT<stp_boundary_curve_of_b_spline_or_rectangular_composite_surface> nusktype_stp_boundary_curve_of_b_spline_or_rectangular_composite_surface(&nusk_ap242_schema, "boundary_curve_of_b_spline_or_rectangular_composite_surface");
 
 stp_b_spline_or_rectangular_composite_surface_select* stp_boundary_curve_of_b_spline_or_rectangular_composite_surface::basis_surface() const {
-    return dynamic_cast<stp_b_spline_or_rectangular_composite_surface_select*>(objectSlot(nusk_ap242::attribute(338)));
+    return nusk_downcast<stp_b_spline_or_rectangular_composite_surface_select>(objectSlot(nusk_ap242::attribute(338)));
 }
 
 void stp_boundary_curve_of_b_spline_or_rectangular_composite_surface::basis_surface(stp_b_spline_or_rectangular_composite_surface_select* value) { setObjectSlot(nusk_ap242::attribute(338), value); }
@@ -2810,7 +2810,7 @@ void* stp_box_domain::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_box_domain> nusktype_stp_box_domain(&nusk_ap242_schema, "box_domain");
 
 stp_cartesian_point* stp_box_domain::corner() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(340)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(340)));
 }
 
 void stp_box_domain::corner(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(340), value); }
@@ -2845,7 +2845,7 @@ void* stp_boxed_half_space::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_boxed_half_space> nusktype_stp_boxed_half_space(&nusk_ap242_schema, "boxed_half_space");
 
 stp_box_domain* stp_boxed_half_space::enclosure() const {
-    return dynamic_cast<stp_box_domain*>(objectSlot(nusk_ap242::attribute(344)));
+    return nusk_downcast<stp_box_domain>(objectSlot(nusk_ap242::attribute(344)));
 }
 
 void stp_boxed_half_space::enclosure(stp_box_domain* value) { setObjectSlot(nusk_ap242::attribute(344), value); }
@@ -2873,7 +2873,7 @@ void* stp_breakdown_element_group_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_breakdown_element_group_assignment> nusktype_stp_breakdown_element_group_assignment(&nusk_ap242_schema, "breakdown_element_group_assignment");
 
 SetOfstp_product_definition_or_breakdown_element_usage* stp_breakdown_element_group_assignment::items() const {
-    return dynamic_cast<SetOfstp_product_definition_or_breakdown_element_usage*>(objectSlot(nusk_ap242::attribute(345)));
+    return nusk_downcast<SetOfstp_product_definition_or_breakdown_element_usage>(objectSlot(nusk_ap242::attribute(345)));
 }
 
 void stp_breakdown_element_group_assignment::items(SetOfstp_product_definition_or_breakdown_element_usage* value) { setObjectSlot(nusk_ap242::attribute(345), value); }
@@ -2923,7 +2923,7 @@ void* stp_brep_with_voids::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_brep_with_voids> nusktype_stp_brep_with_voids(&nusk_ap242_schema, "brep_with_voids");
 
 SetOfstp_oriented_closed_shell* stp_brep_with_voids::voids() const {
-    return dynamic_cast<SetOfstp_oriented_closed_shell*>(objectSlot(nusk_ap242::attribute(346)));
+    return nusk_downcast<SetOfstp_oriented_closed_shell>(objectSlot(nusk_ap242::attribute(346)));
 }
 
 void stp_brep_with_voids::voids(SetOfstp_oriented_closed_shell* value) { setObjectSlot(nusk_ap242::attribute(346), value); }

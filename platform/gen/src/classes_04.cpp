@@ -240,7 +240,7 @@ void* stp_camera_model_d2::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_camera_model_d2> nusktype_stp_camera_model_d2(&nusk_ap242_schema, "camera_model_d2");
 
 stp_planar_box* stp_camera_model_d2::view_window() const {
-    return dynamic_cast<stp_planar_box*>(objectSlot(nusk_ap242::attribute(349)));
+    return nusk_downcast<stp_planar_box>(objectSlot(nusk_ap242::attribute(349)));
 }
 
 void stp_camera_model_d2::view_window(stp_planar_box* value) { setObjectSlot(nusk_ap242::attribute(349), value); }
@@ -263,13 +263,13 @@ void* stp_camera_model_d3::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_camera_model_d3> nusktype_stp_camera_model_d3(&nusk_ap242_schema, "camera_model_d3");
 
 stp_axis2_placement_3d* stp_camera_model_d3::view_reference_system() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(351)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(351)));
 }
 
 void stp_camera_model_d3::view_reference_system(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(351), value); }
 
 stp_view_volume* stp_camera_model_d3::perspective_of_volume() const {
-    return dynamic_cast<stp_view_volume*>(objectSlot(nusk_ap242::attribute(352)));
+    return nusk_downcast<stp_view_volume>(objectSlot(nusk_ap242::attribute(352)));
 }
 
 void stp_camera_model_d3::perspective_of_volume(stp_view_volume* value) { setObjectSlot(nusk_ap242::attribute(352), value); }
@@ -286,7 +286,7 @@ void* stp_camera_model_d3_multi_clipping::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_camera_model_d3_multi_clipping> nusktype_stp_camera_model_d3_multi_clipping(&nusk_ap242_schema, "camera_model_d3_multi_clipping");
 
 SetOfstp_camera_model_d3_multi_clipping_intersection_select* stp_camera_model_d3_multi_clipping::shape_clipping() const {
-    return dynamic_cast<SetOfstp_camera_model_d3_multi_clipping_intersection_select*>(objectSlot(nusk_ap242::attribute(353)));
+    return nusk_downcast<SetOfstp_camera_model_d3_multi_clipping_intersection_select>(objectSlot(nusk_ap242::attribute(353)));
 }
 
 void stp_camera_model_d3_multi_clipping::shape_clipping(SetOfstp_camera_model_d3_multi_clipping_intersection_select* value) { setObjectSlot(nusk_ap242::attribute(353), value); }
@@ -303,7 +303,7 @@ void* stp_camera_model_d3_multi_clipping_intersection::operator new(size_t size,
 NuskTypePtrT<stp_camera_model_d3_multi_clipping_intersection> nusktype_stp_camera_model_d3_multi_clipping_intersection(&nusk_ap242_schema, "camera_model_d3_multi_clipping_intersection");
 
 SetOfstp_camera_model_d3_multi_clipping_intersection_select* stp_camera_model_d3_multi_clipping_intersection::shape_clipping() const {
-    return dynamic_cast<SetOfstp_camera_model_d3_multi_clipping_intersection_select*>(objectSlot(nusk_ap242::attribute(354)));
+    return nusk_downcast<SetOfstp_camera_model_d3_multi_clipping_intersection_select>(objectSlot(nusk_ap242::attribute(354)));
 }
 
 void stp_camera_model_d3_multi_clipping_intersection::shape_clipping(SetOfstp_camera_model_d3_multi_clipping_intersection_select* value) { setObjectSlot(nusk_ap242::attribute(354), value); }
@@ -320,7 +320,7 @@ void* stp_camera_model_d3_multi_clipping_union::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_camera_model_d3_multi_clipping_union> nusktype_stp_camera_model_d3_multi_clipping_union(&nusk_ap242_schema, "camera_model_d3_multi_clipping_union");
 
 SetOfstp_camera_model_d3_multi_clipping_union_select* stp_camera_model_d3_multi_clipping_union::shape_clipping() const {
-    return dynamic_cast<SetOfstp_camera_model_d3_multi_clipping_union_select*>(objectSlot(nusk_ap242::attribute(355)));
+    return nusk_downcast<SetOfstp_camera_model_d3_multi_clipping_union_select>(objectSlot(nusk_ap242::attribute(355)));
 }
 
 void stp_camera_model_d3_multi_clipping_union::shape_clipping(SetOfstp_camera_model_d3_multi_clipping_union_select* value) { setObjectSlot(nusk_ap242::attribute(355), value); }
@@ -354,7 +354,7 @@ void* stp_camera_model_with_light_sources::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_camera_model_with_light_sources> nusktype_stp_camera_model_with_light_sources(&nusk_ap242_schema, "camera_model_with_light_sources");
 
 SetOfstp_light_source* stp_camera_model_with_light_sources::sources() const {
-    return dynamic_cast<SetOfstp_light_source*>(objectSlot(nusk_ap242::attribute(357)));
+    return nusk_downcast<SetOfstp_light_source>(objectSlot(nusk_ap242::attribute(357)));
 }
 
 void stp_camera_model_with_light_sources::sources(SetOfstp_light_source* value) { setObjectSlot(nusk_ap242::attribute(357), value); }
@@ -415,13 +415,13 @@ void* stp_cartesian_complex_number_region::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_cartesian_complex_number_region> nusktype_stp_cartesian_complex_number_region(&nusk_ap242_schema, "cartesian_complex_number_region");
 
 stp_real_interval* stp_cartesian_complex_number_region::real_constraint() const {
-    return dynamic_cast<stp_real_interval*>(objectSlot(nusk_ap242::attribute(358)));
+    return nusk_downcast<stp_real_interval>(objectSlot(nusk_ap242::attribute(358)));
 }
 
 void stp_cartesian_complex_number_region::real_constraint(stp_real_interval* value) { setObjectSlot(nusk_ap242::attribute(358), value); }
 
 stp_real_interval* stp_cartesian_complex_number_region::imag_constraint() const {
-    return dynamic_cast<stp_real_interval*>(objectSlot(nusk_ap242::attribute(359)));
+    return nusk_downcast<stp_real_interval>(objectSlot(nusk_ap242::attribute(359)));
 }
 
 void stp_cartesian_complex_number_region::imag_constraint(stp_real_interval* value) { setObjectSlot(nusk_ap242::attribute(359), value); }
@@ -438,7 +438,7 @@ void* stp_cartesian_point::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_cartesian_point> nusktype_stp_cartesian_point(&nusk_ap242_schema, "cartesian_point");
 
 ListOfDouble* stp_cartesian_point::coordinates() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(360)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(360)));
 }
 
 void stp_cartesian_point::coordinates(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(360), value); }
@@ -455,19 +455,19 @@ void* stp_cartesian_transformation_operator::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_cartesian_transformation_operator> nusktype_stp_cartesian_transformation_operator(&nusk_ap242_schema, "cartesian_transformation_operator");
 
 stp_direction* stp_cartesian_transformation_operator::axis1() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(361)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(361)));
 }
 
 void stp_cartesian_transformation_operator::axis1(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(361), value); }
 
 stp_direction* stp_cartesian_transformation_operator::axis2() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(362)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(362)));
 }
 
 void stp_cartesian_transformation_operator::axis2(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(362), value); }
 
 stp_cartesian_point* stp_cartesian_transformation_operator::local_origin() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(363)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(363)));
 }
 
 void stp_cartesian_transformation_operator::local_origin(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(363), value); }
@@ -501,7 +501,7 @@ void* stp_cartesian_transformation_operator_3d::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_cartesian_transformation_operator_3d> nusktype_stp_cartesian_transformation_operator_3d(&nusk_ap242_schema, "cartesian_transformation_operator_3d");
 
 stp_direction* stp_cartesian_transformation_operator_3d::axis3() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(365)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(365)));
 }
 
 void stp_cartesian_transformation_operator_3d::axis3(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(365), value); }
@@ -529,7 +529,7 @@ void* stp_cc_design_approval::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_cc_design_approval> nusktype_stp_cc_design_approval(&nusk_ap242_schema, "cc_design_approval");
 
 SetOfstp_approved_item* stp_cc_design_approval::items() const {
-    return dynamic_cast<SetOfstp_approved_item*>(objectSlot(nusk_ap242::attribute(366)));
+    return nusk_downcast<SetOfstp_approved_item>(objectSlot(nusk_ap242::attribute(366)));
 }
 
 void stp_cc_design_approval::items(SetOfstp_approved_item* value) { setObjectSlot(nusk_ap242::attribute(366), value); }
@@ -546,7 +546,7 @@ void* stp_cc_design_certification::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_cc_design_certification> nusktype_stp_cc_design_certification(&nusk_ap242_schema, "cc_design_certification");
 
 SetOfstp_certified_item* stp_cc_design_certification::items() const {
-    return dynamic_cast<SetOfstp_certified_item*>(objectSlot(nusk_ap242::attribute(367)));
+    return nusk_downcast<SetOfstp_certified_item>(objectSlot(nusk_ap242::attribute(367)));
 }
 
 void stp_cc_design_certification::items(SetOfstp_certified_item* value) { setObjectSlot(nusk_ap242::attribute(367), value); }
@@ -563,7 +563,7 @@ void* stp_cc_design_contract::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_cc_design_contract> nusktype_stp_cc_design_contract(&nusk_ap242_schema, "cc_design_contract");
 
 SetOfstp_contracted_item* stp_cc_design_contract::items() const {
-    return dynamic_cast<SetOfstp_contracted_item*>(objectSlot(nusk_ap242::attribute(368)));
+    return nusk_downcast<SetOfstp_contracted_item>(objectSlot(nusk_ap242::attribute(368)));
 }
 
 void stp_cc_design_contract::items(SetOfstp_contracted_item* value) { setObjectSlot(nusk_ap242::attribute(368), value); }
@@ -580,7 +580,7 @@ void* stp_cc_design_date_and_time_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_cc_design_date_and_time_assignment> nusktype_stp_cc_design_date_and_time_assignment(&nusk_ap242_schema, "cc_design_date_and_time_assignment");
 
 SetOfstp_date_time_item* stp_cc_design_date_and_time_assignment::items() const {
-    return dynamic_cast<SetOfstp_date_time_item*>(objectSlot(nusk_ap242::attribute(369)));
+    return nusk_downcast<SetOfstp_date_time_item>(objectSlot(nusk_ap242::attribute(369)));
 }
 
 void stp_cc_design_date_and_time_assignment::items(SetOfstp_date_time_item* value) { setObjectSlot(nusk_ap242::attribute(369), value); }
@@ -597,7 +597,7 @@ void* stp_cc_design_person_and_organization_assignment::operator new(size_t size
 NuskTypePtrT<stp_cc_design_person_and_organization_assignment> nusktype_stp_cc_design_person_and_organization_assignment(&nusk_ap242_schema, "cc_design_person_and_organization_assignment");
 
 SetOfstp_cc_person_organization_item* stp_cc_design_person_and_organization_assignment::items() const {
-    return dynamic_cast<SetOfstp_cc_person_organization_item*>(objectSlot(nusk_ap242::attribute(370)));
+    return nusk_downcast<SetOfstp_cc_person_organization_item>(objectSlot(nusk_ap242::attribute(370)));
 }
 
 void stp_cc_design_person_and_organization_assignment::items(SetOfstp_cc_person_organization_item* value) { setObjectSlot(nusk_ap242::attribute(370), value); }
@@ -614,7 +614,7 @@ void* stp_cc_design_security_classification::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_cc_design_security_classification> nusktype_stp_cc_design_security_classification(&nusk_ap242_schema, "cc_design_security_classification");
 
 SetOfstp_cc_classified_item* stp_cc_design_security_classification::items() const {
-    return dynamic_cast<SetOfstp_cc_classified_item*>(objectSlot(nusk_ap242::attribute(371)));
+    return nusk_downcast<SetOfstp_cc_classified_item>(objectSlot(nusk_ap242::attribute(371)));
 }
 
 void stp_cc_design_security_classification::items(SetOfstp_cc_classified_item* value) { setObjectSlot(nusk_ap242::attribute(371), value); }
@@ -631,7 +631,7 @@ void* stp_cc_design_specification_reference::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_cc_design_specification_reference> nusktype_stp_cc_design_specification_reference(&nusk_ap242_schema, "cc_design_specification_reference");
 
 SetOfstp_cc_specified_item* stp_cc_design_specification_reference::items() const {
-    return dynamic_cast<SetOfstp_cc_specified_item*>(objectSlot(nusk_ap242::attribute(372)));
+    return nusk_downcast<SetOfstp_cc_specified_item>(objectSlot(nusk_ap242::attribute(372)));
 }
 
 void stp_cc_design_specification_reference::items(SetOfstp_cc_specified_item* value) { setObjectSlot(nusk_ap242::attribute(372), value); }
@@ -699,7 +699,7 @@ const char* stp_certification::purpose() const {
 void stp_certification::purpose(const char* value) { setStringSlot(nusk_ap242::attribute(375), value); }
 
 stp_certification_type* stp_certification::kind() const {
-    return dynamic_cast<stp_certification_type*>(objectSlot(nusk_ap242::attribute(376)));
+    return nusk_downcast<stp_certification_type>(objectSlot(nusk_ap242::attribute(376)));
 }
 
 void stp_certification::kind(stp_certification_type* value) { setObjectSlot(nusk_ap242::attribute(376), value); }
@@ -716,7 +716,7 @@ void* stp_certification_assignment::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_certification_assignment> nusktype_stp_certification_assignment(&nusk_ap242_schema, "certification_assignment");
 
 stp_certification* stp_certification_assignment::assigned_certification() const {
-    return dynamic_cast<stp_certification*>(objectSlot(nusk_ap242::attribute(377)));
+    return nusk_downcast<stp_certification>(objectSlot(nusk_ap242::attribute(377)));
 }
 
 void stp_certification_assignment::assigned_certification(stp_certification* value) { setObjectSlot(nusk_ap242::attribute(377), value); }
@@ -761,13 +761,13 @@ void* stp_chain_based_item_identified_representation_usage::operator new(size_t 
 NuskTypePtrT<stp_chain_based_item_identified_representation_usage> nusktype_stp_chain_based_item_identified_representation_usage(&nusk_ap242_schema, "chain_based_item_identified_representation_usage");
 
 ListOfstp_representation* stp_chain_based_item_identified_representation_usage::nodes() const {
-    return dynamic_cast<ListOfstp_representation*>(objectSlot(nusk_ap242::attribute(379)));
+    return nusk_downcast<ListOfstp_representation>(objectSlot(nusk_ap242::attribute(379)));
 }
 
 void stp_chain_based_item_identified_representation_usage::nodes(ListOfstp_representation* value) { setObjectSlot(nusk_ap242::attribute(379), value); }
 
 ListOfstp_chained_representation_link* stp_chain_based_item_identified_representation_usage::undirected_link() const {
-    return dynamic_cast<ListOfstp_chained_representation_link*>(objectSlot(nusk_ap242::attribute(380)));
+    return nusk_downcast<ListOfstp_chained_representation_link>(objectSlot(nusk_ap242::attribute(380)));
 }
 
 void stp_chain_based_item_identified_representation_usage::undirected_link(ListOfstp_chained_representation_link* value) { setObjectSlot(nusk_ap242::attribute(380), value); }
@@ -806,7 +806,7 @@ void* stp_change::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_change> nusktype_stp_change(&nusk_ap242_schema, "change");
 
 SetOfstp_work_item* stp_change::items() const {
-    return dynamic_cast<SetOfstp_work_item*>(objectSlot(nusk_ap242::attribute(381)));
+    return nusk_downcast<SetOfstp_work_item>(objectSlot(nusk_ap242::attribute(381)));
 }
 
 void stp_change::items(SetOfstp_work_item* value) { setObjectSlot(nusk_ap242::attribute(381), value); }
@@ -867,7 +867,7 @@ void* stp_change_group_assignment::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_change_group_assignment> nusktype_stp_change_group_assignment(&nusk_ap242_schema, "change_group_assignment");
 
 stp_change_relationship_select* stp_change_group_assignment::item() const {
-    return dynamic_cast<stp_change_relationship_select*>(objectSlot(nusk_ap242::attribute(382)));
+    return nusk_downcast<stp_change_relationship_select>(objectSlot(nusk_ap242::attribute(382)));
 }
 
 void stp_change_group_assignment::item(stp_change_relationship_select* value) { setObjectSlot(nusk_ap242::attribute(382), value); }
@@ -884,7 +884,7 @@ void* stp_change_request::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_change_request> nusktype_stp_change_request(&nusk_ap242_schema, "change_request");
 
 SetOfstp_change_request_item* stp_change_request::items() const {
-    return dynamic_cast<SetOfstp_change_request_item*>(objectSlot(nusk_ap242::attribute(383)));
+    return nusk_downcast<SetOfstp_change_request_item>(objectSlot(nusk_ap242::attribute(383)));
 }
 
 void stp_change_request::items(SetOfstp_change_request_item* value) { setObjectSlot(nusk_ap242::attribute(383), value); }
@@ -901,13 +901,13 @@ void* stp_character_glyph_font_usage::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_character_glyph_font_usage> nusktype_stp_character_glyph_font_usage(&nusk_ap242_schema, "character_glyph_font_usage");
 
 stp_generic_character_glyph_symbol* stp_character_glyph_font_usage::character() const {
-    return dynamic_cast<stp_generic_character_glyph_symbol*>(objectSlot(nusk_ap242::attribute(384)));
+    return nusk_downcast<stp_generic_character_glyph_symbol>(objectSlot(nusk_ap242::attribute(384)));
 }
 
 void stp_character_glyph_font_usage::character(stp_generic_character_glyph_symbol* value) { setObjectSlot(nusk_ap242::attribute(384), value); }
 
 stp_text_font* stp_character_glyph_font_usage::font() const {
-    return dynamic_cast<stp_text_font*>(objectSlot(nusk_ap242::attribute(385)));
+    return nusk_downcast<stp_text_font>(objectSlot(nusk_ap242::attribute(385)));
 }
 
 void stp_character_glyph_font_usage::font(stp_text_font* value) { setObjectSlot(nusk_ap242::attribute(385), value); }
@@ -924,7 +924,7 @@ void* stp_character_glyph_style_outline::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_character_glyph_style_outline> nusktype_stp_character_glyph_style_outline(&nusk_ap242_schema, "character_glyph_style_outline");
 
 stp_curve_style* stp_character_glyph_style_outline::outline_style() const {
-    return dynamic_cast<stp_curve_style*>(objectSlot(nusk_ap242::attribute(386)));
+    return nusk_downcast<stp_curve_style>(objectSlot(nusk_ap242::attribute(386)));
 }
 
 void stp_character_glyph_style_outline::outline_style(stp_curve_style* value) { setObjectSlot(nusk_ap242::attribute(386), value); }
@@ -941,7 +941,7 @@ void* stp_character_glyph_style_stroke::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_character_glyph_style_stroke> nusktype_stp_character_glyph_style_stroke(&nusk_ap242_schema, "character_glyph_style_stroke");
 
 stp_curve_style* stp_character_glyph_style_stroke::stroke_style() const {
-    return dynamic_cast<stp_curve_style*>(objectSlot(nusk_ap242::attribute(387)));
+    return nusk_downcast<stp_curve_style>(objectSlot(nusk_ap242::attribute(387)));
 }
 
 void stp_character_glyph_style_stroke::stroke_style(stp_curve_style* value) { setObjectSlot(nusk_ap242::attribute(387), value); }
@@ -958,7 +958,7 @@ void* stp_character_glyph_symbol::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_character_glyph_symbol> nusktype_stp_character_glyph_symbol(&nusk_ap242_schema, "character_glyph_symbol");
 
 stp_planar_extent* stp_character_glyph_symbol::character_box() const {
-    return dynamic_cast<stp_planar_extent*>(objectSlot(nusk_ap242::attribute(388)));
+    return nusk_downcast<stp_planar_extent>(objectSlot(nusk_ap242::attribute(388)));
 }
 
 void stp_character_glyph_symbol::character_box(stp_planar_extent* value) { setObjectSlot(nusk_ap242::attribute(388), value); }
@@ -981,7 +981,7 @@ void* stp_character_glyph_symbol_outline::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_character_glyph_symbol_outline> nusktype_stp_character_glyph_symbol_outline(&nusk_ap242_schema, "character_glyph_symbol_outline");
 
 SetOfstp_annotation_fill_area* stp_character_glyph_symbol_outline::outlines() const {
-    return dynamic_cast<SetOfstp_annotation_fill_area*>(objectSlot(nusk_ap242::attribute(390)));
+    return nusk_downcast<SetOfstp_annotation_fill_area>(objectSlot(nusk_ap242::attribute(390)));
 }
 
 void stp_character_glyph_symbol_outline::outlines(SetOfstp_annotation_fill_area* value) { setObjectSlot(nusk_ap242::attribute(390), value); }
@@ -998,7 +998,7 @@ void* stp_character_glyph_symbol_stroke::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_character_glyph_symbol_stroke> nusktype_stp_character_glyph_symbol_stroke(&nusk_ap242_schema, "character_glyph_symbol_stroke");
 
 SetOfstp_curve* stp_character_glyph_symbol_stroke::strokes() const {
-    return dynamic_cast<SetOfstp_curve*>(objectSlot(nusk_ap242::attribute(391)));
+    return nusk_downcast<SetOfstp_curve>(objectSlot(nusk_ap242::attribute(391)));
 }
 
 void stp_character_glyph_symbol_stroke::strokes(SetOfstp_curve* value) { setObjectSlot(nusk_ap242::attribute(391), value); }
@@ -1070,13 +1070,13 @@ void* stp_characterized_chain_based_item_within_representation::operator new(siz
 NuskTypePtrT<stp_characterized_chain_based_item_within_representation> nusktype_stp_characterized_chain_based_item_within_representation(&nusk_ap242_schema, "characterized_chain_based_item_within_representation");
 
 ListOfstp_representation* stp_characterized_chain_based_item_within_representation::nodes() const {
-    return dynamic_cast<ListOfstp_representation*>(objectSlot(nusk_ap242::attribute(392)));
+    return nusk_downcast<ListOfstp_representation>(objectSlot(nusk_ap242::attribute(392)));
 }
 
 void stp_characterized_chain_based_item_within_representation::nodes(ListOfstp_representation* value) { setObjectSlot(nusk_ap242::attribute(392), value); }
 
 ListOfstp_chained_representation_link* stp_characterized_chain_based_item_within_representation::undirected_link() const {
-    return dynamic_cast<ListOfstp_chained_representation_link*>(objectSlot(nusk_ap242::attribute(393)));
+    return nusk_downcast<ListOfstp_chained_representation_link>(objectSlot(nusk_ap242::attribute(393)));
 }
 
 void stp_characterized_chain_based_item_within_representation::undirected_link(ListOfstp_chained_representation_link* value) { setObjectSlot(nusk_ap242::attribute(393), value); }
@@ -1115,13 +1115,13 @@ void* stp_characterized_item_within_representation::operator new(size_t size, Nu
 NuskTypePtrT<stp_characterized_item_within_representation> nusktype_stp_characterized_item_within_representation(&nusk_ap242_schema, "characterized_item_within_representation");
 
 stp_representation_item* stp_characterized_item_within_representation::item() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(394)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(394)));
 }
 
 void stp_characterized_item_within_representation::item(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(394), value); }
 
 stp_representation* stp_characterized_item_within_representation::rep() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(395)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(395)));
 }
 
 void stp_characterized_item_within_representation::rep(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(395), value); }
@@ -1184,13 +1184,13 @@ const char* stp_characterized_object_relationship::description() const {
 void stp_characterized_object_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(399), value); }
 
 stp_characterized_object* stp_characterized_object_relationship::relating_object() const {
-    return dynamic_cast<stp_characterized_object*>(objectSlot(nusk_ap242::attribute(400)));
+    return nusk_downcast<stp_characterized_object>(objectSlot(nusk_ap242::attribute(400)));
 }
 
 void stp_characterized_object_relationship::relating_object(stp_characterized_object* value) { setObjectSlot(nusk_ap242::attribute(400), value); }
 
 stp_characterized_object* stp_characterized_object_relationship::related_object() const {
-    return dynamic_cast<stp_characterized_object*>(objectSlot(nusk_ap242::attribute(401)));
+    return nusk_downcast<stp_characterized_object>(objectSlot(nusk_ap242::attribute(401)));
 }
 
 void stp_characterized_object_relationship::related_object(stp_characterized_object* value) { setObjectSlot(nusk_ap242::attribute(401), value); }
@@ -1268,7 +1268,7 @@ void* stp_circular_area::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_circular_area> nusktype_stp_circular_area(&nusk_ap242_schema, "circular_area");
 
 stp_cartesian_point* stp_circular_area::centre() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(403)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(403)));
 }
 
 void stp_circular_area::centre(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(403), value); }
@@ -1302,7 +1302,7 @@ void* stp_circular_involute::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_circular_involute> nusktype_stp_circular_involute(&nusk_ap242_schema, "circular_involute");
 
 stp_axis2_placement* stp_circular_involute::position() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(405)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(405)));
 }
 
 void stp_circular_involute::position(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(405), value); }
@@ -1325,7 +1325,7 @@ void* stp_circular_path::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_circular_path> nusktype_stp_circular_path(&nusk_ap242_schema, "circular_path");
 
 stp_cartesian_point* stp_circular_path::via_point() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(407)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(407)));
 }
 
 void stp_circular_path::via_point(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(407), value); }
@@ -1408,7 +1408,7 @@ void* stp_class_usage_effectivity_context_assignment::operator new(size_t size, 
 NuskTypePtrT<stp_class_usage_effectivity_context_assignment> nusktype_stp_class_usage_effectivity_context_assignment(&nusk_ap242_schema, "class_usage_effectivity_context_assignment");
 
 SetOfstp_class_usage_effectivity_context_item* stp_class_usage_effectivity_context_assignment::items() const {
-    return dynamic_cast<SetOfstp_class_usage_effectivity_context_item*>(objectSlot(nusk_ap242::attribute(408)));
+    return nusk_downcast<SetOfstp_class_usage_effectivity_context_item>(objectSlot(nusk_ap242::attribute(408)));
 }
 
 void stp_class_usage_effectivity_context_assignment::items(SetOfstp_class_usage_effectivity_context_item* value) { setObjectSlot(nusk_ap242::attribute(408), value); }
@@ -1425,13 +1425,13 @@ void* stp_classification_assignment::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_classification_assignment> nusktype_stp_classification_assignment(&nusk_ap242_schema, "classification_assignment");
 
 stp_group* stp_classification_assignment::assigned_class() const {
-    return dynamic_cast<stp_group*>(objectSlot(nusk_ap242::attribute(409)));
+    return nusk_downcast<stp_group>(objectSlot(nusk_ap242::attribute(409)));
 }
 
 void stp_classification_assignment::assigned_class(stp_group* value) { setObjectSlot(nusk_ap242::attribute(409), value); }
 
 stp_classification_role* stp_classification_assignment::role() const {
-    return dynamic_cast<stp_classification_role*>(objectSlot(nusk_ap242::attribute(410)));
+    return nusk_downcast<stp_classification_role>(objectSlot(nusk_ap242::attribute(410)));
 }
 
 void stp_classification_assignment::role(stp_classification_role* value) { setObjectSlot(nusk_ap242::attribute(410), value); }
@@ -1460,13 +1460,13 @@ const char* stp_classification_assignment_relationship::description() const {
 void stp_classification_assignment_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(412), value); }
 
 stp_classification_assignment* stp_classification_assignment_relationship::relating() const {
-    return dynamic_cast<stp_classification_assignment*>(objectSlot(nusk_ap242::attribute(413)));
+    return nusk_downcast<stp_classification_assignment>(objectSlot(nusk_ap242::attribute(413)));
 }
 
 void stp_classification_assignment_relationship::relating(stp_classification_assignment* value) { setObjectSlot(nusk_ap242::attribute(413), value); }
 
 stp_classification_assignment* stp_classification_assignment_relationship::related() const {
-    return dynamic_cast<stp_classification_assignment*>(objectSlot(nusk_ap242::attribute(414)));
+    return nusk_downcast<stp_classification_assignment>(objectSlot(nusk_ap242::attribute(414)));
 }
 
 void stp_classification_assignment_relationship::related(stp_classification_assignment* value) { setObjectSlot(nusk_ap242::attribute(414), value); }
@@ -1562,7 +1562,7 @@ void* stp_clothoid::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_clothoid> nusktype_stp_clothoid(&nusk_ap242_schema, "clothoid");
 
 stp_axis2_placement* stp_clothoid::position() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(419)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(419)));
 }
 
 void stp_clothoid::position(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(419), value); }
@@ -1941,13 +1941,13 @@ void* stp_complex_shelled_solid::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_complex_shelled_solid> nusktype_stp_complex_shelled_solid(&nusk_ap242_schema, "complex_shelled_solid");
 
 ListOfSetOfstp_face_surface* stp_complex_shelled_solid::thickened_face_list() const {
-    return dynamic_cast<ListOfSetOfstp_face_surface*>(objectSlot(nusk_ap242::attribute(429)));
+    return nusk_downcast<ListOfSetOfstp_face_surface>(objectSlot(nusk_ap242::attribute(429)));
 }
 
 void stp_complex_shelled_solid::thickened_face_list(ListOfSetOfstp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(429), value); }
 
 ListOfDouble* stp_complex_shelled_solid::thickness_list() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(430)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(430)));
 }
 
 void stp_complex_shelled_solid::thickness_list(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(430), value); }
@@ -1964,19 +1964,19 @@ void* stp_complex_triangulated_face::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_complex_triangulated_face> nusktype_stp_complex_triangulated_face(&nusk_ap242_schema, "complex_triangulated_face");
 
 ListOfInteger* stp_complex_triangulated_face::pnindex() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(431)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(431)));
 }
 
 void stp_complex_triangulated_face::pnindex(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(431), value); }
 
 ListOfListOfInteger* stp_complex_triangulated_face::triangle_strips() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(432)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(432)));
 }
 
 void stp_complex_triangulated_face::triangle_strips(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(432), value); }
 
 ListOfListOfInteger* stp_complex_triangulated_face::triangle_fans() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(433)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(433)));
 }
 
 void stp_complex_triangulated_face::triangle_fans(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(433), value); }
@@ -1993,19 +1993,19 @@ void* stp_complex_triangulated_surface_set::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_complex_triangulated_surface_set> nusktype_stp_complex_triangulated_surface_set(&nusk_ap242_schema, "complex_triangulated_surface_set");
 
 ListOfInteger* stp_complex_triangulated_surface_set::pnindex() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(434)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(434)));
 }
 
 void stp_complex_triangulated_surface_set::pnindex(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(434), value); }
 
 ListOfListOfInteger* stp_complex_triangulated_surface_set::triangle_strips() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(435)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(435)));
 }
 
 void stp_complex_triangulated_surface_set::triangle_strips(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(435), value); }
 
 ListOfListOfInteger* stp_complex_triangulated_surface_set::triangle_fans() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(436)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(436)));
 }
 
 void stp_complex_triangulated_surface_set::triangle_fans(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(436), value); }
@@ -2066,13 +2066,13 @@ void* stp_component_path_shape_aspect::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_component_path_shape_aspect> nusktype_stp_component_path_shape_aspect(&nusk_ap242_schema, "component_path_shape_aspect");
 
 stp_multi_or_next_assembly_usage_occurrence* stp_component_path_shape_aspect::location() const {
-    return dynamic_cast<stp_multi_or_next_assembly_usage_occurrence*>(objectSlot(nusk_ap242::attribute(437)));
+    return nusk_downcast<stp_multi_or_next_assembly_usage_occurrence>(objectSlot(nusk_ap242::attribute(437)));
 }
 
 void stp_component_path_shape_aspect::location(stp_multi_or_next_assembly_usage_occurrence* value) { setObjectSlot(nusk_ap242::attribute(437), value); }
 
 stp_internal_or_reflected_shape_aspect* stp_component_path_shape_aspect::component_shape_aspect() const {
-    return dynamic_cast<stp_internal_or_reflected_shape_aspect*>(objectSlot(nusk_ap242::attribute(438)));
+    return nusk_downcast<stp_internal_or_reflected_shape_aspect>(objectSlot(nusk_ap242::attribute(438)));
 }
 
 void stp_component_path_shape_aspect::component_shape_aspect(stp_internal_or_reflected_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(438), value); }
@@ -2122,7 +2122,7 @@ void* stp_composite_curve::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_composite_curve> nusktype_stp_composite_curve(&nusk_ap242_schema, "composite_curve");
 
 ListOfstp_composite_curve_segment* stp_composite_curve::segments() const {
-    return dynamic_cast<ListOfstp_composite_curve_segment*>(objectSlot(nusk_ap242::attribute(439)));
+    return nusk_downcast<ListOfstp_composite_curve_segment>(objectSlot(nusk_ap242::attribute(439)));
 }
 
 void stp_composite_curve::segments(ListOfstp_composite_curve_segment* value) { setObjectSlot(nusk_ap242::attribute(439), value); }
@@ -2168,7 +2168,7 @@ int stp_composite_curve_segment::same_sense() const {
 void stp_composite_curve_segment::same_sense(int value) { setIntegerSlot(nusk_ap242::attribute(442), static_cast<int>(value)); }
 
 stp_curve* stp_composite_curve_segment::parent_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(443)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(443)));
 }
 
 void stp_composite_curve_segment::parent_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(443), value); }
@@ -2185,7 +2185,7 @@ void* stp_composite_curve_transition_locator::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_composite_curve_transition_locator> nusktype_stp_composite_curve_transition_locator(&nusk_ap242_schema, "composite_curve_transition_locator");
 
 stp_composite_curve* stp_composite_curve_transition_locator::basis_curve() const {
-    return dynamic_cast<stp_composite_curve*>(objectSlot(nusk_ap242::attribute(444)));
+    return nusk_downcast<stp_composite_curve>(objectSlot(nusk_ap242::attribute(444)));
 }
 
 void stp_composite_curve_transition_locator::basis_curve(stp_composite_curve* value) { setObjectSlot(nusk_ap242::attribute(444), value); }
@@ -2263,7 +2263,7 @@ void* stp_composite_text::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_composite_text> nusktype_stp_composite_text(&nusk_ap242_schema, "composite_text");
 
 SetOfstp_text_or_character* stp_composite_text::collected_text() const {
-    return dynamic_cast<SetOfstp_text_or_character*>(objectSlot(nusk_ap242::attribute(446)));
+    return nusk_downcast<SetOfstp_text_or_character>(objectSlot(nusk_ap242::attribute(446)));
 }
 
 void stp_composite_text::collected_text(SetOfstp_text_or_character* value) { setObjectSlot(nusk_ap242::attribute(446), value); }
@@ -2280,7 +2280,7 @@ void* stp_composite_text_with_associated_curves::operator new(size_t size, NuskD
 NuskTypePtrT<stp_composite_text_with_associated_curves> nusktype_stp_composite_text_with_associated_curves(&nusk_ap242_schema, "composite_text_with_associated_curves");
 
 SetOfstp_curve* stp_composite_text_with_associated_curves::associated_curves() const {
-    return dynamic_cast<SetOfstp_curve*>(objectSlot(nusk_ap242::attribute(447)));
+    return nusk_downcast<SetOfstp_curve>(objectSlot(nusk_ap242::attribute(447)));
 }
 
 void stp_composite_text_with_associated_curves::associated_curves(SetOfstp_curve* value) { setObjectSlot(nusk_ap242::attribute(447), value); }
@@ -2297,7 +2297,7 @@ void* stp_composite_text_with_blanking_box::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_composite_text_with_blanking_box> nusktype_stp_composite_text_with_blanking_box(&nusk_ap242_schema, "composite_text_with_blanking_box");
 
 stp_planar_box* stp_composite_text_with_blanking_box::blanking() const {
-    return dynamic_cast<stp_planar_box*>(objectSlot(nusk_ap242::attribute(448)));
+    return nusk_downcast<stp_planar_box>(objectSlot(nusk_ap242::attribute(448)));
 }
 
 void stp_composite_text_with_blanking_box::blanking(stp_planar_box* value) { setObjectSlot(nusk_ap242::attribute(448), value); }
@@ -2331,7 +2331,7 @@ void* stp_composite_text_with_extent::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_composite_text_with_extent> nusktype_stp_composite_text_with_extent(&nusk_ap242_schema, "composite_text_with_extent");
 
 stp_planar_extent* stp_composite_text_with_extent::extent() const {
-    return dynamic_cast<stp_planar_extent*>(objectSlot(nusk_ap242::attribute(450)));
+    return nusk_downcast<stp_planar_extent>(objectSlot(nusk_ap242::attribute(450)));
 }
 
 void stp_composite_text_with_extent::extent(stp_planar_extent* value) { setObjectSlot(nusk_ap242::attribute(450), value); }
@@ -2370,7 +2370,7 @@ void* stp_compound_representation_item::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_compound_representation_item> nusktype_stp_compound_representation_item(&nusk_ap242_schema, "compound_representation_item");
 
 stp_compound_item_definition* stp_compound_representation_item::item_element() const {
-    return dynamic_cast<stp_compound_item_definition*>(objectSlot(nusk_ap242::attribute(451)));
+    return nusk_downcast<stp_compound_item_definition>(objectSlot(nusk_ap242::attribute(451)));
 }
 
 void stp_compound_representation_item::item_element(stp_compound_item_definition* value) { setObjectSlot(nusk_ap242::attribute(451), value); }
@@ -2455,13 +2455,13 @@ const char* stp_concept_feature_relationship::description() const {
 void stp_concept_feature_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(455), value); }
 
 stp_product_concept_feature* stp_concept_feature_relationship::relating_product_concept_feature() const {
-    return dynamic_cast<stp_product_concept_feature*>(objectSlot(nusk_ap242::attribute(456)));
+    return nusk_downcast<stp_product_concept_feature>(objectSlot(nusk_ap242::attribute(456)));
 }
 
 void stp_concept_feature_relationship::relating_product_concept_feature(stp_product_concept_feature* value) { setObjectSlot(nusk_ap242::attribute(456), value); }
 
 stp_product_concept_feature* stp_concept_feature_relationship::related_product_concept_feature() const {
-    return dynamic_cast<stp_product_concept_feature*>(objectSlot(nusk_ap242::attribute(457)));
+    return nusk_downcast<stp_product_concept_feature>(objectSlot(nusk_ap242::attribute(457)));
 }
 
 void stp_concept_feature_relationship::related_product_concept_feature(stp_product_concept_feature* value) { setObjectSlot(nusk_ap242::attribute(457), value); }
@@ -2478,7 +2478,7 @@ void* stp_concept_feature_relationship_with_condition::operator new(size_t size,
 NuskTypePtrT<stp_concept_feature_relationship_with_condition> nusktype_stp_concept_feature_relationship_with_condition(&nusk_ap242_schema, "concept_feature_relationship_with_condition");
 
 stp_concept_feature_operator* stp_concept_feature_relationship_with_condition::conditional_operator() const {
-    return dynamic_cast<stp_concept_feature_operator*>(objectSlot(nusk_ap242::attribute(458)));
+    return nusk_downcast<stp_concept_feature_operator>(objectSlot(nusk_ap242::attribute(458)));
 }
 
 void stp_concept_feature_relationship_with_condition::conditional_operator(stp_concept_feature_operator* value) { setObjectSlot(nusk_ap242::attribute(458), value); }
@@ -2528,7 +2528,7 @@ void* stp_conditional_concept_feature::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_conditional_concept_feature> nusktype_stp_conditional_concept_feature(&nusk_ap242_schema, "conditional_concept_feature");
 
 stp_concept_feature_relationship_with_condition* stp_conditional_concept_feature::condition() const {
-    return dynamic_cast<stp_concept_feature_relationship_with_condition*>(objectSlot(nusk_ap242::attribute(459)));
+    return nusk_downcast<stp_concept_feature_relationship_with_condition>(objectSlot(nusk_ap242::attribute(459)));
 }
 
 void stp_conditional_concept_feature::condition(stp_concept_feature_relationship_with_condition* value) { setObjectSlot(nusk_ap242::attribute(459), value); }
@@ -2601,7 +2601,7 @@ void* stp_configurable_item::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_configurable_item> nusktype_stp_configurable_item(&nusk_ap242_schema, "configurable_item");
 
 SetOfstp_product_concept_feature_association* stp_configurable_item::item_concept_feature() const {
-    return dynamic_cast<SetOfstp_product_concept_feature_association*>(objectSlot(nusk_ap242::attribute(462)));
+    return nusk_downcast<SetOfstp_product_concept_feature_association>(objectSlot(nusk_ap242::attribute(462)));
 }
 
 void stp_configurable_item::item_concept_feature(SetOfstp_product_concept_feature_association* value) { setObjectSlot(nusk_ap242::attribute(462), value); }
@@ -2618,13 +2618,13 @@ void* stp_configuration_design::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_configuration_design> nusktype_stp_configuration_design(&nusk_ap242_schema, "configuration_design");
 
 stp_configuration_item* stp_configuration_design::configuration() const {
-    return dynamic_cast<stp_configuration_item*>(objectSlot(nusk_ap242::attribute(463)));
+    return nusk_downcast<stp_configuration_item>(objectSlot(nusk_ap242::attribute(463)));
 }
 
 void stp_configuration_design::configuration(stp_configuration_item* value) { setObjectSlot(nusk_ap242::attribute(463), value); }
 
 stp_configuration_design_item* stp_configuration_design::design_() const {
-    return dynamic_cast<stp_configuration_design_item*>(objectSlot(nusk_ap242::attribute(464)));
+    return nusk_downcast<stp_configuration_design_item>(objectSlot(nusk_ap242::attribute(464)));
 }
 
 void stp_configuration_design::design_(stp_configuration_design_item* value) { setObjectSlot(nusk_ap242::attribute(464), value); }
@@ -2641,7 +2641,7 @@ void* stp_configuration_effectivity::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_configuration_effectivity> nusktype_stp_configuration_effectivity(&nusk_ap242_schema, "configuration_effectivity");
 
 stp_configuration_design* stp_configuration_effectivity::configuration() const {
-    return dynamic_cast<stp_configuration_design*>(objectSlot(nusk_ap242::attribute(465)));
+    return nusk_downcast<stp_configuration_design>(objectSlot(nusk_ap242::attribute(465)));
 }
 
 void stp_configuration_effectivity::configuration(stp_configuration_design* value) { setObjectSlot(nusk_ap242::attribute(465), value); }

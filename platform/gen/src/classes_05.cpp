@@ -228,7 +228,7 @@ const char* stp_configuration_item::description() const {
 void stp_configuration_item::description(const char* value) { setStringSlot(nusk_ap242::attribute(468), value); }
 
 stp_product_concept* stp_configuration_item::item_concept() const {
-    return dynamic_cast<stp_product_concept*>(objectSlot(nusk_ap242::attribute(469)));
+    return nusk_downcast<stp_product_concept>(objectSlot(nusk_ap242::attribute(469)));
 }
 
 void stp_configuration_item::item_concept(stp_product_concept* value) { setObjectSlot(nusk_ap242::attribute(469), value); }
@@ -274,13 +274,13 @@ const char* stp_configuration_item_relationship::description() const {
 void stp_configuration_item_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(472), value); }
 
 stp_configuration_item* stp_configuration_item_relationship::relating_configuration_item() const {
-    return dynamic_cast<stp_configuration_item*>(objectSlot(nusk_ap242::attribute(473)));
+    return nusk_downcast<stp_configuration_item>(objectSlot(nusk_ap242::attribute(473)));
 }
 
 void stp_configuration_item_relationship::relating_configuration_item(stp_configuration_item* value) { setObjectSlot(nusk_ap242::attribute(473), value); }
 
 stp_configuration_item* stp_configuration_item_relationship::related_configuration_item() const {
-    return dynamic_cast<stp_configuration_item*>(objectSlot(nusk_ap242::attribute(474)));
+    return nusk_downcast<stp_configuration_item>(objectSlot(nusk_ap242::attribute(474)));
 }
 
 void stp_configuration_item_relationship::related_configuration_item(stp_configuration_item* value) { setObjectSlot(nusk_ap242::attribute(474), value); }
@@ -308,7 +308,7 @@ void* stp_configured_effectivity_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_configured_effectivity_assignment> nusktype_stp_configured_effectivity_assignment(&nusk_ap242_schema, "configured_effectivity_assignment");
 
 SetOfstp_configured_effectivity_item* stp_configured_effectivity_assignment::items() const {
-    return dynamic_cast<SetOfstp_configured_effectivity_item*>(objectSlot(nusk_ap242::attribute(475)));
+    return nusk_downcast<SetOfstp_configured_effectivity_item>(objectSlot(nusk_ap242::attribute(475)));
 }
 
 void stp_configured_effectivity_assignment::items(SetOfstp_configured_effectivity_item* value) { setObjectSlot(nusk_ap242::attribute(475), value); }
@@ -325,7 +325,7 @@ void* stp_configured_effectivity_context_assignment::operator new(size_t size, N
 NuskTypePtrT<stp_configured_effectivity_context_assignment> nusktype_stp_configured_effectivity_context_assignment(&nusk_ap242_schema, "configured_effectivity_context_assignment");
 
 SetOfstp_configured_effectivity_context_item* stp_configured_effectivity_context_assignment::items() const {
-    return dynamic_cast<SetOfstp_configured_effectivity_context_item*>(objectSlot(nusk_ap242::attribute(476)));
+    return nusk_downcast<SetOfstp_configured_effectivity_context_item>(objectSlot(nusk_ap242::attribute(476)));
 }
 
 void stp_configured_effectivity_context_assignment::items(SetOfstp_configured_effectivity_context_item* value) { setObjectSlot(nusk_ap242::attribute(476), value); }
@@ -342,7 +342,7 @@ void* stp_conic::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_conic> nusktype_stp_conic(&nusk_ap242_schema, "conic");
 
 stp_axis2_placement* stp_conic::position() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(477)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(477)));
 }
 
 void stp_conic::position(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(477), value); }
@@ -411,7 +411,7 @@ void* stp_connected_edge_set::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_connected_edge_set> nusktype_stp_connected_edge_set(&nusk_ap242_schema, "connected_edge_set");
 
 SetOfstp_edge* stp_connected_edge_set::ces_edges() const {
-    return dynamic_cast<SetOfstp_edge*>(objectSlot(nusk_ap242::attribute(483)));
+    return nusk_downcast<SetOfstp_edge>(objectSlot(nusk_ap242::attribute(483)));
 }
 
 void stp_connected_edge_set::ces_edges(SetOfstp_edge* value) { setObjectSlot(nusk_ap242::attribute(483), value); }
@@ -428,7 +428,7 @@ void* stp_connected_edge_sub_set::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_connected_edge_sub_set> nusktype_stp_connected_edge_sub_set(&nusk_ap242_schema, "connected_edge_sub_set");
 
 stp_connected_edge_set* stp_connected_edge_sub_set::parent_edge_set() const {
-    return dynamic_cast<stp_connected_edge_set*>(objectSlot(nusk_ap242::attribute(484)));
+    return nusk_downcast<stp_connected_edge_set>(objectSlot(nusk_ap242::attribute(484)));
 }
 
 void stp_connected_edge_sub_set::parent_edge_set(stp_connected_edge_set* value) { setObjectSlot(nusk_ap242::attribute(484), value); }
@@ -445,7 +445,7 @@ void* stp_connected_face_set::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_connected_face_set> nusktype_stp_connected_face_set(&nusk_ap242_schema, "connected_face_set");
 
 SetOfstp_face* stp_connected_face_set::cfs_faces() const {
-    return dynamic_cast<SetOfstp_face*>(objectSlot(nusk_ap242::attribute(485)));
+    return nusk_downcast<SetOfstp_face>(objectSlot(nusk_ap242::attribute(485)));
 }
 
 void stp_connected_face_set::cfs_faces(SetOfstp_face* value) { setObjectSlot(nusk_ap242::attribute(485), value); }
@@ -462,7 +462,7 @@ void* stp_connected_face_sub_set::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_connected_face_sub_set> nusktype_stp_connected_face_sub_set(&nusk_ap242_schema, "connected_face_sub_set");
 
 stp_connected_face_set* stp_connected_face_sub_set::parent_face_set() const {
-    return dynamic_cast<stp_connected_face_set*>(objectSlot(nusk_ap242::attribute(486)));
+    return nusk_downcast<stp_connected_face_set>(objectSlot(nusk_ap242::attribute(486)));
 }
 
 void stp_connected_face_sub_set::parent_face_set(stp_connected_face_set* value) { setObjectSlot(nusk_ap242::attribute(486), value); }
@@ -523,13 +523,13 @@ void* stp_constant_function::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_constant_function> nusktype_stp_constant_function(&nusk_ap242_schema, "constant_function");
 
 stp_maths_value* stp_constant_function::sole_output() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(487)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(487)));
 }
 
 void stp_constant_function::sole_output(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(487), value); }
 
 stp_maths_space_or_function* stp_constant_function::source_of_domain() const {
-    return dynamic_cast<stp_maths_space_or_function*>(objectSlot(nusk_ap242::attribute(488)));
+    return nusk_downcast<stp_maths_space_or_function>(objectSlot(nusk_ap242::attribute(488)));
 }
 
 void stp_constant_function::source_of_domain(stp_maths_space_or_function* value) { setObjectSlot(nusk_ap242::attribute(488), value); }
@@ -546,7 +546,7 @@ void* stp_constituent_shape_aspect::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_constituent_shape_aspect> nusktype_stp_constituent_shape_aspect(&nusk_ap242_schema, "constituent_shape_aspect");
 
 stp_shape_aspect* stp_constituent_shape_aspect::parent() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(489)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(489)));
 }
 
 void stp_constituent_shape_aspect::parent(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(489), value); }
@@ -739,7 +739,7 @@ void* stp_containing_message::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_containing_message> nusktype_stp_containing_message(&nusk_ap242_schema, "containing_message");
 
 SetOfstp_structured_message* stp_containing_message::items() const {
-    return dynamic_cast<SetOfstp_structured_message*>(objectSlot(nusk_ap242::attribute(490)));
+    return nusk_downcast<SetOfstp_structured_message>(objectSlot(nusk_ap242::attribute(490)));
 }
 
 void stp_containing_message::items(SetOfstp_structured_message* value) { setObjectSlot(nusk_ap242::attribute(490), value); }
@@ -762,13 +762,13 @@ const char* stp_context_dependent_action_method_relationship::name() const {
 void stp_context_dependent_action_method_relationship::name(const char* value) { setStringSlot(nusk_ap242::attribute(491), value); }
 
 stp_action_method_relationship* stp_context_dependent_action_method_relationship::relating_relationship() const {
-    return dynamic_cast<stp_action_method_relationship*>(objectSlot(nusk_ap242::attribute(492)));
+    return nusk_downcast<stp_action_method_relationship>(objectSlot(nusk_ap242::attribute(492)));
 }
 
 void stp_context_dependent_action_method_relationship::relating_relationship(stp_action_method_relationship* value) { setObjectSlot(nusk_ap242::attribute(492), value); }
 
 stp_action_method_relationship* stp_context_dependent_action_method_relationship::related_relationship() const {
-    return dynamic_cast<stp_action_method_relationship*>(objectSlot(nusk_ap242::attribute(493)));
+    return nusk_downcast<stp_action_method_relationship>(objectSlot(nusk_ap242::attribute(493)));
 }
 
 void stp_context_dependent_action_method_relationship::related_relationship(stp_action_method_relationship* value) { setObjectSlot(nusk_ap242::attribute(493), value); }
@@ -791,13 +791,13 @@ const char* stp_context_dependent_action_relationship::name() const {
 void stp_context_dependent_action_relationship::name(const char* value) { setStringSlot(nusk_ap242::attribute(494), value); }
 
 stp_action_relationship* stp_context_dependent_action_relationship::relating_relationship() const {
-    return dynamic_cast<stp_action_relationship*>(objectSlot(nusk_ap242::attribute(495)));
+    return nusk_downcast<stp_action_relationship>(objectSlot(nusk_ap242::attribute(495)));
 }
 
 void stp_context_dependent_action_relationship::relating_relationship(stp_action_relationship* value) { setObjectSlot(nusk_ap242::attribute(495), value); }
 
 stp_action_relationship* stp_context_dependent_action_relationship::related_relationship() const {
-    return dynamic_cast<stp_action_relationship*>(objectSlot(nusk_ap242::attribute(496)));
+    return nusk_downcast<stp_action_relationship>(objectSlot(nusk_ap242::attribute(496)));
 }
 
 void stp_context_dependent_action_relationship::related_relationship(stp_action_relationship* value) { setObjectSlot(nusk_ap242::attribute(496), value); }
@@ -814,7 +814,7 @@ void* stp_context_dependent_invisibility::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_context_dependent_invisibility> nusktype_stp_context_dependent_invisibility(&nusk_ap242_schema, "context_dependent_invisibility");
 
 stp_invisibility_context* stp_context_dependent_invisibility::presentation_context() const {
-    return dynamic_cast<stp_invisibility_context*>(objectSlot(nusk_ap242::attribute(497)));
+    return nusk_downcast<stp_invisibility_context>(objectSlot(nusk_ap242::attribute(497)));
 }
 
 void stp_context_dependent_invisibility::presentation_context(stp_invisibility_context* value) { setObjectSlot(nusk_ap242::attribute(497), value); }
@@ -831,13 +831,13 @@ void* stp_context_dependent_kinematic_link_representation::operator new(size_t s
 NuskTypePtrT<stp_context_dependent_kinematic_link_representation> nusktype_stp_context_dependent_kinematic_link_representation(&nusk_ap242_schema, "context_dependent_kinematic_link_representation");
 
 stp_kinematic_link_representation_association* stp_context_dependent_kinematic_link_representation::representation_relation() const {
-    return dynamic_cast<stp_kinematic_link_representation_association*>(objectSlot(nusk_ap242::attribute(498)));
+    return nusk_downcast<stp_kinematic_link_representation_association>(objectSlot(nusk_ap242::attribute(498)));
 }
 
 void stp_context_dependent_kinematic_link_representation::representation_relation(stp_kinematic_link_representation_association* value) { setObjectSlot(nusk_ap242::attribute(498), value); }
 
 stp_product_definition_relationship_kinematics* stp_context_dependent_kinematic_link_representation::represented_product_relation() const {
-    return dynamic_cast<stp_product_definition_relationship_kinematics*>(objectSlot(nusk_ap242::attribute(499)));
+    return nusk_downcast<stp_product_definition_relationship_kinematics>(objectSlot(nusk_ap242::attribute(499)));
 }
 
 void stp_context_dependent_kinematic_link_representation::represented_product_relation(stp_product_definition_relationship_kinematics* value) { setObjectSlot(nusk_ap242::attribute(499), value); }
@@ -854,7 +854,7 @@ void* stp_context_dependent_over_riding_styled_item::operator new(size_t size, N
 NuskTypePtrT<stp_context_dependent_over_riding_styled_item> nusktype_stp_context_dependent_over_riding_styled_item(&nusk_ap242_schema, "context_dependent_over_riding_styled_item");
 
 ListOfstp_style_context_select* stp_context_dependent_over_riding_styled_item::style_context() const {
-    return dynamic_cast<ListOfstp_style_context_select*>(objectSlot(nusk_ap242::attribute(500)));
+    return nusk_downcast<ListOfstp_style_context_select>(objectSlot(nusk_ap242::attribute(500)));
 }
 
 void stp_context_dependent_over_riding_styled_item::style_context(ListOfstp_style_context_select* value) { setObjectSlot(nusk_ap242::attribute(500), value); }
@@ -871,13 +871,13 @@ void* stp_context_dependent_shape_representation::operator new(size_t size, Nusk
 NuskTypePtrT<stp_context_dependent_shape_representation> nusktype_stp_context_dependent_shape_representation(&nusk_ap242_schema, "context_dependent_shape_representation");
 
 stp_shape_representation_relationship* stp_context_dependent_shape_representation::representation_relation() const {
-    return dynamic_cast<stp_shape_representation_relationship*>(objectSlot(nusk_ap242::attribute(501)));
+    return nusk_downcast<stp_shape_representation_relationship>(objectSlot(nusk_ap242::attribute(501)));
 }
 
 void stp_context_dependent_shape_representation::representation_relation(stp_shape_representation_relationship* value) { setObjectSlot(nusk_ap242::attribute(501), value); }
 
 stp_product_definition_shape* stp_context_dependent_shape_representation::represented_product_relation() const {
-    return dynamic_cast<stp_product_definition_shape*>(objectSlot(nusk_ap242::attribute(502)));
+    return nusk_downcast<stp_product_definition_shape>(objectSlot(nusk_ap242::attribute(502)));
 }
 
 void stp_context_dependent_shape_representation::represented_product_relation(stp_product_definition_shape* value) { setObjectSlot(nusk_ap242::attribute(502), value); }
@@ -934,7 +934,7 @@ const char* stp_contract::purpose() const {
 void stp_contract::purpose(const char* value) { setStringSlot(nusk_ap242::attribute(505), value); }
 
 stp_contract_type* stp_contract::kind() const {
-    return dynamic_cast<stp_contract_type*>(objectSlot(nusk_ap242::attribute(506)));
+    return nusk_downcast<stp_contract_type>(objectSlot(nusk_ap242::attribute(506)));
 }
 
 void stp_contract::kind(stp_contract_type* value) { setObjectSlot(nusk_ap242::attribute(506), value); }
@@ -951,7 +951,7 @@ void* stp_contract_assignment::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_contract_assignment> nusktype_stp_contract_assignment(&nusk_ap242_schema, "contract_assignment");
 
 stp_contract* stp_contract_assignment::assigned_contract() const {
-    return dynamic_cast<stp_contract*>(objectSlot(nusk_ap242::attribute(507)));
+    return nusk_downcast<stp_contract>(objectSlot(nusk_ap242::attribute(507)));
 }
 
 void stp_contract_assignment::assigned_contract(stp_contract* value) { setObjectSlot(nusk_ap242::attribute(507), value); }
@@ -986,13 +986,13 @@ const char* stp_contract_relationship::description() const {
 void stp_contract_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(510), value); }
 
 stp_contract* stp_contract_relationship::relating_contract() const {
-    return dynamic_cast<stp_contract*>(objectSlot(nusk_ap242::attribute(511)));
+    return nusk_downcast<stp_contract>(objectSlot(nusk_ap242::attribute(511)));
 }
 
 void stp_contract_relationship::relating_contract(stp_contract* value) { setObjectSlot(nusk_ap242::attribute(511), value); }
 
 stp_contract* stp_contract_relationship::related_contract() const {
-    return dynamic_cast<stp_contract*>(objectSlot(nusk_ap242::attribute(512)));
+    return nusk_downcast<stp_contract>(objectSlot(nusk_ap242::attribute(512)));
 }
 
 void stp_contract_relationship::related_contract(stp_contract* value) { setObjectSlot(nusk_ap242::attribute(512), value); }
@@ -1032,7 +1032,7 @@ const char* stp_conversion_based_unit::name() const {
 void stp_conversion_based_unit::name(const char* value) { setStringSlot(nusk_ap242::attribute(514), value); }
 
 stp_measure_with_unit* stp_conversion_based_unit::conversion_factor() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(515)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(515)));
 }
 
 void stp_conversion_based_unit::conversion_factor(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(515), value); }
@@ -1095,7 +1095,7 @@ int stp_coordinates_list::npoints() const {
 void stp_coordinates_list::npoints(int value) { setIntegerSlot(nusk_ap242::attribute(519), static_cast<int>(value)); }
 
 ListOfListOfDouble* stp_coordinates_list::position_coords() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(520)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(520)));
 }
 
 void stp_coordinates_list::position_coords(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(520), value); }
@@ -1145,31 +1145,31 @@ void* stp_counterbore_hole_definition::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_counterbore_hole_definition> nusktype_stp_counterbore_hole_definition(&nusk_ap242_schema, "counterbore_hole_definition");
 
 ListOfstp_explicit_round_hole* stp_counterbore_hole_definition::counterbore() const {
-    return dynamic_cast<ListOfstp_explicit_round_hole*>(objectSlot(nusk_ap242::attribute(521)));
+    return nusk_downcast<ListOfstp_explicit_round_hole>(objectSlot(nusk_ap242::attribute(521)));
 }
 
 void stp_counterbore_hole_definition::counterbore(ListOfstp_explicit_round_hole* value) { setObjectSlot(nusk_ap242::attribute(521), value); }
 
 stp_positive_length_measure_with_unit* stp_counterbore_hole_definition::drilled_hole_depth() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(522)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(522)));
 }
 
 void stp_counterbore_hole_definition::drilled_hole_depth(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(522), value); }
 
 stp_tolerance_value* stp_counterbore_hole_definition::drilled_hole_depth_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(523)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(523)));
 }
 
 void stp_counterbore_hole_definition::drilled_hole_depth_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(523), value); }
 
 stp_positive_length_measure_with_unit* stp_counterbore_hole_definition::drilled_hole_diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(524)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(524)));
 }
 
 void stp_counterbore_hole_definition::drilled_hole_diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(524), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_counterbore_hole_definition::drilled_hole_diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(525)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(525)));
 }
 
 void stp_counterbore_hole_definition::drilled_hole_diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(525), value); }
@@ -1203,7 +1203,7 @@ void* stp_counterbore_hole_occurrence_in_assembly::operator new(size_t size, Nus
 NuskTypePtrT<stp_counterbore_hole_occurrence_in_assembly> nusktype_stp_counterbore_hole_occurrence_in_assembly(&nusk_ap242_schema, "counterbore_hole_occurrence_in_assembly");
 
 ListOfstp_multi_level_reference_designator* stp_counterbore_hole_occurrence_in_assembly::modified_components() const {
-    return dynamic_cast<ListOfstp_multi_level_reference_designator*>(objectSlot(nusk_ap242::attribute(527)));
+    return nusk_downcast<ListOfstp_multi_level_reference_designator>(objectSlot(nusk_ap242::attribute(527)));
 }
 
 void stp_counterbore_hole_occurrence_in_assembly::modified_components(ListOfstp_multi_level_reference_designator* value) { setObjectSlot(nusk_ap242::attribute(527), value); }
@@ -1220,43 +1220,43 @@ void* stp_counterdrill_hole_definition::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_counterdrill_hole_definition> nusktype_stp_counterdrill_hole_definition(&nusk_ap242_schema, "counterdrill_hole_definition");
 
 stp_explicit_round_hole* stp_counterdrill_hole_definition::counterbore() const {
-    return dynamic_cast<stp_explicit_round_hole*>(objectSlot(nusk_ap242::attribute(528)));
+    return nusk_downcast<stp_explicit_round_hole>(objectSlot(nusk_ap242::attribute(528)));
 }
 
 void stp_counterdrill_hole_definition::counterbore(stp_explicit_round_hole* value) { setObjectSlot(nusk_ap242::attribute(528), value); }
 
 stp_positive_plane_angle_measure_with_unit* stp_counterdrill_hole_definition::counterdrill_angle() const {
-    return dynamic_cast<stp_positive_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(529)));
+    return nusk_downcast<stp_positive_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(529)));
 }
 
 void stp_counterdrill_hole_definition::counterdrill_angle(stp_positive_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(529), value); }
 
 stp_tolerance_value* stp_counterdrill_hole_definition::counterdrill_angle_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(530)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(530)));
 }
 
 void stp_counterdrill_hole_definition::counterdrill_angle_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(530), value); }
 
 stp_positive_length_measure_with_unit* stp_counterdrill_hole_definition::drilled_hole_depth() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(531)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(531)));
 }
 
 void stp_counterdrill_hole_definition::drilled_hole_depth(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(531), value); }
 
 stp_tolerance_value* stp_counterdrill_hole_definition::drilled_hole_depth_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(532)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(532)));
 }
 
 void stp_counterdrill_hole_definition::drilled_hole_depth_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(532), value); }
 
 stp_positive_length_measure_with_unit* stp_counterdrill_hole_definition::drilled_hole_diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(533)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(533)));
 }
 
 void stp_counterdrill_hole_definition::drilled_hole_diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(533), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_counterdrill_hole_definition::drilled_hole_diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(534)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(534)));
 }
 
 void stp_counterdrill_hole_definition::drilled_hole_diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(534), value); }
@@ -1290,7 +1290,7 @@ void* stp_counterdrill_hole_occurrence_in_assembly::operator new(size_t size, Nu
 NuskTypePtrT<stp_counterdrill_hole_occurrence_in_assembly> nusktype_stp_counterdrill_hole_occurrence_in_assembly(&nusk_ap242_schema, "counterdrill_hole_occurrence_in_assembly");
 
 ListOfstp_multi_level_reference_designator* stp_counterdrill_hole_occurrence_in_assembly::modified_components() const {
-    return dynamic_cast<ListOfstp_multi_level_reference_designator*>(objectSlot(nusk_ap242::attribute(536)));
+    return nusk_downcast<ListOfstp_multi_level_reference_designator>(objectSlot(nusk_ap242::attribute(536)));
 }
 
 void stp_counterdrill_hole_occurrence_in_assembly::modified_components(ListOfstp_multi_level_reference_designator* value) { setObjectSlot(nusk_ap242::attribute(536), value); }
@@ -1307,49 +1307,49 @@ void* stp_countersink_hole_definition::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_countersink_hole_definition> nusktype_stp_countersink_hole_definition(&nusk_ap242_schema, "countersink_hole_definition");
 
 stp_positive_plane_angle_measure_with_unit* stp_countersink_hole_definition::countersink_angle() const {
-    return dynamic_cast<stp_positive_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(537)));
+    return nusk_downcast<stp_positive_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(537)));
 }
 
 void stp_countersink_hole_definition::countersink_angle(stp_positive_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(537), value); }
 
 stp_tolerance_value* stp_countersink_hole_definition::countersink_angle_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(538)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(538)));
 }
 
 void stp_countersink_hole_definition::countersink_angle_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(538), value); }
 
 stp_positive_length_measure_with_unit* stp_countersink_hole_definition::countersink_diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(539)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(539)));
 }
 
 void stp_countersink_hole_definition::countersink_diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(539), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_countersink_hole_definition::countersink_diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(540)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(540)));
 }
 
 void stp_countersink_hole_definition::countersink_diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(540), value); }
 
 stp_positive_length_measure_with_unit* stp_countersink_hole_definition::drilled_hole_depth() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(541)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(541)));
 }
 
 void stp_countersink_hole_definition::drilled_hole_depth(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(541), value); }
 
 stp_tolerance_value* stp_countersink_hole_definition::drilled_hole_depth_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(542)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(542)));
 }
 
 void stp_countersink_hole_definition::drilled_hole_depth_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(542), value); }
 
 stp_positive_length_measure_with_unit* stp_countersink_hole_definition::drilled_hole_diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(543)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(543)));
 }
 
 void stp_countersink_hole_definition::drilled_hole_diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(543), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_countersink_hole_definition::drilled_hole_diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(544)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(544)));
 }
 
 void stp_countersink_hole_definition::drilled_hole_diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(544), value); }
@@ -1383,7 +1383,7 @@ void* stp_countersink_hole_occurrence_in_assembly::operator new(size_t size, Nus
 NuskTypePtrT<stp_countersink_hole_occurrence_in_assembly> nusktype_stp_countersink_hole_occurrence_in_assembly(&nusk_ap242_schema, "countersink_hole_occurrence_in_assembly");
 
 ListOfstp_multi_level_reference_designator* stp_countersink_hole_occurrence_in_assembly::modified_components() const {
-    return dynamic_cast<ListOfstp_multi_level_reference_designator*>(objectSlot(nusk_ap242::attribute(546)));
+    return nusk_downcast<ListOfstp_multi_level_reference_designator>(objectSlot(nusk_ap242::attribute(546)));
 }
 
 void stp_countersink_hole_occurrence_in_assembly::modified_components(ListOfstp_multi_level_reference_designator* value) { setObjectSlot(nusk_ap242::attribute(546), value); }
@@ -1423,7 +1423,7 @@ void* stp_criterion_report_item_with_value::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_criterion_report_item_with_value> nusktype_stp_criterion_report_item_with_value(&nusk_ap242_schema, "criterion_report_item_with_value");
 
 stp_measure_with_unit* stp_criterion_report_item_with_value::report_value() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(549)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(549)));
 }
 
 void stp_criterion_report_item_with_value::report_value(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(549), value); }
@@ -1545,7 +1545,7 @@ void* stp_csg_solid::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_csg_solid> nusktype_stp_csg_solid(&nusk_ap242_schema, "csg_solid");
 
 stp_csg_select* stp_csg_solid::tree_root_expression() const {
-    return dynamic_cast<stp_csg_select*>(objectSlot(nusk_ap242::attribute(551)));
+    return nusk_downcast<stp_csg_select>(objectSlot(nusk_ap242::attribute(551)));
 }
 
 void stp_csg_solid::tree_root_expression(stp_csg_select* value) { setObjectSlot(nusk_ap242::attribute(551), value); }
@@ -1584,7 +1584,7 @@ void* stp_cubic_bezier_triangulated_face::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_cubic_bezier_triangulated_face> nusktype_stp_cubic_bezier_triangulated_face(&nusk_ap242_schema, "cubic_bezier_triangulated_face");
 
 ListOfListOfInteger* stp_cubic_bezier_triangulated_face::ctriangles() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(552)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(552)));
 }
 
 void stp_cubic_bezier_triangulated_face::ctriangles(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(552), value); }
@@ -1607,13 +1607,13 @@ int stp_cubic_tessellated_connecting_edge::smooth() const {
 void stp_cubic_tessellated_connecting_edge::smooth(int value) { setIntegerSlot(nusk_ap242::attribute(553), static_cast<int>(value)); }
 
 stp_cubic_bezier_triangulated_face* stp_cubic_tessellated_connecting_edge::face1() const {
-    return dynamic_cast<stp_cubic_bezier_triangulated_face*>(objectSlot(nusk_ap242::attribute(554)));
+    return nusk_downcast<stp_cubic_bezier_triangulated_face>(objectSlot(nusk_ap242::attribute(554)));
 }
 
 void stp_cubic_tessellated_connecting_edge::face1(stp_cubic_bezier_triangulated_face* value) { setObjectSlot(nusk_ap242::attribute(554), value); }
 
 stp_cubic_bezier_triangulated_face* stp_cubic_tessellated_connecting_edge::face2() const {
-    return dynamic_cast<stp_cubic_bezier_triangulated_face*>(objectSlot(nusk_ap242::attribute(555)));
+    return nusk_downcast<stp_cubic_bezier_triangulated_face>(objectSlot(nusk_ap242::attribute(555)));
 }
 
 void stp_cubic_tessellated_connecting_edge::face2(stp_cubic_bezier_triangulated_face* value) { setObjectSlot(nusk_ap242::attribute(555), value); }
@@ -1652,7 +1652,7 @@ void* stp_current_change_element_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_current_change_element_assignment> nusktype_stp_current_change_element_assignment(&nusk_ap242_schema, "current_change_element_assignment");
 
 SetOfstp_change_management_object* stp_current_change_element_assignment::items() const {
-    return dynamic_cast<SetOfstp_change_management_object*>(objectSlot(nusk_ap242::attribute(556)));
+    return nusk_downcast<SetOfstp_change_management_object>(objectSlot(nusk_ap242::attribute(556)));
 }
 
 void stp_current_change_element_assignment::items(SetOfstp_change_management_object* value) { setObjectSlot(nusk_ap242::attribute(556), value); }
@@ -1691,7 +1691,7 @@ void* stp_curve_based_path::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_curve_based_path> nusktype_stp_curve_based_path(&nusk_ap242_schema, "curve_based_path");
 
 stp_curve* stp_curve_based_path::path_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(557)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(557)));
 }
 
 void stp_curve_based_path::path_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(557), value); }
@@ -1708,13 +1708,13 @@ void* stp_curve_based_path_with_orientation::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_curve_based_path_with_orientation> nusktype_stp_curve_based_path_with_orientation(&nusk_ap242_schema, "curve_based_path_with_orientation");
 
 stp_bounded_curve* stp_curve_based_path_with_orientation::position_curve() const {
-    return dynamic_cast<stp_bounded_curve*>(objectSlot(nusk_ap242::attribute(558)));
+    return nusk_downcast<stp_bounded_curve>(objectSlot(nusk_ap242::attribute(558)));
 }
 
 void stp_curve_based_path_with_orientation::position_curve(stp_bounded_curve* value) { setObjectSlot(nusk_ap242::attribute(558), value); }
 
 stp_bounded_curve* stp_curve_based_path_with_orientation::orientation_curve() const {
-    return dynamic_cast<stp_bounded_curve*>(objectSlot(nusk_ap242::attribute(559)));
+    return nusk_downcast<stp_bounded_curve>(objectSlot(nusk_ap242::attribute(559)));
 }
 
 void stp_curve_based_path_with_orientation::orientation_curve(stp_bounded_curve* value) { setObjectSlot(nusk_ap242::attribute(559), value); }
@@ -1731,7 +1731,7 @@ void* stp_curve_based_path_with_orientation_and_parameters::operator new(size_t 
 NuskTypePtrT<stp_curve_based_path_with_orientation_and_parameters> nusktype_stp_curve_based_path_with_orientation_and_parameters(&nusk_ap242_schema, "curve_based_path_with_orientation_and_parameters");
 
 stp_path_parameter_representation* stp_curve_based_path_with_orientation_and_parameters::parameters() const {
-    return dynamic_cast<stp_path_parameter_representation*>(objectSlot(nusk_ap242::attribute(560)));
+    return nusk_downcast<stp_path_parameter_representation>(objectSlot(nusk_ap242::attribute(560)));
 }
 
 void stp_curve_based_path_with_orientation_and_parameters::parameters(stp_path_parameter_representation* value) { setObjectSlot(nusk_ap242::attribute(560), value); }
@@ -1748,13 +1748,13 @@ void* stp_curve_bounded_surface::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_curve_bounded_surface> nusktype_stp_curve_bounded_surface(&nusk_ap242_schema, "curve_bounded_surface");
 
 stp_surface* stp_curve_bounded_surface::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(561)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(561)));
 }
 
 void stp_curve_bounded_surface::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(561), value); }
 
 SetOfstp_boundary_curve* stp_curve_bounded_surface::boundaries() const {
-    return dynamic_cast<SetOfstp_boundary_curve*>(objectSlot(nusk_ap242::attribute(562)));
+    return nusk_downcast<SetOfstp_boundary_curve>(objectSlot(nusk_ap242::attribute(562)));
 }
 
 void stp_curve_bounded_surface::boundaries(SetOfstp_boundary_curve* value) { setObjectSlot(nusk_ap242::attribute(562), value); }
@@ -1788,7 +1788,7 @@ void* stp_curve_distance_geometric_constraint::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_curve_distance_geometric_constraint> nusktype_stp_curve_distance_geometric_constraint(&nusk_ap242_schema, "curve_distance_geometric_constraint");
 
 SetOfstp_near_point_relationship* stp_curve_distance_geometric_constraint::near_points() const {
-    return dynamic_cast<SetOfstp_near_point_relationship*>(objectSlot(nusk_ap242::attribute(564)));
+    return nusk_downcast<SetOfstp_near_point_relationship>(objectSlot(nusk_ap242::attribute(564)));
 }
 
 void stp_curve_distance_geometric_constraint::near_points(SetOfstp_near_point_relationship* value) { setObjectSlot(nusk_ap242::attribute(564), value); }
@@ -1816,13 +1816,13 @@ void* stp_curve_replica::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_curve_replica> nusktype_stp_curve_replica(&nusk_ap242_schema, "curve_replica");
 
 stp_curve* stp_curve_replica::parent_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(565)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(565)));
 }
 
 void stp_curve_replica::parent_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(565), value); }
 
 stp_cartesian_transformation_operator* stp_curve_replica::transformation() const {
-    return dynamic_cast<stp_cartesian_transformation_operator*>(objectSlot(nusk_ap242::attribute(566)));
+    return nusk_downcast<stp_cartesian_transformation_operator>(objectSlot(nusk_ap242::attribute(566)));
 }
 
 void stp_curve_replica::transformation(stp_cartesian_transformation_operator* value) { setObjectSlot(nusk_ap242::attribute(566), value); }
@@ -1839,7 +1839,7 @@ void* stp_curve_segment_set::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_curve_segment_set> nusktype_stp_curve_segment_set(&nusk_ap242_schema, "curve_segment_set");
 
 SetOfstp_composite_curve_segment* stp_curve_segment_set::segments() const {
-    return dynamic_cast<SetOfstp_composite_curve_segment*>(objectSlot(nusk_ap242::attribute(567)));
+    return nusk_downcast<SetOfstp_composite_curve_segment>(objectSlot(nusk_ap242::attribute(567)));
 }
 
 void stp_curve_segment_set::segments(SetOfstp_composite_curve_segment* value) { setObjectSlot(nusk_ap242::attribute(567), value); }
@@ -1879,19 +1879,19 @@ const char* stp_curve_style::name() const {
 void stp_curve_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(569), value); }
 
 stp_curve_font_or_scaled_curve_font_select* stp_curve_style::curve_font() const {
-    return dynamic_cast<stp_curve_font_or_scaled_curve_font_select*>(objectSlot(nusk_ap242::attribute(570)));
+    return nusk_downcast<stp_curve_font_or_scaled_curve_font_select>(objectSlot(nusk_ap242::attribute(570)));
 }
 
 void stp_curve_style::curve_font(stp_curve_font_or_scaled_curve_font_select* value) { setObjectSlot(nusk_ap242::attribute(570), value); }
 
 stp_size_select* stp_curve_style::curve_width() const {
-    return dynamic_cast<stp_size_select*>(objectSlot(nusk_ap242::attribute(571)));
+    return nusk_downcast<stp_size_select>(objectSlot(nusk_ap242::attribute(571)));
 }
 
 void stp_curve_style::curve_width(stp_size_select* value) { setObjectSlot(nusk_ap242::attribute(571), value); }
 
 stp_colour* stp_curve_style::curve_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(572)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(572)));
 }
 
 void stp_curve_style::curve_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(572), value); }
@@ -1914,7 +1914,7 @@ const char* stp_curve_style_font::name() const {
 void stp_curve_style_font::name(const char* value) { setStringSlot(nusk_ap242::attribute(573), value); }
 
 ListOfstp_curve_style_font_pattern* stp_curve_style_font::pattern_list() const {
-    return dynamic_cast<ListOfstp_curve_style_font_pattern*>(objectSlot(nusk_ap242::attribute(574)));
+    return nusk_downcast<ListOfstp_curve_style_font_pattern>(objectSlot(nusk_ap242::attribute(574)));
 }
 
 void stp_curve_style_font::pattern_list(ListOfstp_curve_style_font_pattern* value) { setObjectSlot(nusk_ap242::attribute(574), value); }
@@ -1937,7 +1937,7 @@ const char* stp_curve_style_font_and_scaling::name() const {
 void stp_curve_style_font_and_scaling::name(const char* value) { setStringSlot(nusk_ap242::attribute(575), value); }
 
 stp_curve_style_font_select* stp_curve_style_font_and_scaling::curve_font() const {
-    return dynamic_cast<stp_curve_style_font_select*>(objectSlot(nusk_ap242::attribute(576)));
+    return nusk_downcast<stp_curve_style_font_select>(objectSlot(nusk_ap242::attribute(576)));
 }
 
 void stp_curve_style_font_and_scaling::curve_font(stp_curve_style_font_select* value) { setObjectSlot(nusk_ap242::attribute(576), value); }
@@ -2011,7 +2011,7 @@ stp_shading_curve_method stp_curve_style_rendering::rendering_method() const {
 void stp_curve_style_rendering::rendering_method(stp_shading_curve_method value) { setIntegerSlot(nusk_ap242::attribute(580), static_cast<int>(value)); }
 
 stp_surface_rendering_properties* stp_curve_style_rendering::rendering_properties() const {
-    return dynamic_cast<stp_surface_rendering_properties*>(objectSlot(nusk_ap242::attribute(581)));
+    return nusk_downcast<stp_surface_rendering_properties>(objectSlot(nusk_ap242::attribute(581)));
 }
 
 void stp_curve_style_rendering::rendering_properties(stp_surface_rendering_properties* value) { setObjectSlot(nusk_ap242::attribute(581), value); }
@@ -2061,7 +2061,7 @@ void* stp_cyclide_segment_solid::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_cyclide_segment_solid> nusktype_stp_cyclide_segment_solid(&nusk_ap242_schema, "cyclide_segment_solid");
 
 stp_axis2_placement_3d* stp_cyclide_segment_solid::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(582)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(582)));
 }
 
 void stp_cyclide_segment_solid::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(582), value); }
@@ -2234,7 +2234,7 @@ void* stp_cylindrical_volume::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_cylindrical_volume> nusktype_stp_cylindrical_volume(&nusk_ap242_schema, "cylindrical_volume");
 
 stp_axis2_placement_3d* stp_cylindrical_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(598)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(598)));
 }
 
 void stp_cylindrical_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(598), value); }
@@ -2308,7 +2308,7 @@ const char* stp_data_environment::description() const {
 void stp_data_environment::description(const char* value) { setStringSlot(nusk_ap242::attribute(602), value); }
 
 SetOfstp_characterized_property_representation* stp_data_environment::elements() const {
-    return dynamic_cast<SetOfstp_characterized_property_representation*>(objectSlot(nusk_ap242::attribute(603)));
+    return nusk_downcast<SetOfstp_characterized_property_representation>(objectSlot(nusk_ap242::attribute(603)));
 }
 
 void stp_data_environment::elements(SetOfstp_characterized_property_representation* value) { setObjectSlot(nusk_ap242::attribute(603), value); }
@@ -2376,13 +2376,13 @@ void* stp_data_equivalence_criterion_assessment_association::operator new(size_t
 NuskTypePtrT<stp_data_equivalence_criterion_assessment_association> nusktype_stp_data_equivalence_criterion_assessment_association(&nusk_ap242_schema, "data_equivalence_criterion_assessment_association");
 
 stp_data_equivalence_criterion* stp_data_equivalence_criterion_assessment_association::criterion() const {
-    return dynamic_cast<stp_data_equivalence_criterion*>(objectSlot(nusk_ap242::attribute(607)));
+    return nusk_downcast<stp_data_equivalence_criterion>(objectSlot(nusk_ap242::attribute(607)));
 }
 
 void stp_data_equivalence_criterion_assessment_association::criterion(stp_data_equivalence_criterion* value) { setObjectSlot(nusk_ap242::attribute(607), value); }
 
 stp_data_equivalence_assessment_specification* stp_data_equivalence_criterion_assessment_association::assessment_specification() const {
-    return dynamic_cast<stp_data_equivalence_assessment_specification*>(objectSlot(nusk_ap242::attribute(608)));
+    return nusk_downcast<stp_data_equivalence_assessment_specification>(objectSlot(nusk_ap242::attribute(608)));
 }
 
 void stp_data_equivalence_criterion_assessment_association::assessment_specification(stp_data_equivalence_assessment_specification* value) { setObjectSlot(nusk_ap242::attribute(608), value); }
@@ -2457,13 +2457,13 @@ const char* stp_data_equivalence_definition_relationship::description() const {
 void stp_data_equivalence_definition_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(614), value); }
 
 stp_data_equivalence_definition* stp_data_equivalence_definition_relationship::relating_data_equivalence_definition() const {
-    return dynamic_cast<stp_data_equivalence_definition*>(objectSlot(nusk_ap242::attribute(615)));
+    return nusk_downcast<stp_data_equivalence_definition>(objectSlot(nusk_ap242::attribute(615)));
 }
 
 void stp_data_equivalence_definition_relationship::relating_data_equivalence_definition(stp_data_equivalence_definition* value) { setObjectSlot(nusk_ap242::attribute(615), value); }
 
 stp_data_equivalence_definition* stp_data_equivalence_definition_relationship::related_data_equivalence_definition() const {
-    return dynamic_cast<stp_data_equivalence_definition*>(objectSlot(nusk_ap242::attribute(616)));
+    return nusk_downcast<stp_data_equivalence_definition>(objectSlot(nusk_ap242::attribute(616)));
 }
 
 void stp_data_equivalence_definition_relationship::related_data_equivalence_definition(stp_data_equivalence_definition* value) { setObjectSlot(nusk_ap242::attribute(616), value); }
@@ -2498,13 +2498,13 @@ const char* stp_data_equivalence_definition_representation_relationship::descrip
 void stp_data_equivalence_definition_representation_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(619), value); }
 
 stp_data_equivalence_definition* stp_data_equivalence_definition_representation_relationship::definition() const {
-    return dynamic_cast<stp_data_equivalence_definition*>(objectSlot(nusk_ap242::attribute(620)));
+    return nusk_downcast<stp_data_equivalence_definition>(objectSlot(nusk_ap242::attribute(620)));
 }
 
 void stp_data_equivalence_definition_representation_relationship::definition(stp_data_equivalence_definition* value) { setObjectSlot(nusk_ap242::attribute(620), value); }
 
 stp_used_equivalence_representation_select* stp_data_equivalence_definition_representation_relationship::used_representation() const {
-    return dynamic_cast<stp_used_equivalence_representation_select*>(objectSlot(nusk_ap242::attribute(621)));
+    return nusk_downcast<stp_used_equivalence_representation_select>(objectSlot(nusk_ap242::attribute(621)));
 }
 
 void stp_data_equivalence_definition_representation_relationship::used_representation(stp_used_equivalence_representation_select* value) { setObjectSlot(nusk_ap242::attribute(621), value); }
@@ -2521,13 +2521,13 @@ void* stp_data_equivalence_inspected_element_pair::operator new(size_t size, Nus
 NuskTypePtrT<stp_data_equivalence_inspected_element_pair> nusktype_stp_data_equivalence_inspected_element_pair(&nusk_ap242_schema, "data_equivalence_inspected_element_pair");
 
 SetOfstp_inspected_equivalence_element_select* stp_data_equivalence_inspected_element_pair::comparing_elements() const {
-    return dynamic_cast<SetOfstp_inspected_equivalence_element_select*>(objectSlot(nusk_ap242::attribute(622)));
+    return nusk_downcast<SetOfstp_inspected_equivalence_element_select>(objectSlot(nusk_ap242::attribute(622)));
 }
 
 void stp_data_equivalence_inspected_element_pair::comparing_elements(SetOfstp_inspected_equivalence_element_select* value) { setObjectSlot(nusk_ap242::attribute(622), value); }
 
 SetOfstp_inspected_equivalence_element_select* stp_data_equivalence_inspected_element_pair::compared_elements() const {
-    return dynamic_cast<SetOfstp_inspected_equivalence_element_select*>(objectSlot(nusk_ap242::attribute(623)));
+    return nusk_downcast<SetOfstp_inspected_equivalence_element_select>(objectSlot(nusk_ap242::attribute(623)));
 }
 
 void stp_data_equivalence_inspected_element_pair::compared_elements(SetOfstp_inspected_equivalence_element_select* value) { setObjectSlot(nusk_ap242::attribute(623), value); }
@@ -2544,7 +2544,7 @@ void* stp_data_equivalence_inspection_criterion_report::operator new(size_t size
 NuskTypePtrT<stp_data_equivalence_inspection_criterion_report> nusktype_stp_data_equivalence_inspection_criterion_report(&nusk_ap242_schema, "data_equivalence_inspection_criterion_report");
 
 SetOfstp_data_equivalence_inspection_criterion_report_item* stp_data_equivalence_inspection_criterion_report::statistical_values() const {
-    return dynamic_cast<SetOfstp_data_equivalence_inspection_criterion_report_item*>(objectSlot(nusk_ap242::attribute(624)));
+    return nusk_downcast<SetOfstp_data_equivalence_inspection_criterion_report_item>(objectSlot(nusk_ap242::attribute(624)));
 }
 
 void stp_data_equivalence_inspection_criterion_report::statistical_values(SetOfstp_data_equivalence_inspection_criterion_report_item* value) { setObjectSlot(nusk_ap242::attribute(624), value); }
@@ -2572,7 +2572,7 @@ void* stp_data_equivalence_inspection_instance_report::operator new(size_t size,
 NuskTypePtrT<stp_data_equivalence_inspection_instance_report> nusktype_stp_data_equivalence_inspection_instance_report(&nusk_ap242_schema, "data_equivalence_inspection_instance_report");
 
 ListOfstp_data_equivalence_inspection_instance_report_item* stp_data_equivalence_inspection_instance_report::inspected_instances() const {
-    return dynamic_cast<ListOfstp_data_equivalence_inspection_instance_report_item*>(objectSlot(nusk_ap242::attribute(625)));
+    return nusk_downcast<ListOfstp_data_equivalence_inspection_instance_report_item>(objectSlot(nusk_ap242::attribute(625)));
 }
 
 void stp_data_equivalence_inspection_instance_report::inspected_instances(ListOfstp_data_equivalence_inspection_instance_report_item* value) { setObjectSlot(nusk_ap242::attribute(625), value); }
@@ -2589,7 +2589,7 @@ void* stp_data_equivalence_inspection_instance_report_item::operator new(size_t 
 NuskTypePtrT<stp_data_equivalence_inspection_instance_report_item> nusktype_stp_data_equivalence_inspection_instance_report_item(&nusk_ap242_schema, "data_equivalence_inspection_instance_report_item");
 
 stp_data_equivalence_inspected_element_pair_select* stp_data_equivalence_inspection_instance_report_item::inspected_element() const {
-    return dynamic_cast<stp_data_equivalence_inspected_element_pair_select*>(objectSlot(nusk_ap242::attribute(626)));
+    return nusk_downcast<stp_data_equivalence_inspected_element_pair_select>(objectSlot(nusk_ap242::attribute(626)));
 }
 
 void stp_data_equivalence_inspection_instance_report_item::inspected_element(stp_data_equivalence_inspected_element_pair_select* value) { setObjectSlot(nusk_ap242::attribute(626), value); }
@@ -2606,7 +2606,7 @@ void* stp_data_equivalence_inspection_report::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_data_equivalence_inspection_report> nusktype_stp_data_equivalence_inspection_report(&nusk_ap242_schema, "data_equivalence_inspection_report");
 
 stp_data_equivalence_inspection_result* stp_data_equivalence_inspection_report::inspection_result() const {
-    return dynamic_cast<stp_data_equivalence_inspection_result*>(objectSlot(nusk_ap242::attribute(627)));
+    return nusk_downcast<stp_data_equivalence_inspection_result>(objectSlot(nusk_ap242::attribute(627)));
 }
 
 void stp_data_equivalence_inspection_report::inspection_result(stp_data_equivalence_inspection_result* value) { setObjectSlot(nusk_ap242::attribute(627), value); }
@@ -2634,7 +2634,7 @@ void* stp_data_equivalence_inspection_result::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_data_equivalence_inspection_result> nusktype_stp_data_equivalence_inspection_result(&nusk_ap242_schema, "data_equivalence_inspection_result");
 
 stp_data_equivalence_criterion* stp_data_equivalence_inspection_result::criterion_inspected() const {
-    return dynamic_cast<stp_data_equivalence_criterion*>(objectSlot(nusk_ap242::attribute(628)));
+    return nusk_downcast<stp_data_equivalence_criterion>(objectSlot(nusk_ap242::attribute(628)));
 }
 
 void stp_data_equivalence_inspection_result::criterion_inspected(stp_data_equivalence_criterion* value) { setObjectSlot(nusk_ap242::attribute(628), value); }
@@ -2651,7 +2651,7 @@ void* stp_data_equivalence_inspection_result_representation::operator new(size_t
 NuskTypePtrT<stp_data_equivalence_inspection_result_representation> nusktype_stp_data_equivalence_inspection_result_representation(&nusk_ap242_schema, "data_equivalence_inspection_result_representation");
 
 stp_data_equivalence_criteria_representation* stp_data_equivalence_inspection_result_representation::criteria_inspected() const {
-    return dynamic_cast<stp_data_equivalence_criteria_representation*>(objectSlot(nusk_ap242::attribute(629)));
+    return nusk_downcast<stp_data_equivalence_criteria_representation>(objectSlot(nusk_ap242::attribute(629)));
 }
 
 void stp_data_equivalence_inspection_result_representation::criteria_inspected(stp_data_equivalence_criteria_representation* value) { setObjectSlot(nusk_ap242::attribute(629), value); }
@@ -2703,7 +2703,7 @@ const char* stp_data_equivalence_report_request::description() const {
 void stp_data_equivalence_report_request::description(const char* value) { setStringSlot(nusk_ap242::attribute(633), value); }
 
 stp_data_equivalence_criterion* stp_data_equivalence_report_request::criterion_of_report_request() const {
-    return dynamic_cast<stp_data_equivalence_criterion*>(objectSlot(nusk_ap242::attribute(634)));
+    return nusk_downcast<stp_data_equivalence_criterion>(objectSlot(nusk_ap242::attribute(634)));
 }
 
 void stp_data_equivalence_report_request::criterion_of_report_request(stp_data_equivalence_criterion* value) { setObjectSlot(nusk_ap242::attribute(634), value); }
@@ -2720,13 +2720,13 @@ void* stp_data_quality_assessment_measurement_association::operator new(size_t s
 NuskTypePtrT<stp_data_quality_assessment_measurement_association> nusktype_stp_data_quality_assessment_measurement_association(&nusk_ap242_schema, "data_quality_assessment_measurement_association");
 
 stp_data_quality_criterion_assessment_association* stp_data_quality_assessment_measurement_association::assessment_specification() const {
-    return dynamic_cast<stp_data_quality_criterion_assessment_association*>(objectSlot(nusk_ap242::attribute(635)));
+    return nusk_downcast<stp_data_quality_criterion_assessment_association>(objectSlot(nusk_ap242::attribute(635)));
 }
 
 void stp_data_quality_assessment_measurement_association::assessment_specification(stp_data_quality_criterion_assessment_association* value) { setObjectSlot(nusk_ap242::attribute(635), value); }
 
 stp_data_quality_criterion_measurement_association* stp_data_quality_assessment_measurement_association::measurement_requirement() const {
-    return dynamic_cast<stp_data_quality_criterion_measurement_association*>(objectSlot(nusk_ap242::attribute(636)));
+    return nusk_downcast<stp_data_quality_criterion_measurement_association>(objectSlot(nusk_ap242::attribute(636)));
 }
 
 void stp_data_quality_assessment_measurement_association::measurement_requirement(stp_data_quality_criterion_measurement_association* value) { setObjectSlot(nusk_ap242::attribute(636), value); }
@@ -2782,13 +2782,13 @@ void* stp_data_quality_criterion_assessment_association::operator new(size_t siz
 NuskTypePtrT<stp_data_quality_criterion_assessment_association> nusktype_stp_data_quality_criterion_assessment_association(&nusk_ap242_schema, "data_quality_criterion_assessment_association");
 
 stp_data_quality_criterion* stp_data_quality_criterion_assessment_association::criterion() const {
-    return dynamic_cast<stp_data_quality_criterion*>(objectSlot(nusk_ap242::attribute(638)));
+    return nusk_downcast<stp_data_quality_criterion>(objectSlot(nusk_ap242::attribute(638)));
 }
 
 void stp_data_quality_criterion_assessment_association::criterion(stp_data_quality_criterion* value) { setObjectSlot(nusk_ap242::attribute(638), value); }
 
 stp_data_quality_assessment_specification* stp_data_quality_criterion_assessment_association::assessment_specification() const {
-    return dynamic_cast<stp_data_quality_assessment_specification*>(objectSlot(nusk_ap242::attribute(639)));
+    return nusk_downcast<stp_data_quality_assessment_specification>(objectSlot(nusk_ap242::attribute(639)));
 }
 
 void stp_data_quality_criterion_assessment_association::assessment_specification(stp_data_quality_assessment_specification* value) { setObjectSlot(nusk_ap242::attribute(639), value); }
@@ -2839,13 +2839,13 @@ const char* stp_data_quality_definition_relationship::description() const {
 void stp_data_quality_definition_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(641), value); }
 
 stp_data_quality_definition* stp_data_quality_definition_relationship::relating_data_quality_definition() const {
-    return dynamic_cast<stp_data_quality_definition*>(objectSlot(nusk_ap242::attribute(642)));
+    return nusk_downcast<stp_data_quality_definition>(objectSlot(nusk_ap242::attribute(642)));
 }
 
 void stp_data_quality_definition_relationship::relating_data_quality_definition(stp_data_quality_definition* value) { setObjectSlot(nusk_ap242::attribute(642), value); }
 
 stp_data_quality_definition* stp_data_quality_definition_relationship::related_data_quality_definition() const {
-    return dynamic_cast<stp_data_quality_definition*>(objectSlot(nusk_ap242::attribute(643)));
+    return nusk_downcast<stp_data_quality_definition>(objectSlot(nusk_ap242::attribute(643)));
 }
 
 void stp_data_quality_definition_relationship::related_data_quality_definition(stp_data_quality_definition* value) { setObjectSlot(nusk_ap242::attribute(643), value); }
@@ -2868,13 +2868,13 @@ const char* stp_data_quality_definition_representation_relationship::description
 void stp_data_quality_definition_representation_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(644), value); }
 
 stp_data_quality_definition* stp_data_quality_definition_representation_relationship::definition() const {
-    return dynamic_cast<stp_data_quality_definition*>(objectSlot(nusk_ap242::attribute(645)));
+    return nusk_downcast<stp_data_quality_definition>(objectSlot(nusk_ap242::attribute(645)));
 }
 
 void stp_data_quality_definition_representation_relationship::definition(stp_data_quality_definition* value) { setObjectSlot(nusk_ap242::attribute(645), value); }
 
 stp_used_quality_representation_select* stp_data_quality_definition_representation_relationship::used_representation() const {
-    return dynamic_cast<stp_used_quality_representation_select*>(objectSlot(nusk_ap242::attribute(646)));
+    return nusk_downcast<stp_used_quality_representation_select>(objectSlot(nusk_ap242::attribute(646)));
 }
 
 void stp_data_quality_definition_representation_relationship::used_representation(stp_used_quality_representation_select* value) { setObjectSlot(nusk_ap242::attribute(646), value); }
@@ -2891,7 +2891,7 @@ void* stp_data_quality_inspection_criterion_report::operator new(size_t size, Nu
 NuskTypePtrT<stp_data_quality_inspection_criterion_report> nusktype_stp_data_quality_inspection_criterion_report(&nusk_ap242_schema, "data_quality_inspection_criterion_report");
 
 SetOfstp_data_quality_inspection_criterion_report_item* stp_data_quality_inspection_criterion_report::statistical_values() const {
-    return dynamic_cast<SetOfstp_data_quality_inspection_criterion_report_item*>(objectSlot(nusk_ap242::attribute(647)));
+    return nusk_downcast<SetOfstp_data_quality_inspection_criterion_report_item>(objectSlot(nusk_ap242::attribute(647)));
 }
 
 void stp_data_quality_inspection_criterion_report::statistical_values(SetOfstp_data_quality_inspection_criterion_report_item* value) { setObjectSlot(nusk_ap242::attribute(647), value); }
@@ -2931,7 +2931,7 @@ void* stp_data_quality_inspection_instance_report::operator new(size_t size, Nus
 NuskTypePtrT<stp_data_quality_inspection_instance_report> nusktype_stp_data_quality_inspection_instance_report(&nusk_ap242_schema, "data_quality_inspection_instance_report");
 
 ListOfstp_data_quality_inspection_instance_report_item* stp_data_quality_inspection_instance_report::inspected_instances() const {
-    return dynamic_cast<ListOfstp_data_quality_inspection_instance_report_item*>(objectSlot(nusk_ap242::attribute(650)));
+    return nusk_downcast<ListOfstp_data_quality_inspection_instance_report_item>(objectSlot(nusk_ap242::attribute(650)));
 }
 
 void stp_data_quality_inspection_instance_report::inspected_instances(ListOfstp_data_quality_inspection_instance_report_item* value) { setObjectSlot(nusk_ap242::attribute(650), value); }
@@ -2948,7 +2948,7 @@ void* stp_data_quality_inspection_instance_report_item::operator new(size_t size
 NuskTypePtrT<stp_data_quality_inspection_instance_report_item> nusktype_stp_data_quality_inspection_instance_report_item(&nusk_ap242_schema, "data_quality_inspection_instance_report_item");
 
 SetOfstp_inspected_element_select* stp_data_quality_inspection_instance_report_item::inspected_elements() const {
-    return dynamic_cast<SetOfstp_inspected_element_select*>(objectSlot(nusk_ap242::attribute(651)));
+    return nusk_downcast<SetOfstp_inspected_element_select>(objectSlot(nusk_ap242::attribute(651)));
 }
 
 void stp_data_quality_inspection_instance_report_item::inspected_elements(SetOfstp_inspected_element_select* value) { setObjectSlot(nusk_ap242::attribute(651), value); }
@@ -2965,7 +2965,7 @@ void* stp_data_quality_inspection_report::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_data_quality_inspection_report> nusktype_stp_data_quality_inspection_report(&nusk_ap242_schema, "data_quality_inspection_report");
 
 stp_data_quality_inspection_result* stp_data_quality_inspection_report::inspection_result() const {
-    return dynamic_cast<stp_data_quality_inspection_result*>(objectSlot(nusk_ap242::attribute(652)));
+    return nusk_downcast<stp_data_quality_inspection_result>(objectSlot(nusk_ap242::attribute(652)));
 }
 
 void stp_data_quality_inspection_report::inspection_result(stp_data_quality_inspection_result* value) { setObjectSlot(nusk_ap242::attribute(652), value); }
@@ -2982,7 +2982,7 @@ void* stp_data_quality_inspection_result::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_data_quality_inspection_result> nusktype_stp_data_quality_inspection_result(&nusk_ap242_schema, "data_quality_inspection_result");
 
 stp_data_quality_criterion* stp_data_quality_inspection_result::criterion_inspected() const {
-    return dynamic_cast<stp_data_quality_criterion*>(objectSlot(nusk_ap242::attribute(653)));
+    return nusk_downcast<stp_data_quality_criterion>(objectSlot(nusk_ap242::attribute(653)));
 }
 
 void stp_data_quality_inspection_result::criterion_inspected(stp_data_quality_criterion* value) { setObjectSlot(nusk_ap242::attribute(653), value); }
@@ -2999,7 +2999,7 @@ void* stp_data_quality_inspection_result_representation::operator new(size_t siz
 NuskTypePtrT<stp_data_quality_inspection_result_representation> nusktype_stp_data_quality_inspection_result_representation(&nusk_ap242_schema, "data_quality_inspection_result_representation");
 
 stp_data_quality_criteria_representation* stp_data_quality_inspection_result_representation::criteria_inspected() const {
-    return dynamic_cast<stp_data_quality_criteria_representation*>(objectSlot(nusk_ap242::attribute(654)));
+    return nusk_downcast<stp_data_quality_criteria_representation>(objectSlot(nusk_ap242::attribute(654)));
 }
 
 void stp_data_quality_inspection_result_representation::criteria_inspected(stp_data_quality_criteria_representation* value) { setObjectSlot(nusk_ap242::attribute(654), value); }
@@ -3061,7 +3061,7 @@ const char* stp_data_quality_report_request::description() const {
 void stp_data_quality_report_request::description(const char* value) { setStringSlot(nusk_ap242::attribute(656), value); }
 
 stp_data_quality_criterion* stp_data_quality_report_request::criterion_of_report_request() const {
-    return dynamic_cast<stp_data_quality_criterion*>(objectSlot(nusk_ap242::attribute(657)));
+    return nusk_downcast<stp_data_quality_criterion>(objectSlot(nusk_ap242::attribute(657)));
 }
 
 void stp_data_quality_report_request::criterion_of_report_request(stp_data_quality_criterion* value) { setObjectSlot(nusk_ap242::attribute(657), value); }
@@ -3095,13 +3095,13 @@ void* stp_date_and_time::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_date_and_time> nusktype_stp_date_and_time(&nusk_ap242_schema, "date_and_time");
 
 stp_date* stp_date_and_time::date_component() const {
-    return dynamic_cast<stp_date*>(objectSlot(nusk_ap242::attribute(659)));
+    return nusk_downcast<stp_date>(objectSlot(nusk_ap242::attribute(659)));
 }
 
 void stp_date_and_time::date_component(stp_date* value) { setObjectSlot(nusk_ap242::attribute(659), value); }
 
 stp_local_time* stp_date_and_time::time_component() const {
-    return dynamic_cast<stp_local_time*>(objectSlot(nusk_ap242::attribute(660)));
+    return nusk_downcast<stp_local_time>(objectSlot(nusk_ap242::attribute(660)));
 }
 
 void stp_date_and_time::time_component(stp_local_time* value) { setObjectSlot(nusk_ap242::attribute(660), value); }
@@ -3118,13 +3118,13 @@ void* stp_date_and_time_assignment::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_date_and_time_assignment> nusktype_stp_date_and_time_assignment(&nusk_ap242_schema, "date_and_time_assignment");
 
 stp_date_and_time* stp_date_and_time_assignment::assigned_date_and_time() const {
-    return dynamic_cast<stp_date_and_time*>(objectSlot(nusk_ap242::attribute(661)));
+    return nusk_downcast<stp_date_and_time>(objectSlot(nusk_ap242::attribute(661)));
 }
 
 void stp_date_and_time_assignment::assigned_date_and_time(stp_date_and_time* value) { setObjectSlot(nusk_ap242::attribute(661), value); }
 
 stp_date_time_role* stp_date_and_time_assignment::role() const {
-    return dynamic_cast<stp_date_time_role*>(objectSlot(nusk_ap242::attribute(662)));
+    return nusk_downcast<stp_date_time_role>(objectSlot(nusk_ap242::attribute(662)));
 }
 
 void stp_date_and_time_assignment::role(stp_date_time_role* value) { setObjectSlot(nusk_ap242::attribute(662), value); }
@@ -3141,13 +3141,13 @@ void* stp_date_assignment::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_date_assignment> nusktype_stp_date_assignment(&nusk_ap242_schema, "date_assignment");
 
 stp_date* stp_date_assignment::assigned_date() const {
-    return dynamic_cast<stp_date*>(objectSlot(nusk_ap242::attribute(663)));
+    return nusk_downcast<stp_date>(objectSlot(nusk_ap242::attribute(663)));
 }
 
 void stp_date_assignment::assigned_date(stp_date* value) { setObjectSlot(nusk_ap242::attribute(663), value); }
 
 stp_date_role* stp_date_assignment::role() const {
-    return dynamic_cast<stp_date_role*>(objectSlot(nusk_ap242::attribute(664)));
+    return nusk_downcast<stp_date_role>(objectSlot(nusk_ap242::attribute(664)));
 }
 
 void stp_date_assignment::role(stp_date_role* value) { setObjectSlot(nusk_ap242::attribute(664), value); }

@@ -253,13 +253,13 @@ void* stp_dated_effectivity::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_dated_effectivity> nusktype_stp_dated_effectivity(&nusk_ap242_schema, "dated_effectivity");
 
 stp_date_time_or_event_occurrence* stp_dated_effectivity::effectivity_end_date() const {
-    return dynamic_cast<stp_date_time_or_event_occurrence*>(objectSlot(nusk_ap242::attribute(667)));
+    return nusk_downcast<stp_date_time_or_event_occurrence>(objectSlot(nusk_ap242::attribute(667)));
 }
 
 void stp_dated_effectivity::effectivity_end_date(stp_date_time_or_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(667), value); }
 
 stp_date_time_or_event_occurrence* stp_dated_effectivity::effectivity_start_date() const {
-    return dynamic_cast<stp_date_time_or_event_occurrence*>(objectSlot(nusk_ap242::attribute(668)));
+    return nusk_downcast<stp_date_time_or_event_occurrence>(objectSlot(nusk_ap242::attribute(668)));
 }
 
 void stp_dated_effectivity::effectivity_start_date(stp_date_time_or_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(668), value); }
@@ -321,7 +321,7 @@ int stp_datum_reference::precedence() const {
 void stp_datum_reference::precedence(int value) { setIntegerSlot(nusk_ap242::attribute(670), static_cast<int>(value)); }
 
 stp_datum* stp_datum_reference::referenced_datum() const {
-    return dynamic_cast<stp_datum*>(objectSlot(nusk_ap242::attribute(671)));
+    return nusk_downcast<stp_datum>(objectSlot(nusk_ap242::attribute(671)));
 }
 
 void stp_datum_reference::referenced_datum(stp_datum* value) { setObjectSlot(nusk_ap242::attribute(671), value); }
@@ -366,7 +366,7 @@ stp_datum_reference_modifier_type stp_datum_reference_modifier_with_value::modif
 void stp_datum_reference_modifier_with_value::modifier_type(stp_datum_reference_modifier_type value) { setIntegerSlot(nusk_ap242::attribute(672), static_cast<int>(value)); }
 
 stp_length_measure_with_unit* stp_datum_reference_modifier_with_value::modifier_value() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(673)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(673)));
 }
 
 void stp_datum_reference_modifier_with_value::modifier_value(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(673), value); }
@@ -390,7 +390,7 @@ ListOfstp_datum_reference_compartment* stp_datum_system::constituents() const {
         value = made;
         const_cast<stp_datum_system*>(this)->setObjectSlot(nusk_ap242::attribute(674), value);
     }
-    return dynamic_cast<ListOfstp_datum_reference_compartment*>(value);
+    return nusk_downcast<ListOfstp_datum_reference_compartment>(value);
 }
 
 void stp_datum_system::constituents(ListOfstp_datum_reference_compartment* value) { setObjectSlot(nusk_ap242::attribute(674), value); }
@@ -407,7 +407,7 @@ void* stp_datum_system_for_composite_group_element::operator new(size_t size, Nu
 NuskTypePtrT<stp_datum_system_for_composite_group_element> nusktype_stp_datum_system_for_composite_group_element(&nusk_ap242_schema, "datum_system_for_composite_group_element");
 
 stp_shape_aspect_relationship* stp_datum_system_for_composite_group_element::element() const {
-    return dynamic_cast<stp_shape_aspect_relationship*>(objectSlot(nusk_ap242::attribute(675)));
+    return nusk_downcast<stp_shape_aspect_relationship>(objectSlot(nusk_ap242::attribute(675)));
 }
 
 void stp_datum_system_for_composite_group_element::element(stp_shape_aspect_relationship* value) { setObjectSlot(nusk_ap242::attribute(675), value); }
@@ -496,13 +496,13 @@ void* stp_defined_character_glyph::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_defined_character_glyph> nusktype_stp_defined_character_glyph(&nusk_ap242_schema, "defined_character_glyph");
 
 stp_defined_glyph_select* stp_defined_character_glyph::definition() const {
-    return dynamic_cast<stp_defined_glyph_select*>(objectSlot(nusk_ap242::attribute(677)));
+    return nusk_downcast<stp_defined_glyph_select>(objectSlot(nusk_ap242::attribute(677)));
 }
 
 void stp_defined_character_glyph::definition(stp_defined_glyph_select* value) { setObjectSlot(nusk_ap242::attribute(677), value); }
 
 stp_axis2_placement* stp_defined_character_glyph::placement() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(678)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(678)));
 }
 
 void stp_defined_character_glyph::placement(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(678), value); }
@@ -541,13 +541,13 @@ void* stp_defined_symbol::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_defined_symbol> nusktype_stp_defined_symbol(&nusk_ap242_schema, "defined_symbol");
 
 stp_defined_symbol_select* stp_defined_symbol::definition() const {
-    return dynamic_cast<stp_defined_symbol_select*>(objectSlot(nusk_ap242::attribute(679)));
+    return nusk_downcast<stp_defined_symbol_select>(objectSlot(nusk_ap242::attribute(679)));
 }
 
 void stp_defined_symbol::definition(stp_defined_symbol_select* value) { setObjectSlot(nusk_ap242::attribute(679), value); }
 
 stp_symbol_target* stp_defined_symbol::target() const {
-    return dynamic_cast<stp_symbol_target*>(objectSlot(nusk_ap242::attribute(680)));
+    return nusk_downcast<stp_symbol_target>(objectSlot(nusk_ap242::attribute(680)));
 }
 
 void stp_defined_symbol::target(stp_symbol_target* value) { setObjectSlot(nusk_ap242::attribute(680), value); }
@@ -660,13 +660,13 @@ void* stp_degenerate_pcurve::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_degenerate_pcurve> nusktype_stp_degenerate_pcurve(&nusk_ap242_schema, "degenerate_pcurve");
 
 stp_surface* stp_degenerate_pcurve::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(686)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(686)));
 }
 
 void stp_degenerate_pcurve::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(686), value); }
 
 stp_definitional_representation* stp_degenerate_pcurve::reference_to_curve() const {
-    return dynamic_cast<stp_definitional_representation*>(objectSlot(nusk_ap242::attribute(687)));
+    return nusk_downcast<stp_definitional_representation>(objectSlot(nusk_ap242::attribute(687)));
 }
 
 void stp_degenerate_pcurve::reference_to_curve(stp_definitional_representation* value) { setObjectSlot(nusk_ap242::attribute(687), value); }
@@ -756,7 +756,7 @@ void* stp_derived_unit::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_derived_unit> nusktype_stp_derived_unit(&nusk_ap242_schema, "derived_unit");
 
 SetOfstp_derived_unit_element* stp_derived_unit::elements() const {
-    return dynamic_cast<SetOfstp_derived_unit_element*>(objectSlot(nusk_ap242::attribute(691)));
+    return nusk_downcast<SetOfstp_derived_unit_element>(objectSlot(nusk_ap242::attribute(691)));
 }
 
 void stp_derived_unit::elements(SetOfstp_derived_unit_element* value) { setObjectSlot(nusk_ap242::attribute(691), value); }
@@ -773,7 +773,7 @@ void* stp_derived_unit_element::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_derived_unit_element> nusktype_stp_derived_unit_element(&nusk_ap242_schema, "derived_unit_element");
 
 stp_named_unit* stp_derived_unit_element::unit() const {
-    return dynamic_cast<stp_named_unit*>(objectSlot(nusk_ap242::attribute(692)));
+    return nusk_downcast<stp_named_unit>(objectSlot(nusk_ap242::attribute(692)));
 }
 
 void stp_derived_unit_element::unit(stp_named_unit* value) { setObjectSlot(nusk_ap242::attribute(692), value); }
@@ -802,7 +802,7 @@ const char* stp_description_attribute::attribute_value() const {
 void stp_description_attribute::attribute_value(const char* value) { setStringSlot(nusk_ap242::attribute(694), value); }
 
 stp_description_attribute_select* stp_description_attribute::described_item() const {
-    return dynamic_cast<stp_description_attribute_select*>(objectSlot(nusk_ap242::attribute(695)));
+    return nusk_downcast<stp_description_attribute_select>(objectSlot(nusk_ap242::attribute(695)));
 }
 
 void stp_description_attribute::described_item(stp_description_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(695), value); }
@@ -836,7 +836,7 @@ void* stp_description_text_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_description_text_assignment> nusktype_stp_description_text_assignment(&nusk_ap242_schema, "description_text_assignment");
 
 stp_description_text* stp_description_text_assignment::description() const {
-    return dynamic_cast<stp_description_text*>(objectSlot(nusk_ap242::attribute(697)));
+    return nusk_downcast<stp_description_text>(objectSlot(nusk_ap242::attribute(697)));
 }
 
 void stp_description_text_assignment::description(stp_description_text* value) { setObjectSlot(nusk_ap242::attribute(697), value); }
@@ -865,13 +865,13 @@ const char* stp_description_text_assignment_relationship::description() const {
 void stp_description_text_assignment_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(699), value); }
 
 stp_description_text_assignment* stp_description_text_assignment_relationship::relating() const {
-    return dynamic_cast<stp_description_text_assignment*>(objectSlot(nusk_ap242::attribute(700)));
+    return nusk_downcast<stp_description_text_assignment>(objectSlot(nusk_ap242::attribute(700)));
 }
 
 void stp_description_text_assignment_relationship::relating(stp_description_text_assignment* value) { setObjectSlot(nusk_ap242::attribute(700), value); }
 
 stp_description_text_assignment* stp_description_text_assignment_relationship::related() const {
-    return dynamic_cast<stp_description_text_assignment*>(objectSlot(nusk_ap242::attribute(701)));
+    return nusk_downcast<stp_description_text_assignment>(objectSlot(nusk_ap242::attribute(701)));
 }
 
 void stp_description_text_assignment_relationship::related(stp_description_text_assignment* value) { setObjectSlot(nusk_ap242::attribute(701), value); }
@@ -1371,13 +1371,13 @@ void* stp_dimension_related_tolerance_zone_element::operator new(size_t size, Nu
 NuskTypePtrT<stp_dimension_related_tolerance_zone_element> nusktype_stp_dimension_related_tolerance_zone_element(&nusk_ap242_schema, "dimension_related_tolerance_zone_element");
 
 stp_dimensional_location* stp_dimension_related_tolerance_zone_element::related_dimension() const {
-    return dynamic_cast<stp_dimensional_location*>(objectSlot(nusk_ap242::attribute(711)));
+    return nusk_downcast<stp_dimensional_location>(objectSlot(nusk_ap242::attribute(711)));
 }
 
 void stp_dimension_related_tolerance_zone_element::related_dimension(stp_dimensional_location* value) { setObjectSlot(nusk_ap242::attribute(711), value); }
 
 stp_tolerance_zone_definition* stp_dimension_related_tolerance_zone_element::related_element() const {
-    return dynamic_cast<stp_tolerance_zone_definition*>(objectSlot(nusk_ap242::attribute(712)));
+    return nusk_downcast<stp_tolerance_zone_definition>(objectSlot(nusk_ap242::attribute(712)));
 }
 
 void stp_dimension_related_tolerance_zone_element::related_element(stp_tolerance_zone_definition* value) { setObjectSlot(nusk_ap242::attribute(712), value); }
@@ -1405,13 +1405,13 @@ void* stp_dimensional_characteristic_representation::operator new(size_t size, N
 NuskTypePtrT<stp_dimensional_characteristic_representation> nusktype_stp_dimensional_characteristic_representation(&nusk_ap242_schema, "dimensional_characteristic_representation");
 
 stp_dimensional_characteristic* stp_dimensional_characteristic_representation::dimension() const {
-    return dynamic_cast<stp_dimensional_characteristic*>(objectSlot(nusk_ap242::attribute(713)));
+    return nusk_downcast<stp_dimensional_characteristic>(objectSlot(nusk_ap242::attribute(713)));
 }
 
 void stp_dimensional_characteristic_representation::dimension(stp_dimensional_characteristic* value) { setObjectSlot(nusk_ap242::attribute(713), value); }
 
 stp_shape_dimension_representation* stp_dimensional_characteristic_representation::representation() const {
-    return dynamic_cast<stp_shape_dimension_representation*>(objectSlot(nusk_ap242::attribute(714)));
+    return nusk_downcast<stp_shape_dimension_representation>(objectSlot(nusk_ap242::attribute(714)));
 }
 
 void stp_dimensional_characteristic_representation::representation(stp_shape_dimension_representation* value) { setObjectSlot(nusk_ap242::attribute(714), value); }
@@ -1520,7 +1520,7 @@ void* stp_dimensional_location_with_path::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_dimensional_location_with_path> nusktype_stp_dimensional_location_with_path(&nusk_ap242_schema, "dimensional_location_with_path");
 
 stp_shape_aspect* stp_dimensional_location_with_path::path() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(723)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(723)));
 }
 
 void stp_dimensional_location_with_path::path(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(723), value); }
@@ -1537,7 +1537,7 @@ void* stp_dimensional_size::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_dimensional_size> nusktype_stp_dimensional_size(&nusk_ap242_schema, "dimensional_size");
 
 stp_shape_aspect* stp_dimensional_size::applies_to() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(724)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(724)));
 }
 
 void stp_dimensional_size::applies_to(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(724), value); }
@@ -1571,7 +1571,7 @@ void* stp_dimensional_size_with_path::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_dimensional_size_with_path> nusktype_stp_dimensional_size_with_path(&nusk_ap242_schema, "dimensional_size_with_path");
 
 stp_shape_aspect* stp_dimensional_size_with_path::path() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(726)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(726)));
 }
 
 void stp_dimensional_size_with_path::path(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(726), value); }
@@ -1588,7 +1588,7 @@ void* stp_directed_action::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_directed_action> nusktype_stp_directed_action(&nusk_ap242_schema, "directed_action");
 
 stp_action_directive* stp_directed_action::directive() const {
-    return dynamic_cast<stp_action_directive*>(objectSlot(nusk_ap242::attribute(727)));
+    return nusk_downcast<stp_action_directive>(objectSlot(nusk_ap242::attribute(727)));
 }
 
 void stp_directed_action::directive(stp_action_directive* value) { setObjectSlot(nusk_ap242::attribute(727), value); }
@@ -1605,7 +1605,7 @@ void* stp_directed_action_assignment::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_directed_action_assignment> nusktype_stp_directed_action_assignment(&nusk_ap242_schema, "directed_action_assignment");
 
 stp_directed_action* stp_directed_action_assignment::assigned_directed_action() const {
-    return dynamic_cast<stp_directed_action*>(objectSlot(nusk_ap242::attribute(728)));
+    return nusk_downcast<stp_directed_action>(objectSlot(nusk_ap242::attribute(728)));
 }
 
 void stp_directed_action_assignment::assigned_directed_action(stp_directed_action* value) { setObjectSlot(nusk_ap242::attribute(728), value); }
@@ -1661,7 +1661,7 @@ void* stp_direction::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_direction> nusktype_stp_direction(&nusk_ap242_schema, "direction");
 
 ListOfDouble* stp_direction::direction_ratios() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(730)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(730)));
 }
 
 void stp_direction::direction_ratios(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(730), value); }
@@ -1684,7 +1684,7 @@ stp_direction_feature_application_type stp_direction_feature_tolerance_zone::wid
 void stp_direction_feature_tolerance_zone::width_direction(stp_direction_feature_application_type value) { setIntegerSlot(nusk_ap242::attribute(731), static_cast<int>(value)); }
 
 stp_plane_angle_measure_with_unit* stp_direction_feature_tolerance_zone::angle() const {
-    return dynamic_cast<stp_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(732)));
+    return nusk_downcast<stp_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(732)));
 }
 
 void stp_direction_feature_tolerance_zone::angle(stp_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(732), value); }
@@ -1774,7 +1774,7 @@ const char* stp_document::description() const {
 void stp_document::description(const char* value) { setStringSlot(nusk_ap242::attribute(735), value); }
 
 stp_document_type* stp_document::kind() const {
-    return dynamic_cast<stp_document_type*>(objectSlot(nusk_ap242::attribute(736)));
+    return nusk_downcast<stp_document_type>(objectSlot(nusk_ap242::attribute(736)));
 }
 
 void stp_document::kind(stp_document_type* value) { setObjectSlot(nusk_ap242::attribute(736), value); }
@@ -1813,7 +1813,7 @@ void* stp_document_identifier_assignment::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_document_identifier_assignment> nusktype_stp_document_identifier_assignment(&nusk_ap242_schema, "document_identifier_assignment");
 
 SetOfstp_document_identifier_assigned_item* stp_document_identifier_assignment::items() const {
-    return dynamic_cast<SetOfstp_document_identifier_assigned_item*>(objectSlot(nusk_ap242::attribute(737)));
+    return nusk_downcast<SetOfstp_document_identifier_assigned_item>(objectSlot(nusk_ap242::attribute(737)));
 }
 
 void stp_document_identifier_assignment::items(SetOfstp_document_identifier_assigned_item* value) { setObjectSlot(nusk_ap242::attribute(737), value); }
@@ -1842,13 +1842,13 @@ const char* stp_document_product_association::description() const {
 void stp_document_product_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(739), value); }
 
 stp_document* stp_document_product_association::relating_document() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(740)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(740)));
 }
 
 void stp_document_product_association::relating_document(stp_document* value) { setObjectSlot(nusk_ap242::attribute(740), value); }
 
 stp_product_or_formation_or_definition* stp_document_product_association::related_product() const {
-    return dynamic_cast<stp_product_or_formation_or_definition*>(objectSlot(nusk_ap242::attribute(741)));
+    return nusk_downcast<stp_product_or_formation_or_definition>(objectSlot(nusk_ap242::attribute(741)));
 }
 
 void stp_document_product_association::related_product(stp_product_or_formation_or_definition* value) { setObjectSlot(nusk_ap242::attribute(741), value); }
@@ -1876,7 +1876,7 @@ void* stp_document_reference::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_document_reference> nusktype_stp_document_reference(&nusk_ap242_schema, "document_reference");
 
 stp_document* stp_document_reference::assigned_document() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(742)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(742)));
 }
 
 void stp_document_reference::assigned_document(stp_document* value) { setObjectSlot(nusk_ap242::attribute(742), value); }
@@ -1911,13 +1911,13 @@ const char* stp_document_relationship::description() const {
 void stp_document_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(745), value); }
 
 stp_document* stp_document_relationship::relating_document() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(746)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(746)));
 }
 
 void stp_document_relationship::relating_document(stp_document* value) { setObjectSlot(nusk_ap242::attribute(746), value); }
 
 stp_document* stp_document_relationship::related_document() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(747)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(747)));
 }
 
 void stp_document_relationship::related_document(stp_document* value) { setObjectSlot(nusk_ap242::attribute(747), value); }
@@ -1940,7 +1940,7 @@ const char* stp_document_representation_type::name() const {
 void stp_document_representation_type::name(const char* value) { setStringSlot(nusk_ap242::attribute(748), value); }
 
 stp_document* stp_document_representation_type::represented_document() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(749)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(749)));
 }
 
 void stp_document_representation_type::represented_document(stp_document* value) { setObjectSlot(nusk_ap242::attribute(749), value); }
@@ -1974,7 +1974,7 @@ void* stp_document_usage_constraint::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_document_usage_constraint> nusktype_stp_document_usage_constraint(&nusk_ap242_schema, "document_usage_constraint");
 
 stp_document* stp_document_usage_constraint::source() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(751)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(751)));
 }
 
 void stp_document_usage_constraint::source(stp_document* value) { setObjectSlot(nusk_ap242::attribute(751), value); }
@@ -2003,13 +2003,13 @@ void* stp_document_usage_constraint_assignment::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_document_usage_constraint_assignment> nusktype_stp_document_usage_constraint_assignment(&nusk_ap242_schema, "document_usage_constraint_assignment");
 
 stp_document_usage_constraint* stp_document_usage_constraint_assignment::assigned_document_usage() const {
-    return dynamic_cast<stp_document_usage_constraint*>(objectSlot(nusk_ap242::attribute(754)));
+    return nusk_downcast<stp_document_usage_constraint>(objectSlot(nusk_ap242::attribute(754)));
 }
 
 void stp_document_usage_constraint_assignment::assigned_document_usage(stp_document_usage_constraint* value) { setObjectSlot(nusk_ap242::attribute(754), value); }
 
 stp_document_usage_role* stp_document_usage_constraint_assignment::role() const {
-    return dynamic_cast<stp_document_usage_role*>(objectSlot(nusk_ap242::attribute(755)));
+    return nusk_downcast<stp_document_usage_role>(objectSlot(nusk_ap242::attribute(755)));
 }
 
 void stp_document_usage_constraint_assignment::role(stp_document_usage_role* value) { setObjectSlot(nusk_ap242::attribute(755), value); }
@@ -2121,7 +2121,7 @@ void* stp_draughting_callout::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_draughting_callout> nusktype_stp_draughting_callout(&nusk_ap242_schema, "draughting_callout");
 
 SetOfstp_draughting_callout_element* stp_draughting_callout::contents() const {
-    return dynamic_cast<SetOfstp_draughting_callout_element*>(objectSlot(nusk_ap242::attribute(759)));
+    return nusk_downcast<SetOfstp_draughting_callout_element>(objectSlot(nusk_ap242::attribute(759)));
 }
 
 void stp_draughting_callout::contents(SetOfstp_draughting_callout_element* value) { setObjectSlot(nusk_ap242::attribute(759), value); }
@@ -2150,13 +2150,13 @@ const char* stp_draughting_callout_relationship::description() const {
 void stp_draughting_callout_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(761), value); }
 
 stp_draughting_callout* stp_draughting_callout_relationship::relating_draughting_callout() const {
-    return dynamic_cast<stp_draughting_callout*>(objectSlot(nusk_ap242::attribute(762)));
+    return nusk_downcast<stp_draughting_callout>(objectSlot(nusk_ap242::attribute(762)));
 }
 
 void stp_draughting_callout_relationship::relating_draughting_callout(stp_draughting_callout* value) { setObjectSlot(nusk_ap242::attribute(762), value); }
 
 stp_draughting_callout* stp_draughting_callout_relationship::related_draughting_callout() const {
-    return dynamic_cast<stp_draughting_callout*>(objectSlot(nusk_ap242::attribute(763)));
+    return nusk_downcast<stp_draughting_callout>(objectSlot(nusk_ap242::attribute(763)));
 }
 
 void stp_draughting_callout_relationship::related_draughting_callout(stp_draughting_callout* value) { setObjectSlot(nusk_ap242::attribute(763), value); }
@@ -2206,7 +2206,7 @@ void* stp_draughting_model_item_association_with_external_image_placement::opera
 NuskTypePtrT<stp_draughting_model_item_association_with_external_image_placement> nusktype_stp_draughting_model_item_association_with_external_image_placement(&nusk_ap242_schema, "draughting_model_item_association_with_external_image_placement");
 
 stp_external_image_placement_in_callout* stp_draughting_model_item_association_with_external_image_placement::image() const {
-    return dynamic_cast<stp_external_image_placement_in_callout*>(objectSlot(nusk_ap242::attribute(764)));
+    return nusk_downcast<stp_external_image_placement_in_callout>(objectSlot(nusk_ap242::attribute(764)));
 }
 
 void stp_draughting_model_item_association_with_external_image_placement::image(stp_external_image_placement_in_callout* value) { setObjectSlot(nusk_ap242::attribute(764), value); }
@@ -2223,7 +2223,7 @@ void* stp_draughting_model_item_association_with_placeholder::operator new(size_
 NuskTypePtrT<stp_draughting_model_item_association_with_placeholder> nusktype_stp_draughting_model_item_association_with_placeholder(&nusk_ap242_schema, "draughting_model_item_association_with_placeholder");
 
 stp_annotation_placeholder_occurrence* stp_draughting_model_item_association_with_placeholder::annotation_placeholder() const {
-    return dynamic_cast<stp_annotation_placeholder_occurrence*>(objectSlot(nusk_ap242::attribute(765)));
+    return nusk_downcast<stp_annotation_placeholder_occurrence>(objectSlot(nusk_ap242::attribute(765)));
 }
 
 void stp_draughting_model_item_association_with_placeholder::annotation_placeholder(stp_annotation_placeholder_occurrence* value) { setObjectSlot(nusk_ap242::attribute(765), value); }
@@ -2273,7 +2273,7 @@ void* stp_draughting_specification_reference::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_draughting_specification_reference> nusktype_stp_draughting_specification_reference(&nusk_ap242_schema, "draughting_specification_reference");
 
 SetOfstp_specified_item* stp_draughting_specification_reference::specified_items() const {
-    return dynamic_cast<SetOfstp_specified_item*>(objectSlot(nusk_ap242::attribute(766)));
+    return nusk_downcast<SetOfstp_specified_item>(objectSlot(nusk_ap242::attribute(766)));
 }
 
 void stp_draughting_specification_reference::specified_items(SetOfstp_specified_item* value) { setObjectSlot(nusk_ap242::attribute(766), value); }
@@ -2323,7 +2323,7 @@ void* stp_draughting_title::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_draughting_title> nusktype_stp_draughting_title(&nusk_ap242_schema, "draughting_title");
 
 SetOfstp_draughting_titled_item* stp_draughting_title::items() const {
-    return dynamic_cast<SetOfstp_draughting_titled_item*>(objectSlot(nusk_ap242::attribute(767)));
+    return nusk_downcast<SetOfstp_draughting_titled_item>(objectSlot(nusk_ap242::attribute(767)));
 }
 
 void stp_draughting_title::items(SetOfstp_draughting_titled_item* value) { setObjectSlot(nusk_ap242::attribute(767), value); }
@@ -2381,7 +2381,7 @@ const char* stp_drawing_revision::revision_identifier() const {
 void stp_drawing_revision::revision_identifier(const char* value) { setStringSlot(nusk_ap242::attribute(772), value); }
 
 stp_drawing_definition* stp_drawing_revision::drawing_identifier() const {
-    return dynamic_cast<stp_drawing_definition*>(objectSlot(nusk_ap242::attribute(773)));
+    return nusk_downcast<stp_drawing_definition>(objectSlot(nusk_ap242::attribute(773)));
 }
 
 void stp_drawing_revision::drawing_identifier(stp_drawing_definition* value) { setObjectSlot(nusk_ap242::attribute(773), value); }
@@ -2404,13 +2404,13 @@ void* stp_drawing_revision_sequence::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_drawing_revision_sequence> nusktype_stp_drawing_revision_sequence(&nusk_ap242_schema, "drawing_revision_sequence");
 
 stp_drawing_revision* stp_drawing_revision_sequence::predecessor() const {
-    return dynamic_cast<stp_drawing_revision*>(objectSlot(nusk_ap242::attribute(775)));
+    return nusk_downcast<stp_drawing_revision>(objectSlot(nusk_ap242::attribute(775)));
 }
 
 void stp_drawing_revision_sequence::predecessor(stp_drawing_revision* value) { setObjectSlot(nusk_ap242::attribute(775), value); }
 
 stp_drawing_revision* stp_drawing_revision_sequence::successor() const {
-    return dynamic_cast<stp_drawing_revision*>(objectSlot(nusk_ap242::attribute(776)));
+    return nusk_downcast<stp_drawing_revision>(objectSlot(nusk_ap242::attribute(776)));
 }
 
 void stp_drawing_revision_sequence::successor(stp_drawing_revision* value) { setObjectSlot(nusk_ap242::attribute(776), value); }
@@ -2523,7 +2523,7 @@ void* stp_eccentric_cone::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_eccentric_cone> nusktype_stp_eccentric_cone(&nusk_ap242_schema, "eccentric_cone");
 
 stp_axis2_placement_3d* stp_eccentric_cone::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(782)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(782)));
 }
 
 void stp_eccentric_cone::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(782), value); }
@@ -2576,7 +2576,7 @@ void* stp_eccentric_conical_volume::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_eccentric_conical_volume> nusktype_stp_eccentric_conical_volume(&nusk_ap242_schema, "eccentric_conical_volume");
 
 stp_axis2_placement_3d* stp_eccentric_conical_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(789)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(789)));
 }
 
 void stp_eccentric_conical_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(789), value); }
@@ -2629,13 +2629,13 @@ void* stp_edge::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_edge> nusktype_stp_edge(&nusk_ap242_schema, "edge");
 
 stp_vertex* stp_edge::edge_start() const {
-    return dynamic_cast<stp_vertex*>(objectSlot(nusk_ap242::attribute(796)));
+    return nusk_downcast<stp_vertex>(objectSlot(nusk_ap242::attribute(796)));
 }
 
 void stp_edge::edge_start(stp_vertex* value) { setObjectSlot(nusk_ap242::attribute(796), value); }
 
 stp_vertex* stp_edge::edge_end() const {
-    return dynamic_cast<stp_vertex*>(objectSlot(nusk_ap242::attribute(797)));
+    return nusk_downcast<stp_vertex>(objectSlot(nusk_ap242::attribute(797)));
 }
 
 void stp_edge::edge_end(stp_vertex* value) { setObjectSlot(nusk_ap242::attribute(797), value); }
@@ -2663,7 +2663,7 @@ void* stp_edge_based_wireframe_model::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_edge_based_wireframe_model> nusktype_stp_edge_based_wireframe_model(&nusk_ap242_schema, "edge_based_wireframe_model");
 
 SetOfstp_connected_edge_set* stp_edge_based_wireframe_model::ebwm_boundary() const {
-    return dynamic_cast<SetOfstp_connected_edge_set*>(objectSlot(nusk_ap242::attribute(798)));
+    return nusk_downcast<SetOfstp_connected_edge_set>(objectSlot(nusk_ap242::attribute(798)));
 }
 
 void stp_edge_based_wireframe_model::ebwm_boundary(SetOfstp_connected_edge_set* value) { setObjectSlot(nusk_ap242::attribute(798), value); }
@@ -2691,7 +2691,7 @@ void* stp_edge_blended_solid::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_edge_blended_solid> nusktype_stp_edge_blended_solid(&nusk_ap242_schema, "edge_blended_solid");
 
 ListOfstp_edge_curve* stp_edge_blended_solid::blended_edges() const {
-    return dynamic_cast<ListOfstp_edge_curve*>(objectSlot(nusk_ap242::attribute(799)));
+    return nusk_downcast<ListOfstp_edge_curve>(objectSlot(nusk_ap242::attribute(799)));
 }
 
 void stp_edge_blended_solid::blended_edges(ListOfstp_edge_curve* value) { setObjectSlot(nusk_ap242::attribute(799), value); }
@@ -2719,7 +2719,7 @@ void* stp_edge_curve::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_edge_curve> nusktype_stp_edge_curve(&nusk_ap242_schema, "edge_curve");
 
 stp_curve* stp_edge_curve::edge_geometry() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(800)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(800)));
 }
 
 void stp_edge_curve::edge_geometry(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(800), value); }

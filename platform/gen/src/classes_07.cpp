@@ -228,7 +228,7 @@ void* stp_effectivity_assignment::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_effectivity_assignment> nusktype_stp_effectivity_assignment(&nusk_ap242_schema, "effectivity_assignment");
 
 stp_effectivity* stp_effectivity_assignment::assigned_effectivity() const {
-    return dynamic_cast<stp_effectivity*>(objectSlot(nusk_ap242::attribute(803)));
+    return nusk_downcast<stp_effectivity>(objectSlot(nusk_ap242::attribute(803)));
 }
 
 void stp_effectivity_assignment::assigned_effectivity(stp_effectivity* value) { setObjectSlot(nusk_ap242::attribute(803), value); }
@@ -245,13 +245,13 @@ void* stp_effectivity_context_assignment::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_effectivity_context_assignment> nusktype_stp_effectivity_context_assignment(&nusk_ap242_schema, "effectivity_context_assignment");
 
 stp_effectivity_assignment* stp_effectivity_context_assignment::assigned_effectivity_assignment() const {
-    return dynamic_cast<stp_effectivity_assignment*>(objectSlot(nusk_ap242::attribute(804)));
+    return nusk_downcast<stp_effectivity_assignment>(objectSlot(nusk_ap242::attribute(804)));
 }
 
 void stp_effectivity_context_assignment::assigned_effectivity_assignment(stp_effectivity_assignment* value) { setObjectSlot(nusk_ap242::attribute(804), value); }
 
 stp_effectivity_context_role* stp_effectivity_context_assignment::role() const {
-    return dynamic_cast<stp_effectivity_context_role*>(objectSlot(nusk_ap242::attribute(805)));
+    return nusk_downcast<stp_effectivity_context_role>(objectSlot(nusk_ap242::attribute(805)));
 }
 
 void stp_effectivity_context_assignment::role(stp_effectivity_context_role* value) { setObjectSlot(nusk_ap242::attribute(805), value); }
@@ -303,13 +303,13 @@ const char* stp_effectivity_relationship::description() const {
 void stp_effectivity_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(809), value); }
 
 stp_effectivity* stp_effectivity_relationship::related_effectivity() const {
-    return dynamic_cast<stp_effectivity*>(objectSlot(nusk_ap242::attribute(810)));
+    return nusk_downcast<stp_effectivity>(objectSlot(nusk_ap242::attribute(810)));
 }
 
 void stp_effectivity_relationship::related_effectivity(stp_effectivity* value) { setObjectSlot(nusk_ap242::attribute(810), value); }
 
 stp_effectivity* stp_effectivity_relationship::relating_effectivity() const {
-    return dynamic_cast<stp_effectivity*>(objectSlot(nusk_ap242::attribute(811)));
+    return nusk_downcast<stp_effectivity>(objectSlot(nusk_ap242::attribute(811)));
 }
 
 void stp_effectivity_relationship::relating_effectivity(stp_effectivity* value) { setObjectSlot(nusk_ap242::attribute(811), value); }
@@ -437,7 +437,7 @@ void* stp_elementary_surface::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_elementary_surface> nusktype_stp_elementary_surface(&nusk_ap242_schema, "elementary_surface");
 
 stp_axis2_placement_3d* stp_elementary_surface::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(814)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(814)));
 }
 
 void stp_elementary_surface::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(814), value); }
@@ -477,7 +477,7 @@ void* stp_ellipsoid::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_ellipsoid> nusktype_stp_ellipsoid(&nusk_ap242_schema, "ellipsoid");
 
 stp_axis2_placement_3d* stp_ellipsoid::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(817)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(817)));
 }
 
 void stp_ellipsoid::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(817), value); }
@@ -512,7 +512,7 @@ void* stp_ellipsoid_volume::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_ellipsoid_volume> nusktype_stp_ellipsoid_volume(&nusk_ap242_schema, "ellipsoid_volume");
 
 stp_axis2_placement_3d* stp_ellipsoid_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(821)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(821)));
 }
 
 void stp_ellipsoid_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(821), value); }
@@ -547,7 +547,7 @@ void* stp_elliptic_area::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_elliptic_area> nusktype_stp_elliptic_area(&nusk_ap242_schema, "elliptic_area");
 
 stp_axis2_placement_2d* stp_elliptic_area::position() const {
-    return dynamic_cast<stp_axis2_placement_2d*>(objectSlot(nusk_ap242::attribute(825)));
+    return nusk_downcast<stp_axis2_placement_2d>(objectSlot(nusk_ap242::attribute(825)));
 }
 
 void stp_elliptic_area::position(stp_axis2_placement_2d* value) { setObjectSlot(nusk_ap242::attribute(825), value); }
@@ -704,13 +704,13 @@ void* stp_environment::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_environment> nusktype_stp_environment(&nusk_ap242_schema, "environment");
 
 stp_generic_variable* stp_environment::syntactic_representation() const {
-    return dynamic_cast<stp_generic_variable*>(objectSlot(nusk_ap242::attribute(831)));
+    return nusk_downcast<stp_generic_variable>(objectSlot(nusk_ap242::attribute(831)));
 }
 
 void stp_environment::syntactic_representation(stp_generic_variable* value) { setObjectSlot(nusk_ap242::attribute(831), value); }
 
 stp_variable_semantics* stp_environment::semantics() const {
-    return dynamic_cast<stp_variable_semantics*>(objectSlot(nusk_ap242::attribute(832)));
+    return nusk_downcast<stp_variable_semantics>(objectSlot(nusk_ap242::attribute(832)));
 }
 
 void stp_environment::semantics(stp_variable_semantics* value) { setObjectSlot(nusk_ap242::attribute(832), value); }
@@ -749,7 +749,7 @@ void* stp_equivalence_instance_report_item_with_notable_instances::operator new(
 NuskTypePtrT<stp_equivalence_instance_report_item_with_notable_instances> nusktype_stp_equivalence_instance_report_item_with_notable_instances(&nusk_ap242_schema, "equivalence_instance_report_item_with_notable_instances");
 
 ListOfstp_equivalence_notable_instance* stp_equivalence_instance_report_item_with_notable_instances::notable_instances() const {
-    return dynamic_cast<ListOfstp_equivalence_notable_instance*>(objectSlot(nusk_ap242::attribute(833)));
+    return nusk_downcast<ListOfstp_equivalence_notable_instance>(objectSlot(nusk_ap242::attribute(833)));
 }
 
 void stp_equivalence_instance_report_item_with_notable_instances::notable_instances(ListOfstp_equivalence_notable_instance* value) { setObjectSlot(nusk_ap242::attribute(833), value); }
@@ -766,19 +766,19 @@ void* stp_equivalence_notable_instance::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_equivalence_notable_instance> nusktype_stp_equivalence_notable_instance(&nusk_ap242_schema, "equivalence_notable_instance");
 
 ListOfstp_equivalence_detected_difference_select* stp_equivalence_notable_instance::comparing_elements() const {
-    return dynamic_cast<ListOfstp_equivalence_detected_difference_select*>(objectSlot(nusk_ap242::attribute(834)));
+    return nusk_downcast<ListOfstp_equivalence_detected_difference_select>(objectSlot(nusk_ap242::attribute(834)));
 }
 
 void stp_equivalence_notable_instance::comparing_elements(ListOfstp_equivalence_detected_difference_select* value) { setObjectSlot(nusk_ap242::attribute(834), value); }
 
 ListOfstp_equivalence_detected_difference_select* stp_equivalence_notable_instance::compared_elements() const {
-    return dynamic_cast<ListOfstp_equivalence_detected_difference_select*>(objectSlot(nusk_ap242::attribute(835)));
+    return nusk_downcast<ListOfstp_equivalence_detected_difference_select>(objectSlot(nusk_ap242::attribute(835)));
 }
 
 void stp_equivalence_notable_instance::compared_elements(ListOfstp_equivalence_detected_difference_select* value) { setObjectSlot(nusk_ap242::attribute(835), value); }
 
 stp_equivalence_measured_value_select* stp_equivalence_notable_instance::measured_value() const {
-    return dynamic_cast<stp_equivalence_measured_value_select*>(objectSlot(nusk_ap242::attribute(836)));
+    return nusk_downcast<stp_equivalence_measured_value_select>(objectSlot(nusk_ap242::attribute(836)));
 }
 
 void stp_equivalence_notable_instance::measured_value(stp_equivalence_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(836), value); }
@@ -916,7 +916,7 @@ void* stp_evaluated_degenerate_pcurve::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_evaluated_degenerate_pcurve> nusktype_stp_evaluated_degenerate_pcurve(&nusk_ap242_schema, "evaluated_degenerate_pcurve");
 
 stp_cartesian_point* stp_evaluated_degenerate_pcurve::equivalent_point() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(837)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(837)));
 }
 
 void stp_evaluated_degenerate_pcurve::equivalent_point(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(837), value); }
@@ -973,13 +973,13 @@ void* stp_event_occurrence_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_event_occurrence_assignment> nusktype_stp_event_occurrence_assignment(&nusk_ap242_schema, "event_occurrence_assignment");
 
 stp_event_occurrence* stp_event_occurrence_assignment::assigned_event_occurrence() const {
-    return dynamic_cast<stp_event_occurrence*>(objectSlot(nusk_ap242::attribute(841)));
+    return nusk_downcast<stp_event_occurrence>(objectSlot(nusk_ap242::attribute(841)));
 }
 
 void stp_event_occurrence_assignment::assigned_event_occurrence(stp_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(841), value); }
 
 stp_event_occurrence_role* stp_event_occurrence_assignment::role() const {
-    return dynamic_cast<stp_event_occurrence_role*>(objectSlot(nusk_ap242::attribute(842)));
+    return nusk_downcast<stp_event_occurrence_role>(objectSlot(nusk_ap242::attribute(842)));
 }
 
 void stp_event_occurrence_assignment::role(stp_event_occurrence_role* value) { setObjectSlot(nusk_ap242::attribute(842), value); }
@@ -1019,13 +1019,13 @@ const char* stp_event_occurrence_relationship::description() const {
 void stp_event_occurrence_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(844), value); }
 
 stp_event_occurrence* stp_event_occurrence_relationship::relating_event() const {
-    return dynamic_cast<stp_event_occurrence*>(objectSlot(nusk_ap242::attribute(845)));
+    return nusk_downcast<stp_event_occurrence>(objectSlot(nusk_ap242::attribute(845)));
 }
 
 void stp_event_occurrence_relationship::relating_event(stp_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(845), value); }
 
 stp_event_occurrence* stp_event_occurrence_relationship::related_event() const {
-    return dynamic_cast<stp_event_occurrence*>(objectSlot(nusk_ap242::attribute(846)));
+    return nusk_downcast<stp_event_occurrence>(objectSlot(nusk_ap242::attribute(846)));
 }
 
 void stp_event_occurrence_relationship::related_event(stp_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(846), value); }
@@ -1076,7 +1076,7 @@ void* stp_evidence::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_evidence> nusktype_stp_evidence(&nusk_ap242_schema, "evidence");
 
 SetOfstp_evidence_item* stp_evidence::items() const {
-    return dynamic_cast<SetOfstp_evidence_item*>(objectSlot(nusk_ap242::attribute(849)));
+    return nusk_downcast<SetOfstp_evidence_item>(objectSlot(nusk_ap242::attribute(849)));
 }
 
 void stp_evidence::items(SetOfstp_evidence_item* value) { setObjectSlot(nusk_ap242::attribute(849), value); }
@@ -1245,13 +1245,13 @@ const char* stp_experience_assignment::description() const {
 void stp_experience_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(856), value); }
 
 stp_experience* stp_experience_assignment::assigned_experience() const {
-    return dynamic_cast<stp_experience*>(objectSlot(nusk_ap242::attribute(857)));
+    return nusk_downcast<stp_experience>(objectSlot(nusk_ap242::attribute(857)));
 }
 
 void stp_experience_assignment::assigned_experience(stp_experience* value) { setObjectSlot(nusk_ap242::attribute(857), value); }
 
 stp_experience_role* stp_experience_assignment::role() const {
-    return dynamic_cast<stp_experience_role*>(objectSlot(nusk_ap242::attribute(858)));
+    return nusk_downcast<stp_experience_role>(objectSlot(nusk_ap242::attribute(858)));
 }
 
 void stp_experience_assignment::role(stp_experience_role* value) { setObjectSlot(nusk_ap242::attribute(858), value); }
@@ -1344,13 +1344,13 @@ const char* stp_experience_type_assignment::description() const {
 void stp_experience_type_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(867), value); }
 
 stp_experience_type* stp_experience_type_assignment::assigned_experience_type() const {
-    return dynamic_cast<stp_experience_type*>(objectSlot(nusk_ap242::attribute(868)));
+    return nusk_downcast<stp_experience_type>(objectSlot(nusk_ap242::attribute(868)));
 }
 
 void stp_experience_type_assignment::assigned_experience_type(stp_experience_type* value) { setObjectSlot(nusk_ap242::attribute(868), value); }
 
 stp_experience_type_role* stp_experience_type_assignment::role() const {
-    return dynamic_cast<stp_experience_type_role*>(objectSlot(nusk_ap242::attribute(869)));
+    return nusk_downcast<stp_experience_type_role>(objectSlot(nusk_ap242::attribute(869)));
 }
 
 void stp_experience_type_assignment::role(stp_experience_type_role* value) { setObjectSlot(nusk_ap242::attribute(869), value); }
@@ -1385,13 +1385,13 @@ const char* stp_experience_type_relationship::description() const {
 void stp_experience_type_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(872), value); }
 
 stp_experience_type* stp_experience_type_relationship::relating_experience_type() const {
-    return dynamic_cast<stp_experience_type*>(objectSlot(nusk_ap242::attribute(873)));
+    return nusk_downcast<stp_experience_type>(objectSlot(nusk_ap242::attribute(873)));
 }
 
 void stp_experience_type_relationship::relating_experience_type(stp_experience_type* value) { setObjectSlot(nusk_ap242::attribute(873), value); }
 
 stp_experience_type* stp_experience_type_relationship::related_experience_type() const {
-    return dynamic_cast<stp_experience_type*>(objectSlot(nusk_ap242::attribute(874)));
+    return nusk_downcast<stp_experience_type>(objectSlot(nusk_ap242::attribute(874)));
 }
 
 void stp_experience_type_relationship::related_experience_type(stp_experience_type* value) { setObjectSlot(nusk_ap242::attribute(874), value); }
@@ -1437,7 +1437,7 @@ void* stp_explicit_composite_hole::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_explicit_composite_hole> nusktype_stp_explicit_composite_hole(&nusk_ap242_schema, "explicit_composite_hole");
 
 stp_shape_representation* stp_explicit_composite_hole::placement() const {
-    return dynamic_cast<stp_shape_representation*>(objectSlot(nusk_ap242::attribute(878)));
+    return nusk_downcast<stp_shape_representation>(objectSlot(nusk_ap242::attribute(878)));
 }
 
 void stp_explicit_composite_hole::placement(stp_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(878), value); }
@@ -1460,13 +1460,13 @@ const char* stp_explicit_constraint::description() const {
 void stp_explicit_constraint::description(const char* value) { setStringSlot(nusk_ap242::attribute(879), value); }
 
 SetOfstp_representation_item* stp_explicit_constraint::constrained_elements() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(880)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(880)));
 }
 
 void stp_explicit_constraint::constrained_elements(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(880), value); }
 
 SetOfstp_representation_item* stp_explicit_constraint::reference_elements() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(881)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(881)));
 }
 
 void stp_explicit_constraint::reference_elements(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(881), value); }
@@ -1538,31 +1538,31 @@ void* stp_explicit_round_hole::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_explicit_round_hole> nusktype_stp_explicit_round_hole(&nusk_ap242_schema, "explicit_round_hole");
 
 stp_positive_length_measure_with_unit* stp_explicit_round_hole::depth() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(882)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(882)));
 }
 
 void stp_explicit_round_hole::depth(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(882), value); }
 
 stp_tolerance_value* stp_explicit_round_hole::depth_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(883)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(883)));
 }
 
 void stp_explicit_round_hole::depth_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(883), value); }
 
 stp_positive_length_measure_with_unit* stp_explicit_round_hole::diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(884)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(884)));
 }
 
 void stp_explicit_round_hole::diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(884), value); }
 
 stp_tolerance_value_or_limits_and_fits* stp_explicit_round_hole::diameter_tolerance() const {
-    return dynamic_cast<stp_tolerance_value_or_limits_and_fits*>(objectSlot(nusk_ap242::attribute(885)));
+    return nusk_downcast<stp_tolerance_value_or_limits_and_fits>(objectSlot(nusk_ap242::attribute(885)));
 }
 
 void stp_explicit_round_hole::diameter_tolerance(stp_tolerance_value_or_limits_and_fits* value) { setObjectSlot(nusk_ap242::attribute(885), value); }
 
 stp_shape_representation* stp_explicit_round_hole::placement() const {
-    return dynamic_cast<stp_shape_representation*>(objectSlot(nusk_ap242::attribute(886)));
+    return nusk_downcast<stp_shape_representation>(objectSlot(nusk_ap242::attribute(886)));
 }
 
 void stp_explicit_round_hole::placement(stp_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(886), value); }
@@ -1585,7 +1585,7 @@ int stp_explicit_table_function::index_base() const {
 void stp_explicit_table_function::index_base(int value) { setIntegerSlot(nusk_ap242::attribute(887), static_cast<int>(value)); }
 
 ListOfInteger* stp_explicit_table_function::shape() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(888)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(888)));
 }
 
 void stp_explicit_table_function::shape(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(888), value); }
@@ -1657,7 +1657,7 @@ void* stp_expression_extension_to_select::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_expression_extension_to_select> nusktype_stp_expression_extension_to_select(&nusk_ap242_schema, "expression_extension_to_select");
 
 stp_expression_extension_select* stp_expression_extension_to_select::type_expression_associated() const {
-    return dynamic_cast<stp_expression_extension_select*>(objectSlot(nusk_ap242::attribute(889)));
+    return nusk_downcast<stp_expression_extension_select>(objectSlot(nusk_ap242::attribute(889)));
 }
 
 void stp_expression_extension_to_select::type_expression_associated(stp_expression_extension_select* value) { setObjectSlot(nusk_ap242::attribute(889), value); }
@@ -1674,13 +1674,13 @@ void* stp_extended_tuple_space::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_extended_tuple_space> nusktype_stp_extended_tuple_space(&nusk_ap242_schema, "extended_tuple_space");
 
 stp_tuple_space* stp_extended_tuple_space::base() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(890)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(890)));
 }
 
 void stp_extended_tuple_space::base(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(890), value); }
 
 stp_maths_space* stp_extended_tuple_space::extender() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(891)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(891)));
 }
 
 void stp_extended_tuple_space::extender(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(891), value); }
@@ -1730,7 +1730,7 @@ void* stp_external_identification_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_external_identification_assignment> nusktype_stp_external_identification_assignment(&nusk_ap242_schema, "external_identification_assignment");
 
 stp_external_source* stp_external_identification_assignment::source() const {
-    return dynamic_cast<stp_external_source*>(objectSlot(nusk_ap242::attribute(892)));
+    return nusk_downcast<stp_external_source>(objectSlot(nusk_ap242::attribute(892)));
 }
 
 void stp_external_identification_assignment::source(stp_external_source* value) { setObjectSlot(nusk_ap242::attribute(892), value); }
@@ -1759,13 +1759,13 @@ const char* stp_external_identification_assignment_relationship::description() c
 void stp_external_identification_assignment_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(894), value); }
 
 stp_external_identification_assignment* stp_external_identification_assignment_relationship::relating() const {
-    return dynamic_cast<stp_external_identification_assignment*>(objectSlot(nusk_ap242::attribute(895)));
+    return nusk_downcast<stp_external_identification_assignment>(objectSlot(nusk_ap242::attribute(895)));
 }
 
 void stp_external_identification_assignment_relationship::relating(stp_external_identification_assignment* value) { setObjectSlot(nusk_ap242::attribute(895), value); }
 
 stp_external_identification_assignment* stp_external_identification_assignment_relationship::related() const {
-    return dynamic_cast<stp_external_identification_assignment*>(objectSlot(nusk_ap242::attribute(896)));
+    return nusk_downcast<stp_external_identification_assignment>(objectSlot(nusk_ap242::attribute(896)));
 }
 
 void stp_external_identification_assignment_relationship::related(stp_external_identification_assignment* value) { setObjectSlot(nusk_ap242::attribute(896), value); }
@@ -1788,7 +1788,7 @@ void* stp_external_image_placement_in_callout::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_external_image_placement_in_callout> nusktype_stp_external_image_placement_in_callout(&nusk_ap242_schema, "external_image_placement_in_callout");
 
 stp_document* stp_external_image_placement_in_callout::image() const {
-    return dynamic_cast<stp_document*>(objectSlot(nusk_ap242::attribute(898)));
+    return nusk_downcast<stp_document>(objectSlot(nusk_ap242::attribute(898)));
 }
 
 void stp_external_image_placement_in_callout::image(stp_document* value) { setObjectSlot(nusk_ap242::attribute(898), value); }
@@ -1811,7 +1811,7 @@ void* stp_external_source::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_external_source> nusktype_stp_external_source(&nusk_ap242_schema, "external_source");
 
 stp_source_item* stp_external_source::source_id() const {
-    return dynamic_cast<stp_source_item*>(objectSlot(nusk_ap242::attribute(900)));
+    return nusk_downcast<stp_source_item>(objectSlot(nusk_ap242::attribute(900)));
 }
 
 void stp_external_source::source_id(stp_source_item* value) { setObjectSlot(nusk_ap242::attribute(900), value); }
@@ -1840,13 +1840,13 @@ const char* stp_external_source_relationship::description() const {
 void stp_external_source_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(902), value); }
 
 stp_external_source* stp_external_source_relationship::relating_source() const {
-    return dynamic_cast<stp_external_source*>(objectSlot(nusk_ap242::attribute(903)));
+    return nusk_downcast<stp_external_source>(objectSlot(nusk_ap242::attribute(903)));
 }
 
 void stp_external_source_relationship::relating_source(stp_external_source* value) { setObjectSlot(nusk_ap242::attribute(903), value); }
 
 stp_external_source* stp_external_source_relationship::related_source() const {
-    return dynamic_cast<stp_external_source*>(objectSlot(nusk_ap242::attribute(904)));
+    return nusk_downcast<stp_external_source>(objectSlot(nusk_ap242::attribute(904)));
 }
 
 void stp_external_source_relationship::related_source(stp_external_source* value) { setObjectSlot(nusk_ap242::attribute(904), value); }
@@ -2039,13 +2039,13 @@ void* stp_externally_defined_item::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_externally_defined_item> nusktype_stp_externally_defined_item(&nusk_ap242_schema, "externally_defined_item");
 
 stp_source_item* stp_externally_defined_item::item_id() const {
-    return dynamic_cast<stp_source_item*>(objectSlot(nusk_ap242::attribute(905)));
+    return nusk_downcast<stp_source_item>(objectSlot(nusk_ap242::attribute(905)));
 }
 
 void stp_externally_defined_item::item_id(stp_source_item* value) { setObjectSlot(nusk_ap242::attribute(905), value); }
 
 stp_external_source* stp_externally_defined_item::source() const {
-    return dynamic_cast<stp_external_source*>(objectSlot(nusk_ap242::attribute(906)));
+    return nusk_downcast<stp_external_source>(objectSlot(nusk_ap242::attribute(906)));
 }
 
 void stp_externally_defined_item::source(stp_external_source* value) { setObjectSlot(nusk_ap242::attribute(906), value); }
@@ -2074,13 +2074,13 @@ const char* stp_externally_defined_item_relationship::description() const {
 void stp_externally_defined_item_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(908), value); }
 
 stp_externally_defined_item* stp_externally_defined_item_relationship::relating_item() const {
-    return dynamic_cast<stp_externally_defined_item*>(objectSlot(nusk_ap242::attribute(909)));
+    return nusk_downcast<stp_externally_defined_item>(objectSlot(nusk_ap242::attribute(909)));
 }
 
 void stp_externally_defined_item_relationship::relating_item(stp_externally_defined_item* value) { setObjectSlot(nusk_ap242::attribute(909), value); }
 
 stp_externally_defined_item* stp_externally_defined_item_relationship::related_item() const {
-    return dynamic_cast<stp_externally_defined_item*>(objectSlot(nusk_ap242::attribute(910)));
+    return nusk_downcast<stp_externally_defined_item>(objectSlot(nusk_ap242::attribute(910)));
 }
 
 void stp_externally_defined_item_relationship::related_item(stp_externally_defined_item* value) { setObjectSlot(nusk_ap242::attribute(910), value); }
@@ -2097,7 +2097,7 @@ void* stp_externally_defined_item_with_multiple_references::operator new(size_t 
 NuskTypePtrT<stp_externally_defined_item_with_multiple_references> nusktype_stp_externally_defined_item_with_multiple_references(&nusk_ap242_schema, "externally_defined_item_with_multiple_references");
 
 ListOfstp_source_item* stp_externally_defined_item_with_multiple_references::references() const {
-    return dynamic_cast<ListOfstp_source_item*>(objectSlot(nusk_ap242::attribute(911)));
+    return nusk_downcast<ListOfstp_source_item>(objectSlot(nusk_ap242::attribute(911)));
 }
 
 void stp_externally_defined_item_with_multiple_references::references(ListOfstp_source_item* value) { setObjectSlot(nusk_ap242::attribute(911), value); }
@@ -2235,7 +2235,7 @@ void* stp_externally_listed_data::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_externally_listed_data> nusktype_stp_externally_listed_data(&nusk_ap242_schema, "externally_listed_data");
 
 stp_maths_space* stp_externally_listed_data::value_range() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(912)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(912)));
 }
 
 void stp_externally_listed_data::value_range(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(912), value); }
@@ -2252,13 +2252,13 @@ void* stp_extreme_instance::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_extreme_instance> nusktype_stp_extreme_instance(&nusk_ap242_schema, "extreme_instance");
 
 SetOfstp_location_of_extreme_value_select* stp_extreme_instance::locations_of_extreme_value() const {
-    return dynamic_cast<SetOfstp_location_of_extreme_value_select*>(objectSlot(nusk_ap242::attribute(913)));
+    return nusk_downcast<SetOfstp_location_of_extreme_value_select>(objectSlot(nusk_ap242::attribute(913)));
 }
 
 void stp_extreme_instance::locations_of_extreme_value(SetOfstp_location_of_extreme_value_select* value) { setObjectSlot(nusk_ap242::attribute(913), value); }
 
 stp_measured_value_select* stp_extreme_instance::measured_value() const {
-    return dynamic_cast<stp_measured_value_select*>(objectSlot(nusk_ap242::attribute(914)));
+    return nusk_downcast<stp_measured_value_select>(objectSlot(nusk_ap242::attribute(914)));
 }
 
 void stp_extreme_instance::measured_value(stp_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(914), value); }
@@ -2286,7 +2286,7 @@ void* stp_extruded_area_solid::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_extruded_area_solid> nusktype_stp_extruded_area_solid(&nusk_ap242_schema, "extruded_area_solid");
 
 stp_direction* stp_extruded_area_solid::extruded_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(915)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(915)));
 }
 
 void stp_extruded_area_solid::extruded_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(915), value); }
@@ -2309,7 +2309,7 @@ void* stp_extruded_face_solid::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_extruded_face_solid> nusktype_stp_extruded_face_solid(&nusk_ap242_schema, "extruded_face_solid");
 
 stp_direction* stp_extruded_face_solid::extruded_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(917)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(917)));
 }
 
 void stp_extruded_face_solid::extruded_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(917), value); }
@@ -2349,13 +2349,13 @@ void* stp_extruded_face_solid_with_multiple_draft_angles::operator new(size_t si
 NuskTypePtrT<stp_extruded_face_solid_with_multiple_draft_angles> nusktype_stp_extruded_face_solid_with_multiple_draft_angles(&nusk_ap242_schema, "extruded_face_solid_with_multiple_draft_angles");
 
 ListOfSetOfstp_edge_curve* stp_extruded_face_solid_with_multiple_draft_angles::drafted_edges() const {
-    return dynamic_cast<ListOfSetOfstp_edge_curve*>(objectSlot(nusk_ap242::attribute(920)));
+    return nusk_downcast<ListOfSetOfstp_edge_curve>(objectSlot(nusk_ap242::attribute(920)));
 }
 
 void stp_extruded_face_solid_with_multiple_draft_angles::drafted_edges(ListOfSetOfstp_edge_curve* value) { setObjectSlot(nusk_ap242::attribute(920), value); }
 
 ListOfDouble* stp_extruded_face_solid_with_multiple_draft_angles::draft_angles() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(921)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(921)));
 }
 
 void stp_extruded_face_solid_with_multiple_draft_angles::draft_angles(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(921), value); }
@@ -2372,13 +2372,13 @@ void* stp_extruded_face_solid_with_trim_conditions::operator new(size_t size, Nu
 NuskTypePtrT<stp_extruded_face_solid_with_trim_conditions> nusktype_stp_extruded_face_solid_with_trim_conditions(&nusk_ap242_schema, "extruded_face_solid_with_trim_conditions");
 
 stp_trim_condition_select* stp_extruded_face_solid_with_trim_conditions::first_trim_condition() const {
-    return dynamic_cast<stp_trim_condition_select*>(objectSlot(nusk_ap242::attribute(922)));
+    return nusk_downcast<stp_trim_condition_select>(objectSlot(nusk_ap242::attribute(922)));
 }
 
 void stp_extruded_face_solid_with_trim_conditions::first_trim_condition(stp_trim_condition_select* value) { setObjectSlot(nusk_ap242::attribute(922), value); }
 
 stp_trim_condition_select* stp_extruded_face_solid_with_trim_conditions::second_trim_condition() const {
-    return dynamic_cast<stp_trim_condition_select*>(objectSlot(nusk_ap242::attribute(923)));
+    return nusk_downcast<stp_trim_condition_select>(objectSlot(nusk_ap242::attribute(923)));
 }
 
 void stp_extruded_face_solid_with_trim_conditions::second_trim_condition(stp_trim_condition_select* value) { setObjectSlot(nusk_ap242::attribute(923), value); }
@@ -2419,7 +2419,7 @@ void* stp_face::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_face> nusktype_stp_face(&nusk_ap242_schema, "face");
 
 SetOfstp_face_bound* stp_face::bounds() const {
-    return dynamic_cast<SetOfstp_face_bound*>(objectSlot(nusk_ap242::attribute(928)));
+    return nusk_downcast<SetOfstp_face_bound>(objectSlot(nusk_ap242::attribute(928)));
 }
 
 void stp_face::bounds(SetOfstp_face_bound* value) { setObjectSlot(nusk_ap242::attribute(928), value); }
@@ -2436,7 +2436,7 @@ void* stp_face_based_surface_model::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_face_based_surface_model> nusktype_stp_face_based_surface_model(&nusk_ap242_schema, "face_based_surface_model");
 
 SetOfstp_connected_face_set* stp_face_based_surface_model::fbsm_faces() const {
-    return dynamic_cast<SetOfstp_connected_face_set*>(objectSlot(nusk_ap242::attribute(929)));
+    return nusk_downcast<SetOfstp_connected_face_set>(objectSlot(nusk_ap242::attribute(929)));
 }
 
 void stp_face_based_surface_model::fbsm_faces(SetOfstp_connected_face_set* value) { setObjectSlot(nusk_ap242::attribute(929), value); }
@@ -2453,7 +2453,7 @@ void* stp_face_bound::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_face_bound> nusktype_stp_face_bound(&nusk_ap242_schema, "face_bound");
 
 stp_loop* stp_face_bound::bound() const {
-    return dynamic_cast<stp_loop*>(objectSlot(nusk_ap242::attribute(930)));
+    return nusk_downcast<stp_loop>(objectSlot(nusk_ap242::attribute(930)));
 }
 
 void stp_face_bound::bound(stp_loop* value) { setObjectSlot(nusk_ap242::attribute(930), value); }
@@ -2509,7 +2509,7 @@ void* stp_face_surface::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_face_surface> nusktype_stp_face_surface(&nusk_ap242_schema, "face_surface");
 
 stp_surface* stp_face_surface::face_geometry() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(932)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(932)));
 }
 
 void stp_face_surface::face_geometry(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(932), value); }
@@ -2576,7 +2576,7 @@ void* stp_faceted_primitive::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_faceted_primitive> nusktype_stp_faceted_primitive(&nusk_ap242_schema, "faceted_primitive");
 
 ListOfstp_cartesian_point* stp_faceted_primitive::points() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(934)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(934)));
 }
 
 void stp_faceted_primitive::points(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(934), value); }
@@ -2709,7 +2709,7 @@ const char* stp_fill_area_style::name() const {
 void stp_fill_area_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(935), value); }
 
 SetOfstp_fill_style_select* stp_fill_area_style::fill_styles() const {
-    return dynamic_cast<SetOfstp_fill_style_select*>(objectSlot(nusk_ap242::attribute(936)));
+    return nusk_downcast<SetOfstp_fill_style_select>(objectSlot(nusk_ap242::attribute(936)));
 }
 
 void stp_fill_area_style::fill_styles(SetOfstp_fill_style_select* value) { setObjectSlot(nusk_ap242::attribute(936), value); }
@@ -2732,7 +2732,7 @@ const char* stp_fill_area_style_colour::name() const {
 void stp_fill_area_style_colour::name(const char* value) { setStringSlot(nusk_ap242::attribute(937), value); }
 
 stp_colour* stp_fill_area_style_colour::fill_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(938)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(938)));
 }
 
 void stp_fill_area_style_colour::fill_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(938), value); }
@@ -2749,25 +2749,25 @@ void* stp_fill_area_style_hatching::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_fill_area_style_hatching> nusktype_stp_fill_area_style_hatching(&nusk_ap242_schema, "fill_area_style_hatching");
 
 stp_curve_style* stp_fill_area_style_hatching::hatch_line_appearance() const {
-    return dynamic_cast<stp_curve_style*>(objectSlot(nusk_ap242::attribute(939)));
+    return nusk_downcast<stp_curve_style>(objectSlot(nusk_ap242::attribute(939)));
 }
 
 void stp_fill_area_style_hatching::hatch_line_appearance(stp_curve_style* value) { setObjectSlot(nusk_ap242::attribute(939), value); }
 
 stp_one_direction_repeat_factor* stp_fill_area_style_hatching::start_of_next_hatch_line() const {
-    return dynamic_cast<stp_one_direction_repeat_factor*>(objectSlot(nusk_ap242::attribute(940)));
+    return nusk_downcast<stp_one_direction_repeat_factor>(objectSlot(nusk_ap242::attribute(940)));
 }
 
 void stp_fill_area_style_hatching::start_of_next_hatch_line(stp_one_direction_repeat_factor* value) { setObjectSlot(nusk_ap242::attribute(940), value); }
 
 stp_cartesian_point* stp_fill_area_style_hatching::point_of_reference_hatch_line() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(941)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(941)));
 }
 
 void stp_fill_area_style_hatching::point_of_reference_hatch_line(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(941), value); }
 
 stp_cartesian_point* stp_fill_area_style_hatching::pattern_start() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(942)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(942)));
 }
 
 void stp_fill_area_style_hatching::pattern_start(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(942), value); }
@@ -2790,13 +2790,13 @@ void* stp_fill_area_style_tile_coloured_region::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_fill_area_style_tile_coloured_region> nusktype_stp_fill_area_style_tile_coloured_region(&nusk_ap242_schema, "fill_area_style_tile_coloured_region");
 
 stp_curve_or_annotation_curve_occurrence* stp_fill_area_style_tile_coloured_region::closed_curve() const {
-    return dynamic_cast<stp_curve_or_annotation_curve_occurrence*>(objectSlot(nusk_ap242::attribute(944)));
+    return nusk_downcast<stp_curve_or_annotation_curve_occurrence>(objectSlot(nusk_ap242::attribute(944)));
 }
 
 void stp_fill_area_style_tile_coloured_region::closed_curve(stp_curve_or_annotation_curve_occurrence* value) { setObjectSlot(nusk_ap242::attribute(944), value); }
 
 stp_colour* stp_fill_area_style_tile_coloured_region::region_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(945)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(945)));
 }
 
 void stp_fill_area_style_tile_coloured_region::region_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(945), value); }
@@ -2813,7 +2813,7 @@ void* stp_fill_area_style_tile_curve_with_style::operator new(size_t size, NuskD
 NuskTypePtrT<stp_fill_area_style_tile_curve_with_style> nusktype_stp_fill_area_style_tile_curve_with_style(&nusk_ap242_schema, "fill_area_style_tile_curve_with_style");
 
 stp_annotation_curve_occurrence* stp_fill_area_style_tile_curve_with_style::styled_curve() const {
-    return dynamic_cast<stp_annotation_curve_occurrence*>(objectSlot(nusk_ap242::attribute(946)));
+    return nusk_downcast<stp_annotation_curve_occurrence>(objectSlot(nusk_ap242::attribute(946)));
 }
 
 void stp_fill_area_style_tile_curve_with_style::styled_curve(stp_annotation_curve_occurrence* value) { setObjectSlot(nusk_ap242::attribute(946), value); }

@@ -208,7 +208,7 @@ void* stp_fill_area_style_tile_symbol_with_style::operator new(size_t size, Nusk
 NuskTypePtrT<stp_fill_area_style_tile_symbol_with_style> nusktype_stp_fill_area_style_tile_symbol_with_style(&nusk_ap242_schema, "fill_area_style_tile_symbol_with_style");
 
 stp_annotation_symbol_occurrence* stp_fill_area_style_tile_symbol_with_style::symbol() const {
-    return dynamic_cast<stp_annotation_symbol_occurrence*>(objectSlot(nusk_ap242::attribute(947)));
+    return nusk_downcast<stp_annotation_symbol_occurrence>(objectSlot(nusk_ap242::attribute(947)));
 }
 
 void stp_fill_area_style_tile_symbol_with_style::symbol(stp_annotation_symbol_occurrence* value) { setObjectSlot(nusk_ap242::attribute(947), value); }
@@ -225,13 +225,13 @@ void* stp_fill_area_style_tiles::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_fill_area_style_tiles> nusktype_stp_fill_area_style_tiles(&nusk_ap242_schema, "fill_area_style_tiles");
 
 stp_two_direction_repeat_factor* stp_fill_area_style_tiles::tiling_pattern() const {
-    return dynamic_cast<stp_two_direction_repeat_factor*>(objectSlot(nusk_ap242::attribute(948)));
+    return nusk_downcast<stp_two_direction_repeat_factor>(objectSlot(nusk_ap242::attribute(948)));
 }
 
 void stp_fill_area_style_tiles::tiling_pattern(stp_two_direction_repeat_factor* value) { setObjectSlot(nusk_ap242::attribute(948), value); }
 
 SetOfstp_fill_area_style_tile_shape_select* stp_fill_area_style_tiles::tiles() const {
-    return dynamic_cast<SetOfstp_fill_area_style_tile_shape_select*>(objectSlot(nusk_ap242::attribute(949)));
+    return nusk_downcast<SetOfstp_fill_area_style_tile_shape_select>(objectSlot(nusk_ap242::attribute(949)));
 }
 
 void stp_fill_area_style_tiles::tiles(SetOfstp_fill_area_style_tile_shape_select* value) { setObjectSlot(nusk_ap242::attribute(949), value); }
@@ -282,7 +282,7 @@ void* stp_finite_function::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_finite_function> nusktype_stp_finite_function(&nusk_ap242_schema, "finite_function");
 
 SetOfListOfstp_maths_value* stp_finite_function::pairs() const {
-    return dynamic_cast<SetOfListOfstp_maths_value*>(objectSlot(nusk_ap242::attribute(952)));
+    return nusk_downcast<SetOfListOfstp_maths_value>(objectSlot(nusk_ap242::attribute(952)));
 }
 
 void stp_finite_function::pairs(SetOfListOfstp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(952), value); }
@@ -357,7 +357,7 @@ void* stp_finite_space::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_finite_space> nusktype_stp_finite_space(&nusk_ap242_schema, "finite_space");
 
 SetOfstp_maths_value* stp_finite_space::members() const {
-    return dynamic_cast<SetOfstp_maths_value*>(objectSlot(nusk_ap242::attribute(959)));
+    return nusk_downcast<SetOfstp_maths_value>(objectSlot(nusk_ap242::attribute(959)));
 }
 
 void stp_finite_space::members(SetOfstp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(959), value); }
@@ -374,7 +374,7 @@ void* stp_fixed_constituent_assembly_constraint::operator new(size_t size, NuskD
 NuskTypePtrT<stp_fixed_constituent_assembly_constraint> nusktype_stp_fixed_constituent_assembly_constraint(&nusk_ap242_schema, "fixed_constituent_assembly_constraint");
 
 stp_representative_shape_representation* stp_fixed_constituent_assembly_constraint::fixed_constituent() const {
-    return dynamic_cast<stp_representative_shape_representation*>(objectSlot(nusk_ap242::attribute(960)));
+    return nusk_downcast<stp_representative_shape_representation>(objectSlot(nusk_ap242::attribute(960)));
 }
 
 void stp_fixed_constituent_assembly_constraint::fixed_constituent(stp_representative_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(960), value); }
@@ -402,7 +402,7 @@ void* stp_fixed_instance_attribute_set::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_fixed_instance_attribute_set> nusktype_stp_fixed_instance_attribute_set(&nusk_ap242_schema, "fixed_instance_attribute_set");
 
 SetOfstp_instance_attribute_reference* stp_fixed_instance_attribute_set::fixed_attributes() const {
-    return dynamic_cast<SetOfstp_instance_attribute_reference*>(objectSlot(nusk_ap242::attribute(961)));
+    return nusk_downcast<SetOfstp_instance_attribute_reference>(objectSlot(nusk_ap242::attribute(961)));
 }
 
 void stp_fixed_instance_attribute_set::fixed_attributes(SetOfstp_instance_attribute_reference* value) { setObjectSlot(nusk_ap242::attribute(961), value); }
@@ -419,13 +419,13 @@ void* stp_fixed_reference_swept_surface::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_fixed_reference_swept_surface> nusktype_stp_fixed_reference_swept_surface(&nusk_ap242_schema, "fixed_reference_swept_surface");
 
 stp_curve* stp_fixed_reference_swept_surface::directrix() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(962)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(962)));
 }
 
 void stp_fixed_reference_swept_surface::directrix(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(962), value); }
 
 stp_direction* stp_fixed_reference_swept_surface::fixed_reference() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(963)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(963)));
 }
 
 void stp_fixed_reference_swept_surface::fixed_reference(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(963), value); }
@@ -563,7 +563,7 @@ void* stp_free_form_constraint::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_free_form_constraint> nusktype_stp_free_form_constraint(&nusk_ap242_schema, "free_form_constraint");
 
 stp_expression* stp_free_form_constraint::constraining_expression() const {
-    return dynamic_cast<stp_expression*>(objectSlot(nusk_ap242::attribute(964)));
+    return nusk_downcast<stp_expression>(objectSlot(nusk_ap242::attribute(964)));
 }
 
 void stp_free_form_constraint::constraining_expression(stp_expression* value) { setObjectSlot(nusk_ap242::attribute(964), value); }
@@ -591,7 +591,7 @@ void* stp_free_kinematic_motion_representation::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_free_kinematic_motion_representation> nusktype_stp_free_kinematic_motion_representation(&nusk_ap242_schema, "free_kinematic_motion_representation");
 
 stp_kinematic_path* stp_free_kinematic_motion_representation::motion() const {
-    return dynamic_cast<stp_kinematic_path*>(objectSlot(nusk_ap242::attribute(965)));
+    return nusk_downcast<stp_kinematic_path>(objectSlot(nusk_ap242::attribute(965)));
 }
 
 void stp_free_kinematic_motion_representation::motion(stp_kinematic_path* value) { setObjectSlot(nusk_ap242::attribute(965), value); }
@@ -641,7 +641,7 @@ void* stp_frozen_assignment::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_frozen_assignment> nusktype_stp_frozen_assignment(&nusk_ap242_schema, "frozen_assignment");
 
 SetOfstp_change_management_object* stp_frozen_assignment::items() const {
-    return dynamic_cast<SetOfstp_change_management_object*>(objectSlot(nusk_ap242::attribute(966)));
+    return nusk_downcast<SetOfstp_change_management_object>(objectSlot(nusk_ap242::attribute(966)));
 }
 
 void stp_frozen_assignment::items(SetOfstp_change_management_object* value) { setObjectSlot(nusk_ap242::attribute(966), value); }
@@ -680,13 +680,13 @@ void* stp_function_application::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_function_application> nusktype_stp_function_application(&nusk_ap242_schema, "function_application");
 
 stp_maths_function_select* stp_function_application::func() const {
-    return dynamic_cast<stp_maths_function_select*>(objectSlot(nusk_ap242::attribute(967)));
+    return nusk_downcast<stp_maths_function_select>(objectSlot(nusk_ap242::attribute(967)));
 }
 
 void stp_function_application::func(stp_maths_function_select* value) { setObjectSlot(nusk_ap242::attribute(967), value); }
 
 ListOfstp_maths_expression* stp_function_application::arguments() const {
-    return dynamic_cast<ListOfstp_maths_expression*>(objectSlot(nusk_ap242::attribute(968)));
+    return nusk_downcast<ListOfstp_maths_expression>(objectSlot(nusk_ap242::attribute(968)));
 }
 
 void stp_function_application::arguments(ListOfstp_maths_expression* value) { setObjectSlot(nusk_ap242::attribute(968), value); }
@@ -709,7 +709,7 @@ stp_space_constraint_type stp_function_space::domain_constraint() const {
 void stp_function_space::domain_constraint(stp_space_constraint_type value) { setIntegerSlot(nusk_ap242::attribute(969), static_cast<int>(value)); }
 
 stp_maths_space* stp_function_space::domain_argument() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(970)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(970)));
 }
 
 void stp_function_space::domain_argument(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(970), value); }
@@ -721,7 +721,7 @@ stp_space_constraint_type stp_function_space::range_constraint() const {
 void stp_function_space::range_constraint(stp_space_constraint_type value) { setIntegerSlot(nusk_ap242::attribute(971), static_cast<int>(value)); }
 
 stp_maths_space* stp_function_space::range_argument() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(972)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(972)));
 }
 
 void stp_function_space::range_argument(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(972), value); }
@@ -816,7 +816,7 @@ void* stp_g2_discontinuity_between_adjacent_faces::operator new(size_t size, Nus
 NuskTypePtrT<stp_g2_discontinuity_between_adjacent_faces> nusktype_stp_g2_discontinuity_between_adjacent_faces(&nusk_ap242_schema, "g2_discontinuity_between_adjacent_faces");
 
 stp_shape_data_quality_assessment_by_numerical_test* stp_g2_discontinuity_between_adjacent_faces::assessment_specification_2() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_by_numerical_test*>(objectSlot(nusk_ap242::attribute(975)));
+    return nusk_downcast<stp_shape_data_quality_assessment_by_numerical_test>(objectSlot(nusk_ap242::attribute(975)));
 }
 
 void stp_g2_discontinuity_between_adjacent_faces::assessment_specification_2(stp_shape_data_quality_assessment_by_numerical_test* value) { setObjectSlot(nusk_ap242::attribute(975), value); }
@@ -839,7 +839,7 @@ void* stp_g2_discontinuous_curve::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_g2_discontinuous_curve> nusktype_stp_g2_discontinuous_curve(&nusk_ap242_schema, "g2_discontinuous_curve");
 
 stp_shape_data_quality_assessment_by_numerical_test* stp_g2_discontinuous_curve::assessment_specification_2() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_by_numerical_test*>(objectSlot(nusk_ap242::attribute(977)));
+    return nusk_downcast<stp_shape_data_quality_assessment_by_numerical_test>(objectSlot(nusk_ap242::attribute(977)));
 }
 
 void stp_g2_discontinuous_curve::assessment_specification_2(stp_shape_data_quality_assessment_by_numerical_test* value) { setObjectSlot(nusk_ap242::attribute(977), value); }
@@ -862,7 +862,7 @@ void* stp_g2_discontinuous_surface::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_g2_discontinuous_surface> nusktype_stp_g2_discontinuous_surface(&nusk_ap242_schema, "g2_discontinuous_surface");
 
 stp_shape_data_quality_assessment_by_numerical_test* stp_g2_discontinuous_surface::assessment_specification_2() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_by_numerical_test*>(objectSlot(nusk_ap242::attribute(979)));
+    return nusk_downcast<stp_shape_data_quality_assessment_by_numerical_test>(objectSlot(nusk_ap242::attribute(979)));
 }
 
 void stp_g2_discontinuous_surface::assessment_specification_2(stp_shape_data_quality_assessment_by_numerical_test* value) { setObjectSlot(nusk_ap242::attribute(979), value); }
@@ -1065,7 +1065,7 @@ void* stp_general_datum_reference::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_general_datum_reference> nusktype_stp_general_datum_reference(&nusk_ap242_schema, "general_datum_reference");
 
 stp_datum_or_common_datum* stp_general_datum_reference::base() const {
-    return dynamic_cast<stp_datum_or_common_datum*>(objectSlot(nusk_ap242::attribute(989)));
+    return nusk_downcast<stp_datum_or_common_datum>(objectSlot(nusk_ap242::attribute(989)));
 }
 
 void stp_general_datum_reference::base(stp_datum_or_common_datum* value) { setObjectSlot(nusk_ap242::attribute(989), value); }
@@ -1078,7 +1078,7 @@ SetOfstp_datum_reference_modifier* stp_general_datum_reference::modifiers() cons
         value = made;
         const_cast<stp_general_datum_reference*>(this)->setObjectSlot(nusk_ap242::attribute(990), value);
     }
-    return dynamic_cast<SetOfstp_datum_reference_modifier*>(value);
+    return nusk_downcast<SetOfstp_datum_reference_modifier>(value);
 }
 
 void stp_general_datum_reference::modifiers(SetOfstp_datum_reference_modifier* value) { setObjectSlot(nusk_ap242::attribute(990), value); }
@@ -1186,13 +1186,13 @@ const char* stp_general_property_association::description() const {
 void stp_general_property_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(996), value); }
 
 stp_general_property* stp_general_property_association::base_definition() const {
-    return dynamic_cast<stp_general_property*>(objectSlot(nusk_ap242::attribute(997)));
+    return nusk_downcast<stp_general_property>(objectSlot(nusk_ap242::attribute(997)));
 }
 
 void stp_general_property_association::base_definition(stp_general_property* value) { setObjectSlot(nusk_ap242::attribute(997), value); }
 
 stp_derived_property_select* stp_general_property_association::derived_definition() const {
-    return dynamic_cast<stp_derived_property_select*>(objectSlot(nusk_ap242::attribute(998)));
+    return nusk_downcast<stp_derived_property_select>(objectSlot(nusk_ap242::attribute(998)));
 }
 
 void stp_general_property_association::derived_definition(stp_derived_property_select* value) { setObjectSlot(nusk_ap242::attribute(998), value); }
@@ -1221,13 +1221,13 @@ const char* stp_general_property_relationship::description() const {
 void stp_general_property_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1000), value); }
 
 stp_general_property* stp_general_property_relationship::relating_property() const {
-    return dynamic_cast<stp_general_property*>(objectSlot(nusk_ap242::attribute(1001)));
+    return nusk_downcast<stp_general_property>(objectSlot(nusk_ap242::attribute(1001)));
 }
 
 void stp_general_property_relationship::relating_property(stp_general_property* value) { setObjectSlot(nusk_ap242::attribute(1001), value); }
 
 stp_general_property* stp_general_property_relationship::related_property() const {
-    return dynamic_cast<stp_general_property*>(objectSlot(nusk_ap242::attribute(1002)));
+    return nusk_downcast<stp_general_property>(objectSlot(nusk_ap242::attribute(1002)));
 }
 
 void stp_general_property_relationship::related_property(stp_general_property* value) { setObjectSlot(nusk_ap242::attribute(1002), value); }
@@ -1306,7 +1306,7 @@ void* stp_generic_product_definition_reference::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_generic_product_definition_reference> nusktype_stp_generic_product_definition_reference(&nusk_ap242_schema, "generic_product_definition_reference");
 
 stp_external_source* stp_generic_product_definition_reference::source() const {
-    return dynamic_cast<stp_external_source*>(objectSlot(nusk_ap242::attribute(1006)));
+    return nusk_downcast<stp_external_source>(objectSlot(nusk_ap242::attribute(1006)));
 }
 
 void stp_generic_product_definition_reference::source(stp_external_source* value) { setObjectSlot(nusk_ap242::attribute(1006), value); }
@@ -1335,13 +1335,13 @@ const char* stp_generic_property_relationship::description() const {
 void stp_generic_property_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1008), value); }
 
 stp_generic_property_definition_select* stp_generic_property_relationship::relating() const {
-    return dynamic_cast<stp_generic_property_definition_select*>(objectSlot(nusk_ap242::attribute(1009)));
+    return nusk_downcast<stp_generic_property_definition_select>(objectSlot(nusk_ap242::attribute(1009)));
 }
 
 void stp_generic_property_relationship::relating(stp_generic_property_definition_select* value) { setObjectSlot(nusk_ap242::attribute(1009), value); }
 
 stp_generic_property_definition_select* stp_generic_property_relationship::related() const {
-    return dynamic_cast<stp_generic_property_definition_select*>(objectSlot(nusk_ap242::attribute(1010)));
+    return nusk_downcast<stp_generic_property_definition_select>(objectSlot(nusk_ap242::attribute(1010)));
 }
 
 void stp_generic_property_relationship::related(stp_generic_property_definition_select* value) { setObjectSlot(nusk_ap242::attribute(1010), value); }
@@ -1469,7 +1469,7 @@ void* stp_geometric_representation_context_with_parameter::operator new(size_t s
 NuskTypePtrT<stp_geometric_representation_context_with_parameter> nusktype_stp_geometric_representation_context_with_parameter(&nusk_ap242_schema, "geometric_representation_context_with_parameter");
 
 stp_unit* stp_geometric_representation_context_with_parameter::parameter_unit() const {
-    return dynamic_cast<stp_unit*>(objectSlot(nusk_ap242::attribute(1013)));
+    return nusk_downcast<stp_unit>(objectSlot(nusk_ap242::attribute(1013)));
 }
 
 void stp_geometric_representation_context_with_parameter::parameter_unit(stp_unit* value) { setObjectSlot(nusk_ap242::attribute(1013), value); }
@@ -1497,7 +1497,7 @@ void* stp_geometric_set::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_geometric_set> nusktype_stp_geometric_set(&nusk_ap242_schema, "geometric_set");
 
 SetOfstp_geometric_set_select* stp_geometric_set::elements() const {
-    return dynamic_cast<SetOfstp_geometric_set_select*>(objectSlot(nusk_ap242::attribute(1014)));
+    return nusk_downcast<SetOfstp_geometric_set_select>(objectSlot(nusk_ap242::attribute(1014)));
 }
 
 void stp_geometric_set::elements(SetOfstp_geometric_set_select* value) { setObjectSlot(nusk_ap242::attribute(1014), value); }
@@ -1526,13 +1526,13 @@ const char* stp_geometric_tolerance::description() const {
 void stp_geometric_tolerance::description(const char* value) { setStringSlot(nusk_ap242::attribute(1016), value); }
 
 stp_length_measure_with_unit* stp_geometric_tolerance::magnitude() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1017)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1017)));
 }
 
 void stp_geometric_tolerance::magnitude(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1017), value); }
 
 stp_geometric_tolerance_target* stp_geometric_tolerance::toleranced_shape_aspect() const {
-    return dynamic_cast<stp_geometric_tolerance_target*>(objectSlot(nusk_ap242::attribute(1018)));
+    return nusk_downcast<stp_geometric_tolerance_target>(objectSlot(nusk_ap242::attribute(1018)));
 }
 
 void stp_geometric_tolerance::toleranced_shape_aspect(stp_geometric_tolerance_target* value) { setObjectSlot(nusk_ap242::attribute(1018), value); }
@@ -1555,7 +1555,7 @@ stp_geometric_tolerance_auxiliary_classification_enum stp_geometric_tolerance_au
 void stp_geometric_tolerance_auxiliary_classification::attribute_value(stp_geometric_tolerance_auxiliary_classification_enum value) { setIntegerSlot(nusk_ap242::attribute(1019), static_cast<int>(value)); }
 
 stp_geometric_tolerance* stp_geometric_tolerance_auxiliary_classification::described_item() const {
-    return dynamic_cast<stp_geometric_tolerance*>(objectSlot(nusk_ap242::attribute(1020)));
+    return nusk_downcast<stp_geometric_tolerance>(objectSlot(nusk_ap242::attribute(1020)));
 }
 
 void stp_geometric_tolerance_auxiliary_classification::described_item(stp_geometric_tolerance* value) { setObjectSlot(nusk_ap242::attribute(1020), value); }
@@ -1595,13 +1595,13 @@ const char* stp_geometric_tolerance_relationship::description() const {
 void stp_geometric_tolerance_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1022), value); }
 
 stp_geometric_tolerance* stp_geometric_tolerance_relationship::relating_geometric_tolerance() const {
-    return dynamic_cast<stp_geometric_tolerance*>(objectSlot(nusk_ap242::attribute(1023)));
+    return nusk_downcast<stp_geometric_tolerance>(objectSlot(nusk_ap242::attribute(1023)));
 }
 
 void stp_geometric_tolerance_relationship::relating_geometric_tolerance(stp_geometric_tolerance* value) { setObjectSlot(nusk_ap242::attribute(1023), value); }
 
 stp_geometric_tolerance* stp_geometric_tolerance_relationship::related_geometric_tolerance() const {
-    return dynamic_cast<stp_geometric_tolerance*>(objectSlot(nusk_ap242::attribute(1024)));
+    return nusk_downcast<stp_geometric_tolerance>(objectSlot(nusk_ap242::attribute(1024)));
 }
 
 void stp_geometric_tolerance_relationship::related_geometric_tolerance(stp_geometric_tolerance* value) { setObjectSlot(nusk_ap242::attribute(1024), value); }
@@ -1618,7 +1618,7 @@ void* stp_geometric_tolerance_with_datum_reference::operator new(size_t size, Nu
 NuskTypePtrT<stp_geometric_tolerance_with_datum_reference> nusktype_stp_geometric_tolerance_with_datum_reference(&nusk_ap242_schema, "geometric_tolerance_with_datum_reference");
 
 SetOfstp_datum_system_or_reference* stp_geometric_tolerance_with_datum_reference::datum_system() const {
-    return dynamic_cast<SetOfstp_datum_system_or_reference*>(objectSlot(nusk_ap242::attribute(1025)));
+    return nusk_downcast<SetOfstp_datum_system_or_reference>(objectSlot(nusk_ap242::attribute(1025)));
 }
 
 void stp_geometric_tolerance_with_datum_reference::datum_system(SetOfstp_datum_system_or_reference* value) { setObjectSlot(nusk_ap242::attribute(1025), value); }
@@ -1641,7 +1641,7 @@ stp_area_unit_type stp_geometric_tolerance_with_defined_area_unit::area_type() c
 void stp_geometric_tolerance_with_defined_area_unit::area_type(stp_area_unit_type value) { setIntegerSlot(nusk_ap242::attribute(1026), static_cast<int>(value)); }
 
 stp_length_or_plane_angle_measure_with_unit_select* stp_geometric_tolerance_with_defined_area_unit::second_unit_size() const {
-    return dynamic_cast<stp_length_or_plane_angle_measure_with_unit_select*>(objectSlot(nusk_ap242::attribute(1027)));
+    return nusk_downcast<stp_length_or_plane_angle_measure_with_unit_select>(objectSlot(nusk_ap242::attribute(1027)));
 }
 
 void stp_geometric_tolerance_with_defined_area_unit::second_unit_size(stp_length_or_plane_angle_measure_with_unit_select* value) { setObjectSlot(nusk_ap242::attribute(1027), value); }
@@ -1658,7 +1658,7 @@ void* stp_geometric_tolerance_with_defined_unit::operator new(size_t size, NuskD
 NuskTypePtrT<stp_geometric_tolerance_with_defined_unit> nusktype_stp_geometric_tolerance_with_defined_unit(&nusk_ap242_schema, "geometric_tolerance_with_defined_unit");
 
 stp_length_or_plane_angle_measure_with_unit_select* stp_geometric_tolerance_with_defined_unit::unit_size() const {
-    return dynamic_cast<stp_length_or_plane_angle_measure_with_unit_select*>(objectSlot(nusk_ap242::attribute(1028)));
+    return nusk_downcast<stp_length_or_plane_angle_measure_with_unit_select>(objectSlot(nusk_ap242::attribute(1028)));
 }
 
 void stp_geometric_tolerance_with_defined_unit::unit_size(stp_length_or_plane_angle_measure_with_unit_select* value) { setObjectSlot(nusk_ap242::attribute(1028), value); }
@@ -1675,7 +1675,7 @@ void* stp_geometric_tolerance_with_maximum_tolerance::operator new(size_t size, 
 NuskTypePtrT<stp_geometric_tolerance_with_maximum_tolerance> nusktype_stp_geometric_tolerance_with_maximum_tolerance(&nusk_ap242_schema, "geometric_tolerance_with_maximum_tolerance");
 
 stp_length_measure_with_unit* stp_geometric_tolerance_with_maximum_tolerance::maximum_upper_tolerance() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1029)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1029)));
 }
 
 void stp_geometric_tolerance_with_maximum_tolerance::maximum_upper_tolerance(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1029), value); }
@@ -1692,7 +1692,7 @@ void* stp_geometric_tolerance_with_modifiers::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_geometric_tolerance_with_modifiers> nusktype_stp_geometric_tolerance_with_modifiers(&nusk_ap242_schema, "geometric_tolerance_with_modifiers");
 
 SetOfstp_geometric_tolerance_modifier* stp_geometric_tolerance_with_modifiers::modifiers() const {
-    return dynamic_cast<SetOfstp_geometric_tolerance_modifier*>(objectSlot(nusk_ap242::attribute(1030)));
+    return nusk_downcast<SetOfstp_geometric_tolerance_modifier>(objectSlot(nusk_ap242::attribute(1030)));
 }
 
 void stp_geometric_tolerance_with_modifiers::modifiers(SetOfstp_geometric_tolerance_modifier* value) { setObjectSlot(nusk_ap242::attribute(1030), value); }
@@ -1808,7 +1808,7 @@ void* stp_global_uncertainty_assigned_context::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_global_uncertainty_assigned_context> nusktype_stp_global_uncertainty_assigned_context(&nusk_ap242_schema, "global_uncertainty_assigned_context");
 
 SetOfstp_uncertainty_measure_with_unit* stp_global_uncertainty_assigned_context::uncertainty() const {
-    return dynamic_cast<SetOfstp_uncertainty_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1031)));
+    return nusk_downcast<SetOfstp_uncertainty_measure_with_unit>(objectSlot(nusk_ap242::attribute(1031)));
 }
 
 void stp_global_uncertainty_assigned_context::uncertainty(SetOfstp_uncertainty_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1031), value); }
@@ -1825,7 +1825,7 @@ void* stp_global_unit_assigned_context::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_global_unit_assigned_context> nusktype_stp_global_unit_assigned_context(&nusk_ap242_schema, "global_unit_assigned_context");
 
 SetOfstp_unit* stp_global_unit_assigned_context::units() const {
-    return dynamic_cast<SetOfstp_unit*>(objectSlot(nusk_ap242::attribute(1032)));
+    return nusk_downcast<SetOfstp_unit>(objectSlot(nusk_ap242::attribute(1032)));
 }
 
 void stp_global_unit_assigned_context::units(SetOfstp_unit* value) { setObjectSlot(nusk_ap242::attribute(1032), value); }
@@ -1842,13 +1842,13 @@ void* stp_gps_filter::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_gps_filter> nusktype_stp_gps_filter(&nusk_ap242_schema, "gps_filter");
 
 stp_gps_filtration_type* stp_gps_filter::filter_type() const {
-    return dynamic_cast<stp_gps_filtration_type*>(objectSlot(nusk_ap242::attribute(1033)));
+    return nusk_downcast<stp_gps_filtration_type>(objectSlot(nusk_ap242::attribute(1033)));
 }
 
 void stp_gps_filter::filter_type(stp_gps_filtration_type* value) { setObjectSlot(nusk_ap242::attribute(1033), value); }
 
 ListOfstp_measure_with_unit* stp_gps_filter::filter_data() const {
-    return dynamic_cast<ListOfstp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1034)));
+    return nusk_downcast<ListOfstp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1034)));
 }
 
 void stp_gps_filter::filter_data(ListOfstp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1034), value); }
@@ -1865,13 +1865,13 @@ void* stp_gps_filtration_specification::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_gps_filtration_specification> nusktype_stp_gps_filtration_specification(&nusk_ap242_schema, "gps_filtration_specification");
 
 stp_gps_filtration_specification_target* stp_gps_filtration_specification::base_target() const {
-    return dynamic_cast<stp_gps_filtration_specification_target*>(objectSlot(nusk_ap242::attribute(1035)));
+    return nusk_downcast<stp_gps_filtration_specification_target>(objectSlot(nusk_ap242::attribute(1035)));
 }
 
 void stp_gps_filtration_specification::base_target(stp_gps_filtration_specification_target* value) { setObjectSlot(nusk_ap242::attribute(1035), value); }
 
 ListOfstp_gps_filter* stp_gps_filtration_specification::filter_data() const {
-    return dynamic_cast<ListOfstp_gps_filter*>(objectSlot(nusk_ap242::attribute(1036)));
+    return nusk_downcast<ListOfstp_gps_filter>(objectSlot(nusk_ap242::attribute(1036)));
 }
 
 void stp_gps_filtration_specification::filter_data(ListOfstp_gps_filter* value) { setObjectSlot(nusk_ap242::attribute(1036), value); }
@@ -1922,7 +1922,7 @@ void* stp_group_assignment::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_group_assignment> nusktype_stp_group_assignment(&nusk_ap242_schema, "group_assignment");
 
 stp_group* stp_group_assignment::assigned_group() const {
-    return dynamic_cast<stp_group*>(objectSlot(nusk_ap242::attribute(1039)));
+    return nusk_downcast<stp_group>(objectSlot(nusk_ap242::attribute(1039)));
 }
 
 void stp_group_assignment::assigned_group(stp_group* value) { setObjectSlot(nusk_ap242::attribute(1039), value); }
@@ -1939,7 +1939,7 @@ void* stp_group_geometric_tolerance_with_datum_system_reference::operator new(si
 NuskTypePtrT<stp_group_geometric_tolerance_with_datum_system_reference> nusktype_stp_group_geometric_tolerance_with_datum_system_reference(&nusk_ap242_schema, "group_geometric_tolerance_with_datum_system_reference");
 
 SetOfstp_datum_system_for_composite_group_element* stp_group_geometric_tolerance_with_datum_system_reference::datum_system() const {
-    return dynamic_cast<SetOfstp_datum_system_for_composite_group_element*>(objectSlot(nusk_ap242::attribute(1040)));
+    return nusk_downcast<SetOfstp_datum_system_for_composite_group_element>(objectSlot(nusk_ap242::attribute(1040)));
 }
 
 void stp_group_geometric_tolerance_with_datum_system_reference::datum_system(SetOfstp_datum_system_for_composite_group_element* value) { setObjectSlot(nusk_ap242::attribute(1040), value); }
@@ -1968,13 +1968,13 @@ const char* stp_group_relationship::description() const {
 void stp_group_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1042), value); }
 
 stp_group* stp_group_relationship::relating_group() const {
-    return dynamic_cast<stp_group*>(objectSlot(nusk_ap242::attribute(1043)));
+    return nusk_downcast<stp_group>(objectSlot(nusk_ap242::attribute(1043)));
 }
 
 void stp_group_relationship::relating_group(stp_group* value) { setObjectSlot(nusk_ap242::attribute(1043), value); }
 
 stp_group* stp_group_relationship::related_group() const {
-    return dynamic_cast<stp_group*>(objectSlot(nusk_ap242::attribute(1044)));
+    return nusk_downcast<stp_group>(objectSlot(nusk_ap242::attribute(1044)));
 }
 
 void stp_group_relationship::related_group(stp_group* value) { setObjectSlot(nusk_ap242::attribute(1044), value); }
@@ -2013,7 +2013,7 @@ void* stp_half_space_2d::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_half_space_2d> nusktype_stp_half_space_2d(&nusk_ap242_schema, "half_space_2d");
 
 stp_curve* stp_half_space_2d::base_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1045)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1045)));
 }
 
 void stp_half_space_2d::base_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1045), value); }
@@ -2036,7 +2036,7 @@ void* stp_half_space_solid::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_half_space_solid> nusktype_stp_half_space_solid(&nusk_ap242_schema, "half_space_solid");
 
 stp_surface* stp_half_space_solid::base_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1047)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1047)));
 }
 
 void stp_half_space_solid::base_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1047), value); }
@@ -2109,7 +2109,7 @@ void* stp_hexahedron_volume::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_hexahedron_volume> nusktype_stp_hexahedron_volume(&nusk_ap242_schema, "hexahedron_volume");
 
 ListOfstp_cartesian_point* stp_hexahedron_volume::points() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1050)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1050)));
 }
 
 void stp_hexahedron_volume::points(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1050), value); }
@@ -2277,13 +2277,13 @@ void* stp_hybrid_brep_edge_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_hybrid_brep_edge_assignment> nusktype_stp_hybrid_brep_edge_assignment(&nusk_ap242_schema, "hybrid_brep_edge_assignment");
 
 stp_hybrid_brep_edge_select* stp_hybrid_brep_edge_assignment::associated_topological_representation_item() const {
-    return dynamic_cast<stp_hybrid_brep_edge_select*>(objectSlot(nusk_ap242::attribute(1056)));
+    return nusk_downcast<stp_hybrid_brep_edge_select>(objectSlot(nusk_ap242::attribute(1056)));
 }
 
 void stp_hybrid_brep_edge_assignment::associated_topological_representation_item(stp_hybrid_brep_edge_select* value) { setObjectSlot(nusk_ap242::attribute(1056), value); }
 
 ListOfstp_hybrid_brep_curve_select* stp_hybrid_brep_edge_assignment::hybrid_brep_curve() const {
-    return dynamic_cast<ListOfstp_hybrid_brep_curve_select*>(objectSlot(nusk_ap242::attribute(1057)));
+    return nusk_downcast<ListOfstp_hybrid_brep_curve_select>(objectSlot(nusk_ap242::attribute(1057)));
 }
 
 void stp_hybrid_brep_edge_assignment::hybrid_brep_curve(ListOfstp_hybrid_brep_curve_select* value) { setObjectSlot(nusk_ap242::attribute(1057), value); }
@@ -2300,13 +2300,13 @@ void* stp_hybrid_brep_face_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_hybrid_brep_face_assignment> nusktype_stp_hybrid_brep_face_assignment(&nusk_ap242_schema, "hybrid_brep_face_assignment");
 
 stp_hybrid_brep_face_select* stp_hybrid_brep_face_assignment::associated_topological_representation_item() const {
-    return dynamic_cast<stp_hybrid_brep_face_select*>(objectSlot(nusk_ap242::attribute(1058)));
+    return nusk_downcast<stp_hybrid_brep_face_select>(objectSlot(nusk_ap242::attribute(1058)));
 }
 
 void stp_hybrid_brep_face_assignment::associated_topological_representation_item(stp_hybrid_brep_face_select* value) { setObjectSlot(nusk_ap242::attribute(1058), value); }
 
 ListOfstp_hybrid_brep_surface_select* stp_hybrid_brep_face_assignment::hybrid_brep_surface() const {
-    return dynamic_cast<ListOfstp_hybrid_brep_surface_select*>(objectSlot(nusk_ap242::attribute(1059)));
+    return nusk_downcast<ListOfstp_hybrid_brep_surface_select>(objectSlot(nusk_ap242::attribute(1059)));
 }
 
 void stp_hybrid_brep_face_assignment::hybrid_brep_surface(ListOfstp_hybrid_brep_surface_select* value) { setObjectSlot(nusk_ap242::attribute(1059), value); }
@@ -2323,13 +2323,13 @@ void* stp_hybrid_brep_shape_representation::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_hybrid_brep_shape_representation> nusktype_stp_hybrid_brep_shape_representation(&nusk_ap242_schema, "hybrid_brep_shape_representation");
 
 SetOfstp_shape_representation* stp_hybrid_brep_shape_representation::associated_geometric_representation() const {
-    return dynamic_cast<SetOfstp_shape_representation*>(objectSlot(nusk_ap242::attribute(1060)));
+    return nusk_downcast<SetOfstp_shape_representation>(objectSlot(nusk_ap242::attribute(1060)));
 }
 
 void stp_hybrid_brep_shape_representation::associated_geometric_representation(SetOfstp_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(1060), value); }
 
 stp_hybrid_brep_reference_shape_representation* stp_hybrid_brep_shape_representation::reference_representation() const {
-    return dynamic_cast<stp_hybrid_brep_reference_shape_representation*>(objectSlot(nusk_ap242::attribute(1061)));
+    return nusk_downcast<stp_hybrid_brep_reference_shape_representation>(objectSlot(nusk_ap242::attribute(1061)));
 }
 
 void stp_hybrid_brep_shape_representation::reference_representation(stp_hybrid_brep_reference_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(1061), value); }
@@ -2346,13 +2346,13 @@ void* stp_hybrid_brep_vertex_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_hybrid_brep_vertex_assignment> nusktype_stp_hybrid_brep_vertex_assignment(&nusk_ap242_schema, "hybrid_brep_vertex_assignment");
 
 stp_hybrid_brep_vertex_select* stp_hybrid_brep_vertex_assignment::associated_topological_representation_item() const {
-    return dynamic_cast<stp_hybrid_brep_vertex_select*>(objectSlot(nusk_ap242::attribute(1062)));
+    return nusk_downcast<stp_hybrid_brep_vertex_select>(objectSlot(nusk_ap242::attribute(1062)));
 }
 
 void stp_hybrid_brep_vertex_assignment::associated_topological_representation_item(stp_hybrid_brep_vertex_select* value) { setObjectSlot(nusk_ap242::attribute(1062), value); }
 
 ListOfstp_hybrid_brep_point_select* stp_hybrid_brep_vertex_assignment::hybrid_brep_point() const {
-    return dynamic_cast<ListOfstp_hybrid_brep_point_select*>(objectSlot(nusk_ap242::attribute(1063)));
+    return nusk_downcast<ListOfstp_hybrid_brep_point_select>(objectSlot(nusk_ap242::attribute(1063)));
 }
 
 void stp_hybrid_brep_vertex_assignment::hybrid_brep_point(ListOfstp_hybrid_brep_point_select* value) { setObjectSlot(nusk_ap242::attribute(1063), value); }
@@ -2398,7 +2398,7 @@ const char* stp_id_attribute::attribute_value() const {
 void stp_id_attribute::attribute_value(const char* value) { setStringSlot(nusk_ap242::attribute(1066), value); }
 
 stp_id_attribute_select* stp_id_attribute::identified_item() const {
-    return dynamic_cast<stp_id_attribute_select*>(objectSlot(nusk_ap242::attribute(1067)));
+    return nusk_downcast<stp_id_attribute_select>(objectSlot(nusk_ap242::attribute(1067)));
 }
 
 void stp_id_attribute::identified_item(stp_id_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(1067), value); }
@@ -2421,7 +2421,7 @@ const char* stp_identification_assignment::assigned_id() const {
 void stp_identification_assignment::assigned_id(const char* value) { setStringSlot(nusk_ap242::attribute(1068), value); }
 
 stp_identification_role* stp_identification_assignment::role() const {
-    return dynamic_cast<stp_identification_role*>(objectSlot(nusk_ap242::attribute(1069)));
+    return nusk_downcast<stp_identification_role>(objectSlot(nusk_ap242::attribute(1069)));
 }
 
 void stp_identification_assignment::role(stp_identification_role* value) { setObjectSlot(nusk_ap242::attribute(1069), value); }
@@ -2450,13 +2450,13 @@ const char* stp_identification_assignment_relationship::description() const {
 void stp_identification_assignment_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1071), value); }
 
 stp_identification_assignment* stp_identification_assignment_relationship::relating_identification_assignment() const {
-    return dynamic_cast<stp_identification_assignment*>(objectSlot(nusk_ap242::attribute(1072)));
+    return nusk_downcast<stp_identification_assignment>(objectSlot(nusk_ap242::attribute(1072)));
 }
 
 void stp_identification_assignment_relationship::relating_identification_assignment(stp_identification_assignment* value) { setObjectSlot(nusk_ap242::attribute(1072), value); }
 
 stp_identification_assignment* stp_identification_assignment_relationship::related_identification_assignment() const {
-    return dynamic_cast<stp_identification_assignment*>(objectSlot(nusk_ap242::attribute(1073)));
+    return nusk_downcast<stp_identification_assignment>(objectSlot(nusk_ap242::attribute(1073)));
 }
 
 void stp_identification_assignment_relationship::related_identification_assignment(stp_identification_assignment* value) { setObjectSlot(nusk_ap242::attribute(1073), value); }
@@ -2473,7 +2473,7 @@ void* stp_identification_dependent_product_definition_exchange_context::operator
 NuskTypePtrT<stp_identification_dependent_product_definition_exchange_context> nusktype_stp_identification_dependent_product_definition_exchange_context(&nusk_ap242_schema, "identification_dependent_product_definition_exchange_context");
 
 stp_exchange_identification_context_select* stp_identification_dependent_product_definition_exchange_context::identification_context() const {
-    return dynamic_cast<stp_exchange_identification_context_select*>(objectSlot(nusk_ap242::attribute(1074)));
+    return nusk_downcast<stp_exchange_identification_context_select>(objectSlot(nusk_ap242::attribute(1074)));
 }
 
 void stp_identification_dependent_product_definition_exchange_context::identification_context(stp_exchange_identification_context_select* value) { setObjectSlot(nusk_ap242::attribute(1074), value); }
@@ -2513,7 +2513,7 @@ void* stp_idrm_classification_assignment::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_idrm_classification_assignment> nusktype_stp_idrm_classification_assignment(&nusk_ap242_schema, "idrm_classification_assignment");
 
 SetOfstp_idrm_marked_item* stp_idrm_classification_assignment::items() const {
-    return dynamic_cast<SetOfstp_idrm_marked_item*>(objectSlot(nusk_ap242::attribute(1077)));
+    return nusk_downcast<SetOfstp_idrm_marked_item>(objectSlot(nusk_ap242::attribute(1077)));
 }
 
 void stp_idrm_classification_assignment::items(SetOfstp_idrm_marked_item* value) { setObjectSlot(nusk_ap242::attribute(1077), value); }
@@ -2563,7 +2563,7 @@ void* stp_implicit_intersection_curve::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_implicit_intersection_curve> nusktype_stp_implicit_intersection_curve(&nusk_ap242_schema, "implicit_intersection_curve");
 
 stp_surface* stp_implicit_intersection_curve::external_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1078)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1078)));
 }
 
 void stp_implicit_intersection_curve::external_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1078), value); }
@@ -2580,7 +2580,7 @@ void* stp_implicit_model_intersection_curve::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_implicit_model_intersection_curve> nusktype_stp_implicit_model_intersection_curve(&nusk_ap242_schema, "implicit_model_intersection_curve");
 
 stp_surface_or_solid_model* stp_implicit_model_intersection_curve::intersected_model() const {
-    return dynamic_cast<stp_surface_or_solid_model*>(objectSlot(nusk_ap242::attribute(1079)));
+    return nusk_downcast<stp_surface_or_solid_model>(objectSlot(nusk_ap242::attribute(1079)));
 }
 
 void stp_implicit_model_intersection_curve::intersected_model(stp_surface_or_solid_model* value) { setObjectSlot(nusk_ap242::attribute(1079), value); }
@@ -2597,13 +2597,13 @@ void* stp_implicit_planar_curve::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_implicit_planar_curve> nusktype_stp_implicit_planar_curve(&nusk_ap242_schema, "implicit_planar_curve");
 
 stp_positioned_sketch* stp_implicit_planar_curve::using_sketch() const {
-    return dynamic_cast<stp_positioned_sketch*>(objectSlot(nusk_ap242::attribute(1080)));
+    return nusk_downcast<stp_positioned_sketch>(objectSlot(nusk_ap242::attribute(1080)));
 }
 
 void stp_implicit_planar_curve::using_sketch(stp_positioned_sketch* value) { setObjectSlot(nusk_ap242::attribute(1080), value); }
 
 stp_curve* stp_implicit_planar_curve::computed_representation() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1081)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1081)));
 }
 
 void stp_implicit_planar_curve::computed_representation(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1081), value); }
@@ -2620,7 +2620,7 @@ void* stp_implicit_planar_intersection_point::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_implicit_planar_intersection_point> nusktype_stp_implicit_planar_intersection_point(&nusk_ap242_schema, "implicit_planar_intersection_point");
 
 stp_curve* stp_implicit_planar_intersection_point::external_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1082)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1082)));
 }
 
 void stp_implicit_planar_intersection_point::external_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1082), value); }
@@ -2637,13 +2637,13 @@ void* stp_implicit_planar_projection_point::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_implicit_planar_projection_point> nusktype_stp_implicit_planar_projection_point(&nusk_ap242_schema, "implicit_planar_projection_point");
 
 stp_point* stp_implicit_planar_projection_point::external_point() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1083)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1083)));
 }
 
 void stp_implicit_planar_projection_point::external_point(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1083), value); }
 
 stp_direction* stp_implicit_planar_projection_point::projection_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1084)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1084)));
 }
 
 void stp_implicit_planar_projection_point::projection_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1084), value); }
@@ -2660,13 +2660,13 @@ void* stp_implicit_point_on_plane::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_implicit_point_on_plane> nusktype_stp_implicit_point_on_plane(&nusk_ap242_schema, "implicit_point_on_plane");
 
 stp_positioned_sketch* stp_implicit_point_on_plane::using_sketch() const {
-    return dynamic_cast<stp_positioned_sketch*>(objectSlot(nusk_ap242::attribute(1085)));
+    return nusk_downcast<stp_positioned_sketch>(objectSlot(nusk_ap242::attribute(1085)));
 }
 
 void stp_implicit_point_on_plane::using_sketch(stp_positioned_sketch* value) { setObjectSlot(nusk_ap242::attribute(1085), value); }
 
 stp_cartesian_point* stp_implicit_point_on_plane::computed_representation() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1086)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(1086)));
 }
 
 void stp_implicit_point_on_plane::computed_representation(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1086), value); }
@@ -2683,13 +2683,13 @@ void* stp_implicit_projected_curve::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_implicit_projected_curve> nusktype_stp_implicit_projected_curve(&nusk_ap242_schema, "implicit_projected_curve");
 
 stp_curve* stp_implicit_projected_curve::external_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1087)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1087)));
 }
 
 void stp_implicit_projected_curve::external_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1087), value); }
 
 stp_direction* stp_implicit_projected_curve::projection_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1088)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1088)));
 }
 
 void stp_implicit_projected_curve::projection_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1088), value); }
@@ -2706,13 +2706,13 @@ void* stp_implicit_silhouette_curve::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_implicit_silhouette_curve> nusktype_stp_implicit_silhouette_curve(&nusk_ap242_schema, "implicit_silhouette_curve");
 
 stp_surface_or_solid_model* stp_implicit_silhouette_curve::silhouetted_model() const {
-    return dynamic_cast<stp_surface_or_solid_model*>(objectSlot(nusk_ap242::attribute(1089)));
+    return nusk_downcast<stp_surface_or_solid_model>(objectSlot(nusk_ap242::attribute(1089)));
 }
 
 void stp_implicit_silhouette_curve::silhouetted_model(stp_surface_or_solid_model* value) { setObjectSlot(nusk_ap242::attribute(1089), value); }
 
 stp_direction* stp_implicit_silhouette_curve::view_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1090)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1090)));
 }
 
 void stp_implicit_silhouette_curve::view_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1090), value); }
@@ -2729,13 +2729,13 @@ void* stp_imported_curve_function::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_imported_curve_function> nusktype_stp_imported_curve_function(&nusk_ap242_schema, "imported_curve_function");
 
 stp_curve* stp_imported_curve_function::geometry() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1091)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1091)));
 }
 
 void stp_imported_curve_function::geometry(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1091), value); }
 
 stp_tuple_space* stp_imported_curve_function::parametric_domain() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(1092)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(1092)));
 }
 
 void stp_imported_curve_function::parametric_domain(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(1092), value); }
@@ -2752,7 +2752,7 @@ void* stp_imported_point_function::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_imported_point_function> nusktype_stp_imported_point_function(&nusk_ap242_schema, "imported_point_function");
 
 stp_point* stp_imported_point_function::geometry() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1093)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1093)));
 }
 
 void stp_imported_point_function::geometry(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1093), value); }
@@ -2769,13 +2769,13 @@ void* stp_imported_surface_function::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_imported_surface_function> nusktype_stp_imported_surface_function(&nusk_ap242_schema, "imported_surface_function");
 
 stp_surface* stp_imported_surface_function::geometry() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1094)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1094)));
 }
 
 void stp_imported_surface_function::geometry(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1094), value); }
 
 stp_tuple_space* stp_imported_surface_function::parametric_domain() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(1095)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(1095)));
 }
 
 void stp_imported_surface_function::parametric_domain(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(1095), value); }
@@ -2792,13 +2792,13 @@ void* stp_imported_volume_function::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_imported_volume_function> nusktype_stp_imported_volume_function(&nusk_ap242_schema, "imported_volume_function");
 
 stp_volume* stp_imported_volume_function::geometry() const {
-    return dynamic_cast<stp_volume*>(objectSlot(nusk_ap242::attribute(1096)));
+    return nusk_downcast<stp_volume>(objectSlot(nusk_ap242::attribute(1096)));
 }
 
 void stp_imported_volume_function::geometry(stp_volume* value) { setObjectSlot(nusk_ap242::attribute(1096), value); }
 
 stp_tuple_space* stp_imported_volume_function::parametric_domain() const {
-    return dynamic_cast<stp_tuple_space*>(objectSlot(nusk_ap242::attribute(1097)));
+    return nusk_downcast<stp_tuple_space>(objectSlot(nusk_ap242::attribute(1097)));
 }
 
 void stp_imported_volume_function::parametric_domain(stp_tuple_space* value) { setObjectSlot(nusk_ap242::attribute(1097), value); }

@@ -247,7 +247,7 @@ void* stp_incidence_geometric_constraint::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_incidence_geometric_constraint> nusktype_stp_incidence_geometric_constraint(&nusk_ap242_schema, "incidence_geometric_constraint");
 
 SetOfstp_near_point_relationship* stp_incidence_geometric_constraint::near_points() const {
-    return dynamic_cast<SetOfstp_near_point_relationship*>(objectSlot(nusk_ap242::attribute(1098)));
+    return nusk_downcast<SetOfstp_near_point_relationship>(objectSlot(nusk_ap242::attribute(1098)));
 }
 
 void stp_incidence_geometric_constraint::near_points(SetOfstp_near_point_relationship* value) { setObjectSlot(nusk_ap242::attribute(1098), value); }
@@ -560,7 +560,7 @@ void* stp_independent_limits_of_linear_dimensional_size_characteristic_represent
 NuskTypePtrT<stp_independent_limits_of_linear_dimensional_size_characteristic_representation> nusktype_stp_independent_limits_of_linear_dimensional_size_characteristic_representation(&nusk_ap242_schema, "independent_limits_of_linear_dimensional_size_characteristic_representation");
 
 ListOfstp_shape_dimension_representation* stp_independent_limits_of_linear_dimensional_size_characteristic_representation::limits() const {
-    return dynamic_cast<ListOfstp_shape_dimension_representation*>(objectSlot(nusk_ap242::attribute(1108)));
+    return nusk_downcast<ListOfstp_shape_dimension_representation>(objectSlot(nusk_ap242::attribute(1108)));
 }
 
 void stp_independent_limits_of_linear_dimensional_size_characteristic_representation::limits(ListOfstp_shape_dimension_representation* value) { setObjectSlot(nusk_ap242::attribute(1108), value); }
@@ -588,7 +588,7 @@ void* stp_indirectly_selected_elements::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_indirectly_selected_elements> nusktype_stp_indirectly_selected_elements(&nusk_ap242_schema, "indirectly_selected_elements");
 
 SetOfstp_representation_item* stp_indirectly_selected_elements::indirectly_picked_items() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(1109)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(1109)));
 }
 
 void stp_indirectly_selected_elements::indirectly_picked_items(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1109), value); }
@@ -699,7 +699,7 @@ const char* stp_instance_attribute_reference::attribute_name() const {
 void stp_instance_attribute_reference::attribute_name(const char* value) { setStringSlot(nusk_ap242::attribute(1110), value); }
 
 stp_representation_item* stp_instance_attribute_reference::owning_instance() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1111)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1111)));
 }
 
 void stp_instance_attribute_reference::owning_instance(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1111), value); }
@@ -716,7 +716,7 @@ void* stp_instance_report_item_with_extreme_instances::operator new(size_t size,
 NuskTypePtrT<stp_instance_report_item_with_extreme_instances> nusktype_stp_instance_report_item_with_extreme_instances(&nusk_ap242_schema, "instance_report_item_with_extreme_instances");
 
 ListOfstp_extreme_instance* stp_instance_report_item_with_extreme_instances::extreme_instances() const {
-    return dynamic_cast<ListOfstp_extreme_instance*>(objectSlot(nusk_ap242::attribute(1112)));
+    return nusk_downcast<ListOfstp_extreme_instance>(objectSlot(nusk_ap242::attribute(1112)));
 }
 
 void stp_instance_report_item_with_extreme_instances::extreme_instances(ListOfstp_extreme_instance* value) { setObjectSlot(nusk_ap242::attribute(1112), value); }
@@ -733,7 +733,7 @@ void* stp_instance_usage_context_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_instance_usage_context_assignment> nusktype_stp_instance_usage_context_assignment(&nusk_ap242_schema, "instance_usage_context_assignment");
 
 SetOfstp_instance_usage_context_select* stp_instance_usage_context_assignment::items() const {
-    return dynamic_cast<SetOfstp_instance_usage_context_select*>(objectSlot(nusk_ap242::attribute(1113)));
+    return nusk_downcast<SetOfstp_instance_usage_context_select>(objectSlot(nusk_ap242::attribute(1113)));
 }
 
 void stp_instance_usage_context_assignment::items(SetOfstp_instance_usage_context_select* value) { setObjectSlot(nusk_ap242::attribute(1113), value); }
@@ -861,7 +861,7 @@ void* stp_integer_tuple_literal::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_integer_tuple_literal> nusktype_stp_integer_tuple_literal(&nusk_ap242_schema, "integer_tuple_literal");
 
 ListOfInteger* stp_integer_tuple_literal::lit_value() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1116)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1116)));
 }
 
 void stp_integer_tuple_literal::lit_value(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1116), value); }
@@ -1065,7 +1065,7 @@ void* stp_interpolated_configuration_segment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_interpolated_configuration_segment> nusktype_stp_interpolated_configuration_segment(&nusk_ap242_schema, "interpolated_configuration_segment");
 
 stp_mechanism_state_representation* stp_interpolated_configuration_segment::state() const {
-    return dynamic_cast<stp_mechanism_state_representation*>(objectSlot(nusk_ap242::attribute(1117)));
+    return nusk_downcast<stp_mechanism_state_representation>(objectSlot(nusk_ap242::attribute(1117)));
 }
 
 void stp_interpolated_configuration_segment::state(stp_mechanism_state_representation* value) { setObjectSlot(nusk_ap242::attribute(1117), value); }
@@ -1094,7 +1094,7 @@ void* stp_interpolated_configuration_sequence::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_interpolated_configuration_sequence> nusktype_stp_interpolated_configuration_sequence(&nusk_ap242_schema, "interpolated_configuration_sequence");
 
 ListOfstp_interpolated_configuration_segment* stp_interpolated_configuration_sequence::segments() const {
-    return dynamic_cast<ListOfstp_interpolated_configuration_segment*>(objectSlot(nusk_ap242::attribute(1120)));
+    return nusk_downcast<ListOfstp_interpolated_configuration_segment>(objectSlot(nusk_ap242::attribute(1120)));
 }
 
 void stp_interpolated_configuration_sequence::segments(ListOfstp_interpolated_configuration_segment* value) { setObjectSlot(nusk_ap242::attribute(1120), value); }
@@ -1184,7 +1184,7 @@ void* stp_invisibility::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_invisibility> nusktype_stp_invisibility(&nusk_ap242_schema, "invisibility");
 
 SetOfstp_invisible_item* stp_invisibility::invisible_items() const {
-    return dynamic_cast<SetOfstp_invisible_item*>(objectSlot(nusk_ap242::attribute(1124)));
+    return nusk_downcast<SetOfstp_invisible_item>(objectSlot(nusk_ap242::attribute(1124)));
 }
 
 void stp_invisibility::invisible_items(SetOfstp_invisible_item* value) { setObjectSlot(nusk_ap242::attribute(1124), value); }
@@ -1224,13 +1224,13 @@ const char* stp_item_defined_transformation::description() const {
 void stp_item_defined_transformation::description(const char* value) { setStringSlot(nusk_ap242::attribute(1126), value); }
 
 stp_representation_item* stp_item_defined_transformation::transform_item_1() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1127)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1127)));
 }
 
 void stp_item_defined_transformation::transform_item_1(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1127), value); }
 
 stp_representation_item* stp_item_defined_transformation::transform_item_2() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1128)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1128)));
 }
 
 void stp_item_defined_transformation::transform_item_2(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1128), value); }
@@ -1259,19 +1259,19 @@ const char* stp_item_identified_representation_usage::description() const {
 void stp_item_identified_representation_usage::description(const char* value) { setStringSlot(nusk_ap242::attribute(1130), value); }
 
 stp_item_identified_representation_usage_definition* stp_item_identified_representation_usage::definition() const {
-    return dynamic_cast<stp_item_identified_representation_usage_definition*>(objectSlot(nusk_ap242::attribute(1131)));
+    return nusk_downcast<stp_item_identified_representation_usage_definition>(objectSlot(nusk_ap242::attribute(1131)));
 }
 
 void stp_item_identified_representation_usage::definition(stp_item_identified_representation_usage_definition* value) { setObjectSlot(nusk_ap242::attribute(1131), value); }
 
 stp_representation* stp_item_identified_representation_usage::used_representation() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(1132)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(1132)));
 }
 
 void stp_item_identified_representation_usage::used_representation(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(1132), value); }
 
 stp_item_identified_representation_usage_select* stp_item_identified_representation_usage::identified_item() const {
-    return dynamic_cast<stp_item_identified_representation_usage_select*>(objectSlot(nusk_ap242::attribute(1133)));
+    return nusk_downcast<stp_item_identified_representation_usage_select>(objectSlot(nusk_ap242::attribute(1133)));
 }
 
 void stp_item_identified_representation_usage::identified_item(stp_item_identified_representation_usage_select* value) { setObjectSlot(nusk_ap242::attribute(1133), value); }
@@ -1288,7 +1288,7 @@ void* stp_item_link_motion_relationship::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_item_link_motion_relationship> nusktype_stp_item_link_motion_relationship(&nusk_ap242_schema, "item_link_motion_relationship");
 
 stp_geometric_representation_item* stp_item_link_motion_relationship::item() const {
-    return dynamic_cast<stp_geometric_representation_item*>(objectSlot(nusk_ap242::attribute(1134)));
+    return nusk_downcast<stp_geometric_representation_item>(objectSlot(nusk_ap242::attribute(1134)));
 }
 
 void stp_item_link_motion_relationship::item(stp_geometric_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1134), value); }
@@ -1327,13 +1327,13 @@ void* stp_kinematic_analysis_consistency::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_kinematic_analysis_consistency> nusktype_stp_kinematic_analysis_consistency(&nusk_ap242_schema, "kinematic_analysis_consistency");
 
 stp_kinematic_control* stp_kinematic_analysis_consistency::control() const {
-    return dynamic_cast<stp_kinematic_control*>(objectSlot(nusk_ap242::attribute(1135)));
+    return nusk_downcast<stp_kinematic_control>(objectSlot(nusk_ap242::attribute(1135)));
 }
 
 void stp_kinematic_analysis_consistency::control(stp_kinematic_control* value) { setObjectSlot(nusk_ap242::attribute(1135), value); }
 
 stp_kinematic_analysis_result* stp_kinematic_analysis_consistency::result() const {
-    return dynamic_cast<stp_kinematic_analysis_result*>(objectSlot(nusk_ap242::attribute(1136)));
+    return nusk_downcast<stp_kinematic_analysis_result>(objectSlot(nusk_ap242::attribute(1136)));
 }
 
 void stp_kinematic_analysis_consistency::result(stp_kinematic_analysis_result* value) { setObjectSlot(nusk_ap242::attribute(1136), value); }
@@ -1350,13 +1350,13 @@ void* stp_kinematic_analysis_result::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_kinematic_analysis_result> nusktype_stp_kinematic_analysis_result(&nusk_ap242_schema, "kinematic_analysis_result");
 
 stp_mechanism_representation* stp_kinematic_analysis_result::analysed_mechanism() const {
-    return dynamic_cast<stp_mechanism_representation*>(objectSlot(nusk_ap242::attribute(1137)));
+    return nusk_downcast<stp_mechanism_representation>(objectSlot(nusk_ap242::attribute(1137)));
 }
 
 void stp_kinematic_analysis_result::analysed_mechanism(stp_mechanism_representation* value) { setObjectSlot(nusk_ap242::attribute(1137), value); }
 
 stp_kinematic_result* stp_kinematic_analysis_result::result() const {
-    return dynamic_cast<stp_kinematic_result*>(objectSlot(nusk_ap242::attribute(1138)));
+    return nusk_downcast<stp_kinematic_result>(objectSlot(nusk_ap242::attribute(1138)));
 }
 
 void stp_kinematic_analysis_result::result(stp_kinematic_result* value) { setObjectSlot(nusk_ap242::attribute(1138), value); }
@@ -1373,13 +1373,13 @@ void* stp_kinematic_control::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_kinematic_control> nusktype_stp_kinematic_control(&nusk_ap242_schema, "kinematic_control");
 
 stp_mechanism_representation* stp_kinematic_control::controlled_mechanism() const {
-    return dynamic_cast<stp_mechanism_representation*>(objectSlot(nusk_ap242::attribute(1139)));
+    return nusk_downcast<stp_mechanism_representation>(objectSlot(nusk_ap242::attribute(1139)));
 }
 
 void stp_kinematic_control::controlled_mechanism(stp_mechanism_representation* value) { setObjectSlot(nusk_ap242::attribute(1139), value); }
 
 stp_kinematic_analysis_definition* stp_kinematic_control::contained_kinematic_programs() const {
-    return dynamic_cast<stp_kinematic_analysis_definition*>(objectSlot(nusk_ap242::attribute(1140)));
+    return nusk_downcast<stp_kinematic_analysis_definition>(objectSlot(nusk_ap242::attribute(1140)));
 }
 
 void stp_kinematic_control::contained_kinematic_programs(stp_kinematic_analysis_definition* value) { setObjectSlot(nusk_ap242::attribute(1140), value); }
@@ -1418,7 +1418,7 @@ void* stp_kinematic_link_representation::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_kinematic_link_representation> nusktype_stp_kinematic_link_representation(&nusk_ap242_schema, "kinematic_link_representation");
 
 stp_kinematic_link* stp_kinematic_link_representation::represented_link() const {
-    return dynamic_cast<stp_kinematic_link*>(objectSlot(nusk_ap242::attribute(1141)));
+    return nusk_downcast<stp_kinematic_link>(objectSlot(nusk_ap242::attribute(1141)));
 }
 
 void stp_kinematic_link_representation::represented_link(stp_kinematic_link* value) { setObjectSlot(nusk_ap242::attribute(1141), value); }
@@ -1457,7 +1457,7 @@ void* stp_kinematic_pair::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_kinematic_pair> nusktype_stp_kinematic_pair(&nusk_ap242_schema, "kinematic_pair");
 
 stp_kinematic_joint* stp_kinematic_pair::joint() const {
-    return dynamic_cast<stp_kinematic_joint*>(objectSlot(nusk_ap242::attribute(1142)));
+    return nusk_downcast<stp_kinematic_joint>(objectSlot(nusk_ap242::attribute(1142)));
 }
 
 void stp_kinematic_pair::joint(stp_kinematic_joint* value) { setObjectSlot(nusk_ap242::attribute(1142), value); }
@@ -1474,7 +1474,7 @@ void* stp_kinematic_path::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_kinematic_path> nusktype_stp_kinematic_path(&nusk_ap242_schema, "kinematic_path");
 
 ListOfstp_kinematic_path_segment* stp_kinematic_path::segments() const {
-    return dynamic_cast<ListOfstp_kinematic_path_segment*>(objectSlot(nusk_ap242::attribute(1143)));
+    return nusk_downcast<ListOfstp_kinematic_path_segment>(objectSlot(nusk_ap242::attribute(1143)));
 }
 
 void stp_kinematic_path::segments(ListOfstp_kinematic_path_segment* value) { setObjectSlot(nusk_ap242::attribute(1143), value); }
@@ -1508,7 +1508,7 @@ void* stp_kinematic_path_defined_by_nodes::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_kinematic_path_defined_by_nodes> nusktype_stp_kinematic_path_defined_by_nodes(&nusk_ap242_schema, "kinematic_path_defined_by_nodes");
 
 stp_placement* stp_kinematic_path_defined_by_nodes::placement_start() const {
-    return dynamic_cast<stp_placement*>(objectSlot(nusk_ap242::attribute(1145)));
+    return nusk_downcast<stp_placement>(objectSlot(nusk_ap242::attribute(1145)));
 }
 
 void stp_kinematic_path_defined_by_nodes::placement_start(stp_placement* value) { setObjectSlot(nusk_ap242::attribute(1145), value); }
@@ -1559,7 +1559,7 @@ void* stp_kinematic_property_mechanism_representation::operator new(size_t size,
 NuskTypePtrT<stp_kinematic_property_mechanism_representation> nusktype_stp_kinematic_property_mechanism_representation(&nusk_ap242_schema, "kinematic_property_mechanism_representation");
 
 stp_kinematic_link_representation* stp_kinematic_property_mechanism_representation::base() const {
-    return dynamic_cast<stp_kinematic_link_representation*>(objectSlot(nusk_ap242::attribute(1148)));
+    return nusk_downcast<stp_kinematic_link_representation>(objectSlot(nusk_ap242::attribute(1148)));
 }
 
 void stp_kinematic_property_mechanism_representation::base(stp_kinematic_link_representation* value) { setObjectSlot(nusk_ap242::attribute(1148), value); }
@@ -1576,7 +1576,7 @@ void* stp_kinematic_property_topology_representation::operator new(size_t size, 
 NuskTypePtrT<stp_kinematic_property_topology_representation> nusktype_stp_kinematic_property_topology_representation(&nusk_ap242_schema, "kinematic_property_topology_representation");
 
 stp_kinematic_link* stp_kinematic_property_topology_representation::base() const {
-    return dynamic_cast<stp_kinematic_link*>(objectSlot(nusk_ap242::attribute(1149)));
+    return nusk_downcast<stp_kinematic_link>(objectSlot(nusk_ap242::attribute(1149)));
 }
 
 void stp_kinematic_property_topology_representation::base(stp_kinematic_link* value) { setObjectSlot(nusk_ap242::attribute(1149), value); }
@@ -1593,7 +1593,7 @@ void* stp_kinematic_topology_directed_structure::operator new(size_t size, NuskD
 NuskTypePtrT<stp_kinematic_topology_directed_structure> nusktype_stp_kinematic_topology_directed_structure(&nusk_ap242_schema, "kinematic_topology_directed_structure");
 
 stp_kinematic_topology_structure* stp_kinematic_topology_directed_structure::parent() const {
-    return dynamic_cast<stp_kinematic_topology_structure*>(objectSlot(nusk_ap242::attribute(1150)));
+    return nusk_downcast<stp_kinematic_topology_structure>(objectSlot(nusk_ap242::attribute(1150)));
 }
 
 void stp_kinematic_topology_directed_structure::parent(stp_kinematic_topology_structure* value) { setObjectSlot(nusk_ap242::attribute(1150), value); }
@@ -1610,7 +1610,7 @@ void* stp_kinematic_topology_network_structure::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_kinematic_topology_network_structure> nusktype_stp_kinematic_topology_network_structure(&nusk_ap242_schema, "kinematic_topology_network_structure");
 
 stp_kinematic_topology_structure* stp_kinematic_topology_network_structure::parent() const {
-    return dynamic_cast<stp_kinematic_topology_structure*>(objectSlot(nusk_ap242::attribute(1151)));
+    return nusk_downcast<stp_kinematic_topology_structure>(objectSlot(nusk_ap242::attribute(1151)));
 }
 
 void stp_kinematic_topology_network_structure::parent(stp_kinematic_topology_structure* value) { setObjectSlot(nusk_ap242::attribute(1151), value); }
@@ -1638,7 +1638,7 @@ void* stp_kinematic_topology_substructure::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_kinematic_topology_substructure> nusktype_stp_kinematic_topology_substructure(&nusk_ap242_schema, "kinematic_topology_substructure");
 
 stp_kinematic_topology_structure* stp_kinematic_topology_substructure::parent() const {
-    return dynamic_cast<stp_kinematic_topology_structure*>(objectSlot(nusk_ap242::attribute(1152)));
+    return nusk_downcast<stp_kinematic_topology_structure>(objectSlot(nusk_ap242::attribute(1152)));
 }
 
 void stp_kinematic_topology_substructure::parent(stp_kinematic_topology_structure* value) { setObjectSlot(nusk_ap242::attribute(1152), value); }
@@ -1721,7 +1721,7 @@ void* stp_language_dependent_product_definition_exchange_context::operator new(s
 NuskTypePtrT<stp_language_dependent_product_definition_exchange_context> nusktype_stp_language_dependent_product_definition_exchange_context(&nusk_ap242_schema, "language_dependent_product_definition_exchange_context");
 
 stp_language* stp_language_dependent_product_definition_exchange_context::language() const {
-    return dynamic_cast<stp_language*>(objectSlot(nusk_ap242::attribute(1153)));
+    return nusk_downcast<stp_language>(objectSlot(nusk_ap242::attribute(1153)));
 }
 
 void stp_language_dependent_product_definition_exchange_context::language(stp_language* value) { setObjectSlot(nusk_ap242::attribute(1153), value); }
@@ -1837,7 +1837,7 @@ void* stp_light_source::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_light_source> nusktype_stp_light_source(&nusk_ap242_schema, "light_source");
 
 stp_colour* stp_light_source::light_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(1154)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(1154)));
 }
 
 void stp_light_source::light_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(1154), value); }
@@ -1865,7 +1865,7 @@ void* stp_light_source_directional::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_light_source_directional> nusktype_stp_light_source_directional(&nusk_ap242_schema, "light_source_directional");
 
 stp_direction* stp_light_source_directional::orientation() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1155)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1155)));
 }
 
 void stp_light_source_directional::orientation(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1155), value); }
@@ -1882,7 +1882,7 @@ void* stp_light_source_positional::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_light_source_positional> nusktype_stp_light_source_positional(&nusk_ap242_schema, "light_source_positional");
 
 stp_cartesian_point* stp_light_source_positional::position() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1156)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(1156)));
 }
 
 void stp_light_source_positional::position(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1156), value); }
@@ -1911,13 +1911,13 @@ void* stp_light_source_spot::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_light_source_spot> nusktype_stp_light_source_spot(&nusk_ap242_schema, "light_source_spot");
 
 stp_cartesian_point* stp_light_source_spot::position() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1159)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(1159)));
 }
 
 void stp_light_source_spot::position(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1159), value); }
 
 stp_direction* stp_light_source_spot::orientation() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1160)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1160)));
 }
 
 void stp_light_source_spot::orientation(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1160), value); }
@@ -2015,13 +2015,13 @@ void* stp_line::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_line> nusktype_stp_line(&nusk_ap242_schema, "line");
 
 stp_cartesian_point* stp_line::pnt() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1169)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(1169)));
 }
 
 void stp_line::pnt(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1169), value); }
 
 stp_vector* stp_line::dir() const {
-    return dynamic_cast<stp_vector*>(objectSlot(nusk_ap242::attribute(1170)));
+    return nusk_downcast<stp_vector>(objectSlot(nusk_ap242::attribute(1170)));
 }
 
 void stp_line::dir(stp_vector* value) { setObjectSlot(nusk_ap242::attribute(1170), value); }
@@ -2132,7 +2132,7 @@ void* stp_linear_flexible_and_planar_curve_pair::operator new(size_t size, NuskD
 NuskTypePtrT<stp_linear_flexible_and_planar_curve_pair> nusktype_stp_linear_flexible_and_planar_curve_pair(&nusk_ap242_schema, "linear_flexible_and_planar_curve_pair");
 
 stp_curve* stp_linear_flexible_and_planar_curve_pair::pair_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1172)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1172)));
 }
 
 void stp_linear_flexible_and_planar_curve_pair::pair_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1172), value); }
@@ -2238,7 +2238,7 @@ void* stp_listed_complex_number_data::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_listed_complex_number_data> nusktype_stp_listed_complex_number_data(&nusk_ap242_schema, "listed_complex_number_data");
 
 ListOfDouble* stp_listed_complex_number_data::values() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1175)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1175)));
 }
 
 void stp_listed_complex_number_data::values(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1175), value); }
@@ -2255,13 +2255,13 @@ void* stp_listed_data::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_listed_data> nusktype_stp_listed_data(&nusk_ap242_schema, "listed_data");
 
 ListOfstp_maths_value* stp_listed_data::values() const {
-    return dynamic_cast<ListOfstp_maths_value*>(objectSlot(nusk_ap242::attribute(1176)));
+    return nusk_downcast<ListOfstp_maths_value>(objectSlot(nusk_ap242::attribute(1176)));
 }
 
 void stp_listed_data::values(ListOfstp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(1176), value); }
 
 stp_maths_space* stp_listed_data::value_range() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(1177)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(1177)));
 }
 
 void stp_listed_data::value_range(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(1177), value); }
@@ -2278,7 +2278,7 @@ void* stp_listed_integer_data::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_listed_integer_data> nusktype_stp_listed_integer_data(&nusk_ap242_schema, "listed_integer_data");
 
 ListOfInteger* stp_listed_integer_data::values() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1178)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1178)));
 }
 
 void stp_listed_integer_data::values(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1178), value); }
@@ -2295,7 +2295,7 @@ void* stp_listed_logical_data::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_listed_logical_data> nusktype_stp_listed_logical_data(&nusk_ap242_schema, "listed_logical_data");
 
 ListOfInteger* stp_listed_logical_data::values() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1179)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1179)));
 }
 
 void stp_listed_logical_data::values(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1179), value); }
@@ -2312,7 +2312,7 @@ void* stp_listed_product_space::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_listed_product_space> nusktype_stp_listed_product_space(&nusk_ap242_schema, "listed_product_space");
 
 ListOfstp_maths_space* stp_listed_product_space::factors() const {
-    return dynamic_cast<ListOfstp_maths_space*>(objectSlot(nusk_ap242::attribute(1180)));
+    return nusk_downcast<ListOfstp_maths_space>(objectSlot(nusk_ap242::attribute(1180)));
 }
 
 void stp_listed_product_space::factors(ListOfstp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(1180), value); }
@@ -2329,7 +2329,7 @@ void* stp_listed_real_data::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_listed_real_data> nusktype_stp_listed_real_data(&nusk_ap242_schema, "listed_real_data");
 
 ListOfDouble* stp_listed_real_data::values() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1181)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1181)));
 }
 
 void stp_listed_real_data::values(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1181), value); }
@@ -2346,7 +2346,7 @@ void* stp_listed_string_data::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_listed_string_data> nusktype_stp_listed_string_data(&nusk_ap242_schema, "listed_string_data");
 
 ListOfString* stp_listed_string_data::values() const {
-    return dynamic_cast<ListOfString*>(objectSlot(nusk_ap242::attribute(1182)));
+    return nusk_downcast<ListOfString>(objectSlot(nusk_ap242::attribute(1182)));
 }
 
 void stp_listed_string_data::values(ListOfString* value) { setObjectSlot(nusk_ap242::attribute(1182), value); }
@@ -2408,13 +2408,13 @@ int stp_local_b_spline::degree() const {
 void stp_local_b_spline::degree(int value) { setIntegerSlot(nusk_ap242::attribute(1184), static_cast<int>(value)); }
 
 ListOfInteger* stp_local_b_spline::knots() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1185)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1185)));
 }
 
 void stp_local_b_spline::knots(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1185), value); }
 
 ListOfInteger* stp_local_b_spline::multiplicities() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1186)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1186)));
 }
 
 void stp_local_b_spline::multiplicities(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1186), value); }
@@ -2449,7 +2449,7 @@ double stp_local_time::second_component() const {
 void stp_local_time::second_component(double value) { setRealSlot(nusk_ap242::attribute(1189), value); }
 
 stp_coordinated_universal_time_offset* stp_local_time::zone() const {
-    return dynamic_cast<stp_coordinated_universal_time_offset*>(objectSlot(nusk_ap242::attribute(1190)));
+    return nusk_downcast<stp_coordinated_universal_time_offset>(objectSlot(nusk_ap242::attribute(1190)));
 }
 
 void stp_local_time::zone(stp_coordinated_universal_time_offset* value) { setObjectSlot(nusk_ap242::attribute(1190), value); }
@@ -2466,25 +2466,25 @@ void* stp_locally_refined_spline_curve::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_locally_refined_spline_curve> nusktype_stp_locally_refined_spline_curve(&nusk_ap242_schema, "locally_refined_spline_curve");
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_curve::b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1191)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1191)));
 }
 
 void stp_locally_refined_spline_curve::b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1191), value); }
 
 ListOfDouble* stp_locally_refined_spline_curve::knot_values() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1192)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1192)));
 }
 
 void stp_locally_refined_spline_curve::knot_values(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1192), value); }
 
 ListOfstp_cartesian_point* stp_locally_refined_spline_curve::control_points_list() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1193)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1193)));
 }
 
 void stp_locally_refined_spline_curve::control_points_list(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1193), value); }
 
 ListOfDouble* stp_locally_refined_spline_curve::scaling_factors() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1194)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1194)));
 }
 
 void stp_locally_refined_spline_curve::scaling_factors(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1194), value); }
@@ -2508,7 +2508,7 @@ int stp_locally_refined_spline_curve::self_intersect() const {
 void stp_locally_refined_spline_curve::self_intersect(int value) { setIntegerSlot(nusk_ap242::attribute(1197), static_cast<int>(value)); }
 
 ListOfDouble* stp_locally_refined_spline_curve::domain_() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1198)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1198)));
 }
 
 void stp_locally_refined_spline_curve::domain_(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1198), value); }
@@ -2525,37 +2525,37 @@ void* stp_locally_refined_spline_surface::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_locally_refined_spline_surface> nusktype_stp_locally_refined_spline_surface(&nusk_ap242_schema, "locally_refined_spline_surface");
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_surface::u_b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1199)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1199)));
 }
 
 void stp_locally_refined_spline_surface::u_b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1199), value); }
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_surface::v_b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1200)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1200)));
 }
 
 void stp_locally_refined_spline_surface::v_b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1200), value); }
 
 ListOfDouble* stp_locally_refined_spline_surface::u_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1201)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1201)));
 }
 
 void stp_locally_refined_spline_surface::u_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1201), value); }
 
 ListOfDouble* stp_locally_refined_spline_surface::v_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1202)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1202)));
 }
 
 void stp_locally_refined_spline_surface::v_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1202), value); }
 
 ListOfstp_cartesian_point* stp_locally_refined_spline_surface::control_points_list() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1203)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1203)));
 }
 
 void stp_locally_refined_spline_surface::control_points_list(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1203), value); }
 
 ListOfDouble* stp_locally_refined_spline_surface::scaling_factors() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1204)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1204)));
 }
 
 void stp_locally_refined_spline_surface::scaling_factors(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1204), value); }
@@ -2591,7 +2591,7 @@ int stp_locally_refined_spline_surface::v_closed() const {
 void stp_locally_refined_spline_surface::v_closed(int value) { setIntegerSlot(nusk_ap242::attribute(1209), static_cast<int>(value)); }
 
 ListOfListOfDouble* stp_locally_refined_spline_surface::domain_() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1210)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1210)));
 }
 
 void stp_locally_refined_spline_surface::domain_(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1210), value); }
@@ -2608,49 +2608,49 @@ void* stp_locally_refined_spline_volume::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_locally_refined_spline_volume> nusktype_stp_locally_refined_spline_volume(&nusk_ap242_schema, "locally_refined_spline_volume");
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_volume::u_b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1211)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1211)));
 }
 
 void stp_locally_refined_spline_volume::u_b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1211), value); }
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_volume::v_b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1212)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1212)));
 }
 
 void stp_locally_refined_spline_volume::v_b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1212), value); }
 
 ListOfstp_local_b_spline* stp_locally_refined_spline_volume::w_b_splines() const {
-    return dynamic_cast<ListOfstp_local_b_spline*>(objectSlot(nusk_ap242::attribute(1213)));
+    return nusk_downcast<ListOfstp_local_b_spline>(objectSlot(nusk_ap242::attribute(1213)));
 }
 
 void stp_locally_refined_spline_volume::w_b_splines(ListOfstp_local_b_spline* value) { setObjectSlot(nusk_ap242::attribute(1213), value); }
 
 ListOfDouble* stp_locally_refined_spline_volume::u_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1214)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1214)));
 }
 
 void stp_locally_refined_spline_volume::u_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1214), value); }
 
 ListOfDouble* stp_locally_refined_spline_volume::v_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1215)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1215)));
 }
 
 void stp_locally_refined_spline_volume::v_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1215), value); }
 
 ListOfDouble* stp_locally_refined_spline_volume::w_knots() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1216)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1216)));
 }
 
 void stp_locally_refined_spline_volume::w_knots(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1216), value); }
 
 ListOfstp_cartesian_point* stp_locally_refined_spline_volume::control_points_list() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1217)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1217)));
 }
 
 void stp_locally_refined_spline_volume::control_points_list(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1217), value); }
 
 ListOfDouble* stp_locally_refined_spline_volume::scaling_factors() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1218)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1218)));
 }
 
 void stp_locally_refined_spline_volume::scaling_factors(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1218), value); }
@@ -2668,7 +2668,7 @@ stp_locally_refined_spline_type_enum stp_locally_refined_spline_volume::locally_
 void stp_locally_refined_spline_volume::locally_refined_spline_type(stp_locally_refined_spline_type_enum value) { setIntegerSlot(nusk_ap242::attribute(1220), static_cast<int>(value)); }
 
 ListOfListOfDouble* stp_locally_refined_spline_volume::domain_() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1221)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1221)));
 }
 
 void stp_locally_refined_spline_volume::domain_(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1221), value); }

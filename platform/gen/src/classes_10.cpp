@@ -210,13 +210,13 @@ const char* stp_location_assignment::description() const {
 void stp_location_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1227), value); }
 
 stp_location* stp_location_assignment::assigned_location() const {
-    return dynamic_cast<stp_location*>(objectSlot(nusk_ap242::attribute(1228)));
+    return nusk_downcast<stp_location>(objectSlot(nusk_ap242::attribute(1228)));
 }
 
 void stp_location_assignment::assigned_location(stp_location* value) { setObjectSlot(nusk_ap242::attribute(1228), value); }
 
 stp_location_role* stp_location_assignment::role() const {
-    return dynamic_cast<stp_location_role*>(objectSlot(nusk_ap242::attribute(1229)));
+    return nusk_downcast<stp_location_role>(objectSlot(nusk_ap242::attribute(1229)));
 }
 
 void stp_location_assignment::role(stp_location_role* value) { setObjectSlot(nusk_ap242::attribute(1229), value); }
@@ -262,13 +262,13 @@ const char* stp_location_relationship::description() const {
 void stp_location_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1232), value); }
 
 stp_location* stp_location_relationship::relating_location() const {
-    return dynamic_cast<stp_location*>(objectSlot(nusk_ap242::attribute(1233)));
+    return nusk_downcast<stp_location>(objectSlot(nusk_ap242::attribute(1233)));
 }
 
 void stp_location_relationship::relating_location(stp_location* value) { setObjectSlot(nusk_ap242::attribute(1233), value); }
 
 stp_location* stp_location_relationship::related_location() const {
-    return dynamic_cast<stp_location*>(objectSlot(nusk_ap242::attribute(1234)));
+    return nusk_downcast<stp_location>(objectSlot(nusk_ap242::attribute(1234)));
 }
 
 void stp_location_relationship::related_location(stp_location* value) { setObjectSlot(nusk_ap242::attribute(1234), value); }
@@ -303,13 +303,13 @@ const char* stp_location_representation_assignment::description() const {
 void stp_location_representation_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1237), value); }
 
 stp_location* stp_location_representation_assignment::represented_location() const {
-    return dynamic_cast<stp_location*>(objectSlot(nusk_ap242::attribute(1238)));
+    return nusk_downcast<stp_location>(objectSlot(nusk_ap242::attribute(1238)));
 }
 
 void stp_location_representation_assignment::represented_location(stp_location* value) { setObjectSlot(nusk_ap242::attribute(1238), value); }
 
 stp_location_representation_role* stp_location_representation_assignment::role() const {
-    return dynamic_cast<stp_location_representation_role*>(objectSlot(nusk_ap242::attribute(1239)));
+    return nusk_downcast<stp_location_representation_role>(objectSlot(nusk_ap242::attribute(1239)));
 }
 
 void stp_location_representation_assignment::role(stp_location_representation_role* value) { setObjectSlot(nusk_ap242::attribute(1239), value); }
@@ -517,7 +517,7 @@ const char* stp_lot_effectivity::effectivity_lot_id() const {
 void stp_lot_effectivity::effectivity_lot_id(const char* value) { setStringSlot(nusk_ap242::attribute(1247), value); }
 
 stp_measure_with_unit* stp_lot_effectivity::effectivity_lot_size() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1248)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1248)));
 }
 
 void stp_lot_effectivity::effectivity_lot_size(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1248), value); }
@@ -844,7 +844,7 @@ const char* stp_make_from_usage_option::ranking_rationale() const {
 void stp_make_from_usage_option::ranking_rationale(const char* value) { setStringSlot(nusk_ap242::attribute(1274), value); }
 
 stp_measure_with_unit* stp_make_from_usage_option::quantity() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1275)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1275)));
 }
 
 void stp_make_from_usage_option::quantity(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1275), value); }
@@ -861,7 +861,7 @@ void* stp_manifold_solid_brep::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_manifold_solid_brep> nusktype_stp_manifold_solid_brep(&nusk_ap242_schema, "manifold_solid_brep");
 
 stp_closed_shell* stp_manifold_solid_brep::outer() const {
-    return dynamic_cast<stp_closed_shell*>(objectSlot(nusk_ap242::attribute(1276)));
+    return nusk_downcast<stp_closed_shell>(objectSlot(nusk_ap242::attribute(1276)));
 }
 
 void stp_manifold_solid_brep::outer(stp_closed_shell* value) { setObjectSlot(nusk_ap242::attribute(1276), value); }
@@ -944,13 +944,13 @@ void* stp_mapped_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_mapped_item> nusktype_stp_mapped_item(&nusk_ap242_schema, "mapped_item");
 
 stp_representation_map* stp_mapped_item::mapping_source() const {
-    return dynamic_cast<stp_representation_map*>(objectSlot(nusk_ap242::attribute(1277)));
+    return nusk_downcast<stp_representation_map>(objectSlot(nusk_ap242::attribute(1277)));
 }
 
 void stp_mapped_item::mapping_source(stp_representation_map* value) { setObjectSlot(nusk_ap242::attribute(1277), value); }
 
 stp_representation_item* stp_mapped_item::mapping_target() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1278)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1278)));
 }
 
 void stp_mapped_item::mapping_target(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1278), value); }
@@ -1000,7 +1000,7 @@ void* stp_mated_part_relationship::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_mated_part_relationship> nusktype_stp_mated_part_relationship(&nusk_ap242_schema, "mated_part_relationship");
 
 SetOfstp_product_definition* stp_mated_part_relationship::items() const {
-    return dynamic_cast<SetOfstp_product_definition*>(objectSlot(nusk_ap242::attribute(1279)));
+    return nusk_downcast<SetOfstp_product_definition>(objectSlot(nusk_ap242::attribute(1279)));
 }
 
 void stp_mated_part_relationship::items(SetOfstp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1279), value); }
@@ -1023,7 +1023,7 @@ const char* stp_material_designation::name() const {
 void stp_material_designation::name(const char* value) { setStringSlot(nusk_ap242::attribute(1280), value); }
 
 SetOfstp_characterized_definition* stp_material_designation::definitions() const {
-    return dynamic_cast<SetOfstp_characterized_definition*>(objectSlot(nusk_ap242::attribute(1281)));
+    return nusk_downcast<SetOfstp_characterized_definition>(objectSlot(nusk_ap242::attribute(1281)));
 }
 
 void stp_material_designation::definitions(SetOfstp_characterized_definition* value) { setObjectSlot(nusk_ap242::attribute(1281), value); }
@@ -1052,13 +1052,13 @@ const char* stp_material_designation_characterization::description() const {
 void stp_material_designation_characterization::description(const char* value) { setStringSlot(nusk_ap242::attribute(1283), value); }
 
 stp_material_designation* stp_material_designation_characterization::designation() const {
-    return dynamic_cast<stp_material_designation*>(objectSlot(nusk_ap242::attribute(1284)));
+    return nusk_downcast<stp_material_designation>(objectSlot(nusk_ap242::attribute(1284)));
 }
 
 void stp_material_designation_characterization::designation(stp_material_designation* value) { setObjectSlot(nusk_ap242::attribute(1284), value); }
 
 stp_characterized_material_property* stp_material_designation_characterization::property() const {
-    return dynamic_cast<stp_characterized_material_property*>(objectSlot(nusk_ap242::attribute(1285)));
+    return nusk_downcast<stp_characterized_material_property>(objectSlot(nusk_ap242::attribute(1285)));
 }
 
 void stp_material_designation_characterization::property(stp_characterized_material_property* value) { setObjectSlot(nusk_ap242::attribute(1285), value); }
@@ -1086,7 +1086,7 @@ void* stp_material_property_representation::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_material_property_representation> nusktype_stp_material_property_representation(&nusk_ap242_schema, "material_property_representation");
 
 stp_data_environment* stp_material_property_representation::dependent_environment() const {
-    return dynamic_cast<stp_data_environment*>(objectSlot(nusk_ap242::attribute(1286)));
+    return nusk_downcast<stp_data_environment>(objectSlot(nusk_ap242::attribute(1286)));
 }
 
 void stp_material_property_representation::dependent_environment(stp_data_environment* value) { setObjectSlot(nusk_ap242::attribute(1286), value); }
@@ -1103,7 +1103,7 @@ void* stp_mathematical_description::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_mathematical_description> nusktype_stp_mathematical_description(&nusk_ap242_schema, "mathematical_description");
 
 stp_maths_expression* stp_mathematical_description::described() const {
-    return dynamic_cast<stp_maths_expression*>(objectSlot(nusk_ap242::attribute(1287)));
+    return nusk_downcast<stp_maths_expression>(objectSlot(nusk_ap242::attribute(1287)));
 }
 
 void stp_mathematical_description::described(stp_maths_expression* value) { setObjectSlot(nusk_ap242::attribute(1287), value); }
@@ -1143,7 +1143,7 @@ void* stp_maths_enum_literal::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_maths_enum_literal> nusktype_stp_maths_enum_literal(&nusk_ap242_schema, "maths_enum_literal");
 
 stp_maths_enum_atom* stp_maths_enum_literal::lit_value() const {
-    return dynamic_cast<stp_maths_enum_atom*>(objectSlot(nusk_ap242::attribute(1290)));
+    return nusk_downcast<stp_maths_enum_atom>(objectSlot(nusk_ap242::attribute(1290)));
 }
 
 void stp_maths_enum_literal::lit_value(stp_maths_enum_atom* value) { setObjectSlot(nusk_ap242::attribute(1290), value); }
@@ -1215,7 +1215,7 @@ void* stp_maths_tuple_literal::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_maths_tuple_literal> nusktype_stp_maths_tuple_literal(&nusk_ap242_schema, "maths_tuple_literal");
 
 ListOfstp_maths_value* stp_maths_tuple_literal::lit_value() const {
-    return dynamic_cast<ListOfstp_maths_value*>(objectSlot(nusk_ap242::attribute(1291)));
+    return nusk_downcast<ListOfstp_maths_value>(objectSlot(nusk_ap242::attribute(1291)));
 }
 
 void stp_maths_tuple_literal::lit_value(ListOfstp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(1291), value); }
@@ -1232,7 +1232,7 @@ void* stp_maths_value_precision_qualifier::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_maths_value_precision_qualifier> nusktype_stp_maths_value_precision_qualifier(&nusk_ap242_schema, "maths_value_precision_qualifier");
 
 stp_maths_value* stp_maths_value_precision_qualifier::precision_value() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(1292)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(1292)));
 }
 
 void stp_maths_value_precision_qualifier::precision_value(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(1292), value); }
@@ -1249,7 +1249,7 @@ void* stp_maths_variable::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_maths_variable> nusktype_stp_maths_variable(&nusk_ap242_schema, "maths_variable");
 
 stp_maths_space* stp_maths_variable::values_space() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(1293)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(1293)));
 }
 
 void stp_maths_variable::values_space(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(1293), value); }
@@ -1283,7 +1283,7 @@ void* stp_mating_material_items::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_mating_material_items> nusktype_stp_mating_material_items(&nusk_ap242_schema, "mating_material_items");
 
 SetOfstp_product_definition_or_assembly_component_usage* stp_mating_material_items::items() const {
-    return dynamic_cast<SetOfstp_product_definition_or_assembly_component_usage*>(objectSlot(nusk_ap242::attribute(1295)));
+    return nusk_downcast<SetOfstp_product_definition_or_assembly_component_usage>(objectSlot(nusk_ap242::attribute(1295)));
 }
 
 void stp_mating_material_items::items(SetOfstp_product_definition_or_assembly_component_usage* value) { setObjectSlot(nusk_ap242::attribute(1295), value); }
@@ -1323,13 +1323,13 @@ const char* stp_measure_qualification::description() const {
 void stp_measure_qualification::description(const char* value) { setStringSlot(nusk_ap242::attribute(1297), value); }
 
 stp_measure_with_unit* stp_measure_qualification::qualified_measure() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1298)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1298)));
 }
 
 void stp_measure_qualification::qualified_measure(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1298), value); }
 
 SetOfstp_value_qualifier* stp_measure_qualification::qualifiers() const {
-    return dynamic_cast<SetOfstp_value_qualifier*>(objectSlot(nusk_ap242::attribute(1299)));
+    return nusk_downcast<SetOfstp_value_qualifier>(objectSlot(nusk_ap242::attribute(1299)));
 }
 
 void stp_measure_qualification::qualifiers(SetOfstp_value_qualifier* value) { setObjectSlot(nusk_ap242::attribute(1299), value); }
@@ -1357,13 +1357,13 @@ void* stp_measure_with_unit::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_measure_with_unit> nusktype_stp_measure_with_unit(&nusk_ap242_schema, "measure_with_unit");
 
 stp_measure_value* stp_measure_with_unit::value_component() const {
-    return dynamic_cast<stp_measure_value*>(objectSlot(nusk_ap242::attribute(1300)));
+    return nusk_downcast<stp_measure_value>(objectSlot(nusk_ap242::attribute(1300)));
 }
 
 void stp_measure_with_unit::value_component(stp_measure_value* value) { setObjectSlot(nusk_ap242::attribute(1300), value); }
 
 stp_unit* stp_measure_with_unit::unit_component() const {
-    return dynamic_cast<stp_unit*>(objectSlot(nusk_ap242::attribute(1301)));
+    return nusk_downcast<stp_unit>(objectSlot(nusk_ap242::attribute(1301)));
 }
 
 void stp_measure_with_unit::unit_component(stp_unit* value) { setObjectSlot(nusk_ap242::attribute(1301), value); }
@@ -1468,7 +1468,7 @@ void* stp_mechanism_representation::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_mechanism_representation> nusktype_stp_mechanism_representation(&nusk_ap242_schema, "mechanism_representation");
 
 stp_kinematic_topology_representation_select* stp_mechanism_representation::represented_topology() const {
-    return dynamic_cast<stp_kinematic_topology_representation_select*>(objectSlot(nusk_ap242::attribute(1302)));
+    return nusk_downcast<stp_kinematic_topology_representation_select>(objectSlot(nusk_ap242::attribute(1302)));
 }
 
 void stp_mechanism_representation::represented_topology(stp_kinematic_topology_representation_select* value) { setObjectSlot(nusk_ap242::attribute(1302), value); }
@@ -1485,7 +1485,7 @@ void* stp_mechanism_state_representation::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_mechanism_state_representation> nusktype_stp_mechanism_state_representation(&nusk_ap242_schema, "mechanism_state_representation");
 
 stp_mechanism_representation* stp_mechanism_state_representation::represented_mechanism() const {
-    return dynamic_cast<stp_mechanism_representation*>(objectSlot(nusk_ap242::attribute(1303)));
+    return nusk_downcast<stp_mechanism_representation>(objectSlot(nusk_ap242::attribute(1303)));
 }
 
 void stp_mechanism_state_representation::represented_mechanism(stp_mechanism_representation* value) { setObjectSlot(nusk_ap242::attribute(1303), value); }
@@ -1502,7 +1502,7 @@ void* stp_message_contents_assignment::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_message_contents_assignment> nusktype_stp_message_contents_assignment(&nusk_ap242_schema, "message_contents_assignment");
 
 SetOfstp_representation* stp_message_contents_assignment::items() const {
-    return dynamic_cast<SetOfstp_representation*>(objectSlot(nusk_ap242::attribute(1304)));
+    return nusk_downcast<SetOfstp_representation>(objectSlot(nusk_ap242::attribute(1304)));
 }
 
 void stp_message_contents_assignment::items(SetOfstp_representation* value) { setObjectSlot(nusk_ap242::attribute(1304), value); }
@@ -1795,7 +1795,7 @@ const char* stp_modified_solid::rationale() const {
 void stp_modified_solid::rationale(const char* value) { setStringSlot(nusk_ap242::attribute(1306), value); }
 
 stp_base_solid_select* stp_modified_solid::base_solid() const {
-    return dynamic_cast<stp_base_solid_select*>(objectSlot(nusk_ap242::attribute(1307)));
+    return nusk_downcast<stp_base_solid_select>(objectSlot(nusk_ap242::attribute(1307)));
 }
 
 void stp_modified_solid::base_solid(stp_base_solid_select* value) { setObjectSlot(nusk_ap242::attribute(1307), value); }
@@ -1812,7 +1812,7 @@ void* stp_modified_solid_with_placed_configuration::operator new(size_t size, Nu
 NuskTypePtrT<stp_modified_solid_with_placed_configuration> nusktype_stp_modified_solid_with_placed_configuration(&nusk_ap242_schema, "modified_solid_with_placed_configuration");
 
 stp_axis2_placement_3d* stp_modified_solid_with_placed_configuration::placing() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1308)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1308)));
 }
 
 void stp_modified_solid_with_placed_configuration::placing(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1308), value); }
@@ -1873,7 +1873,7 @@ void* stp_multi_language_attribute_assignment::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_multi_language_attribute_assignment> nusktype_stp_multi_language_attribute_assignment(&nusk_ap242_schema, "multi_language_attribute_assignment");
 
 SetOfstp_multi_language_attribute_item* stp_multi_language_attribute_assignment::items() const {
-    return dynamic_cast<SetOfstp_multi_language_attribute_item*>(objectSlot(nusk_ap242::attribute(1309)));
+    return nusk_downcast<SetOfstp_multi_language_attribute_item>(objectSlot(nusk_ap242::attribute(1309)));
 }
 
 void stp_multi_language_attribute_assignment::items(SetOfstp_multi_language_attribute_item* value) { setObjectSlot(nusk_ap242::attribute(1309), value); }
@@ -1890,7 +1890,7 @@ void* stp_multi_level_reference_designator::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_multi_level_reference_designator> nusktype_stp_multi_level_reference_designator(&nusk_ap242_schema, "multi_level_reference_designator");
 
 ListOfstp_next_assembly_usage_occurrence* stp_multi_level_reference_designator::location() const {
-    return dynamic_cast<ListOfstp_next_assembly_usage_occurrence*>(objectSlot(nusk_ap242::attribute(1310)));
+    return nusk_downcast<ListOfstp_next_assembly_usage_occurrence>(objectSlot(nusk_ap242::attribute(1310)));
 }
 
 void stp_multi_level_reference_designator::location(ListOfstp_next_assembly_usage_occurrence* value) { setObjectSlot(nusk_ap242::attribute(1310), value); }
@@ -1929,7 +1929,7 @@ void* stp_multiple_arity_generic_expression::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_multiple_arity_generic_expression> nusktype_stp_multiple_arity_generic_expression(&nusk_ap242_schema, "multiple_arity_generic_expression");
 
 ListOfstp_generic_expression* stp_multiple_arity_generic_expression::operands() const {
-    return dynamic_cast<ListOfstp_generic_expression*>(objectSlot(nusk_ap242::attribute(1311)));
+    return nusk_downcast<ListOfstp_generic_expression>(objectSlot(nusk_ap242::attribute(1311)));
 }
 
 void stp_multiple_arity_generic_expression::operands(ListOfstp_generic_expression* value) { setObjectSlot(nusk_ap242::attribute(1311), value); }
@@ -2023,7 +2023,7 @@ void* stp_multiply_defined_placements::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_multiply_defined_placements> nusktype_stp_multiply_defined_placements(&nusk_ap242_schema, "multiply_defined_placements");
 
 stp_shape_data_quality_assessment_by_numerical_test* stp_multiply_defined_placements::assessment_specification_2() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_by_numerical_test*>(objectSlot(nusk_ap242::attribute(1312)));
+    return nusk_downcast<stp_shape_data_quality_assessment_by_numerical_test>(objectSlot(nusk_ap242::attribute(1312)));
 }
 
 void stp_multiply_defined_placements::assessment_specification_2(stp_shape_data_quality_assessment_by_numerical_test* value) { setObjectSlot(nusk_ap242::attribute(1312), value); }
@@ -2096,7 +2096,7 @@ const char* stp_name_attribute::attribute_value() const {
 void stp_name_attribute::attribute_value(const char* value) { setStringSlot(nusk_ap242::attribute(1314), value); }
 
 stp_name_attribute_select* stp_name_attribute::named_item() const {
-    return dynamic_cast<stp_name_attribute_select*>(objectSlot(nusk_ap242::attribute(1315)));
+    return nusk_downcast<stp_name_attribute_select>(objectSlot(nusk_ap242::attribute(1315)));
 }
 
 void stp_name_attribute::named_item(stp_name_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(1315), value); }
@@ -2113,7 +2113,7 @@ void* stp_named_unit::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_named_unit> nusktype_stp_named_unit(&nusk_ap242_schema, "named_unit");
 
 stp_dimensional_exponents* stp_named_unit::dimensions() const {
-    return dynamic_cast<stp_dimensional_exponents*>(objectSlot(nusk_ap242::attribute(1316)));
+    return nusk_downcast<stp_dimensional_exponents>(objectSlot(nusk_ap242::attribute(1316)));
 }
 
 void stp_named_unit::dimensions(stp_dimensional_exponents* value) { setObjectSlot(nusk_ap242::attribute(1316), value); }

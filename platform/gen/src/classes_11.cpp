@@ -199,7 +199,7 @@ void* stp_offset_curve_2d::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_offset_curve_2d> nusktype_stp_offset_curve_2d(&nusk_ap242_schema, "offset_curve_2d");
 
 stp_curve* stp_offset_curve_2d::basis_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1321)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1321)));
 }
 
 void stp_offset_curve_2d::basis_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1321), value); }
@@ -228,7 +228,7 @@ void* stp_offset_curve_3d::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_offset_curve_3d> nusktype_stp_offset_curve_3d(&nusk_ap242_schema, "offset_curve_3d");
 
 stp_curve* stp_offset_curve_3d::basis_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1324)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1324)));
 }
 
 void stp_offset_curve_3d::basis_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1324), value); }
@@ -246,7 +246,7 @@ int stp_offset_curve_3d::self_intersect() const {
 void stp_offset_curve_3d::self_intersect(int value) { setIntegerSlot(nusk_ap242::attribute(1326), static_cast<int>(value)); }
 
 stp_direction* stp_offset_curve_3d::ref_direction() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1327)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1327)));
 }
 
 void stp_offset_curve_3d::ref_direction(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1327), value); }
@@ -263,7 +263,7 @@ void* stp_offset_surface::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_offset_surface> nusktype_stp_offset_surface(&nusk_ap242_schema, "offset_surface");
 
 stp_surface* stp_offset_surface::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1328)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1328)));
 }
 
 void stp_offset_surface::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1328), value); }
@@ -292,7 +292,7 @@ void* stp_one_direction_repeat_factor::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_one_direction_repeat_factor> nusktype_stp_one_direction_repeat_factor(&nusk_ap242_schema, "one_direction_repeat_factor");
 
 stp_vector* stp_one_direction_repeat_factor::repeat_factor() const {
-    return dynamic_cast<stp_vector*>(objectSlot(nusk_ap242::attribute(1331)));
+    return nusk_downcast<stp_vector>(objectSlot(nusk_ap242::attribute(1331)));
 }
 
 void stp_one_direction_repeat_factor::repeat_factor(stp_vector* value) { setObjectSlot(nusk_ap242::attribute(1331), value); }
@@ -432,13 +432,13 @@ void* stp_organization_assignment::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_organization_assignment> nusktype_stp_organization_assignment(&nusk_ap242_schema, "organization_assignment");
 
 stp_organization* stp_organization_assignment::assigned_organization() const {
-    return dynamic_cast<stp_organization*>(objectSlot(nusk_ap242::attribute(1336)));
+    return nusk_downcast<stp_organization>(objectSlot(nusk_ap242::attribute(1336)));
 }
 
 void stp_organization_assignment::assigned_organization(stp_organization* value) { setObjectSlot(nusk_ap242::attribute(1336), value); }
 
 stp_organization_role* stp_organization_assignment::role() const {
-    return dynamic_cast<stp_organization_role*>(objectSlot(nusk_ap242::attribute(1337)));
+    return nusk_downcast<stp_organization_role>(objectSlot(nusk_ap242::attribute(1337)));
 }
 
 void stp_organization_assignment::role(stp_organization_role* value) { setObjectSlot(nusk_ap242::attribute(1337), value); }
@@ -467,13 +467,13 @@ const char* stp_organization_relationship::description() const {
 void stp_organization_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1339), value); }
 
 stp_organization* stp_organization_relationship::relating_organization() const {
-    return dynamic_cast<stp_organization*>(objectSlot(nusk_ap242::attribute(1340)));
+    return nusk_downcast<stp_organization>(objectSlot(nusk_ap242::attribute(1340)));
 }
 
 void stp_organization_relationship::relating_organization(stp_organization* value) { setObjectSlot(nusk_ap242::attribute(1340), value); }
 
 stp_organization* stp_organization_relationship::related_organization() const {
-    return dynamic_cast<stp_organization*>(objectSlot(nusk_ap242::attribute(1341)));
+    return nusk_downcast<stp_organization>(objectSlot(nusk_ap242::attribute(1341)));
 }
 
 void stp_organization_relationship::related_organization(stp_organization* value) { setObjectSlot(nusk_ap242::attribute(1341), value); }
@@ -554,13 +554,13 @@ const char* stp_organization_type_assignment::description() const {
 void stp_organization_type_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1348), value); }
 
 stp_organization_type* stp_organization_type_assignment::assigned_organization_type() const {
-    return dynamic_cast<stp_organization_type*>(objectSlot(nusk_ap242::attribute(1349)));
+    return nusk_downcast<stp_organization_type>(objectSlot(nusk_ap242::attribute(1349)));
 }
 
 void stp_organization_type_assignment::assigned_organization_type(stp_organization_type* value) { setObjectSlot(nusk_ap242::attribute(1349), value); }
 
 stp_organization_type_role* stp_organization_type_assignment::role() const {
-    return dynamic_cast<stp_organization_type_role*>(objectSlot(nusk_ap242::attribute(1350)));
+    return nusk_downcast<stp_organization_type_role>(objectSlot(nusk_ap242::attribute(1350)));
 }
 
 void stp_organization_type_assignment::role(stp_organization_type_role* value) { setObjectSlot(nusk_ap242::attribute(1350), value); }
@@ -606,7 +606,7 @@ void* stp_organizational_address::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_organizational_address> nusktype_stp_organizational_address(&nusk_ap242_schema, "organizational_address");
 
 SetOfstp_organization* stp_organizational_address::organizations() const {
-    return dynamic_cast<SetOfstp_organization*>(objectSlot(nusk_ap242::attribute(1354)));
+    return nusk_downcast<SetOfstp_organization>(objectSlot(nusk_ap242::attribute(1354)));
 }
 
 void stp_organizational_address::organizations(SetOfstp_organization* value) { setObjectSlot(nusk_ap242::attribute(1354), value); }
@@ -641,7 +641,7 @@ const char* stp_organizational_project::description() const {
 void stp_organizational_project::description(const char* value) { setStringSlot(nusk_ap242::attribute(1357), value); }
 
 SetOfstp_organization* stp_organizational_project::responsible_organizations() const {
-    return dynamic_cast<SetOfstp_organization*>(objectSlot(nusk_ap242::attribute(1358)));
+    return nusk_downcast<SetOfstp_organization>(objectSlot(nusk_ap242::attribute(1358)));
 }
 
 void stp_organizational_project::responsible_organizations(SetOfstp_organization* value) { setObjectSlot(nusk_ap242::attribute(1358), value); }
@@ -658,13 +658,13 @@ void* stp_organizational_project_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_organizational_project_assignment> nusktype_stp_organizational_project_assignment(&nusk_ap242_schema, "organizational_project_assignment");
 
 stp_organizational_project* stp_organizational_project_assignment::assigned_organizational_project() const {
-    return dynamic_cast<stp_organizational_project*>(objectSlot(nusk_ap242::attribute(1359)));
+    return nusk_downcast<stp_organizational_project>(objectSlot(nusk_ap242::attribute(1359)));
 }
 
 void stp_organizational_project_assignment::assigned_organizational_project(stp_organizational_project* value) { setObjectSlot(nusk_ap242::attribute(1359), value); }
 
 stp_organizational_project_role* stp_organizational_project_assignment::role() const {
-    return dynamic_cast<stp_organizational_project_role*>(objectSlot(nusk_ap242::attribute(1360)));
+    return nusk_downcast<stp_organizational_project_role>(objectSlot(nusk_ap242::attribute(1360)));
 }
 
 void stp_organizational_project_assignment::role(stp_organizational_project_role* value) { setObjectSlot(nusk_ap242::attribute(1360), value); }
@@ -693,13 +693,13 @@ const char* stp_organizational_project_relationship::description() const {
 void stp_organizational_project_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1362), value); }
 
 stp_organizational_project* stp_organizational_project_relationship::relating_organizational_project() const {
-    return dynamic_cast<stp_organizational_project*>(objectSlot(nusk_ap242::attribute(1363)));
+    return nusk_downcast<stp_organizational_project>(objectSlot(nusk_ap242::attribute(1363)));
 }
 
 void stp_organizational_project_relationship::relating_organizational_project(stp_organizational_project* value) { setObjectSlot(nusk_ap242::attribute(1363), value); }
 
 stp_organizational_project* stp_organizational_project_relationship::related_organizational_project() const {
-    return dynamic_cast<stp_organizational_project*>(objectSlot(nusk_ap242::attribute(1364)));
+    return nusk_downcast<stp_organizational_project>(objectSlot(nusk_ap242::attribute(1364)));
 }
 
 void stp_organizational_project_relationship::related_organizational_project(stp_organizational_project* value) { setObjectSlot(nusk_ap242::attribute(1364), value); }
@@ -739,7 +739,7 @@ void* stp_oriented_closed_shell::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_oriented_closed_shell> nusktype_stp_oriented_closed_shell(&nusk_ap242_schema, "oriented_closed_shell");
 
 stp_closed_shell* stp_oriented_closed_shell::closed_shell_element() const {
-    return dynamic_cast<stp_closed_shell*>(objectSlot(nusk_ap242::attribute(1367)));
+    return nusk_downcast<stp_closed_shell>(objectSlot(nusk_ap242::attribute(1367)));
 }
 
 void stp_oriented_closed_shell::closed_shell_element(stp_closed_shell* value) { setObjectSlot(nusk_ap242::attribute(1367), value); }
@@ -762,7 +762,7 @@ void* stp_oriented_edge::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_oriented_edge> nusktype_stp_oriented_edge(&nusk_ap242_schema, "oriented_edge");
 
 stp_edge* stp_oriented_edge::edge_element() const {
-    return dynamic_cast<stp_edge*>(objectSlot(nusk_ap242::attribute(1369)));
+    return nusk_downcast<stp_edge>(objectSlot(nusk_ap242::attribute(1369)));
 }
 
 void stp_oriented_edge::edge_element(stp_edge* value) { setObjectSlot(nusk_ap242::attribute(1369), value); }
@@ -785,7 +785,7 @@ void* stp_oriented_face::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_oriented_face> nusktype_stp_oriented_face(&nusk_ap242_schema, "oriented_face");
 
 stp_face* stp_oriented_face::face_element() const {
-    return dynamic_cast<stp_face*>(objectSlot(nusk_ap242::attribute(1371)));
+    return nusk_downcast<stp_face>(objectSlot(nusk_ap242::attribute(1371)));
 }
 
 void stp_oriented_face::face_element(stp_face* value) { setObjectSlot(nusk_ap242::attribute(1371), value); }
@@ -819,7 +819,7 @@ void* stp_oriented_open_shell::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_oriented_open_shell> nusktype_stp_oriented_open_shell(&nusk_ap242_schema, "oriented_open_shell");
 
 stp_open_shell* stp_oriented_open_shell::open_shell_element() const {
-    return dynamic_cast<stp_open_shell*>(objectSlot(nusk_ap242::attribute(1373)));
+    return nusk_downcast<stp_open_shell>(objectSlot(nusk_ap242::attribute(1373)));
 }
 
 void stp_oriented_open_shell::open_shell_element(stp_open_shell* value) { setObjectSlot(nusk_ap242::attribute(1373), value); }
@@ -842,7 +842,7 @@ void* stp_oriented_path::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_oriented_path> nusktype_stp_oriented_path(&nusk_ap242_schema, "oriented_path");
 
 stp_path* stp_oriented_path::path_element() const {
-    return dynamic_cast<stp_path*>(objectSlot(nusk_ap242::attribute(1375)));
+    return nusk_downcast<stp_path>(objectSlot(nusk_ap242::attribute(1375)));
 }
 
 void stp_oriented_path::path_element(stp_path* value) { setObjectSlot(nusk_ap242::attribute(1375), value); }
@@ -888,7 +888,7 @@ stp_oriented_tolerance_zone_type stp_oriented_tolerance_zone::orientation() cons
 void stp_oriented_tolerance_zone::orientation(stp_oriented_tolerance_zone_type value) { setIntegerSlot(nusk_ap242::attribute(1378), static_cast<int>(value)); }
 
 stp_plane_angle_measure_with_unit* stp_oriented_tolerance_zone::angle() const {
-    return dynamic_cast<stp_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1379)));
+    return nusk_downcast<stp_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(1379)));
 }
 
 void stp_oriented_tolerance_zone::angle(stp_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1379), value); }
@@ -938,7 +938,7 @@ void* stp_over_riding_styled_item::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_over_riding_styled_item> nusktype_stp_over_riding_styled_item(&nusk_ap242_schema, "over_riding_styled_item");
 
 stp_styled_item* stp_over_riding_styled_item::over_ridden_style() const {
-    return dynamic_cast<stp_styled_item*>(objectSlot(nusk_ap242::attribute(1380)));
+    return nusk_downcast<stp_styled_item>(objectSlot(nusk_ap242::attribute(1380)));
 }
 
 void stp_over_riding_styled_item::over_ridden_style(stp_styled_item* value) { setObjectSlot(nusk_ap242::attribute(1380), value); }
@@ -1043,7 +1043,7 @@ void* stp_pair_value::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_pair_value> nusktype_stp_pair_value(&nusk_ap242_schema, "pair_value");
 
 stp_kinematic_pair* stp_pair_value::applies_to_pair() const {
-    return dynamic_cast<stp_kinematic_pair*>(objectSlot(nusk_ap242::attribute(1381)));
+    return nusk_downcast<stp_kinematic_pair>(objectSlot(nusk_ap242::attribute(1381)));
 }
 
 void stp_pair_value::applies_to_pair(stp_kinematic_pair* value) { setObjectSlot(nusk_ap242::attribute(1381), value); }
@@ -1099,19 +1099,19 @@ void* stp_parallel_composed_function::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_parallel_composed_function> nusktype_stp_parallel_composed_function(&nusk_ap242_schema, "parallel_composed_function");
 
 stp_maths_space_or_function* stp_parallel_composed_function::source_of_domain() const {
-    return dynamic_cast<stp_maths_space_or_function*>(objectSlot(nusk_ap242::attribute(1383)));
+    return nusk_downcast<stp_maths_space_or_function>(objectSlot(nusk_ap242::attribute(1383)));
 }
 
 void stp_parallel_composed_function::source_of_domain(stp_maths_space_or_function* value) { setObjectSlot(nusk_ap242::attribute(1383), value); }
 
 ListOfstp_maths_function* stp_parallel_composed_function::prep_functions() const {
-    return dynamic_cast<ListOfstp_maths_function*>(objectSlot(nusk_ap242::attribute(1384)));
+    return nusk_downcast<ListOfstp_maths_function>(objectSlot(nusk_ap242::attribute(1384)));
 }
 
 void stp_parallel_composed_function::prep_functions(ListOfstp_maths_function* value) { setObjectSlot(nusk_ap242::attribute(1384), value); }
 
 stp_maths_function_select* stp_parallel_composed_function::final_function() const {
-    return dynamic_cast<stp_maths_function_select*>(objectSlot(nusk_ap242::attribute(1385)));
+    return nusk_downcast<stp_maths_function_select>(objectSlot(nusk_ap242::attribute(1385)));
 }
 
 void stp_parallel_composed_function::final_function(stp_maths_function_select* value) { setObjectSlot(nusk_ap242::attribute(1385), value); }
@@ -1139,7 +1139,7 @@ void* stp_parallel_offset::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_parallel_offset> nusktype_stp_parallel_offset(&nusk_ap242_schema, "parallel_offset");
 
 stp_measure_with_unit* stp_parallel_offset::offset() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1386)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1386)));
 }
 
 void stp_parallel_offset::offset(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1386), value); }
@@ -1217,7 +1217,7 @@ void* stp_partial_derivative_expression::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_partial_derivative_expression> nusktype_stp_partial_derivative_expression(&nusk_ap242_schema, "partial_derivative_expression");
 
 ListOfstp_maths_variable* stp_partial_derivative_expression::d_variables() const {
-    return dynamic_cast<ListOfstp_maths_variable*>(objectSlot(nusk_ap242::attribute(1388)));
+    return nusk_downcast<ListOfstp_maths_variable>(objectSlot(nusk_ap242::attribute(1388)));
 }
 
 void stp_partial_derivative_expression::d_variables(ListOfstp_maths_variable* value) { setObjectSlot(nusk_ap242::attribute(1388), value); }
@@ -1240,7 +1240,7 @@ void* stp_partial_derivative_function::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_partial_derivative_function> nusktype_stp_partial_derivative_function(&nusk_ap242_schema, "partial_derivative_function");
 
 ListOfInteger* stp_partial_derivative_function::d_variables() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1390)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1390)));
 }
 
 void stp_partial_derivative_function::d_variables(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1390), value); }
@@ -1359,7 +1359,7 @@ void* stp_path::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_path> nusktype_stp_path(&nusk_ap242_schema, "path");
 
 ListOfstp_oriented_edge* stp_path::edge_list() const {
-    return dynamic_cast<ListOfstp_oriented_edge*>(objectSlot(nusk_ap242::attribute(1397)));
+    return nusk_downcast<ListOfstp_oriented_edge>(objectSlot(nusk_ap242::attribute(1397)));
 }
 
 void stp_path::edge_list(ListOfstp_oriented_edge* value) { setObjectSlot(nusk_ap242::attribute(1397), value); }
@@ -1398,7 +1398,7 @@ void* stp_path_node::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_path_node> nusktype_stp_path_node(&nusk_ap242_schema, "path_node");
 
 stp_placement* stp_path_node::placement_end() const {
-    return dynamic_cast<stp_placement*>(objectSlot(nusk_ap242::attribute(1398)));
+    return nusk_downcast<stp_placement>(objectSlot(nusk_ap242::attribute(1398)));
 }
 
 void stp_path_node::placement_end(stp_placement* value) { setObjectSlot(nusk_ap242::attribute(1398), value); }
@@ -1470,13 +1470,13 @@ void* stp_pcurve::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_pcurve> nusktype_stp_pcurve(&nusk_ap242_schema, "pcurve");
 
 stp_surface* stp_pcurve::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1399)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1399)));
 }
 
 void stp_pcurve::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1399), value); }
 
 stp_definitional_representation* stp_pcurve::reference_to_curve() const {
-    return dynamic_cast<stp_definitional_representation*>(objectSlot(nusk_ap242::attribute(1400)));
+    return nusk_downcast<stp_definitional_representation>(objectSlot(nusk_ap242::attribute(1400)));
 }
 
 void stp_pcurve::reference_to_curve(stp_definitional_representation* value) { setObjectSlot(nusk_ap242::attribute(1400), value); }
@@ -1583,19 +1583,19 @@ const char* stp_person::first_name() const {
 void stp_person::first_name(const char* value) { setStringSlot(nusk_ap242::attribute(1404), value); }
 
 ListOfString* stp_person::middle_names() const {
-    return dynamic_cast<ListOfString*>(objectSlot(nusk_ap242::attribute(1405)));
+    return nusk_downcast<ListOfString>(objectSlot(nusk_ap242::attribute(1405)));
 }
 
 void stp_person::middle_names(ListOfString* value) { setObjectSlot(nusk_ap242::attribute(1405), value); }
 
 ListOfString* stp_person::prefix_titles() const {
-    return dynamic_cast<ListOfString*>(objectSlot(nusk_ap242::attribute(1406)));
+    return nusk_downcast<ListOfString>(objectSlot(nusk_ap242::attribute(1406)));
 }
 
 void stp_person::prefix_titles(ListOfString* value) { setObjectSlot(nusk_ap242::attribute(1406), value); }
 
 ListOfString* stp_person::suffix_titles() const {
-    return dynamic_cast<ListOfString*>(objectSlot(nusk_ap242::attribute(1407)));
+    return nusk_downcast<ListOfString>(objectSlot(nusk_ap242::attribute(1407)));
 }
 
 void stp_person::suffix_titles(ListOfString* value) { setObjectSlot(nusk_ap242::attribute(1407), value); }
@@ -1612,13 +1612,13 @@ void* stp_person_and_organization::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_person_and_organization> nusktype_stp_person_and_organization(&nusk_ap242_schema, "person_and_organization");
 
 stp_person* stp_person_and_organization::the_person() const {
-    return dynamic_cast<stp_person*>(objectSlot(nusk_ap242::attribute(1408)));
+    return nusk_downcast<stp_person>(objectSlot(nusk_ap242::attribute(1408)));
 }
 
 void stp_person_and_organization::the_person(stp_person* value) { setObjectSlot(nusk_ap242::attribute(1408), value); }
 
 stp_organization* stp_person_and_organization::the_organization() const {
-    return dynamic_cast<stp_organization*>(objectSlot(nusk_ap242::attribute(1409)));
+    return nusk_downcast<stp_organization>(objectSlot(nusk_ap242::attribute(1409)));
 }
 
 void stp_person_and_organization::the_organization(stp_organization* value) { setObjectSlot(nusk_ap242::attribute(1409), value); }
@@ -1646,13 +1646,13 @@ void* stp_person_and_organization_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_person_and_organization_assignment> nusktype_stp_person_and_organization_assignment(&nusk_ap242_schema, "person_and_organization_assignment");
 
 stp_person_and_organization* stp_person_and_organization_assignment::assigned_person_and_organization() const {
-    return dynamic_cast<stp_person_and_organization*>(objectSlot(nusk_ap242::attribute(1410)));
+    return nusk_downcast<stp_person_and_organization>(objectSlot(nusk_ap242::attribute(1410)));
 }
 
 void stp_person_and_organization_assignment::assigned_person_and_organization(stp_person_and_organization* value) { setObjectSlot(nusk_ap242::attribute(1410), value); }
 
 stp_person_and_organization_role* stp_person_and_organization_assignment::role() const {
-    return dynamic_cast<stp_person_and_organization_role*>(objectSlot(nusk_ap242::attribute(1411)));
+    return nusk_downcast<stp_person_and_organization_role>(objectSlot(nusk_ap242::attribute(1411)));
 }
 
 void stp_person_and_organization_assignment::role(stp_person_and_organization_role* value) { setObjectSlot(nusk_ap242::attribute(1411), value); }
@@ -1733,13 +1733,13 @@ const char* stp_person_type_assignment::description() const {
 void stp_person_type_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1418), value); }
 
 stp_person_type* stp_person_type_assignment::assigned_person_type() const {
-    return dynamic_cast<stp_person_type*>(objectSlot(nusk_ap242::attribute(1419)));
+    return nusk_downcast<stp_person_type>(objectSlot(nusk_ap242::attribute(1419)));
 }
 
 void stp_person_type_assignment::assigned_person_type(stp_person_type* value) { setObjectSlot(nusk_ap242::attribute(1419), value); }
 
 stp_person_type_role* stp_person_type_assignment::role() const {
-    return dynamic_cast<stp_person_type_role*>(objectSlot(nusk_ap242::attribute(1420)));
+    return nusk_downcast<stp_person_type_role>(objectSlot(nusk_ap242::attribute(1420)));
 }
 
 void stp_person_type_assignment::role(stp_person_type_role* value) { setObjectSlot(nusk_ap242::attribute(1420), value); }
@@ -1774,7 +1774,7 @@ const char* stp_person_type_definition::description() const {
 void stp_person_type_definition::description(const char* value) { setStringSlot(nusk_ap242::attribute(1423), value); }
 
 stp_person_type_definition_formation* stp_person_type_definition::formation() const {
-    return dynamic_cast<stp_person_type_definition_formation*>(objectSlot(nusk_ap242::attribute(1424)));
+    return nusk_downcast<stp_person_type_definition_formation>(objectSlot(nusk_ap242::attribute(1424)));
 }
 
 void stp_person_type_definition::formation(stp_person_type_definition_formation* value) { setObjectSlot(nusk_ap242::attribute(1424), value); }
@@ -1809,13 +1809,13 @@ const char* stp_person_type_definition_assignment::description() const {
 void stp_person_type_definition_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1427), value); }
 
 stp_person_type_definition* stp_person_type_definition_assignment::assigned_person_type_definition() const {
-    return dynamic_cast<stp_person_type_definition*>(objectSlot(nusk_ap242::attribute(1428)));
+    return nusk_downcast<stp_person_type_definition>(objectSlot(nusk_ap242::attribute(1428)));
 }
 
 void stp_person_type_definition_assignment::assigned_person_type_definition(stp_person_type_definition* value) { setObjectSlot(nusk_ap242::attribute(1428), value); }
 
 stp_person_type_definition_role* stp_person_type_definition_assignment::role() const {
-    return dynamic_cast<stp_person_type_definition_role*>(objectSlot(nusk_ap242::attribute(1429)));
+    return nusk_downcast<stp_person_type_definition_role>(objectSlot(nusk_ap242::attribute(1429)));
 }
 
 void stp_person_type_definition_assignment::role(stp_person_type_definition_role* value) { setObjectSlot(nusk_ap242::attribute(1429), value); }
@@ -1850,7 +1850,7 @@ const char* stp_person_type_definition_formation::description() const {
 void stp_person_type_definition_formation::description(const char* value) { setStringSlot(nusk_ap242::attribute(1432), value); }
 
 stp_person_type* stp_person_type_definition_formation::of_person_type() const {
-    return dynamic_cast<stp_person_type*>(objectSlot(nusk_ap242::attribute(1433)));
+    return nusk_downcast<stp_person_type>(objectSlot(nusk_ap242::attribute(1433)));
 }
 
 void stp_person_type_definition_formation::of_person_type(stp_person_type* value) { setObjectSlot(nusk_ap242::attribute(1433), value); }
@@ -1885,13 +1885,13 @@ const char* stp_person_type_definition_relationship::description() const {
 void stp_person_type_definition_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1436), value); }
 
 stp_person_type_definition* stp_person_type_definition_relationship::relating_person_type_definition() const {
-    return dynamic_cast<stp_person_type_definition*>(objectSlot(nusk_ap242::attribute(1437)));
+    return nusk_downcast<stp_person_type_definition>(objectSlot(nusk_ap242::attribute(1437)));
 }
 
 void stp_person_type_definition_relationship::relating_person_type_definition(stp_person_type_definition* value) { setObjectSlot(nusk_ap242::attribute(1437), value); }
 
 stp_person_type_definition* stp_person_type_definition_relationship::related_person_type_definition() const {
-    return dynamic_cast<stp_person_type_definition*>(objectSlot(nusk_ap242::attribute(1438)));
+    return nusk_downcast<stp_person_type_definition>(objectSlot(nusk_ap242::attribute(1438)));
 }
 
 void stp_person_type_definition_relationship::related_person_type_definition(stp_person_type_definition* value) { setObjectSlot(nusk_ap242::attribute(1438), value); }
@@ -1966,7 +1966,7 @@ void* stp_personal_address::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_personal_address> nusktype_stp_personal_address(&nusk_ap242_schema, "personal_address");
 
 SetOfstp_person* stp_personal_address::people() const {
-    return dynamic_cast<SetOfstp_person*>(objectSlot(nusk_ap242::attribute(1445)));
+    return nusk_downcast<SetOfstp_person>(objectSlot(nusk_ap242::attribute(1445)));
 }
 
 void stp_personal_address::people(SetOfstp_person* value) { setObjectSlot(nusk_ap242::attribute(1445), value); }
@@ -2122,7 +2122,7 @@ void* stp_placement::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_placement> nusktype_stp_placement(&nusk_ap242_schema, "placement");
 
 stp_cartesian_point* stp_placement::location() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1449)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(1449)));
 }
 
 void stp_placement::location(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1449), value); }
@@ -2139,7 +2139,7 @@ void* stp_planar_box::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_planar_box> nusktype_stp_planar_box(&nusk_ap242_schema, "planar_box");
 
 stp_axis2_placement* stp_planar_box::placement() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(1450)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(1450)));
 }
 
 void stp_planar_box::placement(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(1450), value); }
@@ -2156,13 +2156,13 @@ void* stp_planar_curve_pair::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_planar_curve_pair> nusktype_stp_planar_curve_pair(&nusk_ap242_schema, "planar_curve_pair");
 
 stp_curve* stp_planar_curve_pair::curve_1() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1451)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1451)));
 }
 
 void stp_planar_curve_pair::curve_1(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1451), value); }
 
 stp_curve* stp_planar_curve_pair::curve_2() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1452)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1452)));
 }
 
 void stp_planar_curve_pair::curve_2(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1452), value); }
@@ -2185,13 +2185,13 @@ void* stp_planar_curve_pair_range::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_planar_curve_pair_range> nusktype_stp_planar_curve_pair_range(&nusk_ap242_schema, "planar_curve_pair_range");
 
 stp_trimmed_curve* stp_planar_curve_pair_range::range_on_curve_1() const {
-    return dynamic_cast<stp_trimmed_curve*>(objectSlot(nusk_ap242::attribute(1454)));
+    return nusk_downcast<stp_trimmed_curve>(objectSlot(nusk_ap242::attribute(1454)));
 }
 
 void stp_planar_curve_pair_range::range_on_curve_1(stp_trimmed_curve* value) { setObjectSlot(nusk_ap242::attribute(1454), value); }
 
 stp_trimmed_curve* stp_planar_curve_pair_range::range_on_curve_2() const {
-    return dynamic_cast<stp_trimmed_curve*>(objectSlot(nusk_ap242::attribute(1455)));
+    return nusk_downcast<stp_trimmed_curve>(objectSlot(nusk_ap242::attribute(1455)));
 }
 
 void stp_planar_curve_pair_range::range_on_curve_2(stp_trimmed_curve* value) { setObjectSlot(nusk_ap242::attribute(1455), value); }
@@ -2419,13 +2419,13 @@ void* stp_plus_minus_tolerance::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_plus_minus_tolerance> nusktype_stp_plus_minus_tolerance(&nusk_ap242_schema, "plus_minus_tolerance");
 
 stp_tolerance_method_definition* stp_plus_minus_tolerance::range() const {
-    return dynamic_cast<stp_tolerance_method_definition*>(objectSlot(nusk_ap242::attribute(1471)));
+    return nusk_downcast<stp_tolerance_method_definition>(objectSlot(nusk_ap242::attribute(1471)));
 }
 
 void stp_plus_minus_tolerance::range(stp_tolerance_method_definition* value) { setObjectSlot(nusk_ap242::attribute(1471), value); }
 
 stp_dimensional_characteristic* stp_plus_minus_tolerance::toleranced_dimension() const {
-    return dynamic_cast<stp_dimensional_characteristic*>(objectSlot(nusk_ap242::attribute(1472)));
+    return nusk_downcast<stp_dimensional_characteristic>(objectSlot(nusk_ap242::attribute(1472)));
 }
 
 void stp_plus_minus_tolerance::toleranced_dimension(stp_dimensional_characteristic* value) { setObjectSlot(nusk_ap242::attribute(1472), value); }
@@ -2530,7 +2530,7 @@ void* stp_pmi_requirement_item_association::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_pmi_requirement_item_association> nusktype_stp_pmi_requirement_item_association(&nusk_ap242_schema, "pmi_requirement_item_association");
 
 stp_characterized_object* stp_pmi_requirement_item_association::requirement() const {
-    return dynamic_cast<stp_characterized_object*>(objectSlot(nusk_ap242::attribute(1473)));
+    return nusk_downcast<stp_characterized_object>(objectSlot(nusk_ap242::attribute(1473)));
 }
 
 void stp_pmi_requirement_item_association::requirement(stp_characterized_object* value) { setObjectSlot(nusk_ap242::attribute(1473), value); }
@@ -2669,7 +2669,7 @@ void* stp_point_cloud_dataset::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_point_cloud_dataset> nusktype_stp_point_cloud_dataset(&nusk_ap242_schema, "point_cloud_dataset");
 
 ListOfListOfDouble* stp_point_cloud_dataset::point_coordinates() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1476)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1476)));
 }
 
 void stp_point_cloud_dataset::point_coordinates(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1476), value); }
@@ -2686,7 +2686,7 @@ void* stp_point_cloud_dataset_with_colours::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_point_cloud_dataset_with_colours> nusktype_stp_point_cloud_dataset_with_colours(&nusk_ap242_schema, "point_cloud_dataset_with_colours");
 
 ListOfListOfInteger* stp_point_cloud_dataset_with_colours::colour_indices() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(1477)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(1477)));
 }
 
 void stp_point_cloud_dataset_with_colours::colour_indices(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1477), value); }
@@ -2703,7 +2703,7 @@ void* stp_point_cloud_dataset_with_intensities::operator new(size_t size, NuskDe
 NuskTypePtrT<stp_point_cloud_dataset_with_intensities> nusktype_stp_point_cloud_dataset_with_intensities(&nusk_ap242_schema, "point_cloud_dataset_with_intensities");
 
 ListOfDouble* stp_point_cloud_dataset_with_intensities::intensities() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1478)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1478)));
 }
 
 void stp_point_cloud_dataset_with_intensities::intensities(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1478), value); }
@@ -2720,7 +2720,7 @@ void* stp_point_cloud_dataset_with_normals::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_point_cloud_dataset_with_normals> nusktype_stp_point_cloud_dataset_with_normals(&nusk_ap242_schema, "point_cloud_dataset_with_normals");
 
 ListOfListOfDouble* stp_point_cloud_dataset_with_normals::normals() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1479)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1479)));
 }
 
 void stp_point_cloud_dataset_with_normals::normals(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1479), value); }
@@ -2743,7 +2743,7 @@ int stp_point_cloud_superdataset::pts_per_sublist() const {
 void stp_point_cloud_superdataset::pts_per_sublist(int value) { setIntegerSlot(nusk_ap242::attribute(1480), static_cast<int>(value)); }
 
 ListOfstp_point_cloud_dataset* stp_point_cloud_superdataset::sublists() const {
-    return dynamic_cast<ListOfstp_point_cloud_dataset*>(objectSlot(nusk_ap242::attribute(1481)));
+    return nusk_downcast<ListOfstp_point_cloud_dataset>(objectSlot(nusk_ap242::attribute(1481)));
 }
 
 void stp_point_cloud_superdataset::sublists(ListOfstp_point_cloud_dataset* value) { setObjectSlot(nusk_ap242::attribute(1481), value); }
@@ -2771,7 +2771,7 @@ void* stp_point_in_volume::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_point_in_volume> nusktype_stp_point_in_volume(&nusk_ap242_schema, "point_in_volume");
 
 stp_volume* stp_point_in_volume::basis_volume() const {
-    return dynamic_cast<stp_volume*>(objectSlot(nusk_ap242::attribute(1482)));
+    return nusk_downcast<stp_volume>(objectSlot(nusk_ap242::attribute(1482)));
 }
 
 void stp_point_in_volume::basis_volume(stp_volume* value) { setObjectSlot(nusk_ap242::attribute(1482), value); }
@@ -2806,7 +2806,7 @@ void* stp_point_on_curve::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_point_on_curve> nusktype_stp_point_on_curve(&nusk_ap242_schema, "point_on_curve");
 
 stp_curve* stp_point_on_curve::basis_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1486)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1486)));
 }
 
 void stp_point_on_curve::basis_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1486), value); }
@@ -2829,7 +2829,7 @@ void* stp_point_on_edge_curve::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_point_on_edge_curve> nusktype_stp_point_on_edge_curve(&nusk_ap242_schema, "point_on_edge_curve");
 
 stp_edge_curve* stp_point_on_edge_curve::basis_edge_curve() const {
-    return dynamic_cast<stp_edge_curve*>(objectSlot(nusk_ap242::attribute(1488)));
+    return nusk_downcast<stp_edge_curve>(objectSlot(nusk_ap242::attribute(1488)));
 }
 
 void stp_point_on_edge_curve::basis_edge_curve(stp_edge_curve* value) { setObjectSlot(nusk_ap242::attribute(1488), value); }
@@ -2846,7 +2846,7 @@ void* stp_point_on_face_surface::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_point_on_face_surface> nusktype_stp_point_on_face_surface(&nusk_ap242_schema, "point_on_face_surface");
 
 stp_face_surface* stp_point_on_face_surface::basis_face_surface() const {
-    return dynamic_cast<stp_face_surface*>(objectSlot(nusk_ap242::attribute(1489)));
+    return nusk_downcast<stp_face_surface>(objectSlot(nusk_ap242::attribute(1489)));
 }
 
 void stp_point_on_face_surface::basis_face_surface(stp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(1489), value); }
@@ -2874,7 +2874,7 @@ void* stp_point_on_planar_curve_pair::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_point_on_planar_curve_pair> nusktype_stp_point_on_planar_curve_pair(&nusk_ap242_schema, "point_on_planar_curve_pair");
 
 stp_curve* stp_point_on_planar_curve_pair::pair_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(1490)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(1490)));
 }
 
 void stp_point_on_planar_curve_pair::pair_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(1490), value); }
@@ -2897,13 +2897,13 @@ void* stp_point_on_planar_curve_pair_value::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_point_on_planar_curve_pair_value> nusktype_stp_point_on_planar_curve_pair_value(&nusk_ap242_schema, "point_on_planar_curve_pair_value");
 
 stp_point_on_curve* stp_point_on_planar_curve_pair_value::actual_point_on_curve() const {
-    return dynamic_cast<stp_point_on_curve*>(objectSlot(nusk_ap242::attribute(1492)));
+    return nusk_downcast<stp_point_on_curve>(objectSlot(nusk_ap242::attribute(1492)));
 }
 
 void stp_point_on_planar_curve_pair_value::actual_point_on_curve(stp_point_on_curve* value) { setObjectSlot(nusk_ap242::attribute(1492), value); }
 
 stp_spatial_rotation* stp_point_on_planar_curve_pair_value::input_orientation() const {
-    return dynamic_cast<stp_spatial_rotation*>(objectSlot(nusk_ap242::attribute(1493)));
+    return nusk_downcast<stp_spatial_rotation>(objectSlot(nusk_ap242::attribute(1493)));
 }
 
 void stp_point_on_planar_curve_pair_value::input_orientation(stp_spatial_rotation* value) { setObjectSlot(nusk_ap242::attribute(1493), value); }
@@ -2920,7 +2920,7 @@ void* stp_point_on_planar_curve_pair_with_range::operator new(size_t size, NuskD
 NuskTypePtrT<stp_point_on_planar_curve_pair_with_range> nusktype_stp_point_on_planar_curve_pair_with_range(&nusk_ap242_schema, "point_on_planar_curve_pair_with_range");
 
 stp_trimmed_curve* stp_point_on_planar_curve_pair_with_range::range_on_pair_curve() const {
-    return dynamic_cast<stp_trimmed_curve*>(objectSlot(nusk_ap242::attribute(1494)));
+    return nusk_downcast<stp_trimmed_curve>(objectSlot(nusk_ap242::attribute(1494)));
 }
 
 void stp_point_on_planar_curve_pair_with_range::range_on_pair_curve(stp_trimmed_curve* value) { setObjectSlot(nusk_ap242::attribute(1494), value); }
@@ -2984,7 +2984,7 @@ void* stp_point_on_surface::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_point_on_surface> nusktype_stp_point_on_surface(&nusk_ap242_schema, "point_on_surface");
 
 stp_surface* stp_point_on_surface::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1501)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1501)));
 }
 
 void stp_point_on_surface::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1501), value); }
@@ -3013,7 +3013,7 @@ void* stp_point_on_surface_pair::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_point_on_surface_pair> nusktype_stp_point_on_surface_pair(&nusk_ap242_schema, "point_on_surface_pair");
 
 stp_surface* stp_point_on_surface_pair::pair_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1504)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1504)));
 }
 
 void stp_point_on_surface_pair::pair_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1504), value); }
@@ -3030,13 +3030,13 @@ void* stp_point_on_surface_pair_value::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_point_on_surface_pair_value> nusktype_stp_point_on_surface_pair_value(&nusk_ap242_schema, "point_on_surface_pair_value");
 
 stp_point_on_surface* stp_point_on_surface_pair_value::actual_point_on_surface() const {
-    return dynamic_cast<stp_point_on_surface*>(objectSlot(nusk_ap242::attribute(1505)));
+    return nusk_downcast<stp_point_on_surface>(objectSlot(nusk_ap242::attribute(1505)));
 }
 
 void stp_point_on_surface_pair_value::actual_point_on_surface(stp_point_on_surface* value) { setObjectSlot(nusk_ap242::attribute(1505), value); }
 
 stp_spatial_rotation* stp_point_on_surface_pair_value::input_orientation() const {
-    return dynamic_cast<stp_spatial_rotation*>(objectSlot(nusk_ap242::attribute(1506)));
+    return nusk_downcast<stp_spatial_rotation>(objectSlot(nusk_ap242::attribute(1506)));
 }
 
 void stp_point_on_surface_pair_value::input_orientation(stp_spatial_rotation* value) { setObjectSlot(nusk_ap242::attribute(1506), value); }
@@ -3053,7 +3053,7 @@ void* stp_point_on_surface_pair_with_range::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_point_on_surface_pair_with_range> nusktype_stp_point_on_surface_pair_with_range(&nusk_ap242_schema, "point_on_surface_pair_with_range");
 
 stp_rectangular_trimmed_surface* stp_point_on_surface_pair_with_range::range_on_pair_surface() const {
-    return dynamic_cast<stp_rectangular_trimmed_surface*>(objectSlot(nusk_ap242::attribute(1507)));
+    return nusk_downcast<stp_rectangular_trimmed_surface>(objectSlot(nusk_ap242::attribute(1507)));
 }
 
 void stp_point_on_surface_pair_with_range::range_on_pair_surface(stp_rectangular_trimmed_surface* value) { setObjectSlot(nusk_ap242::attribute(1507), value); }

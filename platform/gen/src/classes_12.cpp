@@ -216,13 +216,13 @@ void* stp_point_replica::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_point_replica> nusktype_stp_point_replica(&nusk_ap242_schema, "point_replica");
 
 stp_point* stp_point_replica::parent_pt() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1514)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1514)));
 }
 
 void stp_point_replica::parent_pt(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1514), value); }
 
 stp_cartesian_transformation_operator* stp_point_replica::transformation() const {
-    return dynamic_cast<stp_cartesian_transformation_operator*>(objectSlot(nusk_ap242::attribute(1515)));
+    return nusk_downcast<stp_cartesian_transformation_operator>(objectSlot(nusk_ap242::attribute(1515)));
 }
 
 void stp_point_replica::transformation(stp_cartesian_transformation_operator* value) { setObjectSlot(nusk_ap242::attribute(1515), value); }
@@ -245,19 +245,19 @@ const char* stp_point_style::name() const {
 void stp_point_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(1516), value); }
 
 stp_marker_select* stp_point_style::marker() const {
-    return dynamic_cast<stp_marker_select*>(objectSlot(nusk_ap242::attribute(1517)));
+    return nusk_downcast<stp_marker_select>(objectSlot(nusk_ap242::attribute(1517)));
 }
 
 void stp_point_style::marker(stp_marker_select* value) { setObjectSlot(nusk_ap242::attribute(1517), value); }
 
 stp_size_select* stp_point_style::marker_size() const {
-    return dynamic_cast<stp_size_select*>(objectSlot(nusk_ap242::attribute(1518)));
+    return nusk_downcast<stp_size_select>(objectSlot(nusk_ap242::attribute(1518)));
 }
 
 void stp_point_style::marker_size(stp_size_select* value) { setObjectSlot(nusk_ap242::attribute(1518), value); }
 
 stp_colour* stp_point_style::marker_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(1519)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(1519)));
 }
 
 void stp_point_style::marker_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(1519), value); }
@@ -296,19 +296,19 @@ void* stp_polar_complex_number_region::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_polar_complex_number_region> nusktype_stp_polar_complex_number_region(&nusk_ap242_schema, "polar_complex_number_region");
 
 stp_complex_number_literal* stp_polar_complex_number_region::centre() const {
-    return dynamic_cast<stp_complex_number_literal*>(objectSlot(nusk_ap242::attribute(1520)));
+    return nusk_downcast<stp_complex_number_literal>(objectSlot(nusk_ap242::attribute(1520)));
 }
 
 void stp_polar_complex_number_region::centre(stp_complex_number_literal* value) { setObjectSlot(nusk_ap242::attribute(1520), value); }
 
 stp_real_interval* stp_polar_complex_number_region::distance_constraint() const {
-    return dynamic_cast<stp_real_interval*>(objectSlot(nusk_ap242::attribute(1521)));
+    return nusk_downcast<stp_real_interval>(objectSlot(nusk_ap242::attribute(1521)));
 }
 
 void stp_polar_complex_number_region::distance_constraint(stp_real_interval* value) { setObjectSlot(nusk_ap242::attribute(1521), value); }
 
 stp_finite_real_interval* stp_polar_complex_number_region::direction_constraint() const {
-    return dynamic_cast<stp_finite_real_interval*>(objectSlot(nusk_ap242::attribute(1522)));
+    return nusk_downcast<stp_finite_real_interval>(objectSlot(nusk_ap242::attribute(1522)));
 }
 
 void stp_polar_complex_number_region::direction_constraint(stp_finite_real_interval* value) { setObjectSlot(nusk_ap242::attribute(1522), value); }
@@ -348,7 +348,7 @@ void* stp_poly_loop::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_poly_loop> nusktype_stp_poly_loop(&nusk_ap242_schema, "poly_loop");
 
 ListOfstp_cartesian_point* stp_poly_loop::polygon() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1525)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1525)));
 }
 
 void stp_poly_loop::polygon(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1525), value); }
@@ -365,7 +365,7 @@ void* stp_polygonal_area::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_polygonal_area> nusktype_stp_polygonal_area(&nusk_ap242_schema, "polygonal_area");
 
 ListOfstp_cartesian_point* stp_polygonal_area::bounds() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1526)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1526)));
 }
 
 void stp_polygonal_area::bounds(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1526), value); }
@@ -382,7 +382,7 @@ void* stp_polyline::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_polyline> nusktype_stp_polyline(&nusk_ap242_schema, "polyline");
 
 ListOfstp_cartesian_point* stp_polyline::points() const {
-    return dynamic_cast<ListOfstp_cartesian_point*>(objectSlot(nusk_ap242::attribute(1527)));
+    return nusk_downcast<ListOfstp_cartesian_point>(objectSlot(nusk_ap242::attribute(1527)));
 }
 
 void stp_polyline::points(ListOfstp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(1527), value); }
@@ -446,13 +446,13 @@ const char* stp_position_in_organization_assignment::description() const {
 void stp_position_in_organization_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1533), value); }
 
 stp_position_in_organization* stp_position_in_organization_assignment::assigned_position_in_organization() const {
-    return dynamic_cast<stp_position_in_organization*>(objectSlot(nusk_ap242::attribute(1534)));
+    return nusk_downcast<stp_position_in_organization>(objectSlot(nusk_ap242::attribute(1534)));
 }
 
 void stp_position_in_organization_assignment::assigned_position_in_organization(stp_position_in_organization* value) { setObjectSlot(nusk_ap242::attribute(1534), value); }
 
 stp_position_in_organization_role* stp_position_in_organization_assignment::role() const {
-    return dynamic_cast<stp_position_in_organization_role*>(objectSlot(nusk_ap242::attribute(1535)));
+    return nusk_downcast<stp_position_in_organization_role>(objectSlot(nusk_ap242::attribute(1535)));
 }
 
 void stp_position_in_organization_assignment::role(stp_position_in_organization_role* value) { setObjectSlot(nusk_ap242::attribute(1535), value); }
@@ -487,13 +487,13 @@ const char* stp_position_in_organization_relationship::description() const {
 void stp_position_in_organization_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1538), value); }
 
 stp_position_in_organization* stp_position_in_organization_relationship::relating_position_in_organization() const {
-    return dynamic_cast<stp_position_in_organization*>(objectSlot(nusk_ap242::attribute(1539)));
+    return nusk_downcast<stp_position_in_organization>(objectSlot(nusk_ap242::attribute(1539)));
 }
 
 void stp_position_in_organization_relationship::relating_position_in_organization(stp_position_in_organization* value) { setObjectSlot(nusk_ap242::attribute(1539), value); }
 
 stp_position_in_organization* stp_position_in_organization_relationship::related_position_in_organization() const {
-    return dynamic_cast<stp_position_in_organization*>(objectSlot(nusk_ap242::attribute(1540)));
+    return nusk_downcast<stp_position_in_organization>(objectSlot(nusk_ap242::attribute(1540)));
 }
 
 void stp_position_in_organization_relationship::related_position_in_organization(stp_position_in_organization* value) { setObjectSlot(nusk_ap242::attribute(1540), value); }
@@ -586,13 +586,13 @@ const char* stp_position_in_organization_type_assignment::description() const {
 void stp_position_in_organization_type_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1549), value); }
 
 stp_position_in_organization_type* stp_position_in_organization_type_assignment::assigned_position_in_organization_type() const {
-    return dynamic_cast<stp_position_in_organization_type*>(objectSlot(nusk_ap242::attribute(1550)));
+    return nusk_downcast<stp_position_in_organization_type>(objectSlot(nusk_ap242::attribute(1550)));
 }
 
 void stp_position_in_organization_type_assignment::assigned_position_in_organization_type(stp_position_in_organization_type* value) { setObjectSlot(nusk_ap242::attribute(1550), value); }
 
 stp_position_in_organization_type_role* stp_position_in_organization_type_assignment::role() const {
-    return dynamic_cast<stp_position_in_organization_type_role*>(objectSlot(nusk_ap242::attribute(1551)));
+    return nusk_downcast<stp_position_in_organization_type_role>(objectSlot(nusk_ap242::attribute(1551)));
 }
 
 void stp_position_in_organization_type_assignment::role(stp_position_in_organization_type_role* value) { setObjectSlot(nusk_ap242::attribute(1551), value); }
@@ -649,13 +649,13 @@ void* stp_positioned_sketch::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_positioned_sketch> nusktype_stp_positioned_sketch(&nusk_ap242_schema, "positioned_sketch");
 
 stp_sketch_basis_select* stp_positioned_sketch::sketch_basis() const {
-    return dynamic_cast<stp_sketch_basis_select*>(objectSlot(nusk_ap242::attribute(1555)));
+    return nusk_downcast<stp_sketch_basis_select>(objectSlot(nusk_ap242::attribute(1555)));
 }
 
 void stp_positioned_sketch::sketch_basis(stp_sketch_basis_select* value) { setObjectSlot(nusk_ap242::attribute(1555), value); }
 
 SetOfstp_auxiliary_geometric_representation_item* stp_positioned_sketch::auxiliary_elements() const {
-    return dynamic_cast<SetOfstp_auxiliary_geometric_representation_item*>(objectSlot(nusk_ap242::attribute(1556)));
+    return nusk_downcast<SetOfstp_auxiliary_geometric_representation_item>(objectSlot(nusk_ap242::attribute(1556)));
 }
 
 void stp_positioned_sketch::auxiliary_elements(SetOfstp_auxiliary_geometric_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1556), value); }
@@ -937,7 +937,7 @@ void* stp_prescribed_path::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_prescribed_path> nusktype_stp_prescribed_path(&nusk_ap242_schema, "prescribed_path");
 
 SetOfstp_kinematic_joint* stp_prescribed_path::controlling_joints() const {
-    return dynamic_cast<SetOfstp_kinematic_joint*>(objectSlot(nusk_ap242::attribute(1559)));
+    return nusk_downcast<SetOfstp_kinematic_joint>(objectSlot(nusk_ap242::attribute(1559)));
 }
 
 void stp_prescribed_path::controlling_joints(SetOfstp_kinematic_joint* value) { setObjectSlot(nusk_ap242::attribute(1559), value); }
@@ -977,7 +977,7 @@ const char* stp_presentation_layer_assignment::description() const {
 void stp_presentation_layer_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1561), value); }
 
 SetOfstp_layered_item* stp_presentation_layer_assignment::assigned_items() const {
-    return dynamic_cast<SetOfstp_layered_item*>(objectSlot(nusk_ap242::attribute(1562)));
+    return nusk_downcast<SetOfstp_layered_item>(objectSlot(nusk_ap242::attribute(1562)));
 }
 
 void stp_presentation_layer_assignment::assigned_items(SetOfstp_layered_item* value) { setObjectSlot(nusk_ap242::attribute(1562), value); }
@@ -1016,13 +1016,13 @@ void* stp_presentation_size::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_presentation_size> nusktype_stp_presentation_size(&nusk_ap242_schema, "presentation_size");
 
 stp_presentation_size_assignment_select* stp_presentation_size::unit() const {
-    return dynamic_cast<stp_presentation_size_assignment_select*>(objectSlot(nusk_ap242::attribute(1563)));
+    return nusk_downcast<stp_presentation_size_assignment_select>(objectSlot(nusk_ap242::attribute(1563)));
 }
 
 void stp_presentation_size::unit(stp_presentation_size_assignment_select* value) { setObjectSlot(nusk_ap242::attribute(1563), value); }
 
 stp_planar_box* stp_presentation_size::size() const {
-    return dynamic_cast<stp_planar_box*>(objectSlot(nusk_ap242::attribute(1564)));
+    return nusk_downcast<stp_planar_box>(objectSlot(nusk_ap242::attribute(1564)));
 }
 
 void stp_presentation_size::size(stp_planar_box* value) { setObjectSlot(nusk_ap242::attribute(1564), value); }
@@ -1039,7 +1039,7 @@ void* stp_presentation_style_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_presentation_style_assignment> nusktype_stp_presentation_style_assignment(&nusk_ap242_schema, "presentation_style_assignment");
 
 SetOfstp_presentation_style_select* stp_presentation_style_assignment::styles() const {
-    return dynamic_cast<SetOfstp_presentation_style_select*>(objectSlot(nusk_ap242::attribute(1565)));
+    return nusk_downcast<SetOfstp_presentation_style_select>(objectSlot(nusk_ap242::attribute(1565)));
 }
 
 void stp_presentation_style_assignment::styles(SetOfstp_presentation_style_select* value) { setObjectSlot(nusk_ap242::attribute(1565), value); }
@@ -1056,7 +1056,7 @@ void* stp_presentation_style_by_context::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_presentation_style_by_context> nusktype_stp_presentation_style_by_context(&nusk_ap242_schema, "presentation_style_by_context");
 
 stp_style_context_select* stp_presentation_style_by_context::style_context() const {
-    return dynamic_cast<stp_style_context_select*>(objectSlot(nusk_ap242::attribute(1566)));
+    return nusk_downcast<stp_style_context_select>(objectSlot(nusk_ap242::attribute(1566)));
 }
 
 void stp_presentation_style_by_context::style_context(stp_style_context_select* value) { setObjectSlot(nusk_ap242::attribute(1566), value); }
@@ -1095,13 +1095,13 @@ void* stp_presented_item_representation::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_presented_item_representation> nusktype_stp_presented_item_representation(&nusk_ap242_schema, "presented_item_representation");
 
 stp_presentation_representation_select* stp_presented_item_representation::presentation() const {
-    return dynamic_cast<stp_presentation_representation_select*>(objectSlot(nusk_ap242::attribute(1567)));
+    return nusk_downcast<stp_presentation_representation_select>(objectSlot(nusk_ap242::attribute(1567)));
 }
 
 void stp_presented_item_representation::presentation(stp_presentation_representation_select* value) { setObjectSlot(nusk_ap242::attribute(1567), value); }
 
 stp_presented_item* stp_presented_item_representation::item() const {
-    return dynamic_cast<stp_presented_item*>(objectSlot(nusk_ap242::attribute(1568)));
+    return nusk_downcast<stp_presented_item>(objectSlot(nusk_ap242::attribute(1568)));
 }
 
 void stp_presented_item_representation::item(stp_presented_item* value) { setObjectSlot(nusk_ap242::attribute(1568), value); }
@@ -1140,7 +1140,7 @@ void* stp_previous_change_element_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_previous_change_element_assignment> nusktype_stp_previous_change_element_assignment(&nusk_ap242_schema, "previous_change_element_assignment");
 
 SetOfstp_change_management_object* stp_previous_change_element_assignment::items() const {
-    return dynamic_cast<SetOfstp_change_management_object*>(objectSlot(nusk_ap242::attribute(1569)));
+    return nusk_downcast<SetOfstp_change_management_object>(objectSlot(nusk_ap242::attribute(1569)));
 }
 
 void stp_previous_change_element_assignment::items(SetOfstp_change_management_object* value) { setObjectSlot(nusk_ap242::attribute(1569), value); }
@@ -1252,13 +1252,13 @@ void* stp_procedural_representation_sequence::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_procedural_representation_sequence> nusktype_stp_procedural_representation_sequence(&nusk_ap242_schema, "procedural_representation_sequence");
 
 ListOfstp_representation_item* stp_procedural_representation_sequence::elements() const {
-    return dynamic_cast<ListOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(1573)));
+    return nusk_downcast<ListOfstp_representation_item>(objectSlot(nusk_ap242::attribute(1573)));
 }
 
 void stp_procedural_representation_sequence::elements(ListOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1573), value); }
 
 SetOfstp_representation_item* stp_procedural_representation_sequence::suppressed_items() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(1574)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(1574)));
 }
 
 void stp_procedural_representation_sequence::suppressed_items(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1574), value); }
@@ -1325,7 +1325,7 @@ void* stp_process_or_process_relationship_effectivity::operator new(size_t size,
 NuskTypePtrT<stp_process_or_process_relationship_effectivity> nusktype_stp_process_or_process_relationship_effectivity(&nusk_ap242_schema, "process_or_process_relationship_effectivity");
 
 stp_process_or_process_relationship* stp_process_or_process_relationship_effectivity::effective_process_or_process_relationship() const {
-    return dynamic_cast<stp_process_or_process_relationship*>(objectSlot(nusk_ap242::attribute(1576)));
+    return nusk_downcast<stp_process_or_process_relationship>(objectSlot(nusk_ap242::attribute(1576)));
 }
 
 void stp_process_or_process_relationship_effectivity::effective_process_or_process_relationship(stp_process_or_process_relationship* value) { setObjectSlot(nusk_ap242::attribute(1576), value); }
@@ -1365,13 +1365,13 @@ const char* stp_process_product_association::description() const {
 void stp_process_product_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(1578), value); }
 
 stp_characterized_product_definition* stp_process_product_association::defined_product() const {
-    return dynamic_cast<stp_characterized_product_definition*>(objectSlot(nusk_ap242::attribute(1579)));
+    return nusk_downcast<stp_characterized_product_definition>(objectSlot(nusk_ap242::attribute(1579)));
 }
 
 void stp_process_product_association::defined_product(stp_characterized_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1579), value); }
 
 stp_product_definition_process* stp_process_product_association::process() const {
-    return dynamic_cast<stp_product_definition_process*>(objectSlot(nusk_ap242::attribute(1580)));
+    return nusk_downcast<stp_product_definition_process>(objectSlot(nusk_ap242::attribute(1580)));
 }
 
 void stp_process_product_association::process(stp_product_definition_process* value) { setObjectSlot(nusk_ap242::attribute(1580), value); }
@@ -1400,13 +1400,13 @@ const char* stp_process_property_association::description() const {
 void stp_process_property_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(1582), value); }
 
 stp_property_process* stp_process_property_association::process() const {
-    return dynamic_cast<stp_property_process*>(objectSlot(nusk_ap242::attribute(1583)));
+    return nusk_downcast<stp_property_process>(objectSlot(nusk_ap242::attribute(1583)));
 }
 
 void stp_process_property_association::process(stp_property_process* value) { setObjectSlot(nusk_ap242::attribute(1583), value); }
 
 stp_property_or_shape_select* stp_process_property_association::property_or_shape() const {
-    return dynamic_cast<stp_property_or_shape_select*>(objectSlot(nusk_ap242::attribute(1584)));
+    return nusk_downcast<stp_property_or_shape_select>(objectSlot(nusk_ap242::attribute(1584)));
 }
 
 void stp_process_property_association::property_or_shape(stp_property_or_shape_select* value) { setObjectSlot(nusk_ap242::attribute(1584), value); }
@@ -1441,7 +1441,7 @@ const char* stp_product::description() const {
 void stp_product::description(const char* value) { setStringSlot(nusk_ap242::attribute(1587), value); }
 
 SetOfstp_product_context* stp_product::frame_of_reference() const {
-    return dynamic_cast<SetOfstp_product_context*>(objectSlot(nusk_ap242::attribute(1588)));
+    return nusk_downcast<SetOfstp_product_context>(objectSlot(nusk_ap242::attribute(1588)));
 }
 
 void stp_product::frame_of_reference(SetOfstp_product_context* value) { setObjectSlot(nusk_ap242::attribute(1588), value); }
@@ -1504,13 +1504,13 @@ const char* stp_product_category_relationship::description() const {
 void stp_product_category_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1592), value); }
 
 stp_product_category* stp_product_category_relationship::category() const {
-    return dynamic_cast<stp_product_category*>(objectSlot(nusk_ap242::attribute(1593)));
+    return nusk_downcast<stp_product_category>(objectSlot(nusk_ap242::attribute(1593)));
 }
 
 void stp_product_category_relationship::category(stp_product_category* value) { setObjectSlot(nusk_ap242::attribute(1593), value); }
 
 stp_product_category* stp_product_category_relationship::sub_category() const {
-    return dynamic_cast<stp_product_category*>(objectSlot(nusk_ap242::attribute(1594)));
+    return nusk_downcast<stp_product_category>(objectSlot(nusk_ap242::attribute(1594)));
 }
 
 void stp_product_category_relationship::sub_category(stp_product_category* value) { setObjectSlot(nusk_ap242::attribute(1594), value); }
@@ -1556,7 +1556,7 @@ const char* stp_product_concept::description() const {
 void stp_product_concept::description(const char* value) { setStringSlot(nusk_ap242::attribute(1597), value); }
 
 stp_product_concept_context* stp_product_concept::market_context() const {
-    return dynamic_cast<stp_product_concept_context*>(objectSlot(nusk_ap242::attribute(1598)));
+    return nusk_downcast<stp_product_concept_context>(objectSlot(nusk_ap242::attribute(1598)));
 }
 
 void stp_product_concept::market_context(stp_product_concept_context* value) { setObjectSlot(nusk_ap242::attribute(1598), value); }
@@ -1631,13 +1631,13 @@ const char* stp_product_concept_feature_association::description() const {
 void stp_product_concept_feature_association::description(const char* value) { setStringSlot(nusk_ap242::attribute(1604), value); }
 
 stp_product_concept* stp_product_concept_feature_association::concept() const {
-    return dynamic_cast<stp_product_concept*>(objectSlot(nusk_ap242::attribute(1605)));
+    return nusk_downcast<stp_product_concept>(objectSlot(nusk_ap242::attribute(1605)));
 }
 
 void stp_product_concept_feature_association::concept(stp_product_concept* value) { setObjectSlot(nusk_ap242::attribute(1605), value); }
 
 stp_product_concept_feature* stp_product_concept_feature_association::feature() const {
-    return dynamic_cast<stp_product_concept_feature*>(objectSlot(nusk_ap242::attribute(1606)));
+    return nusk_downcast<stp_product_concept_feature>(objectSlot(nusk_ap242::attribute(1606)));
 }
 
 void stp_product_concept_feature_association::feature(stp_product_concept_feature* value) { setObjectSlot(nusk_ap242::attribute(1606), value); }
@@ -1665,7 +1665,7 @@ void* stp_product_concept_feature_category_usage::operator new(size_t size, Nusk
 NuskTypePtrT<stp_product_concept_feature_category_usage> nusktype_stp_product_concept_feature_category_usage(&nusk_ap242_schema, "product_concept_feature_category_usage");
 
 SetOfstp_category_usage_item* stp_product_concept_feature_category_usage::items() const {
-    return dynamic_cast<SetOfstp_category_usage_item*>(objectSlot(nusk_ap242::attribute(1607)));
+    return nusk_downcast<SetOfstp_category_usage_item>(objectSlot(nusk_ap242::attribute(1607)));
 }
 
 void stp_product_concept_feature_category_usage::items(SetOfstp_category_usage_item* value) { setObjectSlot(nusk_ap242::attribute(1607), value); }
@@ -1694,13 +1694,13 @@ const char* stp_product_concept_relationship::description() const {
 void stp_product_concept_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1609), value); }
 
 stp_product_concept* stp_product_concept_relationship::relating_product_concept() const {
-    return dynamic_cast<stp_product_concept*>(objectSlot(nusk_ap242::attribute(1610)));
+    return nusk_downcast<stp_product_concept>(objectSlot(nusk_ap242::attribute(1610)));
 }
 
 void stp_product_concept_relationship::relating_product_concept(stp_product_concept* value) { setObjectSlot(nusk_ap242::attribute(1610), value); }
 
 stp_product_concept* stp_product_concept_relationship::related_product_concept() const {
-    return dynamic_cast<stp_product_concept*>(objectSlot(nusk_ap242::attribute(1611)));
+    return nusk_downcast<stp_product_concept>(objectSlot(nusk_ap242::attribute(1611)));
 }
 
 void stp_product_concept_relationship::related_product_concept(stp_product_concept* value) { setObjectSlot(nusk_ap242::attribute(1611), value); }
@@ -1752,13 +1752,13 @@ const char* stp_product_data_and_data_equivalence_relationship::description() co
 void stp_product_data_and_data_equivalence_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1615), value); }
 
 stp_equivalence_product_data_select* stp_product_data_and_data_equivalence_relationship::product_data() const {
-    return dynamic_cast<stp_equivalence_product_data_select*>(objectSlot(nusk_ap242::attribute(1616)));
+    return nusk_downcast<stp_equivalence_product_data_select>(objectSlot(nusk_ap242::attribute(1616)));
 }
 
 void stp_product_data_and_data_equivalence_relationship::product_data(stp_equivalence_product_data_select* value) { setObjectSlot(nusk_ap242::attribute(1616), value); }
 
 stp_data_equivalence_definition* stp_product_data_and_data_equivalence_relationship::data_equivalence() const {
-    return dynamic_cast<stp_data_equivalence_definition*>(objectSlot(nusk_ap242::attribute(1617)));
+    return nusk_downcast<stp_data_equivalence_definition>(objectSlot(nusk_ap242::attribute(1617)));
 }
 
 void stp_product_data_and_data_equivalence_relationship::data_equivalence(stp_data_equivalence_definition* value) { setObjectSlot(nusk_ap242::attribute(1617), value); }
@@ -1781,13 +1781,13 @@ const char* stp_product_data_and_data_quality_relationship::description() const 
 void stp_product_data_and_data_quality_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1618), value); }
 
 stp_product_definition* stp_product_data_and_data_quality_relationship::product_data() const {
-    return dynamic_cast<stp_product_definition*>(objectSlot(nusk_ap242::attribute(1619)));
+    return nusk_downcast<stp_product_definition>(objectSlot(nusk_ap242::attribute(1619)));
 }
 
 void stp_product_data_and_data_quality_relationship::product_data(stp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1619), value); }
 
 stp_data_quality_definition* stp_product_data_and_data_quality_relationship::data_quality() const {
-    return dynamic_cast<stp_data_quality_definition*>(objectSlot(nusk_ap242::attribute(1620)));
+    return nusk_downcast<stp_data_quality_definition>(objectSlot(nusk_ap242::attribute(1620)));
 }
 
 void stp_product_data_and_data_quality_relationship::data_quality(stp_data_quality_definition* value) { setObjectSlot(nusk_ap242::attribute(1620), value); }
@@ -1816,13 +1816,13 @@ const char* stp_product_definition::description() const {
 void stp_product_definition::description(const char* value) { setStringSlot(nusk_ap242::attribute(1622), value); }
 
 stp_product_definition_formation* stp_product_definition::formation() const {
-    return dynamic_cast<stp_product_definition_formation*>(objectSlot(nusk_ap242::attribute(1623)));
+    return nusk_downcast<stp_product_definition_formation>(objectSlot(nusk_ap242::attribute(1623)));
 }
 
 void stp_product_definition::formation(stp_product_definition_formation* value) { setObjectSlot(nusk_ap242::attribute(1623), value); }
 
 stp_product_definition_context* stp_product_definition::frame_of_reference() const {
-    return dynamic_cast<stp_product_definition_context*>(objectSlot(nusk_ap242::attribute(1624)));
+    return nusk_downcast<stp_product_definition_context>(objectSlot(nusk_ap242::attribute(1624)));
 }
 
 void stp_product_definition::frame_of_reference(stp_product_definition_context* value) { setObjectSlot(nusk_ap242::attribute(1624), value); }
@@ -1856,19 +1856,19 @@ void* stp_product_definition_context_association::operator new(size_t size, Nusk
 NuskTypePtrT<stp_product_definition_context_association> nusktype_stp_product_definition_context_association(&nusk_ap242_schema, "product_definition_context_association");
 
 stp_product_definition* stp_product_definition_context_association::definition() const {
-    return dynamic_cast<stp_product_definition*>(objectSlot(nusk_ap242::attribute(1626)));
+    return nusk_downcast<stp_product_definition>(objectSlot(nusk_ap242::attribute(1626)));
 }
 
 void stp_product_definition_context_association::definition(stp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1626), value); }
 
 stp_product_definition_context* stp_product_definition_context_association::frame_of_reference() const {
-    return dynamic_cast<stp_product_definition_context*>(objectSlot(nusk_ap242::attribute(1627)));
+    return nusk_downcast<stp_product_definition_context>(objectSlot(nusk_ap242::attribute(1627)));
 }
 
 void stp_product_definition_context_association::frame_of_reference(stp_product_definition_context* value) { setObjectSlot(nusk_ap242::attribute(1627), value); }
 
 stp_product_definition_context_role* stp_product_definition_context_association::role() const {
-    return dynamic_cast<stp_product_definition_context_role*>(objectSlot(nusk_ap242::attribute(1628)));
+    return nusk_downcast<stp_product_definition_context_role>(objectSlot(nusk_ap242::attribute(1628)));
 }
 
 void stp_product_definition_context_association::role(stp_product_definition_context_role* value) { setObjectSlot(nusk_ap242::attribute(1628), value); }
@@ -1908,7 +1908,7 @@ void* stp_product_definition_effectivity::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_product_definition_effectivity> nusktype_stp_product_definition_effectivity(&nusk_ap242_schema, "product_definition_effectivity");
 
 stp_product_definition_relationship* stp_product_definition_effectivity::usage() const {
-    return dynamic_cast<stp_product_definition_relationship*>(objectSlot(nusk_ap242::attribute(1631)));
+    return nusk_downcast<stp_product_definition_relationship>(objectSlot(nusk_ap242::attribute(1631)));
 }
 
 void stp_product_definition_effectivity::usage(stp_product_definition_relationship* value) { setObjectSlot(nusk_ap242::attribute(1631), value); }
@@ -1948,7 +1948,7 @@ const char* stp_product_definition_formation::description() const {
 void stp_product_definition_formation::description(const char* value) { setStringSlot(nusk_ap242::attribute(1633), value); }
 
 stp_product* stp_product_definition_formation::of_product() const {
-    return dynamic_cast<stp_product*>(objectSlot(nusk_ap242::attribute(1634)));
+    return nusk_downcast<stp_product>(objectSlot(nusk_ap242::attribute(1634)));
 }
 
 void stp_product_definition_formation::of_product(stp_product* value) { setObjectSlot(nusk_ap242::attribute(1634), value); }
@@ -1983,13 +1983,13 @@ const char* stp_product_definition_formation_relationship::description() const {
 void stp_product_definition_formation_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1637), value); }
 
 stp_product_definition_formation* stp_product_definition_formation_relationship::relating_product_definition_formation() const {
-    return dynamic_cast<stp_product_definition_formation*>(objectSlot(nusk_ap242::attribute(1638)));
+    return nusk_downcast<stp_product_definition_formation>(objectSlot(nusk_ap242::attribute(1638)));
 }
 
 void stp_product_definition_formation_relationship::relating_product_definition_formation(stp_product_definition_formation* value) { setObjectSlot(nusk_ap242::attribute(1638), value); }
 
 stp_product_definition_formation* stp_product_definition_formation_relationship::related_product_definition_formation() const {
-    return dynamic_cast<stp_product_definition_formation*>(objectSlot(nusk_ap242::attribute(1639)));
+    return nusk_downcast<stp_product_definition_formation>(objectSlot(nusk_ap242::attribute(1639)));
 }
 
 void stp_product_definition_formation_relationship::related_product_definition_formation(stp_product_definition_formation* value) { setObjectSlot(nusk_ap242::attribute(1639), value); }
@@ -2034,7 +2034,7 @@ void* stp_product_definition_group_assignment::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_product_definition_group_assignment> nusktype_stp_product_definition_group_assignment(&nusk_ap242_schema, "product_definition_group_assignment");
 
 SetOfstp_product_definition_or_product_definition_relationship* stp_product_definition_group_assignment::items() const {
-    return dynamic_cast<SetOfstp_product_definition_or_product_definition_relationship*>(objectSlot(nusk_ap242::attribute(1641)));
+    return nusk_downcast<SetOfstp_product_definition_or_product_definition_relationship>(objectSlot(nusk_ap242::attribute(1641)));
 }
 
 void stp_product_definition_group_assignment::items(SetOfstp_product_definition_or_product_definition_relationship* value) { setObjectSlot(nusk_ap242::attribute(1641), value); }
@@ -2080,13 +2080,13 @@ const char* stp_product_definition_occurrence::description() const {
 void stp_product_definition_occurrence::description(const char* value) { setStringSlot(nusk_ap242::attribute(1644), value); }
 
 stp_product_definition_or_reference* stp_product_definition_occurrence::definition() const {
-    return dynamic_cast<stp_product_definition_or_reference*>(objectSlot(nusk_ap242::attribute(1645)));
+    return nusk_downcast<stp_product_definition_or_reference>(objectSlot(nusk_ap242::attribute(1645)));
 }
 
 void stp_product_definition_occurrence::definition(stp_product_definition_or_reference* value) { setObjectSlot(nusk_ap242::attribute(1645), value); }
 
 stp_measure_with_unit* stp_product_definition_occurrence::quantity() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1646)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1646)));
 }
 
 void stp_product_definition_occurrence::quantity(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1646), value); }
@@ -2143,13 +2143,13 @@ const char* stp_product_definition_occurrence_relationship::description() const 
 void stp_product_definition_occurrence_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1649), value); }
 
 stp_product_definition* stp_product_definition_occurrence_relationship::occurrence() const {
-    return dynamic_cast<stp_product_definition*>(objectSlot(nusk_ap242::attribute(1650)));
+    return nusk_downcast<stp_product_definition>(objectSlot(nusk_ap242::attribute(1650)));
 }
 
 void stp_product_definition_occurrence_relationship::occurrence(stp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1650), value); }
 
 stp_assembly_component_usage* stp_product_definition_occurrence_relationship::occurrence_usage() const {
-    return dynamic_cast<stp_assembly_component_usage*>(objectSlot(nusk_ap242::attribute(1651)));
+    return nusk_downcast<stp_assembly_component_usage>(objectSlot(nusk_ap242::attribute(1651)));
 }
 
 void stp_product_definition_occurrence_relationship::occurrence_usage(stp_assembly_component_usage* value) { setObjectSlot(nusk_ap242::attribute(1651), value); }
@@ -2247,13 +2247,13 @@ const char* stp_product_definition_relationship::description() const {
 void stp_product_definition_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1659), value); }
 
 stp_product_definition_or_reference* stp_product_definition_relationship::relating_product_definition() const {
-    return dynamic_cast<stp_product_definition_or_reference*>(objectSlot(nusk_ap242::attribute(1660)));
+    return nusk_downcast<stp_product_definition_or_reference>(objectSlot(nusk_ap242::attribute(1660)));
 }
 
 void stp_product_definition_relationship::relating_product_definition(stp_product_definition_or_reference* value) { setObjectSlot(nusk_ap242::attribute(1660), value); }
 
 stp_product_definition_or_reference* stp_product_definition_relationship::related_product_definition() const {
-    return dynamic_cast<stp_product_definition_or_reference*>(objectSlot(nusk_ap242::attribute(1661)));
+    return nusk_downcast<stp_product_definition_or_reference>(objectSlot(nusk_ap242::attribute(1661)));
 }
 
 void stp_product_definition_relationship::related_product_definition(stp_product_definition_or_reference* value) { setObjectSlot(nusk_ap242::attribute(1661), value); }
@@ -2299,13 +2299,13 @@ const char* stp_product_definition_relationship_relationship::description() cons
 void stp_product_definition_relationship_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1664), value); }
 
 stp_product_definition_relationship* stp_product_definition_relationship_relationship::relating() const {
-    return dynamic_cast<stp_product_definition_relationship*>(objectSlot(nusk_ap242::attribute(1665)));
+    return nusk_downcast<stp_product_definition_relationship>(objectSlot(nusk_ap242::attribute(1665)));
 }
 
 void stp_product_definition_relationship_relationship::relating(stp_product_definition_relationship* value) { setObjectSlot(nusk_ap242::attribute(1665), value); }
 
 stp_product_definition_relationship* stp_product_definition_relationship_relationship::related() const {
-    return dynamic_cast<stp_product_definition_relationship*>(objectSlot(nusk_ap242::attribute(1666)));
+    return nusk_downcast<stp_product_definition_relationship>(objectSlot(nusk_ap242::attribute(1666)));
 }
 
 void stp_product_definition_relationship_relationship::related(stp_product_definition_relationship* value) { setObjectSlot(nusk_ap242::attribute(1666), value); }
@@ -2344,7 +2344,7 @@ void* stp_product_definition_specified_occurrence::operator new(size_t size, Nus
 NuskTypePtrT<stp_product_definition_specified_occurrence> nusktype_stp_product_definition_specified_occurrence(&nusk_ap242_schema, "product_definition_specified_occurrence");
 
 stp_product_definition_occurrence_or_reference* stp_product_definition_specified_occurrence::occurrence_usage() const {
-    return dynamic_cast<stp_product_definition_occurrence_or_reference*>(objectSlot(nusk_ap242::attribute(1667)));
+    return nusk_downcast<stp_product_definition_occurrence_or_reference>(objectSlot(nusk_ap242::attribute(1667)));
 }
 
 void stp_product_definition_specified_occurrence::occurrence_usage(stp_product_definition_occurrence_or_reference* value) { setObjectSlot(nusk_ap242::attribute(1667), value); }
@@ -2367,13 +2367,13 @@ const char* stp_product_definition_substitute::description() const {
 void stp_product_definition_substitute::description(const char* value) { setStringSlot(nusk_ap242::attribute(1668), value); }
 
 stp_product_definition_relationship* stp_product_definition_substitute::context_relationship() const {
-    return dynamic_cast<stp_product_definition_relationship*>(objectSlot(nusk_ap242::attribute(1669)));
+    return nusk_downcast<stp_product_definition_relationship>(objectSlot(nusk_ap242::attribute(1669)));
 }
 
 void stp_product_definition_substitute::context_relationship(stp_product_definition_relationship* value) { setObjectSlot(nusk_ap242::attribute(1669), value); }
 
 stp_product_definition* stp_product_definition_substitute::substitute_definition() const {
-    return dynamic_cast<stp_product_definition*>(objectSlot(nusk_ap242::attribute(1670)));
+    return nusk_downcast<stp_product_definition>(objectSlot(nusk_ap242::attribute(1670)));
 }
 
 void stp_product_definition_substitute::substitute_definition(stp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1670), value); }
@@ -2412,7 +2412,7 @@ void* stp_product_definition_with_associated_documents::operator new(size_t size
 NuskTypePtrT<stp_product_definition_with_associated_documents> nusktype_stp_product_definition_with_associated_documents(&nusk_ap242_schema, "product_definition_with_associated_documents");
 
 SetOfstp_document* stp_product_definition_with_associated_documents::documentation_ids() const {
-    return dynamic_cast<SetOfstp_document*>(objectSlot(nusk_ap242::attribute(1671)));
+    return nusk_downcast<SetOfstp_document>(objectSlot(nusk_ap242::attribute(1671)));
 }
 
 void stp_product_definition_with_associated_documents::documentation_ids(SetOfstp_document* value) { setObjectSlot(nusk_ap242::attribute(1671), value); }
@@ -2462,7 +2462,7 @@ void* stp_product_group_attribute_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_product_group_attribute_assignment> nusktype_stp_product_group_attribute_assignment(&nusk_ap242_schema, "product_group_attribute_assignment");
 
 SetOfstp_attribute_select* stp_product_group_attribute_assignment::attributes_() const {
-    return dynamic_cast<SetOfstp_attribute_select*>(objectSlot(nusk_ap242::attribute(1672)));
+    return nusk_downcast<SetOfstp_attribute_select>(objectSlot(nusk_ap242::attribute(1672)));
 }
 
 void stp_product_group_attribute_assignment::attributes_(SetOfstp_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(1672), value); }
@@ -2479,7 +2479,7 @@ void* stp_product_group_attribute_set::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_product_group_attribute_set> nusktype_stp_product_group_attribute_set(&nusk_ap242_schema, "product_group_attribute_set");
 
 SetOfstp_product_group_attributes* stp_product_group_attribute_set::product_group_attributes() const {
-    return dynamic_cast<SetOfstp_product_group_attributes*>(objectSlot(nusk_ap242::attribute(1673)));
+    return nusk_downcast<SetOfstp_product_group_attributes>(objectSlot(nusk_ap242::attribute(1673)));
 }
 
 void stp_product_group_attribute_set::product_group_attributes(SetOfstp_product_group_attributes* value) { setObjectSlot(nusk_ap242::attribute(1673), value); }
@@ -2518,7 +2518,7 @@ void* stp_product_group_membership::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_product_group_membership> nusktype_stp_product_group_membership(&nusk_ap242_schema, "product_group_membership");
 
 stp_product_select* stp_product_group_membership::member() const {
-    return dynamic_cast<stp_product_select*>(objectSlot(nusk_ap242::attribute(1674)));
+    return nusk_downcast<stp_product_select>(objectSlot(nusk_ap242::attribute(1674)));
 }
 
 void stp_product_group_membership::member(stp_product_select* value) { setObjectSlot(nusk_ap242::attribute(1674), value); }
@@ -2535,7 +2535,7 @@ void* stp_product_group_membership_rules::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_product_group_membership_rules> nusktype_stp_product_group_membership_rules(&nusk_ap242_schema, "product_group_membership_rules");
 
 SetOfstp_product_group_rules* stp_product_group_membership_rules::product_group_rules() const {
-    return dynamic_cast<SetOfstp_product_group_rules*>(objectSlot(nusk_ap242::attribute(1675)));
+    return nusk_downcast<SetOfstp_product_group_rules>(objectSlot(nusk_ap242::attribute(1675)));
 }
 
 void stp_product_group_membership_rules::product_group_rules(SetOfstp_product_group_rules* value) { setObjectSlot(nusk_ap242::attribute(1675), value); }
@@ -2585,7 +2585,7 @@ void* stp_product_group_rule_assignment::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_product_group_rule_assignment> nusktype_stp_product_group_rule_assignment(&nusk_ap242_schema, "product_group_rule_assignment");
 
 SetOfstp_product_group_rule* stp_product_group_rule_assignment::product_group_rules() const {
-    return dynamic_cast<SetOfstp_product_group_rule*>(objectSlot(nusk_ap242::attribute(1676)));
+    return nusk_downcast<SetOfstp_product_group_rule>(objectSlot(nusk_ap242::attribute(1676)));
 }
 
 void stp_product_group_rule_assignment::product_group_rules(SetOfstp_product_group_rule* value) { setObjectSlot(nusk_ap242::attribute(1676), value); }
@@ -2641,7 +2641,7 @@ const char* stp_product_material_composition_relationship::class_() const {
 void stp_product_material_composition_relationship::class_(const char* value) { setStringSlot(nusk_ap242::attribute(1677), value); }
 
 SetOfstp_characterized_product_composition_value* stp_product_material_composition_relationship::constituent_amount() const {
-    return dynamic_cast<SetOfstp_characterized_product_composition_value*>(objectSlot(nusk_ap242::attribute(1678)));
+    return nusk_downcast<SetOfstp_characterized_product_composition_value>(objectSlot(nusk_ap242::attribute(1678)));
 }
 
 void stp_product_material_composition_relationship::constituent_amount(SetOfstp_characterized_product_composition_value* value) { setObjectSlot(nusk_ap242::attribute(1678), value); }
@@ -2692,7 +2692,7 @@ void* stp_product_related_product_category::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_product_related_product_category> nusktype_stp_product_related_product_category(&nusk_ap242_schema, "product_related_product_category");
 
 SetOfstp_product* stp_product_related_product_category::products() const {
-    return dynamic_cast<SetOfstp_product*>(objectSlot(nusk_ap242::attribute(1681)));
+    return nusk_downcast<SetOfstp_product>(objectSlot(nusk_ap242::attribute(1681)));
 }
 
 void stp_product_related_product_category::products(SetOfstp_product* value) { setObjectSlot(nusk_ap242::attribute(1681), value); }
@@ -2727,13 +2727,13 @@ const char* stp_product_relationship::description() const {
 void stp_product_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1684), value); }
 
 stp_product* stp_product_relationship::relating_product() const {
-    return dynamic_cast<stp_product*>(objectSlot(nusk_ap242::attribute(1685)));
+    return nusk_downcast<stp_product>(objectSlot(nusk_ap242::attribute(1685)));
 }
 
 void stp_product_relationship::relating_product(stp_product* value) { setObjectSlot(nusk_ap242::attribute(1685), value); }
 
 stp_product* stp_product_relationship::related_product() const {
-    return dynamic_cast<stp_product*>(objectSlot(nusk_ap242::attribute(1686)));
+    return nusk_downcast<stp_product>(objectSlot(nusk_ap242::attribute(1686)));
 }
 
 void stp_product_relationship::related_product(stp_product* value) { setObjectSlot(nusk_ap242::attribute(1686), value); }
@@ -2783,13 +2783,13 @@ void* stp_projected_zone_definition::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_projected_zone_definition> nusktype_stp_projected_zone_definition(&nusk_ap242_schema, "projected_zone_definition");
 
 stp_shape_aspect* stp_projected_zone_definition::projection_end() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(1687)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(1687)));
 }
 
 void stp_projected_zone_definition::projection_end(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(1687), value); }
 
 stp_length_measure_with_unit* stp_projected_zone_definition::projected_length() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1688)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1688)));
 }
 
 void stp_projected_zone_definition::projected_length(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1688), value); }
@@ -2806,7 +2806,7 @@ void* stp_projected_zone_definition_with_offset::operator new(size_t size, NuskD
 NuskTypePtrT<stp_projected_zone_definition_with_offset> nusktype_stp_projected_zone_definition_with_offset(&nusk_ap242_schema, "projected_zone_definition_with_offset");
 
 stp_length_measure_with_unit* stp_projected_zone_definition_with_offset::offset() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1689)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1689)));
 }
 
 void stp_projected_zone_definition_with_offset::offset(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1689), value); }
@@ -2868,7 +2868,7 @@ const char* stp_property_definition::description() const {
 void stp_property_definition::description(const char* value) { setStringSlot(nusk_ap242::attribute(1691), value); }
 
 stp_characterized_definition* stp_property_definition::definition() const {
-    return dynamic_cast<stp_characterized_definition*>(objectSlot(nusk_ap242::attribute(1692)));
+    return nusk_downcast<stp_characterized_definition>(objectSlot(nusk_ap242::attribute(1692)));
 }
 
 void stp_property_definition::definition(stp_characterized_definition* value) { setObjectSlot(nusk_ap242::attribute(1692), value); }
@@ -2897,13 +2897,13 @@ const char* stp_property_definition_relationship::description() const {
 void stp_property_definition_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1694), value); }
 
 stp_property_definition* stp_property_definition_relationship::relating_property_definition() const {
-    return dynamic_cast<stp_property_definition*>(objectSlot(nusk_ap242::attribute(1695)));
+    return nusk_downcast<stp_property_definition>(objectSlot(nusk_ap242::attribute(1695)));
 }
 
 void stp_property_definition_relationship::relating_property_definition(stp_property_definition* value) { setObjectSlot(nusk_ap242::attribute(1695), value); }
 
 stp_property_definition* stp_property_definition_relationship::related_property_definition() const {
-    return dynamic_cast<stp_property_definition*>(objectSlot(nusk_ap242::attribute(1696)));
+    return nusk_downcast<stp_property_definition>(objectSlot(nusk_ap242::attribute(1696)));
 }
 
 void stp_property_definition_relationship::related_property_definition(stp_property_definition* value) { setObjectSlot(nusk_ap242::attribute(1696), value); }
@@ -2920,13 +2920,13 @@ void* stp_property_definition_representation::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_property_definition_representation> nusktype_stp_property_definition_representation(&nusk_ap242_schema, "property_definition_representation");
 
 stp_represented_definition* stp_property_definition_representation::definition() const {
-    return dynamic_cast<stp_represented_definition*>(objectSlot(nusk_ap242::attribute(1697)));
+    return nusk_downcast<stp_represented_definition>(objectSlot(nusk_ap242::attribute(1697)));
 }
 
 void stp_property_definition_representation::definition(stp_represented_definition* value) { setObjectSlot(nusk_ap242::attribute(1697), value); }
 
 stp_representation* stp_property_definition_representation::used_representation() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(1698)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(1698)));
 }
 
 void stp_property_definition_representation::used_representation(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(1698), value); }
@@ -2971,7 +2971,7 @@ void* stp_pyramid_volume::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_pyramid_volume> nusktype_stp_pyramid_volume(&nusk_ap242_schema, "pyramid_volume");
 
 stp_axis2_placement_3d* stp_pyramid_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1700)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1700)));
 }
 
 void stp_pyramid_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1700), value); }
@@ -3053,13 +3053,13 @@ const char* stp_qualification_type_assignment::description() const {
 void stp_qualification_type_assignment::description(const char* value) { setStringSlot(nusk_ap242::attribute(1709), value); }
 
 stp_qualification_type* stp_qualification_type_assignment::assigned_qualification_type() const {
-    return dynamic_cast<stp_qualification_type*>(objectSlot(nusk_ap242::attribute(1710)));
+    return nusk_downcast<stp_qualification_type>(objectSlot(nusk_ap242::attribute(1710)));
 }
 
 void stp_qualification_type_assignment::assigned_qualification_type(stp_qualification_type* value) { setObjectSlot(nusk_ap242::attribute(1710), value); }
 
 stp_qualification_type_role* stp_qualification_type_assignment::role() const {
-    return dynamic_cast<stp_qualification_type_role*>(objectSlot(nusk_ap242::attribute(1711)));
+    return nusk_downcast<stp_qualification_type_role>(objectSlot(nusk_ap242::attribute(1711)));
 }
 
 void stp_qualification_type_assignment::role(stp_qualification_type_role* value) { setObjectSlot(nusk_ap242::attribute(1711), value); }
@@ -3094,13 +3094,13 @@ const char* stp_qualification_type_relationship::description() const {
 void stp_qualification_type_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1714), value); }
 
 stp_qualification_type* stp_qualification_type_relationship::relating_qualification_type() const {
-    return dynamic_cast<stp_qualification_type*>(objectSlot(nusk_ap242::attribute(1715)));
+    return nusk_downcast<stp_qualification_type>(objectSlot(nusk_ap242::attribute(1715)));
 }
 
 void stp_qualification_type_relationship::relating_qualification_type(stp_qualification_type* value) { setObjectSlot(nusk_ap242::attribute(1715), value); }
 
 stp_qualification_type* stp_qualification_type_relationship::related_qualification_type() const {
-    return dynamic_cast<stp_qualification_type*>(objectSlot(nusk_ap242::attribute(1716)));
+    return nusk_downcast<stp_qualification_type>(objectSlot(nusk_ap242::attribute(1716)));
 }
 
 void stp_qualification_type_relationship::related_qualification_type(stp_qualification_type* value) { setObjectSlot(nusk_ap242::attribute(1716), value); }
@@ -3146,7 +3146,7 @@ void* stp_qualified_representation_item::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_qualified_representation_item> nusktype_stp_qualified_representation_item(&nusk_ap242_schema, "qualified_representation_item");
 
 SetOfstp_value_qualifier* stp_qualified_representation_item::qualifiers() const {
-    return dynamic_cast<SetOfstp_value_qualifier*>(objectSlot(nusk_ap242::attribute(1720)));
+    return nusk_downcast<SetOfstp_value_qualifier>(objectSlot(nusk_ap242::attribute(1720)));
 }
 
 void stp_qualified_representation_item::qualifiers(SetOfstp_value_qualifier* value) { setObjectSlot(nusk_ap242::attribute(1720), value); }
@@ -3180,7 +3180,7 @@ void* stp_quantified_assembly_component_usage::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_quantified_assembly_component_usage> nusktype_stp_quantified_assembly_component_usage(&nusk_ap242_schema, "quantified_assembly_component_usage");
 
 stp_measure_with_unit* stp_quantified_assembly_component_usage::quantity() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1722)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(1722)));
 }
 
 void stp_quantified_assembly_component_usage::quantity(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1722), value); }
@@ -3197,7 +3197,7 @@ void* stp_quantifier_expression::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_quantifier_expression> nusktype_stp_quantifier_expression(&nusk_ap242_schema, "quantifier_expression");
 
 ListOfstp_generic_variable* stp_quantifier_expression::variables() const {
-    return dynamic_cast<ListOfstp_generic_variable*>(objectSlot(nusk_ap242::attribute(1723)));
+    return nusk_downcast<ListOfstp_generic_variable>(objectSlot(nusk_ap242::attribute(1723)));
 }
 
 void stp_quantifier_expression::variables(ListOfstp_generic_variable* value) { setObjectSlot(nusk_ap242::attribute(1723), value); }

@@ -354,7 +354,7 @@ void* stp_rational_b_spline_curve::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_rational_b_spline_curve> nusktype_stp_rational_b_spline_curve(&nusk_ap242_schema, "rational_b_spline_curve");
 
 ListOfDouble* stp_rational_b_spline_curve::weights_data() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1728)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1728)));
 }
 
 void stp_rational_b_spline_curve::weights_data(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1728), value); }
@@ -371,7 +371,7 @@ void* stp_rational_b_spline_surface::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_rational_b_spline_surface> nusktype_stp_rational_b_spline_surface(&nusk_ap242_schema, "rational_b_spline_surface");
 
 ListOfListOfDouble* stp_rational_b_spline_surface::weights_data() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1729)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1729)));
 }
 
 void stp_rational_b_spline_surface::weights_data(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1729), value); }
@@ -388,7 +388,7 @@ void* stp_rational_b_spline_volume::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_rational_b_spline_volume> nusktype_stp_rational_b_spline_volume(&nusk_ap242_schema, "rational_b_spline_volume");
 
 ListOfListOfListOfDouble* stp_rational_b_spline_volume::weights_data() const {
-    return dynamic_cast<ListOfListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1730)));
+    return nusk_downcast<ListOfListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1730)));
 }
 
 void stp_rational_b_spline_volume::weights_data(ListOfListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1730), value); }
@@ -405,7 +405,7 @@ void* stp_rational_locally_refined_spline_curve::operator new(size_t size, NuskD
 NuskTypePtrT<stp_rational_locally_refined_spline_curve> nusktype_stp_rational_locally_refined_spline_curve(&nusk_ap242_schema, "rational_locally_refined_spline_curve");
 
 ListOfDouble* stp_rational_locally_refined_spline_curve::weights_data() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1731)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1731)));
 }
 
 void stp_rational_locally_refined_spline_curve::weights_data(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1731), value); }
@@ -422,7 +422,7 @@ void* stp_rational_locally_refined_spline_surface::operator new(size_t size, Nus
 NuskTypePtrT<stp_rational_locally_refined_spline_surface> nusktype_stp_rational_locally_refined_spline_surface(&nusk_ap242_schema, "rational_locally_refined_spline_surface");
 
 ListOfDouble* stp_rational_locally_refined_spline_surface::weights_data() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1732)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1732)));
 }
 
 void stp_rational_locally_refined_spline_surface::weights_data(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1732), value); }
@@ -439,7 +439,7 @@ void* stp_rational_locally_refined_spline_volume::operator new(size_t size, Nusk
 NuskTypePtrT<stp_rational_locally_refined_spline_volume> nusktype_stp_rational_locally_refined_spline_volume(&nusk_ap242_schema, "rational_locally_refined_spline_volume");
 
 ListOfDouble* stp_rational_locally_refined_spline_volume::weights_data() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1733)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1733)));
 }
 
 void stp_rational_locally_refined_spline_volume::weights_data(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1733), value); }
@@ -568,7 +568,7 @@ void* stp_real_tuple_literal::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_real_tuple_literal> nusktype_stp_real_tuple_literal(&nusk_ap242_schema, "real_tuple_literal");
 
 ListOfDouble* stp_real_tuple_literal::lit_value() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1738)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1738)));
 }
 
 void stp_real_tuple_literal::lit_value(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1738), value); }
@@ -585,7 +585,7 @@ void* stp_rectangular_area::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_rectangular_area> nusktype_stp_rectangular_area(&nusk_ap242_schema, "rectangular_area");
 
 stp_axis2_placement_2d* stp_rectangular_area::position() const {
-    return dynamic_cast<stp_axis2_placement_2d*>(objectSlot(nusk_ap242::attribute(1739)));
+    return nusk_downcast<stp_axis2_placement_2d>(objectSlot(nusk_ap242::attribute(1739)));
 }
 
 void stp_rectangular_area::position(stp_axis2_placement_2d* value) { setObjectSlot(nusk_ap242::attribute(1739), value); }
@@ -636,7 +636,7 @@ void* stp_rectangular_composite_surface::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_rectangular_composite_surface> nusktype_stp_rectangular_composite_surface(&nusk_ap242_schema, "rectangular_composite_surface");
 
 ListOfListOfstp_surface_patch* stp_rectangular_composite_surface::segments() const {
-    return dynamic_cast<ListOfListOfstp_surface_patch*>(objectSlot(nusk_ap242::attribute(1742)));
+    return nusk_downcast<ListOfListOfstp_surface_patch>(objectSlot(nusk_ap242::attribute(1742)));
 }
 
 void stp_rectangular_composite_surface::segments(ListOfListOfstp_surface_patch* value) { setObjectSlot(nusk_ap242::attribute(1742), value); }
@@ -653,7 +653,7 @@ void* stp_rectangular_composite_surface_transition_locator::operator new(size_t 
 NuskTypePtrT<stp_rectangular_composite_surface_transition_locator> nusktype_stp_rectangular_composite_surface_transition_locator(&nusk_ap242_schema, "rectangular_composite_surface_transition_locator");
 
 stp_rectangular_composite_surface* stp_rectangular_composite_surface_transition_locator::basis_surface() const {
-    return dynamic_cast<stp_rectangular_composite_surface*>(objectSlot(nusk_ap242::attribute(1743)));
+    return nusk_downcast<stp_rectangular_composite_surface>(objectSlot(nusk_ap242::attribute(1743)));
 }
 
 void stp_rectangular_composite_surface_transition_locator::basis_surface(stp_rectangular_composite_surface* value) { setObjectSlot(nusk_ap242::attribute(1743), value); }
@@ -699,7 +699,7 @@ void* stp_rectangular_pyramid::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_rectangular_pyramid> nusktype_stp_rectangular_pyramid(&nusk_ap242_schema, "rectangular_pyramid");
 
 stp_axis2_placement_3d* stp_rectangular_pyramid::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1747)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1747)));
 }
 
 void stp_rectangular_pyramid::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1747), value); }
@@ -734,7 +734,7 @@ void* stp_rectangular_trimmed_surface::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_rectangular_trimmed_surface> nusktype_stp_rectangular_trimmed_surface(&nusk_ap242_schema, "rectangular_trimmed_surface");
 
 stp_surface* stp_rectangular_trimmed_surface::basis_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(1751)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(1751)));
 }
 
 void stp_rectangular_trimmed_surface::basis_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(1751), value); }
@@ -804,7 +804,7 @@ void* stp_regular_table_function::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_regular_table_function> nusktype_stp_regular_table_function(&nusk_ap242_schema, "regular_table_function");
 
 ListOfInteger* stp_regular_table_function::increments() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1759)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1759)));
 }
 
 void stp_regular_table_function::increments(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1759), value); }
@@ -821,7 +821,7 @@ void* stp_reindexed_array_function::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_reindexed_array_function> nusktype_stp_reindexed_array_function(&nusk_ap242_schema, "reindexed_array_function");
 
 ListOfInteger* stp_reindexed_array_function::starting_indices() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1760)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1760)));
 }
 
 void stp_reindexed_array_function::starting_indices(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1760), value); }
@@ -866,7 +866,7 @@ const char* stp_relationship_condition::name() const {
 void stp_relationship_condition::name(const char* value) { setStringSlot(nusk_ap242::attribute(1761), value); }
 
 SetOfstp_relationship_with_condition* stp_relationship_condition::applicable_relationships() const {
-    return dynamic_cast<SetOfstp_relationship_with_condition*>(objectSlot(nusk_ap242::attribute(1762)));
+    return nusk_downcast<SetOfstp_relationship_with_condition>(objectSlot(nusk_ap242::attribute(1762)));
 }
 
 void stp_relationship_condition::applicable_relationships(SetOfstp_relationship_with_condition* value) { setObjectSlot(nusk_ap242::attribute(1762), value); }
@@ -889,13 +889,13 @@ void* stp_relative_event_occurrence::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_relative_event_occurrence> nusktype_stp_relative_event_occurrence(&nusk_ap242_schema, "relative_event_occurrence");
 
 stp_event_occurrence* stp_relative_event_occurrence::base_event() const {
-    return dynamic_cast<stp_event_occurrence*>(objectSlot(nusk_ap242::attribute(1764)));
+    return nusk_downcast<stp_event_occurrence>(objectSlot(nusk_ap242::attribute(1764)));
 }
 
 void stp_relative_event_occurrence::base_event(stp_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(1764), value); }
 
 stp_time_measure_with_unit* stp_relative_event_occurrence::offset() const {
-    return dynamic_cast<stp_time_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1765)));
+    return nusk_downcast<stp_time_measure_with_unit>(objectSlot(nusk_ap242::attribute(1765)));
 }
 
 void stp_relative_event_occurrence::offset(stp_time_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1765), value); }
@@ -1002,7 +1002,7 @@ void* stp_repositioned_tessellated_item::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_repositioned_tessellated_item> nusktype_stp_repositioned_tessellated_item(&nusk_ap242_schema, "repositioned_tessellated_item");
 
 stp_axis2_placement_3d* stp_repositioned_tessellated_item::location() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1770)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1770)));
 }
 
 void stp_repositioned_tessellated_item::location(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1770), value); }
@@ -1025,13 +1025,13 @@ const char* stp_representation::name() const {
 void stp_representation::name(const char* value) { setStringSlot(nusk_ap242::attribute(1771), value); }
 
 SetOfstp_representation_item* stp_representation::items() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(1772)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(1772)));
 }
 
 void stp_representation::items(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1772), value); }
 
 stp_representation_context* stp_representation::context_of_items() const {
-    return dynamic_cast<stp_representation_context*>(objectSlot(nusk_ap242::attribute(1773)));
+    return nusk_downcast<stp_representation_context>(objectSlot(nusk_ap242::attribute(1773)));
 }
 
 void stp_representation::context_of_items(stp_representation_context* value) { setObjectSlot(nusk_ap242::attribute(1773), value); }
@@ -1117,13 +1117,13 @@ const char* stp_representation_item_relationship::description() const {
 void stp_representation_item_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1779), value); }
 
 stp_representation_item* stp_representation_item_relationship::relating_representation_item() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1780)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1780)));
 }
 
 void stp_representation_item_relationship::relating_representation_item(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1780), value); }
 
 stp_representation_item* stp_representation_item_relationship::related_representation_item() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1781)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1781)));
 }
 
 void stp_representation_item_relationship::related_representation_item(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1781), value); }
@@ -1140,13 +1140,13 @@ void* stp_representation_map::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_representation_map> nusktype_stp_representation_map(&nusk_ap242_schema, "representation_map");
 
 stp_representation_item* stp_representation_map::mapping_origin() const {
-    return dynamic_cast<stp_representation_item*>(objectSlot(nusk_ap242::attribute(1782)));
+    return nusk_downcast<stp_representation_item>(objectSlot(nusk_ap242::attribute(1782)));
 }
 
 void stp_representation_map::mapping_origin(stp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(1782), value); }
 
 stp_representation* stp_representation_map::mapped_representation() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(1783)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(1783)));
 }
 
 void stp_representation_map::mapped_representation(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(1783), value); }
@@ -1163,7 +1163,7 @@ void* stp_representation_proxy_item::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_representation_proxy_item> nusktype_stp_representation_proxy_item(&nusk_ap242_schema, "representation_proxy_item");
 
 stp_representation_proxy_select* stp_representation_proxy_item::item() const {
-    return dynamic_cast<stp_representation_proxy_select*>(objectSlot(nusk_ap242::attribute(1784)));
+    return nusk_downcast<stp_representation_proxy_select>(objectSlot(nusk_ap242::attribute(1784)));
 }
 
 void stp_representation_proxy_item::item(stp_representation_proxy_select* value) { setObjectSlot(nusk_ap242::attribute(1784), value); }
@@ -1186,7 +1186,7 @@ const char* stp_representation_reference::id() const {
 void stp_representation_reference::id(const char* value) { setStringSlot(nusk_ap242::attribute(1785), value); }
 
 stp_representation_context_reference* stp_representation_reference::context_of_items() const {
-    return dynamic_cast<stp_representation_context_reference*>(objectSlot(nusk_ap242::attribute(1786)));
+    return nusk_downcast<stp_representation_context_reference>(objectSlot(nusk_ap242::attribute(1786)));
 }
 
 void stp_representation_reference::context_of_items(stp_representation_context_reference* value) { setObjectSlot(nusk_ap242::attribute(1786), value); }
@@ -1215,13 +1215,13 @@ const char* stp_representation_relationship::description() const {
 void stp_representation_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1788), value); }
 
 stp_representation_or_representation_reference* stp_representation_relationship::rep_1() const {
-    return dynamic_cast<stp_representation_or_representation_reference*>(objectSlot(nusk_ap242::attribute(1789)));
+    return nusk_downcast<stp_representation_or_representation_reference>(objectSlot(nusk_ap242::attribute(1789)));
 }
 
 void stp_representation_relationship::rep_1(stp_representation_or_representation_reference* value) { setObjectSlot(nusk_ap242::attribute(1789), value); }
 
 stp_representation_or_representation_reference* stp_representation_relationship::rep_2() const {
-    return dynamic_cast<stp_representation_or_representation_reference*>(objectSlot(nusk_ap242::attribute(1790)));
+    return nusk_downcast<stp_representation_or_representation_reference>(objectSlot(nusk_ap242::attribute(1790)));
 }
 
 void stp_representation_relationship::rep_2(stp_representation_or_representation_reference* value) { setObjectSlot(nusk_ap242::attribute(1790), value); }
@@ -1238,7 +1238,7 @@ void* stp_representation_relationship_with_transformation::operator new(size_t s
 NuskTypePtrT<stp_representation_relationship_with_transformation> nusktype_stp_representation_relationship_with_transformation(&nusk_ap242_schema, "representation_relationship_with_transformation");
 
 stp_transformation* stp_representation_relationship_with_transformation::transformation_operator() const {
-    return dynamic_cast<stp_transformation*>(objectSlot(nusk_ap242::attribute(1791)));
+    return nusk_downcast<stp_transformation>(objectSlot(nusk_ap242::attribute(1791)));
 }
 
 void stp_representation_relationship_with_transformation::transformation_operator(stp_transformation* value) { setObjectSlot(nusk_ap242::attribute(1791), value); }
@@ -1277,7 +1277,7 @@ void* stp_requirement_assigned_object::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_requirement_assigned_object> nusktype_stp_requirement_assigned_object(&nusk_ap242_schema, "requirement_assigned_object");
 
 SetOfstp_requirement_assigned_item* stp_requirement_assigned_object::items() const {
-    return dynamic_cast<SetOfstp_requirement_assigned_item*>(objectSlot(nusk_ap242::attribute(1792)));
+    return nusk_downcast<SetOfstp_requirement_assigned_item>(objectSlot(nusk_ap242::attribute(1792)));
 }
 
 void stp_requirement_assigned_object::items(SetOfstp_requirement_assigned_item* value) { setObjectSlot(nusk_ap242::attribute(1792), value); }
@@ -1305,7 +1305,7 @@ void* stp_requirement_for_action_resource::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_requirement_for_action_resource> nusktype_stp_requirement_for_action_resource(&nusk_ap242_schema, "requirement_for_action_resource");
 
 SetOfstp_action_resource* stp_requirement_for_action_resource::resources() const {
-    return dynamic_cast<SetOfstp_action_resource*>(objectSlot(nusk_ap242::attribute(1793)));
+    return nusk_downcast<SetOfstp_action_resource>(objectSlot(nusk_ap242::attribute(1793)));
 }
 
 void stp_requirement_for_action_resource::resources(SetOfstp_action_resource* value) { setObjectSlot(nusk_ap242::attribute(1793), value); }
@@ -1378,7 +1378,7 @@ const char* stp_resource_property::description() const {
 void stp_resource_property::description(const char* value) { setStringSlot(nusk_ap242::attribute(1795), value); }
 
 stp_characterized_resource_definition* stp_resource_property::resource() const {
-    return dynamic_cast<stp_characterized_resource_definition*>(objectSlot(nusk_ap242::attribute(1796)));
+    return nusk_downcast<stp_characterized_resource_definition>(objectSlot(nusk_ap242::attribute(1796)));
 }
 
 void stp_resource_property::resource(stp_characterized_resource_definition* value) { setObjectSlot(nusk_ap242::attribute(1796), value); }
@@ -1407,13 +1407,13 @@ const char* stp_resource_property_representation::description() const {
 void stp_resource_property_representation::description(const char* value) { setStringSlot(nusk_ap242::attribute(1798), value); }
 
 stp_resource_property* stp_resource_property_representation::property() const {
-    return dynamic_cast<stp_resource_property*>(objectSlot(nusk_ap242::attribute(1799)));
+    return nusk_downcast<stp_resource_property>(objectSlot(nusk_ap242::attribute(1799)));
 }
 
 void stp_resource_property_representation::property(stp_resource_property* value) { setObjectSlot(nusk_ap242::attribute(1799), value); }
 
 stp_representation* stp_resource_property_representation::representation() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(1800)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(1800)));
 }
 
 void stp_resource_property_representation::representation(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(1800), value); }
@@ -1464,7 +1464,7 @@ void* stp_resulting_path::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_resulting_path> nusktype_stp_resulting_path(&nusk_ap242_schema, "resulting_path");
 
 SetOfstp_kinematic_joint* stp_resulting_path::controlling_joints() const {
-    return dynamic_cast<SetOfstp_kinematic_joint*>(objectSlot(nusk_ap242::attribute(1803)));
+    return nusk_downcast<SetOfstp_kinematic_joint>(objectSlot(nusk_ap242::attribute(1803)));
 }
 
 void stp_resulting_path::controlling_joints(SetOfstp_kinematic_joint* value) { setObjectSlot(nusk_ap242::attribute(1803), value); }
@@ -1543,7 +1543,7 @@ void* stp_revolved_area_solid::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_revolved_area_solid> nusktype_stp_revolved_area_solid(&nusk_ap242_schema, "revolved_area_solid");
 
 stp_axis1_placement* stp_revolved_area_solid::axis() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(1807)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(1807)));
 }
 
 void stp_revolved_area_solid::axis(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(1807), value); }
@@ -1566,7 +1566,7 @@ void* stp_revolved_face_solid::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_revolved_face_solid> nusktype_stp_revolved_face_solid(&nusk_ap242_schema, "revolved_face_solid");
 
 stp_axis1_placement* stp_revolved_face_solid::axis() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(1809)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(1809)));
 }
 
 void stp_revolved_face_solid::axis(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(1809), value); }
@@ -1589,13 +1589,13 @@ void* stp_revolved_face_solid_with_trim_conditions::operator new(size_t size, Nu
 NuskTypePtrT<stp_revolved_face_solid_with_trim_conditions> nusktype_stp_revolved_face_solid_with_trim_conditions(&nusk_ap242_schema, "revolved_face_solid_with_trim_conditions");
 
 stp_trim_condition_select* stp_revolved_face_solid_with_trim_conditions::first_trim_condition() const {
-    return dynamic_cast<stp_trim_condition_select*>(objectSlot(nusk_ap242::attribute(1811)));
+    return nusk_downcast<stp_trim_condition_select>(objectSlot(nusk_ap242::attribute(1811)));
 }
 
 void stp_revolved_face_solid_with_trim_conditions::first_trim_condition(stp_trim_condition_select* value) { setObjectSlot(nusk_ap242::attribute(1811), value); }
 
 stp_trim_condition_select* stp_revolved_face_solid_with_trim_conditions::second_trim_condition() const {
-    return dynamic_cast<stp_trim_condition_select*>(objectSlot(nusk_ap242::attribute(1812)));
+    return nusk_downcast<stp_trim_condition_select>(objectSlot(nusk_ap242::attribute(1812)));
 }
 
 void stp_revolved_face_solid_with_trim_conditions::second_trim_condition(stp_trim_condition_select* value) { setObjectSlot(nusk_ap242::attribute(1812), value); }
@@ -1662,7 +1662,7 @@ void* stp_right_angular_wedge::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_right_angular_wedge> nusktype_stp_right_angular_wedge(&nusk_ap242_schema, "right_angular_wedge");
 
 stp_axis2_placement_3d* stp_right_angular_wedge::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1814)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1814)));
 }
 
 void stp_right_angular_wedge::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1814), value); }
@@ -1703,7 +1703,7 @@ void* stp_right_circular_cone::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_right_circular_cone> nusktype_stp_right_circular_cone(&nusk_ap242_schema, "right_circular_cone");
 
 stp_axis1_placement* stp_right_circular_cone::position() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(1819)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(1819)));
 }
 
 void stp_right_circular_cone::position(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(1819), value); }
@@ -1738,7 +1738,7 @@ void* stp_right_circular_cylinder::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_right_circular_cylinder> nusktype_stp_right_circular_cylinder(&nusk_ap242_schema, "right_circular_cylinder");
 
 stp_axis1_placement* stp_right_circular_cylinder::position() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(1823)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(1823)));
 }
 
 void stp_right_circular_cylinder::position(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(1823), value); }
@@ -1932,13 +1932,13 @@ void* stp_risk_impact_assignment::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_risk_impact_assignment> nusktype_stp_risk_impact_assignment(&nusk_ap242_schema, "risk_impact_assignment");
 
 stp_risk_consequence* stp_risk_impact_assignment::assigned_risk_consequence() const {
-    return dynamic_cast<stp_risk_consequence*>(objectSlot(nusk_ap242::attribute(1826)));
+    return nusk_downcast<stp_risk_consequence>(objectSlot(nusk_ap242::attribute(1826)));
 }
 
 void stp_risk_impact_assignment::assigned_risk_consequence(stp_risk_consequence* value) { setObjectSlot(nusk_ap242::attribute(1826), value); }
 
 SetOfstp_risk_impact_item* stp_risk_impact_assignment::items() const {
-    return dynamic_cast<SetOfstp_risk_impact_item*>(objectSlot(nusk_ap242::attribute(1827)));
+    return nusk_downcast<SetOfstp_risk_impact_item>(objectSlot(nusk_ap242::attribute(1827)));
 }
 
 void stp_risk_impact_assignment::items(SetOfstp_risk_impact_item* value) { setObjectSlot(nusk_ap242::attribute(1827), value); }
@@ -2032,13 +2032,13 @@ void* stp_risk_perception_source_assignment::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_risk_perception_source_assignment> nusktype_stp_risk_perception_source_assignment(&nusk_ap242_schema, "risk_perception_source_assignment");
 
 stp_risk_perception* stp_risk_perception_source_assignment::assigned_risk() const {
-    return dynamic_cast<stp_risk_perception*>(objectSlot(nusk_ap242::attribute(1828)));
+    return nusk_downcast<stp_risk_perception>(objectSlot(nusk_ap242::attribute(1828)));
 }
 
 void stp_risk_perception_source_assignment::assigned_risk(stp_risk_perception* value) { setObjectSlot(nusk_ap242::attribute(1828), value); }
 
 SetOfstp_risk_perception_source_item* stp_risk_perception_source_assignment::items() const {
-    return dynamic_cast<SetOfstp_risk_perception_source_item*>(objectSlot(nusk_ap242::attribute(1829)));
+    return nusk_downcast<SetOfstp_risk_perception_source_item>(objectSlot(nusk_ap242::attribute(1829)));
 }
 
 void stp_risk_perception_source_assignment::items(SetOfstp_risk_perception_source_item* value) { setObjectSlot(nusk_ap242::attribute(1829), value); }
@@ -2077,13 +2077,13 @@ void* stp_role_association::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_role_association> nusktype_stp_role_association(&nusk_ap242_schema, "role_association");
 
 stp_object_role* stp_role_association::role() const {
-    return dynamic_cast<stp_object_role*>(objectSlot(nusk_ap242::attribute(1830)));
+    return nusk_downcast<stp_object_role>(objectSlot(nusk_ap242::attribute(1830)));
 }
 
 void stp_role_association::role(stp_object_role* value) { setObjectSlot(nusk_ap242::attribute(1830), value); }
 
 stp_role_select* stp_role_association::item_with_role() const {
-    return dynamic_cast<stp_role_select*>(objectSlot(nusk_ap242::attribute(1831)));
+    return nusk_downcast<stp_role_select>(objectSlot(nusk_ap242::attribute(1831)));
 }
 
 void stp_role_association::item_with_role(stp_role_select* value) { setObjectSlot(nusk_ap242::attribute(1831), value); }
@@ -2111,7 +2111,7 @@ void* stp_rolling_curve_pair_value::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_rolling_curve_pair_value> nusktype_stp_rolling_curve_pair_value(&nusk_ap242_schema, "rolling_curve_pair_value");
 
 stp_point_on_curve* stp_rolling_curve_pair_value::actual_point_on_curve_1() const {
-    return dynamic_cast<stp_point_on_curve*>(objectSlot(nusk_ap242::attribute(1832)));
+    return nusk_downcast<stp_point_on_curve>(objectSlot(nusk_ap242::attribute(1832)));
 }
 
 void stp_rolling_curve_pair_value::actual_point_on_curve_1(stp_point_on_curve* value) { setObjectSlot(nusk_ap242::attribute(1832), value); }
@@ -2139,7 +2139,7 @@ void* stp_rolling_surface_pair_value::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_rolling_surface_pair_value> nusktype_stp_rolling_surface_pair_value(&nusk_ap242_schema, "rolling_surface_pair_value");
 
 stp_point_on_surface* stp_rolling_surface_pair_value::actual_point_on_surface() const {
-    return dynamic_cast<stp_point_on_surface*>(objectSlot(nusk_ap242::attribute(1833)));
+    return nusk_downcast<stp_point_on_surface>(objectSlot(nusk_ap242::attribute(1833)));
 }
 
 void stp_rolling_surface_pair_value::actual_point_on_surface(stp_point_on_surface* value) { setObjectSlot(nusk_ap242::attribute(1833), value); }
@@ -2162,7 +2162,7 @@ void* stp_rotation_about_direction::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_rotation_about_direction> nusktype_stp_rotation_about_direction(&nusk_ap242_schema, "rotation_about_direction");
 
 stp_direction* stp_rotation_about_direction::direction_of_axis() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(1835)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(1835)));
 }
 
 void stp_rotation_about_direction::direction_of_axis(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(1835), value); }
@@ -2196,7 +2196,7 @@ void* stp_round_hole_bottom_condition::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_round_hole_bottom_condition> nusktype_stp_round_hole_bottom_condition(&nusk_ap242_schema, "round_hole_bottom_condition");
 
 stp_bottom_condition_target* stp_round_hole_bottom_condition::target() const {
-    return dynamic_cast<stp_bottom_condition_target*>(objectSlot(nusk_ap242::attribute(1837)));
+    return nusk_downcast<stp_bottom_condition_target>(objectSlot(nusk_ap242::attribute(1837)));
 }
 
 void stp_round_hole_bottom_condition::target(stp_bottom_condition_target* value) { setObjectSlot(nusk_ap242::attribute(1837), value); }
@@ -2208,31 +2208,31 @@ stp_round_hole_bottom_condition_enum stp_round_hole_bottom_condition::bottom_con
 void stp_round_hole_bottom_condition::bottom_condition(stp_round_hole_bottom_condition_enum value) { setIntegerSlot(nusk_ap242::attribute(1838), static_cast<int>(value)); }
 
 stp_positive_length_measure_with_unit* stp_round_hole_bottom_condition::radius() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1839)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1839)));
 }
 
 void stp_round_hole_bottom_condition::radius(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1839), value); }
 
 stp_positive_length_measure_with_unit* stp_round_hole_bottom_condition::final_diameter() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1840)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1840)));
 }
 
 void stp_round_hole_bottom_condition::final_diameter(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1840), value); }
 
 stp_positive_plane_angle_measure_with_unit* stp_round_hole_bottom_condition::taper_angle() const {
-    return dynamic_cast<stp_positive_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1841)));
+    return nusk_downcast<stp_positive_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(1841)));
 }
 
 void stp_round_hole_bottom_condition::taper_angle(stp_positive_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1841), value); }
 
 stp_positive_plane_angle_measure_with_unit* stp_round_hole_bottom_condition::tip_angle() const {
-    return dynamic_cast<stp_positive_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1842)));
+    return nusk_downcast<stp_positive_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(1842)));
 }
 
 void stp_round_hole_bottom_condition::tip_angle(stp_positive_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1842), value); }
 
 stp_positive_length_measure_with_unit* stp_round_hole_bottom_condition::tip_radius() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1843)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(1843)));
 }
 
 void stp_round_hole_bottom_condition::tip_radius(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1843), value); }
@@ -2381,7 +2381,7 @@ void* stp_rule_superseded_assignment::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_rule_superseded_assignment> nusktype_stp_rule_superseded_assignment(&nusk_ap242_schema, "rule_superseded_assignment");
 
 SetOfstp_rule_superseded_item* stp_rule_superseded_assignment::items() const {
-    return dynamic_cast<SetOfstp_rule_superseded_item*>(objectSlot(nusk_ap242::attribute(1844)));
+    return nusk_downcast<SetOfstp_rule_superseded_item>(objectSlot(nusk_ap242::attribute(1844)));
 }
 
 void stp_rule_superseded_assignment::items(SetOfstp_rule_superseded_item* value) { setObjectSlot(nusk_ap242::attribute(1844), value); }
@@ -2420,7 +2420,7 @@ void* stp_runout_zone_definition::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_runout_zone_definition> nusktype_stp_runout_zone_definition(&nusk_ap242_schema, "runout_zone_definition");
 
 stp_runout_zone_orientation* stp_runout_zone_definition::orientation() const {
-    return dynamic_cast<stp_runout_zone_orientation*>(objectSlot(nusk_ap242::attribute(1845)));
+    return nusk_downcast<stp_runout_zone_orientation>(objectSlot(nusk_ap242::attribute(1845)));
 }
 
 void stp_runout_zone_definition::orientation(stp_runout_zone_orientation* value) { setObjectSlot(nusk_ap242::attribute(1845), value); }
@@ -2437,7 +2437,7 @@ void* stp_runout_zone_orientation::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_runout_zone_orientation> nusktype_stp_runout_zone_orientation(&nusk_ap242_schema, "runout_zone_orientation");
 
 stp_plane_angle_measure_with_unit* stp_runout_zone_orientation::angle() const {
-    return dynamic_cast<stp_plane_angle_measure_with_unit*>(objectSlot(nusk_ap242::attribute(1846)));
+    return nusk_downcast<stp_plane_angle_measure_with_unit>(objectSlot(nusk_ap242::attribute(1846)));
 }
 
 void stp_runout_zone_orientation::angle(stp_plane_angle_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(1846), value); }
@@ -2454,7 +2454,7 @@ void* stp_runout_zone_orientation_reference_direction::operator new(size_t size,
 NuskTypePtrT<stp_runout_zone_orientation_reference_direction> nusktype_stp_runout_zone_orientation_reference_direction(&nusk_ap242_schema, "runout_zone_orientation_reference_direction");
 
 stp_shape_aspect_relationship* stp_runout_zone_orientation_reference_direction::orientation_defining_relationship() const {
-    return dynamic_cast<stp_shape_aspect_relationship*>(objectSlot(nusk_ap242::attribute(1847)));
+    return nusk_downcast<stp_shape_aspect_relationship>(objectSlot(nusk_ap242::attribute(1847)));
 }
 
 void stp_runout_zone_orientation_reference_direction::orientation_defining_relationship(stp_shape_aspect_relationship* value) { setObjectSlot(nusk_ap242::attribute(1847), value); }
@@ -2471,7 +2471,7 @@ void* stp_same_as_external_item_assignment::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_same_as_external_item_assignment> nusktype_stp_same_as_external_item_assignment(&nusk_ap242_schema, "same_as_external_item_assignment");
 
 SetOfstp_same_as_item* stp_same_as_external_item_assignment::items() const {
-    return dynamic_cast<SetOfstp_same_as_item*>(objectSlot(nusk_ap242::attribute(1848)));
+    return nusk_downcast<SetOfstp_same_as_item>(objectSlot(nusk_ap242::attribute(1848)));
 }
 
 void stp_same_as_external_item_assignment::items(SetOfstp_same_as_item* value) { setObjectSlot(nusk_ap242::attribute(1848), value); }
@@ -2488,7 +2488,7 @@ void* stp_satisfied_requirement::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_satisfied_requirement> nusktype_stp_satisfied_requirement(&nusk_ap242_schema, "satisfied_requirement");
 
 SetOfstp_product_definition* stp_satisfied_requirement::items() const {
-    return dynamic_cast<SetOfstp_product_definition*>(objectSlot(nusk_ap242::attribute(1849)));
+    return nusk_downcast<SetOfstp_product_definition>(objectSlot(nusk_ap242::attribute(1849)));
 }
 
 void stp_satisfied_requirement::items(SetOfstp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1849), value); }
@@ -2516,7 +2516,7 @@ void* stp_satisfying_item::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_satisfying_item> nusktype_stp_satisfying_item(&nusk_ap242_schema, "satisfying_item");
 
 SetOfstp_requirement_satisfaction_item* stp_satisfying_item::items() const {
-    return dynamic_cast<SetOfstp_requirement_satisfaction_item*>(objectSlot(nusk_ap242::attribute(1850)));
+    return nusk_downcast<SetOfstp_requirement_satisfaction_item>(objectSlot(nusk_ap242::attribute(1850)));
 }
 
 void stp_satisfying_item::items(SetOfstp_requirement_satisfaction_item* value) { setObjectSlot(nusk_ap242::attribute(1850), value); }
@@ -2544,13 +2544,13 @@ void* stp_scan_3d_model::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_scan_3d_model> nusktype_stp_scan_3d_model(&nusk_ap242_schema, "scan_3d_model");
 
 SetOfstp_scanner_property* stp_scan_3d_model::scanner_info() const {
-    return dynamic_cast<SetOfstp_scanner_property*>(objectSlot(nusk_ap242::attribute(1851)));
+    return nusk_downcast<SetOfstp_scanner_property>(objectSlot(nusk_ap242::attribute(1851)));
 }
 
 void stp_scan_3d_model::scanner_info(SetOfstp_scanner_property* value) { setObjectSlot(nusk_ap242::attribute(1851), value); }
 
 SetOfstp_scanned_data_item* stp_scan_3d_model::scanned_points() const {
-    return dynamic_cast<SetOfstp_scanned_data_item*>(objectSlot(nusk_ap242::attribute(1852)));
+    return nusk_downcast<SetOfstp_scanned_data_item>(objectSlot(nusk_ap242::attribute(1852)));
 }
 
 void stp_scan_3d_model::scanned_points(SetOfstp_scanned_data_item* value) { setObjectSlot(nusk_ap242::attribute(1852), value); }
@@ -2595,7 +2595,7 @@ const char* stp_scanner_basic_properties::scanner_identification() const {
 void stp_scanner_basic_properties::scanner_identification(const char* value) { setStringSlot(nusk_ap242::attribute(1853), value); }
 
 stp_axis2_placement_3d* stp_scanner_basic_properties::scanner_location() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(1854)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(1854)));
 }
 
 void stp_scanner_basic_properties::scanner_location(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(1854), value); }
@@ -2686,7 +2686,7 @@ void* stp_sculptured_solid::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_sculptured_solid> nusktype_stp_sculptured_solid(&nusk_ap242_schema, "sculptured_solid");
 
 stp_generalized_surface_select* stp_sculptured_solid::sculpturing_element() const {
-    return dynamic_cast<stp_generalized_surface_select*>(objectSlot(nusk_ap242::attribute(1860)));
+    return nusk_downcast<stp_generalized_surface_select>(objectSlot(nusk_ap242::attribute(1860)));
 }
 
 void stp_sculptured_solid::sculpturing_element(stp_generalized_surface_select* value) { setObjectSlot(nusk_ap242::attribute(1860), value); }
@@ -2749,7 +2749,7 @@ const char* stp_security_classification::purpose() const {
 void stp_security_classification::purpose(const char* value) { setStringSlot(nusk_ap242::attribute(1864), value); }
 
 stp_security_classification_level* stp_security_classification::security_level() const {
-    return dynamic_cast<stp_security_classification_level*>(objectSlot(nusk_ap242::attribute(1865)));
+    return nusk_downcast<stp_security_classification_level>(objectSlot(nusk_ap242::attribute(1865)));
 }
 
 void stp_security_classification::security_level(stp_security_classification_level* value) { setObjectSlot(nusk_ap242::attribute(1865), value); }
@@ -2766,7 +2766,7 @@ void* stp_security_classification_assignment::operator new(size_t size, NuskDesi
 NuskTypePtrT<stp_security_classification_assignment> nusktype_stp_security_classification_assignment(&nusk_ap242_schema, "security_classification_assignment");
 
 stp_security_classification* stp_security_classification_assignment::assigned_security_classification() const {
-    return dynamic_cast<stp_security_classification*>(objectSlot(nusk_ap242::attribute(1866)));
+    return nusk_downcast<stp_security_classification>(objectSlot(nusk_ap242::attribute(1866)));
 }
 
 void stp_security_classification_assignment::assigned_security_classification(stp_security_classification* value) { setObjectSlot(nusk_ap242::attribute(1866), value); }
@@ -2806,7 +2806,7 @@ int stp_selector_function::selector() const {
 void stp_selector_function::selector(int value) { setIntegerSlot(nusk_ap242::attribute(1868), static_cast<int>(value)); }
 
 stp_maths_space_or_function* stp_selector_function::source_of_domain() const {
-    return dynamic_cast<stp_maths_space_or_function*>(objectSlot(nusk_ap242::attribute(1869)));
+    return nusk_downcast<stp_maths_space_or_function>(objectSlot(nusk_ap242::attribute(1869)));
 }
 
 void stp_selector_function::source_of_domain(stp_maths_space_or_function* value) { setObjectSlot(nusk_ap242::attribute(1869), value); }

@@ -379,7 +379,7 @@ const char* stp_shape_aspect::description() const {
 void stp_shape_aspect::description(const char* value) { setStringSlot(nusk_ap242::attribute(1882), value); }
 
 stp_product_definition_shape* stp_shape_aspect::of_shape() const {
-    return dynamic_cast<stp_product_definition_shape*>(objectSlot(nusk_ap242::attribute(1883)));
+    return nusk_downcast<stp_product_definition_shape>(objectSlot(nusk_ap242::attribute(1883)));
 }
 
 void stp_shape_aspect::of_shape(stp_product_definition_shape* value) { setObjectSlot(nusk_ap242::attribute(1883), value); }
@@ -424,7 +424,7 @@ void* stp_shape_aspect_occurrence::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_shape_aspect_occurrence> nusktype_stp_shape_aspect_occurrence(&nusk_ap242_schema, "shape_aspect_occurrence");
 
 stp_shape_aspect_or_characterized_object* stp_shape_aspect_occurrence::definition() const {
-    return dynamic_cast<stp_shape_aspect_or_characterized_object*>(objectSlot(nusk_ap242::attribute(1885)));
+    return nusk_downcast<stp_shape_aspect_or_characterized_object>(objectSlot(nusk_ap242::attribute(1885)));
 }
 
 void stp_shape_aspect_occurrence::definition(stp_shape_aspect_or_characterized_object* value) { setObjectSlot(nusk_ap242::attribute(1885), value); }
@@ -453,13 +453,13 @@ const char* stp_shape_aspect_relationship::description() const {
 void stp_shape_aspect_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(1887), value); }
 
 stp_shape_aspect* stp_shape_aspect_relationship::relating_shape_aspect() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(1888)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(1888)));
 }
 
 void stp_shape_aspect_relationship::relating_shape_aspect(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(1888), value); }
 
 stp_shape_aspect* stp_shape_aspect_relationship::related_shape_aspect() const {
-    return dynamic_cast<stp_shape_aspect*>(objectSlot(nusk_ap242::attribute(1889)));
+    return nusk_downcast<stp_shape_aspect>(objectSlot(nusk_ap242::attribute(1889)));
 }
 
 void stp_shape_aspect_relationship::related_shape_aspect(stp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(1889), value); }
@@ -476,13 +476,13 @@ void* stp_shape_aspect_relationship_representation_association::operator new(siz
 NuskTypePtrT<stp_shape_aspect_relationship_representation_association> nusktype_stp_shape_aspect_relationship_representation_association(&nusk_ap242_schema, "shape_aspect_relationship_representation_association");
 
 stp_shape_aspect_relationship* stp_shape_aspect_relationship_representation_association::represented_shape_aspect_relationship() const {
-    return dynamic_cast<stp_shape_aspect_relationship*>(objectSlot(nusk_ap242::attribute(1890)));
+    return nusk_downcast<stp_shape_aspect_relationship>(objectSlot(nusk_ap242::attribute(1890)));
 }
 
 void stp_shape_aspect_relationship_representation_association::represented_shape_aspect_relationship(stp_shape_aspect_relationship* value) { setObjectSlot(nusk_ap242::attribute(1890), value); }
 
 stp_representation_relationship* stp_shape_aspect_relationship_representation_association::representing_representation_relationship() const {
-    return dynamic_cast<stp_representation_relationship*>(objectSlot(nusk_ap242::attribute(1891)));
+    return nusk_downcast<stp_representation_relationship>(objectSlot(nusk_ap242::attribute(1891)));
 }
 
 void stp_shape_aspect_relationship_representation_association::representing_representation_relationship(stp_representation_relationship* value) { setObjectSlot(nusk_ap242::attribute(1891), value); }
@@ -499,7 +499,7 @@ void* stp_shape_criteria_representation_with_accuracy::operator new(size_t size,
 NuskTypePtrT<stp_shape_criteria_representation_with_accuracy> nusktype_stp_shape_criteria_representation_with_accuracy(&nusk_ap242_schema, "shape_criteria_representation_with_accuracy");
 
 SetOfstp_shape_measurement_accuracy* stp_shape_criteria_representation_with_accuracy::required_general_accuracy() const {
-    return dynamic_cast<SetOfstp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(1892)));
+    return nusk_downcast<SetOfstp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(1892)));
 }
 
 void stp_shape_criteria_representation_with_accuracy::required_general_accuracy(SetOfstp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(1892), value); }
@@ -527,7 +527,7 @@ void* stp_shape_data_quality_assessment_by_numerical_test::operator new(size_t s
 NuskTypePtrT<stp_shape_data_quality_assessment_by_numerical_test> nusktype_stp_shape_data_quality_assessment_by_numerical_test(&nusk_ap242_schema, "shape_data_quality_assessment_by_numerical_test");
 
 stp_shape_data_quality_value_limit_type_select* stp_shape_data_quality_assessment_by_numerical_test::threshold() const {
-    return dynamic_cast<stp_shape_data_quality_value_limit_type_select*>(objectSlot(nusk_ap242::attribute(1893)));
+    return nusk_downcast<stp_shape_data_quality_value_limit_type_select>(objectSlot(nusk_ap242::attribute(1893)));
 }
 
 void stp_shape_data_quality_assessment_by_numerical_test::threshold(stp_shape_data_quality_value_limit_type_select* value) { setObjectSlot(nusk_ap242::attribute(1893), value); }
@@ -555,7 +555,7 @@ void* stp_shape_data_quality_criterion::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_shape_data_quality_criterion> nusktype_stp_shape_data_quality_criterion(&nusk_ap242_schema, "shape_data_quality_criterion");
 
 stp_shape_data_quality_assessment_specification_select* stp_shape_data_quality_criterion::assessment_specification() const {
-    return dynamic_cast<stp_shape_data_quality_assessment_specification_select*>(objectSlot(nusk_ap242::attribute(1894)));
+    return nusk_downcast<stp_shape_data_quality_assessment_specification_select>(objectSlot(nusk_ap242::attribute(1894)));
 }
 
 void stp_shape_data_quality_criterion::assessment_specification(stp_shape_data_quality_assessment_specification_select* value) { setObjectSlot(nusk_ap242::attribute(1894), value); }
@@ -572,13 +572,13 @@ void* stp_shape_data_quality_criterion_and_accuracy_association::operator new(si
 NuskTypePtrT<stp_shape_data_quality_criterion_and_accuracy_association> nusktype_stp_shape_data_quality_criterion_and_accuracy_association(&nusk_ap242_schema, "shape_data_quality_criterion_and_accuracy_association");
 
 stp_shape_measurement_accuracy* stp_shape_data_quality_criterion_and_accuracy_association::required_specific_accuracy() const {
-    return dynamic_cast<stp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(1895)));
+    return nusk_downcast<stp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(1895)));
 }
 
 void stp_shape_data_quality_criterion_and_accuracy_association::required_specific_accuracy(stp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(1895), value); }
 
 stp_shape_data_quality_criterion* stp_shape_data_quality_criterion_and_accuracy_association::shape_data_quality_criterion() const {
-    return dynamic_cast<stp_shape_data_quality_criterion*>(objectSlot(nusk_ap242::attribute(1896)));
+    return nusk_downcast<stp_shape_data_quality_criterion>(objectSlot(nusk_ap242::attribute(1896)));
 }
 
 void stp_shape_data_quality_criterion_and_accuracy_association::shape_data_quality_criterion(stp_shape_data_quality_criterion* value) { setObjectSlot(nusk_ap242::attribute(1896), value); }
@@ -606,7 +606,7 @@ void* stp_shape_data_quality_inspection_criterion_report::operator new(size_t si
 NuskTypePtrT<stp_shape_data_quality_inspection_criterion_report> nusktype_stp_shape_data_quality_inspection_criterion_report(&nusk_ap242_schema, "shape_data_quality_inspection_criterion_report");
 
 stp_measured_value_select* stp_shape_data_quality_inspection_criterion_report::representative_measured_value() const {
-    return dynamic_cast<stp_measured_value_select*>(objectSlot(nusk_ap242::attribute(1897)));
+    return nusk_downcast<stp_measured_value_select>(objectSlot(nusk_ap242::attribute(1897)));
 }
 
 void stp_shape_data_quality_inspection_criterion_report::representative_measured_value(stp_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(1897), value); }
@@ -634,7 +634,7 @@ void* stp_shape_data_quality_inspection_instance_report_item::operator new(size_
 NuskTypePtrT<stp_shape_data_quality_inspection_instance_report_item> nusktype_stp_shape_data_quality_inspection_instance_report_item(&nusk_ap242_schema, "shape_data_quality_inspection_instance_report_item");
 
 stp_measured_value_select* stp_shape_data_quality_inspection_instance_report_item::measured_value() const {
-    return dynamic_cast<stp_measured_value_select*>(objectSlot(nusk_ap242::attribute(1898)));
+    return nusk_downcast<stp_measured_value_select>(objectSlot(nusk_ap242::attribute(1898)));
 }
 
 void stp_shape_data_quality_inspection_instance_report_item::measured_value(stp_measured_value_select* value) { setObjectSlot(nusk_ap242::attribute(1898), value); }
@@ -805,13 +805,13 @@ void* stp_shape_inspection_result_accuracy_association::operator new(size_t size
 NuskTypePtrT<stp_shape_inspection_result_accuracy_association> nusktype_stp_shape_inspection_result_accuracy_association(&nusk_ap242_schema, "shape_inspection_result_accuracy_association");
 
 stp_shape_measurement_accuracy* stp_shape_inspection_result_accuracy_association::applied_specific_accuracy() const {
-    return dynamic_cast<stp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(1899)));
+    return nusk_downcast<stp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(1899)));
 }
 
 void stp_shape_inspection_result_accuracy_association::applied_specific_accuracy(stp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(1899), value); }
 
 stp_shape_data_quality_inspection_result* stp_shape_inspection_result_accuracy_association::shape_data_quality_result() const {
-    return dynamic_cast<stp_shape_data_quality_inspection_result*>(objectSlot(nusk_ap242::attribute(1900)));
+    return nusk_downcast<stp_shape_data_quality_inspection_result>(objectSlot(nusk_ap242::attribute(1900)));
 }
 
 void stp_shape_inspection_result_accuracy_association::shape_data_quality_result(stp_shape_data_quality_inspection_result* value) { setObjectSlot(nusk_ap242::attribute(1900), value); }
@@ -828,7 +828,7 @@ void* stp_shape_inspection_result_representation_with_accuracy::operator new(siz
 NuskTypePtrT<stp_shape_inspection_result_representation_with_accuracy> nusktype_stp_shape_inspection_result_representation_with_accuracy(&nusk_ap242_schema, "shape_inspection_result_representation_with_accuracy");
 
 SetOfstp_shape_measurement_accuracy* stp_shape_inspection_result_representation_with_accuracy::applied_general_accuracy() const {
-    return dynamic_cast<SetOfstp_shape_measurement_accuracy*>(objectSlot(nusk_ap242::attribute(1901)));
+    return nusk_downcast<SetOfstp_shape_measurement_accuracy>(objectSlot(nusk_ap242::attribute(1901)));
 }
 
 void stp_shape_inspection_result_representation_with_accuracy::applied_general_accuracy(SetOfstp_shape_measurement_accuracy* value) { setObjectSlot(nusk_ap242::attribute(1901), value); }
@@ -851,7 +851,7 @@ const char* stp_shape_measurement_accuracy::description() const {
 void stp_shape_measurement_accuracy::description(const char* value) { setStringSlot(nusk_ap242::attribute(1902), value); }
 
 stp_shape_data_quality_value_limit_type_select* stp_shape_measurement_accuracy::range() const {
-    return dynamic_cast<stp_shape_data_quality_value_limit_type_select*>(objectSlot(nusk_ap242::attribute(1903)));
+    return nusk_downcast<stp_shape_data_quality_value_limit_type_select>(objectSlot(nusk_ap242::attribute(1903)));
 }
 
 void stp_shape_measurement_accuracy::range(stp_shape_data_quality_value_limit_type_select* value) { setObjectSlot(nusk_ap242::attribute(1903), value); }
@@ -934,7 +934,7 @@ void* stp_shell_based_surface_model::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_shell_based_surface_model> nusktype_stp_shell_based_surface_model(&nusk_ap242_schema, "shell_based_surface_model");
 
 SetOfstp_shell* stp_shell_based_surface_model::sbsm_boundary() const {
-    return dynamic_cast<SetOfstp_shell*>(objectSlot(nusk_ap242::attribute(1904)));
+    return nusk_downcast<SetOfstp_shell>(objectSlot(nusk_ap242::attribute(1904)));
 }
 
 void stp_shell_based_surface_model::sbsm_boundary(SetOfstp_shell* value) { setObjectSlot(nusk_ap242::attribute(1904), value); }
@@ -951,7 +951,7 @@ void* stp_shell_based_wireframe_model::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_shell_based_wireframe_model> nusktype_stp_shell_based_wireframe_model(&nusk_ap242_schema, "shell_based_wireframe_model");
 
 SetOfstp_shell* stp_shell_based_wireframe_model::sbwm_boundary() const {
-    return dynamic_cast<SetOfstp_shell*>(objectSlot(nusk_ap242::attribute(1905)));
+    return nusk_downcast<SetOfstp_shell>(objectSlot(nusk_ap242::attribute(1905)));
 }
 
 void stp_shell_based_wireframe_model::sbwm_boundary(SetOfstp_shell* value) { setObjectSlot(nusk_ap242::attribute(1905), value); }
@@ -979,7 +979,7 @@ void* stp_shelled_solid::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_shelled_solid> nusktype_stp_shelled_solid(&nusk_ap242_schema, "shelled_solid");
 
 SetOfstp_face_surface* stp_shelled_solid::deleted_face_set() const {
-    return dynamic_cast<SetOfstp_face_surface*>(objectSlot(nusk_ap242::attribute(1906)));
+    return nusk_downcast<SetOfstp_face_surface>(objectSlot(nusk_ap242::attribute(1906)));
 }
 
 void stp_shelled_solid::deleted_face_set(SetOfstp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(1906), value); }
@@ -1366,7 +1366,7 @@ void* stp_simultaneous_constraint_group::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_simultaneous_constraint_group> nusktype_stp_simultaneous_constraint_group(&nusk_ap242_schema, "simultaneous_constraint_group");
 
 SetOfstp_constraint_group_member* stp_simultaneous_constraint_group::constraint_group() const {
-    return dynamic_cast<SetOfstp_constraint_group_member*>(objectSlot(nusk_ap242::attribute(1910)));
+    return nusk_downcast<SetOfstp_constraint_group_member>(objectSlot(nusk_ap242::attribute(1910)));
 }
 
 void stp_simultaneous_constraint_group::constraint_group(SetOfstp_constraint_group_member* value) { setObjectSlot(nusk_ap242::attribute(1910), value); }
@@ -1444,7 +1444,7 @@ const char* stp_single_texture_style_tessellation_specification::texture_image()
 void stp_single_texture_style_tessellation_specification::texture_image(const char* value) { setStringSlot(nusk_ap242::attribute(1911), value); }
 
 ListOfListOfDouble* stp_single_texture_style_tessellation_specification::texture_coordinates() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(1912)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(1912)));
 }
 
 void stp_single_texture_style_tessellation_specification::texture_coordinates(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1912), value); }
@@ -1512,13 +1512,13 @@ void* stp_sliding_curve_pair_value::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_sliding_curve_pair_value> nusktype_stp_sliding_curve_pair_value(&nusk_ap242_schema, "sliding_curve_pair_value");
 
 stp_point_on_curve* stp_sliding_curve_pair_value::actual_point_on_curve_1() const {
-    return dynamic_cast<stp_point_on_curve*>(objectSlot(nusk_ap242::attribute(1916)));
+    return nusk_downcast<stp_point_on_curve>(objectSlot(nusk_ap242::attribute(1916)));
 }
 
 void stp_sliding_curve_pair_value::actual_point_on_curve_1(stp_point_on_curve* value) { setObjectSlot(nusk_ap242::attribute(1916), value); }
 
 stp_point_on_curve* stp_sliding_curve_pair_value::actual_point_on_curve_2() const {
-    return dynamic_cast<stp_point_on_curve*>(objectSlot(nusk_ap242::attribute(1917)));
+    return nusk_downcast<stp_point_on_curve>(objectSlot(nusk_ap242::attribute(1917)));
 }
 
 void stp_sliding_curve_pair_value::actual_point_on_curve_2(stp_point_on_curve* value) { setObjectSlot(nusk_ap242::attribute(1917), value); }
@@ -1546,13 +1546,13 @@ void* stp_sliding_surface_pair_value::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_sliding_surface_pair_value> nusktype_stp_sliding_surface_pair_value(&nusk_ap242_schema, "sliding_surface_pair_value");
 
 stp_point_on_surface* stp_sliding_surface_pair_value::actual_point_on_surface_1() const {
-    return dynamic_cast<stp_point_on_surface*>(objectSlot(nusk_ap242::attribute(1918)));
+    return nusk_downcast<stp_point_on_surface>(objectSlot(nusk_ap242::attribute(1918)));
 }
 
 void stp_sliding_surface_pair_value::actual_point_on_surface_1(stp_point_on_surface* value) { setObjectSlot(nusk_ap242::attribute(1918), value); }
 
 stp_point_on_surface* stp_sliding_surface_pair_value::actual_point_on_surface_2() const {
-    return dynamic_cast<stp_point_on_surface*>(objectSlot(nusk_ap242::attribute(1919)));
+    return nusk_downcast<stp_point_on_surface>(objectSlot(nusk_ap242::attribute(1919)));
 }
 
 void stp_sliding_surface_pair_value::actual_point_on_surface_2(stp_point_on_surface* value) { setObjectSlot(nusk_ap242::attribute(1919), value); }
@@ -1681,7 +1681,7 @@ const char* stp_software_for_data_quality_check::software_version() const {
 void stp_software_for_data_quality_check::software_version(const char* value) { setStringSlot(nusk_ap242::attribute(1923), value); }
 
 stp_data_quality_definition_representation_relationship* stp_software_for_data_quality_check::data_quality() const {
-    return dynamic_cast<stp_data_quality_definition_representation_relationship*>(objectSlot(nusk_ap242::attribute(1924)));
+    return nusk_downcast<stp_data_quality_definition_representation_relationship>(objectSlot(nusk_ap242::attribute(1924)));
 }
 
 void stp_software_for_data_quality_check::data_quality(stp_data_quality_definition_representation_relationship* value) { setObjectSlot(nusk_ap242::attribute(1924), value); }
@@ -1742,13 +1742,13 @@ void* stp_solid_replica::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_solid_replica> nusktype_stp_solid_replica(&nusk_ap242_schema, "solid_replica");
 
 stp_solid_model* stp_solid_replica::parent_solid() const {
-    return dynamic_cast<stp_solid_model*>(objectSlot(nusk_ap242::attribute(1925)));
+    return nusk_downcast<stp_solid_model>(objectSlot(nusk_ap242::attribute(1925)));
 }
 
 void stp_solid_replica::parent_solid(stp_solid_model* value) { setObjectSlot(nusk_ap242::attribute(1925), value); }
 
 stp_cartesian_transformation_operator_3d* stp_solid_replica::transformation() const {
-    return dynamic_cast<stp_cartesian_transformation_operator_3d*>(objectSlot(nusk_ap242::attribute(1926)));
+    return nusk_downcast<stp_cartesian_transformation_operator_3d>(objectSlot(nusk_ap242::attribute(1926)));
 }
 
 void stp_solid_replica::transformation(stp_cartesian_transformation_operator_3d* value) { setObjectSlot(nusk_ap242::attribute(1926), value); }
@@ -1823,7 +1823,7 @@ int stp_solid_with_circular_pattern::radial_alignment() const {
 void stp_solid_with_circular_pattern::radial_alignment(int value) { setIntegerSlot(nusk_ap242::attribute(1932), static_cast<int>(value)); }
 
 stp_point* stp_solid_with_circular_pattern::reference_point() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1933)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1933)));
 }
 
 void stp_solid_with_circular_pattern::reference_point(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1933), value); }
@@ -1914,7 +1914,7 @@ void* stp_solid_with_curved_slot::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_solid_with_curved_slot> nusktype_stp_solid_with_curved_slot(&nusk_ap242_schema, "solid_with_curved_slot");
 
 stp_bounded_curve* stp_solid_with_curved_slot::slot_centreline() const {
-    return dynamic_cast<stp_bounded_curve*>(objectSlot(nusk_ap242::attribute(1939)));
+    return nusk_downcast<stp_bounded_curve>(objectSlot(nusk_ap242::attribute(1939)));
 }
 
 void stp_solid_with_curved_slot::slot_centreline(stp_bounded_curve* value) { setObjectSlot(nusk_ap242::attribute(1939), value); }
@@ -1999,13 +1999,13 @@ void* stp_solid_with_general_pocket::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_solid_with_general_pocket> nusktype_stp_solid_with_general_pocket(&nusk_ap242_schema, "solid_with_general_pocket");
 
 stp_positioned_sketch* stp_solid_with_general_pocket::profile() const {
-    return dynamic_cast<stp_positioned_sketch*>(objectSlot(nusk_ap242::attribute(1944)));
+    return nusk_downcast<stp_positioned_sketch>(objectSlot(nusk_ap242::attribute(1944)));
 }
 
 void stp_solid_with_general_pocket::profile(stp_positioned_sketch* value) { setObjectSlot(nusk_ap242::attribute(1944), value); }
 
 stp_point* stp_solid_with_general_pocket::reference_point() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1945)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1945)));
 }
 
 void stp_solid_with_general_pocket::reference_point(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1945), value); }
@@ -2022,13 +2022,13 @@ void* stp_solid_with_general_protrusion::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_solid_with_general_protrusion> nusktype_stp_solid_with_general_protrusion(&nusk_ap242_schema, "solid_with_general_protrusion");
 
 stp_positioned_sketch* stp_solid_with_general_protrusion::profile() const {
-    return dynamic_cast<stp_positioned_sketch*>(objectSlot(nusk_ap242::attribute(1946)));
+    return nusk_downcast<stp_positioned_sketch>(objectSlot(nusk_ap242::attribute(1946)));
 }
 
 void stp_solid_with_general_protrusion::profile(stp_positioned_sketch* value) { setObjectSlot(nusk_ap242::attribute(1946), value); }
 
 stp_point* stp_solid_with_general_protrusion::reference_point() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1947)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1947)));
 }
 
 void stp_solid_with_general_protrusion::reference_point(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1947), value); }
@@ -2097,7 +2097,7 @@ void* stp_solid_with_incomplete_circular_pattern::operator new(size_t size, Nusk
 NuskTypePtrT<stp_solid_with_incomplete_circular_pattern> nusktype_stp_solid_with_incomplete_circular_pattern(&nusk_ap242_schema, "solid_with_incomplete_circular_pattern");
 
 ListOfInteger* stp_solid_with_incomplete_circular_pattern::omitted_instances() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1953)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1953)));
 }
 
 void stp_solid_with_incomplete_circular_pattern::omitted_instances(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1953), value); }
@@ -2114,7 +2114,7 @@ void* stp_solid_with_incomplete_rectangular_pattern::operator new(size_t size, N
 NuskTypePtrT<stp_solid_with_incomplete_rectangular_pattern> nusktype_stp_solid_with_incomplete_rectangular_pattern(&nusk_ap242_schema, "solid_with_incomplete_rectangular_pattern");
 
 SetOfListOfInteger* stp_solid_with_incomplete_rectangular_pattern::omitted_instances() const {
-    return dynamic_cast<SetOfListOfInteger*>(objectSlot(nusk_ap242::attribute(1954)));
+    return nusk_downcast<SetOfListOfInteger>(objectSlot(nusk_ap242::attribute(1954)));
 }
 
 void stp_solid_with_incomplete_rectangular_pattern::omitted_instances(SetOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1954), value); }
@@ -2270,7 +2270,7 @@ void* stp_solid_with_shape_element_pattern::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_solid_with_shape_element_pattern> nusktype_stp_solid_with_shape_element_pattern(&nusk_ap242_schema, "solid_with_shape_element_pattern");
 
 stp_modified_solid_with_placed_configuration* stp_solid_with_shape_element_pattern::replicated_element() const {
-    return dynamic_cast<stp_modified_solid_with_placed_configuration*>(objectSlot(nusk_ap242::attribute(1969)));
+    return nusk_downcast<stp_modified_solid_with_placed_configuration>(objectSlot(nusk_ap242::attribute(1969)));
 }
 
 void stp_solid_with_shape_element_pattern::replicated_element(stp_modified_solid_with_placed_configuration* value) { setObjectSlot(nusk_ap242::attribute(1969), value); }
@@ -2310,13 +2310,13 @@ double stp_solid_with_slot::slot_width() const {
 void stp_solid_with_slot::slot_width(double value) { setRealSlot(nusk_ap242::attribute(1971), value); }
 
 ListOfInteger* stp_solid_with_slot::closed_ends() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(1972)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(1972)));
 }
 
 void stp_solid_with_slot::closed_ends(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(1972), value); }
 
 ListOfSetOfstp_face_surface* stp_solid_with_slot::end_exit_faces() const {
-    return dynamic_cast<ListOfSetOfstp_face_surface*>(objectSlot(nusk_ap242::attribute(1973)));
+    return nusk_downcast<ListOfSetOfstp_face_surface>(objectSlot(nusk_ap242::attribute(1973)));
 }
 
 void stp_solid_with_slot::end_exit_faces(ListOfSetOfstp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(1973), value); }
@@ -2356,13 +2356,13 @@ int stp_solid_with_stepped_round_hole::segments() const {
 void stp_solid_with_stepped_round_hole::segments(int value) { setIntegerSlot(nusk_ap242::attribute(1975), static_cast<int>(value)); }
 
 ListOfDouble* stp_solid_with_stepped_round_hole::segment_radii() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1976)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1976)));
 }
 
 void stp_solid_with_stepped_round_hole::segment_radii(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1976), value); }
 
 ListOfDouble* stp_solid_with_stepped_round_hole::segment_depths() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1977)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1977)));
 }
 
 void stp_solid_with_stepped_round_hole::segment_depths(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1977), value); }
@@ -2379,7 +2379,7 @@ void* stp_solid_with_stepped_round_hole_and_conical_transitions::operator new(si
 NuskTypePtrT<stp_solid_with_stepped_round_hole_and_conical_transitions> nusktype_stp_solid_with_stepped_round_hole_and_conical_transitions(&nusk_ap242_schema, "solid_with_stepped_round_hole_and_conical_transitions");
 
 SetOfstp_conical_stepped_hole_transition* stp_solid_with_stepped_round_hole_and_conical_transitions::conical_transitions() const {
-    return dynamic_cast<SetOfstp_conical_stepped_hole_transition*>(objectSlot(nusk_ap242::attribute(1978)));
+    return nusk_downcast<SetOfstp_conical_stepped_hole_transition>(objectSlot(nusk_ap242::attribute(1978)));
 }
 
 void stp_solid_with_stepped_round_hole_and_conical_transitions::conical_transitions(SetOfstp_conical_stepped_hole_transition* value) { setObjectSlot(nusk_ap242::attribute(1978), value); }
@@ -2436,7 +2436,7 @@ void* stp_solid_with_through_depression::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_solid_with_through_depression> nusktype_stp_solid_with_through_depression(&nusk_ap242_schema, "solid_with_through_depression");
 
 SetOfstp_face_surface* stp_solid_with_through_depression::exit_faces() const {
-    return dynamic_cast<SetOfstp_face_surface*>(objectSlot(nusk_ap242::attribute(1982)));
+    return nusk_downcast<SetOfstp_face_surface>(objectSlot(nusk_ap242::attribute(1982)));
 }
 
 void stp_solid_with_through_depression::exit_faces(SetOfstp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(1982), value); }
@@ -2476,19 +2476,19 @@ void* stp_solid_with_variable_radius_edge_blend::operator new(size_t size, NuskD
 NuskTypePtrT<stp_solid_with_variable_radius_edge_blend> nusktype_stp_solid_with_variable_radius_edge_blend(&nusk_ap242_schema, "solid_with_variable_radius_edge_blend");
 
 ListOfstp_point* stp_solid_with_variable_radius_edge_blend::point_list() const {
-    return dynamic_cast<ListOfstp_point*>(objectSlot(nusk_ap242::attribute(1985)));
+    return nusk_downcast<ListOfstp_point>(objectSlot(nusk_ap242::attribute(1985)));
 }
 
 void stp_solid_with_variable_radius_edge_blend::point_list(ListOfstp_point* value) { setObjectSlot(nusk_ap242::attribute(1985), value); }
 
 ListOfDouble* stp_solid_with_variable_radius_edge_blend::radius_list() const {
-    return dynamic_cast<ListOfDouble*>(objectSlot(nusk_ap242::attribute(1986)));
+    return nusk_downcast<ListOfDouble>(objectSlot(nusk_ap242::attribute(1986)));
 }
 
 void stp_solid_with_variable_radius_edge_blend::radius_list(ListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(1986), value); }
 
 ListOfstp_blend_radius_variation_type* stp_solid_with_variable_radius_edge_blend::edge_function_list() const {
-    return dynamic_cast<ListOfstp_blend_radius_variation_type*>(objectSlot(nusk_ap242::attribute(1987)));
+    return nusk_downcast<ListOfstp_blend_radius_variation_type>(objectSlot(nusk_ap242::attribute(1987)));
 }
 
 void stp_solid_with_variable_radius_edge_blend::edge_function_list(ListOfstp_blend_radius_variation_type* value) { setObjectSlot(nusk_ap242::attribute(1987), value); }
@@ -2516,7 +2516,7 @@ void* stp_source_for_requirement::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_source_for_requirement> nusktype_stp_source_for_requirement(&nusk_ap242_schema, "source_for_requirement");
 
 SetOfstp_requirement_source_item* stp_source_for_requirement::items() const {
-    return dynamic_cast<SetOfstp_requirement_source_item*>(objectSlot(nusk_ap242::attribute(1988)));
+    return nusk_downcast<SetOfstp_requirement_source_item>(objectSlot(nusk_ap242::attribute(1988)));
 }
 
 void stp_source_for_requirement::items(SetOfstp_requirement_source_item* value) { setObjectSlot(nusk_ap242::attribute(1988), value); }
@@ -2533,7 +2533,7 @@ void* stp_sourced_requirement::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_sourced_requirement> nusktype_stp_sourced_requirement(&nusk_ap242_schema, "sourced_requirement");
 
 SetOfstp_product_definition* stp_sourced_requirement::items() const {
-    return dynamic_cast<SetOfstp_product_definition*>(objectSlot(nusk_ap242::attribute(1989)));
+    return nusk_downcast<SetOfstp_product_definition>(objectSlot(nusk_ap242::attribute(1989)));
 }
 
 void stp_sourced_requirement::items(SetOfstp_product_definition* value) { setObjectSlot(nusk_ap242::attribute(1989), value); }
@@ -2561,13 +2561,13 @@ void* stp_specified_higher_usage_occurrence::operator new(size_t size, NuskDesig
 NuskTypePtrT<stp_specified_higher_usage_occurrence> nusktype_stp_specified_higher_usage_occurrence(&nusk_ap242_schema, "specified_higher_usage_occurrence");
 
 stp_assembly_component_usage* stp_specified_higher_usage_occurrence::upper_usage() const {
-    return dynamic_cast<stp_assembly_component_usage*>(objectSlot(nusk_ap242::attribute(1990)));
+    return nusk_downcast<stp_assembly_component_usage>(objectSlot(nusk_ap242::attribute(1990)));
 }
 
 void stp_specified_higher_usage_occurrence::upper_usage(stp_assembly_component_usage* value) { setObjectSlot(nusk_ap242::attribute(1990), value); }
 
 stp_next_assembly_usage_occurrence* stp_specified_higher_usage_occurrence::next_usage() const {
-    return dynamic_cast<stp_next_assembly_usage_occurrence*>(objectSlot(nusk_ap242::attribute(1991)));
+    return nusk_downcast<stp_next_assembly_usage_occurrence>(objectSlot(nusk_ap242::attribute(1991)));
 }
 
 void stp_specified_higher_usage_occurrence::next_usage(stp_next_assembly_usage_occurrence* value) { setObjectSlot(nusk_ap242::attribute(1991), value); }
@@ -2590,7 +2590,7 @@ double stp_sphere::radius() const {
 void stp_sphere::radius(double value) { setRealSlot(nusk_ap242::attribute(1992), value); }
 
 stp_point* stp_sphere::centre() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(1993)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(1993)));
 }
 
 void stp_sphere::centre(stp_point* value) { setObjectSlot(nusk_ap242::attribute(1993), value); }
@@ -2629,7 +2629,7 @@ void* stp_spherical_pair_value::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_spherical_pair_value> nusktype_stp_spherical_pair_value(&nusk_ap242_schema, "spherical_pair_value");
 
 stp_spatial_rotation* stp_spherical_pair_value::input_orientation() const {
-    return dynamic_cast<stp_spatial_rotation*>(objectSlot(nusk_ap242::attribute(1994)));
+    return nusk_downcast<stp_spatial_rotation>(objectSlot(nusk_ap242::attribute(1994)));
 }
 
 void stp_spherical_pair_value::input_orientation(stp_spatial_rotation* value) { setObjectSlot(nusk_ap242::attribute(1994), value); }

@@ -220,7 +220,7 @@ void* stp_spherical_volume::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_spherical_volume> nusktype_stp_spherical_volume(&nusk_ap242_schema, "spherical_volume");
 
 stp_axis2_placement_3d* stp_spherical_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(2009)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(2009)));
 }
 
 void stp_spherical_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(2009), value); }
@@ -243,13 +243,13 @@ void* stp_spotface_definition::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_spotface_definition> nusktype_stp_spotface_definition(&nusk_ap242_schema, "spotface_definition");
 
 stp_positive_length_measure_with_unit* stp_spotface_definition::spotface_radius() const {
-    return dynamic_cast<stp_positive_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2011)));
+    return nusk_downcast<stp_positive_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(2011)));
 }
 
 void stp_spotface_definition::spotface_radius(stp_positive_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2011), value); }
 
 stp_tolerance_value* stp_spotface_definition::spotface_radius_tolerance() const {
-    return dynamic_cast<stp_tolerance_value*>(objectSlot(nusk_ap242::attribute(2012)));
+    return nusk_downcast<stp_tolerance_value>(objectSlot(nusk_ap242::attribute(2012)));
 }
 
 void stp_spotface_definition::spotface_radius_tolerance(stp_tolerance_value* value) { setObjectSlot(nusk_ap242::attribute(2012), value); }
@@ -366,7 +366,7 @@ void* stp_start_request::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_start_request> nusktype_stp_start_request(&nusk_ap242_schema, "start_request");
 
 SetOfstp_start_request_item* stp_start_request::items() const {
-    return dynamic_cast<SetOfstp_start_request_item*>(objectSlot(nusk_ap242::attribute(2015)));
+    return nusk_downcast<SetOfstp_start_request_item>(objectSlot(nusk_ap242::attribute(2015)));
 }
 
 void stp_start_request::items(SetOfstp_start_request_item* value) { setObjectSlot(nusk_ap242::attribute(2015), value); }
@@ -394,7 +394,7 @@ void* stp_start_work::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_start_work> nusktype_stp_start_work(&nusk_ap242_schema, "start_work");
 
 SetOfstp_work_item* stp_start_work::items() const {
-    return dynamic_cast<SetOfstp_work_item*>(objectSlot(nusk_ap242::attribute(2016)));
+    return nusk_downcast<SetOfstp_work_item>(objectSlot(nusk_ap242::attribute(2016)));
 }
 
 void stp_start_work::items(SetOfstp_work_item* value) { setObjectSlot(nusk_ap242::attribute(2016), value); }
@@ -451,13 +451,13 @@ void* stp_state_observed_assignment::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_state_observed_assignment> nusktype_stp_state_observed_assignment(&nusk_ap242_schema, "state_observed_assignment");
 
 stp_state_observed* stp_state_observed_assignment::assigned_state_observed() const {
-    return dynamic_cast<stp_state_observed*>(objectSlot(nusk_ap242::attribute(2020)));
+    return nusk_downcast<stp_state_observed>(objectSlot(nusk_ap242::attribute(2020)));
 }
 
 void stp_state_observed_assignment::assigned_state_observed(stp_state_observed* value) { setObjectSlot(nusk_ap242::attribute(2020), value); }
 
 stp_state_observed_role* stp_state_observed_assignment::role() const {
-    return dynamic_cast<stp_state_observed_role*>(objectSlot(nusk_ap242::attribute(2021)));
+    return nusk_downcast<stp_state_observed_role>(objectSlot(nusk_ap242::attribute(2021)));
 }
 
 void stp_state_observed_assignment::role(stp_state_observed_role* value) { setObjectSlot(nusk_ap242::attribute(2021), value); }
@@ -486,13 +486,13 @@ const char* stp_state_observed_relationship::description() const {
 void stp_state_observed_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(2023), value); }
 
 SetOfstp_state_observed* stp_state_observed_relationship::relating_state_observed() const {
-    return dynamic_cast<SetOfstp_state_observed*>(objectSlot(nusk_ap242::attribute(2024)));
+    return nusk_downcast<SetOfstp_state_observed>(objectSlot(nusk_ap242::attribute(2024)));
 }
 
 void stp_state_observed_relationship::relating_state_observed(SetOfstp_state_observed* value) { setObjectSlot(nusk_ap242::attribute(2024), value); }
 
 SetOfstp_state_observed* stp_state_observed_relationship::related_state_observed() const {
-    return dynamic_cast<SetOfstp_state_observed*>(objectSlot(nusk_ap242::attribute(2025)));
+    return nusk_downcast<SetOfstp_state_observed>(objectSlot(nusk_ap242::attribute(2025)));
 }
 
 void stp_state_observed_relationship::related_state_observed(SetOfstp_state_observed* value) { setObjectSlot(nusk_ap242::attribute(2025), value); }
@@ -566,13 +566,13 @@ void* stp_state_type_assignment::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_state_type_assignment> nusktype_stp_state_type_assignment(&nusk_ap242_schema, "state_type_assignment");
 
 stp_state_type* stp_state_type_assignment::assigned_state_type() const {
-    return dynamic_cast<stp_state_type*>(objectSlot(nusk_ap242::attribute(2030)));
+    return nusk_downcast<stp_state_type>(objectSlot(nusk_ap242::attribute(2030)));
 }
 
 void stp_state_type_assignment::assigned_state_type(stp_state_type* value) { setObjectSlot(nusk_ap242::attribute(2030), value); }
 
 stp_state_type_role* stp_state_type_assignment::role() const {
-    return dynamic_cast<stp_state_type_role*>(objectSlot(nusk_ap242::attribute(2031)));
+    return nusk_downcast<stp_state_type_role>(objectSlot(nusk_ap242::attribute(2031)));
 }
 
 void stp_state_type_assignment::role(stp_state_type_role* value) { setObjectSlot(nusk_ap242::attribute(2031), value); }
@@ -601,13 +601,13 @@ const char* stp_state_type_relationship::description() const {
 void stp_state_type_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(2033), value); }
 
 SetOfstp_state_type* stp_state_type_relationship::relating_state_type() const {
-    return dynamic_cast<SetOfstp_state_type*>(objectSlot(nusk_ap242::attribute(2034)));
+    return nusk_downcast<SetOfstp_state_type>(objectSlot(nusk_ap242::attribute(2034)));
 }
 
 void stp_state_type_relationship::relating_state_type(SetOfstp_state_type* value) { setObjectSlot(nusk_ap242::attribute(2034), value); }
 
 SetOfstp_state_type* stp_state_type_relationship::related_state_type() const {
-    return dynamic_cast<SetOfstp_state_type*>(objectSlot(nusk_ap242::attribute(2035)));
+    return nusk_downcast<SetOfstp_state_type>(objectSlot(nusk_ap242::attribute(2035)));
 }
 
 void stp_state_type_relationship::related_state_type(SetOfstp_state_type* value) { setObjectSlot(nusk_ap242::attribute(2035), value); }
@@ -812,7 +812,7 @@ void* stp_strict_triangular_matrix::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_strict_triangular_matrix> nusktype_stp_strict_triangular_matrix(&nusk_ap242_schema, "strict_triangular_matrix");
 
 stp_maths_value* stp_strict_triangular_matrix::main_diagonal_value() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(2038)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(2038)));
 }
 
 void stp_strict_triangular_matrix::main_diagonal_value(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(2038), value); }
@@ -923,13 +923,13 @@ void* stp_styled_item::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_styled_item> nusktype_stp_styled_item(&nusk_ap242_schema, "styled_item");
 
 SetOfstp_presentation_style_assignment* stp_styled_item::styles() const {
-    return dynamic_cast<SetOfstp_presentation_style_assignment*>(objectSlot(nusk_ap242::attribute(2040)));
+    return nusk_downcast<SetOfstp_presentation_style_assignment>(objectSlot(nusk_ap242::attribute(2040)));
 }
 
 void stp_styled_item::styles(SetOfstp_presentation_style_assignment* value) { setObjectSlot(nusk_ap242::attribute(2040), value); }
 
 stp_styled_item_target* stp_styled_item::item() const {
-    return dynamic_cast<stp_styled_item_target*>(objectSlot(nusk_ap242::attribute(2041)));
+    return nusk_downcast<stp_styled_item_target>(objectSlot(nusk_ap242::attribute(2041)));
 }
 
 void stp_styled_item::item(stp_styled_item_target* value) { setObjectSlot(nusk_ap242::attribute(2041), value); }
@@ -952,7 +952,7 @@ stp_colour_type_enum stp_styled_tessellated_item_with_colours::colour_type() con
 void stp_styled_tessellated_item_with_colours::colour_type(stp_colour_type_enum value) { setIntegerSlot(nusk_ap242::attribute(2042), static_cast<int>(value)); }
 
 ListOfListOfInteger* stp_styled_tessellated_item_with_colours::colour_values() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(2043)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(2043)));
 }
 
 void stp_styled_tessellated_item_with_colours::colour_values(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2043), value); }
@@ -1016,7 +1016,7 @@ void* stp_subedge::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_subedge> nusktype_stp_subedge(&nusk_ap242_schema, "subedge");
 
 stp_edge* stp_subedge::parent_edge() const {
-    return dynamic_cast<stp_edge*>(objectSlot(nusk_ap242::attribute(2050)));
+    return nusk_downcast<stp_edge>(objectSlot(nusk_ap242::attribute(2050)));
 }
 
 void stp_subedge::parent_edge(stp_edge* value) { setObjectSlot(nusk_ap242::attribute(2050), value); }
@@ -1033,7 +1033,7 @@ void* stp_subface::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_subface> nusktype_stp_subface(&nusk_ap242_schema, "subface");
 
 stp_face* stp_subface::parent_face() const {
-    return dynamic_cast<stp_face*>(objectSlot(nusk_ap242::attribute(2051)));
+    return nusk_downcast<stp_face>(objectSlot(nusk_ap242::attribute(2051)));
 }
 
 void stp_subface::parent_face(stp_face* value) { setObjectSlot(nusk_ap242::attribute(2051), value); }
@@ -1050,7 +1050,7 @@ void* stp_subpath::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_subpath> nusktype_stp_subpath(&nusk_ap242_schema, "subpath");
 
 stp_path* stp_subpath::parent_path() const {
-    return dynamic_cast<stp_path*>(objectSlot(nusk_ap242::attribute(2052)));
+    return nusk_downcast<stp_path>(objectSlot(nusk_ap242::attribute(2052)));
 }
 
 void stp_subpath::parent_path(stp_path* value) { setObjectSlot(nusk_ap242::attribute(2052), value); }
@@ -1067,13 +1067,13 @@ void* stp_subsketch::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_subsketch> nusktype_stp_subsketch(&nusk_ap242_schema, "subsketch");
 
 SetOfstp_sketch_element_select* stp_subsketch::subsketch_elements() const {
-    return dynamic_cast<SetOfstp_sketch_element_select*>(objectSlot(nusk_ap242::attribute(2053)));
+    return nusk_downcast<SetOfstp_sketch_element_select>(objectSlot(nusk_ap242::attribute(2053)));
 }
 
 void stp_subsketch::subsketch_elements(SetOfstp_sketch_element_select* value) { setObjectSlot(nusk_ap242::attribute(2053), value); }
 
 stp_sketch_type_select* stp_subsketch::owning_sketch() const {
-    return dynamic_cast<stp_sketch_type_select*>(objectSlot(nusk_ap242::attribute(2054)));
+    return nusk_downcast<stp_sketch_type_select>(objectSlot(nusk_ap242::attribute(2054)));
 }
 
 void stp_subsketch::owning_sketch(stp_sketch_type_select* value) { setObjectSlot(nusk_ap242::attribute(2054), value); }
@@ -1118,7 +1118,7 @@ void* stp_summary_report_request_with_number_of_instances::operator new(size_t s
 NuskTypePtrT<stp_summary_report_request_with_number_of_instances> nusktype_stp_summary_report_request_with_number_of_instances(&nusk_ap242_schema, "summary_report_request_with_number_of_instances");
 
 SetOfstp_summary_report_style_type* stp_summary_report_request_with_number_of_instances::report_request_type() const {
-    return dynamic_cast<SetOfstp_summary_report_style_type*>(objectSlot(nusk_ap242::attribute(2056)));
+    return nusk_downcast<SetOfstp_summary_report_style_type>(objectSlot(nusk_ap242::attribute(2056)));
 }
 
 void stp_summary_report_request_with_number_of_instances::report_request_type(SetOfstp_summary_report_style_type* value) { setObjectSlot(nusk_ap242::attribute(2056), value); }
@@ -1168,13 +1168,13 @@ void* stp_surface_curve::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_surface_curve> nusktype_stp_surface_curve(&nusk_ap242_schema, "surface_curve");
 
 stp_curve* stp_surface_curve::curve_3d() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2057)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2057)));
 }
 
 void stp_surface_curve::curve_3d(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2057), value); }
 
 ListOfstp_pcurve_or_surface* stp_surface_curve::associated_geometry() const {
-    return dynamic_cast<ListOfstp_pcurve_or_surface*>(objectSlot(nusk_ap242::attribute(2058)));
+    return nusk_downcast<ListOfstp_pcurve_or_surface>(objectSlot(nusk_ap242::attribute(2058)));
 }
 
 void stp_surface_curve::associated_geometry(ListOfstp_pcurve_or_surface* value) { setObjectSlot(nusk_ap242::attribute(2058), value); }
@@ -1197,7 +1197,7 @@ void* stp_surface_curve_swept_area_solid::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_surface_curve_swept_area_solid> nusktype_stp_surface_curve_swept_area_solid(&nusk_ap242_schema, "surface_curve_swept_area_solid");
 
 stp_curve* stp_surface_curve_swept_area_solid::directrix() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2060)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2060)));
 }
 
 void stp_surface_curve_swept_area_solid::directrix(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2060), value); }
@@ -1215,7 +1215,7 @@ double stp_surface_curve_swept_area_solid::end_param() const {
 void stp_surface_curve_swept_area_solid::end_param(double value) { setRealSlot(nusk_ap242::attribute(2062), value); }
 
 stp_surface* stp_surface_curve_swept_area_solid::reference_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(2063)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(2063)));
 }
 
 void stp_surface_curve_swept_area_solid::reference_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(2063), value); }
@@ -1232,13 +1232,13 @@ void* stp_surface_curve_swept_surface::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_surface_curve_swept_surface> nusktype_stp_surface_curve_swept_surface(&nusk_ap242_schema, "surface_curve_swept_surface");
 
 stp_curve* stp_surface_curve_swept_surface::directrix() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2064)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2064)));
 }
 
 void stp_surface_curve_swept_surface::directrix(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2064), value); }
 
 stp_surface* stp_surface_curve_swept_surface::reference_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(2065)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(2065)));
 }
 
 void stp_surface_curve_swept_surface::reference_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(2065), value); }
@@ -1266,7 +1266,7 @@ void* stp_surface_distance_geometric_constraint::operator new(size_t size, NuskD
 NuskTypePtrT<stp_surface_distance_geometric_constraint> nusktype_stp_surface_distance_geometric_constraint(&nusk_ap242_schema, "surface_distance_geometric_constraint");
 
 SetOfstp_near_point_relationship* stp_surface_distance_geometric_constraint::near_points() const {
-    return dynamic_cast<SetOfstp_near_point_relationship*>(objectSlot(nusk_ap242::attribute(2066)));
+    return nusk_downcast<SetOfstp_near_point_relationship>(objectSlot(nusk_ap242::attribute(2066)));
 }
 
 void stp_surface_distance_geometric_constraint::near_points(SetOfstp_near_point_relationship* value) { setObjectSlot(nusk_ap242::attribute(2066), value); }
@@ -1283,7 +1283,7 @@ void* stp_surface_of_linear_extrusion::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_surface_of_linear_extrusion> nusktype_stp_surface_of_linear_extrusion(&nusk_ap242_schema, "surface_of_linear_extrusion");
 
 stp_vector* stp_surface_of_linear_extrusion::extrusion_axis() const {
-    return dynamic_cast<stp_vector*>(objectSlot(nusk_ap242::attribute(2067)));
+    return nusk_downcast<stp_vector>(objectSlot(nusk_ap242::attribute(2067)));
 }
 
 void stp_surface_of_linear_extrusion::extrusion_axis(stp_vector* value) { setObjectSlot(nusk_ap242::attribute(2067), value); }
@@ -1300,7 +1300,7 @@ void* stp_surface_of_revolution::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_surface_of_revolution> nusktype_stp_surface_of_revolution(&nusk_ap242_schema, "surface_of_revolution");
 
 stp_axis1_placement* stp_surface_of_revolution::axis_position() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(2068)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(2068)));
 }
 
 void stp_surface_of_revolution::axis_position(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(2068), value); }
@@ -1317,13 +1317,13 @@ void* stp_surface_pair::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_surface_pair> nusktype_stp_surface_pair(&nusk_ap242_schema, "surface_pair");
 
 stp_surface* stp_surface_pair::surface_1() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(2069)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(2069)));
 }
 
 void stp_surface_pair::surface_1(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(2069), value); }
 
 stp_surface* stp_surface_pair::surface_2() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(2070)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(2070)));
 }
 
 void stp_surface_pair::surface_2(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(2070), value); }
@@ -1346,13 +1346,13 @@ void* stp_surface_pair_with_range::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_surface_pair_with_range> nusktype_stp_surface_pair_with_range(&nusk_ap242_schema, "surface_pair_with_range");
 
 stp_rectangular_trimmed_surface* stp_surface_pair_with_range::range_on_surface_1() const {
-    return dynamic_cast<stp_rectangular_trimmed_surface*>(objectSlot(nusk_ap242::attribute(2072)));
+    return nusk_downcast<stp_rectangular_trimmed_surface>(objectSlot(nusk_ap242::attribute(2072)));
 }
 
 void stp_surface_pair_with_range::range_on_surface_1(stp_rectangular_trimmed_surface* value) { setObjectSlot(nusk_ap242::attribute(2072), value); }
 
 stp_rectangular_trimmed_surface* stp_surface_pair_with_range::range_on_surface_2() const {
-    return dynamic_cast<stp_rectangular_trimmed_surface*>(objectSlot(nusk_ap242::attribute(2073)));
+    return nusk_downcast<stp_rectangular_trimmed_surface>(objectSlot(nusk_ap242::attribute(2073)));
 }
 
 void stp_surface_pair_with_range::range_on_surface_2(stp_rectangular_trimmed_surface* value) { setObjectSlot(nusk_ap242::attribute(2073), value); }
@@ -1381,7 +1381,7 @@ void* stp_surface_patch::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_surface_patch> nusktype_stp_surface_patch(&nusk_ap242_schema, "surface_patch");
 
 stp_bounded_surface* stp_surface_patch::parent_surface() const {
-    return dynamic_cast<stp_bounded_surface*>(objectSlot(nusk_ap242::attribute(2076)));
+    return nusk_downcast<stp_bounded_surface>(objectSlot(nusk_ap242::attribute(2076)));
 }
 
 void stp_surface_patch::parent_surface(stp_bounded_surface* value) { setObjectSlot(nusk_ap242::attribute(2076), value); }
@@ -1422,7 +1422,7 @@ void* stp_surface_patch_set::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_surface_patch_set> nusktype_stp_surface_patch_set(&nusk_ap242_schema, "surface_patch_set");
 
 SetOfstp_surface_patch* stp_surface_patch_set::patches() const {
-    return dynamic_cast<SetOfstp_surface_patch*>(objectSlot(nusk_ap242::attribute(2081)));
+    return nusk_downcast<SetOfstp_surface_patch>(objectSlot(nusk_ap242::attribute(2081)));
 }
 
 void stp_surface_patch_set::patches(SetOfstp_surface_patch* value) { setObjectSlot(nusk_ap242::attribute(2081), value); }
@@ -1494,7 +1494,7 @@ void* stp_surface_rendering_properties::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_surface_rendering_properties> nusktype_stp_surface_rendering_properties(&nusk_ap242_schema, "surface_rendering_properties");
 
 stp_colour* stp_surface_rendering_properties::rendered_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(2082)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(2082)));
 }
 
 void stp_surface_rendering_properties::rendered_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(2082), value); }
@@ -1511,13 +1511,13 @@ void* stp_surface_replica::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_surface_replica> nusktype_stp_surface_replica(&nusk_ap242_schema, "surface_replica");
 
 stp_surface* stp_surface_replica::parent_surface() const {
-    return dynamic_cast<stp_surface*>(objectSlot(nusk_ap242::attribute(2083)));
+    return nusk_downcast<stp_surface>(objectSlot(nusk_ap242::attribute(2083)));
 }
 
 void stp_surface_replica::parent_surface(stp_surface* value) { setObjectSlot(nusk_ap242::attribute(2083), value); }
 
 stp_cartesian_transformation_operator_3d* stp_surface_replica::transformation() const {
-    return dynamic_cast<stp_cartesian_transformation_operator_3d*>(objectSlot(nusk_ap242::attribute(2084)));
+    return nusk_downcast<stp_cartesian_transformation_operator_3d>(objectSlot(nusk_ap242::attribute(2084)));
 }
 
 void stp_surface_replica::transformation(stp_cartesian_transformation_operator_3d* value) { setObjectSlot(nusk_ap242::attribute(2084), value); }
@@ -1551,7 +1551,7 @@ const char* stp_surface_side_style::name() const {
 void stp_surface_side_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(2085), value); }
 
 SetOfstp_surface_style_element_select* stp_surface_side_style::styles() const {
-    return dynamic_cast<SetOfstp_surface_style_element_select*>(objectSlot(nusk_ap242::attribute(2086)));
+    return nusk_downcast<SetOfstp_surface_style_element_select>(objectSlot(nusk_ap242::attribute(2086)));
 }
 
 void stp_surface_side_style::styles(SetOfstp_surface_style_element_select* value) { setObjectSlot(nusk_ap242::attribute(2086), value); }
@@ -1591,7 +1591,7 @@ void* stp_surface_style_boundary::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_surface_style_boundary> nusktype_stp_surface_style_boundary(&nusk_ap242_schema, "surface_style_boundary");
 
 stp_curve_or_render* stp_surface_style_boundary::style_of_boundary() const {
-    return dynamic_cast<stp_curve_or_render*>(objectSlot(nusk_ap242::attribute(2089)));
+    return nusk_downcast<stp_curve_or_render>(objectSlot(nusk_ap242::attribute(2089)));
 }
 
 void stp_surface_style_boundary::style_of_boundary(stp_curve_or_render* value) { setObjectSlot(nusk_ap242::attribute(2089), value); }
@@ -1608,7 +1608,7 @@ void* stp_surface_style_control_grid::operator new(size_t size, NuskDesign* desi
 NuskTypePtrT<stp_surface_style_control_grid> nusktype_stp_surface_style_control_grid(&nusk_ap242_schema, "surface_style_control_grid");
 
 stp_curve_or_render* stp_surface_style_control_grid::style_of_control_grid() const {
-    return dynamic_cast<stp_curve_or_render*>(objectSlot(nusk_ap242::attribute(2090)));
+    return nusk_downcast<stp_curve_or_render>(objectSlot(nusk_ap242::attribute(2090)));
 }
 
 void stp_surface_style_control_grid::style_of_control_grid(stp_curve_or_render* value) { setObjectSlot(nusk_ap242::attribute(2090), value); }
@@ -1625,7 +1625,7 @@ void* stp_surface_style_fill_area::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_surface_style_fill_area> nusktype_stp_surface_style_fill_area(&nusk_ap242_schema, "surface_style_fill_area");
 
 stp_fill_area_style* stp_surface_style_fill_area::fill_area() const {
-    return dynamic_cast<stp_fill_area_style*>(objectSlot(nusk_ap242::attribute(2091)));
+    return nusk_downcast<stp_fill_area_style>(objectSlot(nusk_ap242::attribute(2091)));
 }
 
 void stp_surface_style_fill_area::fill_area(stp_fill_area_style* value) { setObjectSlot(nusk_ap242::attribute(2091), value); }
@@ -1642,13 +1642,13 @@ void* stp_surface_style_parameter_line::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_surface_style_parameter_line> nusktype_stp_surface_style_parameter_line(&nusk_ap242_schema, "surface_style_parameter_line");
 
 stp_curve_or_render* stp_surface_style_parameter_line::style_of_parameter_lines() const {
-    return dynamic_cast<stp_curve_or_render*>(objectSlot(nusk_ap242::attribute(2092)));
+    return nusk_downcast<stp_curve_or_render>(objectSlot(nusk_ap242::attribute(2092)));
 }
 
 void stp_surface_style_parameter_line::style_of_parameter_lines(stp_curve_or_render* value) { setObjectSlot(nusk_ap242::attribute(2092), value); }
 
 SetOfstp_direction_count_select* stp_surface_style_parameter_line::direction_counts() const {
-    return dynamic_cast<SetOfstp_direction_count_select*>(objectSlot(nusk_ap242::attribute(2093)));
+    return nusk_downcast<SetOfstp_direction_count_select>(objectSlot(nusk_ap242::attribute(2093)));
 }
 
 void stp_surface_style_parameter_line::direction_counts(SetOfstp_direction_count_select* value) { setObjectSlot(nusk_ap242::attribute(2093), value); }
@@ -1711,7 +1711,7 @@ double stp_surface_style_reflectance_ambient_diffuse_specular::specular_exponent
 void stp_surface_style_reflectance_ambient_diffuse_specular::specular_exponent(double value) { setRealSlot(nusk_ap242::attribute(2097), value); }
 
 stp_colour* stp_surface_style_reflectance_ambient_diffuse_specular::specular_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(2098)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(2098)));
 }
 
 void stp_surface_style_reflectance_ambient_diffuse_specular::specular_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(2098), value); }
@@ -1734,7 +1734,7 @@ stp_shading_surface_method stp_surface_style_rendering::rendering_method() const
 void stp_surface_style_rendering::rendering_method(stp_shading_surface_method value) { setIntegerSlot(nusk_ap242::attribute(2099), static_cast<int>(value)); }
 
 stp_colour* stp_surface_style_rendering::surface_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(2100)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(2100)));
 }
 
 void stp_surface_style_rendering::surface_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(2100), value); }
@@ -1751,7 +1751,7 @@ void* stp_surface_style_rendering_with_properties::operator new(size_t size, Nus
 NuskTypePtrT<stp_surface_style_rendering_with_properties> nusktype_stp_surface_style_rendering_with_properties(&nusk_ap242_schema, "surface_style_rendering_with_properties");
 
 SetOfstp_rendering_properties_select* stp_surface_style_rendering_with_properties::properties() const {
-    return dynamic_cast<SetOfstp_rendering_properties_select*>(objectSlot(nusk_ap242::attribute(2101)));
+    return nusk_downcast<SetOfstp_rendering_properties_select>(objectSlot(nusk_ap242::attribute(2101)));
 }
 
 void stp_surface_style_rendering_with_properties::properties(SetOfstp_rendering_properties_select* value) { setObjectSlot(nusk_ap242::attribute(2101), value); }
@@ -1768,7 +1768,7 @@ void* stp_surface_style_segmentation_curve::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_surface_style_segmentation_curve> nusktype_stp_surface_style_segmentation_curve(&nusk_ap242_schema, "surface_style_segmentation_curve");
 
 stp_curve_or_render* stp_surface_style_segmentation_curve::style_of_segmentation_curve() const {
-    return dynamic_cast<stp_curve_or_render*>(objectSlot(nusk_ap242::attribute(2102)));
+    return nusk_downcast<stp_curve_or_render>(objectSlot(nusk_ap242::attribute(2102)));
 }
 
 void stp_surface_style_segmentation_curve::style_of_segmentation_curve(stp_curve_or_render* value) { setObjectSlot(nusk_ap242::attribute(2102), value); }
@@ -1785,7 +1785,7 @@ void* stp_surface_style_silhouette::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_surface_style_silhouette> nusktype_stp_surface_style_silhouette(&nusk_ap242_schema, "surface_style_silhouette");
 
 stp_curve_or_render* stp_surface_style_silhouette::style_of_silhouette() const {
-    return dynamic_cast<stp_curve_or_render*>(objectSlot(nusk_ap242::attribute(2103)));
+    return nusk_downcast<stp_curve_or_render>(objectSlot(nusk_ap242::attribute(2103)));
 }
 
 void stp_surface_style_silhouette::style_of_silhouette(stp_curve_or_render* value) { setObjectSlot(nusk_ap242::attribute(2103), value); }
@@ -1825,7 +1825,7 @@ stp_surface_side stp_surface_style_usage::side() const {
 void stp_surface_style_usage::side(stp_surface_side value) { setIntegerSlot(nusk_ap242::attribute(2105), static_cast<int>(value)); }
 
 stp_surface_side_style_select* stp_surface_style_usage::style() const {
-    return dynamic_cast<stp_surface_side_style_select*>(objectSlot(nusk_ap242::attribute(2106)));
+    return nusk_downcast<stp_surface_side_style_select>(objectSlot(nusk_ap242::attribute(2106)));
 }
 
 void stp_surface_style_usage::style(stp_surface_side_style_select* value) { setObjectSlot(nusk_ap242::attribute(2106), value); }
@@ -1886,7 +1886,7 @@ void* stp_swept_area_solid::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_swept_area_solid> nusktype_stp_swept_area_solid(&nusk_ap242_schema, "swept_area_solid");
 
 stp_curve_bounded_surface* stp_swept_area_solid::swept_area() const {
-    return dynamic_cast<stp_curve_bounded_surface*>(objectSlot(nusk_ap242::attribute(2107)));
+    return nusk_downcast<stp_curve_bounded_surface>(objectSlot(nusk_ap242::attribute(2107)));
 }
 
 void stp_swept_area_solid::swept_area(stp_curve_bounded_surface* value) { setObjectSlot(nusk_ap242::attribute(2107), value); }
@@ -1914,7 +1914,7 @@ void* stp_swept_disk_solid::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_swept_disk_solid> nusktype_stp_swept_disk_solid(&nusk_ap242_schema, "swept_disk_solid");
 
 stp_curve* stp_swept_disk_solid::directrix() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2108)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2108)));
 }
 
 void stp_swept_disk_solid::directrix(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2108), value); }
@@ -1955,7 +1955,7 @@ void* stp_swept_face_solid::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_swept_face_solid> nusktype_stp_swept_face_solid(&nusk_ap242_schema, "swept_face_solid");
 
 stp_face_surface* stp_swept_face_solid::swept_face() const {
-    return dynamic_cast<stp_face_surface*>(objectSlot(nusk_ap242::attribute(2113)));
+    return nusk_downcast<stp_face_surface>(objectSlot(nusk_ap242::attribute(2113)));
 }
 
 void stp_swept_face_solid::swept_face(stp_face_surface* value) { setObjectSlot(nusk_ap242::attribute(2113), value); }
@@ -1983,7 +1983,7 @@ void* stp_swept_surface::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_swept_surface> nusktype_stp_swept_surface(&nusk_ap242_schema, "swept_surface");
 
 stp_curve* stp_swept_surface::swept_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2114)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2114)));
 }
 
 void stp_swept_surface::swept_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2114), value); }
@@ -2011,7 +2011,7 @@ void* stp_symbol_colour::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_symbol_colour> nusktype_stp_symbol_colour(&nusk_ap242_schema, "symbol_colour");
 
 stp_colour* stp_symbol_colour::colour_of_symbol() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(2115)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(2115)));
 }
 
 void stp_symbol_colour::colour_of_symbol(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(2115), value); }
@@ -2056,7 +2056,7 @@ const char* stp_symbol_style::name() const {
 void stp_symbol_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(2116), value); }
 
 stp_symbol_style_select* stp_symbol_style::style_of_symbol() const {
-    return dynamic_cast<stp_symbol_style_select*>(objectSlot(nusk_ap242::attribute(2117)));
+    return nusk_downcast<stp_symbol_style_select>(objectSlot(nusk_ap242::attribute(2117)));
 }
 
 void stp_symbol_style::style_of_symbol(stp_symbol_style_select* value) { setObjectSlot(nusk_ap242::attribute(2117), value); }
@@ -2073,7 +2073,7 @@ void* stp_symbol_target::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_symbol_target> nusktype_stp_symbol_target(&nusk_ap242_schema, "symbol_target");
 
 stp_axis2_placement* stp_symbol_target::placement() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(2118)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(2118)));
 }
 
 void stp_symbol_target::placement(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(2118), value); }
@@ -2102,7 +2102,7 @@ void* stp_symmetric_banded_matrix::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_symmetric_banded_matrix> nusktype_stp_symmetric_banded_matrix(&nusk_ap242_schema, "symmetric_banded_matrix");
 
 stp_maths_value* stp_symmetric_banded_matrix::default_entry() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(2121)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(2121)));
 }
 
 void stp_symmetric_banded_matrix::default_entry(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(2121), value); }
@@ -2165,7 +2165,7 @@ void* stp_symmetry_geometric_constraint::operator new(size_t size, NuskDesign* d
 NuskTypePtrT<stp_symmetry_geometric_constraint> nusktype_stp_symmetry_geometric_constraint(&nusk_ap242_schema, "symmetry_geometric_constraint");
 
 stp_linear_geometry_constraint_element* stp_symmetry_geometric_constraint::mirror_element() const {
-    return dynamic_cast<stp_linear_geometry_constraint_element*>(objectSlot(nusk_ap242::attribute(2126)));
+    return nusk_downcast<stp_linear_geometry_constraint_element>(objectSlot(nusk_ap242::attribute(2126)));
 }
 
 void stp_symmetry_geometric_constraint::mirror_element(stp_linear_geometry_constraint_element* value) { setObjectSlot(nusk_ap242::attribute(2126), value); }
@@ -2292,7 +2292,7 @@ void* stp_tangent_geometric_constraint::operator new(size_t size, NuskDesign* de
 NuskTypePtrT<stp_tangent_geometric_constraint> nusktype_stp_tangent_geometric_constraint(&nusk_ap242_schema, "tangent_geometric_constraint");
 
 SetOfstp_near_point_relationship* stp_tangent_geometric_constraint::near_points() const {
-    return dynamic_cast<SetOfstp_near_point_relationship*>(objectSlot(nusk_ap242::attribute(2127)));
+    return nusk_downcast<SetOfstp_near_point_relationship>(objectSlot(nusk_ap242::attribute(2127)));
 }
 
 void stp_tangent_geometric_constraint::near_points(SetOfstp_near_point_relationship* value) { setObjectSlot(nusk_ap242::attribute(2127), value); }
@@ -2469,7 +2469,7 @@ void* stp_terminator_symbol::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_terminator_symbol> nusktype_stp_terminator_symbol(&nusk_ap242_schema, "terminator_symbol");
 
 stp_annotation_curve_occurrence* stp_terminator_symbol::annotated_curve() const {
-    return dynamic_cast<stp_annotation_curve_occurrence*>(objectSlot(nusk_ap242::attribute(2129)));
+    return nusk_downcast<stp_annotation_curve_occurrence>(objectSlot(nusk_ap242::attribute(2129)));
 }
 
 void stp_terminator_symbol::annotated_curve(stp_annotation_curve_occurrence* value) { setObjectSlot(nusk_ap242::attribute(2129), value); }
@@ -2525,25 +2525,25 @@ int stp_tessellated_connecting_edge::smooth() const {
 void stp_tessellated_connecting_edge::smooth(int value) { setIntegerSlot(nusk_ap242::attribute(2130), static_cast<int>(value)); }
 
 stp_tessellated_face* stp_tessellated_connecting_edge::face1() const {
-    return dynamic_cast<stp_tessellated_face*>(objectSlot(nusk_ap242::attribute(2131)));
+    return nusk_downcast<stp_tessellated_face>(objectSlot(nusk_ap242::attribute(2131)));
 }
 
 void stp_tessellated_connecting_edge::face1(stp_tessellated_face* value) { setObjectSlot(nusk_ap242::attribute(2131), value); }
 
 stp_tessellated_face* stp_tessellated_connecting_edge::face2() const {
-    return dynamic_cast<stp_tessellated_face*>(objectSlot(nusk_ap242::attribute(2132)));
+    return nusk_downcast<stp_tessellated_face>(objectSlot(nusk_ap242::attribute(2132)));
 }
 
 void stp_tessellated_connecting_edge::face2(stp_tessellated_face* value) { setObjectSlot(nusk_ap242::attribute(2132), value); }
 
 ListOfInteger* stp_tessellated_connecting_edge::line_strip_face1() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2133)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2133)));
 }
 
 void stp_tessellated_connecting_edge::line_strip_face1(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2133), value); }
 
 ListOfInteger* stp_tessellated_connecting_edge::line_strip_face2() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2134)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2134)));
 }
 
 void stp_tessellated_connecting_edge::line_strip_face2(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2134), value); }
@@ -2582,13 +2582,13 @@ void* stp_tessellated_curve_set::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_tessellated_curve_set> nusktype_stp_tessellated_curve_set(&nusk_ap242_schema, "tessellated_curve_set");
 
 stp_coordinates_list* stp_tessellated_curve_set::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2135)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2135)));
 }
 
 void stp_tessellated_curve_set::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2135), value); }
 
 ListOfListOfInteger* stp_tessellated_curve_set::line_strips() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(2136)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(2136)));
 }
 
 void stp_tessellated_curve_set::line_strips(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2136), value); }
@@ -2605,19 +2605,19 @@ void* stp_tessellated_edge::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_tessellated_edge> nusktype_stp_tessellated_edge(&nusk_ap242_schema, "tessellated_edge");
 
 stp_coordinates_list* stp_tessellated_edge::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2137)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2137)));
 }
 
 void stp_tessellated_edge::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2137), value); }
 
 stp_edge_or_curve* stp_tessellated_edge::geometric_link() const {
-    return dynamic_cast<stp_edge_or_curve*>(objectSlot(nusk_ap242::attribute(2138)));
+    return nusk_downcast<stp_edge_or_curve>(objectSlot(nusk_ap242::attribute(2138)));
 }
 
 void stp_tessellated_edge::geometric_link(stp_edge_or_curve* value) { setObjectSlot(nusk_ap242::attribute(2138), value); }
 
 ListOfInteger* stp_tessellated_edge::line_strip() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2139)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2139)));
 }
 
 void stp_tessellated_edge::line_strip(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2139), value); }
@@ -2634,7 +2634,7 @@ void* stp_tessellated_edge_curve::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_tessellated_edge_curve> nusktype_stp_tessellated_edge_curve(&nusk_ap242_schema, "tessellated_edge_curve");
 
 stp_tessellated_edge* stp_tessellated_edge_curve::tessellated_edge_geometry() const {
-    return dynamic_cast<stp_tessellated_edge*>(objectSlot(nusk_ap242::attribute(2140)));
+    return nusk_downcast<stp_tessellated_edge>(objectSlot(nusk_ap242::attribute(2140)));
 }
 
 void stp_tessellated_edge_curve::tessellated_edge_geometry(stp_tessellated_edge* value) { setObjectSlot(nusk_ap242::attribute(2140), value); }
@@ -2657,7 +2657,7 @@ void* stp_tessellated_face::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_tessellated_face> nusktype_stp_tessellated_face(&nusk_ap242_schema, "tessellated_face");
 
 stp_coordinates_list* stp_tessellated_face::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2142)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2142)));
 }
 
 void stp_tessellated_face::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2142), value); }
@@ -2669,13 +2669,13 @@ int stp_tessellated_face::pnmax() const {
 void stp_tessellated_face::pnmax(int value) { setIntegerSlot(nusk_ap242::attribute(2143), static_cast<int>(value)); }
 
 ListOfListOfDouble* stp_tessellated_face::normals() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(2144)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(2144)));
 }
 
 void stp_tessellated_face::normals(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(2144), value); }
 
 stp_face_or_surface* stp_tessellated_face::geometric_link() const {
-    return dynamic_cast<stp_face_or_surface*>(objectSlot(nusk_ap242::attribute(2145)));
+    return nusk_downcast<stp_face_or_surface>(objectSlot(nusk_ap242::attribute(2145)));
 }
 
 void stp_tessellated_face::geometric_link(stp_face_or_surface* value) { setObjectSlot(nusk_ap242::attribute(2145), value); }
@@ -2692,7 +2692,7 @@ void* stp_tessellated_face_surface::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_tessellated_face_surface> nusktype_stp_tessellated_face_surface(&nusk_ap242_schema, "tessellated_face_surface");
 
 stp_tessellated_face* stp_tessellated_face_surface::tessellated_face_geometry() const {
-    return dynamic_cast<stp_tessellated_face*>(objectSlot(nusk_ap242::attribute(2146)));
+    return nusk_downcast<stp_tessellated_face>(objectSlot(nusk_ap242::attribute(2146)));
 }
 
 void stp_tessellated_face_surface::tessellated_face_geometry(stp_tessellated_face* value) { setObjectSlot(nusk_ap242::attribute(2146), value); }
@@ -2715,7 +2715,7 @@ void* stp_tessellated_geometric_set::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_tessellated_geometric_set> nusktype_stp_tessellated_geometric_set(&nusk_ap242_schema, "tessellated_geometric_set");
 
 SetOfstp_tessellated_item* stp_tessellated_geometric_set::children() const {
-    return dynamic_cast<SetOfstp_tessellated_item*>(objectSlot(nusk_ap242::attribute(2148)));
+    return nusk_downcast<SetOfstp_tessellated_item>(objectSlot(nusk_ap242::attribute(2148)));
 }
 
 void stp_tessellated_geometric_set::children(SetOfstp_tessellated_item* value) { setObjectSlot(nusk_ap242::attribute(2148), value); }
@@ -2776,13 +2776,13 @@ void* stp_tessellated_point_set::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_tessellated_point_set> nusktype_stp_tessellated_point_set(&nusk_ap242_schema, "tessellated_point_set");
 
 stp_coordinates_list* stp_tessellated_point_set::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2149)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2149)));
 }
 
 void stp_tessellated_point_set::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2149), value); }
 
 ListOfInteger* stp_tessellated_point_set::point_list() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2150)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2150)));
 }
 
 void stp_tessellated_point_set::point_list(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2150), value); }
@@ -2810,7 +2810,7 @@ void* stp_tessellated_shape_representation_with_accuracy_parameters::operator ne
 NuskTypePtrT<stp_tessellated_shape_representation_with_accuracy_parameters> nusktype_stp_tessellated_shape_representation_with_accuracy_parameters(&nusk_ap242_schema, "tessellated_shape_representation_with_accuracy_parameters");
 
 SetOfstp_tessellation_accuracy_parameter_item* stp_tessellated_shape_representation_with_accuracy_parameters::tessellation_accuracy_parameters() const {
-    return dynamic_cast<SetOfstp_tessellation_accuracy_parameter_item*>(objectSlot(nusk_ap242::attribute(2151)));
+    return nusk_downcast<SetOfstp_tessellation_accuracy_parameter_item>(objectSlot(nusk_ap242::attribute(2151)));
 }
 
 void stp_tessellated_shape_representation_with_accuracy_parameters::tessellation_accuracy_parameters(SetOfstp_tessellation_accuracy_parameter_item* value) { setObjectSlot(nusk_ap242::attribute(2151), value); }

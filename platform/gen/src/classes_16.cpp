@@ -207,13 +207,13 @@ void* stp_tessellated_shell::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_tessellated_shell> nusktype_stp_tessellated_shell(&nusk_ap242_schema, "tessellated_shell");
 
 SetOfstp_tessellated_structured_item* stp_tessellated_shell::items() const {
-    return dynamic_cast<SetOfstp_tessellated_structured_item*>(objectSlot(nusk_ap242::attribute(2152)));
+    return nusk_downcast<SetOfstp_tessellated_structured_item>(objectSlot(nusk_ap242::attribute(2152)));
 }
 
 void stp_tessellated_shell::items(SetOfstp_tessellated_structured_item* value) { setObjectSlot(nusk_ap242::attribute(2152), value); }
 
 stp_connected_face_set* stp_tessellated_shell::topological_link() const {
-    return dynamic_cast<stp_connected_face_set*>(objectSlot(nusk_ap242::attribute(2153)));
+    return nusk_downcast<stp_connected_face_set>(objectSlot(nusk_ap242::attribute(2153)));
 }
 
 void stp_tessellated_shell::topological_link(stp_connected_face_set* value) { setObjectSlot(nusk_ap242::attribute(2153), value); }
@@ -230,13 +230,13 @@ void* stp_tessellated_solid::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_tessellated_solid> nusktype_stp_tessellated_solid(&nusk_ap242_schema, "tessellated_solid");
 
 SetOfstp_tessellated_structured_item* stp_tessellated_solid::items() const {
-    return dynamic_cast<SetOfstp_tessellated_structured_item*>(objectSlot(nusk_ap242::attribute(2154)));
+    return nusk_downcast<SetOfstp_tessellated_structured_item>(objectSlot(nusk_ap242::attribute(2154)));
 }
 
 void stp_tessellated_solid::items(SetOfstp_tessellated_structured_item* value) { setObjectSlot(nusk_ap242::attribute(2154), value); }
 
 stp_manifold_solid_brep* stp_tessellated_solid::geometric_link() const {
-    return dynamic_cast<stp_manifold_solid_brep*>(objectSlot(nusk_ap242::attribute(2155)));
+    return nusk_downcast<stp_manifold_solid_brep>(objectSlot(nusk_ap242::attribute(2155)));
 }
 
 void stp_tessellated_solid::geometric_link(stp_manifold_solid_brep* value) { setObjectSlot(nusk_ap242::attribute(2155), value); }
@@ -264,7 +264,7 @@ void* stp_tessellated_surface_set::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_tessellated_surface_set> nusktype_stp_tessellated_surface_set(&nusk_ap242_schema, "tessellated_surface_set");
 
 stp_coordinates_list* stp_tessellated_surface_set::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2156)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2156)));
 }
 
 void stp_tessellated_surface_set::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2156), value); }
@@ -276,7 +276,7 @@ int stp_tessellated_surface_set::pnmax() const {
 void stp_tessellated_surface_set::pnmax(int value) { setIntegerSlot(nusk_ap242::attribute(2157), static_cast<int>(value)); }
 
 ListOfListOfDouble* stp_tessellated_surface_set::normals() const {
-    return dynamic_cast<ListOfListOfDouble*>(objectSlot(nusk_ap242::attribute(2158)));
+    return nusk_downcast<ListOfListOfDouble>(objectSlot(nusk_ap242::attribute(2158)));
 }
 
 void stp_tessellated_surface_set::normals(ListOfListOfDouble* value) { setObjectSlot(nusk_ap242::attribute(2158), value); }
@@ -293,13 +293,13 @@ void* stp_tessellated_vertex::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_tessellated_vertex> nusktype_stp_tessellated_vertex(&nusk_ap242_schema, "tessellated_vertex");
 
 stp_coordinates_list* stp_tessellated_vertex::coordinates() const {
-    return dynamic_cast<stp_coordinates_list*>(objectSlot(nusk_ap242::attribute(2159)));
+    return nusk_downcast<stp_coordinates_list>(objectSlot(nusk_ap242::attribute(2159)));
 }
 
 void stp_tessellated_vertex::coordinates(stp_coordinates_list* value) { setObjectSlot(nusk_ap242::attribute(2159), value); }
 
 stp_vertex_point* stp_tessellated_vertex::topological_link() const {
-    return dynamic_cast<stp_vertex_point*>(objectSlot(nusk_ap242::attribute(2160)));
+    return nusk_downcast<stp_vertex_point>(objectSlot(nusk_ap242::attribute(2160)));
 }
 
 void stp_tessellated_vertex::topological_link(stp_vertex_point* value) { setObjectSlot(nusk_ap242::attribute(2160), value); }
@@ -322,7 +322,7 @@ void* stp_tessellated_vertex_point::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_tessellated_vertex_point> nusktype_stp_tessellated_vertex_point(&nusk_ap242_schema, "tessellated_vertex_point");
 
 stp_tessellated_vertex* stp_tessellated_vertex_point::tessellated_vertex_geometry() const {
-    return dynamic_cast<stp_tessellated_vertex*>(objectSlot(nusk_ap242::attribute(2162)));
+    return nusk_downcast<stp_tessellated_vertex>(objectSlot(nusk_ap242::attribute(2162)));
 }
 
 void stp_tessellated_vertex_point::tessellated_vertex_geometry(stp_tessellated_vertex* value) { setObjectSlot(nusk_ap242::attribute(2162), value); }
@@ -339,13 +339,13 @@ void* stp_tessellated_wire::operator new(size_t size, NuskDesign* design) noexce
 NuskTypePtrT<stp_tessellated_wire> nusktype_stp_tessellated_wire(&nusk_ap242_schema, "tessellated_wire");
 
 SetOfstp_tessellated_edge_or_vertex* stp_tessellated_wire::items() const {
-    return dynamic_cast<SetOfstp_tessellated_edge_or_vertex*>(objectSlot(nusk_ap242::attribute(2163)));
+    return nusk_downcast<SetOfstp_tessellated_edge_or_vertex>(objectSlot(nusk_ap242::attribute(2163)));
 }
 
 void stp_tessellated_wire::items(SetOfstp_tessellated_edge_or_vertex* value) { setObjectSlot(nusk_ap242::attribute(2163), value); }
 
 stp_path_or_composite_curve* stp_tessellated_wire::geometric_model_link() const {
-    return dynamic_cast<stp_path_or_composite_curve*>(objectSlot(nusk_ap242::attribute(2164)));
+    return nusk_downcast<stp_path_or_composite_curve>(objectSlot(nusk_ap242::attribute(2164)));
 }
 
 void stp_tessellated_wire::geometric_model_link(stp_path_or_composite_curve* value) { setObjectSlot(nusk_ap242::attribute(2164), value); }
@@ -373,25 +373,25 @@ void* stp_tetrahedron_volume::operator new(size_t size, NuskDesign* design) noex
 NuskTypePtrT<stp_tetrahedron_volume> nusktype_stp_tetrahedron_volume(&nusk_ap242_schema, "tetrahedron_volume");
 
 stp_cartesian_point* stp_tetrahedron_volume::point_1() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2165)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2165)));
 }
 
 void stp_tetrahedron_volume::point_1(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2165), value); }
 
 stp_cartesian_point* stp_tetrahedron_volume::point_2() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2166)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2166)));
 }
 
 void stp_tetrahedron_volume::point_2(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2166), value); }
 
 stp_cartesian_point* stp_tetrahedron_volume::point_3() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2167)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2167)));
 }
 
 void stp_tetrahedron_volume::point_3(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2167), value); }
 
 stp_cartesian_point* stp_tetrahedron_volume::point_4() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2168)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2168)));
 }
 
 void stp_tetrahedron_volume::point_4(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2168), value); }
@@ -466,13 +466,13 @@ void* stp_text_font_in_family::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_text_font_in_family> nusktype_stp_text_font_in_family(&nusk_ap242_schema, "text_font_in_family");
 
 stp_text_font* stp_text_font_in_family::font() const {
-    return dynamic_cast<stp_text_font*>(objectSlot(nusk_ap242::attribute(2175)));
+    return nusk_downcast<stp_text_font>(objectSlot(nusk_ap242::attribute(2175)));
 }
 
 void stp_text_font_in_family::font(stp_text_font* value) { setObjectSlot(nusk_ap242::attribute(2175), value); }
 
 stp_text_font_family* stp_text_font_in_family::family() const {
-    return dynamic_cast<stp_text_font_family*>(objectSlot(nusk_ap242::attribute(2176)));
+    return nusk_downcast<stp_text_font_family>(objectSlot(nusk_ap242::attribute(2176)));
 }
 
 void stp_text_font_in_family::family(stp_text_font_family* value) { setObjectSlot(nusk_ap242::attribute(2176), value); }
@@ -495,7 +495,7 @@ const char* stp_text_literal::literal() const {
 void stp_text_literal::literal(const char* value) { setStringSlot(nusk_ap242::attribute(2177), value); }
 
 stp_axis2_placement* stp_text_literal::placement() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(2178)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(2178)));
 }
 
 void stp_text_literal::placement(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(2178), value); }
@@ -513,7 +513,7 @@ stp_text_path stp_text_literal::path() const {
 void stp_text_literal::path(stp_text_path value) { setIntegerSlot(nusk_ap242::attribute(2180), static_cast<int>(value)); }
 
 stp_font_select* stp_text_literal::font() const {
-    return dynamic_cast<stp_font_select*>(objectSlot(nusk_ap242::attribute(2181)));
+    return nusk_downcast<stp_font_select>(objectSlot(nusk_ap242::attribute(2181)));
 }
 
 void stp_text_literal::font(stp_font_select* value) { setObjectSlot(nusk_ap242::attribute(2181), value); }
@@ -530,7 +530,7 @@ void* stp_text_literal_with_associated_curves::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_text_literal_with_associated_curves> nusktype_stp_text_literal_with_associated_curves(&nusk_ap242_schema, "text_literal_with_associated_curves");
 
 SetOfstp_curve* stp_text_literal_with_associated_curves::associated_curves() const {
-    return dynamic_cast<SetOfstp_curve*>(objectSlot(nusk_ap242::attribute(2182)));
+    return nusk_downcast<SetOfstp_curve>(objectSlot(nusk_ap242::attribute(2182)));
 }
 
 void stp_text_literal_with_associated_curves::associated_curves(SetOfstp_curve* value) { setObjectSlot(nusk_ap242::attribute(2182), value); }
@@ -547,7 +547,7 @@ void* stp_text_literal_with_blanking_box::operator new(size_t size, NuskDesign* 
 NuskTypePtrT<stp_text_literal_with_blanking_box> nusktype_stp_text_literal_with_blanking_box(&nusk_ap242_schema, "text_literal_with_blanking_box");
 
 stp_planar_box* stp_text_literal_with_blanking_box::blanking() const {
-    return dynamic_cast<stp_planar_box*>(objectSlot(nusk_ap242::attribute(2183)));
+    return nusk_downcast<stp_planar_box>(objectSlot(nusk_ap242::attribute(2183)));
 }
 
 void stp_text_literal_with_blanking_box::blanking(stp_planar_box* value) { setObjectSlot(nusk_ap242::attribute(2183), value); }
@@ -581,7 +581,7 @@ void* stp_text_literal_with_extent::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_text_literal_with_extent> nusktype_stp_text_literal_with_extent(&nusk_ap242_schema, "text_literal_with_extent");
 
 stp_planar_extent* stp_text_literal_with_extent::extent() const {
-    return dynamic_cast<stp_planar_extent*>(objectSlot(nusk_ap242::attribute(2185)));
+    return nusk_downcast<stp_planar_extent>(objectSlot(nusk_ap242::attribute(2185)));
 }
 
 void stp_text_literal_with_extent::extent(stp_planar_extent* value) { setObjectSlot(nusk_ap242::attribute(2185), value); }
@@ -615,7 +615,7 @@ const char* stp_text_style::name() const {
 void stp_text_style::name(const char* value) { setStringSlot(nusk_ap242::attribute(2186), value); }
 
 stp_character_style_select* stp_text_style::character_appearance() const {
-    return dynamic_cast<stp_character_style_select*>(objectSlot(nusk_ap242::attribute(2187)));
+    return nusk_downcast<stp_character_style_select>(objectSlot(nusk_ap242::attribute(2187)));
 }
 
 void stp_text_style::character_appearance(stp_character_style_select* value) { setObjectSlot(nusk_ap242::attribute(2187), value); }
@@ -632,7 +632,7 @@ void* stp_text_style_for_defined_font::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_text_style_for_defined_font> nusktype_stp_text_style_for_defined_font(&nusk_ap242_schema, "text_style_for_defined_font");
 
 stp_colour* stp_text_style_for_defined_font::text_colour() const {
-    return dynamic_cast<stp_colour*>(objectSlot(nusk_ap242::attribute(2188)));
+    return nusk_downcast<stp_colour>(objectSlot(nusk_ap242::attribute(2188)));
 }
 
 void stp_text_style_for_defined_font::text_colour(stp_colour* value) { setObjectSlot(nusk_ap242::attribute(2188), value); }
@@ -649,7 +649,7 @@ void* stp_text_style_with_box_characteristics::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_text_style_with_box_characteristics> nusktype_stp_text_style_with_box_characteristics(&nusk_ap242_schema, "text_style_with_box_characteristics");
 
 SetOfstp_box_characteristic_select* stp_text_style_with_box_characteristics::characteristics() const {
-    return dynamic_cast<SetOfstp_box_characteristic_select*>(objectSlot(nusk_ap242::attribute(2189)));
+    return nusk_downcast<SetOfstp_box_characteristic_select>(objectSlot(nusk_ap242::attribute(2189)));
 }
 
 void stp_text_style_with_box_characteristics::characteristics(SetOfstp_box_characteristic_select* value) { setObjectSlot(nusk_ap242::attribute(2189), value); }
@@ -666,7 +666,7 @@ void* stp_text_style_with_mirror::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_text_style_with_mirror> nusktype_stp_text_style_with_mirror(&nusk_ap242_schema, "text_style_with_mirror");
 
 stp_axis2_placement* stp_text_style_with_mirror::mirror_placement() const {
-    return dynamic_cast<stp_axis2_placement*>(objectSlot(nusk_ap242::attribute(2190)));
+    return nusk_downcast<stp_axis2_placement>(objectSlot(nusk_ap242::attribute(2190)));
 }
 
 void stp_text_style_with_mirror::mirror_placement(stp_axis2_placement* value) { setObjectSlot(nusk_ap242::attribute(2190), value); }
@@ -683,7 +683,7 @@ void* stp_text_style_with_spacing::operator new(size_t size, NuskDesign* design)
 NuskTypePtrT<stp_text_style_with_spacing> nusktype_stp_text_style_with_spacing(&nusk_ap242_schema, "text_style_with_spacing");
 
 stp_character_spacing_select* stp_text_style_with_spacing::character_spacing() const {
-    return dynamic_cast<stp_character_spacing_select*>(objectSlot(nusk_ap242::attribute(2191)));
+    return nusk_downcast<stp_character_spacing_select>(objectSlot(nusk_ap242::attribute(2191)));
 }
 
 void stp_text_style_with_spacing::character_spacing(stp_character_spacing_select* value) { setObjectSlot(nusk_ap242::attribute(2191), value); }
@@ -777,7 +777,7 @@ void* stp_thickened_face_solid::operator new(size_t size, NuskDesign* design) no
 NuskTypePtrT<stp_thickened_face_solid> nusktype_stp_thickened_face_solid(&nusk_ap242_schema, "thickened_face_solid");
 
 stp_generalized_surface_select* stp_thickened_face_solid::base_element() const {
-    return dynamic_cast<stp_generalized_surface_select*>(objectSlot(nusk_ap242::attribute(2192)));
+    return nusk_downcast<stp_generalized_surface_select>(objectSlot(nusk_ap242::attribute(2192)));
 }
 
 void stp_thickened_face_solid::base_element(stp_generalized_surface_select* value) { setObjectSlot(nusk_ap242::attribute(2192), value); }
@@ -890,13 +890,13 @@ void* stp_time_interval_assignment::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_time_interval_assignment> nusktype_stp_time_interval_assignment(&nusk_ap242_schema, "time_interval_assignment");
 
 stp_time_interval* stp_time_interval_assignment::assigned_time_interval() const {
-    return dynamic_cast<stp_time_interval*>(objectSlot(nusk_ap242::attribute(2198)));
+    return nusk_downcast<stp_time_interval>(objectSlot(nusk_ap242::attribute(2198)));
 }
 
 void stp_time_interval_assignment::assigned_time_interval(stp_time_interval* value) { setObjectSlot(nusk_ap242::attribute(2198), value); }
 
 stp_time_interval_role* stp_time_interval_assignment::role() const {
-    return dynamic_cast<stp_time_interval_role*>(objectSlot(nusk_ap242::attribute(2199)));
+    return nusk_downcast<stp_time_interval_role>(objectSlot(nusk_ap242::attribute(2199)));
 }
 
 void stp_time_interval_assignment::role(stp_time_interval_role* value) { setObjectSlot(nusk_ap242::attribute(2199), value); }
@@ -913,7 +913,7 @@ void* stp_time_interval_based_effectivity::operator new(size_t size, NuskDesign*
 NuskTypePtrT<stp_time_interval_based_effectivity> nusktype_stp_time_interval_based_effectivity(&nusk_ap242_schema, "time_interval_based_effectivity");
 
 stp_time_interval* stp_time_interval_based_effectivity::effectivity_period() const {
-    return dynamic_cast<stp_time_interval*>(objectSlot(nusk_ap242::attribute(2200)));
+    return nusk_downcast<stp_time_interval>(objectSlot(nusk_ap242::attribute(2200)));
 }
 
 void stp_time_interval_based_effectivity::effectivity_period(stp_time_interval* value) { setObjectSlot(nusk_ap242::attribute(2200), value); }
@@ -942,13 +942,13 @@ const char* stp_time_interval_relationship::description() const {
 void stp_time_interval_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(2202), value); }
 
 stp_time_interval* stp_time_interval_relationship::relating_time_interval() const {
-    return dynamic_cast<stp_time_interval*>(objectSlot(nusk_ap242::attribute(2203)));
+    return nusk_downcast<stp_time_interval>(objectSlot(nusk_ap242::attribute(2203)));
 }
 
 void stp_time_interval_relationship::relating_time_interval(stp_time_interval* value) { setObjectSlot(nusk_ap242::attribute(2203), value); }
 
 stp_time_interval* stp_time_interval_relationship::related_time_interval() const {
-    return dynamic_cast<stp_time_interval*>(objectSlot(nusk_ap242::attribute(2204)));
+    return nusk_downcast<stp_time_interval>(objectSlot(nusk_ap242::attribute(2204)));
 }
 
 void stp_time_interval_relationship::related_time_interval(stp_time_interval* value) { setObjectSlot(nusk_ap242::attribute(2204), value); }
@@ -988,19 +988,19 @@ void* stp_time_interval_with_bounds::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_time_interval_with_bounds> nusktype_stp_time_interval_with_bounds(&nusk_ap242_schema, "time_interval_with_bounds");
 
 stp_date_time_or_event_occurrence* stp_time_interval_with_bounds::primary_bound() const {
-    return dynamic_cast<stp_date_time_or_event_occurrence*>(objectSlot(nusk_ap242::attribute(2207)));
+    return nusk_downcast<stp_date_time_or_event_occurrence>(objectSlot(nusk_ap242::attribute(2207)));
 }
 
 void stp_time_interval_with_bounds::primary_bound(stp_date_time_or_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(2207), value); }
 
 stp_date_time_or_event_occurrence* stp_time_interval_with_bounds::secondary_bound() const {
-    return dynamic_cast<stp_date_time_or_event_occurrence*>(objectSlot(nusk_ap242::attribute(2208)));
+    return nusk_downcast<stp_date_time_or_event_occurrence>(objectSlot(nusk_ap242::attribute(2208)));
 }
 
 void stp_time_interval_with_bounds::secondary_bound(stp_date_time_or_event_occurrence* value) { setObjectSlot(nusk_ap242::attribute(2208), value); }
 
 stp_time_measure_with_unit* stp_time_interval_with_bounds::duration() const {
-    return dynamic_cast<stp_time_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2209)));
+    return nusk_downcast<stp_time_measure_with_unit>(objectSlot(nusk_ap242::attribute(2209)));
 }
 
 void stp_time_interval_with_bounds::duration(stp_time_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2209), value); }
@@ -1039,13 +1039,13 @@ void* stp_tolerance_value::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_tolerance_value> nusktype_stp_tolerance_value(&nusk_ap242_schema, "tolerance_value");
 
 stp_measure_with_unit* stp_tolerance_value::lower_bound() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2210)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(2210)));
 }
 
 void stp_tolerance_value::lower_bound(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2210), value); }
 
 stp_measure_with_unit* stp_tolerance_value::upper_bound() const {
-    return dynamic_cast<stp_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2211)));
+    return nusk_downcast<stp_measure_with_unit>(objectSlot(nusk_ap242::attribute(2211)));
 }
 
 void stp_tolerance_value::upper_bound(stp_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2211), value); }
@@ -1062,13 +1062,13 @@ void* stp_tolerance_zone::operator new(size_t size, NuskDesign* design) noexcept
 NuskTypePtrT<stp_tolerance_zone> nusktype_stp_tolerance_zone(&nusk_ap242_schema, "tolerance_zone");
 
 SetOfstp_tolerance_zone_target* stp_tolerance_zone::defining_tolerance() const {
-    return dynamic_cast<SetOfstp_tolerance_zone_target*>(objectSlot(nusk_ap242::attribute(2212)));
+    return nusk_downcast<SetOfstp_tolerance_zone_target>(objectSlot(nusk_ap242::attribute(2212)));
 }
 
 void stp_tolerance_zone::defining_tolerance(SetOfstp_tolerance_zone_target* value) { setObjectSlot(nusk_ap242::attribute(2212), value); }
 
 stp_tolerance_zone_form* stp_tolerance_zone::form() const {
-    return dynamic_cast<stp_tolerance_zone_form*>(objectSlot(nusk_ap242::attribute(2213)));
+    return nusk_downcast<stp_tolerance_zone_form>(objectSlot(nusk_ap242::attribute(2213)));
 }
 
 void stp_tolerance_zone::form(stp_tolerance_zone_form* value) { setObjectSlot(nusk_ap242::attribute(2213), value); }
@@ -1085,13 +1085,13 @@ void* stp_tolerance_zone_definition::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_tolerance_zone_definition> nusktype_stp_tolerance_zone_definition(&nusk_ap242_schema, "tolerance_zone_definition");
 
 stp_tolerance_zone* stp_tolerance_zone_definition::zone() const {
-    return dynamic_cast<stp_tolerance_zone*>(objectSlot(nusk_ap242::attribute(2214)));
+    return nusk_downcast<stp_tolerance_zone>(objectSlot(nusk_ap242::attribute(2214)));
 }
 
 void stp_tolerance_zone_definition::zone(stp_tolerance_zone* value) { setObjectSlot(nusk_ap242::attribute(2214), value); }
 
 SetOfstp_shape_aspect* stp_tolerance_zone_definition::boundaries() const {
-    return dynamic_cast<SetOfstp_shape_aspect*>(objectSlot(nusk_ap242::attribute(2215)));
+    return nusk_downcast<SetOfstp_shape_aspect>(objectSlot(nusk_ap242::attribute(2215)));
 }
 
 void stp_tolerance_zone_definition::boundaries(SetOfstp_shape_aspect* value) { setObjectSlot(nusk_ap242::attribute(2215), value); }
@@ -1125,7 +1125,7 @@ void* stp_tolerance_zone_with_datum::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_tolerance_zone_with_datum> nusktype_stp_tolerance_zone_with_datum(&nusk_ap242_schema, "tolerance_zone_with_datum");
 
 stp_datum_system* stp_tolerance_zone_with_datum::datum_reference() const {
-    return dynamic_cast<stp_datum_system*>(objectSlot(nusk_ap242::attribute(2217)));
+    return nusk_downcast<stp_datum_system>(objectSlot(nusk_ap242::attribute(2217)));
 }
 
 void stp_tolerance_zone_with_datum::datum_reference(stp_datum_system* value) { setObjectSlot(nusk_ap242::attribute(2217), value); }
@@ -1242,7 +1242,7 @@ void* stp_toroidal_volume::operator new(size_t size, NuskDesign* design) noexcep
 NuskTypePtrT<stp_toroidal_volume> nusktype_stp_toroidal_volume(&nusk_ap242_schema, "toroidal_volume");
 
 stp_axis2_placement_3d* stp_toroidal_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(2220)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(2220)));
 }
 
 void stp_toroidal_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(2220), value); }
@@ -1271,7 +1271,7 @@ void* stp_torus::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_torus> nusktype_stp_torus(&nusk_ap242_schema, "torus");
 
 stp_axis1_placement* stp_torus::position() const {
-    return dynamic_cast<stp_axis1_placement*>(objectSlot(nusk_ap242::attribute(2223)));
+    return nusk_downcast<stp_axis1_placement>(objectSlot(nusk_ap242::attribute(2223)));
 }
 
 void stp_torus::position(stp_axis1_placement* value) { setObjectSlot(nusk_ap242::attribute(2223), value); }
@@ -1322,7 +1322,7 @@ void* stp_track_blended_solid_with_end_conditions::operator new(size_t size, Nus
 NuskTypePtrT<stp_track_blended_solid_with_end_conditions> nusktype_stp_track_blended_solid_with_end_conditions(&nusk_ap242_schema, "track_blended_solid_with_end_conditions");
 
 ListOfstp_blend_end_condition_select* stp_track_blended_solid_with_end_conditions::end_conditions() const {
-    return dynamic_cast<ListOfstp_blend_end_condition_select*>(objectSlot(nusk_ap242::attribute(2226)));
+    return nusk_downcast<ListOfstp_blend_end_condition_select>(objectSlot(nusk_ap242::attribute(2226)));
 }
 
 void stp_track_blended_solid_with_end_conditions::end_conditions(ListOfstp_blend_end_condition_select* value) { setObjectSlot(nusk_ap242::attribute(2226), value); }
@@ -1417,7 +1417,7 @@ void* stp_triangular_matrix::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_triangular_matrix> nusktype_stp_triangular_matrix(&nusk_ap242_schema, "triangular_matrix");
 
 stp_maths_value* stp_triangular_matrix::default_entry() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(2229)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(2229)));
 }
 
 void stp_triangular_matrix::default_entry(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(2229), value); }
@@ -1446,13 +1446,13 @@ void* stp_triangulated_face::operator new(size_t size, NuskDesign* design) noexc
 NuskTypePtrT<stp_triangulated_face> nusktype_stp_triangulated_face(&nusk_ap242_schema, "triangulated_face");
 
 ListOfInteger* stp_triangulated_face::pnindex() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2232)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2232)));
 }
 
 void stp_triangulated_face::pnindex(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2232), value); }
 
 ListOfListOfInteger* stp_triangulated_face::triangles() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(2233)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(2233)));
 }
 
 void stp_triangulated_face::triangles(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2233), value); }
@@ -1475,7 +1475,7 @@ int stp_triangulated_face_element::triangle_id() const {
 void stp_triangulated_face_element::triangle_id(int value) { setIntegerSlot(nusk_ap242::attribute(2234), static_cast<int>(value)); }
 
 stp_triangulated_face* stp_triangulated_face_element::base_face() const {
-    return dynamic_cast<stp_triangulated_face*>(objectSlot(nusk_ap242::attribute(2235)));
+    return nusk_downcast<stp_triangulated_face>(objectSlot(nusk_ap242::attribute(2235)));
 }
 
 void stp_triangulated_face_element::base_face(stp_triangulated_face* value) { setObjectSlot(nusk_ap242::attribute(2235), value); }
@@ -1492,13 +1492,13 @@ void* stp_triangulated_point_cloud_dataset::operator new(size_t size, NuskDesign
 NuskTypePtrT<stp_triangulated_point_cloud_dataset> nusktype_stp_triangulated_point_cloud_dataset(&nusk_ap242_schema, "triangulated_point_cloud_dataset");
 
 stp_point_cloud_set_or_superset* stp_triangulated_point_cloud_dataset::points() const {
-    return dynamic_cast<stp_point_cloud_set_or_superset*>(objectSlot(nusk_ap242::attribute(2236)));
+    return nusk_downcast<stp_point_cloud_set_or_superset>(objectSlot(nusk_ap242::attribute(2236)));
 }
 
 void stp_triangulated_point_cloud_dataset::points(stp_point_cloud_set_or_superset* value) { setObjectSlot(nusk_ap242::attribute(2236), value); }
 
 ListOfListOfInteger* stp_triangulated_point_cloud_dataset::triangles() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(2237)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(2237)));
 }
 
 void stp_triangulated_point_cloud_dataset::triangles(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2237), value); }
@@ -1515,13 +1515,13 @@ void* stp_triangulated_surface_set::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_triangulated_surface_set> nusktype_stp_triangulated_surface_set(&nusk_ap242_schema, "triangulated_surface_set");
 
 ListOfInteger* stp_triangulated_surface_set::pnindex() const {
-    return dynamic_cast<ListOfInteger*>(objectSlot(nusk_ap242::attribute(2238)));
+    return nusk_downcast<ListOfInteger>(objectSlot(nusk_ap242::attribute(2238)));
 }
 
 void stp_triangulated_surface_set::pnindex(ListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2238), value); }
 
 ListOfListOfInteger* stp_triangulated_surface_set::triangles() const {
-    return dynamic_cast<ListOfListOfInteger*>(objectSlot(nusk_ap242::attribute(2239)));
+    return nusk_downcast<ListOfListOfInteger>(objectSlot(nusk_ap242::attribute(2239)));
 }
 
 void stp_triangulated_surface_set::triangles(ListOfListOfInteger* value) { setObjectSlot(nusk_ap242::attribute(2239), value); }
@@ -1538,19 +1538,19 @@ void* stp_trimmed_curve::operator new(size_t size, NuskDesign* design) noexcept 
 NuskTypePtrT<stp_trimmed_curve> nusktype_stp_trimmed_curve(&nusk_ap242_schema, "trimmed_curve");
 
 stp_curve* stp_trimmed_curve::basis_curve() const {
-    return dynamic_cast<stp_curve*>(objectSlot(nusk_ap242::attribute(2240)));
+    return nusk_downcast<stp_curve>(objectSlot(nusk_ap242::attribute(2240)));
 }
 
 void stp_trimmed_curve::basis_curve(stp_curve* value) { setObjectSlot(nusk_ap242::attribute(2240), value); }
 
 SetOfstp_trimming_select* stp_trimmed_curve::trim_1() const {
-    return dynamic_cast<SetOfstp_trimming_select*>(objectSlot(nusk_ap242::attribute(2241)));
+    return nusk_downcast<SetOfstp_trimming_select>(objectSlot(nusk_ap242::attribute(2241)));
 }
 
 void stp_trimmed_curve::trim_1(SetOfstp_trimming_select* value) { setObjectSlot(nusk_ap242::attribute(2241), value); }
 
 SetOfstp_trimming_select* stp_trimmed_curve::trim_2() const {
-    return dynamic_cast<SetOfstp_trimming_select*>(objectSlot(nusk_ap242::attribute(2242)));
+    return nusk_downcast<SetOfstp_trimming_select>(objectSlot(nusk_ap242::attribute(2242)));
 }
 
 void stp_trimmed_curve::trim_2(SetOfstp_trimming_select* value) { setObjectSlot(nusk_ap242::attribute(2242), value); }
@@ -1733,7 +1733,7 @@ void* stp_two_direction_repeat_factor::operator new(size_t size, NuskDesign* des
 NuskTypePtrT<stp_two_direction_repeat_factor> nusktype_stp_two_direction_repeat_factor(&nusk_ap242_schema, "two_direction_repeat_factor");
 
 stp_vector* stp_two_direction_repeat_factor::second_repeat_factor() const {
-    return dynamic_cast<stp_vector*>(objectSlot(nusk_ap242::attribute(2245)));
+    return nusk_downcast<stp_vector>(objectSlot(nusk_ap242::attribute(2245)));
 }
 
 void stp_two_direction_repeat_factor::second_repeat_factor(stp_vector* value) { setObjectSlot(nusk_ap242::attribute(2245), value); }
@@ -1789,7 +1789,7 @@ void* stp_unary_generic_expression::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_unary_generic_expression> nusktype_stp_unary_generic_expression(&nusk_ap242_schema, "unary_generic_expression");
 
 stp_generic_expression* stp_unary_generic_expression::operand() const {
-    return dynamic_cast<stp_generic_expression*>(objectSlot(nusk_ap242::attribute(2247)));
+    return nusk_downcast<stp_generic_expression>(objectSlot(nusk_ap242::attribute(2247)));
 }
 
 void stp_unary_generic_expression::operand(stp_generic_expression* value) { setObjectSlot(nusk_ap242::attribute(2247), value); }
@@ -1850,7 +1850,7 @@ void* stp_uncertainty_assigned_representation::operator new(size_t size, NuskDes
 NuskTypePtrT<stp_uncertainty_assigned_representation> nusktype_stp_uncertainty_assigned_representation(&nusk_ap242_schema, "uncertainty_assigned_representation");
 
 SetOfstp_uncertainty_measure_with_unit* stp_uncertainty_assigned_representation::uncertainty() const {
-    return dynamic_cast<SetOfstp_uncertainty_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2248)));
+    return nusk_downcast<SetOfstp_uncertainty_measure_with_unit>(objectSlot(nusk_ap242::attribute(2248)));
 }
 
 void stp_uncertainty_assigned_representation::uncertainty(SetOfstp_uncertainty_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2248), value); }
@@ -1924,7 +1924,7 @@ void* stp_unconstrained_pair_value::operator new(size_t size, NuskDesign* design
 NuskTypePtrT<stp_unconstrained_pair_value> nusktype_stp_unconstrained_pair_value(&nusk_ap242_schema, "unconstrained_pair_value");
 
 stp_axis2_placement_3d* stp_unconstrained_pair_value::actual_placement() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(2253)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(2253)));
 }
 
 void stp_unconstrained_pair_value::actual_placement(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(2253), value); }
@@ -1941,7 +1941,7 @@ void* stp_unequally_disposed_geometric_tolerance::operator new(size_t size, Nusk
 NuskTypePtrT<stp_unequally_disposed_geometric_tolerance> nusktype_stp_unequally_disposed_geometric_tolerance(&nusk_ap242_schema, "unequally_disposed_geometric_tolerance");
 
 stp_length_measure_with_unit* stp_unequally_disposed_geometric_tolerance::displacement() const {
-    return dynamic_cast<stp_length_measure_with_unit*>(objectSlot(nusk_ap242::attribute(2254)));
+    return nusk_downcast<stp_length_measure_with_unit>(objectSlot(nusk_ap242::attribute(2254)));
 }
 
 void stp_unequally_disposed_geometric_tolerance::displacement(stp_length_measure_with_unit* value) { setObjectSlot(nusk_ap242::attribute(2254), value); }
@@ -1969,7 +1969,7 @@ void* stp_uniform_product_space::operator new(size_t size, NuskDesign* design) n
 NuskTypePtrT<stp_uniform_product_space> nusktype_stp_uniform_product_space(&nusk_ap242_schema, "uniform_product_space");
 
 stp_maths_space* stp_uniform_product_space::base() const {
-    return dynamic_cast<stp_maths_space*>(objectSlot(nusk_ap242::attribute(2255)));
+    return nusk_downcast<stp_maths_space>(objectSlot(nusk_ap242::attribute(2255)));
 }
 
 void stp_uniform_product_space::base(stp_maths_space* value) { setObjectSlot(nusk_ap242::attribute(2255), value); }
@@ -2188,7 +2188,7 @@ void* stp_user_selected_elements::operator new(size_t size, NuskDesign* design) 
 NuskTypePtrT<stp_user_selected_elements> nusktype_stp_user_selected_elements(&nusk_ap242_schema, "user_selected_elements");
 
 SetOfstp_representation_item* stp_user_selected_elements::picked_items() const {
-    return dynamic_cast<SetOfstp_representation_item*>(objectSlot(nusk_ap242::attribute(2264)));
+    return nusk_downcast<SetOfstp_representation_item>(objectSlot(nusk_ap242::attribute(2264)));
 }
 
 void stp_user_selected_elements::picked_items(SetOfstp_representation_item* value) { setObjectSlot(nusk_ap242::attribute(2264), value); }
@@ -2222,7 +2222,7 @@ const char* stp_uuid_attribute::identifier() const {
 void stp_uuid_attribute::identifier(const char* value) { setStringSlot(nusk_ap242::attribute(2265), value); }
 
 stp_uuid_set_or_list_attribute_select* stp_uuid_attribute::identified_item() const {
-    return dynamic_cast<stp_uuid_set_or_list_attribute_select*>(objectSlot(nusk_ap242::attribute(2266)));
+    return nusk_downcast<stp_uuid_set_or_list_attribute_select>(objectSlot(nusk_ap242::attribute(2266)));
 }
 
 void stp_uuid_attribute::identified_item(stp_uuid_set_or_list_attribute_select* value) { setObjectSlot(nusk_ap242::attribute(2266), value); }
@@ -2239,13 +2239,13 @@ void* stp_uuid_attribute_with_approximate_location::operator new(size_t size, Nu
 NuskTypePtrT<stp_uuid_attribute_with_approximate_location> nusktype_stp_uuid_attribute_with_approximate_location(&nusk_ap242_schema, "uuid_attribute_with_approximate_location");
 
 stp_shape_representation* stp_uuid_attribute_with_approximate_location::location_representation() const {
-    return dynamic_cast<stp_shape_representation*>(objectSlot(nusk_ap242::attribute(2267)));
+    return nusk_downcast<stp_shape_representation>(objectSlot(nusk_ap242::attribute(2267)));
 }
 
 void stp_uuid_attribute_with_approximate_location::location_representation(stp_shape_representation* value) { setObjectSlot(nusk_ap242::attribute(2267), value); }
 
 stp_cartesian_point* stp_uuid_attribute_with_approximate_location::approximate_location() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2268)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2268)));
 }
 
 void stp_uuid_attribute_with_approximate_location::approximate_location(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2268), value); }
@@ -2274,7 +2274,7 @@ const char* stp_uuid_context::frame_of_reference() const {
 void stp_uuid_context::frame_of_reference(const char* value) { setStringSlot(nusk_ap242::attribute(2270), value); }
 
 ListOfString* stp_uuid_context::target() const {
-    return dynamic_cast<ListOfString*>(objectSlot(nusk_ap242::attribute(2271)));
+    return nusk_downcast<ListOfString>(objectSlot(nusk_ap242::attribute(2271)));
 }
 
 void stp_uuid_context::target(ListOfString* value) { setObjectSlot(nusk_ap242::attribute(2271), value); }
@@ -2297,7 +2297,7 @@ const char* stp_uuid_provenance::identifier() const {
 void stp_uuid_provenance::identifier(const char* value) { setStringSlot(nusk_ap242::attribute(2272), value); }
 
 ListOfstp_uuid_relationship* stp_uuid_provenance::content() const {
-    return dynamic_cast<ListOfstp_uuid_relationship*>(objectSlot(nusk_ap242::attribute(2273)));
+    return nusk_downcast<ListOfstp_uuid_relationship>(objectSlot(nusk_ap242::attribute(2273)));
 }
 
 void stp_uuid_provenance::content(ListOfstp_uuid_relationship* value) { setObjectSlot(nusk_ap242::attribute(2273), value); }
@@ -2412,7 +2412,7 @@ const char* stp_validation_software_identification::additional_name() const {
 void stp_validation_software_identification::additional_name(const char* value) { setStringSlot(nusk_ap242::attribute(2282), value); }
 
 stp_validation_criteria_or_results_select* stp_validation_software_identification::validation_criteria_or_results() const {
-    return dynamic_cast<stp_validation_criteria_or_results_select*>(objectSlot(nusk_ap242::attribute(2283)));
+    return nusk_downcast<stp_validation_criteria_or_results_select>(objectSlot(nusk_ap242::attribute(2283)));
 }
 
 void stp_validation_software_identification::validation_criteria_or_results(stp_validation_criteria_or_results_select* value) { setObjectSlot(nusk_ap242::attribute(2283), value); }
@@ -2468,7 +2468,7 @@ void* stp_value_representation_item::operator new(size_t size, NuskDesign* desig
 NuskTypePtrT<stp_value_representation_item> nusktype_stp_value_representation_item(&nusk_ap242_schema, "value_representation_item");
 
 stp_measure_value* stp_value_representation_item::value_component() const {
-    return dynamic_cast<stp_measure_value*>(objectSlot(nusk_ap242::attribute(2285)));
+    return nusk_downcast<stp_measure_value>(objectSlot(nusk_ap242::attribute(2285)));
 }
 
 void stp_value_representation_item::value_component(stp_measure_value* value) { setObjectSlot(nusk_ap242::attribute(2285), value); }
@@ -2496,7 +2496,7 @@ void* stp_variable_expression::operator new(size_t size, NuskDesign* design) noe
 NuskTypePtrT<stp_variable_expression> nusktype_stp_variable_expression(&nusk_ap242_schema, "variable_expression");
 
 stp_property_variable_rep_select* stp_variable_expression::property_associated() const {
-    return dynamic_cast<stp_property_variable_rep_select*>(objectSlot(nusk_ap242::attribute(2286)));
+    return nusk_downcast<stp_property_variable_rep_select>(objectSlot(nusk_ap242::attribute(2286)));
 }
 
 void stp_variable_expression::property_associated(stp_property_variable_rep_select* value) { setObjectSlot(nusk_ap242::attribute(2286), value); }
@@ -2524,7 +2524,7 @@ void* stp_variational_current_representation_relationship::operator new(size_t s
 NuskTypePtrT<stp_variational_current_representation_relationship> nusktype_stp_variational_current_representation_relationship(&nusk_ap242_schema, "variational_current_representation_relationship");
 
 stp_representation* stp_variational_current_representation_relationship::current_result() const {
-    return dynamic_cast<stp_representation*>(objectSlot(nusk_ap242::attribute(2287)));
+    return nusk_downcast<stp_representation>(objectSlot(nusk_ap242::attribute(2287)));
 }
 
 void stp_variational_current_representation_relationship::current_result(stp_representation* value) { setObjectSlot(nusk_ap242::attribute(2287), value); }
@@ -2547,7 +2547,7 @@ const char* stp_variational_parameter::parameter_description() const {
 void stp_variational_parameter::parameter_description(const char* value) { setStringSlot(nusk_ap242::attribute(2288), value); }
 
 stp_maths_value* stp_variational_parameter::parameter_current_value() const {
-    return dynamic_cast<stp_maths_value*>(objectSlot(nusk_ap242::attribute(2289)));
+    return nusk_downcast<stp_maths_value>(objectSlot(nusk_ap242::attribute(2289)));
 }
 
 void stp_variational_parameter::parameter_current_value(stp_maths_value* value) { setObjectSlot(nusk_ap242::attribute(2289), value); }
@@ -2586,7 +2586,7 @@ void* stp_vector::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_vector> nusktype_stp_vector(&nusk_ap242_schema, "vector");
 
 stp_direction* stp_vector::orientation() const {
-    return dynamic_cast<stp_direction*>(objectSlot(nusk_ap242::attribute(2290)));
+    return nusk_downcast<stp_direction>(objectSlot(nusk_ap242::attribute(2290)));
 }
 
 void stp_vector::orientation(stp_direction* value) { setObjectSlot(nusk_ap242::attribute(2290), value); }
@@ -2728,13 +2728,13 @@ const char* stp_versioned_action_request_relationship::description() const {
 void stp_versioned_action_request_relationship::description(const char* value) { setStringSlot(nusk_ap242::attribute(2298), value); }
 
 stp_versioned_action_request* stp_versioned_action_request_relationship::relating_versioned_action_request() const {
-    return dynamic_cast<stp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(2299)));
+    return nusk_downcast<stp_versioned_action_request>(objectSlot(nusk_ap242::attribute(2299)));
 }
 
 void stp_versioned_action_request_relationship::relating_versioned_action_request(stp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(2299), value); }
 
 stp_versioned_action_request* stp_versioned_action_request_relationship::related_versioned_action_request() const {
-    return dynamic_cast<stp_versioned_action_request*>(objectSlot(nusk_ap242::attribute(2300)));
+    return nusk_downcast<stp_versioned_action_request>(objectSlot(nusk_ap242::attribute(2300)));
 }
 
 void stp_versioned_action_request_relationship::related_versioned_action_request(stp_versioned_action_request* value) { setObjectSlot(nusk_ap242::attribute(2300), value); }
@@ -2762,7 +2762,7 @@ void* stp_vertex_loop::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_vertex_loop> nusktype_stp_vertex_loop(&nusk_ap242_schema, "vertex_loop");
 
 stp_vertex* stp_vertex_loop::loop_vertex() const {
-    return dynamic_cast<stp_vertex*>(objectSlot(nusk_ap242::attribute(2301)));
+    return nusk_downcast<stp_vertex>(objectSlot(nusk_ap242::attribute(2301)));
 }
 
 void stp_vertex_loop::loop_vertex(stp_vertex* value) { setObjectSlot(nusk_ap242::attribute(2301), value); }
@@ -2779,7 +2779,7 @@ void* stp_vertex_point::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_vertex_point> nusktype_stp_vertex_point(&nusk_ap242_schema, "vertex_point");
 
 stp_point* stp_vertex_point::vertex_geometry() const {
-    return dynamic_cast<stp_point*>(objectSlot(nusk_ap242::attribute(2302)));
+    return nusk_downcast<stp_point>(objectSlot(nusk_ap242::attribute(2302)));
 }
 
 void stp_vertex_point::vertex_geometry(stp_point* value) { setObjectSlot(nusk_ap242::attribute(2302), value); }
@@ -2796,7 +2796,7 @@ void* stp_vertex_shell::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_vertex_shell> nusktype_stp_vertex_shell(&nusk_ap242_schema, "vertex_shell");
 
 stp_vertex_loop* stp_vertex_shell::vertex_shell_extent() const {
-    return dynamic_cast<stp_vertex_loop*>(objectSlot(nusk_ap242::attribute(2303)));
+    return nusk_downcast<stp_vertex_loop>(objectSlot(nusk_ap242::attribute(2303)));
 }
 
 void stp_vertex_shell::vertex_shell_extent(stp_vertex_loop* value) { setObjectSlot(nusk_ap242::attribute(2303), value); }
@@ -2819,7 +2819,7 @@ stp_central_or_parallel stp_view_volume::projection_type() const {
 void stp_view_volume::projection_type(stp_central_or_parallel value) { setIntegerSlot(nusk_ap242::attribute(2304), static_cast<int>(value)); }
 
 stp_cartesian_point* stp_view_volume::projection_point() const {
-    return dynamic_cast<stp_cartesian_point*>(objectSlot(nusk_ap242::attribute(2305)));
+    return nusk_downcast<stp_cartesian_point>(objectSlot(nusk_ap242::attribute(2305)));
 }
 
 void stp_view_volume::projection_point(stp_cartesian_point* value) { setObjectSlot(nusk_ap242::attribute(2305), value); }
@@ -2861,7 +2861,7 @@ int stp_view_volume::view_volume_sides_clipping() const {
 void stp_view_volume::view_volume_sides_clipping(int value) { setIntegerSlot(nusk_ap242::attribute(2311), static_cast<int>(value)); }
 
 stp_planar_box* stp_view_volume::view_window() const {
-    return dynamic_cast<stp_planar_box*>(objectSlot(nusk_ap242::attribute(2312)));
+    return nusk_downcast<stp_planar_box>(objectSlot(nusk_ap242::attribute(2312)));
 }
 
 void stp_view_volume::view_window(stp_planar_box* value) { setObjectSlot(nusk_ap242::attribute(2312), value); }
@@ -2922,7 +2922,7 @@ void* stp_wedge_volume::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_wedge_volume> nusktype_stp_wedge_volume(&nusk_ap242_schema, "wedge_volume");
 
 stp_axis2_placement_3d* stp_wedge_volume::position() const {
-    return dynamic_cast<stp_axis2_placement_3d*>(objectSlot(nusk_ap242::attribute(2313)));
+    return nusk_downcast<stp_axis2_placement_3d>(objectSlot(nusk_ap242::attribute(2313)));
 }
 
 void stp_wedge_volume::position(stp_axis2_placement_3d* value) { setObjectSlot(nusk_ap242::attribute(2313), value); }

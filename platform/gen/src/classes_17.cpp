@@ -189,7 +189,7 @@ void* stp_wire_shell::operator new(size_t size, NuskDesign* design) noexcept {
 NuskTypePtrT<stp_wire_shell> nusktype_stp_wire_shell(&nusk_ap242_schema, "wire_shell");
 
 SetOfstp_loop* stp_wire_shell::wire_shell_extent() const {
-    return dynamic_cast<SetOfstp_loop*>(objectSlot(nusk_ap242::attribute(2320)));
+    return nusk_downcast<SetOfstp_loop>(objectSlot(nusk_ap242::attribute(2320)));
 }
 
 void stp_wire_shell::wire_shell_extent(SetOfstp_loop* value) { setObjectSlot(nusk_ap242::attribute(2320), value); }
@@ -1836,7 +1836,7 @@ void* ListOfListOfDouble::operator new(size_t size, NuskDesign* design) noexcept
 
 NuskTypePtrT<ListOfListOfDouble> nusktype_ListOfListOfDouble(&nusk_ap242_schema, "ListOfListOfDouble");
 
-ListOfDouble* ListOfListOfDouble::get(unsigned i) const { return dynamic_cast<ListOfDouble*>(getObject(i)); }
+ListOfDouble* ListOfListOfDouble::get(unsigned i) const { return nusk_downcast<ListOfDouble>(getObject(i)); }
 int ListOfListOfDouble::add(ListOfDouble* value) { return addObject(value); }
 int ListOfListOfDouble::_addIfAbsent(ListOfDouble* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1852,7 +1852,7 @@ void* ListOfListOfInteger::operator new(size_t size, NuskDesign* design) noexcep
 
 NuskTypePtrT<ListOfListOfInteger> nusktype_ListOfListOfInteger(&nusk_ap242_schema, "ListOfListOfInteger");
 
-ListOfInteger* ListOfListOfInteger::get(unsigned i) const { return dynamic_cast<ListOfInteger*>(getObject(i)); }
+ListOfInteger* ListOfListOfInteger::get(unsigned i) const { return nusk_downcast<ListOfInteger>(getObject(i)); }
 int ListOfListOfInteger::add(ListOfInteger* value) { return addObject(value); }
 int ListOfListOfInteger::_addIfAbsent(ListOfInteger* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1868,7 +1868,7 @@ void* ListOfListOfListOfDouble::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfListOfListOfDouble> nusktype_ListOfListOfListOfDouble(&nusk_ap242_schema, "ListOfListOfListOfDouble");
 
-ListOfListOfDouble* ListOfListOfListOfDouble::get(unsigned i) const { return dynamic_cast<ListOfListOfDouble*>(getObject(i)); }
+ListOfListOfDouble* ListOfListOfListOfDouble::get(unsigned i) const { return nusk_downcast<ListOfListOfDouble>(getObject(i)); }
 int ListOfListOfListOfDouble::add(ListOfListOfDouble* value) { return addObject(value); }
 int ListOfListOfListOfDouble::_addIfAbsent(ListOfListOfDouble* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1884,7 +1884,7 @@ void* ListOfListOfListOfstp_cartesian_point::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<ListOfListOfListOfstp_cartesian_point> nusktype_ListOfListOfListOfstp_cartesian_point(&nusk_ap242_schema, "ListOfListOfListOfstp_cartesian_point");
 
-ListOfListOfstp_cartesian_point* ListOfListOfListOfstp_cartesian_point::get(unsigned i) const { return dynamic_cast<ListOfListOfstp_cartesian_point*>(getObject(i)); }
+ListOfListOfstp_cartesian_point* ListOfListOfListOfstp_cartesian_point::get(unsigned i) const { return nusk_downcast<ListOfListOfstp_cartesian_point>(getObject(i)); }
 int ListOfListOfListOfstp_cartesian_point::add(ListOfListOfstp_cartesian_point* value) { return addObject(value); }
 int ListOfListOfListOfstp_cartesian_point::_addIfAbsent(ListOfListOfstp_cartesian_point* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1900,7 +1900,7 @@ void* ListOfListOfstp_cartesian_point::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<ListOfListOfstp_cartesian_point> nusktype_ListOfListOfstp_cartesian_point(&nusk_ap242_schema, "ListOfListOfstp_cartesian_point");
 
-ListOfstp_cartesian_point* ListOfListOfstp_cartesian_point::get(unsigned i) const { return dynamic_cast<ListOfstp_cartesian_point*>(getObject(i)); }
+ListOfstp_cartesian_point* ListOfListOfstp_cartesian_point::get(unsigned i) const { return nusk_downcast<ListOfstp_cartesian_point>(getObject(i)); }
 int ListOfListOfstp_cartesian_point::add(ListOfstp_cartesian_point* value) { return addObject(value); }
 int ListOfListOfstp_cartesian_point::_addIfAbsent(ListOfstp_cartesian_point* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1916,7 +1916,7 @@ void* ListOfListOfstp_surface_patch::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<ListOfListOfstp_surface_patch> nusktype_ListOfListOfstp_surface_patch(&nusk_ap242_schema, "ListOfListOfstp_surface_patch");
 
-ListOfstp_surface_patch* ListOfListOfstp_surface_patch::get(unsigned i) const { return dynamic_cast<ListOfstp_surface_patch*>(getObject(i)); }
+ListOfstp_surface_patch* ListOfListOfstp_surface_patch::get(unsigned i) const { return nusk_downcast<ListOfstp_surface_patch>(getObject(i)); }
 int ListOfListOfstp_surface_patch::add(ListOfstp_surface_patch* value) { return addObject(value); }
 int ListOfListOfstp_surface_patch::_addIfAbsent(ListOfstp_surface_patch* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1932,7 +1932,7 @@ void* ListOfListOfstp_uuid_attribute_select::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<ListOfListOfstp_uuid_attribute_select> nusktype_ListOfListOfstp_uuid_attribute_select(&nusk_ap242_schema, "ListOfListOfstp_uuid_attribute_select");
 
-ListOfstp_uuid_attribute_select* ListOfListOfstp_uuid_attribute_select::get(unsigned i) const { return dynamic_cast<ListOfstp_uuid_attribute_select*>(getObject(i)); }
+ListOfstp_uuid_attribute_select* ListOfListOfstp_uuid_attribute_select::get(unsigned i) const { return nusk_downcast<ListOfstp_uuid_attribute_select>(getObject(i)); }
 int ListOfListOfstp_uuid_attribute_select::add(ListOfstp_uuid_attribute_select* value) { return addObject(value); }
 int ListOfListOfstp_uuid_attribute_select::_addIfAbsent(ListOfstp_uuid_attribute_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1948,7 +1948,7 @@ void* ListOfSetOfstp_edge_curve::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<ListOfSetOfstp_edge_curve> nusktype_ListOfSetOfstp_edge_curve(&nusk_ap242_schema, "ListOfSetOfstp_edge_curve");
 
-SetOfstp_edge_curve* ListOfSetOfstp_edge_curve::get(unsigned i) const { return dynamic_cast<SetOfstp_edge_curve*>(getObject(i)); }
+SetOfstp_edge_curve* ListOfSetOfstp_edge_curve::get(unsigned i) const { return nusk_downcast<SetOfstp_edge_curve>(getObject(i)); }
 int ListOfSetOfstp_edge_curve::add(SetOfstp_edge_curve* value) { return addObject(value); }
 int ListOfSetOfstp_edge_curve::_addIfAbsent(SetOfstp_edge_curve* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1964,7 +1964,7 @@ void* ListOfSetOfstp_face_surface::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<ListOfSetOfstp_face_surface> nusktype_ListOfSetOfstp_face_surface(&nusk_ap242_schema, "ListOfSetOfstp_face_surface");
 
-SetOfstp_face_surface* ListOfSetOfstp_face_surface::get(unsigned i) const { return dynamic_cast<SetOfstp_face_surface*>(getObject(i)); }
+SetOfstp_face_surface* ListOfSetOfstp_face_surface::get(unsigned i) const { return nusk_downcast<SetOfstp_face_surface>(getObject(i)); }
 int ListOfSetOfstp_face_surface::add(SetOfstp_face_surface* value) { return addObject(value); }
 int ListOfSetOfstp_face_surface::_addIfAbsent(SetOfstp_face_surface* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1980,7 +1980,7 @@ void* ListOfstp_a3m_extreme_instance::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<ListOfstp_a3m_extreme_instance> nusktype_ListOfstp_a3m_extreme_instance(&nusk_ap242_schema, "ListOfstp_a3m_extreme_instance");
 
-stp_a3m_extreme_instance* ListOfstp_a3m_extreme_instance::get(unsigned i) const { return dynamic_cast<stp_a3m_extreme_instance*>(getObject(i)); }
+stp_a3m_extreme_instance* ListOfstp_a3m_extreme_instance::get(unsigned i) const { return nusk_downcast<stp_a3m_extreme_instance>(getObject(i)); }
 int ListOfstp_a3m_extreme_instance::add(stp_a3m_extreme_instance* value) { return addObject(value); }
 int ListOfstp_a3m_extreme_instance::_addIfAbsent(stp_a3m_extreme_instance* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);

@@ -166,7 +166,7 @@ void* ListOfstp_atom_based_value::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<ListOfstp_atom_based_value> nusktype_ListOfstp_atom_based_value(&nusk_ap242_schema, "ListOfstp_atom_based_value");
 
-stp_atom_based_value* ListOfstp_atom_based_value::get(unsigned i) const { return dynamic_cast<stp_atom_based_value*>(getObject(i)); }
+stp_atom_based_value* ListOfstp_atom_based_value::get(unsigned i) const { return nusk_downcast<stp_atom_based_value>(getObject(i)); }
 int ListOfstp_atom_based_value::add(stp_atom_based_value* value) { return addObject(value); }
 int ListOfstp_atom_based_value::_addIfAbsent(stp_atom_based_value* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -182,7 +182,7 @@ void* ListOfstp_b_spline_basis::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfstp_b_spline_basis> nusktype_ListOfstp_b_spline_basis(&nusk_ap242_schema, "ListOfstp_b_spline_basis");
 
-stp_b_spline_basis* ListOfstp_b_spline_basis::get(unsigned i) const { return dynamic_cast<stp_b_spline_basis*>(getObject(i)); }
+stp_b_spline_basis* ListOfstp_b_spline_basis::get(unsigned i) const { return nusk_downcast<stp_b_spline_basis>(getObject(i)); }
 int ListOfstp_b_spline_basis::add(stp_b_spline_basis* value) { return addObject(value); }
 int ListOfstp_b_spline_basis::_addIfAbsent(stp_b_spline_basis* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -198,7 +198,7 @@ void* ListOfstp_blend_end_condition_select::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<ListOfstp_blend_end_condition_select> nusktype_ListOfstp_blend_end_condition_select(&nusk_ap242_schema, "ListOfstp_blend_end_condition_select");
 
-stp_blend_end_condition_select* ListOfstp_blend_end_condition_select::get(unsigned i) const { return dynamic_cast<stp_blend_end_condition_select*>(getObject(i)); }
+stp_blend_end_condition_select* ListOfstp_blend_end_condition_select::get(unsigned i) const { return nusk_downcast<stp_blend_end_condition_select>(getObject(i)); }
 int ListOfstp_blend_end_condition_select::add(stp_blend_end_condition_select* value) { return addObject(value); }
 int ListOfstp_blend_end_condition_select::_addIfAbsent(stp_blend_end_condition_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -214,7 +214,7 @@ void* ListOfstp_cartesian_point::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<ListOfstp_cartesian_point> nusktype_ListOfstp_cartesian_point(&nusk_ap242_schema, "ListOfstp_cartesian_point");
 
-stp_cartesian_point* ListOfstp_cartesian_point::get(unsigned i) const { return dynamic_cast<stp_cartesian_point*>(getObject(i)); }
+stp_cartesian_point* ListOfstp_cartesian_point::get(unsigned i) const { return nusk_downcast<stp_cartesian_point>(getObject(i)); }
 int ListOfstp_cartesian_point::add(stp_cartesian_point* value) { return addObject(value); }
 int ListOfstp_cartesian_point::_addIfAbsent(stp_cartesian_point* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -230,7 +230,7 @@ void* ListOfstp_chained_representation_link::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<ListOfstp_chained_representation_link> nusktype_ListOfstp_chained_representation_link(&nusk_ap242_schema, "ListOfstp_chained_representation_link");
 
-stp_chained_representation_link* ListOfstp_chained_representation_link::get(unsigned i) const { return dynamic_cast<stp_chained_representation_link*>(getObject(i)); }
+stp_chained_representation_link* ListOfstp_chained_representation_link::get(unsigned i) const { return nusk_downcast<stp_chained_representation_link>(getObject(i)); }
 int ListOfstp_chained_representation_link::add(stp_chained_representation_link* value) { return addObject(value); }
 int ListOfstp_chained_representation_link::_addIfAbsent(stp_chained_representation_link* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -246,7 +246,7 @@ void* ListOfstp_composite_curve_segment::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<ListOfstp_composite_curve_segment> nusktype_ListOfstp_composite_curve_segment(&nusk_ap242_schema, "ListOfstp_composite_curve_segment");
 
-stp_composite_curve_segment* ListOfstp_composite_curve_segment::get(unsigned i) const { return dynamic_cast<stp_composite_curve_segment*>(getObject(i)); }
+stp_composite_curve_segment* ListOfstp_composite_curve_segment::get(unsigned i) const { return nusk_downcast<stp_composite_curve_segment>(getObject(i)); }
 int ListOfstp_composite_curve_segment::add(stp_composite_curve_segment* value) { return addObject(value); }
 int ListOfstp_composite_curve_segment::_addIfAbsent(stp_composite_curve_segment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -262,7 +262,7 @@ void* ListOfstp_curve_style_font_pattern::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<ListOfstp_curve_style_font_pattern> nusktype_ListOfstp_curve_style_font_pattern(&nusk_ap242_schema, "ListOfstp_curve_style_font_pattern");
 
-stp_curve_style_font_pattern* ListOfstp_curve_style_font_pattern::get(unsigned i) const { return dynamic_cast<stp_curve_style_font_pattern*>(getObject(i)); }
+stp_curve_style_font_pattern* ListOfstp_curve_style_font_pattern::get(unsigned i) const { return nusk_downcast<stp_curve_style_font_pattern>(getObject(i)); }
 int ListOfstp_curve_style_font_pattern::add(stp_curve_style_font_pattern* value) { return addObject(value); }
 int ListOfstp_curve_style_font_pattern::_addIfAbsent(stp_curve_style_font_pattern* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -278,7 +278,7 @@ void* ListOfstp_data_equivalence_inspection_instance_report_item::operator new(s
 
 NuskTypePtrT<ListOfstp_data_equivalence_inspection_instance_report_item> nusktype_ListOfstp_data_equivalence_inspection_instance_report_item(&nusk_ap242_schema, "ListOfstp_data_equivalence_inspection_instance_report_item");
 
-stp_data_equivalence_inspection_instance_report_item* ListOfstp_data_equivalence_inspection_instance_report_item::get(unsigned i) const { return dynamic_cast<stp_data_equivalence_inspection_instance_report_item*>(getObject(i)); }
+stp_data_equivalence_inspection_instance_report_item* ListOfstp_data_equivalence_inspection_instance_report_item::get(unsigned i) const { return nusk_downcast<stp_data_equivalence_inspection_instance_report_item>(getObject(i)); }
 int ListOfstp_data_equivalence_inspection_instance_report_item::add(stp_data_equivalence_inspection_instance_report_item* value) { return addObject(value); }
 int ListOfstp_data_equivalence_inspection_instance_report_item::_addIfAbsent(stp_data_equivalence_inspection_instance_report_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -294,7 +294,7 @@ void* ListOfstp_data_quality_inspection_instance_report_item::operator new(size_
 
 NuskTypePtrT<ListOfstp_data_quality_inspection_instance_report_item> nusktype_ListOfstp_data_quality_inspection_instance_report_item(&nusk_ap242_schema, "ListOfstp_data_quality_inspection_instance_report_item");
 
-stp_data_quality_inspection_instance_report_item* ListOfstp_data_quality_inspection_instance_report_item::get(unsigned i) const { return dynamic_cast<stp_data_quality_inspection_instance_report_item*>(getObject(i)); }
+stp_data_quality_inspection_instance_report_item* ListOfstp_data_quality_inspection_instance_report_item::get(unsigned i) const { return nusk_downcast<stp_data_quality_inspection_instance_report_item>(getObject(i)); }
 int ListOfstp_data_quality_inspection_instance_report_item::add(stp_data_quality_inspection_instance_report_item* value) { return addObject(value); }
 int ListOfstp_data_quality_inspection_instance_report_item::_addIfAbsent(stp_data_quality_inspection_instance_report_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -310,7 +310,7 @@ void* ListOfstp_datum_reference_compartment::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<ListOfstp_datum_reference_compartment> nusktype_ListOfstp_datum_reference_compartment(&nusk_ap242_schema, "ListOfstp_datum_reference_compartment");
 
-stp_datum_reference_compartment* ListOfstp_datum_reference_compartment::get(unsigned i) const { return dynamic_cast<stp_datum_reference_compartment*>(getObject(i)); }
+stp_datum_reference_compartment* ListOfstp_datum_reference_compartment::get(unsigned i) const { return nusk_downcast<stp_datum_reference_compartment>(getObject(i)); }
 int ListOfstp_datum_reference_compartment::add(stp_datum_reference_compartment* value) { return addObject(value); }
 int ListOfstp_datum_reference_compartment::_addIfAbsent(stp_datum_reference_compartment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -326,7 +326,7 @@ void* ListOfstp_datum_reference_element::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<ListOfstp_datum_reference_element> nusktype_ListOfstp_datum_reference_element(&nusk_ap242_schema, "ListOfstp_datum_reference_element");
 
-stp_datum_reference_element* ListOfstp_datum_reference_element::get(unsigned i) const { return dynamic_cast<stp_datum_reference_element*>(getObject(i)); }
+stp_datum_reference_element* ListOfstp_datum_reference_element::get(unsigned i) const { return nusk_downcast<stp_datum_reference_element>(getObject(i)); }
 int ListOfstp_datum_reference_element::add(stp_datum_reference_element* value) { return addObject(value); }
 int ListOfstp_datum_reference_element::_addIfAbsent(stp_datum_reference_element* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -342,7 +342,7 @@ void* ListOfstp_des_apll_point_select::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<ListOfstp_des_apll_point_select> nusktype_ListOfstp_des_apll_point_select(&nusk_ap242_schema, "ListOfstp_des_apll_point_select");
 
-stp_des_apll_point_select* ListOfstp_des_apll_point_select::get(unsigned i) const { return dynamic_cast<stp_des_apll_point_select*>(getObject(i)); }
+stp_des_apll_point_select* ListOfstp_des_apll_point_select::get(unsigned i) const { return nusk_downcast<stp_des_apll_point_select>(getObject(i)); }
 int ListOfstp_des_apll_point_select::add(stp_des_apll_point_select* value) { return addObject(value); }
 int ListOfstp_des_apll_point_select::_addIfAbsent(stp_des_apll_point_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -358,7 +358,7 @@ void* ListOfstp_edge_curve::operator new(size_t size, NuskDesign* design) noexce
 
 NuskTypePtrT<ListOfstp_edge_curve> nusktype_ListOfstp_edge_curve(&nusk_ap242_schema, "ListOfstp_edge_curve");
 
-stp_edge_curve* ListOfstp_edge_curve::get(unsigned i) const { return dynamic_cast<stp_edge_curve*>(getObject(i)); }
+stp_edge_curve* ListOfstp_edge_curve::get(unsigned i) const { return nusk_downcast<stp_edge_curve>(getObject(i)); }
 int ListOfstp_edge_curve::add(stp_edge_curve* value) { return addObject(value); }
 int ListOfstp_edge_curve::_addIfAbsent(stp_edge_curve* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -374,7 +374,7 @@ void* ListOfstp_equivalence_detected_difference_select::operator new(size_t size
 
 NuskTypePtrT<ListOfstp_equivalence_detected_difference_select> nusktype_ListOfstp_equivalence_detected_difference_select(&nusk_ap242_schema, "ListOfstp_equivalence_detected_difference_select");
 
-stp_equivalence_detected_difference_select* ListOfstp_equivalence_detected_difference_select::get(unsigned i) const { return dynamic_cast<stp_equivalence_detected_difference_select*>(getObject(i)); }
+stp_equivalence_detected_difference_select* ListOfstp_equivalence_detected_difference_select::get(unsigned i) const { return nusk_downcast<stp_equivalence_detected_difference_select>(getObject(i)); }
 int ListOfstp_equivalence_detected_difference_select::add(stp_equivalence_detected_difference_select* value) { return addObject(value); }
 int ListOfstp_equivalence_detected_difference_select::_addIfAbsent(stp_equivalence_detected_difference_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -390,7 +390,7 @@ void* ListOfstp_equivalence_notable_instance::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<ListOfstp_equivalence_notable_instance> nusktype_ListOfstp_equivalence_notable_instance(&nusk_ap242_schema, "ListOfstp_equivalence_notable_instance");
 
-stp_equivalence_notable_instance* ListOfstp_equivalence_notable_instance::get(unsigned i) const { return dynamic_cast<stp_equivalence_notable_instance*>(getObject(i)); }
+stp_equivalence_notable_instance* ListOfstp_equivalence_notable_instance::get(unsigned i) const { return nusk_downcast<stp_equivalence_notable_instance>(getObject(i)); }
 int ListOfstp_equivalence_notable_instance::add(stp_equivalence_notable_instance* value) { return addObject(value); }
 int ListOfstp_equivalence_notable_instance::_addIfAbsent(stp_equivalence_notable_instance* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -406,7 +406,7 @@ void* ListOfstp_explicit_round_hole::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<ListOfstp_explicit_round_hole> nusktype_ListOfstp_explicit_round_hole(&nusk_ap242_schema, "ListOfstp_explicit_round_hole");
 
-stp_explicit_round_hole* ListOfstp_explicit_round_hole::get(unsigned i) const { return dynamic_cast<stp_explicit_round_hole*>(getObject(i)); }
+stp_explicit_round_hole* ListOfstp_explicit_round_hole::get(unsigned i) const { return nusk_downcast<stp_explicit_round_hole>(getObject(i)); }
 int ListOfstp_explicit_round_hole::add(stp_explicit_round_hole* value) { return addObject(value); }
 int ListOfstp_explicit_round_hole::_addIfAbsent(stp_explicit_round_hole* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -422,7 +422,7 @@ void* ListOfstp_extreme_instance::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<ListOfstp_extreme_instance> nusktype_ListOfstp_extreme_instance(&nusk_ap242_schema, "ListOfstp_extreme_instance");
 
-stp_extreme_instance* ListOfstp_extreme_instance::get(unsigned i) const { return dynamic_cast<stp_extreme_instance*>(getObject(i)); }
+stp_extreme_instance* ListOfstp_extreme_instance::get(unsigned i) const { return nusk_downcast<stp_extreme_instance>(getObject(i)); }
 int ListOfstp_extreme_instance::add(stp_extreme_instance* value) { return addObject(value); }
 int ListOfstp_extreme_instance::_addIfAbsent(stp_extreme_instance* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -438,7 +438,7 @@ void* ListOfstp_generic_expression::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<ListOfstp_generic_expression> nusktype_ListOfstp_generic_expression(&nusk_ap242_schema, "ListOfstp_generic_expression");
 
-stp_generic_expression* ListOfstp_generic_expression::get(unsigned i) const { return dynamic_cast<stp_generic_expression*>(getObject(i)); }
+stp_generic_expression* ListOfstp_generic_expression::get(unsigned i) const { return nusk_downcast<stp_generic_expression>(getObject(i)); }
 int ListOfstp_generic_expression::add(stp_generic_expression* value) { return addObject(value); }
 int ListOfstp_generic_expression::_addIfAbsent(stp_generic_expression* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -454,7 +454,7 @@ void* ListOfstp_generic_variable::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<ListOfstp_generic_variable> nusktype_ListOfstp_generic_variable(&nusk_ap242_schema, "ListOfstp_generic_variable");
 
-stp_generic_variable* ListOfstp_generic_variable::get(unsigned i) const { return dynamic_cast<stp_generic_variable*>(getObject(i)); }
+stp_generic_variable* ListOfstp_generic_variable::get(unsigned i) const { return nusk_downcast<stp_generic_variable>(getObject(i)); }
 int ListOfstp_generic_variable::add(stp_generic_variable* value) { return addObject(value); }
 int ListOfstp_generic_variable::_addIfAbsent(stp_generic_variable* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -470,7 +470,7 @@ void* ListOfstp_gps_filter::operator new(size_t size, NuskDesign* design) noexce
 
 NuskTypePtrT<ListOfstp_gps_filter> nusktype_ListOfstp_gps_filter(&nusk_ap242_schema, "ListOfstp_gps_filter");
 
-stp_gps_filter* ListOfstp_gps_filter::get(unsigned i) const { return dynamic_cast<stp_gps_filter*>(getObject(i)); }
+stp_gps_filter* ListOfstp_gps_filter::get(unsigned i) const { return nusk_downcast<stp_gps_filter>(getObject(i)); }
 int ListOfstp_gps_filter::add(stp_gps_filter* value) { return addObject(value); }
 int ListOfstp_gps_filter::_addIfAbsent(stp_gps_filter* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -486,7 +486,7 @@ void* ListOfstp_hybrid_brep_curve_select::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<ListOfstp_hybrid_brep_curve_select> nusktype_ListOfstp_hybrid_brep_curve_select(&nusk_ap242_schema, "ListOfstp_hybrid_brep_curve_select");
 
-stp_hybrid_brep_curve_select* ListOfstp_hybrid_brep_curve_select::get(unsigned i) const { return dynamic_cast<stp_hybrid_brep_curve_select*>(getObject(i)); }
+stp_hybrid_brep_curve_select* ListOfstp_hybrid_brep_curve_select::get(unsigned i) const { return nusk_downcast<stp_hybrid_brep_curve_select>(getObject(i)); }
 int ListOfstp_hybrid_brep_curve_select::add(stp_hybrid_brep_curve_select* value) { return addObject(value); }
 int ListOfstp_hybrid_brep_curve_select::_addIfAbsent(stp_hybrid_brep_curve_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -502,7 +502,7 @@ void* ListOfstp_hybrid_brep_point_select::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<ListOfstp_hybrid_brep_point_select> nusktype_ListOfstp_hybrid_brep_point_select(&nusk_ap242_schema, "ListOfstp_hybrid_brep_point_select");
 
-stp_hybrid_brep_point_select* ListOfstp_hybrid_brep_point_select::get(unsigned i) const { return dynamic_cast<stp_hybrid_brep_point_select*>(getObject(i)); }
+stp_hybrid_brep_point_select* ListOfstp_hybrid_brep_point_select::get(unsigned i) const { return nusk_downcast<stp_hybrid_brep_point_select>(getObject(i)); }
 int ListOfstp_hybrid_brep_point_select::add(stp_hybrid_brep_point_select* value) { return addObject(value); }
 int ListOfstp_hybrid_brep_point_select::_addIfAbsent(stp_hybrid_brep_point_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -518,7 +518,7 @@ void* ListOfstp_hybrid_brep_surface_select::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<ListOfstp_hybrid_brep_surface_select> nusktype_ListOfstp_hybrid_brep_surface_select(&nusk_ap242_schema, "ListOfstp_hybrid_brep_surface_select");
 
-stp_hybrid_brep_surface_select* ListOfstp_hybrid_brep_surface_select::get(unsigned i) const { return dynamic_cast<stp_hybrid_brep_surface_select*>(getObject(i)); }
+stp_hybrid_brep_surface_select* ListOfstp_hybrid_brep_surface_select::get(unsigned i) const { return nusk_downcast<stp_hybrid_brep_surface_select>(getObject(i)); }
 int ListOfstp_hybrid_brep_surface_select::add(stp_hybrid_brep_surface_select* value) { return addObject(value); }
 int ListOfstp_hybrid_brep_surface_select::_addIfAbsent(stp_hybrid_brep_surface_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -534,7 +534,7 @@ void* ListOfstp_integer_representation_item::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<ListOfstp_integer_representation_item> nusktype_ListOfstp_integer_representation_item(&nusk_ap242_schema, "ListOfstp_integer_representation_item");
 
-stp_integer_representation_item* ListOfstp_integer_representation_item::get(unsigned i) const { return dynamic_cast<stp_integer_representation_item*>(getObject(i)); }
+stp_integer_representation_item* ListOfstp_integer_representation_item::get(unsigned i) const { return nusk_downcast<stp_integer_representation_item>(getObject(i)); }
 int ListOfstp_integer_representation_item::add(stp_integer_representation_item* value) { return addObject(value); }
 int ListOfstp_integer_representation_item::_addIfAbsent(stp_integer_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -550,7 +550,7 @@ void* ListOfstp_interpolated_configuration_segment::operator new(size_t size, Nu
 
 NuskTypePtrT<ListOfstp_interpolated_configuration_segment> nusktype_ListOfstp_interpolated_configuration_segment(&nusk_ap242_schema, "ListOfstp_interpolated_configuration_segment");
 
-stp_interpolated_configuration_segment* ListOfstp_interpolated_configuration_segment::get(unsigned i) const { return dynamic_cast<stp_interpolated_configuration_segment*>(getObject(i)); }
+stp_interpolated_configuration_segment* ListOfstp_interpolated_configuration_segment::get(unsigned i) const { return nusk_downcast<stp_interpolated_configuration_segment>(getObject(i)); }
 int ListOfstp_interpolated_configuration_segment::add(stp_interpolated_configuration_segment* value) { return addObject(value); }
 int ListOfstp_interpolated_configuration_segment::_addIfAbsent(stp_interpolated_configuration_segment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -566,7 +566,7 @@ void* ListOfstp_kinematic_path_segment::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<ListOfstp_kinematic_path_segment> nusktype_ListOfstp_kinematic_path_segment(&nusk_ap242_schema, "ListOfstp_kinematic_path_segment");
 
-stp_kinematic_path_segment* ListOfstp_kinematic_path_segment::get(unsigned i) const { return dynamic_cast<stp_kinematic_path_segment*>(getObject(i)); }
+stp_kinematic_path_segment* ListOfstp_kinematic_path_segment::get(unsigned i) const { return nusk_downcast<stp_kinematic_path_segment>(getObject(i)); }
 int ListOfstp_kinematic_path_segment::add(stp_kinematic_path_segment* value) { return addObject(value); }
 int ListOfstp_kinematic_path_segment::_addIfAbsent(stp_kinematic_path_segment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -582,7 +582,7 @@ void* ListOfstp_local_b_spline::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfstp_local_b_spline> nusktype_ListOfstp_local_b_spline(&nusk_ap242_schema, "ListOfstp_local_b_spline");
 
-stp_local_b_spline* ListOfstp_local_b_spline::get(unsigned i) const { return dynamic_cast<stp_local_b_spline*>(getObject(i)); }
+stp_local_b_spline* ListOfstp_local_b_spline::get(unsigned i) const { return nusk_downcast<stp_local_b_spline>(getObject(i)); }
 int ListOfstp_local_b_spline::add(stp_local_b_spline* value) { return addObject(value); }
 int ListOfstp_local_b_spline::_addIfAbsent(stp_local_b_spline* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -598,7 +598,7 @@ void* ListOfstp_maths_expression::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<ListOfstp_maths_expression> nusktype_ListOfstp_maths_expression(&nusk_ap242_schema, "ListOfstp_maths_expression");
 
-stp_maths_expression* ListOfstp_maths_expression::get(unsigned i) const { return dynamic_cast<stp_maths_expression*>(getObject(i)); }
+stp_maths_expression* ListOfstp_maths_expression::get(unsigned i) const { return nusk_downcast<stp_maths_expression>(getObject(i)); }
 int ListOfstp_maths_expression::add(stp_maths_expression* value) { return addObject(value); }
 int ListOfstp_maths_expression::_addIfAbsent(stp_maths_expression* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -614,7 +614,7 @@ void* ListOfstp_maths_function::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfstp_maths_function> nusktype_ListOfstp_maths_function(&nusk_ap242_schema, "ListOfstp_maths_function");
 
-stp_maths_function* ListOfstp_maths_function::get(unsigned i) const { return dynamic_cast<stp_maths_function*>(getObject(i)); }
+stp_maths_function* ListOfstp_maths_function::get(unsigned i) const { return nusk_downcast<stp_maths_function>(getObject(i)); }
 int ListOfstp_maths_function::add(stp_maths_function* value) { return addObject(value); }
 int ListOfstp_maths_function::_addIfAbsent(stp_maths_function* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -630,7 +630,7 @@ void* ListOfstp_maths_space::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<ListOfstp_maths_space> nusktype_ListOfstp_maths_space(&nusk_ap242_schema, "ListOfstp_maths_space");
 
-stp_maths_space* ListOfstp_maths_space::get(unsigned i) const { return dynamic_cast<stp_maths_space*>(getObject(i)); }
+stp_maths_space* ListOfstp_maths_space::get(unsigned i) const { return nusk_downcast<stp_maths_space>(getObject(i)); }
 int ListOfstp_maths_space::add(stp_maths_space* value) { return addObject(value); }
 int ListOfstp_maths_space::_addIfAbsent(stp_maths_space* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -646,7 +646,7 @@ void* ListOfstp_maths_value::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<ListOfstp_maths_value> nusktype_ListOfstp_maths_value(&nusk_ap242_schema, "ListOfstp_maths_value");
 
-stp_maths_value* ListOfstp_maths_value::get(unsigned i) const { return dynamic_cast<stp_maths_value*>(getObject(i)); }
+stp_maths_value* ListOfstp_maths_value::get(unsigned i) const { return nusk_downcast<stp_maths_value>(getObject(i)); }
 int ListOfstp_maths_value::add(stp_maths_value* value) { return addObject(value); }
 int ListOfstp_maths_value::_addIfAbsent(stp_maths_value* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -662,7 +662,7 @@ void* ListOfstp_maths_variable::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfstp_maths_variable> nusktype_ListOfstp_maths_variable(&nusk_ap242_schema, "ListOfstp_maths_variable");
 
-stp_maths_variable* ListOfstp_maths_variable::get(unsigned i) const { return dynamic_cast<stp_maths_variable*>(getObject(i)); }
+stp_maths_variable* ListOfstp_maths_variable::get(unsigned i) const { return nusk_downcast<stp_maths_variable>(getObject(i)); }
 int ListOfstp_maths_variable::add(stp_maths_variable* value) { return addObject(value); }
 int ListOfstp_maths_variable::_addIfAbsent(stp_maths_variable* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -678,7 +678,7 @@ void* ListOfstp_measure_with_unit::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<ListOfstp_measure_with_unit> nusktype_ListOfstp_measure_with_unit(&nusk_ap242_schema, "ListOfstp_measure_with_unit");
 
-stp_measure_with_unit* ListOfstp_measure_with_unit::get(unsigned i) const { return dynamic_cast<stp_measure_with_unit*>(getObject(i)); }
+stp_measure_with_unit* ListOfstp_measure_with_unit::get(unsigned i) const { return nusk_downcast<stp_measure_with_unit>(getObject(i)); }
 int ListOfstp_measure_with_unit::add(stp_measure_with_unit* value) { return addObject(value); }
 int ListOfstp_measure_with_unit::_addIfAbsent(stp_measure_with_unit* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -694,7 +694,7 @@ void* ListOfstp_multi_level_reference_designator::operator new(size_t size, Nusk
 
 NuskTypePtrT<ListOfstp_multi_level_reference_designator> nusktype_ListOfstp_multi_level_reference_designator(&nusk_ap242_schema, "ListOfstp_multi_level_reference_designator");
 
-stp_multi_level_reference_designator* ListOfstp_multi_level_reference_designator::get(unsigned i) const { return dynamic_cast<stp_multi_level_reference_designator*>(getObject(i)); }
+stp_multi_level_reference_designator* ListOfstp_multi_level_reference_designator::get(unsigned i) const { return nusk_downcast<stp_multi_level_reference_designator>(getObject(i)); }
 int ListOfstp_multi_level_reference_designator::add(stp_multi_level_reference_designator* value) { return addObject(value); }
 int ListOfstp_multi_level_reference_designator::_addIfAbsent(stp_multi_level_reference_designator* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -710,7 +710,7 @@ void* ListOfstp_next_assembly_usage_occurrence::operator new(size_t size, NuskDe
 
 NuskTypePtrT<ListOfstp_next_assembly_usage_occurrence> nusktype_ListOfstp_next_assembly_usage_occurrence(&nusk_ap242_schema, "ListOfstp_next_assembly_usage_occurrence");
 
-stp_next_assembly_usage_occurrence* ListOfstp_next_assembly_usage_occurrence::get(unsigned i) const { return dynamic_cast<stp_next_assembly_usage_occurrence*>(getObject(i)); }
+stp_next_assembly_usage_occurrence* ListOfstp_next_assembly_usage_occurrence::get(unsigned i) const { return nusk_downcast<stp_next_assembly_usage_occurrence>(getObject(i)); }
 int ListOfstp_next_assembly_usage_occurrence::add(stp_next_assembly_usage_occurrence* value) { return addObject(value); }
 int ListOfstp_next_assembly_usage_occurrence::_addIfAbsent(stp_next_assembly_usage_occurrence* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -726,7 +726,7 @@ void* ListOfstp_oriented_edge::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<ListOfstp_oriented_edge> nusktype_ListOfstp_oriented_edge(&nusk_ap242_schema, "ListOfstp_oriented_edge");
 
-stp_oriented_edge* ListOfstp_oriented_edge::get(unsigned i) const { return dynamic_cast<stp_oriented_edge*>(getObject(i)); }
+stp_oriented_edge* ListOfstp_oriented_edge::get(unsigned i) const { return nusk_downcast<stp_oriented_edge>(getObject(i)); }
 int ListOfstp_oriented_edge::add(stp_oriented_edge* value) { return addObject(value); }
 int ListOfstp_oriented_edge::_addIfAbsent(stp_oriented_edge* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -742,7 +742,7 @@ void* ListOfstp_pcurve_or_surface::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<ListOfstp_pcurve_or_surface> nusktype_ListOfstp_pcurve_or_surface(&nusk_ap242_schema, "ListOfstp_pcurve_or_surface");
 
-stp_pcurve_or_surface* ListOfstp_pcurve_or_surface::get(unsigned i) const { return dynamic_cast<stp_pcurve_or_surface*>(getObject(i)); }
+stp_pcurve_or_surface* ListOfstp_pcurve_or_surface::get(unsigned i) const { return nusk_downcast<stp_pcurve_or_surface>(getObject(i)); }
 int ListOfstp_pcurve_or_surface::add(stp_pcurve_or_surface* value) { return addObject(value); }
 int ListOfstp_pcurve_or_surface::_addIfAbsent(stp_pcurve_or_surface* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -758,7 +758,7 @@ void* ListOfstp_point::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<ListOfstp_point> nusktype_ListOfstp_point(&nusk_ap242_schema, "ListOfstp_point");
 
-stp_point* ListOfstp_point::get(unsigned i) const { return dynamic_cast<stp_point*>(getObject(i)); }
+stp_point* ListOfstp_point::get(unsigned i) const { return nusk_downcast<stp_point>(getObject(i)); }
 int ListOfstp_point::add(stp_point* value) { return addObject(value); }
 int ListOfstp_point::_addIfAbsent(stp_point* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -774,7 +774,7 @@ void* ListOfstp_point_and_vector::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<ListOfstp_point_and_vector> nusktype_ListOfstp_point_and_vector(&nusk_ap242_schema, "ListOfstp_point_and_vector");
 
-stp_point_and_vector* ListOfstp_point_and_vector::get(unsigned i) const { return dynamic_cast<stp_point_and_vector*>(getObject(i)); }
+stp_point_and_vector* ListOfstp_point_and_vector::get(unsigned i) const { return nusk_downcast<stp_point_and_vector>(getObject(i)); }
 int ListOfstp_point_and_vector::add(stp_point_and_vector* value) { return addObject(value); }
 int ListOfstp_point_and_vector::_addIfAbsent(stp_point_and_vector* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -790,7 +790,7 @@ void* ListOfstp_point_and_vector_member::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<ListOfstp_point_and_vector_member> nusktype_ListOfstp_point_and_vector_member(&nusk_ap242_schema, "ListOfstp_point_and_vector_member");
 
-stp_point_and_vector_member* ListOfstp_point_and_vector_member::get(unsigned i) const { return dynamic_cast<stp_point_and_vector_member*>(getObject(i)); }
+stp_point_and_vector_member* ListOfstp_point_and_vector_member::get(unsigned i) const { return nusk_downcast<stp_point_and_vector_member>(getObject(i)); }
 int ListOfstp_point_and_vector_member::add(stp_point_and_vector_member* value) { return addObject(value); }
 int ListOfstp_point_and_vector_member::_addIfAbsent(stp_point_and_vector_member* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -806,7 +806,7 @@ void* ListOfstp_point_cloud_dataset::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<ListOfstp_point_cloud_dataset> nusktype_ListOfstp_point_cloud_dataset(&nusk_ap242_schema, "ListOfstp_point_cloud_dataset");
 
-stp_point_cloud_dataset* ListOfstp_point_cloud_dataset::get(unsigned i) const { return dynamic_cast<stp_point_cloud_dataset*>(getObject(i)); }
+stp_point_cloud_dataset* ListOfstp_point_cloud_dataset::get(unsigned i) const { return nusk_downcast<stp_point_cloud_dataset>(getObject(i)); }
 int ListOfstp_point_cloud_dataset::add(stp_point_cloud_dataset* value) { return addObject(value); }
 int ListOfstp_point_cloud_dataset::_addIfAbsent(stp_point_cloud_dataset* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -822,7 +822,7 @@ void* ListOfstp_representation::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<ListOfstp_representation> nusktype_ListOfstp_representation(&nusk_ap242_schema, "ListOfstp_representation");
 
-stp_representation* ListOfstp_representation::get(unsigned i) const { return dynamic_cast<stp_representation*>(getObject(i)); }
+stp_representation* ListOfstp_representation::get(unsigned i) const { return nusk_downcast<stp_representation>(getObject(i)); }
 int ListOfstp_representation::add(stp_representation* value) { return addObject(value); }
 int ListOfstp_representation::_addIfAbsent(stp_representation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -838,7 +838,7 @@ void* ListOfstp_representation_item::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<ListOfstp_representation_item> nusktype_ListOfstp_representation_item(&nusk_ap242_schema, "ListOfstp_representation_item");
 
-stp_representation_item* ListOfstp_representation_item::get(unsigned i) const { return dynamic_cast<stp_representation_item*>(getObject(i)); }
+stp_representation_item* ListOfstp_representation_item::get(unsigned i) const { return nusk_downcast<stp_representation_item>(getObject(i)); }
 int ListOfstp_representation_item::add(stp_representation_item* value) { return addObject(value); }
 int ListOfstp_representation_item::_addIfAbsent(stp_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -854,7 +854,7 @@ void* ListOfstp_reversible_topology_item::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<ListOfstp_reversible_topology_item> nusktype_ListOfstp_reversible_topology_item(&nusk_ap242_schema, "ListOfstp_reversible_topology_item");
 
-stp_reversible_topology_item* ListOfstp_reversible_topology_item::get(unsigned i) const { return dynamic_cast<stp_reversible_topology_item*>(getObject(i)); }
+stp_reversible_topology_item* ListOfstp_reversible_topology_item::get(unsigned i) const { return nusk_downcast<stp_reversible_topology_item>(getObject(i)); }
 int ListOfstp_reversible_topology_item::add(stp_reversible_topology_item* value) { return addObject(value); }
 int ListOfstp_reversible_topology_item::_addIfAbsent(stp_reversible_topology_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -870,7 +870,7 @@ void* ListOfstp_shape_dimension_representation::operator new(size_t size, NuskDe
 
 NuskTypePtrT<ListOfstp_shape_dimension_representation> nusktype_ListOfstp_shape_dimension_representation(&nusk_ap242_schema, "ListOfstp_shape_dimension_representation");
 
-stp_shape_dimension_representation* ListOfstp_shape_dimension_representation::get(unsigned i) const { return dynamic_cast<stp_shape_dimension_representation*>(getObject(i)); }
+stp_shape_dimension_representation* ListOfstp_shape_dimension_representation::get(unsigned i) const { return nusk_downcast<stp_shape_dimension_representation>(getObject(i)); }
 int ListOfstp_shape_dimension_representation::add(stp_shape_dimension_representation* value) { return addObject(value); }
 int ListOfstp_shape_dimension_representation::_addIfAbsent(stp_shape_dimension_representation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -886,7 +886,7 @@ void* ListOfstp_source_item::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<ListOfstp_source_item> nusktype_ListOfstp_source_item(&nusk_ap242_schema, "ListOfstp_source_item");
 
-stp_source_item* ListOfstp_source_item::get(unsigned i) const { return dynamic_cast<stp_source_item*>(getObject(i)); }
+stp_source_item* ListOfstp_source_item::get(unsigned i) const { return nusk_downcast<stp_source_item>(getObject(i)); }
 int ListOfstp_source_item::add(stp_source_item* value) { return addObject(value); }
 int ListOfstp_source_item::_addIfAbsent(stp_source_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -902,7 +902,7 @@ void* ListOfstp_style_context_select::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<ListOfstp_style_context_select> nusktype_ListOfstp_style_context_select(&nusk_ap242_schema, "ListOfstp_style_context_select");
 
-stp_style_context_select* ListOfstp_style_context_select::get(unsigned i) const { return dynamic_cast<stp_style_context_select*>(getObject(i)); }
+stp_style_context_select* ListOfstp_style_context_select::get(unsigned i) const { return nusk_downcast<stp_style_context_select>(getObject(i)); }
 int ListOfstp_style_context_select::add(stp_style_context_select* value) { return addObject(value); }
 int ListOfstp_style_context_select::_addIfAbsent(stp_style_context_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -918,7 +918,7 @@ void* ListOfstp_surface_patch::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<ListOfstp_surface_patch> nusktype_ListOfstp_surface_patch(&nusk_ap242_schema, "ListOfstp_surface_patch");
 
-stp_surface_patch* ListOfstp_surface_patch::get(unsigned i) const { return dynamic_cast<stp_surface_patch*>(getObject(i)); }
+stp_surface_patch* ListOfstp_surface_patch::get(unsigned i) const { return nusk_downcast<stp_surface_patch>(getObject(i)); }
 int ListOfstp_surface_patch::add(stp_surface_patch* value) { return addObject(value); }
 int ListOfstp_surface_patch::_addIfAbsent(stp_surface_patch* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -934,7 +934,7 @@ void* ListOfstp_uuid_attribute_select::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<ListOfstp_uuid_attribute_select> nusktype_ListOfstp_uuid_attribute_select(&nusk_ap242_schema, "ListOfstp_uuid_attribute_select");
 
-stp_uuid_attribute_select* ListOfstp_uuid_attribute_select::get(unsigned i) const { return dynamic_cast<stp_uuid_attribute_select*>(getObject(i)); }
+stp_uuid_attribute_select* ListOfstp_uuid_attribute_select::get(unsigned i) const { return nusk_downcast<stp_uuid_attribute_select>(getObject(i)); }
 int ListOfstp_uuid_attribute_select::add(stp_uuid_attribute_select* value) { return addObject(value); }
 int ListOfstp_uuid_attribute_select::_addIfAbsent(stp_uuid_attribute_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -950,7 +950,7 @@ void* ListOfstp_uuid_relationship::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<ListOfstp_uuid_relationship> nusktype_ListOfstp_uuid_relationship(&nusk_ap242_schema, "ListOfstp_uuid_relationship");
 
-stp_uuid_relationship* ListOfstp_uuid_relationship::get(unsigned i) const { return dynamic_cast<stp_uuid_relationship*>(getObject(i)); }
+stp_uuid_relationship* ListOfstp_uuid_relationship::get(unsigned i) const { return nusk_downcast<stp_uuid_relationship>(getObject(i)); }
 int ListOfstp_uuid_relationship::add(stp_uuid_relationship* value) { return addObject(value); }
 int ListOfstp_uuid_relationship::_addIfAbsent(stp_uuid_relationship* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -966,7 +966,7 @@ void* SetOfListOfInteger::operator new(size_t size, NuskDesign* design) noexcept
 
 NuskTypePtrT<SetOfListOfInteger> nusktype_SetOfListOfInteger(&nusk_ap242_schema, "SetOfListOfInteger");
 
-ListOfInteger* SetOfListOfInteger::get(unsigned i) const { return dynamic_cast<ListOfInteger*>(getObject(i)); }
+ListOfInteger* SetOfListOfInteger::get(unsigned i) const { return nusk_downcast<ListOfInteger>(getObject(i)); }
 int SetOfListOfInteger::add(ListOfInteger* value) { return addObject(value); }
 int SetOfListOfInteger::_addIfAbsent(ListOfInteger* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -982,7 +982,7 @@ void* SetOfListOfstp_maths_value::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfListOfstp_maths_value> nusktype_SetOfListOfstp_maths_value(&nusk_ap242_schema, "SetOfListOfstp_maths_value");
 
-ListOfstp_maths_value* SetOfListOfstp_maths_value::get(unsigned i) const { return dynamic_cast<ListOfstp_maths_value*>(getObject(i)); }
+ListOfstp_maths_value* SetOfListOfstp_maths_value::get(unsigned i) const { return nusk_downcast<ListOfstp_maths_value>(getObject(i)); }
 int SetOfListOfstp_maths_value::add(ListOfstp_maths_value* value) { return addObject(value); }
 int SetOfListOfstp_maths_value::_addIfAbsent(ListOfstp_maths_value* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -998,7 +998,7 @@ void* SetOfstp_a3m_location_of_extreme_value_select::operator new(size_t size, N
 
 NuskTypePtrT<SetOfstp_a3m_location_of_extreme_value_select> nusktype_SetOfstp_a3m_location_of_extreme_value_select(&nusk_ap242_schema, "SetOfstp_a3m_location_of_extreme_value_select");
 
-stp_a3m_location_of_extreme_value_select* SetOfstp_a3m_location_of_extreme_value_select::get(unsigned i) const { return dynamic_cast<stp_a3m_location_of_extreme_value_select*>(getObject(i)); }
+stp_a3m_location_of_extreme_value_select* SetOfstp_a3m_location_of_extreme_value_select::get(unsigned i) const { return nusk_downcast<stp_a3m_location_of_extreme_value_select>(getObject(i)); }
 int SetOfstp_a3m_location_of_extreme_value_select::add(stp_a3m_location_of_extreme_value_select* value) { return addObject(value); }
 int SetOfstp_a3m_location_of_extreme_value_select::_addIfAbsent(stp_a3m_location_of_extreme_value_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1014,7 +1014,7 @@ void* SetOfstp_action_items::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_action_items> nusktype_SetOfstp_action_items(&nusk_ap242_schema, "SetOfstp_action_items");
 
-stp_action_items* SetOfstp_action_items::get(unsigned i) const { return dynamic_cast<stp_action_items*>(getObject(i)); }
+stp_action_items* SetOfstp_action_items::get(unsigned i) const { return nusk_downcast<stp_action_items>(getObject(i)); }
 int SetOfstp_action_items::add(stp_action_items* value) { return addObject(value); }
 int SetOfstp_action_items::_addIfAbsent(stp_action_items* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1030,7 +1030,7 @@ void* SetOfstp_action_method_items::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_action_method_items> nusktype_SetOfstp_action_method_items(&nusk_ap242_schema, "SetOfstp_action_method_items");
 
-stp_action_method_items* SetOfstp_action_method_items::get(unsigned i) const { return dynamic_cast<stp_action_method_items*>(getObject(i)); }
+stp_action_method_items* SetOfstp_action_method_items::get(unsigned i) const { return nusk_downcast<stp_action_method_items>(getObject(i)); }
 int SetOfstp_action_method_items::add(stp_action_method_items* value) { return addObject(value); }
 int SetOfstp_action_method_items::_addIfAbsent(stp_action_method_items* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1046,7 +1046,7 @@ void* SetOfstp_action_request_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_action_request_item> nusktype_SetOfstp_action_request_item(&nusk_ap242_schema, "SetOfstp_action_request_item");
 
-stp_action_request_item* SetOfstp_action_request_item::get(unsigned i) const { return dynamic_cast<stp_action_request_item*>(getObject(i)); }
+stp_action_request_item* SetOfstp_action_request_item::get(unsigned i) const { return nusk_downcast<stp_action_request_item>(getObject(i)); }
 int SetOfstp_action_request_item::add(stp_action_request_item* value) { return addObject(value); }
 int SetOfstp_action_request_item::_addIfAbsent(stp_action_request_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1062,7 +1062,7 @@ void* SetOfstp_action_resource::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_action_resource> nusktype_SetOfstp_action_resource(&nusk_ap242_schema, "SetOfstp_action_resource");
 
-stp_action_resource* SetOfstp_action_resource::get(unsigned i) const { return dynamic_cast<stp_action_resource*>(getObject(i)); }
+stp_action_resource* SetOfstp_action_resource::get(unsigned i) const { return nusk_downcast<stp_action_resource>(getObject(i)); }
 int SetOfstp_action_resource::add(stp_action_resource* value) { return addObject(value); }
 int SetOfstp_action_resource::_addIfAbsent(stp_action_resource* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1078,7 +1078,7 @@ void* SetOfstp_analysed_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_analysed_item> nusktype_SetOfstp_analysed_item(&nusk_ap242_schema, "SetOfstp_analysed_item");
 
-stp_analysed_item* SetOfstp_analysed_item::get(unsigned i) const { return dynamic_cast<stp_analysed_item*>(getObject(i)); }
+stp_analysed_item* SetOfstp_analysed_item::get(unsigned i) const { return nusk_downcast<stp_analysed_item>(getObject(i)); }
 int SetOfstp_analysed_item::add(stp_analysed_item* value) { return addObject(value); }
 int SetOfstp_analysed_item::_addIfAbsent(stp_analysed_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1094,7 +1094,7 @@ void* SetOfstp_annotation_fill_area::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_annotation_fill_area> nusktype_SetOfstp_annotation_fill_area(&nusk_ap242_schema, "SetOfstp_annotation_fill_area");
 
-stp_annotation_fill_area* SetOfstp_annotation_fill_area::get(unsigned i) const { return dynamic_cast<stp_annotation_fill_area*>(getObject(i)); }
+stp_annotation_fill_area* SetOfstp_annotation_fill_area::get(unsigned i) const { return nusk_downcast<stp_annotation_fill_area>(getObject(i)); }
 int SetOfstp_annotation_fill_area::add(stp_annotation_fill_area* value) { return addObject(value); }
 int SetOfstp_annotation_fill_area::_addIfAbsent(stp_annotation_fill_area* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1110,7 +1110,7 @@ void* SetOfstp_annotation_placeholder_leader_line::operator new(size_t size, Nus
 
 NuskTypePtrT<SetOfstp_annotation_placeholder_leader_line> nusktype_SetOfstp_annotation_placeholder_leader_line(&nusk_ap242_schema, "SetOfstp_annotation_placeholder_leader_line");
 
-stp_annotation_placeholder_leader_line* SetOfstp_annotation_placeholder_leader_line::get(unsigned i) const { return dynamic_cast<stp_annotation_placeholder_leader_line*>(getObject(i)); }
+stp_annotation_placeholder_leader_line* SetOfstp_annotation_placeholder_leader_line::get(unsigned i) const { return nusk_downcast<stp_annotation_placeholder_leader_line>(getObject(i)); }
 int SetOfstp_annotation_placeholder_leader_line::add(stp_annotation_placeholder_leader_line* value) { return addObject(value); }
 int SetOfstp_annotation_placeholder_leader_line::_addIfAbsent(stp_annotation_placeholder_leader_line* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1126,7 +1126,7 @@ void* SetOfstp_annotation_plane_element::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_annotation_plane_element> nusktype_SetOfstp_annotation_plane_element(&nusk_ap242_schema, "SetOfstp_annotation_plane_element");
 
-stp_annotation_plane_element* SetOfstp_annotation_plane_element::get(unsigned i) const { return dynamic_cast<stp_annotation_plane_element*>(getObject(i)); }
+stp_annotation_plane_element* SetOfstp_annotation_plane_element::get(unsigned i) const { return nusk_downcast<stp_annotation_plane_element>(getObject(i)); }
 int SetOfstp_annotation_plane_element::add(stp_annotation_plane_element* value) { return addObject(value); }
 int SetOfstp_annotation_plane_element::_addIfAbsent(stp_annotation_plane_element* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1142,7 +1142,7 @@ void* SetOfstp_approval_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_approval_item> nusktype_SetOfstp_approval_item(&nusk_ap242_schema, "SetOfstp_approval_item");
 
-stp_approval_item* SetOfstp_approval_item::get(unsigned i) const { return dynamic_cast<stp_approval_item*>(getObject(i)); }
+stp_approval_item* SetOfstp_approval_item::get(unsigned i) const { return nusk_downcast<stp_approval_item>(getObject(i)); }
 int SetOfstp_approval_item::add(stp_approval_item* value) { return addObject(value); }
 int SetOfstp_approval_item::_addIfAbsent(stp_approval_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1158,7 +1158,7 @@ void* SetOfstp_approval_scope_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_approval_scope_item> nusktype_SetOfstp_approval_scope_item(&nusk_ap242_schema, "SetOfstp_approval_scope_item");
 
-stp_approval_scope_item* SetOfstp_approval_scope_item::get(unsigned i) const { return dynamic_cast<stp_approval_scope_item*>(getObject(i)); }
+stp_approval_scope_item* SetOfstp_approval_scope_item::get(unsigned i) const { return nusk_downcast<stp_approval_scope_item>(getObject(i)); }
 int SetOfstp_approval_scope_item::add(stp_approval_scope_item* value) { return addObject(value); }
 int SetOfstp_approval_scope_item::_addIfAbsent(stp_approval_scope_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1174,7 +1174,7 @@ void* SetOfstp_approved_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_approved_item> nusktype_SetOfstp_approved_item(&nusk_ap242_schema, "SetOfstp_approved_item");
 
-stp_approved_item* SetOfstp_approved_item::get(unsigned i) const { return dynamic_cast<stp_approved_item*>(getObject(i)); }
+stp_approved_item* SetOfstp_approved_item::get(unsigned i) const { return nusk_downcast<stp_approved_item>(getObject(i)); }
 int SetOfstp_approved_item::add(stp_approved_item* value) { return addObject(value); }
 int SetOfstp_approved_item::_addIfAbsent(stp_approved_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1190,7 +1190,7 @@ void* SetOfstp_attribute_classification_item::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_attribute_classification_item> nusktype_SetOfstp_attribute_classification_item(&nusk_ap242_schema, "SetOfstp_attribute_classification_item");
 
-stp_attribute_classification_item* SetOfstp_attribute_classification_item::get(unsigned i) const { return dynamic_cast<stp_attribute_classification_item*>(getObject(i)); }
+stp_attribute_classification_item* SetOfstp_attribute_classification_item::get(unsigned i) const { return nusk_downcast<stp_attribute_classification_item>(getObject(i)); }
 int SetOfstp_attribute_classification_item::add(stp_attribute_classification_item* value) { return addObject(value); }
 int SetOfstp_attribute_classification_item::_addIfAbsent(stp_attribute_classification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1206,7 +1206,7 @@ void* SetOfstp_attribute_language_item::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_attribute_language_item> nusktype_SetOfstp_attribute_language_item(&nusk_ap242_schema, "SetOfstp_attribute_language_item");
 
-stp_attribute_language_item* SetOfstp_attribute_language_item::get(unsigned i) const { return dynamic_cast<stp_attribute_language_item*>(getObject(i)); }
+stp_attribute_language_item* SetOfstp_attribute_language_item::get(unsigned i) const { return nusk_downcast<stp_attribute_language_item>(getObject(i)); }
 int SetOfstp_attribute_language_item::add(stp_attribute_language_item* value) { return addObject(value); }
 int SetOfstp_attribute_language_item::_addIfAbsent(stp_attribute_language_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1222,7 +1222,7 @@ void* SetOfstp_attribute_select::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_attribute_select> nusktype_SetOfstp_attribute_select(&nusk_ap242_schema, "SetOfstp_attribute_select");
 
-stp_attribute_select* SetOfstp_attribute_select::get(unsigned i) const { return dynamic_cast<stp_attribute_select*>(getObject(i)); }
+stp_attribute_select* SetOfstp_attribute_select::get(unsigned i) const { return nusk_downcast<stp_attribute_select>(getObject(i)); }
 int SetOfstp_attribute_select::add(stp_attribute_select* value) { return addObject(value); }
 int SetOfstp_attribute_select::_addIfAbsent(stp_attribute_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1238,7 +1238,7 @@ void* SetOfstp_auxiliary_geometric_representation_item::operator new(size_t size
 
 NuskTypePtrT<SetOfstp_auxiliary_geometric_representation_item> nusktype_SetOfstp_auxiliary_geometric_representation_item(&nusk_ap242_schema, "SetOfstp_auxiliary_geometric_representation_item");
 
-stp_auxiliary_geometric_representation_item* SetOfstp_auxiliary_geometric_representation_item::get(unsigned i) const { return dynamic_cast<stp_auxiliary_geometric_representation_item*>(getObject(i)); }
+stp_auxiliary_geometric_representation_item* SetOfstp_auxiliary_geometric_representation_item::get(unsigned i) const { return nusk_downcast<stp_auxiliary_geometric_representation_item>(getObject(i)); }
 int SetOfstp_auxiliary_geometric_representation_item::add(stp_auxiliary_geometric_representation_item* value) { return addObject(value); }
 int SetOfstp_auxiliary_geometric_representation_item::_addIfAbsent(stp_auxiliary_geometric_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1254,7 +1254,7 @@ void* SetOfstp_boundary_curve::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_boundary_curve> nusktype_SetOfstp_boundary_curve(&nusk_ap242_schema, "SetOfstp_boundary_curve");
 
-stp_boundary_curve* SetOfstp_boundary_curve::get(unsigned i) const { return dynamic_cast<stp_boundary_curve*>(getObject(i)); }
+stp_boundary_curve* SetOfstp_boundary_curve::get(unsigned i) const { return nusk_downcast<stp_boundary_curve>(getObject(i)); }
 int SetOfstp_boundary_curve::add(stp_boundary_curve* value) { return addObject(value); }
 int SetOfstp_boundary_curve::_addIfAbsent(stp_boundary_curve* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1270,7 +1270,7 @@ void* SetOfstp_bounded_primitive_2d::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_bounded_primitive_2d> nusktype_SetOfstp_bounded_primitive_2d(&nusk_ap242_schema, "SetOfstp_bounded_primitive_2d");
 
-stp_bounded_primitive_2d* SetOfstp_bounded_primitive_2d::get(unsigned i) const { return dynamic_cast<stp_bounded_primitive_2d*>(getObject(i)); }
+stp_bounded_primitive_2d* SetOfstp_bounded_primitive_2d::get(unsigned i) const { return nusk_downcast<stp_bounded_primitive_2d>(getObject(i)); }
 int SetOfstp_bounded_primitive_2d::add(stp_bounded_primitive_2d* value) { return addObject(value); }
 int SetOfstp_bounded_primitive_2d::_addIfAbsent(stp_bounded_primitive_2d* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1286,7 +1286,7 @@ void* SetOfstp_box_characteristic_select::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<SetOfstp_box_characteristic_select> nusktype_SetOfstp_box_characteristic_select(&nusk_ap242_schema, "SetOfstp_box_characteristic_select");
 
-stp_box_characteristic_select* SetOfstp_box_characteristic_select::get(unsigned i) const { return dynamic_cast<stp_box_characteristic_select*>(getObject(i)); }
+stp_box_characteristic_select* SetOfstp_box_characteristic_select::get(unsigned i) const { return nusk_downcast<stp_box_characteristic_select>(getObject(i)); }
 int SetOfstp_box_characteristic_select::add(stp_box_characteristic_select* value) { return addObject(value); }
 int SetOfstp_box_characteristic_select::_addIfAbsent(stp_box_characteristic_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1302,7 +1302,7 @@ void* SetOfstp_camera_model_d3_multi_clipping_intersection_select::operator new(
 
 NuskTypePtrT<SetOfstp_camera_model_d3_multi_clipping_intersection_select> nusktype_SetOfstp_camera_model_d3_multi_clipping_intersection_select(&nusk_ap242_schema, "SetOfstp_camera_model_d3_multi_clipping_intersection_select");
 
-stp_camera_model_d3_multi_clipping_intersection_select* SetOfstp_camera_model_d3_multi_clipping_intersection_select::get(unsigned i) const { return dynamic_cast<stp_camera_model_d3_multi_clipping_intersection_select*>(getObject(i)); }
+stp_camera_model_d3_multi_clipping_intersection_select* SetOfstp_camera_model_d3_multi_clipping_intersection_select::get(unsigned i) const { return nusk_downcast<stp_camera_model_d3_multi_clipping_intersection_select>(getObject(i)); }
 int SetOfstp_camera_model_d3_multi_clipping_intersection_select::add(stp_camera_model_d3_multi_clipping_intersection_select* value) { return addObject(value); }
 int SetOfstp_camera_model_d3_multi_clipping_intersection_select::_addIfAbsent(stp_camera_model_d3_multi_clipping_intersection_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1318,7 +1318,7 @@ void* SetOfstp_camera_model_d3_multi_clipping_union_select::operator new(size_t 
 
 NuskTypePtrT<SetOfstp_camera_model_d3_multi_clipping_union_select> nusktype_SetOfstp_camera_model_d3_multi_clipping_union_select(&nusk_ap242_schema, "SetOfstp_camera_model_d3_multi_clipping_union_select");
 
-stp_camera_model_d3_multi_clipping_union_select* SetOfstp_camera_model_d3_multi_clipping_union_select::get(unsigned i) const { return dynamic_cast<stp_camera_model_d3_multi_clipping_union_select*>(getObject(i)); }
+stp_camera_model_d3_multi_clipping_union_select* SetOfstp_camera_model_d3_multi_clipping_union_select::get(unsigned i) const { return nusk_downcast<stp_camera_model_d3_multi_clipping_union_select>(getObject(i)); }
 int SetOfstp_camera_model_d3_multi_clipping_union_select::add(stp_camera_model_d3_multi_clipping_union_select* value) { return addObject(value); }
 int SetOfstp_camera_model_d3_multi_clipping_union_select::_addIfAbsent(stp_camera_model_d3_multi_clipping_union_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1334,7 +1334,7 @@ void* SetOfstp_category_usage_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_category_usage_item> nusktype_SetOfstp_category_usage_item(&nusk_ap242_schema, "SetOfstp_category_usage_item");
 
-stp_category_usage_item* SetOfstp_category_usage_item::get(unsigned i) const { return dynamic_cast<stp_category_usage_item*>(getObject(i)); }
+stp_category_usage_item* SetOfstp_category_usage_item::get(unsigned i) const { return nusk_downcast<stp_category_usage_item>(getObject(i)); }
 int SetOfstp_category_usage_item::add(stp_category_usage_item* value) { return addObject(value); }
 int SetOfstp_category_usage_item::_addIfAbsent(stp_category_usage_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1350,7 +1350,7 @@ void* SetOfstp_cc_classified_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_cc_classified_item> nusktype_SetOfstp_cc_classified_item(&nusk_ap242_schema, "SetOfstp_cc_classified_item");
 
-stp_cc_classified_item* SetOfstp_cc_classified_item::get(unsigned i) const { return dynamic_cast<stp_cc_classified_item*>(getObject(i)); }
+stp_cc_classified_item* SetOfstp_cc_classified_item::get(unsigned i) const { return nusk_downcast<stp_cc_classified_item>(getObject(i)); }
 int SetOfstp_cc_classified_item::add(stp_cc_classified_item* value) { return addObject(value); }
 int SetOfstp_cc_classified_item::_addIfAbsent(stp_cc_classified_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1366,7 +1366,7 @@ void* SetOfstp_cc_person_organization_item::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_cc_person_organization_item> nusktype_SetOfstp_cc_person_organization_item(&nusk_ap242_schema, "SetOfstp_cc_person_organization_item");
 
-stp_cc_person_organization_item* SetOfstp_cc_person_organization_item::get(unsigned i) const { return dynamic_cast<stp_cc_person_organization_item*>(getObject(i)); }
+stp_cc_person_organization_item* SetOfstp_cc_person_organization_item::get(unsigned i) const { return nusk_downcast<stp_cc_person_organization_item>(getObject(i)); }
 int SetOfstp_cc_person_organization_item::add(stp_cc_person_organization_item* value) { return addObject(value); }
 int SetOfstp_cc_person_organization_item::_addIfAbsent(stp_cc_person_organization_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1382,7 +1382,7 @@ void* SetOfstp_cc_specified_item::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfstp_cc_specified_item> nusktype_SetOfstp_cc_specified_item(&nusk_ap242_schema, "SetOfstp_cc_specified_item");
 
-stp_cc_specified_item* SetOfstp_cc_specified_item::get(unsigned i) const { return dynamic_cast<stp_cc_specified_item*>(getObject(i)); }
+stp_cc_specified_item* SetOfstp_cc_specified_item::get(unsigned i) const { return nusk_downcast<stp_cc_specified_item>(getObject(i)); }
 int SetOfstp_cc_specified_item::add(stp_cc_specified_item* value) { return addObject(value); }
 int SetOfstp_cc_specified_item::_addIfAbsent(stp_cc_specified_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1398,7 +1398,7 @@ void* SetOfstp_certification_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_certification_item> nusktype_SetOfstp_certification_item(&nusk_ap242_schema, "SetOfstp_certification_item");
 
-stp_certification_item* SetOfstp_certification_item::get(unsigned i) const { return dynamic_cast<stp_certification_item*>(getObject(i)); }
+stp_certification_item* SetOfstp_certification_item::get(unsigned i) const { return nusk_downcast<stp_certification_item>(getObject(i)); }
 int SetOfstp_certification_item::add(stp_certification_item* value) { return addObject(value); }
 int SetOfstp_certification_item::_addIfAbsent(stp_certification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1414,7 +1414,7 @@ void* SetOfstp_certified_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_certified_item> nusktype_SetOfstp_certified_item(&nusk_ap242_schema, "SetOfstp_certified_item");
 
-stp_certified_item* SetOfstp_certified_item::get(unsigned i) const { return dynamic_cast<stp_certified_item*>(getObject(i)); }
+stp_certified_item* SetOfstp_certified_item::get(unsigned i) const { return nusk_downcast<stp_certified_item>(getObject(i)); }
 int SetOfstp_certified_item::add(stp_certified_item* value) { return addObject(value); }
 int SetOfstp_certified_item::_addIfAbsent(stp_certified_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1430,7 +1430,7 @@ void* SetOfstp_change_management_object::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_change_management_object> nusktype_SetOfstp_change_management_object(&nusk_ap242_schema, "SetOfstp_change_management_object");
 
-stp_change_management_object* SetOfstp_change_management_object::get(unsigned i) const { return dynamic_cast<stp_change_management_object*>(getObject(i)); }
+stp_change_management_object* SetOfstp_change_management_object::get(unsigned i) const { return nusk_downcast<stp_change_management_object>(getObject(i)); }
 int SetOfstp_change_management_object::add(stp_change_management_object* value) { return addObject(value); }
 int SetOfstp_change_management_object::_addIfAbsent(stp_change_management_object* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1446,7 +1446,7 @@ void* SetOfstp_change_request_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_change_request_item> nusktype_SetOfstp_change_request_item(&nusk_ap242_schema, "SetOfstp_change_request_item");
 
-stp_change_request_item* SetOfstp_change_request_item::get(unsigned i) const { return dynamic_cast<stp_change_request_item*>(getObject(i)); }
+stp_change_request_item* SetOfstp_change_request_item::get(unsigned i) const { return nusk_downcast<stp_change_request_item>(getObject(i)); }
 int SetOfstp_change_request_item::add(stp_change_request_item* value) { return addObject(value); }
 int SetOfstp_change_request_item::_addIfAbsent(stp_change_request_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1462,7 +1462,7 @@ void* SetOfstp_characterized_action_definition::operator new(size_t size, NuskDe
 
 NuskTypePtrT<SetOfstp_characterized_action_definition> nusktype_SetOfstp_characterized_action_definition(&nusk_ap242_schema, "SetOfstp_characterized_action_definition");
 
-stp_characterized_action_definition* SetOfstp_characterized_action_definition::get(unsigned i) const { return dynamic_cast<stp_characterized_action_definition*>(getObject(i)); }
+stp_characterized_action_definition* SetOfstp_characterized_action_definition::get(unsigned i) const { return nusk_downcast<stp_characterized_action_definition>(getObject(i)); }
 int SetOfstp_characterized_action_definition::add(stp_characterized_action_definition* value) { return addObject(value); }
 int SetOfstp_characterized_action_definition::_addIfAbsent(stp_characterized_action_definition* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1478,7 +1478,7 @@ void* SetOfstp_characterized_definition::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_characterized_definition> nusktype_SetOfstp_characterized_definition(&nusk_ap242_schema, "SetOfstp_characterized_definition");
 
-stp_characterized_definition* SetOfstp_characterized_definition::get(unsigned i) const { return dynamic_cast<stp_characterized_definition*>(getObject(i)); }
+stp_characterized_definition* SetOfstp_characterized_definition::get(unsigned i) const { return nusk_downcast<stp_characterized_definition>(getObject(i)); }
 int SetOfstp_characterized_definition::add(stp_characterized_definition* value) { return addObject(value); }
 int SetOfstp_characterized_definition::_addIfAbsent(stp_characterized_definition* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1494,7 +1494,7 @@ void* SetOfstp_characterized_product_composition_value::operator new(size_t size
 
 NuskTypePtrT<SetOfstp_characterized_product_composition_value> nusktype_SetOfstp_characterized_product_composition_value(&nusk_ap242_schema, "SetOfstp_characterized_product_composition_value");
 
-stp_characterized_product_composition_value* SetOfstp_characterized_product_composition_value::get(unsigned i) const { return dynamic_cast<stp_characterized_product_composition_value*>(getObject(i)); }
+stp_characterized_product_composition_value* SetOfstp_characterized_product_composition_value::get(unsigned i) const { return nusk_downcast<stp_characterized_product_composition_value>(getObject(i)); }
 int SetOfstp_characterized_product_composition_value::add(stp_characterized_product_composition_value* value) { return addObject(value); }
 int SetOfstp_characterized_product_composition_value::_addIfAbsent(stp_characterized_product_composition_value* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1510,7 +1510,7 @@ void* SetOfstp_characterized_property_representation::operator new(size_t size, 
 
 NuskTypePtrT<SetOfstp_characterized_property_representation> nusktype_SetOfstp_characterized_property_representation(&nusk_ap242_schema, "SetOfstp_characterized_property_representation");
 
-stp_characterized_property_representation* SetOfstp_characterized_property_representation::get(unsigned i) const { return dynamic_cast<stp_characterized_property_representation*>(getObject(i)); }
+stp_characterized_property_representation* SetOfstp_characterized_property_representation::get(unsigned i) const { return nusk_downcast<stp_characterized_property_representation>(getObject(i)); }
 int SetOfstp_characterized_property_representation::add(stp_characterized_property_representation* value) { return addObject(value); }
 int SetOfstp_characterized_property_representation::_addIfAbsent(stp_characterized_property_representation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1526,7 +1526,7 @@ void* SetOfstp_class_usage_effectivity_context_item::operator new(size_t size, N
 
 NuskTypePtrT<SetOfstp_class_usage_effectivity_context_item> nusktype_SetOfstp_class_usage_effectivity_context_item(&nusk_ap242_schema, "SetOfstp_class_usage_effectivity_context_item");
 
-stp_class_usage_effectivity_context_item* SetOfstp_class_usage_effectivity_context_item::get(unsigned i) const { return dynamic_cast<stp_class_usage_effectivity_context_item*>(getObject(i)); }
+stp_class_usage_effectivity_context_item* SetOfstp_class_usage_effectivity_context_item::get(unsigned i) const { return nusk_downcast<stp_class_usage_effectivity_context_item>(getObject(i)); }
 int SetOfstp_class_usage_effectivity_context_item::add(stp_class_usage_effectivity_context_item* value) { return addObject(value); }
 int SetOfstp_class_usage_effectivity_context_item::_addIfAbsent(stp_class_usage_effectivity_context_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1542,7 +1542,7 @@ void* SetOfstp_classification_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_classification_item> nusktype_SetOfstp_classification_item(&nusk_ap242_schema, "SetOfstp_classification_item");
 
-stp_classification_item* SetOfstp_classification_item::get(unsigned i) const { return dynamic_cast<stp_classification_item*>(getObject(i)); }
+stp_classification_item* SetOfstp_classification_item::get(unsigned i) const { return nusk_downcast<stp_classification_item>(getObject(i)); }
 int SetOfstp_classification_item::add(stp_classification_item* value) { return addObject(value); }
 int SetOfstp_classification_item::_addIfAbsent(stp_classification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1558,7 +1558,7 @@ void* SetOfstp_composite_curve_segment::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_composite_curve_segment> nusktype_SetOfstp_composite_curve_segment(&nusk_ap242_schema, "SetOfstp_composite_curve_segment");
 
-stp_composite_curve_segment* SetOfstp_composite_curve_segment::get(unsigned i) const { return dynamic_cast<stp_composite_curve_segment*>(getObject(i)); }
+stp_composite_curve_segment* SetOfstp_composite_curve_segment::get(unsigned i) const { return nusk_downcast<stp_composite_curve_segment>(getObject(i)); }
 int SetOfstp_composite_curve_segment::add(stp_composite_curve_segment* value) { return addObject(value); }
 int SetOfstp_composite_curve_segment::_addIfAbsent(stp_composite_curve_segment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1574,7 +1574,7 @@ void* SetOfstp_configured_effectivity_context_item::operator new(size_t size, Nu
 
 NuskTypePtrT<SetOfstp_configured_effectivity_context_item> nusktype_SetOfstp_configured_effectivity_context_item(&nusk_ap242_schema, "SetOfstp_configured_effectivity_context_item");
 
-stp_configured_effectivity_context_item* SetOfstp_configured_effectivity_context_item::get(unsigned i) const { return dynamic_cast<stp_configured_effectivity_context_item*>(getObject(i)); }
+stp_configured_effectivity_context_item* SetOfstp_configured_effectivity_context_item::get(unsigned i) const { return nusk_downcast<stp_configured_effectivity_context_item>(getObject(i)); }
 int SetOfstp_configured_effectivity_context_item::add(stp_configured_effectivity_context_item* value) { return addObject(value); }
 int SetOfstp_configured_effectivity_context_item::_addIfAbsent(stp_configured_effectivity_context_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1590,7 +1590,7 @@ void* SetOfstp_configured_effectivity_item::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_configured_effectivity_item> nusktype_SetOfstp_configured_effectivity_item(&nusk_ap242_schema, "SetOfstp_configured_effectivity_item");
 
-stp_configured_effectivity_item* SetOfstp_configured_effectivity_item::get(unsigned i) const { return dynamic_cast<stp_configured_effectivity_item*>(getObject(i)); }
+stp_configured_effectivity_item* SetOfstp_configured_effectivity_item::get(unsigned i) const { return nusk_downcast<stp_configured_effectivity_item>(getObject(i)); }
 int SetOfstp_configured_effectivity_item::add(stp_configured_effectivity_item* value) { return addObject(value); }
 int SetOfstp_configured_effectivity_item::_addIfAbsent(stp_configured_effectivity_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1606,7 +1606,7 @@ void* SetOfstp_conical_stepped_hole_transition::operator new(size_t size, NuskDe
 
 NuskTypePtrT<SetOfstp_conical_stepped_hole_transition> nusktype_SetOfstp_conical_stepped_hole_transition(&nusk_ap242_schema, "SetOfstp_conical_stepped_hole_transition");
 
-stp_conical_stepped_hole_transition* SetOfstp_conical_stepped_hole_transition::get(unsigned i) const { return dynamic_cast<stp_conical_stepped_hole_transition*>(getObject(i)); }
+stp_conical_stepped_hole_transition* SetOfstp_conical_stepped_hole_transition::get(unsigned i) const { return nusk_downcast<stp_conical_stepped_hole_transition>(getObject(i)); }
 int SetOfstp_conical_stepped_hole_transition::add(stp_conical_stepped_hole_transition* value) { return addObject(value); }
 int SetOfstp_conical_stepped_hole_transition::_addIfAbsent(stp_conical_stepped_hole_transition* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1622,7 +1622,7 @@ void* SetOfstp_connected_edge_set::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_connected_edge_set> nusktype_SetOfstp_connected_edge_set(&nusk_ap242_schema, "SetOfstp_connected_edge_set");
 
-stp_connected_edge_set* SetOfstp_connected_edge_set::get(unsigned i) const { return dynamic_cast<stp_connected_edge_set*>(getObject(i)); }
+stp_connected_edge_set* SetOfstp_connected_edge_set::get(unsigned i) const { return nusk_downcast<stp_connected_edge_set>(getObject(i)); }
 int SetOfstp_connected_edge_set::add(stp_connected_edge_set* value) { return addObject(value); }
 int SetOfstp_connected_edge_set::_addIfAbsent(stp_connected_edge_set* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1638,7 +1638,7 @@ void* SetOfstp_connected_face_set::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_connected_face_set> nusktype_SetOfstp_connected_face_set(&nusk_ap242_schema, "SetOfstp_connected_face_set");
 
-stp_connected_face_set* SetOfstp_connected_face_set::get(unsigned i) const { return dynamic_cast<stp_connected_face_set*>(getObject(i)); }
+stp_connected_face_set* SetOfstp_connected_face_set::get(unsigned i) const { return nusk_downcast<stp_connected_face_set>(getObject(i)); }
 int SetOfstp_connected_face_set::add(stp_connected_face_set* value) { return addObject(value); }
 int SetOfstp_connected_face_set::_addIfAbsent(stp_connected_face_set* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1654,7 +1654,7 @@ void* SetOfstp_constraint_group_member::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_constraint_group_member> nusktype_SetOfstp_constraint_group_member(&nusk_ap242_schema, "SetOfstp_constraint_group_member");
 
-stp_constraint_group_member* SetOfstp_constraint_group_member::get(unsigned i) const { return dynamic_cast<stp_constraint_group_member*>(getObject(i)); }
+stp_constraint_group_member* SetOfstp_constraint_group_member::get(unsigned i) const { return nusk_downcast<stp_constraint_group_member>(getObject(i)); }
 int SetOfstp_constraint_group_member::add(stp_constraint_group_member* value) { return addObject(value); }
 int SetOfstp_constraint_group_member::_addIfAbsent(stp_constraint_group_member* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1670,7 +1670,7 @@ void* SetOfstp_contract_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_contract_item> nusktype_SetOfstp_contract_item(&nusk_ap242_schema, "SetOfstp_contract_item");
 
-stp_contract_item* SetOfstp_contract_item::get(unsigned i) const { return dynamic_cast<stp_contract_item*>(getObject(i)); }
+stp_contract_item* SetOfstp_contract_item::get(unsigned i) const { return nusk_downcast<stp_contract_item>(getObject(i)); }
 int SetOfstp_contract_item::add(stp_contract_item* value) { return addObject(value); }
 int SetOfstp_contract_item::_addIfAbsent(stp_contract_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1686,7 +1686,7 @@ void* SetOfstp_contracted_item::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_contracted_item> nusktype_SetOfstp_contracted_item(&nusk_ap242_schema, "SetOfstp_contracted_item");
 
-stp_contracted_item* SetOfstp_contracted_item::get(unsigned i) const { return dynamic_cast<stp_contracted_item*>(getObject(i)); }
+stp_contracted_item* SetOfstp_contracted_item::get(unsigned i) const { return nusk_downcast<stp_contracted_item>(getObject(i)); }
 int SetOfstp_contracted_item::add(stp_contracted_item* value) { return addObject(value); }
 int SetOfstp_contracted_item::_addIfAbsent(stp_contracted_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1702,7 +1702,7 @@ void* SetOfstp_curve::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_curve> nusktype_SetOfstp_curve(&nusk_ap242_schema, "SetOfstp_curve");
 
-stp_curve* SetOfstp_curve::get(unsigned i) const { return dynamic_cast<stp_curve*>(getObject(i)); }
+stp_curve* SetOfstp_curve::get(unsigned i) const { return nusk_downcast<stp_curve>(getObject(i)); }
 int SetOfstp_curve::add(stp_curve* value) { return addObject(value); }
 int SetOfstp_curve::_addIfAbsent(stp_curve* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1718,7 +1718,7 @@ void* SetOfstp_data_equivalence_inspection_criterion_report_item::operator new(s
 
 NuskTypePtrT<SetOfstp_data_equivalence_inspection_criterion_report_item> nusktype_SetOfstp_data_equivalence_inspection_criterion_report_item(&nusk_ap242_schema, "SetOfstp_data_equivalence_inspection_criterion_report_item");
 
-stp_data_equivalence_inspection_criterion_report_item* SetOfstp_data_equivalence_inspection_criterion_report_item::get(unsigned i) const { return dynamic_cast<stp_data_equivalence_inspection_criterion_report_item*>(getObject(i)); }
+stp_data_equivalence_inspection_criterion_report_item* SetOfstp_data_equivalence_inspection_criterion_report_item::get(unsigned i) const { return nusk_downcast<stp_data_equivalence_inspection_criterion_report_item>(getObject(i)); }
 int SetOfstp_data_equivalence_inspection_criterion_report_item::add(stp_data_equivalence_inspection_criterion_report_item* value) { return addObject(value); }
 int SetOfstp_data_equivalence_inspection_criterion_report_item::_addIfAbsent(stp_data_equivalence_inspection_criterion_report_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1734,7 +1734,7 @@ void* SetOfstp_data_quality_inspection_criterion_report_item::operator new(size_
 
 NuskTypePtrT<SetOfstp_data_quality_inspection_criterion_report_item> nusktype_SetOfstp_data_quality_inspection_criterion_report_item(&nusk_ap242_schema, "SetOfstp_data_quality_inspection_criterion_report_item");
 
-stp_data_quality_inspection_criterion_report_item* SetOfstp_data_quality_inspection_criterion_report_item::get(unsigned i) const { return dynamic_cast<stp_data_quality_inspection_criterion_report_item*>(getObject(i)); }
+stp_data_quality_inspection_criterion_report_item* SetOfstp_data_quality_inspection_criterion_report_item::get(unsigned i) const { return nusk_downcast<stp_data_quality_inspection_criterion_report_item>(getObject(i)); }
 int SetOfstp_data_quality_inspection_criterion_report_item::add(stp_data_quality_inspection_criterion_report_item* value) { return addObject(value); }
 int SetOfstp_data_quality_inspection_criterion_report_item::_addIfAbsent(stp_data_quality_inspection_criterion_report_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1750,7 +1750,7 @@ void* SetOfstp_date_and_time_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_date_and_time_item> nusktype_SetOfstp_date_and_time_item(&nusk_ap242_schema, "SetOfstp_date_and_time_item");
 
-stp_date_and_time_item* SetOfstp_date_and_time_item::get(unsigned i) const { return dynamic_cast<stp_date_and_time_item*>(getObject(i)); }
+stp_date_and_time_item* SetOfstp_date_and_time_item::get(unsigned i) const { return nusk_downcast<stp_date_and_time_item>(getObject(i)); }
 int SetOfstp_date_and_time_item::add(stp_date_and_time_item* value) { return addObject(value); }
 int SetOfstp_date_and_time_item::_addIfAbsent(stp_date_and_time_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1766,7 +1766,7 @@ void* SetOfstp_date_item::operator new(size_t size, NuskDesign* design) noexcept
 
 NuskTypePtrT<SetOfstp_date_item> nusktype_SetOfstp_date_item(&nusk_ap242_schema, "SetOfstp_date_item");
 
-stp_date_item* SetOfstp_date_item::get(unsigned i) const { return dynamic_cast<stp_date_item*>(getObject(i)); }
+stp_date_item* SetOfstp_date_item::get(unsigned i) const { return nusk_downcast<stp_date_item>(getObject(i)); }
 int SetOfstp_date_item::add(stp_date_item* value) { return addObject(value); }
 int SetOfstp_date_item::_addIfAbsent(stp_date_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1782,7 +1782,7 @@ void* SetOfstp_date_time_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_date_time_item> nusktype_SetOfstp_date_time_item(&nusk_ap242_schema, "SetOfstp_date_time_item");
 
-stp_date_time_item* SetOfstp_date_time_item::get(unsigned i) const { return dynamic_cast<stp_date_time_item*>(getObject(i)); }
+stp_date_time_item* SetOfstp_date_time_item::get(unsigned i) const { return nusk_downcast<stp_date_time_item>(getObject(i)); }
 int SetOfstp_date_time_item::add(stp_date_time_item* value) { return addObject(value); }
 int SetOfstp_date_time_item::_addIfAbsent(stp_date_time_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1798,7 +1798,7 @@ void* SetOfstp_datum_reference_modifier::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_datum_reference_modifier> nusktype_SetOfstp_datum_reference_modifier(&nusk_ap242_schema, "SetOfstp_datum_reference_modifier");
 
-stp_datum_reference_modifier* SetOfstp_datum_reference_modifier::get(unsigned i) const { return dynamic_cast<stp_datum_reference_modifier*>(getObject(i)); }
+stp_datum_reference_modifier* SetOfstp_datum_reference_modifier::get(unsigned i) const { return nusk_downcast<stp_datum_reference_modifier>(getObject(i)); }
 int SetOfstp_datum_reference_modifier::add(stp_datum_reference_modifier* value) { return addObject(value); }
 int SetOfstp_datum_reference_modifier::_addIfAbsent(stp_datum_reference_modifier* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1814,7 +1814,7 @@ void* SetOfstp_datum_system_for_composite_group_element::operator new(size_t siz
 
 NuskTypePtrT<SetOfstp_datum_system_for_composite_group_element> nusktype_SetOfstp_datum_system_for_composite_group_element(&nusk_ap242_schema, "SetOfstp_datum_system_for_composite_group_element");
 
-stp_datum_system_for_composite_group_element* SetOfstp_datum_system_for_composite_group_element::get(unsigned i) const { return dynamic_cast<stp_datum_system_for_composite_group_element*>(getObject(i)); }
+stp_datum_system_for_composite_group_element* SetOfstp_datum_system_for_composite_group_element::get(unsigned i) const { return nusk_downcast<stp_datum_system_for_composite_group_element>(getObject(i)); }
 int SetOfstp_datum_system_for_composite_group_element::add(stp_datum_system_for_composite_group_element* value) { return addObject(value); }
 int SetOfstp_datum_system_for_composite_group_element::_addIfAbsent(stp_datum_system_for_composite_group_element* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1830,7 +1830,7 @@ void* SetOfstp_datum_system_or_reference::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<SetOfstp_datum_system_or_reference> nusktype_SetOfstp_datum_system_or_reference(&nusk_ap242_schema, "SetOfstp_datum_system_or_reference");
 
-stp_datum_system_or_reference* SetOfstp_datum_system_or_reference::get(unsigned i) const { return dynamic_cast<stp_datum_system_or_reference*>(getObject(i)); }
+stp_datum_system_or_reference* SetOfstp_datum_system_or_reference::get(unsigned i) const { return nusk_downcast<stp_datum_system_or_reference>(getObject(i)); }
 int SetOfstp_datum_system_or_reference::add(stp_datum_system_or_reference* value) { return addObject(value); }
 int SetOfstp_datum_system_or_reference::_addIfAbsent(stp_datum_system_or_reference* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1846,7 +1846,7 @@ void* SetOfstp_derived_unit_element::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_derived_unit_element> nusktype_SetOfstp_derived_unit_element(&nusk_ap242_schema, "SetOfstp_derived_unit_element");
 
-stp_derived_unit_element* SetOfstp_derived_unit_element::get(unsigned i) const { return dynamic_cast<stp_derived_unit_element*>(getObject(i)); }
+stp_derived_unit_element* SetOfstp_derived_unit_element::get(unsigned i) const { return nusk_downcast<stp_derived_unit_element>(getObject(i)); }
 int SetOfstp_derived_unit_element::add(stp_derived_unit_element* value) { return addObject(value); }
 int SetOfstp_derived_unit_element::_addIfAbsent(stp_derived_unit_element* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1862,7 +1862,7 @@ void* SetOfstp_description_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_description_item> nusktype_SetOfstp_description_item(&nusk_ap242_schema, "SetOfstp_description_item");
 
-stp_description_item* SetOfstp_description_item::get(unsigned i) const { return dynamic_cast<stp_description_item*>(getObject(i)); }
+stp_description_item* SetOfstp_description_item::get(unsigned i) const { return nusk_downcast<stp_description_item>(getObject(i)); }
 int SetOfstp_description_item::add(stp_description_item* value) { return addObject(value); }
 int SetOfstp_description_item::_addIfAbsent(stp_description_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1878,7 +1878,7 @@ void* SetOfstp_direction_count_select::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<SetOfstp_direction_count_select> nusktype_SetOfstp_direction_count_select(&nusk_ap242_schema, "SetOfstp_direction_count_select");
 
-stp_direction_count_select* SetOfstp_direction_count_select::get(unsigned i) const { return dynamic_cast<stp_direction_count_select*>(getObject(i)); }
+stp_direction_count_select* SetOfstp_direction_count_select::get(unsigned i) const { return nusk_downcast<stp_direction_count_select>(getObject(i)); }
 int SetOfstp_direction_count_select::add(stp_direction_count_select* value) { return addObject(value); }
 int SetOfstp_direction_count_select::_addIfAbsent(stp_direction_count_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1894,7 +1894,7 @@ void* SetOfstp_document::operator new(size_t size, NuskDesign* design) noexcept 
 
 NuskTypePtrT<SetOfstp_document> nusktype_SetOfstp_document(&nusk_ap242_schema, "SetOfstp_document");
 
-stp_document* SetOfstp_document::get(unsigned i) const { return dynamic_cast<stp_document*>(getObject(i)); }
+stp_document* SetOfstp_document::get(unsigned i) const { return nusk_downcast<stp_document>(getObject(i)); }
 int SetOfstp_document::add(stp_document* value) { return addObject(value); }
 int SetOfstp_document::_addIfAbsent(stp_document* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1910,7 +1910,7 @@ void* SetOfstp_document_identifier_assigned_item::operator new(size_t size, Nusk
 
 NuskTypePtrT<SetOfstp_document_identifier_assigned_item> nusktype_SetOfstp_document_identifier_assigned_item(&nusk_ap242_schema, "SetOfstp_document_identifier_assigned_item");
 
-stp_document_identifier_assigned_item* SetOfstp_document_identifier_assigned_item::get(unsigned i) const { return dynamic_cast<stp_document_identifier_assigned_item*>(getObject(i)); }
+stp_document_identifier_assigned_item* SetOfstp_document_identifier_assigned_item::get(unsigned i) const { return nusk_downcast<stp_document_identifier_assigned_item>(getObject(i)); }
 int SetOfstp_document_identifier_assigned_item::add(stp_document_identifier_assigned_item* value) { return addObject(value); }
 int SetOfstp_document_identifier_assigned_item::_addIfAbsent(stp_document_identifier_assigned_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1926,7 +1926,7 @@ void* SetOfstp_document_reference_item::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_document_reference_item> nusktype_SetOfstp_document_reference_item(&nusk_ap242_schema, "SetOfstp_document_reference_item");
 
-stp_document_reference_item* SetOfstp_document_reference_item::get(unsigned i) const { return dynamic_cast<stp_document_reference_item*>(getObject(i)); }
+stp_document_reference_item* SetOfstp_document_reference_item::get(unsigned i) const { return nusk_downcast<stp_document_reference_item>(getObject(i)); }
 int SetOfstp_document_reference_item::add(stp_document_reference_item* value) { return addObject(value); }
 int SetOfstp_document_reference_item::_addIfAbsent(stp_document_reference_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1942,7 +1942,7 @@ void* SetOfstp_document_usage_constraint::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<SetOfstp_document_usage_constraint> nusktype_SetOfstp_document_usage_constraint(&nusk_ap242_schema, "SetOfstp_document_usage_constraint");
 
-stp_document_usage_constraint* SetOfstp_document_usage_constraint::get(unsigned i) const { return dynamic_cast<stp_document_usage_constraint*>(getObject(i)); }
+stp_document_usage_constraint* SetOfstp_document_usage_constraint::get(unsigned i) const { return nusk_downcast<stp_document_usage_constraint>(getObject(i)); }
 int SetOfstp_document_usage_constraint::add(stp_document_usage_constraint* value) { return addObject(value); }
 int SetOfstp_document_usage_constraint::_addIfAbsent(stp_document_usage_constraint* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1958,7 +1958,7 @@ void* SetOfstp_draughting_callout_element::operator new(size_t size, NuskDesign*
 
 NuskTypePtrT<SetOfstp_draughting_callout_element> nusktype_SetOfstp_draughting_callout_element(&nusk_ap242_schema, "SetOfstp_draughting_callout_element");
 
-stp_draughting_callout_element* SetOfstp_draughting_callout_element::get(unsigned i) const { return dynamic_cast<stp_draughting_callout_element*>(getObject(i)); }
+stp_draughting_callout_element* SetOfstp_draughting_callout_element::get(unsigned i) const { return nusk_downcast<stp_draughting_callout_element>(getObject(i)); }
 int SetOfstp_draughting_callout_element::add(stp_draughting_callout_element* value) { return addObject(value); }
 int SetOfstp_draughting_callout_element::_addIfAbsent(stp_draughting_callout_element* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1974,7 +1974,7 @@ void* SetOfstp_draughting_titled_item::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<SetOfstp_draughting_titled_item> nusktype_SetOfstp_draughting_titled_item(&nusk_ap242_schema, "SetOfstp_draughting_titled_item");
 
-stp_draughting_titled_item* SetOfstp_draughting_titled_item::get(unsigned i) const { return dynamic_cast<stp_draughting_titled_item*>(getObject(i)); }
+stp_draughting_titled_item* SetOfstp_draughting_titled_item::get(unsigned i) const { return nusk_downcast<stp_draughting_titled_item>(getObject(i)); }
 int SetOfstp_draughting_titled_item::add(stp_draughting_titled_item* value) { return addObject(value); }
 int SetOfstp_draughting_titled_item::_addIfAbsent(stp_draughting_titled_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1990,7 +1990,7 @@ void* SetOfstp_edge::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_edge> nusktype_SetOfstp_edge(&nusk_ap242_schema, "SetOfstp_edge");
 
-stp_edge* SetOfstp_edge::get(unsigned i) const { return dynamic_cast<stp_edge*>(getObject(i)); }
+stp_edge* SetOfstp_edge::get(unsigned i) const { return nusk_downcast<stp_edge>(getObject(i)); }
 int SetOfstp_edge::add(stp_edge* value) { return addObject(value); }
 int SetOfstp_edge::_addIfAbsent(stp_edge* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2006,7 +2006,7 @@ void* SetOfstp_edge_curve::operator new(size_t size, NuskDesign* design) noexcep
 
 NuskTypePtrT<SetOfstp_edge_curve> nusktype_SetOfstp_edge_curve(&nusk_ap242_schema, "SetOfstp_edge_curve");
 
-stp_edge_curve* SetOfstp_edge_curve::get(unsigned i) const { return dynamic_cast<stp_edge_curve*>(getObject(i)); }
+stp_edge_curve* SetOfstp_edge_curve::get(unsigned i) const { return nusk_downcast<stp_edge_curve>(getObject(i)); }
 int SetOfstp_edge_curve::add(stp_edge_curve* value) { return addObject(value); }
 int SetOfstp_edge_curve::_addIfAbsent(stp_edge_curve* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2022,7 +2022,7 @@ void* SetOfstp_effectivity_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_effectivity_item> nusktype_SetOfstp_effectivity_item(&nusk_ap242_schema, "SetOfstp_effectivity_item");
 
-stp_effectivity_item* SetOfstp_effectivity_item::get(unsigned i) const { return dynamic_cast<stp_effectivity_item*>(getObject(i)); }
+stp_effectivity_item* SetOfstp_effectivity_item::get(unsigned i) const { return nusk_downcast<stp_effectivity_item>(getObject(i)); }
 int SetOfstp_effectivity_item::add(stp_effectivity_item* value) { return addObject(value); }
 int SetOfstp_effectivity_item::_addIfAbsent(stp_effectivity_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2038,7 +2038,7 @@ void* SetOfstp_event_occurrence_item::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_event_occurrence_item> nusktype_SetOfstp_event_occurrence_item(&nusk_ap242_schema, "SetOfstp_event_occurrence_item");
 
-stp_event_occurrence_item* SetOfstp_event_occurrence_item::get(unsigned i) const { return dynamic_cast<stp_event_occurrence_item*>(getObject(i)); }
+stp_event_occurrence_item* SetOfstp_event_occurrence_item::get(unsigned i) const { return nusk_downcast<stp_event_occurrence_item>(getObject(i)); }
 int SetOfstp_event_occurrence_item::add(stp_event_occurrence_item* value) { return addObject(value); }
 int SetOfstp_event_occurrence_item::_addIfAbsent(stp_event_occurrence_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2054,7 +2054,7 @@ void* SetOfstp_evidence_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_evidence_item> nusktype_SetOfstp_evidence_item(&nusk_ap242_schema, "SetOfstp_evidence_item");
 
-stp_evidence_item* SetOfstp_evidence_item::get(unsigned i) const { return dynamic_cast<stp_evidence_item*>(getObject(i)); }
+stp_evidence_item* SetOfstp_evidence_item::get(unsigned i) const { return nusk_downcast<stp_evidence_item>(getObject(i)); }
 int SetOfstp_evidence_item::add(stp_evidence_item* value) { return addObject(value); }
 int SetOfstp_evidence_item::_addIfAbsent(stp_evidence_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2070,7 +2070,7 @@ void* SetOfstp_experience_item::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_experience_item> nusktype_SetOfstp_experience_item(&nusk_ap242_schema, "SetOfstp_experience_item");
 
-stp_experience_item* SetOfstp_experience_item::get(unsigned i) const { return dynamic_cast<stp_experience_item*>(getObject(i)); }
+stp_experience_item* SetOfstp_experience_item::get(unsigned i) const { return nusk_downcast<stp_experience_item>(getObject(i)); }
 int SetOfstp_experience_item::add(stp_experience_item* value) { return addObject(value); }
 int SetOfstp_experience_item::_addIfAbsent(stp_experience_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2086,7 +2086,7 @@ void* SetOfstp_experience_type_item::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_experience_type_item> nusktype_SetOfstp_experience_type_item(&nusk_ap242_schema, "SetOfstp_experience_type_item");
 
-stp_experience_type_item* SetOfstp_experience_type_item::get(unsigned i) const { return dynamic_cast<stp_experience_type_item*>(getObject(i)); }
+stp_experience_type_item* SetOfstp_experience_type_item::get(unsigned i) const { return nusk_downcast<stp_experience_type_item>(getObject(i)); }
 int SetOfstp_experience_type_item::add(stp_experience_type_item* value) { return addObject(value); }
 int SetOfstp_experience_type_item::_addIfAbsent(stp_experience_type_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2102,7 +2102,7 @@ void* SetOfstp_external_identification_item::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_external_identification_item> nusktype_SetOfstp_external_identification_item(&nusk_ap242_schema, "SetOfstp_external_identification_item");
 
-stp_external_identification_item* SetOfstp_external_identification_item::get(unsigned i) const { return dynamic_cast<stp_external_identification_item*>(getObject(i)); }
+stp_external_identification_item* SetOfstp_external_identification_item::get(unsigned i) const { return nusk_downcast<stp_external_identification_item>(getObject(i)); }
 int SetOfstp_external_identification_item::add(stp_external_identification_item* value) { return addObject(value); }
 int SetOfstp_external_identification_item::_addIfAbsent(stp_external_identification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2118,7 +2118,7 @@ void* SetOfstp_face::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_face> nusktype_SetOfstp_face(&nusk_ap242_schema, "SetOfstp_face");
 
-stp_face* SetOfstp_face::get(unsigned i) const { return dynamic_cast<stp_face*>(getObject(i)); }
+stp_face* SetOfstp_face::get(unsigned i) const { return nusk_downcast<stp_face>(getObject(i)); }
 int SetOfstp_face::add(stp_face* value) { return addObject(value); }
 int SetOfstp_face::_addIfAbsent(stp_face* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2134,7 +2134,7 @@ void* SetOfstp_face_bound::operator new(size_t size, NuskDesign* design) noexcep
 
 NuskTypePtrT<SetOfstp_face_bound> nusktype_SetOfstp_face_bound(&nusk_ap242_schema, "SetOfstp_face_bound");
 
-stp_face_bound* SetOfstp_face_bound::get(unsigned i) const { return dynamic_cast<stp_face_bound*>(getObject(i)); }
+stp_face_bound* SetOfstp_face_bound::get(unsigned i) const { return nusk_downcast<stp_face_bound>(getObject(i)); }
 int SetOfstp_face_bound::add(stp_face_bound* value) { return addObject(value); }
 int SetOfstp_face_bound::_addIfAbsent(stp_face_bound* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2150,7 +2150,7 @@ void* SetOfstp_face_surface::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_face_surface> nusktype_SetOfstp_face_surface(&nusk_ap242_schema, "SetOfstp_face_surface");
 
-stp_face_surface* SetOfstp_face_surface::get(unsigned i) const { return dynamic_cast<stp_face_surface*>(getObject(i)); }
+stp_face_surface* SetOfstp_face_surface::get(unsigned i) const { return nusk_downcast<stp_face_surface>(getObject(i)); }
 int SetOfstp_face_surface::add(stp_face_surface* value) { return addObject(value); }
 int SetOfstp_face_surface::_addIfAbsent(stp_face_surface* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2166,7 +2166,7 @@ void* SetOfstp_fill_area_style_tile_shape_select::operator new(size_t size, Nusk
 
 NuskTypePtrT<SetOfstp_fill_area_style_tile_shape_select> nusktype_SetOfstp_fill_area_style_tile_shape_select(&nusk_ap242_schema, "SetOfstp_fill_area_style_tile_shape_select");
 
-stp_fill_area_style_tile_shape_select* SetOfstp_fill_area_style_tile_shape_select::get(unsigned i) const { return dynamic_cast<stp_fill_area_style_tile_shape_select*>(getObject(i)); }
+stp_fill_area_style_tile_shape_select* SetOfstp_fill_area_style_tile_shape_select::get(unsigned i) const { return nusk_downcast<stp_fill_area_style_tile_shape_select>(getObject(i)); }
 int SetOfstp_fill_area_style_tile_shape_select::add(stp_fill_area_style_tile_shape_select* value) { return addObject(value); }
 int SetOfstp_fill_area_style_tile_shape_select::_addIfAbsent(stp_fill_area_style_tile_shape_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2182,7 +2182,7 @@ void* SetOfstp_fill_style_select::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfstp_fill_style_select> nusktype_SetOfstp_fill_style_select(&nusk_ap242_schema, "SetOfstp_fill_style_select");
 
-stp_fill_style_select* SetOfstp_fill_style_select::get(unsigned i) const { return dynamic_cast<stp_fill_style_select*>(getObject(i)); }
+stp_fill_style_select* SetOfstp_fill_style_select::get(unsigned i) const { return nusk_downcast<stp_fill_style_select>(getObject(i)); }
 int SetOfstp_fill_style_select::add(stp_fill_style_select* value) { return addObject(value); }
 int SetOfstp_fill_style_select::_addIfAbsent(stp_fill_style_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2198,7 +2198,7 @@ void* SetOfstp_geometric_set_select::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_geometric_set_select> nusktype_SetOfstp_geometric_set_select(&nusk_ap242_schema, "SetOfstp_geometric_set_select");
 
-stp_geometric_set_select* SetOfstp_geometric_set_select::get(unsigned i) const { return dynamic_cast<stp_geometric_set_select*>(getObject(i)); }
+stp_geometric_set_select* SetOfstp_geometric_set_select::get(unsigned i) const { return nusk_downcast<stp_geometric_set_select>(getObject(i)); }
 int SetOfstp_geometric_set_select::add(stp_geometric_set_select* value) { return addObject(value); }
 int SetOfstp_geometric_set_select::_addIfAbsent(stp_geometric_set_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2214,7 +2214,7 @@ void* SetOfstp_groupable_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_groupable_item> nusktype_SetOfstp_groupable_item(&nusk_ap242_schema, "SetOfstp_groupable_item");
 
-stp_groupable_item* SetOfstp_groupable_item::get(unsigned i) const { return dynamic_cast<stp_groupable_item*>(getObject(i)); }
+stp_groupable_item* SetOfstp_groupable_item::get(unsigned i) const { return nusk_downcast<stp_groupable_item>(getObject(i)); }
 int SetOfstp_groupable_item::add(stp_groupable_item* value) { return addObject(value); }
 int SetOfstp_groupable_item::_addIfAbsent(stp_groupable_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2230,7 +2230,7 @@ void* SetOfstp_id_attribute_select::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_id_attribute_select> nusktype_SetOfstp_id_attribute_select(&nusk_ap242_schema, "SetOfstp_id_attribute_select");
 
-stp_id_attribute_select* SetOfstp_id_attribute_select::get(unsigned i) const { return dynamic_cast<stp_id_attribute_select*>(getObject(i)); }
+stp_id_attribute_select* SetOfstp_id_attribute_select::get(unsigned i) const { return nusk_downcast<stp_id_attribute_select>(getObject(i)); }
 int SetOfstp_id_attribute_select::add(stp_id_attribute_select* value) { return addObject(value); }
 int SetOfstp_id_attribute_select::_addIfAbsent(stp_id_attribute_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2246,7 +2246,7 @@ void* SetOfstp_identification_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_identification_item> nusktype_SetOfstp_identification_item(&nusk_ap242_schema, "SetOfstp_identification_item");
 
-stp_identification_item* SetOfstp_identification_item::get(unsigned i) const { return dynamic_cast<stp_identification_item*>(getObject(i)); }
+stp_identification_item* SetOfstp_identification_item::get(unsigned i) const { return nusk_downcast<stp_identification_item>(getObject(i)); }
 int SetOfstp_identification_item::add(stp_identification_item* value) { return addObject(value); }
 int SetOfstp_identification_item::_addIfAbsent(stp_identification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2262,7 +2262,7 @@ void* SetOfstp_idrm_marked_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_idrm_marked_item> nusktype_SetOfstp_idrm_marked_item(&nusk_ap242_schema, "SetOfstp_idrm_marked_item");
 
-stp_idrm_marked_item* SetOfstp_idrm_marked_item::get(unsigned i) const { return dynamic_cast<stp_idrm_marked_item*>(getObject(i)); }
+stp_idrm_marked_item* SetOfstp_idrm_marked_item::get(unsigned i) const { return nusk_downcast<stp_idrm_marked_item>(getObject(i)); }
 int SetOfstp_idrm_marked_item::add(stp_idrm_marked_item* value) { return addObject(value); }
 int SetOfstp_idrm_marked_item::_addIfAbsent(stp_idrm_marked_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2278,7 +2278,7 @@ void* SetOfstp_inspected_element_select::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_inspected_element_select> nusktype_SetOfstp_inspected_element_select(&nusk_ap242_schema, "SetOfstp_inspected_element_select");
 
-stp_inspected_element_select* SetOfstp_inspected_element_select::get(unsigned i) const { return dynamic_cast<stp_inspected_element_select*>(getObject(i)); }
+stp_inspected_element_select* SetOfstp_inspected_element_select::get(unsigned i) const { return nusk_downcast<stp_inspected_element_select>(getObject(i)); }
 int SetOfstp_inspected_element_select::add(stp_inspected_element_select* value) { return addObject(value); }
 int SetOfstp_inspected_element_select::_addIfAbsent(stp_inspected_element_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2294,7 +2294,7 @@ void* SetOfstp_inspected_equivalence_element_select::operator new(size_t size, N
 
 NuskTypePtrT<SetOfstp_inspected_equivalence_element_select> nusktype_SetOfstp_inspected_equivalence_element_select(&nusk_ap242_schema, "SetOfstp_inspected_equivalence_element_select");
 
-stp_inspected_equivalence_element_select* SetOfstp_inspected_equivalence_element_select::get(unsigned i) const { return dynamic_cast<stp_inspected_equivalence_element_select*>(getObject(i)); }
+stp_inspected_equivalence_element_select* SetOfstp_inspected_equivalence_element_select::get(unsigned i) const { return nusk_downcast<stp_inspected_equivalence_element_select>(getObject(i)); }
 int SetOfstp_inspected_equivalence_element_select::add(stp_inspected_equivalence_element_select* value) { return addObject(value); }
 int SetOfstp_inspected_equivalence_element_select::_addIfAbsent(stp_inspected_equivalence_element_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2310,7 +2310,7 @@ void* SetOfstp_instance_attribute_reference::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_instance_attribute_reference> nusktype_SetOfstp_instance_attribute_reference(&nusk_ap242_schema, "SetOfstp_instance_attribute_reference");
 
-stp_instance_attribute_reference* SetOfstp_instance_attribute_reference::get(unsigned i) const { return dynamic_cast<stp_instance_attribute_reference*>(getObject(i)); }
+stp_instance_attribute_reference* SetOfstp_instance_attribute_reference::get(unsigned i) const { return nusk_downcast<stp_instance_attribute_reference>(getObject(i)); }
 int SetOfstp_instance_attribute_reference::add(stp_instance_attribute_reference* value) { return addObject(value); }
 int SetOfstp_instance_attribute_reference::_addIfAbsent(stp_instance_attribute_reference* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2326,7 +2326,7 @@ void* SetOfstp_instance_usage_context_select::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_instance_usage_context_select> nusktype_SetOfstp_instance_usage_context_select(&nusk_ap242_schema, "SetOfstp_instance_usage_context_select");
 
-stp_instance_usage_context_select* SetOfstp_instance_usage_context_select::get(unsigned i) const { return dynamic_cast<stp_instance_usage_context_select*>(getObject(i)); }
+stp_instance_usage_context_select* SetOfstp_instance_usage_context_select::get(unsigned i) const { return nusk_downcast<stp_instance_usage_context_select>(getObject(i)); }
 int SetOfstp_instance_usage_context_select::add(stp_instance_usage_context_select* value) { return addObject(value); }
 int SetOfstp_instance_usage_context_select::_addIfAbsent(stp_instance_usage_context_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2342,7 +2342,7 @@ void* SetOfstp_invisible_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_invisible_item> nusktype_SetOfstp_invisible_item(&nusk_ap242_schema, "SetOfstp_invisible_item");
 
-stp_invisible_item* SetOfstp_invisible_item::get(unsigned i) const { return dynamic_cast<stp_invisible_item*>(getObject(i)); }
+stp_invisible_item* SetOfstp_invisible_item::get(unsigned i) const { return nusk_downcast<stp_invisible_item>(getObject(i)); }
 int SetOfstp_invisible_item::add(stp_invisible_item* value) { return addObject(value); }
 int SetOfstp_invisible_item::_addIfAbsent(stp_invisible_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2358,7 +2358,7 @@ void* SetOfstp_item_defined_transformation::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_item_defined_transformation> nusktype_SetOfstp_item_defined_transformation(&nusk_ap242_schema, "SetOfstp_item_defined_transformation");
 
-stp_item_defined_transformation* SetOfstp_item_defined_transformation::get(unsigned i) const { return dynamic_cast<stp_item_defined_transformation*>(getObject(i)); }
+stp_item_defined_transformation* SetOfstp_item_defined_transformation::get(unsigned i) const { return nusk_downcast<stp_item_defined_transformation>(getObject(i)); }
 int SetOfstp_item_defined_transformation::add(stp_item_defined_transformation* value) { return addObject(value); }
 int SetOfstp_item_defined_transformation::_addIfAbsent(stp_item_defined_transformation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2374,7 +2374,7 @@ void* SetOfstp_kinematic_joint::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_kinematic_joint> nusktype_SetOfstp_kinematic_joint(&nusk_ap242_schema, "SetOfstp_kinematic_joint");
 
-stp_kinematic_joint* SetOfstp_kinematic_joint::get(unsigned i) const { return dynamic_cast<stp_kinematic_joint*>(getObject(i)); }
+stp_kinematic_joint* SetOfstp_kinematic_joint::get(unsigned i) const { return nusk_downcast<stp_kinematic_joint>(getObject(i)); }
 int SetOfstp_kinematic_joint::add(stp_kinematic_joint* value) { return addObject(value); }
 int SetOfstp_kinematic_joint::_addIfAbsent(stp_kinematic_joint* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2390,7 +2390,7 @@ void* SetOfstp_layered_item::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_layered_item> nusktype_SetOfstp_layered_item(&nusk_ap242_schema, "SetOfstp_layered_item");
 
-stp_layered_item* SetOfstp_layered_item::get(unsigned i) const { return dynamic_cast<stp_layered_item*>(getObject(i)); }
+stp_layered_item* SetOfstp_layered_item::get(unsigned i) const { return nusk_downcast<stp_layered_item>(getObject(i)); }
 int SetOfstp_layered_item::add(stp_layered_item* value) { return addObject(value); }
 int SetOfstp_layered_item::_addIfAbsent(stp_layered_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2406,7 +2406,7 @@ void* SetOfstp_light_source::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_light_source> nusktype_SetOfstp_light_source(&nusk_ap242_schema, "SetOfstp_light_source");
 
-stp_light_source* SetOfstp_light_source::get(unsigned i) const { return dynamic_cast<stp_light_source*>(getObject(i)); }
+stp_light_source* SetOfstp_light_source::get(unsigned i) const { return nusk_downcast<stp_light_source>(getObject(i)); }
 int SetOfstp_light_source::add(stp_light_source* value) { return addObject(value); }
 int SetOfstp_light_source::_addIfAbsent(stp_light_source* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2422,7 +2422,7 @@ void* SetOfstp_location_item::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_location_item> nusktype_SetOfstp_location_item(&nusk_ap242_schema, "SetOfstp_location_item");
 
-stp_location_item* SetOfstp_location_item::get(unsigned i) const { return dynamic_cast<stp_location_item*>(getObject(i)); }
+stp_location_item* SetOfstp_location_item::get(unsigned i) const { return nusk_downcast<stp_location_item>(getObject(i)); }
 int SetOfstp_location_item::add(stp_location_item* value) { return addObject(value); }
 int SetOfstp_location_item::_addIfAbsent(stp_location_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2438,7 +2438,7 @@ void* SetOfstp_location_of_extreme_value_select::operator new(size_t size, NuskD
 
 NuskTypePtrT<SetOfstp_location_of_extreme_value_select> nusktype_SetOfstp_location_of_extreme_value_select(&nusk_ap242_schema, "SetOfstp_location_of_extreme_value_select");
 
-stp_location_of_extreme_value_select* SetOfstp_location_of_extreme_value_select::get(unsigned i) const { return dynamic_cast<stp_location_of_extreme_value_select*>(getObject(i)); }
+stp_location_of_extreme_value_select* SetOfstp_location_of_extreme_value_select::get(unsigned i) const { return nusk_downcast<stp_location_of_extreme_value_select>(getObject(i)); }
 int SetOfstp_location_of_extreme_value_select::add(stp_location_of_extreme_value_select* value) { return addObject(value); }
 int SetOfstp_location_of_extreme_value_select::_addIfAbsent(stp_location_of_extreme_value_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2454,7 +2454,7 @@ void* SetOfstp_location_representation_item::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_location_representation_item> nusktype_SetOfstp_location_representation_item(&nusk_ap242_schema, "SetOfstp_location_representation_item");
 
-stp_location_representation_item* SetOfstp_location_representation_item::get(unsigned i) const { return dynamic_cast<stp_location_representation_item*>(getObject(i)); }
+stp_location_representation_item* SetOfstp_location_representation_item::get(unsigned i) const { return nusk_downcast<stp_location_representation_item>(getObject(i)); }
 int SetOfstp_location_representation_item::add(stp_location_representation_item* value) { return addObject(value); }
 int SetOfstp_location_representation_item::_addIfAbsent(stp_location_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2470,7 +2470,7 @@ void* SetOfstp_loop::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_loop> nusktype_SetOfstp_loop(&nusk_ap242_schema, "SetOfstp_loop");
 
-stp_loop* SetOfstp_loop::get(unsigned i) const { return dynamic_cast<stp_loop*>(getObject(i)); }
+stp_loop* SetOfstp_loop::get(unsigned i) const { return nusk_downcast<stp_loop>(getObject(i)); }
 int SetOfstp_loop::add(stp_loop* value) { return addObject(value); }
 int SetOfstp_loop::_addIfAbsent(stp_loop* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2486,7 +2486,7 @@ void* SetOfstp_maths_value::operator new(size_t size, NuskDesign* design) noexce
 
 NuskTypePtrT<SetOfstp_maths_value> nusktype_SetOfstp_maths_value(&nusk_ap242_schema, "SetOfstp_maths_value");
 
-stp_maths_value* SetOfstp_maths_value::get(unsigned i) const { return dynamic_cast<stp_maths_value*>(getObject(i)); }
+stp_maths_value* SetOfstp_maths_value::get(unsigned i) const { return nusk_downcast<stp_maths_value>(getObject(i)); }
 int SetOfstp_maths_value::add(stp_maths_value* value) { return addObject(value); }
 int SetOfstp_maths_value::_addIfAbsent(stp_maths_value* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2502,7 +2502,7 @@ void* SetOfstp_measure_representation_item::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_measure_representation_item> nusktype_SetOfstp_measure_representation_item(&nusk_ap242_schema, "SetOfstp_measure_representation_item");
 
-stp_measure_representation_item* SetOfstp_measure_representation_item::get(unsigned i) const { return dynamic_cast<stp_measure_representation_item*>(getObject(i)); }
+stp_measure_representation_item* SetOfstp_measure_representation_item::get(unsigned i) const { return nusk_downcast<stp_measure_representation_item>(getObject(i)); }
 int SetOfstp_measure_representation_item::add(stp_measure_representation_item* value) { return addObject(value); }
 int SetOfstp_measure_representation_item::_addIfAbsent(stp_measure_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2518,7 +2518,7 @@ void* SetOfstp_multi_language_attribute_item::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_multi_language_attribute_item> nusktype_SetOfstp_multi_language_attribute_item(&nusk_ap242_schema, "SetOfstp_multi_language_attribute_item");
 
-stp_multi_language_attribute_item* SetOfstp_multi_language_attribute_item::get(unsigned i) const { return dynamic_cast<stp_multi_language_attribute_item*>(getObject(i)); }
+stp_multi_language_attribute_item* SetOfstp_multi_language_attribute_item::get(unsigned i) const { return nusk_downcast<stp_multi_language_attribute_item>(getObject(i)); }
 int SetOfstp_multi_language_attribute_item::add(stp_multi_language_attribute_item* value) { return addObject(value); }
 int SetOfstp_multi_language_attribute_item::_addIfAbsent(stp_multi_language_attribute_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2534,7 +2534,7 @@ void* SetOfstp_near_point_relationship::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_near_point_relationship> nusktype_SetOfstp_near_point_relationship(&nusk_ap242_schema, "SetOfstp_near_point_relationship");
 
-stp_near_point_relationship* SetOfstp_near_point_relationship::get(unsigned i) const { return dynamic_cast<stp_near_point_relationship*>(getObject(i)); }
+stp_near_point_relationship* SetOfstp_near_point_relationship::get(unsigned i) const { return nusk_downcast<stp_near_point_relationship>(getObject(i)); }
 int SetOfstp_near_point_relationship::add(stp_near_point_relationship* value) { return addObject(value); }
 int SetOfstp_near_point_relationship::_addIfAbsent(stp_near_point_relationship* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2550,7 +2550,7 @@ void* SetOfstp_organization::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_organization> nusktype_SetOfstp_organization(&nusk_ap242_schema, "SetOfstp_organization");
 
-stp_organization* SetOfstp_organization::get(unsigned i) const { return dynamic_cast<stp_organization*>(getObject(i)); }
+stp_organization* SetOfstp_organization::get(unsigned i) const { return nusk_downcast<stp_organization>(getObject(i)); }
 int SetOfstp_organization::add(stp_organization* value) { return addObject(value); }
 int SetOfstp_organization::_addIfAbsent(stp_organization* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2566,7 +2566,7 @@ void* SetOfstp_organization_item::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfstp_organization_item> nusktype_SetOfstp_organization_item(&nusk_ap242_schema, "SetOfstp_organization_item");
 
-stp_organization_item* SetOfstp_organization_item::get(unsigned i) const { return dynamic_cast<stp_organization_item*>(getObject(i)); }
+stp_organization_item* SetOfstp_organization_item::get(unsigned i) const { return nusk_downcast<stp_organization_item>(getObject(i)); }
 int SetOfstp_organization_item::add(stp_organization_item* value) { return addObject(value); }
 int SetOfstp_organization_item::_addIfAbsent(stp_organization_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2582,7 +2582,7 @@ void* SetOfstp_organization_type_item::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<SetOfstp_organization_type_item> nusktype_SetOfstp_organization_type_item(&nusk_ap242_schema, "SetOfstp_organization_type_item");
 
-stp_organization_type_item* SetOfstp_organization_type_item::get(unsigned i) const { return dynamic_cast<stp_organization_type_item*>(getObject(i)); }
+stp_organization_type_item* SetOfstp_organization_type_item::get(unsigned i) const { return nusk_downcast<stp_organization_type_item>(getObject(i)); }
 int SetOfstp_organization_type_item::add(stp_organization_type_item* value) { return addObject(value); }
 int SetOfstp_organization_type_item::_addIfAbsent(stp_organization_type_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2598,7 +2598,7 @@ void* SetOfstp_oriented_closed_shell::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_oriented_closed_shell> nusktype_SetOfstp_oriented_closed_shell(&nusk_ap242_schema, "SetOfstp_oriented_closed_shell");
 
-stp_oriented_closed_shell* SetOfstp_oriented_closed_shell::get(unsigned i) const { return dynamic_cast<stp_oriented_closed_shell*>(getObject(i)); }
+stp_oriented_closed_shell* SetOfstp_oriented_closed_shell::get(unsigned i) const { return nusk_downcast<stp_oriented_closed_shell>(getObject(i)); }
 int SetOfstp_oriented_closed_shell::add(stp_oriented_closed_shell* value) { return addObject(value); }
 int SetOfstp_oriented_closed_shell::_addIfAbsent(stp_oriented_closed_shell* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2614,7 +2614,7 @@ void* SetOfstp_person::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_person> nusktype_SetOfstp_person(&nusk_ap242_schema, "SetOfstp_person");
 
-stp_person* SetOfstp_person::get(unsigned i) const { return dynamic_cast<stp_person*>(getObject(i)); }
+stp_person* SetOfstp_person::get(unsigned i) const { return nusk_downcast<stp_person>(getObject(i)); }
 int SetOfstp_person::add(stp_person* value) { return addObject(value); }
 int SetOfstp_person::_addIfAbsent(stp_person* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2630,7 +2630,7 @@ void* SetOfstp_person_and_organization_item::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_person_and_organization_item> nusktype_SetOfstp_person_and_organization_item(&nusk_ap242_schema, "SetOfstp_person_and_organization_item");
 
-stp_person_and_organization_item* SetOfstp_person_and_organization_item::get(unsigned i) const { return dynamic_cast<stp_person_and_organization_item*>(getObject(i)); }
+stp_person_and_organization_item* SetOfstp_person_and_organization_item::get(unsigned i) const { return nusk_downcast<stp_person_and_organization_item>(getObject(i)); }
 int SetOfstp_person_and_organization_item::add(stp_person_and_organization_item* value) { return addObject(value); }
 int SetOfstp_person_and_organization_item::_addIfAbsent(stp_person_and_organization_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2646,7 +2646,7 @@ void* SetOfstp_person_definition_item::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<SetOfstp_person_definition_item> nusktype_SetOfstp_person_definition_item(&nusk_ap242_schema, "SetOfstp_person_definition_item");
 
-stp_person_definition_item* SetOfstp_person_definition_item::get(unsigned i) const { return dynamic_cast<stp_person_definition_item*>(getObject(i)); }
+stp_person_definition_item* SetOfstp_person_definition_item::get(unsigned i) const { return nusk_downcast<stp_person_definition_item>(getObject(i)); }
 int SetOfstp_person_definition_item::add(stp_person_definition_item* value) { return addObject(value); }
 int SetOfstp_person_definition_item::_addIfAbsent(stp_person_definition_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2662,7 +2662,7 @@ void* SetOfstp_person_organization_item::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_person_organization_item> nusktype_SetOfstp_person_organization_item(&nusk_ap242_schema, "SetOfstp_person_organization_item");
 
-stp_person_organization_item* SetOfstp_person_organization_item::get(unsigned i) const { return dynamic_cast<stp_person_organization_item*>(getObject(i)); }
+stp_person_organization_item* SetOfstp_person_organization_item::get(unsigned i) const { return nusk_downcast<stp_person_organization_item>(getObject(i)); }
 int SetOfstp_person_organization_item::add(stp_person_organization_item* value) { return addObject(value); }
 int SetOfstp_person_organization_item::_addIfAbsent(stp_person_organization_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2678,7 +2678,7 @@ void* SetOfstp_person_type_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_person_type_item> nusktype_SetOfstp_person_type_item(&nusk_ap242_schema, "SetOfstp_person_type_item");
 
-stp_person_type_item* SetOfstp_person_type_item::get(unsigned i) const { return dynamic_cast<stp_person_type_item*>(getObject(i)); }
+stp_person_type_item* SetOfstp_person_type_item::get(unsigned i) const { return nusk_downcast<stp_person_type_item>(getObject(i)); }
 int SetOfstp_person_type_item::add(stp_person_type_item* value) { return addObject(value); }
 int SetOfstp_person_type_item::_addIfAbsent(stp_person_type_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2694,7 +2694,7 @@ void* SetOfstp_position_in_organization_group_assignment_item::operator new(size
 
 NuskTypePtrT<SetOfstp_position_in_organization_group_assignment_item> nusktype_SetOfstp_position_in_organization_group_assignment_item(&nusk_ap242_schema, "SetOfstp_position_in_organization_group_assignment_item");
 
-stp_position_in_organization_group_assignment_item* SetOfstp_position_in_organization_group_assignment_item::get(unsigned i) const { return dynamic_cast<stp_position_in_organization_group_assignment_item*>(getObject(i)); }
+stp_position_in_organization_group_assignment_item* SetOfstp_position_in_organization_group_assignment_item::get(unsigned i) const { return nusk_downcast<stp_position_in_organization_group_assignment_item>(getObject(i)); }
 int SetOfstp_position_in_organization_group_assignment_item::add(stp_position_in_organization_group_assignment_item* value) { return addObject(value); }
 int SetOfstp_position_in_organization_group_assignment_item::_addIfAbsent(stp_position_in_organization_group_assignment_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -2710,7 +2710,7 @@ void* SetOfstp_position_in_organization_group_item::operator new(size_t size, Nu
 
 NuskTypePtrT<SetOfstp_position_in_organization_group_item> nusktype_SetOfstp_position_in_organization_group_item(&nusk_ap242_schema, "SetOfstp_position_in_organization_group_item");
 
-stp_position_in_organization_group_item* SetOfstp_position_in_organization_group_item::get(unsigned i) const { return dynamic_cast<stp_position_in_organization_group_item*>(getObject(i)); }
+stp_position_in_organization_group_item* SetOfstp_position_in_organization_group_item::get(unsigned i) const { return nusk_downcast<stp_position_in_organization_group_item>(getObject(i)); }
 int SetOfstp_position_in_organization_group_item::add(stp_position_in_organization_group_item* value) { return addObject(value); }
 int SetOfstp_position_in_organization_group_item::_addIfAbsent(stp_position_in_organization_group_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);

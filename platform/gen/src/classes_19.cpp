@@ -73,7 +73,7 @@ void* SetOfstp_position_in_organization_item::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_position_in_organization_item> nusktype_SetOfstp_position_in_organization_item(&nusk_ap242_schema, "SetOfstp_position_in_organization_item");
 
-stp_position_in_organization_item* SetOfstp_position_in_organization_item::get(unsigned i) const { return dynamic_cast<stp_position_in_organization_item*>(getObject(i)); }
+stp_position_in_organization_item* SetOfstp_position_in_organization_item::get(unsigned i) const { return nusk_downcast<stp_position_in_organization_item>(getObject(i)); }
 int SetOfstp_position_in_organization_item::add(stp_position_in_organization_item* value) { return addObject(value); }
 int SetOfstp_position_in_organization_item::_addIfAbsent(stp_position_in_organization_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -89,7 +89,7 @@ void* SetOfstp_position_in_organization_type_item::operator new(size_t size, Nus
 
 NuskTypePtrT<SetOfstp_position_in_organization_type_item> nusktype_SetOfstp_position_in_organization_type_item(&nusk_ap242_schema, "SetOfstp_position_in_organization_type_item");
 
-stp_position_in_organization_type_item* SetOfstp_position_in_organization_type_item::get(unsigned i) const { return dynamic_cast<stp_position_in_organization_type_item*>(getObject(i)); }
+stp_position_in_organization_type_item* SetOfstp_position_in_organization_type_item::get(unsigned i) const { return nusk_downcast<stp_position_in_organization_type_item>(getObject(i)); }
 int SetOfstp_position_in_organization_type_item::add(stp_position_in_organization_type_item* value) { return addObject(value); }
 int SetOfstp_position_in_organization_type_item::_addIfAbsent(stp_position_in_organization_type_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -105,7 +105,7 @@ void* SetOfstp_presentation_style_assignment::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_presentation_style_assignment> nusktype_SetOfstp_presentation_style_assignment(&nusk_ap242_schema, "SetOfstp_presentation_style_assignment");
 
-stp_presentation_style_assignment* SetOfstp_presentation_style_assignment::get(unsigned i) const { return dynamic_cast<stp_presentation_style_assignment*>(getObject(i)); }
+stp_presentation_style_assignment* SetOfstp_presentation_style_assignment::get(unsigned i) const { return nusk_downcast<stp_presentation_style_assignment>(getObject(i)); }
 int SetOfstp_presentation_style_assignment::add(stp_presentation_style_assignment* value) { return addObject(value); }
 int SetOfstp_presentation_style_assignment::_addIfAbsent(stp_presentation_style_assignment* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -121,7 +121,7 @@ void* SetOfstp_presentation_style_select::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<SetOfstp_presentation_style_select> nusktype_SetOfstp_presentation_style_select(&nusk_ap242_schema, "SetOfstp_presentation_style_select");
 
-stp_presentation_style_select* SetOfstp_presentation_style_select::get(unsigned i) const { return dynamic_cast<stp_presentation_style_select*>(getObject(i)); }
+stp_presentation_style_select* SetOfstp_presentation_style_select::get(unsigned i) const { return nusk_downcast<stp_presentation_style_select>(getObject(i)); }
 int SetOfstp_presentation_style_select::add(stp_presentation_style_select* value) { return addObject(value); }
 int SetOfstp_presentation_style_select::_addIfAbsent(stp_presentation_style_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -137,7 +137,7 @@ void* SetOfstp_presented_item_select::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_presented_item_select> nusktype_SetOfstp_presented_item_select(&nusk_ap242_schema, "SetOfstp_presented_item_select");
 
-stp_presented_item_select* SetOfstp_presented_item_select::get(unsigned i) const { return dynamic_cast<stp_presented_item_select*>(getObject(i)); }
+stp_presented_item_select* SetOfstp_presented_item_select::get(unsigned i) const { return nusk_downcast<stp_presented_item_select>(getObject(i)); }
 int SetOfstp_presented_item_select::add(stp_presented_item_select* value) { return addObject(value); }
 int SetOfstp_presented_item_select::_addIfAbsent(stp_presented_item_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -153,7 +153,7 @@ void* SetOfstp_product::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_product> nusktype_SetOfstp_product(&nusk_ap242_schema, "SetOfstp_product");
 
-stp_product* SetOfstp_product::get(unsigned i) const { return dynamic_cast<stp_product*>(getObject(i)); }
+stp_product* SetOfstp_product::get(unsigned i) const { return nusk_downcast<stp_product>(getObject(i)); }
 int SetOfstp_product::add(stp_product* value) { return addObject(value); }
 int SetOfstp_product::_addIfAbsent(stp_product* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -169,7 +169,7 @@ void* SetOfstp_product_concept_feature_association::operator new(size_t size, Nu
 
 NuskTypePtrT<SetOfstp_product_concept_feature_association> nusktype_SetOfstp_product_concept_feature_association(&nusk_ap242_schema, "SetOfstp_product_concept_feature_association");
 
-stp_product_concept_feature_association* SetOfstp_product_concept_feature_association::get(unsigned i) const { return dynamic_cast<stp_product_concept_feature_association*>(getObject(i)); }
+stp_product_concept_feature_association* SetOfstp_product_concept_feature_association::get(unsigned i) const { return nusk_downcast<stp_product_concept_feature_association>(getObject(i)); }
 int SetOfstp_product_concept_feature_association::add(stp_product_concept_feature_association* value) { return addObject(value); }
 int SetOfstp_product_concept_feature_association::_addIfAbsent(stp_product_concept_feature_association* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -185,7 +185,7 @@ void* SetOfstp_product_context::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_product_context> nusktype_SetOfstp_product_context(&nusk_ap242_schema, "SetOfstp_product_context");
 
-stp_product_context* SetOfstp_product_context::get(unsigned i) const { return dynamic_cast<stp_product_context*>(getObject(i)); }
+stp_product_context* SetOfstp_product_context::get(unsigned i) const { return nusk_downcast<stp_product_context>(getObject(i)); }
 int SetOfstp_product_context::add(stp_product_context* value) { return addObject(value); }
 int SetOfstp_product_context::_addIfAbsent(stp_product_context* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -201,7 +201,7 @@ void* SetOfstp_product_definition::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_product_definition> nusktype_SetOfstp_product_definition(&nusk_ap242_schema, "SetOfstp_product_definition");
 
-stp_product_definition* SetOfstp_product_definition::get(unsigned i) const { return dynamic_cast<stp_product_definition*>(getObject(i)); }
+stp_product_definition* SetOfstp_product_definition::get(unsigned i) const { return nusk_downcast<stp_product_definition>(getObject(i)); }
 int SetOfstp_product_definition::add(stp_product_definition* value) { return addObject(value); }
 int SetOfstp_product_definition::_addIfAbsent(stp_product_definition* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -217,7 +217,7 @@ void* SetOfstp_product_definition_formation::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_product_definition_formation> nusktype_SetOfstp_product_definition_formation(&nusk_ap242_schema, "SetOfstp_product_definition_formation");
 
-stp_product_definition_formation* SetOfstp_product_definition_formation::get(unsigned i) const { return dynamic_cast<stp_product_definition_formation*>(getObject(i)); }
+stp_product_definition_formation* SetOfstp_product_definition_formation::get(unsigned i) const { return nusk_downcast<stp_product_definition_formation>(getObject(i)); }
 int SetOfstp_product_definition_formation::add(stp_product_definition_formation* value) { return addObject(value); }
 int SetOfstp_product_definition_formation::_addIfAbsent(stp_product_definition_formation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -233,7 +233,7 @@ void* SetOfstp_product_definition_or_assembly_component_usage::operator new(size
 
 NuskTypePtrT<SetOfstp_product_definition_or_assembly_component_usage> nusktype_SetOfstp_product_definition_or_assembly_component_usage(&nusk_ap242_schema, "SetOfstp_product_definition_or_assembly_component_usage");
 
-stp_product_definition_or_assembly_component_usage* SetOfstp_product_definition_or_assembly_component_usage::get(unsigned i) const { return dynamic_cast<stp_product_definition_or_assembly_component_usage*>(getObject(i)); }
+stp_product_definition_or_assembly_component_usage* SetOfstp_product_definition_or_assembly_component_usage::get(unsigned i) const { return nusk_downcast<stp_product_definition_or_assembly_component_usage>(getObject(i)); }
 int SetOfstp_product_definition_or_assembly_component_usage::add(stp_product_definition_or_assembly_component_usage* value) { return addObject(value); }
 int SetOfstp_product_definition_or_assembly_component_usage::_addIfAbsent(stp_product_definition_or_assembly_component_usage* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -249,7 +249,7 @@ void* SetOfstp_product_definition_or_breakdown_element_usage::operator new(size_
 
 NuskTypePtrT<SetOfstp_product_definition_or_breakdown_element_usage> nusktype_SetOfstp_product_definition_or_breakdown_element_usage(&nusk_ap242_schema, "SetOfstp_product_definition_or_breakdown_element_usage");
 
-stp_product_definition_or_breakdown_element_usage* SetOfstp_product_definition_or_breakdown_element_usage::get(unsigned i) const { return dynamic_cast<stp_product_definition_or_breakdown_element_usage*>(getObject(i)); }
+stp_product_definition_or_breakdown_element_usage* SetOfstp_product_definition_or_breakdown_element_usage::get(unsigned i) const { return nusk_downcast<stp_product_definition_or_breakdown_element_usage>(getObject(i)); }
 int SetOfstp_product_definition_or_breakdown_element_usage::add(stp_product_definition_or_breakdown_element_usage* value) { return addObject(value); }
 int SetOfstp_product_definition_or_breakdown_element_usage::_addIfAbsent(stp_product_definition_or_breakdown_element_usage* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -265,7 +265,7 @@ void* SetOfstp_product_definition_or_product_definition_relationship::operator n
 
 NuskTypePtrT<SetOfstp_product_definition_or_product_definition_relationship> nusktype_SetOfstp_product_definition_or_product_definition_relationship(&nusk_ap242_schema, "SetOfstp_product_definition_or_product_definition_relationship");
 
-stp_product_definition_or_product_definition_relationship* SetOfstp_product_definition_or_product_definition_relationship::get(unsigned i) const { return dynamic_cast<stp_product_definition_or_product_definition_relationship*>(getObject(i)); }
+stp_product_definition_or_product_definition_relationship* SetOfstp_product_definition_or_product_definition_relationship::get(unsigned i) const { return nusk_downcast<stp_product_definition_or_product_definition_relationship>(getObject(i)); }
 int SetOfstp_product_definition_or_product_definition_relationship::add(stp_product_definition_or_product_definition_relationship* value) { return addObject(value); }
 int SetOfstp_product_definition_or_product_definition_relationship::_addIfAbsent(stp_product_definition_or_product_definition_relationship* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -281,7 +281,7 @@ void* SetOfstp_product_group_attributes::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_product_group_attributes> nusktype_SetOfstp_product_group_attributes(&nusk_ap242_schema, "SetOfstp_product_group_attributes");
 
-stp_product_group_attributes* SetOfstp_product_group_attributes::get(unsigned i) const { return dynamic_cast<stp_product_group_attributes*>(getObject(i)); }
+stp_product_group_attributes* SetOfstp_product_group_attributes::get(unsigned i) const { return nusk_downcast<stp_product_group_attributes>(getObject(i)); }
 int SetOfstp_product_group_attributes::add(stp_product_group_attributes* value) { return addObject(value); }
 int SetOfstp_product_group_attributes::_addIfAbsent(stp_product_group_attributes* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -297,7 +297,7 @@ void* SetOfstp_product_group_rule::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_product_group_rule> nusktype_SetOfstp_product_group_rule(&nusk_ap242_schema, "SetOfstp_product_group_rule");
 
-stp_product_group_rule* SetOfstp_product_group_rule::get(unsigned i) const { return dynamic_cast<stp_product_group_rule*>(getObject(i)); }
+stp_product_group_rule* SetOfstp_product_group_rule::get(unsigned i) const { return nusk_downcast<stp_product_group_rule>(getObject(i)); }
 int SetOfstp_product_group_rule::add(stp_product_group_rule* value) { return addObject(value); }
 int SetOfstp_product_group_rule::_addIfAbsent(stp_product_group_rule* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -313,7 +313,7 @@ void* SetOfstp_product_group_rules::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_product_group_rules> nusktype_SetOfstp_product_group_rules(&nusk_ap242_schema, "SetOfstp_product_group_rules");
 
-stp_product_group_rules* SetOfstp_product_group_rules::get(unsigned i) const { return dynamic_cast<stp_product_group_rules*>(getObject(i)); }
+stp_product_group_rules* SetOfstp_product_group_rules::get(unsigned i) const { return nusk_downcast<stp_product_group_rules>(getObject(i)); }
 int SetOfstp_product_group_rules::add(stp_product_group_rules* value) { return addObject(value); }
 int SetOfstp_product_group_rules::_addIfAbsent(stp_product_group_rules* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -329,7 +329,7 @@ void* SetOfstp_project_group_name_item::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_project_group_name_item> nusktype_SetOfstp_project_group_name_item(&nusk_ap242_schema, "SetOfstp_project_group_name_item");
 
-stp_project_group_name_item* SetOfstp_project_group_name_item::get(unsigned i) const { return dynamic_cast<stp_project_group_name_item*>(getObject(i)); }
+stp_project_group_name_item* SetOfstp_project_group_name_item::get(unsigned i) const { return nusk_downcast<stp_project_group_name_item>(getObject(i)); }
 int SetOfstp_project_group_name_item::add(stp_project_group_name_item* value) { return addObject(value); }
 int SetOfstp_project_group_name_item::_addIfAbsent(stp_project_group_name_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -345,7 +345,7 @@ void* SetOfstp_project_item::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_project_item> nusktype_SetOfstp_project_item(&nusk_ap242_schema, "SetOfstp_project_item");
 
-stp_project_item* SetOfstp_project_item::get(unsigned i) const { return dynamic_cast<stp_project_item*>(getObject(i)); }
+stp_project_item* SetOfstp_project_item::get(unsigned i) const { return nusk_downcast<stp_project_item>(getObject(i)); }
 int SetOfstp_project_item::add(stp_project_item* value) { return addObject(value); }
 int SetOfstp_project_item::_addIfAbsent(stp_project_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -361,7 +361,7 @@ void* SetOfstp_relationship_with_condition::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_relationship_with_condition> nusktype_SetOfstp_relationship_with_condition(&nusk_ap242_schema, "SetOfstp_relationship_with_condition");
 
-stp_relationship_with_condition* SetOfstp_relationship_with_condition::get(unsigned i) const { return dynamic_cast<stp_relationship_with_condition*>(getObject(i)); }
+stp_relationship_with_condition* SetOfstp_relationship_with_condition::get(unsigned i) const { return nusk_downcast<stp_relationship_with_condition>(getObject(i)); }
 int SetOfstp_relationship_with_condition::add(stp_relationship_with_condition* value) { return addObject(value); }
 int SetOfstp_relationship_with_condition::_addIfAbsent(stp_relationship_with_condition* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -377,7 +377,7 @@ void* SetOfstp_rendering_properties_select::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_rendering_properties_select> nusktype_SetOfstp_rendering_properties_select(&nusk_ap242_schema, "SetOfstp_rendering_properties_select");
 
-stp_rendering_properties_select* SetOfstp_rendering_properties_select::get(unsigned i) const { return dynamic_cast<stp_rendering_properties_select*>(getObject(i)); }
+stp_rendering_properties_select* SetOfstp_rendering_properties_select::get(unsigned i) const { return nusk_downcast<stp_rendering_properties_select>(getObject(i)); }
 int SetOfstp_rendering_properties_select::add(stp_rendering_properties_select* value) { return addObject(value); }
 int SetOfstp_rendering_properties_select::_addIfAbsent(stp_rendering_properties_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -393,7 +393,7 @@ void* SetOfstp_representation::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_representation> nusktype_SetOfstp_representation(&nusk_ap242_schema, "SetOfstp_representation");
 
-stp_representation* SetOfstp_representation::get(unsigned i) const { return dynamic_cast<stp_representation*>(getObject(i)); }
+stp_representation* SetOfstp_representation::get(unsigned i) const { return nusk_downcast<stp_representation>(getObject(i)); }
 int SetOfstp_representation::add(stp_representation* value) { return addObject(value); }
 int SetOfstp_representation::_addIfAbsent(stp_representation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -409,7 +409,7 @@ void* SetOfstp_representation_item::operator new(size_t size, NuskDesign* design
 
 NuskTypePtrT<SetOfstp_representation_item> nusktype_SetOfstp_representation_item(&nusk_ap242_schema, "SetOfstp_representation_item");
 
-stp_representation_item* SetOfstp_representation_item::get(unsigned i) const { return dynamic_cast<stp_representation_item*>(getObject(i)); }
+stp_representation_item* SetOfstp_representation_item::get(unsigned i) const { return nusk_downcast<stp_representation_item>(getObject(i)); }
 int SetOfstp_representation_item::add(stp_representation_item* value) { return addObject(value); }
 int SetOfstp_representation_item::_addIfAbsent(stp_representation_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -425,7 +425,7 @@ void* SetOfstp_requirement_assigned_item::operator new(size_t size, NuskDesign* 
 
 NuskTypePtrT<SetOfstp_requirement_assigned_item> nusktype_SetOfstp_requirement_assigned_item(&nusk_ap242_schema, "SetOfstp_requirement_assigned_item");
 
-stp_requirement_assigned_item* SetOfstp_requirement_assigned_item::get(unsigned i) const { return dynamic_cast<stp_requirement_assigned_item*>(getObject(i)); }
+stp_requirement_assigned_item* SetOfstp_requirement_assigned_item::get(unsigned i) const { return nusk_downcast<stp_requirement_assigned_item>(getObject(i)); }
 int SetOfstp_requirement_assigned_item::add(stp_requirement_assigned_item* value) { return addObject(value); }
 int SetOfstp_requirement_assigned_item::_addIfAbsent(stp_requirement_assigned_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -441,7 +441,7 @@ void* SetOfstp_requirement_satisfaction_item::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_requirement_satisfaction_item> nusktype_SetOfstp_requirement_satisfaction_item(&nusk_ap242_schema, "SetOfstp_requirement_satisfaction_item");
 
-stp_requirement_satisfaction_item* SetOfstp_requirement_satisfaction_item::get(unsigned i) const { return dynamic_cast<stp_requirement_satisfaction_item*>(getObject(i)); }
+stp_requirement_satisfaction_item* SetOfstp_requirement_satisfaction_item::get(unsigned i) const { return nusk_downcast<stp_requirement_satisfaction_item>(getObject(i)); }
 int SetOfstp_requirement_satisfaction_item::add(stp_requirement_satisfaction_item* value) { return addObject(value); }
 int SetOfstp_requirement_satisfaction_item::_addIfAbsent(stp_requirement_satisfaction_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -457,7 +457,7 @@ void* SetOfstp_requirement_source_item::operator new(size_t size, NuskDesign* de
 
 NuskTypePtrT<SetOfstp_requirement_source_item> nusktype_SetOfstp_requirement_source_item(&nusk_ap242_schema, "SetOfstp_requirement_source_item");
 
-stp_requirement_source_item* SetOfstp_requirement_source_item::get(unsigned i) const { return dynamic_cast<stp_requirement_source_item*>(getObject(i)); }
+stp_requirement_source_item* SetOfstp_requirement_source_item::get(unsigned i) const { return nusk_downcast<stp_requirement_source_item>(getObject(i)); }
 int SetOfstp_requirement_source_item::add(stp_requirement_source_item* value) { return addObject(value); }
 int SetOfstp_requirement_source_item::_addIfAbsent(stp_requirement_source_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -473,7 +473,7 @@ void* SetOfstp_reversible_topology_item::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_reversible_topology_item> nusktype_SetOfstp_reversible_topology_item(&nusk_ap242_schema, "SetOfstp_reversible_topology_item");
 
-stp_reversible_topology_item* SetOfstp_reversible_topology_item::get(unsigned i) const { return dynamic_cast<stp_reversible_topology_item*>(getObject(i)); }
+stp_reversible_topology_item* SetOfstp_reversible_topology_item::get(unsigned i) const { return nusk_downcast<stp_reversible_topology_item>(getObject(i)); }
 int SetOfstp_reversible_topology_item::add(stp_reversible_topology_item* value) { return addObject(value); }
 int SetOfstp_reversible_topology_item::_addIfAbsent(stp_reversible_topology_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -489,7 +489,7 @@ void* SetOfstp_risk_impact_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_risk_impact_item> nusktype_SetOfstp_risk_impact_item(&nusk_ap242_schema, "SetOfstp_risk_impact_item");
 
-stp_risk_impact_item* SetOfstp_risk_impact_item::get(unsigned i) const { return dynamic_cast<stp_risk_impact_item*>(getObject(i)); }
+stp_risk_impact_item* SetOfstp_risk_impact_item::get(unsigned i) const { return nusk_downcast<stp_risk_impact_item>(getObject(i)); }
 int SetOfstp_risk_impact_item::add(stp_risk_impact_item* value) { return addObject(value); }
 int SetOfstp_risk_impact_item::_addIfAbsent(stp_risk_impact_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -505,7 +505,7 @@ void* SetOfstp_risk_perception_source_item::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_risk_perception_source_item> nusktype_SetOfstp_risk_perception_source_item(&nusk_ap242_schema, "SetOfstp_risk_perception_source_item");
 
-stp_risk_perception_source_item* SetOfstp_risk_perception_source_item::get(unsigned i) const { return dynamic_cast<stp_risk_perception_source_item*>(getObject(i)); }
+stp_risk_perception_source_item* SetOfstp_risk_perception_source_item::get(unsigned i) const { return nusk_downcast<stp_risk_perception_source_item>(getObject(i)); }
 int SetOfstp_risk_perception_source_item::add(stp_risk_perception_source_item* value) { return addObject(value); }
 int SetOfstp_risk_perception_source_item::_addIfAbsent(stp_risk_perception_source_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -521,7 +521,7 @@ void* SetOfstp_rule_superseded_item::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_rule_superseded_item> nusktype_SetOfstp_rule_superseded_item(&nusk_ap242_schema, "SetOfstp_rule_superseded_item");
 
-stp_rule_superseded_item* SetOfstp_rule_superseded_item::get(unsigned i) const { return dynamic_cast<stp_rule_superseded_item*>(getObject(i)); }
+stp_rule_superseded_item* SetOfstp_rule_superseded_item::get(unsigned i) const { return nusk_downcast<stp_rule_superseded_item>(getObject(i)); }
 int SetOfstp_rule_superseded_item::add(stp_rule_superseded_item* value) { return addObject(value); }
 int SetOfstp_rule_superseded_item::_addIfAbsent(stp_rule_superseded_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -537,7 +537,7 @@ void* SetOfstp_same_as_item::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_same_as_item> nusktype_SetOfstp_same_as_item(&nusk_ap242_schema, "SetOfstp_same_as_item");
 
-stp_same_as_item* SetOfstp_same_as_item::get(unsigned i) const { return dynamic_cast<stp_same_as_item*>(getObject(i)); }
+stp_same_as_item* SetOfstp_same_as_item::get(unsigned i) const { return nusk_downcast<stp_same_as_item>(getObject(i)); }
 int SetOfstp_same_as_item::add(stp_same_as_item* value) { return addObject(value); }
 int SetOfstp_same_as_item::_addIfAbsent(stp_same_as_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -553,7 +553,7 @@ void* SetOfstp_scanned_data_item::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfstp_scanned_data_item> nusktype_SetOfstp_scanned_data_item(&nusk_ap242_schema, "SetOfstp_scanned_data_item");
 
-stp_scanned_data_item* SetOfstp_scanned_data_item::get(unsigned i) const { return dynamic_cast<stp_scanned_data_item*>(getObject(i)); }
+stp_scanned_data_item* SetOfstp_scanned_data_item::get(unsigned i) const { return nusk_downcast<stp_scanned_data_item>(getObject(i)); }
 int SetOfstp_scanned_data_item::add(stp_scanned_data_item* value) { return addObject(value); }
 int SetOfstp_scanned_data_item::_addIfAbsent(stp_scanned_data_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -569,7 +569,7 @@ void* SetOfstp_scanner_property::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_scanner_property> nusktype_SetOfstp_scanner_property(&nusk_ap242_schema, "SetOfstp_scanner_property");
 
-stp_scanner_property* SetOfstp_scanner_property::get(unsigned i) const { return dynamic_cast<stp_scanner_property*>(getObject(i)); }
+stp_scanner_property* SetOfstp_scanner_property::get(unsigned i) const { return nusk_downcast<stp_scanner_property>(getObject(i)); }
 int SetOfstp_scanner_property::add(stp_scanner_property* value) { return addObject(value); }
 int SetOfstp_scanner_property::_addIfAbsent(stp_scanner_property* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -585,7 +585,7 @@ void* SetOfstp_security_classification_item::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_security_classification_item> nusktype_SetOfstp_security_classification_item(&nusk_ap242_schema, "SetOfstp_security_classification_item");
 
-stp_security_classification_item* SetOfstp_security_classification_item::get(unsigned i) const { return dynamic_cast<stp_security_classification_item*>(getObject(i)); }
+stp_security_classification_item* SetOfstp_security_classification_item::get(unsigned i) const { return nusk_downcast<stp_security_classification_item>(getObject(i)); }
 int SetOfstp_security_classification_item::add(stp_security_classification_item* value) { return addObject(value); }
 int SetOfstp_security_classification_item::_addIfAbsent(stp_security_classification_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -601,7 +601,7 @@ void* SetOfstp_shape_aspect::operator new(size_t size, NuskDesign* design) noexc
 
 NuskTypePtrT<SetOfstp_shape_aspect> nusktype_SetOfstp_shape_aspect(&nusk_ap242_schema, "SetOfstp_shape_aspect");
 
-stp_shape_aspect* SetOfstp_shape_aspect::get(unsigned i) const { return dynamic_cast<stp_shape_aspect*>(getObject(i)); }
+stp_shape_aspect* SetOfstp_shape_aspect::get(unsigned i) const { return nusk_downcast<stp_shape_aspect>(getObject(i)); }
 int SetOfstp_shape_aspect::add(stp_shape_aspect* value) { return addObject(value); }
 int SetOfstp_shape_aspect::_addIfAbsent(stp_shape_aspect* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -617,7 +617,7 @@ void* SetOfstp_shape_measurement_accuracy::operator new(size_t size, NuskDesign*
 
 NuskTypePtrT<SetOfstp_shape_measurement_accuracy> nusktype_SetOfstp_shape_measurement_accuracy(&nusk_ap242_schema, "SetOfstp_shape_measurement_accuracy");
 
-stp_shape_measurement_accuracy* SetOfstp_shape_measurement_accuracy::get(unsigned i) const { return dynamic_cast<stp_shape_measurement_accuracy*>(getObject(i)); }
+stp_shape_measurement_accuracy* SetOfstp_shape_measurement_accuracy::get(unsigned i) const { return nusk_downcast<stp_shape_measurement_accuracy>(getObject(i)); }
 int SetOfstp_shape_measurement_accuracy::add(stp_shape_measurement_accuracy* value) { return addObject(value); }
 int SetOfstp_shape_measurement_accuracy::_addIfAbsent(stp_shape_measurement_accuracy* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -633,7 +633,7 @@ void* SetOfstp_shape_representation::operator new(size_t size, NuskDesign* desig
 
 NuskTypePtrT<SetOfstp_shape_representation> nusktype_SetOfstp_shape_representation(&nusk_ap242_schema, "SetOfstp_shape_representation");
 
-stp_shape_representation* SetOfstp_shape_representation::get(unsigned i) const { return dynamic_cast<stp_shape_representation*>(getObject(i)); }
+stp_shape_representation* SetOfstp_shape_representation::get(unsigned i) const { return nusk_downcast<stp_shape_representation>(getObject(i)); }
 int SetOfstp_shape_representation::add(stp_shape_representation* value) { return addObject(value); }
 int SetOfstp_shape_representation::_addIfAbsent(stp_shape_representation* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -649,7 +649,7 @@ void* SetOfstp_shell::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_shell> nusktype_SetOfstp_shell(&nusk_ap242_schema, "SetOfstp_shell");
 
-stp_shell* SetOfstp_shell::get(unsigned i) const { return dynamic_cast<stp_shell*>(getObject(i)); }
+stp_shell* SetOfstp_shell::get(unsigned i) const { return nusk_downcast<stp_shell>(getObject(i)); }
 int SetOfstp_shell::add(stp_shell* value) { return addObject(value); }
 int SetOfstp_shell::_addIfAbsent(stp_shell* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -665,7 +665,7 @@ void* SetOfstp_sketch_element_select::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_sketch_element_select> nusktype_SetOfstp_sketch_element_select(&nusk_ap242_schema, "SetOfstp_sketch_element_select");
 
-stp_sketch_element_select* SetOfstp_sketch_element_select::get(unsigned i) const { return dynamic_cast<stp_sketch_element_select*>(getObject(i)); }
+stp_sketch_element_select* SetOfstp_sketch_element_select::get(unsigned i) const { return nusk_downcast<stp_sketch_element_select>(getObject(i)); }
 int SetOfstp_sketch_element_select::add(stp_sketch_element_select* value) { return addObject(value); }
 int SetOfstp_sketch_element_select::_addIfAbsent(stp_sketch_element_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -681,7 +681,7 @@ void* SetOfstp_specified_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_specified_item> nusktype_SetOfstp_specified_item(&nusk_ap242_schema, "SetOfstp_specified_item");
 
-stp_specified_item* SetOfstp_specified_item::get(unsigned i) const { return dynamic_cast<stp_specified_item*>(getObject(i)); }
+stp_specified_item* SetOfstp_specified_item::get(unsigned i) const { return nusk_downcast<stp_specified_item>(getObject(i)); }
 int SetOfstp_specified_item::add(stp_specified_item* value) { return addObject(value); }
 int SetOfstp_specified_item::_addIfAbsent(stp_specified_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -697,7 +697,7 @@ void* SetOfstp_start_request_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_start_request_item> nusktype_SetOfstp_start_request_item(&nusk_ap242_schema, "SetOfstp_start_request_item");
 
-stp_start_request_item* SetOfstp_start_request_item::get(unsigned i) const { return dynamic_cast<stp_start_request_item*>(getObject(i)); }
+stp_start_request_item* SetOfstp_start_request_item::get(unsigned i) const { return nusk_downcast<stp_start_request_item>(getObject(i)); }
 int SetOfstp_start_request_item::add(stp_start_request_item* value) { return addObject(value); }
 int SetOfstp_start_request_item::_addIfAbsent(stp_start_request_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -713,7 +713,7 @@ void* SetOfstp_state_observed::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_state_observed> nusktype_SetOfstp_state_observed(&nusk_ap242_schema, "SetOfstp_state_observed");
 
-stp_state_observed* SetOfstp_state_observed::get(unsigned i) const { return dynamic_cast<stp_state_observed*>(getObject(i)); }
+stp_state_observed* SetOfstp_state_observed::get(unsigned i) const { return nusk_downcast<stp_state_observed>(getObject(i)); }
 int SetOfstp_state_observed::add(stp_state_observed* value) { return addObject(value); }
 int SetOfstp_state_observed::_addIfAbsent(stp_state_observed* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -729,7 +729,7 @@ void* SetOfstp_state_observed_of_item::operator new(size_t size, NuskDesign* des
 
 NuskTypePtrT<SetOfstp_state_observed_of_item> nusktype_SetOfstp_state_observed_of_item(&nusk_ap242_schema, "SetOfstp_state_observed_of_item");
 
-stp_state_observed_of_item* SetOfstp_state_observed_of_item::get(unsigned i) const { return dynamic_cast<stp_state_observed_of_item*>(getObject(i)); }
+stp_state_observed_of_item* SetOfstp_state_observed_of_item::get(unsigned i) const { return nusk_downcast<stp_state_observed_of_item>(getObject(i)); }
 int SetOfstp_state_observed_of_item::add(stp_state_observed_of_item* value) { return addObject(value); }
 int SetOfstp_state_observed_of_item::_addIfAbsent(stp_state_observed_of_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -745,7 +745,7 @@ void* SetOfstp_state_type::operator new(size_t size, NuskDesign* design) noexcep
 
 NuskTypePtrT<SetOfstp_state_type> nusktype_SetOfstp_state_type(&nusk_ap242_schema, "SetOfstp_state_type");
 
-stp_state_type* SetOfstp_state_type::get(unsigned i) const { return dynamic_cast<stp_state_type*>(getObject(i)); }
+stp_state_type* SetOfstp_state_type::get(unsigned i) const { return nusk_downcast<stp_state_type>(getObject(i)); }
 int SetOfstp_state_type::add(stp_state_type* value) { return addObject(value); }
 int SetOfstp_state_type::_addIfAbsent(stp_state_type* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -761,7 +761,7 @@ void* SetOfstp_state_type_of_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_state_type_of_item> nusktype_SetOfstp_state_type_of_item(&nusk_ap242_schema, "SetOfstp_state_type_of_item");
 
-stp_state_type_of_item* SetOfstp_state_type_of_item::get(unsigned i) const { return dynamic_cast<stp_state_type_of_item*>(getObject(i)); }
+stp_state_type_of_item* SetOfstp_state_type_of_item::get(unsigned i) const { return nusk_downcast<stp_state_type_of_item>(getObject(i)); }
 int SetOfstp_state_type_of_item::add(stp_state_type_of_item* value) { return addObject(value); }
 int SetOfstp_state_type_of_item::_addIfAbsent(stp_state_type_of_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -777,7 +777,7 @@ void* SetOfstp_structured_message::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_structured_message> nusktype_SetOfstp_structured_message(&nusk_ap242_schema, "SetOfstp_structured_message");
 
-stp_structured_message* SetOfstp_structured_message::get(unsigned i) const { return dynamic_cast<stp_structured_message*>(getObject(i)); }
+stp_structured_message* SetOfstp_structured_message::get(unsigned i) const { return nusk_downcast<stp_structured_message>(getObject(i)); }
 int SetOfstp_structured_message::add(stp_structured_message* value) { return addObject(value); }
 int SetOfstp_structured_message::_addIfAbsent(stp_structured_message* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -793,7 +793,7 @@ void* SetOfstp_supported_item::operator new(size_t size, NuskDesign* design) noe
 
 NuskTypePtrT<SetOfstp_supported_item> nusktype_SetOfstp_supported_item(&nusk_ap242_schema, "SetOfstp_supported_item");
 
-stp_supported_item* SetOfstp_supported_item::get(unsigned i) const { return dynamic_cast<stp_supported_item*>(getObject(i)); }
+stp_supported_item* SetOfstp_supported_item::get(unsigned i) const { return nusk_downcast<stp_supported_item>(getObject(i)); }
 int SetOfstp_supported_item::add(stp_supported_item* value) { return addObject(value); }
 int SetOfstp_supported_item::_addIfAbsent(stp_supported_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -809,7 +809,7 @@ void* SetOfstp_surface_patch::operator new(size_t size, NuskDesign* design) noex
 
 NuskTypePtrT<SetOfstp_surface_patch> nusktype_SetOfstp_surface_patch(&nusk_ap242_schema, "SetOfstp_surface_patch");
 
-stp_surface_patch* SetOfstp_surface_patch::get(unsigned i) const { return dynamic_cast<stp_surface_patch*>(getObject(i)); }
+stp_surface_patch* SetOfstp_surface_patch::get(unsigned i) const { return nusk_downcast<stp_surface_patch>(getObject(i)); }
 int SetOfstp_surface_patch::add(stp_surface_patch* value) { return addObject(value); }
 int SetOfstp_surface_patch::_addIfAbsent(stp_surface_patch* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -825,7 +825,7 @@ void* SetOfstp_surface_style_element_select::operator new(size_t size, NuskDesig
 
 NuskTypePtrT<SetOfstp_surface_style_element_select> nusktype_SetOfstp_surface_style_element_select(&nusk_ap242_schema, "SetOfstp_surface_style_element_select");
 
-stp_surface_style_element_select* SetOfstp_surface_style_element_select::get(unsigned i) const { return dynamic_cast<stp_surface_style_element_select*>(getObject(i)); }
+stp_surface_style_element_select* SetOfstp_surface_style_element_select::get(unsigned i) const { return nusk_downcast<stp_surface_style_element_select>(getObject(i)); }
 int SetOfstp_surface_style_element_select::add(stp_surface_style_element_select* value) { return addObject(value); }
 int SetOfstp_surface_style_element_select::_addIfAbsent(stp_surface_style_element_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -841,7 +841,7 @@ void* SetOfstp_tessellated_edge_or_vertex::operator new(size_t size, NuskDesign*
 
 NuskTypePtrT<SetOfstp_tessellated_edge_or_vertex> nusktype_SetOfstp_tessellated_edge_or_vertex(&nusk_ap242_schema, "SetOfstp_tessellated_edge_or_vertex");
 
-stp_tessellated_edge_or_vertex* SetOfstp_tessellated_edge_or_vertex::get(unsigned i) const { return dynamic_cast<stp_tessellated_edge_or_vertex*>(getObject(i)); }
+stp_tessellated_edge_or_vertex* SetOfstp_tessellated_edge_or_vertex::get(unsigned i) const { return nusk_downcast<stp_tessellated_edge_or_vertex>(getObject(i)); }
 int SetOfstp_tessellated_edge_or_vertex::add(stp_tessellated_edge_or_vertex* value) { return addObject(value); }
 int SetOfstp_tessellated_edge_or_vertex::_addIfAbsent(stp_tessellated_edge_or_vertex* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -857,7 +857,7 @@ void* SetOfstp_tessellated_item::operator new(size_t size, NuskDesign* design) n
 
 NuskTypePtrT<SetOfstp_tessellated_item> nusktype_SetOfstp_tessellated_item(&nusk_ap242_schema, "SetOfstp_tessellated_item");
 
-stp_tessellated_item* SetOfstp_tessellated_item::get(unsigned i) const { return dynamic_cast<stp_tessellated_item*>(getObject(i)); }
+stp_tessellated_item* SetOfstp_tessellated_item::get(unsigned i) const { return nusk_downcast<stp_tessellated_item>(getObject(i)); }
 int SetOfstp_tessellated_item::add(stp_tessellated_item* value) { return addObject(value); }
 int SetOfstp_tessellated_item::_addIfAbsent(stp_tessellated_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -873,7 +873,7 @@ void* SetOfstp_tessellated_structured_item::operator new(size_t size, NuskDesign
 
 NuskTypePtrT<SetOfstp_tessellated_structured_item> nusktype_SetOfstp_tessellated_structured_item(&nusk_ap242_schema, "SetOfstp_tessellated_structured_item");
 
-stp_tessellated_structured_item* SetOfstp_tessellated_structured_item::get(unsigned i) const { return dynamic_cast<stp_tessellated_structured_item*>(getObject(i)); }
+stp_tessellated_structured_item* SetOfstp_tessellated_structured_item::get(unsigned i) const { return nusk_downcast<stp_tessellated_structured_item>(getObject(i)); }
 int SetOfstp_tessellated_structured_item::add(stp_tessellated_structured_item* value) { return addObject(value); }
 int SetOfstp_tessellated_structured_item::_addIfAbsent(stp_tessellated_structured_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -889,7 +889,7 @@ void* SetOfstp_tessellation_accuracy_parameter_item::operator new(size_t size, N
 
 NuskTypePtrT<SetOfstp_tessellation_accuracy_parameter_item> nusktype_SetOfstp_tessellation_accuracy_parameter_item(&nusk_ap242_schema, "SetOfstp_tessellation_accuracy_parameter_item");
 
-stp_tessellation_accuracy_parameter_item* SetOfstp_tessellation_accuracy_parameter_item::get(unsigned i) const { return dynamic_cast<stp_tessellation_accuracy_parameter_item*>(getObject(i)); }
+stp_tessellation_accuracy_parameter_item* SetOfstp_tessellation_accuracy_parameter_item::get(unsigned i) const { return nusk_downcast<stp_tessellation_accuracy_parameter_item>(getObject(i)); }
 int SetOfstp_tessellation_accuracy_parameter_item::add(stp_tessellation_accuracy_parameter_item* value) { return addObject(value); }
 int SetOfstp_tessellation_accuracy_parameter_item::_addIfAbsent(stp_tessellation_accuracy_parameter_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -905,7 +905,7 @@ void* SetOfstp_text_or_character::operator new(size_t size, NuskDesign* design) 
 
 NuskTypePtrT<SetOfstp_text_or_character> nusktype_SetOfstp_text_or_character(&nusk_ap242_schema, "SetOfstp_text_or_character");
 
-stp_text_or_character* SetOfstp_text_or_character::get(unsigned i) const { return dynamic_cast<stp_text_or_character*>(getObject(i)); }
+stp_text_or_character* SetOfstp_text_or_character::get(unsigned i) const { return nusk_downcast<stp_text_or_character>(getObject(i)); }
 int SetOfstp_text_or_character::add(stp_text_or_character* value) { return addObject(value); }
 int SetOfstp_text_or_character::_addIfAbsent(stp_text_or_character* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -921,7 +921,7 @@ void* SetOfstp_time_interval_item::operator new(size_t size, NuskDesign* design)
 
 NuskTypePtrT<SetOfstp_time_interval_item> nusktype_SetOfstp_time_interval_item(&nusk_ap242_schema, "SetOfstp_time_interval_item");
 
-stp_time_interval_item* SetOfstp_time_interval_item::get(unsigned i) const { return dynamic_cast<stp_time_interval_item*>(getObject(i)); }
+stp_time_interval_item* SetOfstp_time_interval_item::get(unsigned i) const { return nusk_downcast<stp_time_interval_item>(getObject(i)); }
 int SetOfstp_time_interval_item::add(stp_time_interval_item* value) { return addObject(value); }
 int SetOfstp_time_interval_item::_addIfAbsent(stp_time_interval_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -937,7 +937,7 @@ void* SetOfstp_tolerance_zone_target::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_tolerance_zone_target> nusktype_SetOfstp_tolerance_zone_target(&nusk_ap242_schema, "SetOfstp_tolerance_zone_target");
 
-stp_tolerance_zone_target* SetOfstp_tolerance_zone_target::get(unsigned i) const { return dynamic_cast<stp_tolerance_zone_target*>(getObject(i)); }
+stp_tolerance_zone_target* SetOfstp_tolerance_zone_target::get(unsigned i) const { return nusk_downcast<stp_tolerance_zone_target>(getObject(i)); }
 int SetOfstp_tolerance_zone_target::add(stp_tolerance_zone_target* value) { return addObject(value); }
 int SetOfstp_tolerance_zone_target::_addIfAbsent(stp_tolerance_zone_target* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -953,7 +953,7 @@ void* SetOfstp_trimming_select::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_trimming_select> nusktype_SetOfstp_trimming_select(&nusk_ap242_schema, "SetOfstp_trimming_select");
 
-stp_trimming_select* SetOfstp_trimming_select::get(unsigned i) const { return dynamic_cast<stp_trimming_select*>(getObject(i)); }
+stp_trimming_select* SetOfstp_trimming_select::get(unsigned i) const { return nusk_downcast<stp_trimming_select>(getObject(i)); }
 int SetOfstp_trimming_select::add(stp_trimming_select* value) { return addObject(value); }
 int SetOfstp_trimming_select::_addIfAbsent(stp_trimming_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -969,7 +969,7 @@ void* SetOfstp_uncertainty_measure_with_unit::operator new(size_t size, NuskDesi
 
 NuskTypePtrT<SetOfstp_uncertainty_measure_with_unit> nusktype_SetOfstp_uncertainty_measure_with_unit(&nusk_ap242_schema, "SetOfstp_uncertainty_measure_with_unit");
 
-stp_uncertainty_measure_with_unit* SetOfstp_uncertainty_measure_with_unit::get(unsigned i) const { return dynamic_cast<stp_uncertainty_measure_with_unit*>(getObject(i)); }
+stp_uncertainty_measure_with_unit* SetOfstp_uncertainty_measure_with_unit::get(unsigned i) const { return nusk_downcast<stp_uncertainty_measure_with_unit>(getObject(i)); }
 int SetOfstp_uncertainty_measure_with_unit::add(stp_uncertainty_measure_with_unit* value) { return addObject(value); }
 int SetOfstp_uncertainty_measure_with_unit::_addIfAbsent(stp_uncertainty_measure_with_unit* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -985,7 +985,7 @@ void* SetOfstp_unit::operator new(size_t size, NuskDesign* design) noexcept {
 
 NuskTypePtrT<SetOfstp_unit> nusktype_SetOfstp_unit(&nusk_ap242_schema, "SetOfstp_unit");
 
-stp_unit* SetOfstp_unit::get(unsigned i) const { return dynamic_cast<stp_unit*>(getObject(i)); }
+stp_unit* SetOfstp_unit::get(unsigned i) const { return nusk_downcast<stp_unit>(getObject(i)); }
 int SetOfstp_unit::add(stp_unit* value) { return addObject(value); }
 int SetOfstp_unit::_addIfAbsent(stp_unit* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1001,7 +1001,7 @@ void* SetOfstp_uuid_attribute_select::operator new(size_t size, NuskDesign* desi
 
 NuskTypePtrT<SetOfstp_uuid_attribute_select> nusktype_SetOfstp_uuid_attribute_select(&nusk_ap242_schema, "SetOfstp_uuid_attribute_select");
 
-stp_uuid_attribute_select* SetOfstp_uuid_attribute_select::get(unsigned i) const { return dynamic_cast<stp_uuid_attribute_select*>(getObject(i)); }
+stp_uuid_attribute_select* SetOfstp_uuid_attribute_select::get(unsigned i) const { return nusk_downcast<stp_uuid_attribute_select>(getObject(i)); }
 int SetOfstp_uuid_attribute_select::add(stp_uuid_attribute_select* value) { return addObject(value); }
 int SetOfstp_uuid_attribute_select::_addIfAbsent(stp_uuid_attribute_select* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1017,7 +1017,7 @@ void* SetOfstp_value_qualifier::operator new(size_t size, NuskDesign* design) no
 
 NuskTypePtrT<SetOfstp_value_qualifier> nusktype_SetOfstp_value_qualifier(&nusk_ap242_schema, "SetOfstp_value_qualifier");
 
-stp_value_qualifier* SetOfstp_value_qualifier::get(unsigned i) const { return dynamic_cast<stp_value_qualifier*>(getObject(i)); }
+stp_value_qualifier* SetOfstp_value_qualifier::get(unsigned i) const { return nusk_downcast<stp_value_qualifier>(getObject(i)); }
 int SetOfstp_value_qualifier::add(stp_value_qualifier* value) { return addObject(value); }
 int SetOfstp_value_qualifier::_addIfAbsent(stp_value_qualifier* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1033,7 +1033,7 @@ void* SetOfstp_versioned_action_request::operator new(size_t size, NuskDesign* d
 
 NuskTypePtrT<SetOfstp_versioned_action_request> nusktype_SetOfstp_versioned_action_request(&nusk_ap242_schema, "SetOfstp_versioned_action_request");
 
-stp_versioned_action_request* SetOfstp_versioned_action_request::get(unsigned i) const { return dynamic_cast<stp_versioned_action_request*>(getObject(i)); }
+stp_versioned_action_request* SetOfstp_versioned_action_request::get(unsigned i) const { return nusk_downcast<stp_versioned_action_request>(getObject(i)); }
 int SetOfstp_versioned_action_request::add(stp_versioned_action_request* value) { return addObject(value); }
 int SetOfstp_versioned_action_request::_addIfAbsent(stp_versioned_action_request* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);
@@ -1049,7 +1049,7 @@ void* SetOfstp_work_item::operator new(size_t size, NuskDesign* design) noexcept
 
 NuskTypePtrT<SetOfstp_work_item> nusktype_SetOfstp_work_item(&nusk_ap242_schema, "SetOfstp_work_item");
 
-stp_work_item* SetOfstp_work_item::get(unsigned i) const { return dynamic_cast<stp_work_item*>(getObject(i)); }
+stp_work_item* SetOfstp_work_item::get(unsigned i) const { return nusk_downcast<stp_work_item>(getObject(i)); }
 int SetOfstp_work_item::add(stp_work_item* value) { return addObject(value); }
 int SetOfstp_work_item::_addIfAbsent(stp_work_item* value, NuskDomain* type) {
     return NuskAggregate::_addIfAbsent(value, type);

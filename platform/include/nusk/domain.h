@@ -10,6 +10,7 @@
 // the domain a NuskTypePtr names) is made once, safely, whichever threads ask first.
 #pragma once
 
+#include "nusk/downcast.h"
 #include "nusk/object.h"
 
 #include <atomic>
@@ -240,14 +241,14 @@ public:
 template <class T>
 T* nusk_cast(NuskObject* obj, NuskTypePtrT<T>& type) {
     if (!obj || !obj->isa(type.domain())) return nullptr;
-    return dynamic_cast<T*>(obj);
+    return nusk_downcast<T>(obj);
 }
 
 /// The object seen as class T (a generated class such as stp_named_unit): null for a null object or one whose
 /// class does not derive from T, as with the type-handle form.
 template <class T>
 T* nusk_cast(NuskObject* obj) {
-    return obj ? dynamic_cast<T*>(obj) : nullptr;
+    return nusk_downcast<T>(obj);
 }
 
 using NuskType = NuskDomain;
