@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -76,6 +80,61 @@ TEST(StoreArena, RequestsBeyondTheLimitAreRefused) {
     EXPECT_EQ(arena.allocate(Arena::kMaxRequest + 1), nullptr);
     EXPECT_NE(arena.allocate(Arena::kMaxRequest), nullptr);
     EXPECT_NE(arena.allocate(0), nullptr);
+}
+
+/// How many pages of [p, p + bytes) the process holds in memory.
+size_t residentPages(const void* p, size_t bytes) {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t start = reinterpret_cast<uintptr_t>(p) & ~(page - 1);
+    const size_t pages = (reinterpret_cast<uintptr_t>(p) + bytes - start + page - 1) / page;
+    std::vector<unsigned char> resident(pages);
+    if (mincore(reinterpret_cast<void*>(start), pages * page, resident.data()) != 0) return 0;
+    size_t count = 0;
+    for (unsigned char r : resident) count += r & 1;
+    return count;
+}
+
+void* chunkOf(const void* p) {
+    return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t(Arena::kChunkSize) - 1));
+}
+
+// A design that lost a few objects to another design (the trash, which lives as long as the process) and is
+// then gone keeps only the pages those objects are on: the survivors stay whole, across page boundaries and
+// when they were released through a pointer inside them (an object's slots sit below the object).
+TEST(StoreArena, AGoneArenaKeepsOnlyThePagesOfWhatOutlivesIt) {
+    auto arena = std::make_unique<Arena>();
+    std::vector<unsigned char*> all;
+    for (size_t i = 0; i < 4000; ++i) {
+        auto* p = static_cast<unsigned char*>(arena->allocate(200));  // 200 bytes: some straddle two pages
+        ASSERT_NE(p, nullptr);
+        std::memset(p, static_cast<int>(i % 251), 200);
+        all.push_back(p);
+    }
+    const std::vector<size_t> survivors = {7, 1999, 3998};
+    for (size_t i = 0; i < all.size(); ++i)
+        if (std::find(survivors.begin(), survivors.end(), i) == survivors.end()) Arena::release(all[i] + 72);
+    void* chunk = chunkOf(all[0]);
+    ASSERT_EQ(chunkOf(all.back()), chunk);
+    const size_t before = residentPages(chunk, Arena::kChunkSize);
+    arena.reset();
+
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t bitmapPages = (Arena::kChunkSize / 8 / 8 * 2) / page + 2;  // header and bitmaps, at most
+    const size_t after = residentPages(chunk, Arena::kChunkSize);
+    EXPECT_LE(after, bitmapPages + 2 * survivors.size());
+    EXPECT_LT(after, before / 4);
+    for (size_t i : survivors) {
+        EXPECT_GE(residentPages(all[i], 200), 1u);
+        for (size_t b = 0; b < 200; ++b) ASSERT_EQ(all[i][b], i % 251) << "survivor " << i << " byte " << b;
+    }
+    for (size_t i : survivors) Arena::release(all[i]);
+
+    // The chunk is not handed on (it was partly given back): a new arena still starts with zeroed memory.
+    Arena next;
+    std::vector<unsigned char*> blocks;
+    for (size_t i = 0; i < 64; ++i) blocks.push_back(static_cast<unsigned char*>(next.allocate(kBlock)));
+    EXPECT_TRUE(allZero(blocks));
+    releaseAll(blocks);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "arena.h"
 
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 
@@ -19,16 +20,54 @@
 
 namespace nusk_detail {
 
+namespace {
+size_t roundUp(size_t n) { return (n + 7) & ~size_t(7); }
+
+/// One bit per 8-byte unit of a chunk.
+constexpr size_t kUnits = Arena::kChunkSize / 8;
+constexpr size_t kBitmapWords = kUnits / 64;
+}  // namespace
+
+/// A chunk starts with this header and two bitmaps, one bit per 8-byte unit of the chunk: where each allocation
+/// starts, and which allocations are still live. A chunk whose design is gone while some of its objects live on
+/// (moved to another design, the trash above all) gives its other pages back to the system: without them, each
+/// design that lost one object to the trash would keep its whole chunk for the rest of the process.
 struct Arena::Chunk {
     Arena* owner;   // null once the arena is gone
     uint64_t live;  // allocations not yet released
     char* next;
     char* end;
-    size_t usedBytes() const { return static_cast<size_t>(next - reinterpret_cast<const char*>(this)); }
+    bool trimmed;   // pages of released allocations were given back: the chunk is not reused
+    uint64_t starts[kBitmapWords];
+    uint64_t liveStarts[kBitmapWords];
+
+    size_t unitOf(const void* p) const {
+        return static_cast<size_t>(static_cast<const char*>(p) - reinterpret_cast<const char*>(this)) / 8;
+    }
+    /// Zeroes what allocations wrote, the header and the bitmaps' words in use included: a spare chunk must look
+    /// fresh, and the pages never written stay untouched.
+    void zeroWhatWasWritten() {
+        const size_t words = unitOf(next) / 64 + 1;
+        std::memset(starts, 0, words * sizeof(uint64_t));
+        std::memset(liveStarts, 0, words * sizeof(uint64_t));
+        char* data = reinterpret_cast<char*>(this) + dataOffset();
+        std::memset(data, 0, static_cast<size_t>(next - data));
+        owner = nullptr;
+        live = 0;
+        next = nullptr;
+        end = nullptr;
+    }
+    static size_t dataOffset() { return (sizeof(Chunk) + 63) & ~size_t(63); }
+    static void set(uint64_t* bits, size_t unit) { bits[unit / 64] |= uint64_t(1) << (unit % 64); }
+    static void clear(uint64_t* bits, size_t unit) { bits[unit / 64] &= ~(uint64_t(1) << (unit % 64)); }
+    /// The unit where the allocation holding `unit` starts (released pointers may point inside it).
+    size_t startAtOrBefore(size_t unit) const;
+    /// The unit where the next allocation after `unit` starts, or the first unused one.
+    size_t startAfter(size_t unit) const;
+    void trim();
 };
 
 namespace {
-size_t roundUp(size_t n) { return (n + 7) & ~size_t(7); }
 
 constexpr size_t kFirstStretch = size_t(64) << 10;
 
@@ -100,13 +139,13 @@ void* takeSpareChunk() {
     return chunk;
 }
 
-/// Gives back a chunk whose first `usedBytes` were touched.
-void retireChunk(void* chunk, size_t usedBytes) {
-    {
+/// Gives back a chunk: kept as a spare (zeroed where it was written) or returned to the system.
+void retireChunk(Arena::Chunk* chunk) {
+    if (!chunk->trimmed) {  // a chunk partly given back is not worth keeping
         std::lock_guard<std::mutex> guard(spareLock());
         std::vector<void*>& spares = spareChunks();
         if (spares.size() < kSpareChunks) {
-            std::memset(chunk, 0, usedBytes);  // the rest was never touched: still zero
+            chunk->zeroWhatWasWritten();
             spares.push_back(chunk);
             return;
         }
@@ -125,12 +164,59 @@ void backPages(void* p, size_t bytes) {
     madvise(reinterpret_cast<void*>(start), end - start, kPopulateWrite);  // older kernels refuse: pages come on touch
 }
 
+size_t Arena::Chunk::startAtOrBefore(size_t unit) const {
+    size_t word = unit / 64;
+    uint64_t bits = starts[word] & (~uint64_t(0) >> (63 - unit % 64));
+    while (bits == 0 && word > 0) bits = starts[--word];
+    return bits ? word * 64 + (63 - static_cast<size_t>(__builtin_clzll(bits))) : unit;
+}
+
+size_t Arena::Chunk::startAfter(size_t unit) const {
+    const size_t limit = unitOf(next);
+    size_t word = (unit + 1) / 64;
+    if (word >= kBitmapWords) return limit;
+    uint64_t bits = (unit + 1) % 64 ? starts[word] & (~uint64_t(0) << ((unit + 1) % 64)) : starts[word];
+    while (bits == 0 && ++word < kBitmapWords && word * 64 < limit) bits = starts[word];
+    const size_t found = bits ? word * 64 + static_cast<size_t>(__builtin_ctzll(bits)) : limit;
+    return found < limit ? found : limit;
+}
+
+void Arena::Chunk::trim() {
+    static const size_t pageSize = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    if (pageSize == 0 || pageSize % 8 != 0 || kChunkSize % pageSize != 0) return;
+    const size_t unitsPerPage = pageSize / 8;
+    std::vector<bool> keep(kChunkSize / pageSize, false);
+    // The header stays (the count of live allocations); the bitmaps are not used once the chunk is trimmed.
+    for (size_t page = 0; page * pageSize < offsetof(Chunk, starts); ++page) keep[page] = true;
+    for (size_t word = 0; word < kBitmapWords; ++word) {
+        for (uint64_t bits = liveStarts[word]; bits; bits &= bits - 1) {
+            const size_t first = word * 64 + static_cast<size_t>(__builtin_ctzll(bits));
+            const size_t last = startAfter(first) - 1;  // the allocation's last unit
+            for (size_t page = first / unitsPerPage; page <= last / unitsPerPage; ++page) keep[page] = true;
+        }
+    }
+    char* base = reinterpret_cast<char*>(this);
+    for (size_t page = 0; page < keep.size();) {
+        if (keep[page]) {
+            ++page;
+            continue;
+        }
+        size_t run = page;
+        while (run < keep.size() && !keep[run]) ++run;
+        madvise(base + page * pageSize, (run - page) * pageSize, MADV_DONTNEED);
+        page = run;
+    }
+    trimmed = true;
+}
+
 Arena::~Arena() {
     for (Chunk* c : chunks_) {
-        if (c->live == 0)
-            retireChunk(c, c->usedBytes());
-        else
+        if (c->live == 0) {
+            retireChunk(c);
+        } else {
             c->owner = nullptr;
+            c->trim();
+        }
     }
 }
 
@@ -150,7 +236,8 @@ Arena::Chunk* Arena::newChunk() {
     Chunk* c = static_cast<Chunk*>(mem);
     c->owner = this;
     c->live = 0;
-    c->next = static_cast<char*>(mem) + ((sizeof(Chunk) + 63) & ~size_t(63));
+    c->trimmed = false;  // the bitmaps are zero: fresh chunks are, spare ones were cleared
+    c->next = static_cast<char*>(mem) + Chunk::dataOffset();
     c->end = static_cast<char*>(mem) + kChunkSize;
     chunks_.push_back(c);
     // A spare chunk is backed only as far as its last design used it: the rest is backed in stretches too.
@@ -195,6 +282,9 @@ void* Arena::allocate(size_t bytes) {
     char* p = current_->next;
     current_->next += bytes;
     ++current_->live;
+    const size_t unit = current_->unitOf(p);
+    Chunk::set(current_->starts, unit);
+    Chunk::set(current_->liveStarts, unit);
     return p;
 }
 
@@ -202,8 +292,9 @@ void Arena::release(void* p) {
     if (!p) return;
     auto addr = reinterpret_cast<uintptr_t>(p);
     Chunk* c = reinterpret_cast<Chunk*>(addr & ~(uintptr_t(kChunkSize) - 1));
+    if (!c->trimmed) Chunk::clear(c->liveStarts, c->startAtOrBefore(c->unitOf(p)));
     if (c->live > 0) --c->live;
-    if (c->live == 0 && c->owner == nullptr) retireChunk(c, c->usedBytes());
+    if (c->live == 0 && c->owner == nullptr) retireChunk(c);
 }
 
 }  // namespace nusk_detail

@@ -2,7 +2,8 @@
 //
 // Objects are small and are made in bulk when a file is read, so a design hands them out of 2 MiB chunks.
 // Each chunk counts its live objects. An object may move to another design and outlive the design whose
-// chunk holds it: a chunk is freed when its design is gone and its last object has been released.
+// chunk holds it: a chunk is freed when its design is gone and its last object has been released, and until
+// then holds in memory only the pages of the objects still live in it.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +32,10 @@ public:
     /// its memory is backed in a few calls rather than page by page. A hint only: more or less may follow.
     void expect(size_t bytes);
 
-private:
+    /// A 2 MiB piece of memory that allocations come out of, with its bookkeeping at its start.
     struct Chunk;
+
+private:
     Chunk* newChunk();
     bool makeRoom(size_t bytes);
     size_t expectedRest() const;
