@@ -1,29 +1,17 @@
 // nusk_downcast against dynamic_cast on every object of the real files: instances of every class in file order
 // (so the remembered class changes all the time), the selects and aggregates they hold, complex instances.
+#include "../common/data_files.h"
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> realFiles() {
-    std::vector<std::string> files;
-    if (!std::filesystem::is_directory(MIVO_DATA_DIR)) return files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(MIVO_DATA_DIR)) {
-        const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && (ext == ".stp" || ext == ".step")) files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 /// Every entity instance of the design, then what each holds in its attributes (selects, aggregates, entities).
 std::vector<NuskObject*> everyObject(NuskDesign* design) {
@@ -62,7 +50,7 @@ size_t mismatchesOfEveryKind(const std::vector<NuskObject*>& objects, size_t& de
 }
 
 TEST(Downcast, AgreesWithDynamicCastOnEveryObjectOfTheRealFiles) {
-    const std::vector<std::string> files = realFiles();
+    const std::vector<std::string> files = mivo_test::dataFiles();
     if (files.empty()) GTEST_SKIP() << "no test data at " << MIVO_DATA_DIR;
     for (const std::string& file : files) {
         SCOPED_TRACE(file);

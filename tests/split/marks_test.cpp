@@ -190,13 +190,19 @@ TEST_F(Marks, BulkMarksCoverTheirDomainAndDeletingRemovesOnlyTheStatus) {
 
 // An instance of a type the schema lacks keeps its references beside its text: marking it marks them, so that an
 // extract that needs it takes what it refers to along.
-TEST(MarksOfUnknownTypes, AnInstanceKeptAsReadMarksWhatItRefersTo) {
+/// A file of the given data section, read.
+NuskReadResult readData(const std::string& data) {
     const std::string text =
         "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n" +
+        data + "ENDSEC;\nEND-ISO-10303-21;\n";
+    return nusk_read_step_text(text.data(), text.size());
+}
+
+TEST(MarksOfUnknownTypes, AnInstanceKeptAsReadMarksWhatItRefersTo) {
+    NuskReadResult read = readData(
         "#1=SOMETHING_NEW('x',(#2,#3));\n#2=CARTESIAN_POINT('',(0.,0.,0.));\n#3=DIRECTION('',(0.,0.,1.));\n"
-        "#4=CARTESIAN_POINT('',(1.,0.,0.));\nENDSEC;\nEND-ISO-10303-21;\n";
-    NuskReadResult read = nusk_read_step_text(text.data(), text.size());
+        "#4=CARTESIAN_POINT('',(1.,0.,0.));\n");
     std::unique_ptr<NuskDesign> design(read.design);
     ASSERT_NE(design, nullptr);
     ASSERT_EQ(read.rawCount, 1u);
@@ -210,13 +216,9 @@ TEST(MarksOfUnknownTypes, AnInstanceKeptAsReadMarksWhatItRefersTo) {
 // A record that does not fit its type is read as that type and written back as read: a reference only its kept
 // record holds (here the extra parameter #3) is still needed by whoever takes it.
 TEST(MarksOfUnknownTypes, AMisfitRecordMarksWhatOnlyItsKeptRecordRefersTo) {
-    const std::string text =
-        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n"
-        "#1=AXIS1_PLACEMENT('',#2,$,#3);\n#2=CARTESIAN_POINT('',(0.,0.,0.));\n#3=DIRECTION('',(0.,0.,1.));\n"
-        "ENDSEC;\nEND-ISO-10303-21;\n";
-    NuskReadResult read = nusk_read_step_text(text.data(), text.size());
-    std::unique_ptr<NuskDesign> design(read.design);
+    std::unique_ptr<NuskDesign> design(readData("#1=AXIS1_PLACEMENT('',#2,$,#3);\n#2=CARTESIAN_POINT('',(0.,0.,0.));\n"
+                                                "#3=DIRECTION('',(0.,0.,1.));\n")
+                                           .design);
     ASSERT_NE(design, nullptr);
     NuskObject* placement = design->findEntity(1);
     ASSERT_TRUE(placement->hasOriginalRecord());
