@@ -196,6 +196,9 @@ void Arena::Chunk::trim() {
         }
     }
     char* base = reinterpret_cast<char*>(this);
+    // Not a huge page any more: the system would otherwise gather the few pages left back into one whole
+    // 2 MiB page in the background, and the chunk would hold all of its memory again.
+    madvise(base, kChunkSize, MADV_NOHUGEPAGE);
     for (size_t page = 0; page < keep.size();) {
         if (keep[page]) {
             ++page;
