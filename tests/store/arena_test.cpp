@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -94,6 +97,21 @@ size_t residentPages(const void* p, size_t bytes) {
     return count;
 }
 
+/// The kernel's flags of the memory mapping that holds `p` ("nh": never a huge page), empty when unknown.
+std::string mappingFlags(const void* p) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto addr = reinterpret_cast<uintptr_t>(p);
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long from = 0, to = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &from, &to) == 2 && line.find('-') < line.find(' '))
+            inside = from <= addr && addr < to;
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line.substr(8);
+    }
+    return "";
+}
+
 void* chunkOf(const void* p) {
     return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t(Arena::kChunkSize) - 1));
 }
@@ -123,6 +141,11 @@ TEST(StoreArena, AGoneArenaKeepsOnlyThePagesOfWhatOutlivesIt) {
     const size_t after = residentPages(chunk, Arena::kChunkSize);
     EXPECT_LE(after, bitmapPages + 2 * survivors.size());
     EXPECT_LT(after, before / 4);
+    // Left a huge page, the system would gather the pages given back into one whole resident page again.
+    const std::string flags = mappingFlags(chunk);
+    if (!flags.empty()) {
+        EXPECT_NE(flags.find(" nh"), std::string::npos) << flags;
+    }
     for (size_t i : survivors) {
         EXPECT_GE(residentPages(all[i], 200), 1u);
         for (size_t b = 0; b < 200; ++b) ASSERT_EQ(all[i][b], i % 251) << "survivor " << i << " byte " << b;
