@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
+#include <utility>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -110,9 +112,45 @@ void* freshChunk(bool eager) {
     return mem;
 }
 
+#ifdef NUSK_LEAK_CHECKED
+// The leak checker reads every page it scans, which backs pages that were given back: a trimmed chunk is
+// scanned only where it still holds something, its kept runs of pages.
+using PageRuns = std::vector<std::pair<char*, size_t>>;
+std::mutex& rootLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+std::unordered_map<void*, PageRuns>& keptRoots() {
+    static auto* roots = new std::unordered_map<void*, PageRuns>;
+    return *roots;
+}
+#endif
+
+/// What the leak checker scans of a trimmed chunk: only `kept` (no-op without a leak checker).
+void scanOnly(void* chunk, const std::vector<std::pair<char*, size_t>>& kept) {
+#ifdef NUSK_LEAK_CHECKED
+    std::lock_guard<std::mutex> guard(rootLock());
+    __lsan_unregister_root_region(chunk, Arena::kChunkSize);
+    for (const auto& run : kept) __lsan_register_root_region(run.first, run.second);
+    keptRoots()[chunk] = kept;
+#else
+    (void)chunk;
+    (void)kept;
+#endif
+}
+
 void unmapChunk(void* chunk) {
 #ifdef NUSK_LEAK_CHECKED
-    __lsan_unregister_root_region(chunk, Arena::kChunkSize);
+    {
+        std::lock_guard<std::mutex> guard(rootLock());
+        auto found = keptRoots().find(chunk);
+        if (found == keptRoots().end()) {
+            __lsan_unregister_root_region(chunk, Arena::kChunkSize);
+        } else {
+            for (const auto& run : found->second) __lsan_unregister_root_region(run.first, run.second);
+            keptRoots().erase(found);
+        }
+    }
 #endif
     munmap(chunk, Arena::kChunkSize);
 }
@@ -199,17 +237,20 @@ void Arena::Chunk::trim() {
     // Not a huge page any more: the system would otherwise gather the few pages left back into one whole
     // 2 MiB page in the background, and the chunk would hold all of its memory again.
     madvise(base, kChunkSize, MADV_NOHUGEPAGE);
+    std::vector<std::pair<char*, size_t>> kept;
     for (size_t page = 0; page < keep.size();) {
-        if (keep[page]) {
-            ++page;
-            continue;
-        }
         size_t run = page;
-        while (run < keep.size() && !keep[run]) ++run;
-        madvise(base + page * pageSize, (run - page) * pageSize, MADV_DONTNEED);
+        while (run < keep.size() && keep[run] == keep[page]) ++run;
+        char* start = base + page * pageSize;
+        const size_t bytes = (run - page) * pageSize;
+        if (keep[page])
+            kept.emplace_back(start, bytes);
+        else
+            madvise(start, bytes, MADV_DONTNEED);
         page = run;
     }
     trimmed = true;
+    scanOnly(this, kept);
 }
 
 Arena::~Arena() {
