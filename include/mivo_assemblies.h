@@ -123,7 +123,16 @@ struct MivoAsmTreeNode {
     bool cycle = false;   // the product is its own ancestor: listed once more, nothing below it
 };
 
+/// The most nodes mivo_get_product_tree lists unless told otherwise.
+constexpr size_t MIVO_ASM_TREE_MAX_NODES = 1000000;
+
 /// The tree below `root`, depth first, children in the order of mivo_get_product_children; a product used
 /// several times appears once per use. Deep and cyclic structures are walked without recursion, and a product
 /// met again below itself ends that branch (its node has `cycle` set). Empty for a null root.
-std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit);
+///
+/// Uses multiply: a sub-assembly used twice in a sub-assembly used twice, and so on, gives a tree twice as large
+/// per level, so a few dozen usages can describe more nodes than memory holds. The tree stops after `maxNodes`
+/// nodes (the first ones depth first), and says so with the error "Product tree of #N stops at M nodes: its
+/// products are used more often than that".
+std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit,
+                                                   size_t maxNodes = MIVO_ASM_TREE_MAX_NODES);

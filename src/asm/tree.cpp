@@ -6,6 +6,7 @@
 #include "mivo_assemblies.h"
 #include "mivo_contexts.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -214,13 +215,13 @@ std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent
     return out;
 }
 
-std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit) {
+std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit, size_t maxNodes) {
     std::vector<MivoAsmTreeNode> tree;
     if (!root) return tree;
     NuskDesign* design = static_cast<NuskObject*>(root)->design();
     // Nodes are large: room for one per usage and mapped item up front, rather than copies while it grows.
-    tree.reserve(1 + nusk_instances_of(design, nusktype_stp_next_assembly_usage_occurrence).size() +
-                 nusk_instances_of(design, nusktype_stp_mapped_item).size());
+    tree.reserve(std::min(maxNodes, 1 + nusk_instances_of(design, nusktype_stp_next_assembly_usage_occurrence).size() +
+                                        nusk_instances_of(design, nusktype_stp_mapped_item).size()));
     ChildFinder finder(design, Referrers::Mode::indexWholeDesign);
     // Nodes waiting to be listed, the last one next; placements in millimetres.
     struct Pending {
@@ -242,6 +243,11 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
     std::unordered_map<const NuskObject*, Product> products;
     std::vector<Product*> path;  // by depth; entries of an unordered_map keep their addresses
     while (!pending.empty()) {
+        if (tree.size() >= maxNodes) {
+            NUSK.error("Product tree of #%u stops at %zu nodes: its products are used more often than that",
+                       idOf(root), maxNodes);
+            break;
+        }
         Pending p = std::move(pending.back());
         pending.pop_back();
         while (path.size() > p.depth) {

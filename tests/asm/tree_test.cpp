@@ -227,4 +227,29 @@ TEST(DeepAssemblies, AHundredThousandLevelsInACycleEnd) {
     EXPECT_EQ(tree.back().product, chain[0].pd);
 }
 
+// Each product used twice in the one above it: 41 levels describe 2^41 - 1 nodes, from 80 usages. The tree
+// stops where it is told, says so once, and what it lists is the start of the depth-first walk.
+TEST(DoublingAssemblies, TheTreeStopsAtItsLimitAndSaysSo) {
+    AsmFixture f;
+    std::vector<AsmFixture::Product> level;
+    for (int i = 0; i <= 40; ++i) level.push_back(f.product(("l" + std::to_string(i)).c_str(), nuskunit_mm, false));
+    for (int i = 0; i < 40; ++i) {
+        f.nauo(level[i], level[i + 1]);
+        f.nauo(level[i], level[i + 1]);
+    }
+    f.tag();
+    CaughtMessages caught;
+    const std::vector<MivoAsmTreeNode> tree = mivo_get_product_tree(level[0].pd, nuskunit_mm, 1000);
+    ASSERT_EQ(tree.size(), 1000u);
+    for (unsigned i = 0; i <= 40; ++i) EXPECT_EQ(tree[i].depth, i);  // straight down first
+    EXPECT_EQ(tree[41].depth, 40u);                                  // then the second use of the last level
+    const std::string expected = "Product tree of #" + std::to_string(static_cast<NuskObject*>(level[0].pd)->entity_id()) +
+                                 " stops at 1000 nodes: its products are used more often than that";
+    EXPECT_EQ(caught.errors, std::vector<std::string>{expected});
+
+    caught.errors.clear();
+    EXPECT_EQ(mivo_get_product_tree(level[38].pd, nuskunit_mm, 1000).size(), 7u);  // small enough: whole
+    EXPECT_TRUE(caught.errors.empty());
+}
+
 }  // namespace

@@ -18,6 +18,10 @@
 
 namespace {
 
+/// Trees listed at most this large: a few kilobytes of file can multiply uses into more nodes than memory
+/// holds, and a fuzzed input must run in seconds. The limit itself is exercised too.
+constexpr size_t kTreeNodes = 20000;
+
 template <class T>
 std::vector<T*> all(NuskDesign* design, NuskTypePtrT<T>& type) {
     std::vector<T*> out;
@@ -154,7 +158,7 @@ private:
         mivo_find_shapes_wo_product(&orphans, design_);
         note(shapes.size() + orphans.size());
         for (unsigned i = 0; i < roots.size(); ++i)
-            for (NuskUnit unit : {nuskunit_mm, nuskunit_as_is}) report_.treeNodes += mivo_get_product_tree(roots.get(i), unit).size();
+            for (NuskUnit unit : {nuskunit_mm, nuskunit_as_is}) report_.treeNodes += mivo_get_product_tree(roots.get(i), unit, kTreeNodes).size();
         for (auto* pd : all(design_, nusktype_stp_product_definition)) note(mivo_get_product_children(pd, nuskunit_length_cb1).size());
         for (auto* rel : all(design_, nusktype_stp_shape_representation_relationship)) {
             note(mivo_get_shape_usage_child_product(rel));
@@ -219,7 +223,7 @@ private:
             mivo_tag_units(part.get());
             mivo_tag_props(part.get());
             mivo_tag_asms(part.get());
-            if (!extract.products.empty()) report_.treeNodes += mivo_get_product_tree(extract.products[0], nuskunit_mm).size();
+            if (!extract.products.empty()) report_.treeNodes += mivo_get_product_tree(extract.products[0], nuskunit_mm, kTreeNodes).size();
             std::string text;
             const NuskWriteResult w = nusk_write_step_text(part.get(), text);
             report_.danglingInExtracts += w.danglingCount;
