@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -81,6 +83,33 @@ TEST_F(UnitMerging, CodesBeyondTheEnumerationAreMergedSafely) {
     stp_si_unit* b = mivo_make_si_unit(&design, outsideTheTable, stp_si_unit_name_gram, stp_si_prefix_kilo);
     EXPECT_EQ(mivo_merge_units(&design), 1u);
     EXPECT_EQ(nusk_expand_substitutes(b), a);
+}
+
+// A hostile file can give a duplicate, as its dimensions, the very unit it merges into: that unit stays, and
+// the context that used the duplicate ends with it.
+TEST(UnitMergingHostile, WhatADuplicateRefersToIsNotTrashedWhenItIsTheSurvivor) {
+    const std::string text =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n"
+        "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+        "#2=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n"
+        "#3=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(25.4),#1);\n"
+        "#4=(CONVERSION_BASED_UNIT('inch',#3)LENGTH_UNIT()NAMED_UNIT(#2));\n"
+        "#5=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(25.4),#1);\n"
+        "#6=(CONVERSION_BASED_UNIT('inch',#5)LENGTH_UNIT()NAMED_UNIT(#4));\n"
+        "#7=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#6))"
+        "REPRESENTATION_CONTEXT('c','3D'));\nENDSEC;\nEND-ISO-10303-21;\n";
+    std::unique_ptr<NuskDesign> design(nusk_read_step_text(text.data(), text.size()).design);
+    ASSERT_NE(design, nullptr);
+    NuskObject* survivor = design->findEntity(4);
+    mivo_tag_units(design.get());
+    EXPECT_EQ(mivo_merge_units(design.get()), 1u);
+    nusk_update_object_references(design.get());
+    EXPECT_EQ(survivor->design(), design.get());
+    std::string written;
+    const NuskWriteResult w = nusk_write_step_text(design.get(), written);
+    EXPECT_TRUE(w.ok);
+    EXPECT_EQ(w.danglingCount, 0u);
 }
 
 std::string nistFile(const char* name) {
