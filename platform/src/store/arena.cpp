@@ -1,5 +1,6 @@
 #include "arena.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -49,7 +50,7 @@ struct Arena::Chunk {
     /// Zeroes what allocations wrote, the header and the bitmaps' words in use included: a spare chunk must look
     /// fresh, and the pages never written stay untouched.
     void zeroWhatWasWritten() {
-        const size_t words = unitOf(next) / 64 + 1;
+        const size_t words = std::min(unitOf(next) / 64 + 1, kBitmapWords);
         std::memset(starts, 0, words * sizeof(uint64_t));
         std::memset(liveStarts, 0, words * sizeof(uint64_t));
         char* data = reinterpret_cast<char*>(this) + dataOffset();
