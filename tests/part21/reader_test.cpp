@@ -200,6 +200,82 @@ TEST(Part21Reader, NumbersOfEveryLengthReadAsTheirNearestDouble) {
     EXPECT_EQ(static_cast<ListOfInteger*>(r[2]->getObject("knot_multiplicities"))->get(0), 123456789);
 }
 
+TEST(Part21Reader, IntegersOfEveryLengthReadExactly) {
+    // 1 to 19 digits, signed and not: the quick path takes up to 18, the general reader the rest.
+    const std::string digits = "9182736455463728190";
+    std::vector<std::string> texts;
+    for (size_t n = 1; n <= digits.size(); ++n) {
+        texts.push_back(digits.substr(0, n));
+        texts.push_back("-" + digits.substr(digits.size() - n));
+        texts.push_back("+" + digits.substr(0, n));
+    }
+    std::string list;
+    for (const std::string& t : texts) list += (list.empty() ? "" : ",") + t;
+    Read r = readText(p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));\n"
+                              "#2=B_SPLINE_CURVE_WITH_KNOTS('',3,(#1),.UNSPECIFIED.,.F.,.F.,(" + list +
+                              "),(0.,1.),.UNSPECIFIED.);\n"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    auto* read = static_cast<ListOfInteger*>(r[2]->getObject("knot_multiplicities"));
+    ASSERT_EQ(read->size(), texts.size());
+    for (unsigned i = 0; i < texts.size(); ++i) EXPECT_EQ(read->get64(i), std::strtoll(texts[i].c_str(), nullptr, 10)) << texts[i];
+}
+
+TEST(Part21Reader, TypeNamesMatchInAnyCaseAndOnlyWhole) {
+    // Names shorter and longer than eight letters, and ones that differ from a type's name in a single place:
+    // first, last, in the middle, by one letter more, or by `-` for `_`.
+    Read r = readText(p21File("#1=CaRtEsIaN_pOiNt('',(0.,0.,0.));\n"
+                              "#2=direction('',(1.,0.,0.));\n"
+                              "#3=Vector('',#2,1.);\n"
+                              "#4=LINE('',#1,#3);\n"
+                              "#5=CARTESIAN_POINU('',(0.,0.,0.));\n"
+                              "#6=DARTESIAN_POINT('',(0.,0.,0.));\n"
+                              "#7=CARTESIAN-POINT('',(0.,0.,0.));\n"
+                              "#8=CARTESIAN_POINTS('',(0.,0.,0.));\n"
+                              "#9=CARTESIAN_PAINT('',(0.,0.,0.));\n"
+                              "#10=LINF('',#1,#3);\n"
+                              "#11=NUSKRAWRECORD('');\n",
+                              "SOME_OTHER_SCHEMA"));
+    EXPECT_STREQ(r[1]->domain()->name(), "cartesian_point");
+    EXPECT_STREQ(r[2]->domain()->name(), "direction");
+    EXPECT_STREQ(r[3]->domain()->name(), "vector");
+    EXPECT_STREQ(r[4]->domain()->name(), "line");
+    for (uint32_t id = 5; id <= 11; ++id) {
+        ASSERT_NE(r[id], nullptr) << id;
+        EXPECT_EQ(r[id]->domain(), nusk_domain_NuskRawRecord()) << id;
+    }
+    EXPECT_EQ(r.result.rawCount, 7u);
+}
+
+TEST(Part21Reader, LineNumbersStayExactWhateverTheStatementLength) {
+    // Statements of 1 to 60 bytes before their line ends, with line ends at every place, some in blank runs:
+    // each refers to an instance the file lacks, and the message names the line the statement starts on.
+    std::string data;
+    std::vector<uint32_t> lines;
+    uint32_t line = 8;  // the first line after the header that p21File writes
+    for (uint32_t k = 1; k <= 60; ++k) {
+        const std::string pieces[] = {"#" + std::to_string(k) + "=", "VERTEX_POINT", "(", "'" + std::string(k, 'x') + "'",
+                                      ",", "#" + std::to_string(1000 + k), ")"};
+        std::string text;
+        unsigned bit = 0;
+        for (const std::string& piece : pieces) {
+            text += piece;
+            // Line ends between the tokens, where blanks may stand: a different choice for each statement.
+            if ((k >> (bit++ % 6)) & 1) text += k % 3 ? "\n" : "\n\n";
+        }
+        text += ";";
+        lines.push_back(line);
+        for (char c : text) line += c == '\n';
+        data += text + (k % 4 ? "\n" : " ");
+        line += k % 4 ? 1 : 0;
+    }
+    Read r = readText(p21File(data));
+    std::vector<uint32_t> reported(61, 0);
+    for (const NuskReadMessage& m : r.result.messages)
+        if (m.text.find("which the file does not define") != std::string::npos && m.instance <= 60)
+            reported[m.instance] = m.line;
+    for (uint32_t k = 1; k <= 60; ++k) EXPECT_EQ(reported[k], lines[k - 1]) << "#" << k;
+}
+
 TEST(Part21Reader, ReferencesInAnyOrderWithGapsAndCycles) {
     Read r = readText(p21File(
         "#900=EDGE_LOOP('',(#20,#10));\n"

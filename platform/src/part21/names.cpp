@@ -18,11 +18,37 @@ namespace nusk_p21 {
 namespace {
 inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-bool sameName(std::string_view lowerKey, std::string_view name) {
-    if (lowerKey.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i)
-        if (lowerKey[i] != lower(name[i])) return false;
+inline uint64_t eightBytes(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+/// Names with capitals (the store's own classes) never stand for a word of a file: words are found in lower case.
+bool isLowerKey(std::string_view key) {
+    for (char c : key)
+        if (c >= 'A' && c <= 'Z') return false;
     return true;
+}
+
+/// Whether `name` (a Part 21 word: letters, digits, `_`, `-`, a leading `!`) is `lowerKey` in any case. Eight
+/// bytes at a time, case folded by setting bit 0x20: among the bytes of words and keys only a letter and its other
+/// case differ in that bit alone, so folding both sides compares exactly.
+bool sameName(std::string_view lowerKey, std::string_view name) {
+    const size_t n = name.size();
+    if (lowerKey.size() != n) return false;
+    const char* k = lowerKey.data();
+    const char* w = name.data();
+    if (n < 8) {
+        for (size_t i = 0; i < n; ++i)
+            if (k[i] != lower(w[i])) return false;
+        return true;
+    }
+    const uint64_t fold = 0x2020202020202020ull;
+    for (size_t i = 0; i + 8 <= n; i += 8)
+        if ((eightBytes(k + i) | fold) != (eightBytes(w + i) | fold)) return false;
+    // The last eight bytes, overlapping what was compared when n is no multiple of eight.
+    return (eightBytes(k + n - 8) | fold) == (eightBytes(w + n - 8) | fold);
 }
 }  // namespace
 
@@ -46,7 +72,7 @@ NameTable::NameTable(const NuskSchema* schema) {
     entries_.reserve(domains.size());
     nusk_detail::backPages(entries_.data(), domains.size() * sizeof(Entry));
     for (NuskDomain* d : domains)
-        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex)
+        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex && isLowerKey(d->name()))
             entries_.push_back({std::string_view(d->name()), d});
     size_t size = 16;
     while (size < entries_.size() * 2) size *= 2;
