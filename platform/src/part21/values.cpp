@@ -98,6 +98,7 @@ inline uint64_t eightDigits(uint64_t d) {
 /// long (13 to 17 digits), so they are taken eight bytes at a time while eight bytes are left; a run longer
 /// than 19 digits wraps `mantissa`, which callers reject by the count of digits.
 inline const char* digitRun(const char* p, const char* end, uint64_t& mantissa) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__  // the first byte is the lowest
     static const uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     while (end - p >= 8) {
         uint64_t bytes;
@@ -113,6 +114,7 @@ inline const char* digitRun(const char* p, const char* end, uint64_t& mantissa) 
         p += n;
         if (n < 8) return p;
     }
+#endif
     for (; p < end; ++p) {
         const unsigned d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
         if (d > 9) break;
