@@ -23,6 +23,40 @@ TEST(StoreTypes, EntitySlotsFollowPart21OrderInheritedFirst) {
     EXPECT_EQ(t.point->findTypeAttribute("nothing"), nullptr);
 }
 
+TEST(StoreTypes, SeveralSupertypesAreLaidOutDepthFirstWhateverOrderTheTypesWereMadeIn) {
+    // The subtypes are made before their supertypes, as a schema's alphabetical tables make them: each layout
+    // must still follow the SUBTYPE OF clauses depth first, with an entity reached twice listed once.
+    auto* s = new NuskSchema("store_test_inheritance");
+    NuskDomain* real = NuskSchema::realDomain();
+    NuskDomain* e = s->addEntity("e", {});
+    NuskDomain* d = s->addEntity("d", {});
+    NuskDomain* c = s->addEntity("c", {});
+    NuskDomain* b = s->addEntity("b", {});
+    NuskDomain* a = s->addEntity("a", {});
+    s->addAttribute(a, "x", real);
+    NuskAttribute* y = s->addAttribute(b, "y", real);
+    s->addAttribute(c, "z", real);
+    s->addAttribute(d, "w", real);
+    s->addAttribute(e, "v", real);
+    s->setSupertypes(b, {a});
+    s->setSupertypes(c, {a});
+    s->setSupertypes(d, {c, b});
+    s->setSupertypes(e, {d, a});
+    s->redeclareDerived(d, y);
+    s->seal();
+    EXPECT_EQ(slotNames(b), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(slotNames(d), (std::vector<std::string>{"x", "z", "y", "w"}));
+    EXPECT_EQ(slotNames(e), (std::vector<std::string>{"x", "z", "y", "w", "v"}));
+    EXPECT_EQ(e->entityClosure(), (std::vector<NuskDomain*>{a, c, b, d, e}));
+    // The redeclaration holds in d and below it, not in b where y is declared.
+    EXPECT_FALSE(b->slotIsDerived(1));
+    EXPECT_TRUE(d->slotIsDerived(2));
+    EXPECT_TRUE(e->slotIsDerived(2));
+    EXPECT_FALSE(e->slotIsDerived(1));
+    EXPECT_TRUE(e->typeIsa(b));
+    EXPECT_FALSE(c->typeIsa(b));
+}
+
 TEST(StoreTypes, SubtypeGraph) {
     const TestSchema& t = TestSchema::get();
     EXPECT_TRUE(t.point->typeIsa(t.item));

@@ -12,17 +12,26 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 namespace mivo_tool {
 
 namespace {
 
 std::vector<std::pair<std::string, size_t>> typeCounts(NuskDesign* design) {
+    // Counted by domain first, so that each type's name is made once rather than once per instance.
+    std::unordered_map<const NuskDomain*, size_t> byDomain;
     std::map<std::string, size_t> counts;
     NuskCursor cursor;
     cursor.traverse(design);
     cursor.domain(nusktype_NuskStructure);
-    while (NuskObject* obj = cursor.next()) ++counts[typeKey(obj)];
+    while (NuskObject* obj = cursor.next()) {
+        if (keptAsRead(obj->domain()))
+            ++counts[typeKey(obj)];
+        else
+            ++byDomain[obj->domain()];
+    }
+    for (const auto& [domain, count] : byDomain) counts[typeKeyOf(domain)] += count;
     std::vector<std::pair<std::string, size_t>> sorted(counts.begin(), counts.end());
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     return sorted;

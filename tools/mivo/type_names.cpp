@@ -53,9 +53,17 @@ std::string joined(const std::vector<std::string>& names) {
 /// The name an instance is counted under: its type in upper case; a complex instance's leaf types, in
 /// alphabetical order, joined by "+".
 std::string typeKey(NuskObject* obj) {
-    if (auto* raw = dynamic_cast<NuskRawRecord*>(obj))
-        return raw->typeName().empty() ? joined(recordNames(raw->text())) : upper(raw->typeName());
-    const NuskDomain* d = obj->domain();
+    // Only the store's own system types hold records kept as read; asking the domain first spares the costly
+    // cast across the generated classes' virtual bases for every other instance.
+    if (keptAsRead(obj->domain()))
+        if (auto* raw = dynamic_cast<NuskRawRecord*>(obj))
+            return raw->typeName().empty() ? joined(recordNames(raw->text())) : upper(raw->typeName());
+    return typeKeyOf(obj->domain());
+}
+
+bool keptAsRead(const NuskDomain* domain) { return domain->kind() == NuskDomainKind::system; }
+
+std::string typeKeyOf(const NuskDomain* d) {
     if (!d->typeIsComplex()) return upper(d->name());
     std::vector<std::string> leaves;
     for (const NuskDomain* leaf : d->leafTypes()) leaves.push_back(upper(leaf->name()));

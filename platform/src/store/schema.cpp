@@ -11,7 +11,7 @@
 #include "nusk/units.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -21,9 +21,11 @@ namespace {
 std::atomic<NuskSchema*> gDefaultSchema{nullptr};
 std::atomic<NuskSchema* (*)()> gDefaultSchemaProvider{nullptr};
 
+// Names of EXPRESS are ASCII: folding A to Z alone is exact, and needs no call per letter into the C library.
 std::string lower(const char* text) {
     std::string s(text ? text : "");
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
     return s;
 }
 
@@ -41,7 +43,7 @@ NuskSlot unsetSlotFor(const NuskDomain* value) {
     return s;
 }
 
-bool byName(const NuskDomain* a, const NuskDomain* b) { return std::string(a->name()) < b->name(); }
+bool byName(const NuskDomain* a, const NuskDomain* b) { return std::strcmp(a->name(), b->name()) < 0; }
 
 }  // namespace
 
@@ -275,13 +277,42 @@ void appendInPart21Order(NuskDomain* e, std::vector<NuskDomain*>& order) {
     order.push_back(e);
 }
 
+/// Appends the entities of `closure` that `order` lacks. A closure lists each entity after its supertypes, so
+/// when an entity of it is in `order` already, so are its supertypes: the result is the walk above.
+void appendMissing(const std::vector<NuskDomain*>& closure, std::vector<NuskDomain*>& order) {
+    if (order.empty()) {
+        order = closure;
+        return;
+    }
+    for (NuskDomain* e : closure)
+        if (std::find(order.begin(), order.end(), e) == order.end()) order.push_back(e);
+}
+
+// How deep supertypes are being laid out ahead of their subtypes (bounded for a schema whose supertypes loop).
+thread_local int tSupertypeDepth = 0;
+
 }  // namespace
 
 void NuskSchema::layoutEntity(NuskDomain* d) {
+    // Supertypes first: each laid-out supertype lends its own order, so that the common single inheritance costs
+    // a copy instead of a walk up the whole hierarchy.
+    for (NuskDomain* s : d->supertypes_)
+        if (s && s->kind_ == NuskDomainKind::entity && s->slots_.empty() && s->closure_.empty() &&
+            tSupertypeDepth < 64) {
+            ++tSupertypeDepth;
+            layoutEntity(s);
+            --tSupertypeDepth;
+        }
     // Part 21 order: each supertype's attributes before the subtype's.
     std::vector<NuskDomain*> order;
-    order.reserve(8);
-    appendInPart21Order(d, order);
+    for (NuskDomain* s : d->supertypes_) {
+        if (!s) continue;
+        if (!s->closure_.empty())
+            appendMissing(s->closure_, order);
+        else
+            appendInPart21Order(s, order);
+    }
+    if (std::find(order.begin(), order.end(), d) == order.end()) order.push_back(d);
     d->closure_ = std::move(order);
     d->leaves_ = {d};
     finishEntityLayout(d, d->closure_);
@@ -299,6 +330,8 @@ void NuskSchema::layoutComplex(NuskDomain* d) {
 }
 
 void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
+    // The block order is the closure: its sorted indices answer "is this entity in it" below.
+    computeAncestors(d);
     d->slots_.clear();
     d->blocks_.clear();
     size_t slotCount = 0;
@@ -314,11 +347,10 @@ void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*
     d->unsetSlots_.clear();
     for (size_t i = 0; i < d->slots_.size(); ++i) {
         for (NuskDomain* by : d->slots_[i]->derivedIn_)
-            if (std::find(blockOrder.begin(), blockOrder.end(), by) != blockOrder.end()) d->derivedSlots_[i] = 1;
+            if (by && std::binary_search(d->ancestors_.begin(), d->ancestors_.end(), by->index_)) d->derivedSlots_[i] = 1;
         const NuskAttribute* a = d->slots_[i];
         d->unsetSlots_.push_back(a->hasDefault_ ? a->default_ : unsetSlotFor(a->valueDomain()));
     }
-    computeAncestors(d);
 }
 
 void NuskSchema::computeAncestors(NuskDomain* d) {
