@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <atomic>
-#include <functional>
 #include <mutex>
 
 namespace {
@@ -364,23 +363,30 @@ void NuskSchema::computeAncestors(NuskDomain* d) {
 
 // ---- complex domains ----
 
+namespace {
+
+/// Whether the combination `closure` holds what `x` names: an entity, all operands of an AND, one of the others.
+bool present(const NuskSupertypeExpr& x, const std::vector<NuskDomain*>& closure) {
+    using Op = NuskSupertypeExpr::Op;
+    if (x.op == Op::entity) return std::find(closure.begin(), closure.end(), x.entity) != closure.end();
+    if (x.op == Op::and_) {
+        for (const auto& o : x.operands)
+            if (!present(o, closure)) return false;
+        return !x.operands.empty();
+    }
+    for (const auto& o : x.operands)
+        if (present(o, closure)) return true;
+    return false;
+}
+
+}  // namespace
+
 bool NuskSchema::exprSatisfied(const NuskSupertypeExpr& e, const std::vector<NuskDomain*>& closure) const {
     using Op = NuskSupertypeExpr::Op;
-    std::function<bool(const NuskSupertypeExpr&)> present = [&](const NuskSupertypeExpr& x) {
-        if (x.op == Op::entity) return std::find(closure.begin(), closure.end(), x.entity) != closure.end();
-        if (x.op == Op::and_) {
-            for (const auto& o : x.operands)
-                if (!present(o)) return false;
-            return !x.operands.empty();
-        }
-        for (const auto& o : x.operands)
-            if (present(o)) return true;
-        return false;
-    };
     // ONEOF forbids two of its operands at once; AND and ANDOR allow any combination of theirs.
     if (e.op == Op::oneof) {
         int count = 0;
-        for (const auto& o : e.operands) count += present(o) ? 1 : 0;
+        for (const auto& o : e.operands) count += present(o, closure) ? 1 : 0;
         if (count > 1) return false;
     }
     for (const auto& o : e.operands)
@@ -472,11 +478,20 @@ NuskSchema::Factory NuskSchema::bestFitFactory(const std::vector<NuskDomain*>& c
             best = e->factory_;
             bestCoverage = e->closure_.size();
         }
+    // A class fits when all its types are in the closure: the closure's sorted domain indices answer that. A
+    // closure holds the supertypes of its entities, so a class covering more entities than it cannot fit.
+    std::vector<uint32_t> members;
+    members.reserve(closure.size());
+    for (NuskDomain* e : closure) members.push_back(e->index_);
+    std::sort(members.begin(), members.end());
     for (const ClassInfo& c : classes_) {
-        if (c.coverage <= bestCoverage) continue;
+        if (c.coverage <= bestCoverage || c.coverage > closure.size()) continue;
         bool fits = true;
         for (NuskDomain* t : c.types)
-            if (std::find(closure.begin(), closure.end(), t) == closure.end()) fits = false;
+            if (!std::binary_search(members.begin(), members.end(), t->index_)) {
+                fits = false;
+                break;
+            }
         if (fits) {
             best = c.factory;
             bestCoverage = c.coverage;
