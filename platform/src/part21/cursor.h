@@ -8,6 +8,17 @@
 
 namespace nusk_p21 {
 
+/// The bytes of keywords and entity names: letters, digits, `_` and `-`. A table, since names are a large part of
+/// what a reader walks byte by byte and five comparisons per byte cost more than one load.
+struct WordChars {
+    bool is[256];
+    constexpr WordChars() : is() {
+        for (int c = 0; c < 256; ++c)
+            is[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    }
+};
+inline constexpr WordChars kWordChars{};
+
 struct Cursor {
     const char* p;
     const char* end;
@@ -60,9 +71,7 @@ struct Cursor {
         p = close + 1;
         return true;
     }
-    static bool isWordChar(char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
-    }
+    static bool isWordChar(char c) { return kWordChars.is[static_cast<unsigned char>(c)]; }
     /// A short view of what comes next, for messages.
     std::string_view upcoming() const {
         size_t n = static_cast<size_t>(end - p);
