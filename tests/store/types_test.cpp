@@ -57,6 +57,18 @@ TEST(StoreTypes, SeveralSupertypesAreLaidOutDepthFirstWhateverOrderTheTypesWereM
     EXPECT_FALSE(c->typeIsa(b));
 }
 
+TEST(StoreTypes, ANullSupertypeIsLeftOutOfTheLayout) {
+    auto* s = new NuskSchema("store_test_null_supertype");
+    NuskDomain* a = s->addEntity("a", {});
+    s->addAttribute(a, "x", NuskSchema::realDomain());
+    NuskDomain* b = s->addEntity("b", {});
+    s->addAttribute(b, "y", NuskSchema::realDomain());
+    s->setSupertypes(b, {nullptr, a});
+    s->seal();
+    EXPECT_EQ(slotNames(b), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(b->entityClosure(), (std::vector<NuskDomain*>{a, b}));
+}
+
 TEST(StoreTypes, SubtypeGraph) {
     const TestSchema& t = TestSchema::get();
     EXPECT_TRUE(t.point->typeIsa(t.item));
