@@ -269,11 +269,11 @@ void NuskSchema::seal() {
 namespace {
 
 /// Appends `e` to `order` after its supertypes, depth first in the order of the SUBTYPE OF clause; an entity
-/// reached twice is listed once.
-void appendInPart21Order(NuskDomain* e, std::vector<NuskDomain*>& order) {
-    if (std::find(order.begin(), order.end(), e) != order.end()) return;
-    for (NuskDomain* s : e->superTypes()) appendInPart21Order(s, order);
-    order.push_back(e);
+/// reached twice is listed once. Bounded, so that supertypes set to loop end the walk instead of the stack.
+void appendInPart21Order(NuskDomain* e, std::vector<NuskDomain*>& order, int depth = 0) {
+    if (!e || depth > 64 || std::find(order.begin(), order.end(), e) != order.end()) return;
+    for (NuskDomain* s : e->superTypes()) appendInPart21Order(s, order, depth + 1);
+    if (std::find(order.begin(), order.end(), e) == order.end()) order.push_back(e);
 }
 
 /// Appends the entities of `closure` that `order` lacks. A closure lists each entity after its supertypes, so
