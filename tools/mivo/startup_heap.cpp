@@ -3,9 +3,11 @@
 // A run of the tool builds the AP242 dictionary and reads one file: tens of thousands of small allocations, and on
 // machines where the first touch of a fresh page is slow (virtual machines above all: 10 to 20 us a page), those
 // first touches cost more than the work itself. The tool therefore serves small allocations from one region,
-// asked for huge pages and backed up front, and leaves everything else to malloc: large blocks, and every block
-// once the region is used up. A block of the region is never reused after it is freed; the region is small
-// beside what a large file needs, so that costs at most its size.
+// asked for huge pages and backed up front, and leaves everything else to malloc: very large blocks, and every
+// block once the region is used up. Blocks of a few kilobytes to a few hundred (the dictionary's tables, vectors
+// as they grow) come from the region too: from malloc, each of their pages would be a fault of its own. A block
+// of the region is never reused after it is freed; the region is small beside what a large file needs, so that
+// costs at most its size.
 //
 // Only the tool does this (a library must not replace the global allocator of its caller), and not in the
 // sanitizer builds, whose own allocator checks every block.
@@ -23,7 +25,8 @@ namespace {
 
 constexpr size_t kRegionSize = size_t(32) << 20;
 constexpr size_t kBackedUpFront = size_t(6) << 20;  // what a run of a small file touches, with room
-constexpr size_t kLargestServed = 2048;              // larger blocks go to malloc
+constexpr size_t kLargestFromSlab = 2048;            // larger blocks are carved from the region directly
+constexpr size_t kLargestServed = size_t(512) << 10; // larger blocks go to malloc
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kAlign = alignof(std::max_align_t);
 
@@ -66,11 +69,14 @@ constexpr size_t kSlab = size_t(256) << 10;
 thread_local char* tSlabNext = nullptr;
 thread_local char* tSlabEnd = nullptr;
 
+bool regionReady() {
+    if (gRegion.state.load(std::memory_order_acquire) == 2) return true;
+    setUpRegion();
+    return gRegion.state.load(std::memory_order_acquire) == 2;
+}
+
 bool takeSlab() {
-    if (gRegion.state.load(std::memory_order_acquire) != 2) {
-        setUpRegion();
-        if (gRegion.state.load(std::memory_order_acquire) != 2) return false;
-    }
+    if (!regionReady()) return false;
     const size_t at = gRegion.used.fetch_add(kSlab, std::memory_order_relaxed);
     if (at + kSlab > kRegionSize) return false;
     tSlabNext = gRegion.base + at;
@@ -78,8 +84,18 @@ bool takeSlab() {
     return true;
 }
 
+/// A block too big to share a slab with small ones, straight from the region (whole cache lines).
+void* largeFromRegion(size_t size) {
+    if (!regionReady()) return nullptr;
+    const size_t rounded = (size + 63) & ~size_t(63);
+    const size_t at = gRegion.used.fetch_add(rounded, std::memory_order_relaxed);
+    if (at + rounded > kRegionSize) return nullptr;
+    return gRegion.base + at;
+}
+
 void* fromRegion(size_t size) {
     if (size > kLargestServed) return nullptr;
+    if (size > kLargestFromSlab) return largeFromRegion(size);
     const size_t rounded = (size + kAlign - 1) & ~(kAlign - 1);
     if (static_cast<size_t>(tSlabEnd - tSlabNext) < rounded && !takeSlab()) return nullptr;
     void* p = tSlabNext;
