@@ -479,3 +479,25 @@ TEST(Part21Reader, ManyReferencesAheadLandOnTheirInstances) {
     }
     EXPECT_EQ(r[kFirst]->refcount(), toFirst);
 }
+
+TEST(Part21Reader, OnlyTypesNamedInLowerCaseStandForTheWordsOfAFile) {
+    // The store's own classes are named with capitals; such a name is never taken for a word of a file, wherever
+    // its capital stands: in a whole run of eight bytes, in the bytes after the last such run, or in a name
+    // shorter than eight.
+    NuskSchema* own = new NuskSchema("lower_case_names");  // a schema lives as long as the process
+    for (const char* name : {"long_lower_case_name", "second_run_Capital", "tail_capitaL", "tinY", "short"})
+        own->addEntity(name, {});
+    own->seal();
+    NuskReadOptions options;
+    options.schema = own;
+    const std::string text = p21File("#1=LONG_LOWER_CASE_NAME();\n#2=SECOND_RUN_CAPITAL();\n#3=TAIL_CAPITAL();\n"
+                                     "#4=TINY();\n#5=SHORT();\n",
+                                     "LOWER_CASE_NAMES");
+    NuskReadResult r = nusk_read_step_text(text.data(), text.size(), options);
+    std::unique_ptr<NuskDesign> design(r.design);
+    ASSERT_NE(design, nullptr);
+    EXPECT_STREQ(design->findEntity(1)->domain()->name(), "long_lower_case_name");
+    EXPECT_STREQ(design->findEntity(5)->domain()->name(), "short");
+    for (uint32_t id = 2; id <= 4; ++id) EXPECT_EQ(design->findEntity(id)->domain(), nusk_domain_NuskRawRecord()) << id;
+    EXPECT_EQ(r.rawCount, 3u);
+}

@@ -110,7 +110,7 @@ int runInfo(const FileCommand& command, const std::string& shownAs) {
         printJson(name, r, seconds);
     else
         printText(name, r, seconds);
-    delete r.design;
+    keepUntilExit(r.design);
     return exitFor(r.status);
 }
 
