@@ -222,4 +222,41 @@ TEST(Threads, ComplexDomainsFormedConcurrentlyAreOne) {
     EXPECT_EQ(schema->findDomain(found[0]->name()), found[0]);
 }
 
+/// Entity types are laid out on their first use: four threads that use every type at once see each laid out
+/// once, in the same slots, each supertype's block before its subtype's.
+TEST(Threads, EntityTypesFirstUsedOnFourThreadsAtOnceAreLaidOutOnce) {
+    NuskSchema* schema = nusk_ap242_schema();
+    std::vector<NuskDomain*> entities;
+    for (NuskDomain* d : schema->domainList())
+        if (d->kind() == NuskDomainKind::entity) entities.push_back(d);
+    ASSERT_GT(entities.size(), 2000u);
+    std::vector<std::vector<size_t>> counts(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            // Half the threads walk the types backwards, so that they meet on the way.
+            for (size_t k = 0; k < entities.size(); ++k) {
+                NuskDomain* d = entities[t % 2 ? entities.size() - 1 - k : k];
+                size_t derived = 0;
+                for (unsigned i = 0; i < d->slotAttributes().size(); ++i) derived += d->slotIsDerived(i) ? 1 : 0;
+                counts[static_cast<size_t>(t)].push_back(d->slotAttributes().size() * 1000 + derived);
+            }
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    for (int t = 1; t < kThreads; ++t) {
+        std::vector<size_t> mine = counts[static_cast<size_t>(t)];
+        if (t % 2) std::reverse(mine.begin(), mine.end());
+        EXPECT_EQ(mine, counts[0]) << "thread " << t;
+    }
+    for (NuskDomain* d : entities) {
+        size_t start = 0;  // the blocks follow one another in the order of the closure
+        for (NuskDomain* e : d->entityClosure()) {
+            ASSERT_EQ(d->blockStart(e), static_cast<int>(start)) << d->name() << ", block of " << e->name();
+            start += e->ownAttributes().size();
+        }
+        ASSERT_EQ(d->slotAttributes().size(), start) << d->name();
+    }
+}
+
 }  // namespace

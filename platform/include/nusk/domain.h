@@ -6,8 +6,9 @@
 // schema of its own beyond the primitives and its system types.
 //
 // Threads: domains and attributes are shared by the designs of every thread. Everything here may be read on
-// any number of threads at once; what is made on first use (the lists of typeSuperTypes() and attributes(),
-// the domain a NuskTypePtr names) is made once, safely, whichever threads ask first.
+// any number of threads at once; what is made on first use (the slots of an entity type, the lists of
+// typeSuperTypes() and attributes(), the domain a NuskTypePtr names) is made once, safely, whichever threads
+// ask first.
 #pragma once
 
 #include "nusk/downcast.h"
@@ -124,7 +125,10 @@ public:
     NuskAttribute* findTypeAttribute(const char* name) const;
     /// The domain's attributes in slot order (entities: Part 21 order, inherited first). Owned by the domain.
     ListOfNuskAttribute* attributes() const;
-    const std::vector<NuskAttribute*>& slotAttributes() const { return slots_; }
+    const std::vector<NuskAttribute*>& slotAttributes() const {
+        ensureSlots();
+        return slots_;
+    }
     /// Slot index of `att` in instances of this domain, or -1.
     int slotOf(const NuskAttribute* att) const;
     /// The explicit attributes this domain declares itself (entities), in order.
@@ -132,7 +136,15 @@ public:
     /// First slot of the explicit attributes of `entity` (one of the entity types of this domain), or -1.
     int blockStart(const NuskDomain* entity) const;
     /// True when the slot's value is derived in this domain (written `*`).
-    bool slotIsDerived(unsigned slot) const { return derivedSlots_[slot] != 0; }
+    bool slotIsDerived(unsigned slot) const {
+        ensureSlots();
+        return derivedSlots_[slot] != 0;
+    }
+    /// slotIsDerived for every slot at once, one flag (0 or 1) per slot, for loops over the slots.
+    const std::vector<uint8_t>& derivedSlotFlags() const {
+        ensureSlots();
+        return derivedSlots_;
+    }
 
     /// Entity types of an entity or complex domain: itself and all its supertypes (complex: of every leaf).
     const std::vector<NuskDomain*>& entityClosure() const { return closure_; }
@@ -178,6 +190,11 @@ private:
     friend class NuskObject;
     friend class NuskStore;
     NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name);
+    // An entity type's slots are laid out on first use: a file uses a few dozen of the schema's thousands.
+    void ensureSlots() const {
+        if (!slotsLaidOut_.load(std::memory_order_acquire)) layOutSlots();
+    }
+    void layOutSlots() const;
 
     std::string name_;
     uint32_t index_ = 0;
@@ -200,6 +217,8 @@ private:
     std::vector<NuskDomain*> leaves_;
     std::vector<uint32_t> ancestors_;  // sorted domain indices this domain is a subtype of, itself included
     std::vector<std::pair<uint32_t, uint32_t>> blocks_;  // (owner domain index, first slot)
+    // False while the four lists of the instance layout above wait for their first use (entity types only).
+    mutable std::atomic<bool> slotsLaidOut_{true};
     mutable std::atomic<ListOfNuskDomain*> superList_{nullptr};  // made on first use, under the schema's lock
     mutable std::atomic<ListOfNuskAttribute*> attributeList_{nullptr};
     Factory factory_ = nullptr;

@@ -129,6 +129,7 @@ private:
     void layoutEntity(NuskDomain* d);
     void layoutComplex(NuskDomain* d);
     void finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
+    static void fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
     void computeAncestors(NuskDomain* d);
     void buildSystemDomains();
     Factory bestFitFactory(const std::vector<NuskDomain*>& closure) const;

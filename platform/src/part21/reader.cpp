@@ -248,6 +248,7 @@ void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::str
 bool Reader::readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count) {
     NuskSlot* slots = obj->entitySlots();
     const auto& atts = domain->slotAttributes();
+    const auto& derivedFlags = domain->derivedSlotFlags();
     size_t read = 0;
     c.skip();
     if (c.peek() == ')') {
@@ -259,7 +260,7 @@ bool Reader::readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain
         const bool inRange = read < count;
         NuskSlot& out = inRange ? slots[first + read] : scratch;
         const NuskDomain* type = inRange ? atts[first + read]->valueDomain() : nullptr;
-        const bool derived = inRange && domain->slotIsDerived(static_cast<unsigned>(first + read));
+        const bool derived = inRange && derivedFlags[first + read];
         if (!inRange) mismatch("more parameters than the " + std::to_string(count) + " expected");
         if (readValue(c, type, out, derived, false, 0) == Fit::broken) return false;
         ++read;

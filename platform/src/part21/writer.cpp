@@ -209,10 +209,11 @@ private:
     void parameters(const NuskObject* obj, const NuskDomain* d, size_t first, size_t count) {
         const NuskSlot* slots = obj->entitySlots();
         const auto& atts = d->slotAttributes();
+        const auto& derived = d->derivedSlotFlags();
         out_ += '(';
         for (size_t i = first; i < first + count; ++i) {
             if (i > first) out_ += ',';
-            if (d->slotIsDerived(static_cast<unsigned>(i)))
+            if (derived[i])
                 out_ += '*';
             else
                 value(slots[i], atts[i]->valueDomain(), atts[i]);

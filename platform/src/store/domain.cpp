@@ -87,6 +87,7 @@ ListOfNuskDomain* NuskDomain::typeSuperTypes() const {
 
 NuskAttribute* NuskDomain::findTypeAttribute(const char* name) const {
     if (!name) return nullptr;
+    ensureSlots();
     for (NuskAttribute* a : slots_)
         if (std::strcmp(a->name(), name) == 0) return a;
     for (NuskAttribute* a : slots_)
@@ -100,7 +101,7 @@ ListOfNuskAttribute* NuskDomain::attributes() const {
     ListOfNuskAttribute* list = attributeList_.load(std::memory_order_relaxed);
     if (!list) {
         list = new (design()) ListOfNuskAttribute();
-        for (NuskAttribute* a : slots_) list->add(a);
+        for (NuskAttribute* a : slotAttributes()) list->add(a);
         attributeList_.store(list, std::memory_order_release);
     }
     return list;
@@ -108,6 +109,7 @@ ListOfNuskAttribute* NuskDomain::attributes() const {
 
 int NuskDomain::slotOf(const NuskAttribute* att) const {
     if (!att) return -1;
+    ensureSlots();
     if (kind_ == NuskDomainKind::entity || kind_ == NuskDomainKind::complex) {
         const uint32_t owner = att->owner()->index_;
         for (const auto& block : blocks_)
@@ -121,6 +123,7 @@ int NuskDomain::slotOf(const NuskAttribute* att) const {
 
 int NuskDomain::blockStart(const NuskDomain* entity) const {
     if (!entity) return -1;
+    ensureSlots();
     for (const auto& block : blocks_)
         if (block.first == entity->index_) return static_cast<int>(block.second);
     return -1;

@@ -115,7 +115,7 @@ NuskSlot* NuskObject::entitySlots() const {
     const NuskDomain* d = domain();
     if (!d || (d->kind() != NuskDomainKind::entity && d->kind() != NuskDomainKind::complex)) return nullptr;
     auto* top = static_cast<NuskSlot*>(const_cast<void*>(dynamic_cast<const void*>(this)));
-    return top - d->slotAttributes().size();
+    return top - d->slots_.size();  // laid out: the object was made with them
 }
 
 // ---- managers attached to this object ----

@@ -314,7 +314,9 @@ void NuskSchema::layoutEntity(NuskDomain* d) {
     if (std::find(order.begin(), order.end(), d) == order.end()) order.push_back(d);
     d->closure_ = std::move(order);
     d->leaves_ = {d};
-    finishEntityLayout(d, d->closure_);
+    // The slots wait for the type's first use (NuskDomain::layOutSlots); what tells types apart is made now.
+    computeAncestors(d);
+    d->slotsLaidOut_.store(false, std::memory_order_relaxed);  // the schema is not shared yet
 }
 
 void NuskSchema::layoutComplex(NuskDomain* d) {
@@ -329,8 +331,22 @@ void NuskSchema::layoutComplex(NuskDomain* d) {
 }
 
 void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
-    // The block order is the closure: its sorted indices answer "is this entity in it" below.
     computeAncestors(d);
+    fillSlots(d, blockOrder);
+}
+
+void NuskDomain::layOutSlots() const {
+    // One lock for the process: it is taken once per entity type, by the first use of the type on any thread.
+    // The schema is sealed by then, so the closures, attributes and ancestors read below no longer change.
+    static auto* lock = new std::mutex;
+    std::lock_guard<std::mutex> guard(*lock);
+    if (slotsLaidOut_.load(std::memory_order_relaxed)) return;
+    NuskSchema::fillSlots(const_cast<NuskDomain*>(this), closure_);  // domains are never made const
+    slotsLaidOut_.store(true, std::memory_order_release);
+}
+
+void NuskSchema::fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
+    // The block order is the closure, whose sorted indices (the ancestors) answer "is this entity in it" below.
     d->slots_.clear();
     d->blocks_.clear();
     size_t slotCount = 0;

@@ -29,7 +29,7 @@ public:
     static NuskManager** managerHead(const NuskObject* obj, bool create);
     /// Forgets where the object's managers were kept (after they were freed or taken elsewhere).
     static void dropManagerHead(const NuskObject* obj);
-    /// The unset values of an entity domain's slots.
+    /// The unset values of an entity domain's slots, once they are laid out (after its slotAttributes()).
     static const NuskSlot* unsetSlots(const NuskDomain* d);
     /// Gives an entity instance the number `id` when the design does not use it yet.
     static bool setEntityId(NuskObject* obj, uint32_t id);
