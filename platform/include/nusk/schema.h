@@ -128,7 +128,6 @@ private:
     NuskDomain* newDomain(NuskDomainKind kind, const char* name);
     void layoutEntity(NuskDomain* d);
     void layoutComplex(NuskDomain* d);
-    void finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
     static void fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
     void computeAncestors(NuskDomain* d);
     void buildSystemDomains();

@@ -322,17 +322,17 @@ void NuskSchema::layoutEntity(NuskDomain* d) {
 void NuskSchema::layoutComplex(NuskDomain* d) {
     // A complex instance is written as partial records in alphabetical order; its slots follow that order.
     std::vector<NuskDomain*> order;
+    size_t most = 0;
+    for (NuskDomain* leaf : d->leaves_) most += leaf->closure_.size();
+    order.reserve(most);
     for (NuskDomain* leaf : d->leaves_)
         for (NuskDomain* e : leaf->closure_)
             if (std::find(order.begin(), order.end(), e) == order.end()) order.push_back(e);
     std::sort(order.begin(), order.end(), byName);
-    d->closure_ = order;
-    finishEntityLayout(d, order);
-}
-
-void NuskSchema::finishEntityLayout(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
+    d->closure_ = std::move(order);
+    // Its slots too wait for the first use (made under the schema's lock, the domain is not shared yet).
     computeAncestors(d);
-    fillSlots(d, blockOrder);
+    d->slotsLaidOut_.store(false, std::memory_order_relaxed);
 }
 
 void NuskDomain::layOutSlots() const {
@@ -412,6 +412,9 @@ bool NuskSchema::exprSatisfied(const NuskSupertypeExpr& e, const std::vector<Nus
 
 bool NuskSchema::allowsCombination(const std::vector<NuskDomain*>& leaves) const {
     std::vector<NuskDomain*> closure;
+    size_t most = 0;
+    for (NuskDomain* leaf : leaves) most += leaf->closure_.size();
+    closure.reserve(most);
     for (NuskDomain* leaf : leaves)
         for (NuskDomain* e : leaf->closure_)
             if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
