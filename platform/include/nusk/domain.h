@@ -6,9 +6,9 @@
 // schema of its own beyond the primitives and its system types.
 //
 // Threads: domains and attributes are shared by the designs of every thread. Everything here may be read on
-// any number of threads at once; what is made on first use (the slots of an entity type, the lists of
-// typeSuperTypes() and attributes(), the domain a NuskTypePtr names) is made once, safely, whichever threads
-// ask first.
+// any number of threads at once; what is made on first use (the slots of an entity or complex type, the lists
+// of typeSuperTypes() and attributes(), the domain a NuskTypePtr names) is made once, safely, whichever
+// threads ask first.
 #pragma once
 
 #include "nusk/downcast.h"
@@ -190,7 +190,7 @@ private:
     friend class NuskObject;
     friend class NuskStore;
     NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name);
-    // An entity type's slots are laid out on first use: a file uses a few dozen of the schema's thousands.
+    // The slots of entity and complex types are laid out on first use: a file uses a few dozen of thousands.
     void ensureSlots() const {
         if (!slotsLaidOut_.load(std::memory_order_acquire)) layOutSlots();
     }
@@ -217,7 +217,8 @@ private:
     std::vector<NuskDomain*> leaves_;
     std::vector<uint32_t> ancestors_;  // sorted domain indices this domain is a subtype of, itself included
     std::vector<std::pair<uint32_t, uint32_t>> blocks_;  // (owner domain index, first slot)
-    // False while the four lists of the instance layout above wait for their first use (entity types only).
+    // False while the four lists of the instance layout above wait for their first use (entity and complex
+    // types only).
     mutable std::atomic<bool> slotsLaidOut_{true};
     mutable std::atomic<ListOfNuskDomain*> superList_{nullptr};  // made on first use, under the schema's lock
     mutable std::atomic<ListOfNuskAttribute*> attributeList_{nullptr};
