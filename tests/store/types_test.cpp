@@ -129,6 +129,57 @@ TEST(StoreTypes, ComplexDomainsAreFoundByTheirLeavesAndLaidOutAlphabetically) {
     EXPECT_EQ(design.findComplexDomain(std::vector<NuskDomain*>{}), nullptr);
 }
 
+int gUnitsMade = 0;
+
+/// A class of its own for combined units: counts what it makes, and makes plain entity instances.
+NuskObject* makeCountedUnit(NuskDesign* design, NuskDomain* domain) {
+    ++gUnitsMade;
+    return TestSchema::get().point->factory()(design, domain);
+}
+
+TEST(StoreTypes, ClassesOfCombinedTypesFormTheirDomainOnFirstUse) {
+    // A schema of its own: the shared test schema's combinations are formed by the other tests.
+    auto* s = new NuskSchema("store_lazy_complex_schema");
+    NuskDomain* unit = s->addEntity("unit", {});
+    NuskDomain* lengthUnit = s->addEntity("length_unit", {unit});
+    NuskDomain* timeUnit = s->addEntity("time_unit", {unit});
+    NuskDomain* siUnit = s->addEntity("si_unit", {unit});
+    s->setSupertypeConstraint(unit, NuskSupertypeExpr{NuskSupertypeExpr::Op::oneof, nullptr,
+                                                      {{NuskSupertypeExpr::Op::entity, lengthUnit, {}},
+                                                       {NuskSupertypeExpr::Op::entity, timeUnit, {}}}});
+    s->seal();
+    EXPECT_TRUE(s->registerComplexClass({siUnit, lengthUnit}, makeCountedUnit));
+    EXPECT_TRUE(s->registerComplexClass({lengthUnit, timeUnit}, makeCountedUnit));  // checked when formed
+    // Not a combination: one type, a type with its own supertype, a type of no schema of this one.
+    EXPECT_FALSE(s->registerComplexClass({siUnit}, makeCountedUnit));
+    EXPECT_FALSE(s->registerComplexClass({siUnit, unit}, makeCountedUnit));
+    EXPECT_FALSE(s->registerComplexClass({siUnit, TestSchema::get().lengthUnit}, makeCountedUnit));
+    EXPECT_FALSE(s->registerComplexClass({siUnit, lengthUnit}, nullptr));
+
+    auto formed = [&] {
+        size_t n = 0;
+        for (NuskDomain* d : s->domainList()) n += d->kind() == NuskDomainKind::complex;
+        return n;
+    };
+    EXPECT_EQ(formed(), 0u);
+    NuskDomain* c = s->findDomain("LENGTH_UNIT_AND_SI_UNIT");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->kind(), NuskDomainKind::complex);
+    EXPECT_EQ(formed(), 1u);
+    EXPECT_EQ(s->findDomain("length_unit_and_si_unit"), c);
+    EXPECT_EQ(s->complexDomainOf({lengthUnit, siUnit, unit}), c);
+    // The registered class makes its instances.
+    NuskDesign design("d", s);
+    NuskObject* o = design.pnewInstance(c);
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->domain(), c);
+    EXPECT_EQ(gUnitsMade, 1);
+    // The schema forbids the other pair: no domain, then or later.
+    EXPECT_EQ(s->findDomain("length_unit_and_time_unit"), nullptr);
+    EXPECT_EQ(s->complexDomainOf({timeUnit, lengthUnit}), nullptr);
+    EXPECT_EQ(formed(), 1u);
+}
+
 TEST(StoreTypes, EnumerationRecords) {
     const TestSchema& t = TestSchema::get();
     ASSERT_NE(t.prefix->getVarInfo(1), nullptr);

@@ -114,6 +114,11 @@ public:
     /// Instances of `d` are made as the class `factory` constructs. `classTypes` are the entity types the class
     /// derives from (for a complex class, its leaf types); best-fit lookup for complex domains uses them.
     void registerClass(NuskDomain* d, Factory factory, const std::vector<NuskDomain*>& classTypes);
+    /// The class `factory` for instances that combine the entity types `types`. Its complex domain is formed on
+    /// first use (complexDomainOf, or findDomain by its name) rather than now: a schema has many such classes
+    /// and a file uses few. False when `types` are not at least two entity types of this schema, none a
+    /// supertype of another; whether the schema allows them together is checked when the domain is formed.
+    bool registerComplexClass(const std::vector<NuskDomain*>& types, Factory factory);
 
     static void* operator new(size_t size);
     static void operator delete(void* p) noexcept;
@@ -132,6 +137,11 @@ private:
     void computeAncestors(NuskDomain* d);
     void buildSystemDomains();
     Factory bestFitFactory(const std::vector<NuskDomain*>& closure) const;
+    /// The leaf types of a combination of `types`, by name; empty when one of them is not an entity type (or
+    /// a complex domain) of this schema.
+    std::vector<NuskDomain*> complexLeaves(const std::vector<NuskDomain*>& types) const;
+    /// The name of the complex domain of `leaves` (sorted by name): their names joined by "_and_".
+    static std::string complexKey(const std::vector<NuskDomain*>& leaves);
     bool exprSatisfied(const NuskSupertypeExpr& e, const std::vector<NuskDomain*>& closure) const;
     /// The lock of the tables below and of the schema design's own storage (lists that domains make on
     /// demand): shared by lookups, taken alone to add.
@@ -141,6 +151,7 @@ private:
     std::vector<NuskDomain*> domains_;
     std::unordered_map<std::string, NuskDomain*> byName_;  // lower-case names
     std::unordered_map<std::string, NuskDomain*> complexByKey_;
+    std::unordered_map<std::string, std::vector<NuskDomain*>> unformedComplex_;  // leaves of generated classes
     std::unordered_map<std::string, NuskDomain*> aggregates_;  // "kind:element index"
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
     std::vector<ClassInfo> classes_;  // classes that combine several entity types

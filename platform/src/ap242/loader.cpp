@@ -83,11 +83,13 @@ private:
                 schema_->setDefinedTypeUnderlying(gNamed[i], typeOf(n.extra));
             } else if (n.kind == NamedRow::select) {
                 std::vector<NuskDomain*> alternatives;
+                alternatives.reserve(static_cast<size_t>(n.count));
                 for (int k = n.first; k < n.first + n.count; ++k) alternatives.push_back(gNamed[t_.selectItems[k]]);
                 schema_->setSelectAlternatives(gNamed[i], alternatives);
             } else if (n.kind == NamedRow::entity) {
                 const EntityRow& e = t_.entities[n.extra];
                 std::vector<NuskDomain*> supers;
+                supers.reserve(static_cast<size_t>(e.superCount));
                 for (int k = e.superFirst; k < e.superFirst + e.superCount; ++k) supers.push_back(gNamed[t_.supertypes[k]]);
                 schema_->setSupertypes(gNamed[i], supers);
             }
@@ -188,9 +190,7 @@ public:
     void complex(std::initializer_list<int> leaves, NuskDomain::Factory f) override {
         std::vector<NuskDomain*> types;
         for (int i : leaves) types.push_back(gNamed[i]);
-        if (NuskDomain* d = s_->complexDomainOf(types))
-            s_->registerClass(d, f, types);
-        else
+        if (!s_->registerComplexClass(types, f))
             NUSK.error("%s: a generated complex class combines types the schema does not allow", s_->name());
     }
     void aggregate(const char* name, NuskDomain::Factory f) override {

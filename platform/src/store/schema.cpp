@@ -100,6 +100,11 @@ NuskDomain* NuskSchema::findDomain(const char* name) const {
         auto it = byName_.find(key);
         if (it != byName_.end()) return it->second;
     }
+    // A combination that a generated class stands for is formed when first asked for. The list is complete
+    // once the classes are registered, before the schema is shared, so it is read without the lock.
+    auto unformed = unformedComplex_.find(key);
+    if (unformed != unformedComplex_.end())
+        return const_cast<NuskSchema*>(this)->complexDomainOf(unformed->second);  // schemas are never made const
     // The store's own types (and aggregates of them, such as lists of lists of reals) belong to every schema.
     NuskSchema* core = NuskSchema::core();
     return core && core != this ? core->findDomain(name) : nullptr;
@@ -304,6 +309,10 @@ void NuskSchema::layoutEntity(NuskDomain* d) {
         }
     // Part 21 order: each supertype's attributes before the subtype's.
     std::vector<NuskDomain*> order;
+    size_t most = 1;
+    for (NuskDomain* s : d->supertypes_)
+        if (s) most += s->closure_.size();
+    order.reserve(most);
     for (NuskDomain* s : d->supertypes_) {
         if (!s) continue;
         if (!s->closure_.empty())
@@ -425,7 +434,7 @@ bool NuskSchema::allowsCombination(const std::vector<NuskDomain*>& leaves) const
     return true;
 }
 
-NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
+std::vector<NuskDomain*> NuskSchema::complexLeaves(const std::vector<NuskDomain*>& types) const {
     std::vector<NuskDomain*> all;
     for (NuskDomain* t : types) {
         if (!t) continue;
@@ -434,20 +443,33 @@ NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
         else if (t->kind_ == NuskDomainKind::entity && t->schema() == this)
             all.push_back(t);
         else
-            return nullptr;
+            return {};
     }
-    if (all.empty()) return nullptr;
     std::vector<NuskDomain*> leaves;
+    leaves.reserve(all.size());
     for (NuskDomain* t : all) {
         bool isSuper = false;
         for (NuskDomain* u : all)
             if (u != t && u->typeIsa(t)) isSuper = true;
         if (!isSuper && std::find(leaves.begin(), leaves.end(), t) == leaves.end()) leaves.push_back(t);
     }
-    if (leaves.size() == 1) return leaves[0];
     std::sort(leaves.begin(), leaves.end(), byName);
+    return leaves;
+}
+
+std::string NuskSchema::complexKey(const std::vector<NuskDomain*>& leaves) {
     std::string key;
-    for (NuskDomain* l : leaves) key += (key.empty() ? "" : "_and_") + std::string(l->name());
+    for (NuskDomain* l : leaves) {
+        if (!key.empty()) key += "_and_";
+        key += l->name();
+    }
+    return key;
+}
+
+NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
+    const std::vector<NuskDomain*> leaves = complexLeaves(types);
+    if (leaves.size() <= 1) return leaves.empty() ? nullptr : leaves[0];
+    const std::string key = complexKey(leaves);
     {
         std::shared_lock<std::shared_mutex> guard(lock_);
         auto found = complexByKey_.find(key);
@@ -464,6 +486,7 @@ NuskDomain* NuskSchema::complexDomainOf(const std::vector<NuskDomain*>& types) {
     d->leaves_ = leaves;
     d->supertypes_ = leaves;
     layoutComplex(d);
+    // A generated class of exactly these leaves covers the whole closure, so it is the best fit.
     d->factory_ = bestFitFactory(d->closure_);
     complexByKey_.emplace(key, d);
     return d;
@@ -484,6 +507,18 @@ void NuskSchema::registerClass(NuskDomain* d, Factory factory, const std::vector
         classes_.push_back({factory, classTypes, closure.size()});
     }
     d->factory_ = factory;
+}
+
+bool NuskSchema::registerComplexClass(const std::vector<NuskDomain*>& types, Factory factory) {
+    std::vector<NuskDomain*> leaves = complexLeaves(types);
+    if (!factory || leaves.size() < 2) return false;
+    std::vector<NuskDomain*> closure;
+    for (NuskDomain* t : leaves)
+        for (NuskDomain* e : t->closure_)
+            if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
+    classes_.push_back({factory, leaves, closure.size()});
+    unformedComplex_.emplace(complexKey(leaves), std::move(leaves));
+    return true;
 }
 
 NuskSchema::Factory NuskSchema::bestFitFactory(const std::vector<NuskDomain*>& closure) const {
