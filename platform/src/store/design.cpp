@@ -6,6 +6,7 @@
 
 #include "nusk/cursor.h"
 #include "pending.h"
+#include "registry.h"
 #include "store_access.h"
 
 #include "nusk/aggregate.h"
@@ -267,7 +268,7 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     obj->listPos_ = static_cast<uint32_t>(list.objects.size());
     list.objects.push_back(obj);
     ++objectCount_;
-    if (!isEntityDomain(obj->domain())) {
+    if (!list.entities) {
         obj->bits_ &= ~NuskObject::kEntity;  // the number field is the object's own bookkeeping
         return;
     }
@@ -284,7 +285,7 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     bindId(obj->id_, obj);
 }
 
-NuskDesignImpl::List& NuskDesignImpl::listFor(uint32_t domainIndex) {
+NuskDesignImpl::List& NuskDesignImpl::newList(uint32_t domainIndex) {
     if (domainIndex >= listIndex_.size()) {
         // Indexed by the process-wide domain index: grown in steps that at least double, each backed in one
         // call, rather than a copy and fresh pages for every new type.
@@ -293,13 +294,11 @@ NuskDesignImpl::List& NuskDesignImpl::listFor(uint32_t domainIndex) {
         nusk_detail::backPages(listIndex_.data(), size * sizeof(uint32_t));
         listIndex_.resize(size, 0);
     }
-    uint32_t& i = listIndex_[domainIndex];
-    if (!i) {
-        lists_.emplace_back(&arena_);
-        i = static_cast<uint32_t>(lists_.size());
-        domainOrder_.push_back(domainIndex);
-    }
-    return lists_[i - 1];
+    lists_.emplace_back(&arena_);
+    lists_.back().entities = isEntityDomain(nusk_detail::domainAt(domainIndex));
+    listIndex_[domainIndex] = static_cast<uint32_t>(lists_.size());
+    domainOrder_.push_back(domainIndex);
+    return lists_.back();
 }
 
 void NuskDesignImpl::detach(NuskObject* obj) {
@@ -308,7 +307,7 @@ void NuskDesignImpl::detach(NuskObject* obj) {
         list->objects[obj->listPos_] = nullptr;
         ++list->holes;
         --objectCount_;
-        if (isEntityDomain(obj->domain())) {
+        if (list->entities) {
             --entityCount_;
             if (!self_->isTrash()) unbindId(obj->id_, obj);
         }

@@ -56,6 +56,7 @@ public:
         // passes look managers up on millions of objects.
         nusk_detail::ChunkedArray<NuskManager*, 8> managers;
         uint32_t holes = 0;
+        bool entities = false;  // its domain is an entity type (or a combination): its objects have numbers
     };
     // The lists of the domains that have instances here, and where each domain's list is (by global domain
     // index; 0: none yet). A design holds few of the schema's thousands of types.
@@ -73,7 +74,11 @@ public:
         const uint32_t i = domainIndex < listIndex_.size() ? listIndex_[domainIndex] : 0;
         return i ? &lists_[i - 1] : nullptr;
     }
-    List& listFor(uint32_t domainIndex);
+    List& listFor(uint32_t domainIndex) {
+        const uint32_t i = domainIndex < listIndex_.size() ? listIndex_[domainIndex] : 0;
+        return i ? lists_[i - 1] : newList(domainIndex);
+    }
+    List& newList(uint32_t domainIndex);
     void compact(List& list);
     void compactIfIdle();
 
