@@ -200,6 +200,30 @@ TEST(Part21Reader, NumbersOfEveryLengthReadAsTheirNearestDouble) {
     EXPECT_EQ(static_cast<ListOfInteger*>(r[2]->getObject("knot_multiplicities"))->get(0), 123456789);
 }
 
+TEST(Part21Reader, InstanceNumbersUpTo32BitsWhateverTheirLeadingZeros) {
+    // Numbers are read eight digits at a time up to 19 digits, and digit by digit beyond: both must keep
+    // leading zeros harmless and refuse what does not fit 32 bits.
+    const std::string zeros(24, '0');
+    Read r = readText(p21File("#4294967295=CARTESIAN_POINT('a',(0.,0.,0.));\n"
+                              "#0000007=CARTESIAN_POINT('b',(0.,0.,0.));\n"
+                              "#" + zeros + "8=CARTESIAN_POINT('c',(0.,0.,0.));\n"
+                              "#9=AXIS2_PLACEMENT_3D('',#00000004294967295,$,$);\n"
+                              "#10=AXIS2_PLACEMENT_3D('',#" + zeros + "7,$,$);\n"
+                              "#11=AXIS2_PLACEMENT_3D('',#0000000000000000008,$,$);\n"
+                              "#4294967303=CARTESIAN_POINT('d',(0.,0.,0.));\n"
+                              "#12=AXIS2_PLACEMENT_3D('',#4294967303,$,$);\n"));
+    ASSERT_NE(r[4294967295u], nullptr);
+    EXPECT_EQ(r[9]->getObject("location"), r[4294967295u]);
+    EXPECT_EQ(r[10]->getObject("location"), r[7]);
+    EXPECT_EQ(r[11]->getObject("location"), r[8]);
+    EXPECT_NE(r[8], nullptr);
+    EXPECT_TRUE(r.hasMessage("expected an instance number #N, found '#4294967303="));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    // 2^32 + 7 is no instance: not #7 cut to 32 bits, neither as a definition nor as a reference.
+    EXPECT_STREQ(r[7]->getString("name"), "b");
+    EXPECT_EQ(r[12] ? r[12]->getObject("location") : nullptr, nullptr);
+}
+
 TEST(Part21Reader, IntegersOfEveryLengthReadExactly) {
     // 1 to 19 digits, signed and not: the quick path takes up to 18, the general reader the rest.
     const std::string digits = "9182736455463728190";

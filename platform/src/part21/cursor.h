@@ -1,6 +1,7 @@
 // Reading tokens of one Part 21 statement.
 #pragma once
 
+#include "digits.h"
 #include "text_scan.h"
 
 #include <cstdint>
@@ -51,6 +52,14 @@ struct Cursor {
     bool instanceNumber(uint32_t& id) {
         uint64_t v = 0;
         const char* start = p;
+        // Up to 19 digits (leading zeros too) the run's value is exact; a longer run is read digit by digit.
+        const char* after = digitRun(p, end, v);
+        if (after - start <= 19) {
+            p = after;
+            id = static_cast<uint32_t>(v);
+            return p > start && v <= 0xffffffffull;
+        }
+        v = 0;
         while (p < end && *p >= '0' && *p <= '9') {
             v = v * 10 + static_cast<uint64_t>(*p - '0');
             if (v > 0xffffffffull) return false;
