@@ -2,6 +2,7 @@
 // is kept as read.
 #include "p21_helpers.h"
 
+#include "cursor.h"
 #include "names.h"
 
 #include "nusk/ap242/all.h"
@@ -502,6 +503,22 @@ TEST(Part21Reader, ManyReferencesAheadLandOnTheirInstances) {
         EXPECT_DOUBLE_EQ(d->direction_ratios()->get(0), target) << i;
     }
     EXPECT_EQ(r[kFirst]->refcount(), toFirst);
+}
+
+TEST(Part21Reader, ANameEndsAtItsFirstByteThatIsNoWordByte) {
+    // Names are taken sixteen bytes at a time while that many are left: every byte value must end a name
+    // exactly where the byte table says, at every place in those sixteen bytes and in the bytes after them.
+    const std::string word = "Ab_9-zZ0aY_-Mm55Ab_9-zZ0aY_-Mm55xyz";
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool isWord = nusk_p21::kWordChars.is[byte];
+        for (size_t length = 0; length <= word.size(); ++length) {
+            const std::string text = word.substr(0, length) + static_cast<char>(byte) + "(1.,2.);";
+            nusk_p21::Cursor c(text);
+            const bool userDefinedMark = byte == '!' && length == 0;  // "!NAME": the mark starts the name
+            const size_t expected = isWord || userDefinedMark ? length + 1 : length;
+            ASSERT_EQ(c.name().size(), expected) << "byte " << byte << " after " << length;
+        }
+    }
 }
 
 TEST(Part21Reader, OnlyTypesNamedInLowerCaseStandForTheWordsOfAFile) {

@@ -4,6 +4,9 @@
 #include "digits.h"
 #include "text_scan.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +22,32 @@ struct WordChars {
     }
 };
 inline constexpr WordChars kWordChars{};
+
+/// The first byte at or after p that is no word byte (end when there is none). Entity names are long
+/// ("GEOMETRIC_REPRESENTATION_CONTEXT"), so they are taken sixteen bytes at a time while that many are left.
+inline const char* wordEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    const __m128i beforeA = _mm_set1_epi8('a' - 1), afterZ = _mm_set1_epi8('z' + 1);
+    const __m128i before0 = _mm_set1_epi8('0' - 1), after9 = _mm_set1_epi8('9' + 1);
+    const __m128i underscore = _mm_set1_epi8('_'), dash = _mm_set1_epi8('-');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // A byte with the case bit set is a letter only if it was one (capitals land on small letters). Bytes
+        // from 0x80 on compare as negative, below every range.
+        const __m128i folded = _mm_or_si128(v, caseBit);
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, beforeA), _mm_cmpgt_epi8(afterZ, folded));
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, before0), _mm_cmpgt_epi8(after9, v));
+        const __m128i word = _mm_or_si128(_mm_or_si128(letter, digit),
+                                          _mm_or_si128(_mm_cmpeq_epi8(v, underscore), _mm_cmpeq_epi8(v, dash)));
+        const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(word)) & 0xFFFFu;
+        if (other) return p + __builtin_ctz(other);
+        p += 16;
+    }
+#endif
+    while (p < end && kWordChars.is[static_cast<unsigned char>(*p)]) ++p;
+    return p;
+}
 
 struct Cursor {
     const char* p;
@@ -45,7 +74,7 @@ struct Cursor {
         skip();
         const char* start = p;
         if (p < end && *p == '!') ++p;
-        while (p < end && (isWordChar(*p))) ++p;
+        p = wordEnd(p, end);
         return std::string_view(start, static_cast<size_t>(p - start));
     }
     /// An unsigned number after `#`; false when there are no digits or it does not fit 32 bits.
