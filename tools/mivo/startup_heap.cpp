@@ -75,23 +75,24 @@ bool regionReady() {
     return gRegion.state.load(std::memory_order_acquire) == 2;
 }
 
+/// `bytes` from the region's unused end, on any thread; null once the region is used up.
+char* carve(size_t bytes) {
+    if (!regionReady()) return nullptr;
+    const size_t at = gRegion.used.fetch_add(bytes, std::memory_order_relaxed);
+    if (at + bytes > kRegionSize) return nullptr;
+    return gRegion.base + at;
+}
+
 bool takeSlab() {
-    if (!regionReady()) return false;
-    const size_t at = gRegion.used.fetch_add(kSlab, std::memory_order_relaxed);
-    if (at + kSlab > kRegionSize) return false;
-    tSlabNext = gRegion.base + at;
-    tSlabEnd = tSlabNext + kSlab;
+    char* slab = carve(kSlab);
+    if (!slab) return false;
+    tSlabNext = slab;
+    tSlabEnd = slab + kSlab;
     return true;
 }
 
 /// A block too big to share a slab with small ones, straight from the region (whole cache lines).
-void* largeFromRegion(size_t size) {
-    if (!regionReady()) return nullptr;
-    const size_t rounded = (size + 63) & ~size_t(63);
-    const size_t at = gRegion.used.fetch_add(rounded, std::memory_order_relaxed);
-    if (at + rounded > kRegionSize) return nullptr;
-    return gRegion.base + at;
-}
+void* largeFromRegion(size_t size) { return carve((size + 63) & ~size_t(63)); }
 
 void* fromRegion(size_t size) {
     if (size > kLargestServed) return nullptr;

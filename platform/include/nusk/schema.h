@@ -84,6 +84,9 @@ public:
     /// What the schema's classes put before a type's name ("" by default). Aggregate domains are named after the
     /// class of their elements ("SetOf" + prefix + element name), so set it before the first aggregate forms.
     void setClassPrefix(const char* prefix) { classPrefix_ = prefix ? prefix : ""; }
+    /// Room for `count` more domains in the schema's tables, for a schema built from tables that know how many
+    /// types they make: the tables are then not rebuilt again and again as they grow.
+    void reserveDomains(size_t count);
     const char* classPrefix() const { return classPrefix_.c_str(); }
 
     // ---- lookup ----

@@ -40,6 +40,10 @@ public:
 
 private:
     void createNamed() {
+        // Every named type, and at most one aggregate domain per aggregate type reference.
+        int aggregates = 0;
+        for (int i = 0; i < t_.typeRefCount; ++i) aggregates += t_.typeRefs[i].kind == TypeRefRow::aggregate;
+        schema_->reserveDomains(static_cast<size_t>(t_.namedCount + aggregates));
         gNamed.resize(static_cast<size_t>(t_.namedCount));
         for (int i = 0; i < t_.namedCount; ++i) {
             const NamedRow& n = t_.named[i];

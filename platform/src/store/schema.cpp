@@ -88,6 +88,12 @@ NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
     return d;
 }
 
+void NuskSchema::reserveDomains(size_t count) {
+    std::unique_lock<std::shared_mutex> guard(lock_);
+    domains_.reserve(domains_.size() + count);
+    byName_.reserve(byName_.size() + count);
+}
+
 std::vector<NuskDomain*> NuskSchema::domainList() const {
     std::shared_lock<std::shared_mutex> guard(lock_);
     return domains_;
