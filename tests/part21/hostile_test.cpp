@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -89,6 +90,28 @@ TEST(Part21Hostile, StringsEscapesAndLineEnds) {
     bool sawLine10 = false;
     for (const NuskReadMessage& m : r.result.messages) sawLine10 = sawLine10 || (m.line == 10 && m.instance == 3);
     EXPECT_TRUE(sawLine10) << "CR, CRLF and LF each end one line";
+}
+
+TEST(Part21Hostile, LineEndsInsideAStatementCountWhereverTheyStand) {
+    // Line ends in a comment (CRLF, LF), in a string, in the parameters (CR alone, CRLF), and a NUL and a tab
+    // between parameters: #9 starts eight lines after #1.
+    const std::string nul(1, '\0');
+    const std::string text = p21File("#1=CARTESIAN_POINT('a',/* a comment\r\nover\nthree lines */(0.,0.,0.));\n"
+                                     "#2=CARTESIAN_POINT('b\nc',\t(0.,\r0.,0.)" + nul + ");\n"
+                                     "#3=CARTESIAN_POINT('d',\r\n(0.,0.,0.));\n"
+                                     "#9=CARTESIAN_POINT('e',(0.,0.,0.),#3);\n");
+    const auto first = static_cast<uint32_t>(1 + std::count(text.begin(), text.begin() + text.find("#1="), '\n'));
+    Read r = readText(text);
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_NE(r[3], nullptr);
+    EXPECT_TRUE(r.hasMessage("NUL"));
+    bool sawNine = false;
+    for (const NuskReadMessage& m : r.result.messages)
+        if (m.instance == 9) {
+            sawNine = true;
+            EXPECT_EQ(m.line, first + 8) << m.text;
+        }
+    EXPECT_TRUE(sawNine);
 }
 
 TEST(Part21Hostile, UnterminatedStringsAndCommentsEndTheirStatementOnly) {

@@ -125,37 +125,48 @@ LineBytes lineBytes(const char* p, const char* end) {
 
 void Scanner::countLines(size_t from, size_t to) {
     if (to <= from) return;  // also keeps an empty text's null data away from memchr
-    const char* p = data_ + from;
-    const char* end = data_ + to;
+    line_ += linesIn(data_ + from, data_ + to);
+}
+
+uint32_t Scanner::linesIn(const char* p, const char* end) {
+    if (end <= p) return 0;
     // Line feeds are counted in bulk; a carriage return counts only where no line feed follows it. A range never
     // ends between a carriage return and its line feed while more text may follow (see next()), so a carriage
     // return at its end is a line end of its own.
     const LineBytes found = lineBytes(p, end);
-    line_ += found.lineFeeds;
+    uint32_t lines = found.lineFeeds;
     if (found.carriageReturn && std::memchr(p, '\r', static_cast<size_t>(end - p)))
         for (const char* q = p; q < end; ++q)
-            if (*q == '\r' && (q + 1 >= end || q[1] != '\n')) ++line_;
+            if (*q == '\r' && (q + 1 >= end || q[1] != '\n')) ++lines;
     if (found.nul && !sawNul_ && std::memchr(p, 0, static_cast<size_t>(end - p))) sawNul_ = true;
+    return lines;
 }
 
 namespace {
 
-/// The first of `;`, `'` or `/` at or after p (end when there is none).
+/// True for the bytes below a space: line ends, NULs and the odd tab.
+inline bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20; }
+
+/// The first of `;`, `'`, `/` or a byte below a space at or after p (end when there is none). Statements are
+/// scanned once: the line ends in them are counted as they are met.
 const char* findSpecial(const char* p, const char* end) {
 #if defined(__SSE2__)
     const __m128i semicolon = _mm_set1_epi8(';');
     const __m128i quote = _mm_set1_epi8('\'');
     const __m128i slash = _mm_set1_epi8('/');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
     while (end - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // A byte is a control byte when the smaller of it and 0x1F, compared without sign, is itself.
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, lastControl), v);
         const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, semicolon), _mm_cmpeq_epi8(v, quote)),
-                                         _mm_cmpeq_epi8(v, slash));
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, slash), control));
         const int mask = _mm_movemask_epi8(hit);
         if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
         p += 16;
     }
 #endif
-    while (p < end && *p != ';' && *p != '\'' && *p != '/') ++p;
+    while (p < end && *p != ';' && *p != '\'' && *p != '/' && !isControl(*p)) ++p;
     return p;
 }
 
@@ -180,6 +191,25 @@ bool Scanner::scanStatement(size_t from, size_t& end, bool& unterminatedString) 
             end = static_cast<size_t>(p - base);
             return true;
         }
+        if (c == '\n') {
+            ++statementLines_;
+            ++p;
+            continue;
+        }
+        if (c == '\r') {
+            if (p + 1 >= stop && !eof_) {
+                scanned_ = static_cast<size_t>(p - base) - from;  // its line feed may be in the next block
+                return false;
+            }
+            if (p + 1 >= stop || p[1] != '\n') ++statementLines_;  // else the line feed counts
+            ++p;
+            continue;
+        }
+        if (isControl(c)) {
+            if (c == 0) sawNul_ = true;
+            ++p;
+            continue;
+        }
         if (c == '\'') {
             const char* close = scan::stringClose(p, stop);
             // A closing quote that is the last byte held may be the first of a doubled quote: look again with
@@ -189,6 +219,12 @@ bool Scanner::scanStatement(size_t from, size_t& end, bool& unterminatedString) 
                 if (!close && eof_) unterminatedString = true;
                 return false;
             }
+            // Strings are short and seldom hold a line end: a look for control bytes before counting them.
+            for (const char* q = p + 1; q < close; ++q)
+                if (isControl(*q)) {
+                    statementLines_ += linesIn(q, close);
+                    break;
+                }
             p = close + 1;
             continue;
         }
@@ -200,6 +236,7 @@ bool Scanner::scanStatement(size_t from, size_t& end, bool& unterminatedString) 
                 if (eof_) unclosedComment_ = true;
                 return false;
             }
+            statementLines_ += linesIn(p, after);
             p = after;
             continue;
         }
@@ -247,6 +284,7 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
             return Result::end;
         }
         scanned_ = 0;
+        statementLines_ = 0;
         size_t end = 0;
         bool unterminatedString = false;
         while (!scanStatement(start, end, unterminatedString)) {
@@ -260,14 +298,14 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
             line = line_;
             size_t stop = unterminatedString ? recoverString(start + scanned_) : size_;
             statement = std::string_view(data_ + start, stop - start);
-            countLines(start, std::min(stop + 1, size_));
+            countLines(start, std::min(stop + 1, size_));  // counted again whole: the cut may come before the scan
             pos_ = std::min(stop + 1, size_);
             scanned_ = 0;
             return Result::unterminated;
         }
         line = line_;
         statement = std::string_view(data_ + start, end - start);
-        countLines(start, end + 1);
+        line_ += statementLines_;  // the scan counted the statement's line ends
         pos_ = end + 1;
         scanned_ = 0;
         return Result::statement;

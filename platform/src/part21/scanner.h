@@ -43,6 +43,8 @@ private:
     bool scanStatement(size_t from, size_t& end, bool& unterminatedString);
     size_t recoverString(size_t from);
     void countLines(size_t from, size_t to);
+    /// Line ends in [p, end), which holds no carriage return whose line feed may still be unread; notes NULs.
+    uint32_t linesIn(const char* p, const char* end);
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> storage_;  // file blocks
@@ -51,6 +53,7 @@ private:
     size_t size_ = 0;           // bytes in data_
     size_t pos_ = 0;            // next unread byte
     size_t scanned_ = 0;        // within the statement being cut: bytes already scanned
+    uint32_t statementLines_ = 0;  // line ends in the bytes scanned of that statement
     bool eof_ = false;
     uint64_t bytes_ = 0;
     uint64_t expected_ = 0;
