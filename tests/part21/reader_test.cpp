@@ -432,6 +432,19 @@ TEST(Part21Reader, ProgressIsReportedWhileAFileIsRead) {
     EXPECT_EQ(calls.back().first, text.size());
 }
 
+TEST(Part21Reader, OneTypeInTwoSelectsIsJudgedBySelectEachTime) {
+    // The reader remembers what each select accepts: a point fits a geometric set however often it comes, and
+    // never a unit, whichever of the two the file asks about first.
+    Read r = readText(p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));\n#2=GEOMETRIC_SET('',(#1,#1));\n"
+                              "#3=MEASURE_WITH_UNIT(LENGTH_MEASURE(1.),#1);\n#4=GEOMETRIC_SET('',(#1));\n"
+                              "#5=MEASURE_WITH_UNIT(LENGTH_MEASURE(2.),#1);\n"));
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_TRUE(r.hasMessage("#3 refers to #1, a cartesian_point, where a unit is expected"));
+    EXPECT_TRUE(r.hasMessage("#5 refers to #1, a cartesian_point, where a unit is expected"));
+    EXPECT_FALSE(r.hasMessage("#2 refers to #1"));
+    EXPECT_FALSE(r.hasMessage("#4 refers to #1"));
+}
+
 TEST(Part21Reader, MessagesNameTypesWithTheirArticleAndNoLineZero) {
     EXPECT_EQ(nusk_p21::withArticle("angular_size"), "an angular_size");
     EXPECT_EQ(nusk_p21::withArticle("Edge_curve"), "an Edge_curve");

@@ -390,7 +390,7 @@ void Reader::countReferences(NuskObject* target) { NuskStore::addReferences(targ
 void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance) {
     if (!expected) return;
     const NuskDomain* d = obj->domain();
-    const bool fits = expected->typeIsSelect() ? expected->selectAccepts(d) : d->typeIsa(expected);
+    const bool fits = expected->typeIsSelect() ? selectAccepts(expected, d) : d->typeIsa(expected);
     if (fits || d == nusk_domain_NuskRawRecord()) return;
     const uint32_t saved = instance_;
     instance_ = instance;
@@ -398,6 +398,18 @@ void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_
             "#" + std::to_string(instance) + " refers to #" + std::to_string(obj->entity_id()) + ", " + withArticle(d->name()) +
                 ", where " + withArticle(expected->name()) + " is expected");
     instance_ = saved;
+}
+
+bool Reader::selectAccepts(const NuskDomain* select, const NuskDomain* type) {
+    // Index 0 is the root type, and where the process's table of types is full, every type that found no room.
+    if (select->index() == 0 || type->index() == 0) return select->selectAccepts(type);
+    const uint64_t pair = (uint64_t(select->index()) << 32) | type->index();
+    Acceptance& a = acceptances_[(pair * 0x9E3779B97F4A7C15ull) >> (64 - kAcceptanceBits)];
+    if (a.pair != pair) {
+        a.pair = pair;
+        a.accepts = select->selectAccepts(type);
+    }
+    return a.accepts;
 }
 
 void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted) {

@@ -73,6 +73,9 @@ private:
     void reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted = true);
     void noteReferenceForValue(const Cursor& c);
     void checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance);
+    /// Whether `select` accepts `type`, remembered: a select's alternatives are walked through its nested
+    /// selects and the type's supertypes, and a file asks again and again about the same few pairs.
+    bool selectAccepts(const NuskDomain* select, const NuskDomain* type);
     void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
     void resolveFixups();
     void settleFixups();
@@ -104,6 +107,12 @@ private:
     std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;
+    struct Acceptance {
+        uint64_t pair = 0;  // select and type indices; 0: empty (pairs with index 0 are not kept)
+        bool accepts = false;
+    };
+    static constexpr unsigned kAcceptanceBits = 8;
+    Acceptance acceptances_[1u << kAcceptanceBits];  // one pair per place: a pair met later takes it over
 };
 
 }  // namespace nusk_p21
