@@ -101,9 +101,10 @@ bool skipValue(Cursor& c, int depth) {
     const char* start = p;
     // Integer parts are short (one to four digits in real files): byte by byte costs less than a step of eight
     // for them, which a longer run still takes.
-    for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - unsigned('0')) <= 9 && p - start < 4; ++p)
+    const char* const shortEnd = end - p > 4 ? p + 4 : end;
+    for (unsigned d; p < shortEnd && (d = static_cast<unsigned char>(*p) - unsigned('0')) <= 9; ++p)
         mantissa = mantissa * 10 + d;
-    if (p - start == 4) p = digitRun(p, end, mantissa);
+    if (p == start + 4) p = digitRun(p, end, mantissa);
     int digits = static_cast<int>(p - start);
     if (p == start) return nullptr;
     if (!real) {
