@@ -298,7 +298,8 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
             line = line_;
             size_t stop = unterminatedString ? recoverString(start + scanned_) : size_;
             statement = std::string_view(data_ + start, stop - start);
-            countLines(start, std::min(stop + 1, size_));  // counted again whole: the cut may come before the scan
+            // The scan's count is dropped: the statement as cut may end before or after where the scan got to.
+            countLines(start, std::min(stop + 1, size_));
             pos_ = std::min(stop + 1, size_);
             scanned_ = 0;
             return Result::unterminated;

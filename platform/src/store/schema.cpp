@@ -44,6 +44,15 @@ NuskSlot unsetSlotFor(const NuskDomain* value) {
 
 bool byName(const NuskDomain* a, const NuskDomain* b) { return std::strcmp(a->name(), b->name()) < 0; }
 
+/// How many entity types the closures of `types` hold together: what a class deriving from them covers.
+size_t coverageOf(const std::vector<NuskDomain*>& types) {
+    std::vector<NuskDomain*> closure;
+    for (NuskDomain* t : types)
+        for (NuskDomain* e : t->entityClosure())
+            if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
+    return closure.size();
+}
+
 }  // namespace
 
 NuskSchema::NuskSchema(const char* name) : NuskDesign(OwnTag{}, name) {
@@ -505,24 +514,15 @@ void NuskSchema::registerClass(NuskDomain* d, Factory factory, const std::vector
     // The class of an entity covers that entity's closure, which the entity knows: only classes that combine
     // several types need a record for best-fit lookups.
     const bool ownEntityClass = d->kind_ == NuskDomainKind::entity && classTypes.size() == 1 && classTypes[0] == d;
-    if (!ownEntityClass && (d->kind_ == NuskDomainKind::complex || d->kind_ == NuskDomainKind::entity)) {
-        std::vector<NuskDomain*> closure;
-        for (NuskDomain* t : classTypes)
-            for (NuskDomain* e : t->closure_)
-                if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
-        classes_.push_back({factory, classTypes, closure.size()});
-    }
+    if (!ownEntityClass && (d->kind_ == NuskDomainKind::complex || d->kind_ == NuskDomainKind::entity))
+        classes_.push_back({factory, classTypes, coverageOf(classTypes)});
     d->factory_ = factory;
 }
 
 bool NuskSchema::registerComplexClass(const std::vector<NuskDomain*>& types, Factory factory) {
     std::vector<NuskDomain*> leaves = complexLeaves(types);
     if (!factory || leaves.size() < 2) return false;
-    std::vector<NuskDomain*> closure;
-    for (NuskDomain* t : leaves)
-        for (NuskDomain* e : t->closure_)
-            if (std::find(closure.begin(), closure.end(), e) == closure.end()) closure.push_back(e);
-    classes_.push_back({factory, leaves, closure.size()});
+    classes_.push_back({factory, leaves, coverageOf(leaves)});
     unformedComplex_.emplace(complexKey(leaves), std::move(leaves));
     return true;
 }
