@@ -209,3 +209,62 @@ TEST(StoreArena, BlocksOfAnArrayInAnArenaGoBackWithTheArray) {
 }
 
 }  // namespace
+
+namespace {
+
+/// Whether the system backs a range in one call (Linux 5.14 and later): without it, pages come on first touch
+/// and no chunk is ever backed whole.
+bool backsInOneCall() {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    void* p = mmap(nullptr, page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return false;
+    const bool backed = madvise(p, page, 23 /* MADV_POPULATE_WRITE */) == 0;
+    munmap(p, page);
+    return backed;
+}
+
+/// Whether the system makes every large enough anonymous mapping a huge page, so that touching one byte of a
+/// chunk backs all of it.
+bool hugePagesAlways() {
+    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string text;
+    std::getline(setting, text);
+    return text.find("[always]") != std::string::npos;
+}
+
+// Backing a chunk whole is one huge page; backing it as it fills is a page at a time, each page a fault of its
+// own on its first touch. An arena that says it takes a quarter of a chunk or more, or that has outgrown what it
+// said and filled a chunk, has each fresh chunk backed whole; one that says it takes little, only what it uses.
+TEST(StoreArena, AChunkIsBackedWholeOnceTheArenaIsKnownToTakeAGoodPartOfIt) {
+    if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t chunkPages = Arena::kChunkSize / page;
+    // Chunks handed back by earlier arenas are backed only where they were used: take them all out of the way,
+    // so that the arenas below get fresh ones.
+    Arena spares;
+    while (spares.bytesReserved() < 10 * Arena::kChunkSize) ASSERT_NE(spares.allocate(Arena::kMaxRequest), nullptr);
+
+    Arena small;
+    small.expect(100u << 10);
+    void* first = small.allocate(kBlock);
+    ASSERT_NE(first, nullptr);
+    if (!hugePagesAlways()) {
+        EXPECT_LT(residentPages(chunkOf(first), Arena::kChunkSize), chunkPages / 2);
+    }
+
+    Arena large;
+    large.expect(Arena::kChunkSize * 3 / 8);
+    void* start = large.allocate(kBlock);
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(residentPages(chunkOf(start), Arena::kChunkSize), chunkPages);
+
+    // Past what it said: the next chunk is backed whole as well.
+    void* last = start;
+    while (chunkOf(last) == chunkOf(start)) {
+        last = large.allocate(Arena::kMaxRequest);
+        ASSERT_NE(last, nullptr);
+    }
+    EXPECT_EQ(residentPages(chunkOf(last), Arena::kChunkSize), chunkPages);
+}
+
+}  // namespace

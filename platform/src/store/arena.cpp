@@ -271,9 +271,14 @@ size_t Arena::expectedRest() const {
 }
 
 Arena::Chunk* Arena::newChunk() {
-    // A chunk is backed whole when the design is known to fill most of it, or says nothing about its size and
-    // has filled a chunk already; otherwise as it fills, a stretch at a time.
-    const bool fillsChunk = expected_ ? expectedRest() >= kChunkSize / 2 : !chunks_.empty();
+    // A chunk is backed whole when the design is known to take a good part of it: a quarter or more by what it
+    // said it would take, or, having said nothing or outgrown what it said, once it has filled a chunk. Else it
+    // is backed as it fills, a stretch at a time. Backing a whole chunk is one huge page where the system offers
+    // them; the same memory backed in stretches is a page at a time, and on a virtual machine each of those
+    // pages may cost a fault of the host on its first touch (1 to 20 us): past a few hundred kilobytes, the
+    // huge page is cheaper.
+    const size_t rest = expectedRest();
+    const bool fillsChunk = rest >= kChunkSize / 4 || (rest == 0 && !chunks_.empty());
     void* mem = takeSpareChunk();
     const bool spare = mem != nullptr;
     if (!spare) mem = freshChunk(fillsChunk);
