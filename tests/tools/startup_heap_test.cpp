@@ -35,7 +35,8 @@ bool intact(const Block& b) {
 
 // Sizes around each limit of the allocator: nothing, the small blocks of a slab, the largest of them, the blocks
 // carved from the region directly, the largest of those, and blocks left to malloc.
-const size_t kSizes[] = {0, 1, 15, 16, 17, 100, 2047, 2048, 2049, 4096, 65536, 300000, 524288, 524289, 3u << 20};
+const size_t kSizes[] = {0, 1, 15, 16, 17, 100, 2047, 2048, 2049, 4096, 65536, 300000, 524289, 3u << 20, 4u << 20,
+                         (4u << 20) + 1, 5u << 20};
 
 TEST(StartupHeap, BlocksOfEverySizeAreAlignedDistinctAndWhole) {
     std::vector<Block> blocks;
@@ -59,7 +60,11 @@ TEST(StartupHeap, BlocksOfAFewKilobytesComeOneAfterAnotherWithNoHeaderBetween) {
     EXPECT_EQ(static_cast<char*>(b), static_cast<char*>(a) + 4096);
     EXPECT_EQ(static_cast<char*>(c), static_cast<char*>(b) + 4096);
     EXPECT_NE(d, nullptr);
-    for (void* p : {a, b, c, d}) ::operator delete(p);
+    // So are blocks of a few megabytes, the size a read buffer grows to for a very long statement.
+    void* e = ::operator new(1u << 20);
+    void* f = ::operator new(3u << 20);
+    EXPECT_EQ(static_cast<char*>(f), static_cast<char*>(e) + (1u << 20));
+    for (void* p : {a, b, c, d, e, f}) ::operator delete(p);
 }
 
 TEST(StartupHeap, AllocationsGoOnWhenTheRegionIsUsedUp) {

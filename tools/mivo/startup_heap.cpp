@@ -4,10 +4,10 @@
 // machines where the first touch of a fresh page is slow (virtual machines above all: 10 to 20 us a page), those
 // first touches cost more than the work itself. The tool therefore serves small allocations from one region,
 // asked for huge pages and backed up front, and leaves everything else to malloc: very large blocks, and every
-// block once the region is used up. Blocks of a few kilobytes to a few hundred (the dictionary's tables, vectors
-// as they grow) come from the region too: from malloc, each of their pages would be a fault of its own. A block
-// of the region is never reused after it is freed; the region is small beside what a large file needs, so that
-// costs at most its size.
+// block once the region is used up. Blocks of a few kilobytes to a few megabytes (the dictionary's tables, vectors
+// as they grow, the read buffer) come from the region too: from malloc, each of their pages would be a fault of
+// its own. A block of the region is never reused after it is freed; the region is small beside what a large
+// file needs, so that costs at most its size.
 //
 // Only the tool does this (a library must not replace the global allocator of its caller), and not in the
 // sanitizer builds, whose own allocator checks every block.
@@ -26,7 +26,10 @@ namespace {
 constexpr size_t kRegionSize = size_t(32) << 20;
 constexpr size_t kBackedUpFront = size_t(6) << 20;  // what a run of a small file touches, with room
 constexpr size_t kLargestFromSlab = 2048;            // larger blocks are carved from the region directly
-constexpr size_t kLargestServed = size_t(512) << 10; // larger blocks go to malloc
+// Larger blocks go to malloc. Blocks of a few megabytes come from the region too: a statement longer than the
+// reader's buffer (a list of tens of thousands of points) grows it to megabytes, and from malloc each of its
+// pages would be a fault of its own.
+constexpr size_t kLargestServed = size_t(4) << 20;
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kAlign = alignof(std::max_align_t);
 
