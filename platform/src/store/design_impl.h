@@ -50,7 +50,9 @@ public:
     // ---- objects, per domain ----
     struct List {
         explicit List(nusk_detail::Arena* arena) : objects(arena), managers(arena) {}
-        nusk_detail::ChunkedArray<NuskObject*, 8> objects;  // creation order; null where an object left
+        // Creation order; null where an object left. Blocks of 64: a design has lists for a hundred types or
+        // more, most with a few objects, and each list's first block is fresh memory to touch.
+        nusk_detail::ChunkedArray<NuskObject*, 6> objects;
         // The first annotation manager of each object, by the same position; sized on the first attach, so
         // a list without managers costs nothing. Beside the objects rather than in a hash table: tagging
         // passes look managers up on millions of objects.
