@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,53 @@ TEST(Ap242Dictionary, CountsMatchTheSchema) {
     EXPECT_EQ(enumerations, 76);
     EXPECT_EQ(defined, 127);
     EXPECT_EQ(NuskSchema::defaultSchema(), s);
+}
+
+TEST(Ap242Dictionary, EveryTypeIsFoundByItsNameInAnyCase) {
+    NuskSchema* s = nusk_ap242_schema();
+    int checked = 0;
+    for (NuskDomain* d : s->domainList()) {
+        if (d->kind() == NuskDomainKind::complex) continue;  // found by their types, not by a name of their own
+        std::string upper = d->name(), mixed = d->name();
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (size_t i = 0; i < mixed.size(); i += 2)
+            mixed[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(mixed[i])));
+        // Aggregates of strings and of binaries share a name: the name finds one of them.
+        auto sameType = [d](const NuskDomain* found) {
+            return d->kind() == NuskDomainKind::aggregate ? found && std::strcmp(found->name(), d->name()) == 0
+                                                          : found == d;
+        };
+        EXPECT_TRUE(sameType(s->findDomain(d->name()))) << d->name();
+        EXPECT_TRUE(sameType(s->findDomain(upper.c_str()))) << upper;
+        EXPECT_TRUE(sameType(s->findDomain(mixed.c_str()))) << mixed;
+        ++checked;
+    }
+    EXPECT_GT(checked, 2900);
+    // The store's own types, whose names have capitals, are found in any case too.
+    NuskDomain* reals = NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::realDomain());
+    ASSERT_NE(reals, nullptr);
+    EXPECT_EQ(s->findDomain("LISTOFDOUBLE"), reals);
+    EXPECT_EQ(s->findDomain(reals->name()), reals);
+}
+
+TEST(Ap242Dictionary, AnEntityIsOfExactlyTheTypesOfItsClosure) {
+    // Over the whole hierarchy, multiple inheritance included: "is a" answers from the closure, entity by entity.
+    std::vector<NuskDomain*> entities;
+    for (NuskDomain* d : nusk_ap242_schema()->domainList())
+        if (d->kind() == NuskDomainKind::entity) entities.push_back(d);
+    ASSERT_EQ(entities.size(), 2407u);
+    size_t wrong = 0, multiple = 0;
+    for (NuskDomain* d : entities) {
+        const std::vector<NuskDomain*>& closure = d->entityClosure();
+        multiple += d->superTypes().size() > 1;
+        for (NuskDomain* other : entities) {
+            const bool inClosure = std::find(closure.begin(), closure.end(), other) != closure.end();
+            if (d->typeIsa(other) != inClosure && ++wrong <= 5)
+                ADD_FAILURE() << d->name() << (inClosure ? " is not taken for " : " is taken for ") << other->name();
+        }
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(multiple, 50u);  // the hierarchy does exercise several supertypes
 }
 
 TEST(Ap242Dictionary, SampleEntitiesAttributeByAttribute) {

@@ -16,8 +16,12 @@
 #include "nusk/design.h"
 #include "nusk/domain.h"
 
+#include <cstdint>
+#include <deque>
 #include <initializer_list>
 #include <shared_mutex>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -152,10 +156,13 @@ private:
     friend class NuskDomain;
 
     std::vector<NuskDomain*> domains_;
-    std::unordered_map<std::string, NuskDomain*> byName_;  // lower-case names
+    // Lower-case names. A key views the domain's own name when that is lower case already (almost every name of
+    // a compiled schema), else a lowered copy kept below; neither moves while the schema lives.
+    std::unordered_map<std::string_view, NuskDomain*> byName_;
+    std::deque<std::string> loweredNames_;
     std::unordered_map<std::string, NuskDomain*> complexByKey_;
     std::unordered_map<std::string, std::vector<NuskDomain*>> unformedComplex_;  // leaves of generated classes
-    std::unordered_map<std::string, NuskDomain*> aggregates_;  // "kind:element index"
+    std::unordered_map<uint64_t, NuskDomain*> aggregates_;  // by kind (high half) and element index (low half)
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
     std::vector<ClassInfo> classes_;  // classes that combine several entity types
     bool sealed_ = false;

@@ -1,6 +1,7 @@
 #include "names.h"
 
 #include "arena.h"
+#include "ascii_case.h"
 
 #include "nusk/domain.h"
 #include "nusk/schema.h"
@@ -22,25 +23,6 @@ inline uint64_t eightBytes(const char* p) {
     uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
-}
-
-/// Names with capitals (the store's own classes) never stand for a word of a file: words are found in lower case.
-/// Eight bytes at a time: the table is made on the first read of a process, from some 3,000 names.
-bool isLowerKey(std::string_view key) {
-    const char* p = key.data();
-    size_t n = key.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        const uint64_t v = eightBytes(p);
-        const uint64_t high = 0x8080808080808080ull;
-        if (v & high) break;  // a byte past ASCII: the carries below would spill, so the rest goes byte by byte
-        // For ASCII bytes, adding 0x3F sets a byte's high bit from 'A' on and adding 0x25 from past 'Z' on.
-        const uint64_t atLeastA = v + 0x3F3F3F3F3F3F3F3Full;
-        const uint64_t pastZ = v + 0x2525252525252525ull;
-        if (atLeastA & ~pastZ & high) return false;
-    }
-    for (; n; ++p, --n)
-        if (*p >= 'A' && *p <= 'Z') return false;
-    return true;
 }
 
 /// Whether `name` (a Part 21 word: letters, digits, `_`, `-`, a leading `!`) is `lowerKey` in any case. Eight
@@ -83,8 +65,10 @@ NameTable::NameTable(const NuskSchema* schema) {
     // Both lists are backed in one call each, not a fault per page as they fill.
     entries_.reserve(domains.size());
     nusk_detail::backPages(entries_.data(), domains.size() * sizeof(Entry));
+    // Names with capitals (the store's own classes) never stand for a word of a file: words are found in lower case.
     for (NuskDomain* d : domains)
-        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex && isLowerKey(d->name()))
+        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex &&
+            nusk_detail::isLowerCase(d->name()))
             entries_.push_back({std::string_view(d->name()), d});
     size_t size = 16;
     while (size < entries_.size() * 2) size *= 2;

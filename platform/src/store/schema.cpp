@@ -1,6 +1,7 @@
 // Building schemas: domains, attributes, instance layouts, complex domains and class registration.
 #include "nusk/schema.h"
 
+#include "ascii_case.h"
 #include "core_domains.h"
 #include "design_impl.h"
 #include "registry.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <atomic>
 #include <mutex>
 
@@ -21,12 +23,14 @@ std::atomic<NuskSchema*> gDefaultSchema{nullptr};
 std::atomic<NuskSchema* (*)()> gDefaultSchemaProvider{nullptr};
 
 // Names of EXPRESS are ASCII: folding A to Z alone is exact, and needs no call per letter into the C library.
-std::string lower(const char* text) {
-    std::string s(text ? text : "");
+std::string lower(std::string_view text) {
+    std::string s(text);
     // Without a branch per letter: the dictionary's names are mostly lower case already.
     for (char& c : s) c = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 'a' - 'A' : 0));
     return s;
 }
+std::string lower(const char* text) { return lower(std::string_view(text ? text : "")); }
+
 
 NuskSlot unsetSlotFor(const NuskDomain* value) {
     NuskSlot s;
@@ -93,7 +97,13 @@ NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
     if (d->index_ == 0 && nusk_detail::core().object)
         NUSK.error("schema %s: too many types, %s cannot be indexed", this->name(), name);
     domains_.push_back(d);
-    byName_.emplace(lower(name), d);
+    // The key views the domain's own name (it never changes, and a domain never moves) unless that needs lowering.
+    std::string_view key(d->name_);
+    if (!nusk_detail::isLowerCase(key)) {
+        loweredNames_.push_back(lower(key));
+        key = loweredNames_.back();
+    }
+    byName_.emplace(key, d);
     return d;
 }
 
@@ -207,7 +217,7 @@ NuskDomain* NuskSchema::aggregateOf(NuskAggregateKind kind, NuskDomain* element)
            element->underlying()->kind() != NuskDomainKind::aggregate)
         element = element->underlying();
     NuskSchema* owner = element->schema();
-    std::string key = std::to_string(static_cast<int>(kind)) + ":" + std::to_string(element->index());
+    const uint64_t key = uint64_t(static_cast<uint32_t>(kind)) << 32 | element->index();
     {
         std::shared_lock<std::shared_mutex> guard(owner->lock_);
         auto it = owner->aggregates_.find(key);
@@ -272,6 +282,8 @@ void NuskSchema::seal() {
     for (NuskDomain* d : domains_) {
         if (d->kind_ != NuskDomainKind::select) continue;
         // One value attribute per alternative, so that a select's current value has an attribute to read.
+        d->ownAttributes_.reserve(d->alternatives_.size());
+        d->slots_.reserve(d->alternatives_.size());
         for (NuskDomain* alt : d->alternatives_) {
             NuskAttribute* a = addAttribute(d, alt ? alt->name() : "", alt, false);
             d->slots_.push_back(a);
@@ -393,6 +405,25 @@ void NuskSchema::fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockO
 }
 
 void NuskSchema::computeAncestors(NuskDomain* d) {
+    // An entity's closure is its supertypes' closures and itself: their sorted ancestors merged, and its own
+    // index put in its place, cost less than sorting the closure again. A supertype not laid out (a hierarchy
+    // that loops) has none yet: then the closure is sorted.
+    bool supertypesReady = d->kind_ == NuskDomainKind::entity && !d->supertypes_.empty();
+    for (NuskDomain* s : d->supertypes_)
+        supertypesReady = supertypesReady && s && s->kind_ == NuskDomainKind::entity && !s->closure_.empty() &&
+                          !s->ancestors_.empty();
+    if (supertypesReady) {
+        std::vector<uint32_t> merged = {d->index_};
+        for (NuskDomain* s : d->supertypes_) {
+            std::vector<uint32_t> both;
+            both.reserve(merged.size() + s->ancestors_.size());
+            std::set_union(merged.begin(), merged.end(), s->ancestors_.begin(), s->ancestors_.end(),
+                           std::back_inserter(both));
+            merged.swap(both);
+        }
+        d->ancestors_ = std::move(merged);
+        return;
+    }
     d->ancestors_.clear();
     d->ancestors_.reserve(d->closure_.size() + 1);
     for (NuskDomain* e : d->closure_) d->ancestors_.push_back(e->index_);
