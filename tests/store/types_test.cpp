@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -57,6 +58,23 @@ TEST(StoreTypes, SeveralSupertypesAreLaidOutDepthFirstWhateverOrderTheTypesWereM
     EXPECT_FALSE(e->slotIsDerived(1));
     EXPECT_TRUE(e->typeIsa(b));
     EXPECT_FALSE(c->typeIsa(b));
+}
+
+TEST(StoreTypes, NamesAreCopiesThatOutliveTheCallersText) {
+    // A schema built from names in the caller's buffers (read from a file, say) keeps its own copies.
+    auto* s = new NuskSchema("store_test_name_copies");
+    std::string text = "a_rather_long_entity_name_beyond_any_short_string";
+    NuskDomain* e = s->addEntity(text.c_str(), {});
+    text = "attribute";
+    NuskAttribute* a = s->addAttribute(e, text.c_str(), NuskSchema::realDomain());
+    text.assign(text.size(), 'x');
+    NuskDomain* unnamed = s->addEntity(nullptr, {});
+    s->seal();
+    EXPECT_STREQ(e->name(), "a_rather_long_entity_name_beyond_any_short_string");
+    EXPECT_STREQ(a->name(), "attribute");
+    EXPECT_STREQ(unnamed->name(), "");
+    EXPECT_EQ(s->findDomain("A_RATHER_LONG_ENTITY_NAME_BEYOND_ANY_SHORT_STRING"), e);
+    EXPECT_EQ(e->findTypeAttribute("ATTRIBUTE"), a);
 }
 
 TEST(StoreTypes, ANullSupertypeIsLeftOutOfTheLayout) {

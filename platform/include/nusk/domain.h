@@ -52,7 +52,7 @@ struct NuskVarInfo {
 
 class NuskAttribute : public NuskObject {
 public:
-    const char* name() const { return name_.c_str(); }
+    const char* name() const { return name_; }
     /// The entity (or select or aggregate) that declares the attribute.
     NuskDomain* owner() const { return owner_; }
     /// The type of the attribute's values.
@@ -83,7 +83,7 @@ private:
     friend class NuskStore;
     NuskAttribute(NuskSchema* schema, NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                   unsigned localIndex);
-    std::string name_;
+    const char* name_;  // kept in the schema's own text storage
     NuskDomain* owner_;
     NuskDomain* value_;
     bool optional_;
@@ -100,7 +100,7 @@ public:
     /// Type name: the schema's lower-case name for entities, selects, enumerations and defined types; the
     /// leaf names joined by "_and_" in alphabetical order for a complex domain; the class name
     /// ("SetOfstp_unit", "ListOfDouble") for aggregates; the store's own names for system types.
-    const char* name() const { return name_.c_str(); }
+    const char* name() const { return name_; }
     NuskDomainKind kind() const { return kind_; }
     /// The domain's process-wide index (what objects of this domain record).
     uint32_t index() const { return index_; }
@@ -196,7 +196,7 @@ private:
     }
     void layOutSlots() const;
 
-    std::string name_;
+    const char* name_;  // kept in the schema's own text storage
     uint32_t index_ = 0;
     NuskDomainKind kind_;
     NuskPrimitive primitive_ = NuskPrimitive::object;

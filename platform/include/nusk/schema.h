@@ -59,11 +59,13 @@ public:
     NuskDomain* addEntity(const char* name, std::initializer_list<NuskDomain*> supertypes, bool abstract = false);
     NuskDomain* addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract = false);
     /// Entities may name supertypes declared after them; set them before seal.
-    void setSupertypes(NuskDomain* entity, const std::vector<NuskDomain*>& supertypes);
+    void setSupertypes(NuskDomain* entity, std::vector<NuskDomain*> supertypes);
     /// `minElements`: for an aggregate value, the declared lower bound (an empty aggregate of an OPTIONAL
     /// attribute whose lower bound is 1 or more is written as unset).
     NuskAttribute* addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional = false,
                                 unsigned minElements = 0);
+    /// Room for `count` more attributes declared by `owner`, for a schema built from tables that know how many.
+    void reserveAttributes(NuskDomain* owner, size_t count);
     /// The value a new instance made by an application holds in `att` (instead of unset). Instances read from a
     /// file hold what the file says.
     void setAttributeDefault(NuskAttribute* att, double value);
@@ -75,7 +77,7 @@ public:
     void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);
     NuskDomain* addSelect(const char* name, const std::vector<NuskDomain*>& alternatives);
     /// Selects may name alternatives declared after them; fill them in before seal.
-    void setSelectAlternatives(NuskDomain* select, const std::vector<NuskDomain*>& alternatives);
+    void setSelectAlternatives(NuskDomain* select, std::vector<NuskDomain*> alternatives);
     NuskDomain* addEnumeration(const char* name, const std::vector<const char*>& values);
     NuskDomain* addDefinedType(const char* name, NuskDomain* underlying);
     void setDefinedTypeUnderlying(NuskDomain* type, NuskDomain* underlying);

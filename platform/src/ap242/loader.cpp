@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nusk_ap242 {
@@ -89,13 +90,13 @@ private:
                 std::vector<NuskDomain*> alternatives;
                 alternatives.reserve(static_cast<size_t>(n.count));
                 for (int k = n.first; k < n.first + n.count; ++k) alternatives.push_back(gNamed[t_.selectItems[k]]);
-                schema_->setSelectAlternatives(gNamed[i], alternatives);
+                schema_->setSelectAlternatives(gNamed[i], std::move(alternatives));
             } else if (n.kind == NamedRow::entity) {
                 const EntityRow& e = t_.entities[n.extra];
                 std::vector<NuskDomain*> supers;
                 supers.reserve(static_cast<size_t>(e.superCount));
                 for (int k = e.superFirst; k < e.superFirst + e.superCount; ++k) supers.push_back(gNamed[t_.supertypes[k]]);
-                schema_->setSupertypes(gNamed[i], supers);
+                schema_->setSupertypes(gNamed[i], std::move(supers));
             }
         }
     }
@@ -104,6 +105,7 @@ private:
         gAttributes.resize(static_cast<size_t>(t_.attributeCount));
         for (int i = 0; i < t_.entityCount; ++i) {
             const EntityRow& e = t_.entities[i];
+            schema_->reserveAttributes(gNamed[e.named], static_cast<size_t>(e.attributeCount));
             for (int k = e.attributeFirst; k < e.attributeFirst + e.attributeCount; ++k) {
                 const AttributeRow& a = t_.attributes[k];
                 gAttributes[k] = schema_->addAttribute(gNamed[e.named], a.name, typeOf(a.type), a.optional, a.minElements);
@@ -189,7 +191,10 @@ private:
 class SchemaRegistrar : public Registrar {
 public:
     explicit SchemaRegistrar(NuskSchema* s) : s_(s) {}
-    void entity(int index, NuskDomain::Factory f) override { s_->registerClass(gNamed[index], f, {gNamed[index]}); }
+    void entity(int index, NuskDomain::Factory f) override {
+        own_[0] = gNamed[index];  // one list for every entity's class, not one made per class
+        s_->registerClass(gNamed[index], f, own_);
+    }
     void select(int index, NuskDomain::Factory f) override { s_->registerClass(gNamed[index], f, {}); }
     void complex(std::initializer_list<int> leaves, NuskDomain::Factory f) override {
         std::vector<NuskDomain*> types;
@@ -203,6 +208,7 @@ public:
 
 private:
     NuskSchema* s_;
+    std::vector<NuskDomain*> own_ = std::vector<NuskDomain*>(1);
 };
 
 NuskSchema* build() {

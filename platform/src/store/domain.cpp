@@ -2,6 +2,7 @@
 #include "nusk/domain.h"
 
 #include "core_domains.h"
+#include "design_impl.h"
 #include "registry.h"
 
 #include "nusk/aggregate.h"
@@ -11,10 +12,26 @@
 #include <cstring>
 #include <mutex>
 
+namespace {
+
+/// A copy of a type's or attribute's name in the schema's text storage: thousands of names in a few blocks
+/// rather than an allocation per name (a lookup to share equal names would cost more than it saves). Names are added while the schema is built, or
+/// under its lock alone (complex and aggregate domains formed later), so the storage is never written by two
+/// threads at once.
+const char* keptName(NuskSchema* schema, const char* name) {
+    if (!name) name = "";
+    if (schema) return schema->impl().strings_.copy(name);
+    // Every domain and attribute belongs to a schema; were one made without, it keeps a copy of its own.
+    const size_t size = std::strlen(name) + 1;
+    return static_cast<const char*>(std::memcpy(new char[size], name, size));
+}
+
+}  // namespace
+
 NuskAttribute::NuskAttribute(NuskSchema* schema, NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                              unsigned localIndex)
     : NuskObject(nusk_detail::core().attribute, schema),
-      name_(name ? name : ""),
+      name_(keptName(schema, name)),
       owner_(owner),
       value_(value),
       optional_(optional),
@@ -47,7 +64,7 @@ NuskDomain* NuskAttribute::declaredElementDomain() const {
 int NuskAttribute::slotNodeType() const { return value_ ? value_->nodeType() : nusk_node_none; }
 
 NuskDomain::NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name)
-    : NuskObject(nusk_detail::core().domain, schema), name_(name ? name : ""), kind_(kind) {}
+    : NuskObject(nusk_detail::core().domain, schema), name_(keptName(schema, name)), kind_(kind) {}
 
 void* NuskDomain::operator new(size_t size) { return ::operator new(size); }
 void NuskDomain::operator delete(void* p) noexcept { ::operator delete(p); }

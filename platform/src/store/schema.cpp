@@ -149,8 +149,8 @@ NuskDomain* NuskSchema::addEntity(const char* name, const std::vector<NuskDomain
     return d;
 }
 
-void NuskSchema::setSupertypes(NuskDomain* entity, const std::vector<NuskDomain*>& supertypes) {
-    if (entity) entity->supertypes_ = supertypes;
+void NuskSchema::setSupertypes(NuskDomain* entity, std::vector<NuskDomain*> supertypes) {
+    if (entity) entity->supertypes_ = std::move(supertypes);
 }
 
 NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
@@ -160,6 +160,10 @@ NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, Nus
     a->minElements_ = minElements;
     owner->ownAttributes_.push_back(a);
     return a;
+}
+
+void NuskSchema::reserveAttributes(NuskDomain* owner, size_t count) {
+    if (owner) owner->ownAttributes_.reserve(owner->ownAttributes_.size() + count);
 }
 
 void NuskSchema::setAttributeDefault(NuskAttribute* att, double value) {
@@ -187,14 +191,16 @@ NuskDomain* NuskSchema::addSelect(const char* name, const std::vector<NuskDomain
     return d;
 }
 
-void NuskSchema::setSelectAlternatives(NuskDomain* select, const std::vector<NuskDomain*>& alternatives) {
-    select->alternatives_ = alternatives;
+void NuskSchema::setSelectAlternatives(NuskDomain* select, std::vector<NuskDomain*> alternatives) {
+    select->alternatives_ = std::move(alternatives);
 }
 
 NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const char*>& values) {
     std::unique_lock<std::shared_mutex> guard(lock_);
     NuskDomain* d = newDomain(NuskDomainKind::enumeration, name);
     d->primitive_ = NuskPrimitive::enumeration;
+    d->enumNames_.reserve(values.size());
+    d->enumValues_.reserve(values.size());
     for (const char* v : values) d->enumNames_.push_back(lower(v));
     for (size_t i = 0; i < d->enumNames_.size(); ++i)
         d->enumValues_.push_back({d->enumNames_[i].c_str(), static_cast<int>(i)});
@@ -413,12 +419,16 @@ void NuskSchema::computeAncestors(NuskDomain* d) {
         supertypesReady = supertypesReady && s && s->kind_ == NuskDomainKind::entity && !s->closure_.empty() &&
                           !s->ancestors_.empty();
     if (supertypesReady) {
-        std::vector<uint32_t> merged = {d->index_};
-        for (NuskDomain* s : d->supertypes_) {
+        const std::vector<uint32_t>& first = d->supertypes_[0]->ancestors_;
+        const uint32_t self[] = {d->index_};
+        std::vector<uint32_t> merged;
+        merged.reserve(first.size() + 1);
+        std::set_union(self, self + 1, first.begin(), first.end(), std::back_inserter(merged));
+        for (size_t k = 1; k < d->supertypes_.size(); ++k) {
+            const std::vector<uint32_t>& more = d->supertypes_[k]->ancestors_;
             std::vector<uint32_t> both;
-            both.reserve(merged.size() + s->ancestors_.size());
-            std::set_union(merged.begin(), merged.end(), s->ancestors_.begin(), s->ancestors_.end(),
-                           std::back_inserter(both));
+            both.reserve(merged.size() + more.size());
+            std::set_union(merged.begin(), merged.end(), more.begin(), more.end(), std::back_inserter(both));
             merged.swap(both);
         }
         d->ancestors_ = std::move(merged);

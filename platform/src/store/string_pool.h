@@ -14,6 +14,8 @@ public:
     /// text is a shared constant.
     const char* intern(std::string_view text);
     const char* intern(const char* text) { return text ? intern(std::string_view(text)) : nullptr; }
+    /// A copy of the text that lives as long as the pool, never shared: no lookup, for texts that are seldom equal.
+    const char* copy(std::string_view text) { return text.empty() ? intern(text) : store(text); }
     /// True when `p` is storage of this pool (or the shared empty text).
     bool owns(const char* p) const;
 
