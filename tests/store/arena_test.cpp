@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -265,6 +266,30 @@ TEST(StoreArena, AChunkIsBackedWholeOnceTheArenaIsKnownToTakeAGoodPartOfIt) {
         ASSERT_NE(last, nullptr);
     }
     EXPECT_EQ(residentPages(chunkOf(last), Arena::kChunkSize), chunkPages);
+}
+
+// The first chunk a process maps is backed whole even for a design that says it takes little, and only that
+// one: a later small design is backed as it fills. Run in a process of its own, whose first chunk it is.
+TEST(StoreArenaDeathTest, OnlyTheFirstChunkOfAProcessIsBackedWholeForASmallDesign) {
+    if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
+    if (hugePagesAlways()) GTEST_SKIP() << "every chunk is backed whole on first touch";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts afresh: no chunk mapped yet
+    const size_t chunkPages = Arena::kChunkSize / static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    EXPECT_EXIT(
+        {
+            Arena first;
+            first.expect(20u << 10);
+            void* p = first.allocate(kBlock);
+            const size_t firstResident = p ? residentPages(chunkOf(p), Arena::kChunkSize) : 0;
+            Arena second;
+            second.expect(20u << 10);
+            void* q = second.allocate(kBlock);
+            const size_t secondResident = q ? residentPages(chunkOf(q), Arena::kChunkSize) : chunkPages;
+            std::fprintf(stderr, "resident pages: first %zu, second %zu of %zu\n", firstResident, secondResident,
+                         chunkPages);
+            std::exit(firstResident == chunkPages && secondResident < chunkPages / 2 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "resident pages");
 }
 
 }  // namespace

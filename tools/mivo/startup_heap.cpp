@@ -24,7 +24,7 @@
 namespace {
 
 constexpr size_t kRegionSize = size_t(32) << 20;
-constexpr size_t kBackedUpFront = size_t(6) << 20;  // what a run of a small file touches, with room
+constexpr size_t kBackedUpFront = size_t(4) << 20;  // what a run of a small file touches, with room
 constexpr size_t kLargestFromSlab = 2048;            // larger blocks are carved from the region directly
 // Larger blocks go to malloc. Blocks of a few megabytes come from the region too: a statement longer than the
 // reader's buffer (a list of tens of thousands of points) grows it to megabytes, and from malloc each of its

@@ -1,6 +1,7 @@
 #include "arena.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -73,6 +74,8 @@ struct Arena::Chunk {
 namespace {
 
 constexpr size_t kFirstStretch = size_t(64) << 10;
+
+std::atomic<bool> gFirstChunkMapped{false};  // whether the process has mapped a chunk yet
 
 #ifdef MADV_POPULATE_WRITE
 constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
@@ -277,10 +280,16 @@ Arena::Chunk* Arena::newChunk() {
     // them; the same memory backed in stretches is a page at a time, and on a virtual machine each of those
     // pages may cost a fault of the host on its first touch (1 to 20 us): past a few hundred kilobytes, the
     // huge page is cheaper.
+    //
+    // The first chunk the process maps is backed whole whatever its design takes. A process that reads one small
+    // file (a command-line tool above all) then pays for one huge page instead of a fault per page, which on a
+    // virtual machine costs several times more from a few dozen pages on; a process holds at most this one chunk
+    // beyond what its designs need, and once its design is gone it is a spare that the next design reuses.
     const size_t rest = expectedRest();
-    const bool fillsChunk = rest >= kChunkSize / 4 || (rest == 0 && !chunks_.empty());
     void* mem = takeSpareChunk();
     const bool spare = mem != nullptr;
+    const bool fillsChunk = rest >= kChunkSize / 4 || (rest == 0 && !chunks_.empty()) ||
+                            (!spare && !gFirstChunkMapped.exchange(true, std::memory_order_relaxed));
     if (!spare) mem = freshChunk(fillsChunk);
     if (!mem) return nullptr;
     Chunk* c = static_cast<Chunk*>(mem);

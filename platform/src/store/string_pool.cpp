@@ -45,14 +45,14 @@ uint32_t StringPool::hashOf(std::string_view text) {
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
-void StringPool::FreeTable::operator()(Entry* table) const { std::free(table); }
+void StringPool::FreeTable::operator()(Entry* table) const { ::operator delete(table); }
 
 std::unique_ptr<StringPool::Entry, StringPool::FreeTable> StringPool::emptyTable(size_t size) {
     // All-zero bytes are empty entries. The memory is backed in one call before it is cleared, rather than a
-    // fault per page as the clearing touches it.
+    // fault per page as the clearing touches it. It comes from operator new, like the rest of the library's
+    // memory, so that a program that serves its allocations its own way serves these too.
     static_assert(std::is_trivially_copyable<Entry>::value, "entries are made by zeroing memory");
-    auto* table = static_cast<Entry*>(std::malloc(size * sizeof(Entry)));
-    if (!table) throw std::bad_alloc();
+    auto* table = static_cast<Entry*>(::operator new(size * sizeof(Entry)));
     backPages(table, size * sizeof(Entry));
     std::memset(static_cast<void*>(table), 0, size * sizeof(Entry));
     return std::unique_ptr<Entry, FreeTable>(table);
