@@ -248,4 +248,38 @@ TEST(Part21BlockBoundaries, AStatementLongerThanABlock) {
     EXPECT_EQ(compareDesigns(fromFile.design.get(), fromMemory.design.get()), "");
 }
 
+TEST(Part21BlockBoundaries, AStatementLongerThanABlockInAFileOfSeveralMegabytes) {
+    // A buffer grown for a long statement early in a large file keeps serving the blocks after it, and grows
+    // again for a longer one late. Each statement is cut by several block boundaries; both read as from memory.
+    LargeFile f;
+    const std::string longList = [] {
+        std::string list = "(";
+        for (int i = 0; i < 40000; ++i) list += (i ? "," : "") + std::to_string(i) + ".5";
+        return list + ")";
+    }();
+    f.append("#1=CARTESIAN_POINT('early'," + longList + ");\r\n");
+    std::string filler;
+    for (int i = 10; i < 130000; ++i) filler += "#" + std::to_string(i) + "=CARTESIAN_POINT('',(1.,2.,3.));\r\n";
+    f.append(filler);
+    f.append("#2=CARTESIAN_POINT('late'," + longList.substr(0, longList.size() - 1) + "," + longList.substr(1) +
+             ");\r\n#3=APPLICATION_CONTEXT(#3);\r\n");
+    f.finish();
+    ASSERT_GT(f.text().size(), size_t(5) << 20);
+    TempFile file(f.text());
+    Read fromFile = readFile(file.path());
+    Read fromMemory = readText(f.text());
+    ASSERT_NE(fromFile.design, nullptr);
+    for (uint32_t id : {1u, 2u}) {
+        auto* p = nusk_cast(fromFile[id], nusktype_stp_cartesian_point);
+        ASSERT_NE(p, nullptr) << id;
+        const unsigned size = id == 1 ? 40000u : 80000u;  // the late one twice as long
+        ASSERT_EQ(p->coordinates()->size(), size) << id;
+        EXPECT_EQ(p->coordinates()->get(size - 1), 39999.5) << id;
+        EXPECT_EQ(p->coordinates()->get(40000 % size), 0.5) << id;
+    }
+    ASSERT_EQ(fromFile.result.messages.size(), 1u);
+    EXPECT_EQ(fromFile.result.messages[0].line, f.lineOf("#3="));
+    EXPECT_EQ(compareDesigns(fromFile.design.get(), fromMemory.design.get()), "");
+}
+
 }  // namespace
