@@ -22,7 +22,7 @@ NuskAggregate::NuskAggregate() {
 }
 
 NuskAggregate::~NuskAggregate() {
-    if (bits_ & kHeapElements) std::free(inlineSlots()->p);
+    if (bits_ & kHeapElements) ::operator delete(inlineSlots()->p);
 }
 
 NuskDomain* NuskAggregate::elementDomain() const { return domain()->underlying(); }
@@ -36,11 +36,12 @@ void NuskAggregate::grow(unsigned need) {
     if (id_ == 0) throw std::bad_alloc();  // no room at all: not made by the store's allocation
     unsigned cap = id_ < 4 ? 4 : id_ * 2;
     while (cap < need) cap *= 2;
-    auto* fresh = static_cast<NuskSlot*>(std::malloc(sizeof(NuskSlot) * cap));
+    // From operator new, like the library's other memory: a program with an allocator of its own serves it.
+    auto* fresh = static_cast<NuskSlot*>(::operator new(sizeof(NuskSlot) * cap, std::nothrow));
     if (!fresh) throw std::bad_alloc();
     NuskSlot* old = data();
     if (size_) std::memcpy(fresh, old, sizeof(NuskSlot) * size_);
-    if (bits_ & kHeapElements) std::free(old);
+    if (bits_ & kHeapElements) ::operator delete(old);
     inlineSlots()->p = fresh;
     bits_ |= kHeapElements;
     id_ = cap;
