@@ -15,9 +15,9 @@
 namespace {
 
 /// A copy of a type's or attribute's name in the schema's text storage: thousands of names in a few blocks
-/// rather than an allocation per name (a lookup to share equal names would cost more than it saves). Names are added while the schema is built, or
-/// under its lock alone (complex and aggregate domains formed later), so the storage is never written by two
-/// threads at once.
+/// rather than an allocation per name (a lookup to share equal names would cost more than it saves). Names are
+/// added while the schema is built, or under its lock alone (complex and aggregate domains formed later), so the
+/// storage is never written by two threads at once.
 const char* keptName(NuskSchema* schema, const char* name) {
     if (!name) name = "";
     if (schema) return schema->impl().strings_.copy(name);

@@ -31,7 +31,6 @@ std::string lower(std::string_view text) {
 }
 std::string lower(const char* text) { return lower(std::string_view(text ? text : "")); }
 
-
 NuskSlot unsetSlotFor(const NuskDomain* value) {
     NuskSlot s;
     s.i = 0;
