@@ -40,6 +40,7 @@ struct NuskReadResult {
     size_t instanceCount = 0;  // entity instance records read (kept raw ones included)
     size_t rawCount = 0;       // instances kept as raw records (types the schema lacks)
     uint64_t bytes = 0;
+    unsigned threads = 1;      // threads whose reading the design holds: 2 when a second one read part of it
     /// Messages beyond this many are counted but not kept.
     static constexpr size_t kMaxMessages = 1000;
 };
@@ -50,9 +51,16 @@ struct NuskReadOptions {
     /// Also hand every message to the store's reporter (NUSK).
     bool report = false;
     /// Called while a file is read, each time another `progressEvery` bytes have been read and once at its end;
-    /// `totalBytes` is the file's size, 0 when it is not known (a pipe). Not called for text in memory.
+    /// `totalBytes` is the file's size, 0 when it is not known (a pipe). Not called for text in memory. Always
+    /// called on the calling thread: in a read on two threads, the second half's progress is told when the
+    /// first thread takes it over.
     std::function<void(uint64_t bytesRead, uint64_t totalBytes)> progress;
     uint64_t progressEvery = 4u << 20;
+    /// Threads the read may use. 0: two for a text of 256 KiB or more on a machine with two processors or
+    /// more, else one; 1: one; 2 or more: two whatever the size. The second reads the second half of the data
+    /// section; the outcome (instances, numbers, messages) is that of a read in one piece, and where the halves
+    /// cannot be joined as they stand the first thread reads the rest itself.
+    unsigned threads = 0;
 };
 
 /// Reads a file. A file that cannot be opened, or is not a Part 21 file, is unreadable.

@@ -1,5 +1,6 @@
 // Entry points of the Part 21 reader.
 #include "reader.h"
+#include "second_part.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <sys/stat.h>
 
 NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options) {
+    const nusk_p21::ReadInProgress counted;
     NuskReadResult result;
     std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
     if (!file) {
@@ -17,20 +19,25 @@ NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options) 
         return result;
     }
     nusk_p21::Scanner scanner(file);
-    if (options.progress) {
-        struct stat info;
-        const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-        scanner.reportProgress(&options.progress, sized ? static_cast<uint64_t>(info.st_size) : 0,
-                               options.progressEvery);
-    }
+    struct stat info;
+    const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    const uint64_t size = sized ? static_cast<uint64_t>(info.st_size) : 0;
+    if (options.progress) scanner.reportProgress(&options.progress, size, options.progressEvery);
     nusk_p21::Reader reader(scanner, options);
+    // Only a regular file can be read from its middle.
+    std::unique_ptr<nusk_p21::SecondPart> part =
+        sized ? nusk_p21::SecondPart::forFile(path, size, options) : nullptr;
+    reader.setSecondPart(part.get());
     result = reader.run();
     std::fclose(file);
     return result;
 }
 
 NuskReadResult nusk_read_step_text(const char* data, size_t size, const NuskReadOptions& options) {
+    const nusk_p21::ReadInProgress counted;
     nusk_p21::Scanner scanner(data ? data : "", data ? size : 0);
     nusk_p21::Reader reader(scanner, options);
+    std::unique_ptr<nusk_p21::SecondPart> part = nusk_p21::SecondPart::forText(data, data ? size : 0, options);
+    reader.setSecondPart(part.get());
     return reader.run();
 }

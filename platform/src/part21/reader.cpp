@@ -11,6 +11,7 @@
 #include "nusk/select.h"
 #include "nusk/structure.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -30,11 +31,6 @@ bool sameWord(std::string_view a, const char* b) {
     }
     return true;
 }
-
-/// About what designs read from files take: 2.6 to 2.9 times the file's bytes for the NIST files of a megabyte or
-/// more, up to 3.7 for smaller ones. A design that takes less than it said holds at most the unused rest of its
-/// last chunk; one that takes more backs what it grows into a chunk at a time.
-constexpr double kDesignBytesPerFileByte = 2.8;
 
 std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 
@@ -83,7 +79,9 @@ NuskReadResult Reader::run() {
     }
     design_ = new NuskDesign("", schema_);
     // Saying what the design will take lets it back its memory in a few calls instead of a fault per page.
-    design_->impl().arena_.expect(static_cast<size_t>(scanner_.expectedSize() * kDesignBytesPerFileByte));
+    // A second part reads the rest into memory of its own, which this design takes over.
+    const uint64_t mine = part_ ? std::min<uint64_t>(partStart(), scanner_.expectedSize()) : scanner_.expectedSize();
+    design_->impl().arena_.expect(static_cast<size_t>(mine * kDesignBytesPerFileByte));
     readHeader();
     decideLeniency();
     readData();
@@ -140,7 +138,15 @@ void Reader::readData() {
     uint32_t line = 0;
     bool inData = false;
     Scanner::Result r;
-    while ((r = scanner_.next(s, line)) != Scanner::Result::end) {
+    for (;;) {
+        if (part_) scanner_.armStop(inData);  // the second part holds instances of the data section only
+        r = scanner_.next(s, line);
+        if (part_ && scanner_.stopState() == Scanner::StopState::missed) dropSecondPart();
+        if (r == Scanner::Result::end) {
+            if (!part_ || scanner_.stopState() != Scanner::StopState::reached) break;
+            joinSecondPart(line);
+            continue;
+        }
         line_ = line;
         instance_ = 0;
         if (r == Scanner::Result::unterminated) {
@@ -178,6 +184,7 @@ void Reader::readData() {
             message(NuskSeverity::error, line, "expected an instance, ENDSEC; or END-ISO-10303-21;, found " + quote(s));
         }
     }
+    if (part_) dropSecondPart();
     if (!sawEnd_) message(NuskSeverity::error, line_, "the file ends without END-ISO-10303-21;");
 }
 
@@ -387,11 +394,16 @@ void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
 
 void Reader::countReferences(NuskObject* target) { NuskStore::addReferences(target, 1); }
 
-void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance) {
-    if (!expected) return;
+bool Reader::referenceFits(const NuskObject* obj, const NuskDomain* expected) {
+    if (!expected) return true;
     const NuskDomain* d = obj->domain();
     const bool fits = expected->typeIsSelect() ? selectAccepts(expected, d) : d->typeIsa(expected);
-    if (fits || d == nusk_domain_NuskRawRecord()) return;
+    return fits || d == nusk_domain_NuskRawRecord();
+}
+
+void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance) {
+    if (referenceFits(obj, expected)) return;
+    const NuskDomain* d = obj->domain();
     const uint32_t saved = instance_;
     instance_ = instance;
     message(lenient_ ? NuskSeverity::warning : NuskSeverity::error, line,

@@ -9,6 +9,7 @@
 #include "nusk/object.h"
 #include "nusk/part21.h"
 
+#include <atomic>
 #include <deque>
 #include <string>
 #include <vector>
@@ -19,10 +20,28 @@ struct NuskRawText;
 
 namespace nusk_p21 {
 
+class SecondPart;
+
 class Reader {
 public:
+    /// About what designs read from files take: 2.6 to 2.9 times the file's bytes for the NIST files of a
+    /// megabyte or more, up to 3.7 for smaller ones. A design that takes less than it said holds at most the
+    /// unused rest of its last chunk; one that takes more backs what it grows into a chunk at a time.
+    static constexpr double kDesignBytesPerFileByte = 2.8;
+
     Reader(Scanner& scanner, const NuskReadOptions& options);
     NuskReadResult run();
+
+    // ---- a read in two parts ----
+    /// Has run() leave the text from `part`'s start to `part` (reading it on a thread of its own) and take over
+    /// what it read on getting there; the scanner stops there.
+    void setSecondPart(SecondPart* part);
+    /// The second part's own read: instance statements from the scanner's start, into a design of its own, up
+    /// to the first statement that is no instance (or the end of the text). It gives up at the first message
+    /// (what it read is then read again in order by the first part) or once `cancel` is set.
+    void runPart(uint64_t expectedBytes, const std::atomic<bool>& cancel);
+    /// Deletes the design a second part read, when it was not taken over.
+    void dropPartDesign();
 
     // ---- used by the value parser ----
     enum class Fit { ok, mismatch, broken };
@@ -79,6 +98,13 @@ private:
     void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
     void resolveFixups();
     void settleFixups();
+    bool referenceFits(const NuskObject* obj, const NuskDomain* expected);
+    // the second part
+    void joinSecondPart(uint32_t lineAtStop);
+    bool secondPartFits(const Reader& part);
+    void adoptSecondPart(Reader& part, uint32_t lineBase);
+    void dropSecondPart();
+    uint64_t partStart() const;
     void countReferences(NuskObject* target);
     // messages
     void message(NuskSeverity severity, uint32_t line, std::string text);
@@ -107,6 +133,18 @@ private:
     std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;
+    SecondPart* part_ = nullptr;  // reading the rest of the text on another thread, until taken over
+    /// A second part's outcome: whether it may be taken over, where it stopped (from its start) and the lines
+    /// (counted from 1 at its start) of the statement it stopped at and of the last one it read, and that one's
+    /// instance number.
+    struct PartOutcome {
+        bool clean = false;
+        uint64_t stopOffset = 0;
+        uint32_t stopLine = 1;
+        uint32_t lastLine = 0;
+        uint32_t lastInstance = 0;
+    };
+    PartOutcome partOutcome_;
     struct Acceptance {
         uint64_t pair = 0;  // select and type indices; 0: empty (pairs with index 0 are not kept)
         bool accepts = false;

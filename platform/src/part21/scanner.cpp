@@ -261,6 +261,41 @@ size_t Scanner::recoverString(size_t from) {
     return size_;
 }
 
+bool Scanner::atStop(size_t start) {
+    if (stopState_ != StopState::pending) return false;
+    const uint64_t at = offsetOf(start);
+    if (at == stop_ && stopArmed_) {
+        stopState_ = StopState::reached;
+        return true;
+    }
+    if (at >= stop_) stopState_ = StopState::missed;
+    return false;
+}
+
+void Scanner::passStop(size_t end) {
+    if (stopState_ == StopState::pending && offsetOf(end) >= stop_) stopState_ = StopState::missed;
+}
+
+bool Scanner::restartAt(uint64_t offset, uint32_t line) {
+    if (file_) {
+        if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
+        // The text skipped was read all the same (by another reader): its progress is told now.
+        for (; progress_ && nextProgress_ <= offset; nextProgress_ += progressEvery_) (*progress_)(nextProgress_, totalBytes_);
+        data_ = storage_.get();
+        size_ = pos_ = 0;
+        bytes_ = offset;
+        eof_ = false;
+    } else {
+        if (offset > size_) return false;
+        pos_ = static_cast<size_t>(offset);
+    }
+    scanned_ = 0;
+    statementLines_ = 0;
+    line_ = line;
+    stopState_ = StopState::none;
+    return true;
+}
+
 Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
     for (;;) {
         size_t start = skipBlanks(pos_);
@@ -283,6 +318,11 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
             pos_ = size_;
             return Result::end;
         }
+        if (atStop(start)) {
+            line = line_;
+            return Result::end;
+        }
+        lastOffset_ = offsetOf(start);
         scanned_ = 0;
         statementLines_ = 0;
         size_t end = 0;
@@ -300,6 +340,7 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
             statement = std::string_view(data_ + start, stop - start);
             // The scan's count is dropped: the statement as cut may end before or after where the scan got to.
             countLines(start, std::min(stop + 1, size_));
+            passStop(stop);
             pos_ = std::min(stop + 1, size_);
             scanned_ = 0;
             return Result::unterminated;
@@ -307,6 +348,7 @@ Scanner::Result Scanner::next(std::string_view& statement, uint32_t& line) {
         line = line_;
         statement = std::string_view(data_ + start, end - start);
         line_ += statementLines_;  // the scan counted the statement's line ends
+        passStop(end);
         pos_ = end + 1;
         scanned_ = 0;
         return Result::statement;

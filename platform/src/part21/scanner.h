@@ -28,6 +28,28 @@ public:
     Result next(std::string_view& statement, uint32_t& line);
 
     uint64_t bytesRead() const { return bytes_; }
+    /// The line the scanner has counted to: after the last statement returned and, at the end, after the blanks
+    /// and comments that follow it.
+    uint32_t line() const { return line_; }
+    /// Where the statement last returned starts, in bytes from the start of the text.
+    uint64_t lastOffset() const { return lastOffset_; }
+
+    // ---- a stop at a statement boundary (a read in two parts) ----
+    /// Asks next() to give `end` when the next statement starts exactly at `offset` (from the start of the text)
+    /// while the stop is armed. A statement that starts elsewhere past it, or runs across it, or one that reaches
+    /// it unarmed, misses the stop: it is dropped and reading goes on as if it had never been set.
+    void setStop(uint64_t offset) {
+        stop_ = offset;
+        stopState_ = StopState::pending;
+    }
+    void armStop(bool armed) { stopArmed_ = armed; }
+    enum class StopState { none, pending, reached, missed };
+    StopState stopState() const { return stopState_; }
+    /// After the stop was reached: reading goes on from there.
+    void clearStop() { stopState_ = StopState::none; }
+    /// Goes on from `offset` (a statement boundary) at line `line`, past text that was read elsewhere. False when
+    /// the file cannot be positioned there.
+    bool restartAt(uint64_t offset, uint32_t line);
     /// Size of the whole text when known beforehand (a regular file, text in memory), else 0.
     uint64_t expectedSize() const { return expected_; }
     using Progress = std::function<void(uint64_t bytesRead, uint64_t totalBytes)>;
@@ -45,6 +67,12 @@ private:
     void countLines(size_t from, size_t to);
     /// Line ends in [p, end), which holds no carriage return whose line feed may still be unread; notes NULs.
     uint32_t linesIn(const char* p, const char* end);
+    /// Offset from the start of the text of the byte at `at` in the buffer.
+    uint64_t offsetOf(size_t at) const { return bytes_ - size_ + at; }
+    /// Whether the statement starting at `start` is where the pending stop is (then it is reached); drops the
+    /// stop when the statement passes it.
+    bool atStop(size_t start);
+    void passStop(size_t end);
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> storage_;  // file blocks
@@ -58,6 +86,10 @@ private:
     uint64_t bytes_ = 0;
     uint64_t expected_ = 0;
     uint32_t line_ = 1;
+    uint64_t lastOffset_ = 0;
+    uint64_t stop_ = 0;
+    StopState stopState_ = StopState::none;
+    bool stopArmed_ = false;
     bool sawNul_ = false;
     bool unclosedComment_ = false;
     const Progress* progress_ = nullptr;

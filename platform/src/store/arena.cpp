@@ -347,6 +347,18 @@ void* Arena::allocate(size_t bytes) {
     return p;
 }
 
+void Arena::absorb(Arena& other) {
+    if (&other == this) return;
+    for (Chunk* c : other.chunks_) {
+        c->owner = this;
+        chunks_.push_back(c);
+    }
+    other.chunks_.clear();
+    other.current_ = nullptr;
+    other.backed_ = nullptr;
+    other.stretch_ = 0;
+}
+
 void Arena::release(void* p) {
     if (!p) return;
     auto addr = reinterpret_cast<uintptr_t>(p);

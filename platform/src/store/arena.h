@@ -27,6 +27,10 @@ public:
     void* allocate(size_t bytes);
     /// Gives back one allocation made by any arena (the chunk is found from the address).
     static void release(void* p);
+    /// Takes over the chunks of `other` (on one thread at a time, like any use of an arena): what was allocated
+    /// from them is this arena's now, and `other` is left holding nothing. Allocations go on from this arena's
+    /// own chunk.
+    void absorb(Arena& other);
     size_t bytesReserved() const { return chunks_.size() * kChunkSize; }
     /// Says how many bytes the design is about to take (a file read knows it from the file's size), so that
     /// its memory is backed in a few calls rather than page by page. A hint only: more or less may follow.

@@ -285,6 +285,40 @@ void NuskDesignImpl::attach(NuskObject* obj, bool keepId) {
     bindId(obj->id_, obj);
 }
 
+void NuskDesignImpl::adopt(NuskDesignImpl& from) {
+    for (uint32_t domainIndex : from.domainOrder_) {
+        List* theirs = from.listOf(domainIndex);
+        if (!theirs) continue;
+        List& mine = listFor(domainIndex);
+        const uint32_t offset = static_cast<uint32_t>(mine.objects.size());
+        for (NuskObject* obj : theirs->objects) {
+            mine.objects.push_back(obj);  // holes too: the positions after them stay as they are
+            if (!obj) continue;
+            obj->designIndex_ = index_;
+            obj->listPos_ += offset;
+        }
+        mine.holes += theirs->holes;
+    }
+    objectCount_ += from.objectCount_;
+    entityCount_ += from.entityCount_;
+    // Numbers: the other table's entries, without a visit to each object.
+    for (size_t id = 0; id < from.denseIds_.size(); ++id)
+        if (NuskObject* obj = from.denseIds_[id]) bindId(static_cast<uint32_t>(id), obj);
+    for (const auto& entry : from.sparseIds_) bindId(entry.first, entry.second);
+    // The lists' blocks live in the memory taken over: they go back to it as the emptied lists are dropped.
+    arena_.absorb(from.arena_);
+    strings_.absorb(from.strings_);
+    from.lists_.clear();
+    from.listIndex_.clear();
+    from.domainOrder_.clear();
+    from.denseIds_.clear();
+    from.sparseIds_.clear();
+    from.objectCount_ = 0;
+    from.entityCount_ = 0;
+    from.maxId_ = 0;
+    referencesChanged();
+}
+
 NuskDesignImpl::List& NuskDesignImpl::newList(uint32_t domainIndex) {
     if (domainIndex >= listIndex_.size()) {
         // Indexed by the process-wide domain index: grown in steps that at least double, each backed in one

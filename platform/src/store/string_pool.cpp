@@ -92,6 +92,19 @@ const char* StringPool::intern(std::string_view text) {
     return p;
 }
 
+void StringPool::absorb(StringPool& other) {
+    if (&other == this) return;
+    for (auto& block : other.blocks_) blocks_.push_back(std::move(block));
+    ranges_.insert(ranges_.end(), other.ranges_.begin(), other.ranges_.end());
+    other.blocks_.clear();
+    other.ranges_.clear();
+    other.table_ = emptyTable(kFirstTableSize);
+    other.tableSize_ = kFirstTableSize;
+    other.used_ = 0;
+    other.next_ = nullptr;
+    other.left_ = 0;
+}
+
 bool StringPool::owns(const char* p) const {
     if (p == kEmpty) return true;
     for (const auto& r : ranges_)

@@ -18,6 +18,10 @@ public:
     const char* copy(std::string_view text) { return text.empty() ? intern(text) : store(text); }
     /// True when `p` is storage of this pool (or the shared empty text).
     bool owns(const char* p) const;
+    /// Takes over the texts of `other`, which is left empty: pointers into it stay valid and are this pool's
+    /// now. Its texts are not shared with later ones (a text both pools hold, or one interned again, is another
+    /// copy): entering them here would cost a larger table, fresh memory, for a few bytes saved.
+    void absorb(StringPool& other);
 
 private:
     char* store(std::string_view text);

@@ -1,0 +1,73 @@
+// Reading a large text in two parts at once: the second half on a thread of its own, into a design of its own,
+// which the first part takes over when its own reading gets there. Where the second part cannot be taken over
+// as it stands (it met anything that calls for a message, its start was no statement boundary, its numbers clash
+// with the first part's), it is dropped and the first part reads on through the same text itself: the outcome is
+// always the outcome of reading in one piece.
+#pragma once
+
+#include "reader.h"
+#include "scanner.h"
+
+#include "nusk/part21.h"
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace nusk_p21 {
+
+/// Where in `text` a second part may start: the `#` of an instance number at the start of a line, after a line
+/// that ends a statement (its last byte other than a blank is `;`), with `=` after the number. npos when
+/// there is none. It may still be inside a string or a comment: the first part finds that out on getting there.
+size_t partStartIn(const char* text, size_t size);
+
+/// Reads of the process in progress: a read is split only when it is the only one.
+extern std::atomic<unsigned> gReadsInProgress;
+
+/// Counts a read in progress for as long as it lives.
+struct ReadInProgress {
+    ReadInProgress() { gReadsInProgress.fetch_add(1, std::memory_order_relaxed); }
+    ~ReadInProgress() { gReadsInProgress.fetch_sub(1, std::memory_order_relaxed); }
+    ReadInProgress(const ReadInProgress&) = delete;
+    ReadInProgress& operator=(const ReadInProgress&) = delete;
+};
+
+class SecondPart {
+public:
+    /// Starts reading the file at `path` (of `size` bytes) from a statement boundary near its middle; null when
+    /// the read should stay in one piece (a small text, one processor, no boundary found, no thread to be had).
+    static std::unique_ptr<SecondPart> forFile(const char* path, uint64_t size, const NuskReadOptions& options);
+    /// The same for text in memory, which must outlive the part.
+    static std::unique_ptr<SecondPart> forText(const char* data, size_t size, const NuskReadOptions& options);
+    ~SecondPart();
+    SecondPart(const SecondPart&) = delete;
+    SecondPart& operator=(const SecondPart&) = delete;
+
+    /// Where the part starts, in bytes from the start of the text.
+    uint64_t start() const { return start_; }
+    /// Waits for the part's read to end; its reader may then be looked at.
+    void join();
+    Reader& reader() { return *reader_; }
+    /// Stops the part's read when it is still going, and deletes what it read unless that was taken over.
+    void drop();
+
+    /// Texts smaller than this are read in one piece unless a read asks for two threads: the thread and the
+    /// taking over cost more than half of a small read.
+    static constexpr uint64_t kSmallestSplit = 256u << 10;
+
+private:
+    SecondPart(uint64_t start, const NuskReadOptions& options);
+    void launch(uint64_t expectedBytes);
+    static bool worthSplitting(uint64_t size, const NuskReadOptions& options);
+
+    uint64_t start_;
+    NuskReadOptions options_;
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<Scanner> scanner_;
+    std::unique_ptr<Reader> reader_;
+    std::atomic<bool> cancel_{false};
+    std::thread thread_;
+};
+
+}  // namespace nusk_p21

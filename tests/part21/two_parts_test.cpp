@@ -1,0 +1,248 @@
+// A read in two parts: the second half of the data section read on a second thread and taken over by the first.
+// Whatever the text, the outcome must be that of a read in one piece: the same instances and references, the same
+// messages with the same lines, the same text written back. Where the halves cannot be joined as they stand, the
+// first thread reads on by itself.
+#include "p21_helpers.h"
+
+#include "nusk/ap242/all.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+Read readWith(const std::string& text, unsigned threads) {
+    nusk_ap242_schema();
+    NuskReadOptions options;
+    options.threads = threads;
+    Read r;
+    r.result = nusk_read_step_text(text.data(), text.size(), options);
+    r.design.reset(r.result.design);
+    return r;
+}
+
+Read readFileWith(const std::string& path, unsigned threads) {
+    nusk_ap242_schema();
+    NuskReadOptions options;
+    options.threads = threads;
+    Read r;
+    r.result = nusk_read_step(path.c_str(), options);
+    r.design.reset(r.result.design);
+    return r;
+}
+
+std::string describe(const NuskReadResult& r) {
+    std::string s = std::to_string(r.instanceCount) + " instances, " + std::to_string(r.rawCount) + " raw, " +
+                    std::to_string(r.errorCount) + " errors, " + std::to_string(r.warningCount) + " warnings, " +
+                    std::to_string(r.bytes) + " bytes\n";
+    for (const NuskReadMessage& m : r.messages)
+        s += std::to_string(static_cast<int>(m.severity)) + " line " + std::to_string(m.line) + " #" +
+             std::to_string(m.instance) + ": " + m.text + "\n";
+    return s;
+}
+
+/// The two reads give the same outcome in every respect a caller can see.
+void expectSameOutcome(const Read& one, const Read& two) {
+    ASSERT_EQ(one.design == nullptr, two.design == nullptr);
+    EXPECT_EQ(describe(one.result), describe(two.result));
+    EXPECT_EQ(one.result.status, two.result.status);
+    if (!one.design) return;
+    EXPECT_EQ(compareDesigns(one.design.get(), two.design.get()), "");
+    EXPECT_EQ(one.design->entityCount(), two.design->entityCount());
+    EXPECT_EQ(one.design->objectCount(), two.design->objectCount());
+    EXPECT_EQ(one.design->maxEntityId(), two.design->maxEntityId());
+    EXPECT_EQ(writeText(one.design.get()), writeText(two.design.get()));
+}
+
+/// Points and vertices over numbers 1 to 2n: odd numbers are points, even ones vertices, each on the point that
+/// mirrors it across the middle, so that references go from each half into the other, back and forward.
+std::string mesh(uint32_t n, uint32_t firstLine = 0) {
+    std::string data;
+    for (uint32_t i = 1; i <= 2 * n; ++i) {
+        if (i % 2) {
+            data += "#" + std::to_string(i) + "=CARTESIAN_POINT('p" + std::to_string(i + firstLine) + "',(" +
+                    std::to_string(i) + ".,0.5,-2.E-3));\n";
+        } else {
+            uint32_t mirror = 2 * n + 1 - i;
+            if (mirror % 2 == 0) --mirror;
+            data += "#" + std::to_string(i) + "=VERTEX_POINT('',#" + std::to_string(mirror) + ");\n";
+        }
+    }
+    return data;
+}
+
+/// Reads `text` in one piece and in two, expects the same outcome, and says whether the second thread's part was
+/// taken over.
+bool readsTheSameInTwoParts(const std::string& text) {
+    Read one = readWith(text, 1);
+    Read two = readWith(text, 2);
+    EXPECT_EQ(one.result.threads, 1u);
+    expectSameOutcome(one, two);
+    return two.result.threads == 2;
+}
+
+/// `data` with `inserted` placed where the second part's start is looked for (a little before the middle).
+std::string withInsertAtSplit(const std::string& before, const std::string& inserted, const std::string& after) {
+    return p21File(before + inserted + after);
+}
+
+TEST(Part21TwoParts, AMeshReadInTwoPartsIsTheMeshReadInOne) {
+    const std::string text = p21File(mesh(400));
+    EXPECT_TRUE(readsTheSameInTwoParts(text));
+    Read two = readWith(text, 2);
+    EXPECT_EQ(two.result.errorCount, 0u);
+    // Every vertex holds its point, across the halves both ways.
+    for (uint32_t i : {2u, 400u, 402u, 800u}) {
+        auto* v = dynamic_cast<stp_vertex_point*>(two[i]);
+        ASSERT_NE(v, nullptr) << i;
+        ASSERT_NE(v->vertex_geometry(), nullptr) << i;
+        const uint32_t mirror = 801 - i - ((801 - i) % 2 == 0 ? 1 : 0);
+        EXPECT_EQ(v->vertex_geometry()->entity_id(), mirror) << i;
+    }
+    // The objects of a type are walked in the file's order, the second part's after the first's.
+    NuskCursor cursor;
+    cursor.traverse(two.design.get());
+    cursor.domain(nusktype_stp_cartesian_point);
+    uint32_t last = 0;
+    size_t seen = 0;
+    for (NuskObject* o = cursor.next(); o; o = cursor.next()) {
+        EXPECT_GT(o->entity_id(), last);
+        last = o->entity_id();
+        ++seen;
+    }
+    EXPECT_EQ(seen, 400u);
+}
+
+/// Deletes an instance of each half, makes a new one and points a vertex at it; returns the text written.
+std::string change(Read& r) {
+    NuskDesign* design = r.design.get();
+    delete r[799];
+    delete r[3];
+    EXPECT_EQ(r[799], nullptr);
+    auto* point = new (design) stp_cartesian_point();
+    EXPECT_EQ(point->entity_id(), 801u);
+    point->name("new");
+    auto* vertex = dynamic_cast<stp_vertex_point*>(r[2]);
+    EXPECT_NE(vertex, nullptr);
+    if (vertex) vertex->vertex_geometry(point);
+    return writeText(design);
+}
+
+TEST(Part21TwoParts, ADesignReadInTwoPartsCanBeChangedLikeAnyOther) {
+    const std::string text = p21File(mesh(400));
+    Read one = readWith(text, 1);
+    Read two = readWith(text, 2);
+    ASSERT_EQ(two.result.threads, 2u);
+    const std::string written = change(two);
+    EXPECT_EQ(written, change(one));
+    EXPECT_EQ(written.find("#799="), std::string::npos);
+    EXPECT_NE(written.find("#2=VERTEX_POINT('',#801);"), std::string::npos);
+}
+
+TEST(Part21TwoParts, EveryRealFileReadsTheSameInTwoParts) {
+    const std::string dir = dataDirectory();
+    if (dir.empty()) GTEST_SKIP() << "no test data found";
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string ext = e.path().extension().string();
+        if (!e.is_regular_file() || (ext != ".stp" && ext != ".step")) continue;
+        SCOPED_TRACE(e.path().string());
+        Read one = readFileWith(e.path().string(), 1);
+        Read two = readFileWith(e.path().string(), 2);
+        expectSameOutcome(one, two);
+        // Each has statement boundaries past its middle; the one file with messages has them in its second half.
+        const bool withMessages = !one.result.messages.empty();
+        EXPECT_EQ(two.result.threads, withMessages ? 1u : 2u);
+    }
+}
+
+TEST(Part21TwoParts, WhereTheHalvesCannotBeJoinedTheFirstThreadReadsOn) {
+    const std::string before = mesh(200);
+    std::string after;
+    for (uint32_t i = 1000; i < 1400; ++i)
+        after += "#" + std::to_string(i) + "=CARTESIAN_POINT('q',(1.,2.,3.));\n";
+    // The place looked at for the second part's start lies inside each of these.
+    std::string fakeStatements;
+    for (int i = 0; i < 200; ++i) fakeStatements += ";\n#" + std::to_string(5000 + i) + "=CARTESIAN_POINT('x',(0.,0.,0.))";
+    const std::string longString = "#900=DESCRIPTIVE_REPRESENTATION_ITEM('s','" + fakeStatements + "');\n";
+    const std::string longComment = "/* " + fakeStatements + " */\n";
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"a string that holds statements", withInsertAtSplit(before, longString, after)},
+        {"a comment that holds statements", withInsertAtSplit(before, longComment, after)},
+        {"a number both halves define", p21File(before + after + "#7=CARTESIAN_POINT('again',(0.,0.,0.));\n")},
+        {"a reference of the wrong type across the halves",
+         p21File(before + after + "#1500=VERTEX_POINT('',#2);\n")},
+        {"a record that does not fit in the second half", p21File(before + after + "#1501=CARTESIAN_POINT(1.);\n")},
+        {"a type the schema lacks in the second half", p21File(before + after + "#1502=NO_SUCH_TYPE('a',#1);\n")},
+        {"a record that is no valid Part 21 in the second half", p21File(before + after + "#1503=CARTESIAN_POINT(('a';\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(readsTheSameInTwoParts(c.text));
+    }
+}
+
+TEST(Part21TwoParts, WhatFollowsTheSecondPartIsReadWithExactLines) {
+    const std::string data = mesh(300) + "#2000=VERTEX_POINT('',#4000);\n";  // never defined
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"a second data section",
+         p21File(data + "ENDSEC;\nDATA;\n/* more */\n#3000=VERTEX_POINT('',#3001);\n#3001=VERTEX_POINT('',#1);\n"
+                        "#3002=VERTEX_POINT('',#4001);\n")},
+        {"no end of the file", "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('t'),'2;1');\nFILE_NAME('t','',(''),(''),'',"
+                               "'','');\nFILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\n"
+                               "DATA;\n" + data + "\n\n  "},
+        {"blanks and comments at the end", p21File(data + "\n/* a comment\nover lines */\n\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(readsTheSameInTwoParts(c.text));
+        Read two = readWith(c.text, 2);
+        ASSERT_TRUE(two.hasMessage("refers to #4000, which the file does not define"));
+        for (const NuskReadMessage& m : two.result.messages) {
+            if (m.instance != 2000) continue;
+            EXPECT_EQ(m.line, 8u + 600u) << m.text;  // the header takes seven lines
+        }
+    }
+}
+
+TEST(Part21TwoParts, AFileWithCrLfLineEndsIsReadFromItsMiddleWithExactLines) {
+    std::string data = mesh(3000);
+    // A line end of CR LF everywhere, and a reference that fits nothing in each half.
+    std::string crlf;
+    for (char c : data) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    crlf += "#7000=VERTEX_POINT('',#7001);\r\n";
+    const std::string text = p21File("#9000=VERTEX_POINT('',#9001);\r\n" + crlf);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("mivo-two-parts-" + std::to_string(getpid()) + ".stp"))
+                                 .string();
+    std::ofstream(path, std::ios::binary) << text;
+    Read one = readFileWith(path, 1);
+    Read two = readFileWith(path, 2);
+    std::filesystem::remove(path);
+    EXPECT_EQ(two.result.threads, 2u);
+    expectSameOutcome(one, two);
+    ASSERT_EQ(two.result.errorCount, 2u);
+    EXPECT_EQ(two.result.messages[0].line, 8u);
+    EXPECT_EQ(two.result.messages[1].line, 8u + 1 + 6000);
+}
+
+TEST(Part21TwoParts, SmallTextsAndSingleThreadReadsStayInOnePiece) {
+    const std::string text = p21File(mesh(400));
+    ASSERT_LT(text.size(), size_t(256) << 10);
+    EXPECT_EQ(readWith(text, 0).result.threads, 1u);  // automatic: too small to be worth a thread
+    EXPECT_EQ(readWith(text, 1).result.threads, 1u);
+    // Text with no statement boundary past its middle is read in one piece too.
+    const std::string oneLine = p21File("#1=CARTESIAN_POINT('" + std::string(4000, 'a') + "',(0.,0.,0.));");
+    EXPECT_FALSE(readsTheSameInTwoParts(oneLine));
+}
+
+}  // namespace
