@@ -34,6 +34,21 @@ bool sameWord(std::string_view a, const char* b) {
 
 std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 
+/// Adds the messages told while it lives to `count`: those of a record kept as read concern that record alone.
+class RecordMessages {
+public:
+    RecordMessages(const NuskReadResult& result, size_t& count)
+        : result_(result), count_(count), before_(result.errorCount + result.warningCount) {}
+    ~RecordMessages() { count_ += result_.errorCount + result_.warningCount - before_; }
+    RecordMessages(const RecordMessages&) = delete;
+    RecordMessages& operator=(const RecordMessages&) = delete;
+
+private:
+    const NuskReadResult& result_;
+    size_t& count_;
+    size_t before_;
+};
+
 }  // namespace
 
 Reader::Reader(Scanner& scanner, const NuskReadOptions& options) : scanner_(scanner), options_(options) {
@@ -338,6 +353,7 @@ void Reader::abandon(NuskObject* obj) {
 }
 
 void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
+    const RecordMessages counted(result_, recordMessages_);
     message(lenient_ && !badBinary_ ? NuskSeverity::warning : NuskSeverity::error, line_,
             "#" + std::to_string(instance_) + " (" + obj->domain()->name() + "): " + mismatch_ +
                 "; kept as read");
@@ -367,6 +383,7 @@ void Reader::dropOriginalsThatFit() {
 }
 
 void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
+    const RecordMessages counted(result_, recordMessages_);
     NuskRawText raw;
     std::string binaryProblem;
     if (!captureRaw(rhs, raw, &binaryProblem)) {

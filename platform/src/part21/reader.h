@@ -42,6 +42,8 @@ public:
     void runPart(uint64_t expectedBytes, const std::atomic<bool>& cancel);
     /// Deletes the design a second part read, when it was not taken over.
     void dropPartDesign();
+    /// Whether the second part's read may be taken over as it stands.
+    bool partClean() const { return partOutcome_.clean; }
 
     // ---- used by the value parser ----
     enum class Fit { ok, mismatch, broken };
@@ -134,6 +136,7 @@ private:
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;
     SecondPart* part_ = nullptr;  // reading the rest of the text on another thread, until taken over
+    size_t recordMessages_ = 0;   // messages about records kept as read, which concern those records alone
     /// A second part's outcome: whether it may be taken over, where it stopped (from its start) and the lines
     /// (counted from 1 at its start) of the statement it stopped at and of the last one it read, and that one's
     /// instance number.

@@ -110,7 +110,15 @@ bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
 void SecondPart::launch(uint64_t expectedBytes) {
     reader_ = std::make_unique<Reader>(*scanner_, options_);
     try {
-        thread_ = std::thread([this, expectedBytes] { reader_->runPart(expectedBytes, cancel_); });
+        thread_ = std::thread([this, expectedBytes] {
+            // Nothing may leave a thread: a part that fails (out of memory) is not clean, and is read again.
+            try {
+                reader_->runPart(expectedBytes, cancel_);
+            } catch (...) {
+            }
+            // What will not be taken over goes now, on this thread, rather than on the first part's.
+            if (!reader_->partClean()) reader_->dropPartDesign();
+        });
     } catch (...) {
         // No thread to be had: the first part reads everything.
         reader_.reset();
@@ -244,7 +252,12 @@ void Reader::runPart(uint64_t expectedBytes, const std::atomic<bool>& cancel) {
         dataStatement(s, line);
         out.lastLine = line;
         out.lastInstance = instance_;
-        if (result_.errorCount || result_.warningCount) return;
+        // Messages about a record kept as read are handed over with it. Any other (a number defined twice, a
+        // record left out, a reference of the wrong type) depends on what came before or is told in an order
+        // that depends on the whole text: the first part reads on by itself.
+        if (result_.errorCount + result_.warningCount != recordMessages_ ||
+            result_.messages.size() >= NuskReadResult::kMaxMessages)
+            return;
     }
     out.clean = !scanner_.sawNul() && !scanner_.unclosedComment();
 }
@@ -272,6 +285,8 @@ void Reader::dropSecondPart() {
 
 bool Reader::secondPartFits(const Reader& part) {
     if (!part.partOutcome_.clean || !part.design_) return false;
+    // The part tells its misfits as errors, which they are only in a file of our schema.
+    if (lenient_ && !part.result_.messages.empty()) return false;
     NuskDesignImpl& mine = design_->impl();
     NuskDesignImpl& theirs = part.design_->impl();
     // A number both parts define: read in one piece, the later one is told and renumbered.
@@ -306,7 +321,16 @@ void Reader::adoptSecondPart(Reader& part, uint32_t lineBase) {
         fixups_.push_back(f);
     }
     part.fixups_.truncate(0);
+    refMisfits_.insert(refMisfits_.end(), part.refMisfits_.begin(), part.refMisfits_.end());
+    // The part's messages, told in order after this part's as in a read in one piece.
+    const uint32_t instance = instance_;
+    for (NuskReadMessage& m : part.result_.messages) {
+        instance_ = m.instance;
+        message(m.severity, m.line ? m.line + lineBase : 0, std::move(m.text));
+    }
+    instance_ = instance;
     result_.instanceCount += part.result_.instanceCount;
+    result_.rawCount += part.result_.rawCount;
     result_.threads = 2;
 }
 

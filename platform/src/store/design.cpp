@@ -305,6 +305,9 @@ void NuskDesignImpl::adopt(NuskDesignImpl& from) {
     for (size_t id = 0; id < from.denseIds_.size(); ++id)
         if (NuskObject* obj = from.denseIds_[id]) bindId(static_cast<uint32_t>(id), obj);
     for (const auto& entry : from.sparseIds_) bindId(entry.first, entry.second);
+    // Records kept as read: moved, so that pointers into them (their references) stay valid.
+    for (auto& entry : from.originals_) originals_.emplace(entry.first, std::move(entry.second));
+    from.originals_.clear();
     // The lists' blocks live in the memory taken over: they go back to it as the emptied lists are dropped.
     arena_.absorb(from.arena_);
     strings_.absorb(from.strings_);

@@ -73,8 +73,8 @@ public:
     void attach(NuskObject* obj, bool keepId);
     void detach(NuskObject* obj);
     /// Takes over every object of `from` (another design, used by no other thread), each list's after this
-    /// design's own, with its number, memory and texts; `from` is left empty. No number of `from` may be taken
-    /// here, and `from` has no managers and no kept records (a part of a file read apart, with no messages).
+    /// design's own, with its number, memory, texts and record kept as read; `from` is left empty. No number of
+    /// `from` may be taken here, and `from` has no managers (a part of a file read apart).
     void adopt(NuskDesignImpl& from);
     List* listOf(uint32_t domainIndex) {
         const uint32_t i = domainIndex < listIndex_.size() ? listIndex_[domainIndex] : 0;
