@@ -4,6 +4,8 @@
 // first thread reads on by itself.
 #include "p21_helpers.h"
 
+#include "design_impl.h"
+
 #include "nusk/ap242/all.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +143,34 @@ TEST(Part21TwoParts, ADesignReadInTwoPartsCanBeChangedLikeAnyOther) {
     EXPECT_EQ(written, change(one));
     EXPECT_EQ(written.find("#799="), std::string::npos);
     EXPECT_NE(written.find("#2=VERTEX_POINT('',#801);"), std::string::npos);
+}
+
+TEST(Part21TwoParts, TakingADesignOverKeepsEveryNumberFindable) {
+    // This design's numbers 1 and 50000, the second beyond its dense table; the other's 40000 to 52000 but
+    // 50000, all in its dense table, which this one's grows to: 50000 must then move into it.
+    std::string mine = "#1=CARTESIAN_POINT('a',(0.,0.,0.));\n#50000=CARTESIAN_POINT('b',(0.,0.,0.));\n";
+    std::string theirs;
+    for (uint32_t id = 40000; id <= 52000; ++id)
+        if (id != 50000) theirs += "#" + std::to_string(id) + "=VERTEX_POINT('',$);\n";
+    Read a = readWith(p21File(mine), 1);
+    Read b = readWith(p21File(theirs), 1);
+    ASSERT_EQ(b.result.instanceCount, 12000u);
+    NuskDesign* other = b.design.release();
+    a.design->impl().adopt(other->impl());
+    delete other;
+    EXPECT_EQ(a.design->entityCount(), 12002u);
+    EXPECT_EQ(a.design->maxEntityId(), 52000u);
+    for (uint32_t id : {1u, 40000u, 49999u, 50000u, 50001u, 52000u}) {
+        NuskObject* o = a[id];
+        ASSERT_NE(o, nullptr) << id;
+        EXPECT_EQ(o->entity_id(), id);
+        EXPECT_EQ(o->design(), a.design.get());
+    }
+    EXPECT_EQ(a[39999], nullptr);
+    // The objects taken over can go, and new ones take fresh numbers.
+    delete a[45000];
+    EXPECT_EQ(a[45000], nullptr);
+    EXPECT_EQ((new (a.design.get()) stp_cartesian_point())->entity_id(), 52001u);
 }
 
 TEST(Part21TwoParts, EveryRealFileReadsTheSameInTwoParts) {

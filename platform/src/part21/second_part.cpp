@@ -289,11 +289,16 @@ bool Reader::secondPartFits(const Reader& part) {
     if (lenient_ && !part.result_.messages.empty()) return false;
     NuskDesignImpl& mine = design_->impl();
     NuskDesignImpl& theirs = part.design_->impl();
-    // A number both parts define: read in one piece, the later one is told and renumbered.
-    for (size_t id = 0; id < theirs.denseIds_.size(); ++id)
-        if (theirs.denseIds_[id] && mine.findId(static_cast<uint32_t>(id))) return false;
+    // A number both parts define: read in one piece, the later one is told and renumbered. Numbers beyond one
+    // table's dense range are in its map.
+    const size_t both = std::min(mine.denseIds_.size(), theirs.denseIds_.size());
+    for (size_t id = 0; id < both; ++id)
+        if (theirs.denseIds_[id] && mine.denseIds_[id]) return false;
+    for (const auto& entry : mine.sparseIds_)
+        if (theirs.findId(entry.first)) return false;
     for (const auto& entry : theirs.sparseIds_)
         if (mine.findId(entry.first)) return false;
+
     // A reference that does not fit the type expected is told where it is met, in order: read in one piece.
     for (size_t i = 0; i < part.fixups_.size(); ++i) {
         const Fixup& f = part.fixups_[i];

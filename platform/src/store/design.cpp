@@ -301,9 +301,12 @@ void NuskDesignImpl::adopt(NuskDesignImpl& from) {
     }
     objectCount_ += from.objectCount_;
     entityCount_ += from.entityCount_;
-    // Numbers: the other table's entries, without a visit to each object.
+    // Numbers: the other table's entries, without a visit to each object. Its dense range was within its own
+    // limit, so it is within this larger design's: the table grows to it once.
+    if (from.denseIds_.size() > denseIds_.size()) growDenseIds(from.denseIds_.size());
     for (size_t id = 0; id < from.denseIds_.size(); ++id)
-        if (NuskObject* obj = from.denseIds_[id]) bindId(static_cast<uint32_t>(id), obj);
+        if (NuskObject* obj = from.denseIds_[id]) denseIds_[id] = obj;
+    if (from.maxId_ > maxId_) maxId_ = from.maxId_;
     for (const auto& entry : from.sparseIds_) bindId(entry.first, entry.second);
     // Records kept as read: moved, so that pointers into them (their references) stay valid.
     for (auto& entry : from.originals_) originals_.emplace(entry.first, std::move(entry.second));
@@ -399,23 +402,25 @@ NuskObject* NuskDesignImpl::findId(uint32_t id) const {
     return it == sparseIds_.end() ? nullptr : it->second;
 }
 
+void NuskDesignImpl::growDenseIds(size_t size) {
+    const size_t block = decltype(denseIds_)::kBlock;
+    denseIds_.resize((size + block - 1) / block * block, nullptr);
+    // Outliers that the table now reaches move into it, so that each number is in one place only.
+    for (auto it = sparseIds_.begin(); it != sparseIds_.end();) {
+        if (it->first < denseIds_.size()) {
+            denseIds_[it->first] = it->second;
+            it = sparseIds_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void NuskDesignImpl::bindId(uint32_t id, NuskObject* obj) {
     // Numbers are dense in practice: a table indexed by number, with a map for outliers far beyond it.
     const size_t denseLimit = 4 * (entityCount_ + 1024);
     if (id < denseIds_.size() || id < denseLimit) {
-        if (id >= denseIds_.size()) {
-            const size_t block = decltype(denseIds_)::kBlock;
-            denseIds_.resize((static_cast<size_t>(id) / block + 1) * block, nullptr);
-            // Outliers that the table now reaches move into it, so that each number is in one place only.
-            for (auto it = sparseIds_.begin(); it != sparseIds_.end();) {
-                if (it->first < denseIds_.size()) {
-                    denseIds_[it->first] = it->second;
-                    it = sparseIds_.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-        }
+        if (id >= denseIds_.size()) growDenseIds(static_cast<size_t>(id) + 1);
         denseIds_[id] = obj;
     } else {
         sparseIds_[id] = obj;

@@ -91,6 +91,7 @@ public:
     // ---- entity instance numbers ----
     NuskObject* findId(uint32_t id) const;
     void bindId(uint32_t id, NuskObject* obj);
+    void growDenseIds(size_t size);  // to at least `size`, a block at a time
     void unbindId(uint32_t id, const NuskObject* obj);
     uint32_t freshId() { return ++maxId_; }
     uint32_t maxId_ = 0;
