@@ -5,6 +5,7 @@
 #include "p21_helpers.h"
 
 #include "design_impl.h"
+#include "second_part.h"
 
 #include "nusk/ap242/all.h"
 
@@ -36,6 +37,14 @@ Read readFileWith(const std::string& path, unsigned threads) {
     r.design.reset(r.result.design);
     return r;
 }
+
+/// Has every second part stop after `n` statements, or at its end, while it lives, whatever the timing of the
+/// threads: the first part waits for it rather than asking it to stop.
+class PartStopsEarly {
+public:
+    explicit PartStopsEarly(uint32_t n = UINT32_MAX) { nusk_p21::gPartStatementLimit = n; }
+    ~PartStopsEarly() { nusk_p21::gPartStatementLimit = 0; }
+};
 
 std::string describe(const NuskReadResult& r) {
     std::string s = std::to_string(r.instanceCount) + " instances, " + std::to_string(r.rawCount) + " raw, " +
@@ -77,12 +86,15 @@ std::string mesh(uint32_t n, uint32_t firstLine = 0) {
     return data;
 }
 
-/// Reads `text` in one piece and in two, expects the same outcome, and says whether the second thread's part was
-/// taken over.
+/// Reads `text` in one piece and in two, the second part stopped wherever the timing of the threads has it and
+/// then read to its end; expects the same outcome each time, and says whether the part read to its end was taken
+/// over.
 bool readsTheSameInTwoParts(const std::string& text) {
     Read one = readWith(text, 1);
-    Read two = readWith(text, 2);
     EXPECT_EQ(one.result.threads, 1u);
+    expectSameOutcome(one, readWith(text, 2));
+    const PartStopsEarly readsToItsEnd;
+    Read two = readWith(text, 2);
     expectSameOutcome(one, two);
     return two.result.threads == 2;
 }
@@ -137,12 +149,42 @@ std::string change(Read& r) {
 TEST(Part21TwoParts, ADesignReadInTwoPartsCanBeChangedLikeAnyOther) {
     const std::string text = p21File(mesh(400));
     Read one = readWith(text, 1);
+    const PartStopsEarly readsToItsEnd;
     Read two = readWith(text, 2);
     ASSERT_EQ(two.result.threads, 2u);
     const std::string written = change(two);
     EXPECT_EQ(written, change(one));
     EXPECT_EQ(written.find("#799="), std::string::npos);
     EXPECT_NE(written.find("#2=VERTEX_POINT('',#801);"), std::string::npos);
+}
+
+TEST(Part21TwoParts, ASecondPartStoppedHalfWayIsTakenOverAndTheRestReadByTheFirst) {
+    std::string data = mesh(300) + "#5000=NO_SUCH_TYPE('a',#1);\n#5001=VERTEX_POINT('',#4000);\n";
+    for (const std::string& text : {p21File(data), p21File(data + "ENDSEC;\nDATA;\n#6000=VERTEX_POINT('',#5);\n")}) {
+        Read one = readWith(text, 1);
+        for (uint32_t limit : {1u, 2u, 100u, 330u}) {
+            SCOPED_TRACE(limit);
+            const PartStopsEarly stop(limit);
+            Read two = readWith(text, 2);
+            EXPECT_EQ(two.result.threads, 2u);
+            expectSameOutcome(one, two);
+        }
+    }
+    // A file with CR LF line ends, read from the file: the rest is read from where the part stopped.
+    std::string crlf;
+    for (char c : p21File(mesh(3000) + "#9000=VERTEX_POINT('',#9001);\n")) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("mivo-two-parts-stop-" + std::to_string(getpid()) + ".stp"))
+                                 .string();
+    std::ofstream(path, std::ios::binary) << crlf;
+    Read one = readFileWith(path, 1);
+    {
+        const PartStopsEarly stop(1000);
+        Read two = readFileWith(path, 2);
+        EXPECT_EQ(two.result.threads, 2u);
+        expectSameOutcome(one, two);
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(Part21TwoParts, TakingADesignOverKeepsEveryNumberFindable) {
@@ -181,6 +223,8 @@ TEST(Part21TwoParts, EveryRealFileReadsTheSameInTwoParts) {
         if (!e.is_regular_file() || (ext != ".stp" && ext != ".step")) continue;
         SCOPED_TRACE(e.path().string());
         Read one = readFileWith(e.path().string(), 1);
+        expectSameOutcome(one, readFileWith(e.path().string(), 2));
+        const PartStopsEarly readsToItsEnd;
         Read two = readFileWith(e.path().string(), 2);
         expectSameOutcome(one, two);
         // Each has a statement boundary near its middle (nist_ftc_11 before it: a list of 740 kB covers it).
@@ -274,6 +318,8 @@ TEST(Part21TwoParts, AFileWithCrLfLineEndsIsReadFromItsMiddleWithExactLines) {
                                  .string();
     std::ofstream(path, std::ios::binary) << text;
     Read one = readFileWith(path, 1);
+    expectSameOutcome(one, readFileWith(path, 2));
+    const PartStopsEarly readsToItsEnd;
     Read two = readFileWith(path, 2);
     std::filesystem::remove(path);
     EXPECT_EQ(two.result.threads, 2u);

@@ -33,6 +33,8 @@ public:
     uint32_t line() const { return line_; }
     /// Where the statement last returned starts, in bytes from the start of the text.
     uint64_t lastOffset() const { return lastOffset_; }
+    /// Where the scanner is: just after the statement last returned (its `;`), at line() (between statements).
+    uint64_t offset() const { return offsetOf(pos_); }
 
     // ---- a stop at a statement boundary (a read in two parts) ----
     /// Asks next() to give `end` when the next statement starts exactly at `offset` (from the start of the text)

@@ -77,6 +77,7 @@ void keepApart(std::thread& thread) {
 }  // namespace
 
 std::atomic<unsigned> gReadsInProgress{0};
+std::atomic<uint32_t> gPartStatementLimit{0};
 
 size_t partStartIn(const char* text, size_t size) {
     const char* const end = text + size;
@@ -211,6 +212,11 @@ void SecondPart::join() {
     if (thread_.joinable()) thread_.join();
 }
 
+void SecondPart::finish() {
+    if (gPartStatementLimit.load(std::memory_order_relaxed) == 0) cancel_.store(true, std::memory_order_relaxed);
+    join();
+}
+
 void SecondPart::drop() {
     cancel_.store(true, std::memory_order_relaxed);
     join();
@@ -231,8 +237,14 @@ void Reader::runPart(uint64_t expectedBytes, const std::atomic<bool>& cancel) {
     design_->impl().arena_.expect(static_cast<size_t>(expectedBytes * kDesignBytesPerFileByte));
     std::string_view s;
     uint32_t line = 0;
-    for (;;) {
-        if (cancel.load(std::memory_order_relaxed)) return;
+    const uint32_t limit = gPartStatementLimit.load(std::memory_order_relaxed);
+    for (uint32_t statements = 0;; ++statements) {
+        if (cancel.load(std::memory_order_relaxed) || (limit && statements >= limit)) {
+            // Asked to stop: what was read so far may be taken over, the rest is read by the first part.
+            out.stopOffset = scanner_.offset();
+            out.stopLine = scanner_.line();
+            break;
+        }
         const Scanner::Result r = scanner_.next(s, line);
         if (r == Scanner::Result::unterminated) return;
         if (r == Scanner::Result::end) {
@@ -336,13 +348,13 @@ void Reader::adoptSecondPart(Reader& part, uint32_t lineBase) {
     instance_ = instance;
     result_.instanceCount += part.result_.instanceCount;
     result_.rawCount += part.result_.rawCount;
-    result_.threads = 2;
+    if (part.result_.instanceCount) result_.threads = 2;
 }
 
 void Reader::joinSecondPart(uint32_t lineAtStop) {
     SecondPart* part = part_;
     part_ = nullptr;
-    part->join();
+    part->finish();
     Reader& theirs = part->reader();
     const uint32_t lineBase = lineAtStop - 1;
     const PartOutcome& outcome = theirs.partOutcome_;

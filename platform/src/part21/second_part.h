@@ -22,6 +22,11 @@ namespace nusk_p21 {
 /// there is none. It may still be inside a string or a comment: the first part finds that out on getting there.
 size_t partStartIn(const char* text, size_t size);
 
+/// For tests, where the timing of the two threads must not decide what happens: when not 0, a second part
+/// stops after this many statements (as if the first part had got to its start and asked it to stop) or at its
+/// end, and the first part waits for that instead of asking it to stop.
+extern std::atomic<uint32_t> gPartStatementLimit;
+
 /// Reads of the process in progress: a read is split only when it is the only one.
 extern std::atomic<unsigned> gReadsInProgress;
 
@@ -46,8 +51,10 @@ public:
 
     /// Where the part starts, in bytes from the start of the text.
     uint64_t start() const { return start_; }
-    /// Waits for the part's read to end; its reader may then be looked at.
-    void join();
+    /// Has the part's read stop at the next statement boundary, waits for it to end, and leaves its reader to be
+    /// looked at: what it read up to there may be taken over, and the rest read by the caller, who has nothing
+    /// else to do and is no slower than the part's thread.
+    void finish();
     Reader& reader() { return *reader_; }
     /// Stops the part's read when it is still going, and deletes what it read unless that was taken over.
     void drop();
@@ -59,6 +66,7 @@ public:
 private:
     SecondPart(uint64_t start, const NuskReadOptions& options);
     void launch(uint64_t expectedBytes);
+    void join();
     static bool worthSplitting(uint64_t size, const NuskReadOptions& options);
 
     uint64_t start_;
