@@ -99,7 +99,7 @@ bool readsTheSameInTwoParts(const std::string& text) {
     return two.result.threads == 2;
 }
 
-/// `data` with `inserted` placed where the second part's start is looked for (a little before the middle).
+/// `data` with `inserted` placed where the second part's start is looked for (a little past the middle).
 std::string withInsertAtSplit(const std::string& before, const std::string& inserted, const std::string& after) {
     return p21File(before + inserted + after);
 }
@@ -239,7 +239,7 @@ TEST(Part21TwoParts, WhereTheHalvesCannotBeJoinedTheFirstThreadReadsOn) {
         after += "#" + std::to_string(i) + "=CARTESIAN_POINT('q',(1.,2.,3.));\n";
     // The place looked at for the second part's start lies inside each of these.
     std::string fakeStatements;
-    for (int i = 0; i < 200; ++i) fakeStatements += ";\n#" + std::to_string(5000 + i) + "=CARTESIAN_POINT('x',(0.,0.,0.))";
+    for (int i = 0; i < 600; ++i) fakeStatements += ";\n#" + std::to_string(5000 + i) + "=CARTESIAN_POINT('x',(0.,0.,0.))";
     const std::string longString = "#900=DESCRIPTIVE_REPRESENTATION_ITEM('s','" + fakeStatements + "');\n";
     const std::string longComment = "/* " + fakeStatements + " */\n";
     const struct {
