@@ -8,6 +8,7 @@
 #include "second_part.h"
 
 #include "nusk/ap242/all.h"
+#include "nusk/lifetime.h"
 
 #include <gtest/gtest.h>
 
@@ -131,18 +132,24 @@ TEST(Part21TwoParts, AMeshReadInTwoPartsIsTheMeshReadInOne) {
     EXPECT_EQ(seen, 400u);
 }
 
-/// Deletes an instance of each half, makes a new one and points a vertex at it; returns the text written.
+/// Points the vertices of #799 and #3 (one in each part) at a new point and trashes those two; deletes a vertex of
+/// each part, which nothing refers to; returns the text written.
 std::string change(Read& r) {
     NuskDesign* design = r.design.get();
-    delete r[799];
-    delete r[3];
-    EXPECT_EQ(r[799], nullptr);
     auto* point = new (design) stp_cartesian_point();
     EXPECT_EQ(point->entity_id(), 801u);
     point->name("new");
-    auto* vertex = dynamic_cast<stp_vertex_point*>(r[2]);
-    EXPECT_NE(vertex, nullptr);
-    if (vertex) vertex->vertex_geometry(point);
+    for (uint32_t id : {2u, 798u}) {
+        auto* vertex = dynamic_cast<stp_vertex_point*>(r[id]);
+        EXPECT_NE(vertex, nullptr) << id;
+        if (vertex) vertex->vertex_geometry(point);
+    }
+    EXPECT_EQ(nusk_move_to_trash(r[799]), 1);
+    EXPECT_EQ(nusk_move_to_trash(r[3]), 1);
+    delete r[700];
+    delete r[4];
+    EXPECT_EQ(r[799], nullptr);
+    EXPECT_EQ(r[700], nullptr);
     return writeText(design);
 }
 
@@ -155,7 +162,9 @@ TEST(Part21TwoParts, ADesignReadInTwoPartsCanBeChangedLikeAnyOther) {
     const std::string written = change(two);
     EXPECT_EQ(written, change(one));
     EXPECT_EQ(written.find("#799="), std::string::npos);
+    EXPECT_EQ(written.find("#700="), std::string::npos);
     EXPECT_NE(written.find("#2=VERTEX_POINT('',#801);"), std::string::npos);
+    EXPECT_NE(written.find("#798=VERTEX_POINT('',#801);"), std::string::npos);
 }
 
 TEST(Part21TwoParts, ASecondPartStoppedHalfWayIsTakenOverAndTheRestReadByTheFirst) {
