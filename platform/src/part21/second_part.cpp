@@ -7,6 +7,7 @@
 #include "nusk/design.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,7 +97,7 @@ size_t partStartIn(const char* text, size_t size) {
 // ---- the part ----
 
 SecondPart::SecondPart(uint64_t start, const NuskReadOptions& options) : start_(start), options_(options) {
-    // The part's messages are never told (it gives up at the first), and the first part reports progress.
+    // The part's messages are told by the first part when it takes them over, and so is progress.
     options_.report = false;
     options_.progress = nullptr;
 }
@@ -143,9 +144,9 @@ size_t lastPartStartIn(const char* text, size_t size) {
     }
 }
 
-/// Where the second part of a text of `size` bytes starts: the first statement boundary from a little before the
-/// middle on or, when a long statement (a list of thousands of points) covers that, the last one before it; never
-/// in the first or last quarter. 0 when there is none. `window(offset, bytes)` gives the text from `offset` on,
+/// Where the second part of a text of `size` bytes starts: the first statement boundary from splitPoint() on or,
+/// when a long statement (a list of thousands of points) covers that, the last one before it; never in the first
+/// or last quarter. 0 when there is none. `window(offset, bytes)` gives the text from `offset` on,
 /// up to `bytes` (fewer at the end), as a pointer and a length.
 template <class Window>
 uint64_t partStart(uint64_t size, Window window) {
@@ -312,7 +313,6 @@ bool Reader::secondPartFits(const Reader& part) {
         if (theirs.findId(entry.first)) return false;
     for (const auto& entry : theirs.sparseIds_)
         if (mine.findId(entry.first)) return false;
-
     // A reference that does not fit the type expected is told where it is met, in order: read in one piece.
     for (size_t i = 0; i < part.fixups_.size(); ++i) {
         const Fixup& f = part.fixups_[i];

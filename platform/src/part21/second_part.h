@@ -1,6 +1,7 @@
-// Reading a large text in two parts at once: the second half on a thread of its own, into a design of its own,
-// which the first part takes over when its own reading gets there. Where the second part cannot be taken over
-// as it stands (it met anything that calls for a message, its start was no statement boundary, its numbers clash
+// Reading a large text in two parts at once: the second half on a thread of its own, into a design of its own.
+// When the first part's reading gets to the second's start, it asks the second to stop at its next statement,
+// takes over what it read and reads the rest itself. Where the second part cannot be taken over as it stands (it
+// met a message that does not concern one record alone, its start was no statement boundary, its numbers clash
 // with the first part's), it is dropped and the first part reads on through the same text itself: the outcome is
 // always the outcome of reading in one piece.
 #pragma once
