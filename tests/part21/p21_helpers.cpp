@@ -2,9 +2,12 @@
 
 #include "nusk/store.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 std::string p21File(const std::string& data, const std::string& schema) {
@@ -25,6 +28,12 @@ bool Read::hasMessage(const std::string& part) const {
     for (const NuskReadMessage& m : result.messages)
         if (m.text.find(part) != std::string::npos) return true;
     return false;
+}
+
+std::string writeTempFile(const std::string& name, const std::string& text) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
 }
 
 std::string writeText(NuskDesign* design) {

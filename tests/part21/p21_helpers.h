@@ -26,5 +26,8 @@ std::string writeText(NuskDesign* design);
 /// kept as read); otherwise a description of the first difference.
 std::string compareDesigns(NuskDesign* a, NuskDesign* b);
 
+/// Writes `text` to a file named `name` in the tests' temporary folder; returns its path.
+std::string writeTempFile(const std::string& name, const std::string& text);
+
 /// The folder of real STEP files, or empty when it is absent.
 std::string dataDirectory();

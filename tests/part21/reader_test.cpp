@@ -374,12 +374,6 @@ TEST(Part21Reader, FarNumbersAreFoundAfterTheNumberTableGrows) {
     EXPECT_EQ(nusk_cast(r[20001], nusktype_stp_vertex_point)->vertex_geometry(), r[500000]);
 }
 
-std::string writeTempFile(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
 TEST(Part21Reader, AByteOrderMarkAtTheStartIsSkippedInFilesAndInMemory) {
     const std::string text = "\xEF\xBB\xBF" + p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));\n#2=VERTEX_POINT('',#9);");
     Read fromMemory = readText(text);

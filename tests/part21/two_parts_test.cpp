@@ -14,8 +14,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -85,6 +83,13 @@ std::string mesh(uint32_t n, uint32_t firstLine = 0) {
         }
     }
     return data;
+}
+
+/// `text` with every line feed made a carriage return and a line feed.
+std::string withCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
 }
 
 /// Reads `text` in one piece and in two, the second part stopped wherever the timing of the threads has it and
@@ -180,12 +185,8 @@ TEST(Part21TwoParts, ASecondPartStoppedHalfWayIsTakenOverAndTheRestReadByTheFirs
         }
     }
     // A file with CR LF line ends, read from the file: the rest is read from where the part stopped.
-    std::string crlf;
-    for (char c : p21File(mesh(3000) + "#9000=VERTEX_POINT('',#9001);\n")) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("mivo-two-parts-stop-" + std::to_string(getpid()) + ".stp"))
-                                 .string();
-    std::ofstream(path, std::ios::binary) << crlf;
+    const std::string path =
+        writeTempFile("two-parts-stop.stp", withCrLf(p21File(mesh(3000) + "#9000=VERTEX_POINT('',#9001);\n")));
     Read one = readFileWith(path, 1);
     {
         const PartStopsEarly stop(1000);
@@ -248,7 +249,8 @@ TEST(Part21TwoParts, WhereTheHalvesCannotBeJoinedTheFirstThreadReadsOn) {
         after += "#" + std::to_string(i) + "=CARTESIAN_POINT('q',(1.,2.,3.));\n";
     // The place looked at for the second part's start lies inside each of these.
     std::string fakeStatements;
-    for (int i = 0; i < 600; ++i) fakeStatements += ";\n#" + std::to_string(5000 + i) + "=CARTESIAN_POINT('x',(0.,0.,0.))";
+    for (int i = 0; i < 600; ++i)
+        fakeStatements += ";\n#" + std::to_string(5000 + i) + "=CARTESIAN_POINT('x',(0.,0.,0.))";
     const std::string longString = "#900=DESCRIPTIVE_REPRESENTATION_ITEM('s','" + fakeStatements + "');\n";
     const std::string longComment = "/* " + fakeStatements + " */\n";
     const struct {
@@ -260,7 +262,8 @@ TEST(Part21TwoParts, WhereTheHalvesCannotBeJoinedTheFirstThreadReadsOn) {
         {"a number both halves define", p21File(before + after + "#7=CARTESIAN_POINT('again',(0.,0.,0.));\n")},
         {"a reference of the wrong type across the halves",
          p21File(before + after + "#1500=VERTEX_POINT('',#2);\n")},
-        {"a record that is no valid Part 21 in the second half", p21File(before + after + "#1503=CARTESIAN_POINT(('a';\n")},
+        {"a record that is no valid Part 21 in the second half",
+         p21File(before + after + "#1503=CARTESIAN_POINT(('a';\n")},
         {"a misfit in the second half of a file of another schema, a warning",
          p21File(before + after + "#1501=CARTESIAN_POINT(1.);\n", "CONFIG_CONTROL_DESIGN")},
     };
@@ -316,16 +319,10 @@ TEST(Part21TwoParts, WhatFollowsTheSecondPartIsReadWithExactLines) {
 }
 
 TEST(Part21TwoParts, AFileWithCrLfLineEndsIsReadFromItsMiddleWithExactLines) {
-    std::string data = mesh(3000);
     // A line end of CR LF everywhere, and a reference that fits nothing in each half.
-    std::string crlf;
-    for (char c : data) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    crlf += "#7000=VERTEX_POINT('',#7001);\r\n";
-    const std::string text = p21File("#9000=VERTEX_POINT('',#9001);\r\n" + crlf);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("mivo-two-parts-" + std::to_string(getpid()) + ".stp"))
-                                 .string();
-    std::ofstream(path, std::ios::binary) << text;
+    const std::string path = writeTempFile(
+        "two-parts.stp",
+        withCrLf(p21File("#9000=VERTEX_POINT('',#9001);\n" + mesh(3000) + "#7000=VERTEX_POINT('',#7001);\n")));
     Read one = readFileWith(path, 1);
     expectSameOutcome(one, readFileWith(path, 2));
     const PartStopsEarly readsToItsEnd;

@@ -280,7 +280,8 @@ bool Scanner::restartAt(uint64_t offset, uint32_t line) {
     if (file_) {
         if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
         // The text skipped was read all the same (by another reader): its progress is told now.
-        for (; progress_ && nextProgress_ <= offset; nextProgress_ += progressEvery_) (*progress_)(nextProgress_, totalBytes_);
+        for (; progress_ && nextProgress_ <= offset; nextProgress_ += progressEvery_)
+            (*progress_)(nextProgress_, totalBytes_);
         data_ = storage_.get();
         size_ = pos_ = 0;
         bytes_ = offset;

@@ -108,7 +108,8 @@ bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
     if (options.threads == 1) return false;
     if (options.threads >= 2) return true;
     // Reads on several threads at once keep the processors busy already.
-    return size >= kSmallestSplit && processorsAvailable() >= 2 && gReadsInProgress.load(std::memory_order_relaxed) == 1;
+    return size >= kSmallestSplit && processorsAvailable() >= 2 &&
+           gReadsInProgress.load(std::memory_order_relaxed) == 1;
 }
 
 void SecondPart::launch(uint64_t expectedBytes) {
