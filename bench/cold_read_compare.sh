@@ -8,6 +8,8 @@
 # `build/bench/peer_read FILE` (its peer_read_seconds: the peer's ReadFile alone), run in turns so that a
 # change of load on the machine falls on both alike. Then the whole-process time (start, read, print, exit)
 # of `mivo info` on the smallest file and of `mivo --help`, median of RUNS.
+# Before and after, what fresh memory costs just then (build/bench/fresh_pages, when built): on a virtual machine
+# it can change tenfold within minutes, and every page a cold read writes is fresh.
 # BUILD=other-build-dir and RUNS=N change the defaults. Needs a build of the targets mivo and peer_read;
 # without peer_read (no libocct-data-exchange-dev) only mivo's columns are filled.
 set -euo pipefail
@@ -17,6 +19,7 @@ build="${BUILD:-$root/build}"
 runs="${RUNS:-7}"
 mivo="$build/tools/mivo"
 peer="$build/bench/peer_read"
+fresh="$build/bench/fresh_pages"
 
 [ -x "$mivo" ] || { echo "no $mivo: build it first (cmake --build build --target mivo peer_read)" >&2; exit 2; }
 [ -d "$dir" ] || { echo "no folder $dir" >&2; exit 2; }
@@ -33,6 +36,7 @@ samples="$(mktemp)"
 trap 'rm -f "$samples"' EXIT
 
 echo "cold reads: median of $runs fresh processes per file and reader; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -x "$fresh" ] && echo "fresh memory before: $("$fresh")"
 for f in "${files[@]}"; do
   bytes=$(stat -c %s "$f")
   for ((i = 0; i < runs; i++)); do
@@ -100,4 +104,5 @@ for kind, label in (("proc_info", "whole process: mivo info --json on the smalle
     what = f" ({os.path.relpath(key[1], folder)}, {runs[key][0] / 1e3:.0f} kB)" if kind == "proc_info" else ""
     print(f"{label}{what}: median {statistics.median(runs[key][1]) * 1e3:.1f} ms")
 EOF
+[ -x "$fresh" ] && echo "fresh memory after: $("$fresh")"
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

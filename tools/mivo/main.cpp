@@ -1,8 +1,12 @@
 // mivo: inspect and convert STEP (ISO 10303-21) files with the AP242 dictionary.
 #include "commands.h"
+#include "startup_heap.h"
 
 #include "nusk/ap242_support.h"
+#include "nusk/memory.h"
+#include "nusk/part21.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -138,6 +142,26 @@ std::string pathProblem(const std::string& path) {
     return "";
 }
 
+/// What the tool's region takes for a read of a file of `fileBytes` besides the dictionary: the reader's buffers,
+/// numbers and texts (0.3 to 0.5 MB for the smallest real files, 1.3 to 2 times the file's size for the NIST ones).
+size_t readRegionBytes(uint64_t fileBytes) { return (size_t(1) << 19) + static_cast<size_t>(fileBytes) / 2 * 3; }
+
+/// Builds the dictionary while the memory it and a read of `fileBytes` will touch is backed on the other
+/// processor: a cold run spends more on first touches of fresh memory than on building the dictionary.
+void buildDictionary(uint64_t fileBytes) {
+    const size_t regionBytes = mivo_tool::kStartupHeapDictionaryBytes + readRegionBytes(fileBytes);
+    NuskMemoryAhead ahead(nusk_read_memory(fileBytes),
+                          [regionBytes] { return mivo_tool::backStartupHeapPage(regionBytes); });
+    nusk_ap242_schema();
+    ahead.stop();
+}
+
+uint64_t fileBytes(const std::string& path) {
+    std::error_code error;
+    const uintmax_t bytes = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<uint64_t>(bytes);
+}
+
 int runFileCommand(const std::string& command, const std::vector<std::string>& args) {
     mivo_tool::FileCommand parsed;
     const std::string problem = parseFileCommand(command, args, parsed);
@@ -149,7 +173,7 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
             return mivo_tool::kFailed;
         }
     }
-    nusk_ap242_schema();
+    buildDictionary(fileBytes(parsed.file));
     if (command == "info") return mivo_tool::runInfo(parsed);
     if (command == "units") return mivo_tool::runUnits(parsed);
     if (command == "measures") return mivo_tool::runMeasures(parsed);
@@ -175,7 +199,7 @@ int main(int argc, char** argv) {
         }
     }
     if (args.empty() || (args.size() == 1 && args[0] == "--json")) {
-        nusk_ap242_schema();
+        buildDictionary(0);
         return mivo_tool::runSample(!args.empty());
     }
     const std::string& command = args[0];

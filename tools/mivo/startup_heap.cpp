@@ -3,7 +3,8 @@
 // A run of the tool builds the AP242 dictionary and reads one file: tens of thousands of small allocations, and on
 // machines where the first touch of a fresh page is slow (virtual machines above all: 10 to 20 us a page), those
 // first touches cost more than the work itself. The tool therefore serves small allocations from one region,
-// asked for huge pages and backed up front, and leaves everything else to malloc: very large blocks, and every
+// asked for huge pages, its first page backed up front and the next ones on another processor while the
+// dictionary is built (backStartupHeapPage), and leaves everything else to malloc: very large blocks, and every
 // block once the region is used up. Blocks of a few kilobytes to a few megabytes (the dictionary's tables, vectors
 // as they grow, the read buffer) come from the region too: from malloc, each of their pages would be a fault of
 // its own. A block of the region is never reused after it is freed; the region is small beside what a large
@@ -11,6 +12,8 @@
 //
 // Only the tool does this (a library must not replace the global allocator of its caller), and not in the
 // sanitizer builds, whose own allocator checks every block.
+#include "startup_heap.h"
+
 #if !defined(MIVO_NO_STARTUP_HEAP)
 
 #include <atomic>
@@ -24,7 +27,9 @@
 namespace {
 
 constexpr size_t kRegionSize = size_t(32) << 20;
-constexpr size_t kBackedUpFront = size_t(4) << 20;  // what a run of a small file touches, with room
+// What the first allocations (the dictionary's) touch at once. The rest of what a run of a small file touches is
+// backed on another processor while the dictionary is built (backStartupHeapPage), or as it is touched.
+constexpr size_t kBackedUpFront = size_t(2) << 20;
 constexpr size_t kLargestFromSlab = 2048;            // larger blocks are carved from the region directly
 // Larger blocks go to malloc. Blocks of a few megabytes come from the region too: a statement longer than the
 // reader's buffer (a list of tens of thousands of points) grows it to megabytes, and from malloc each of its
@@ -42,6 +47,7 @@ constexpr int kPopulateWrite = 23;  // the kernel's value, for C libraries whose
 struct Region {
     char* base = nullptr;
     std::atomic<size_t> used{0};
+    std::atomic<size_t> backed{0};  // backed in one call from the start up to here
     std::atomic<int> state{0};  // 0 not set up, 1 setting up, 2 ready, 3 unavailable
 };
 Region gRegion;
@@ -63,6 +69,7 @@ void setUpRegion() {
     gRegion.base = reinterpret_cast<char*>(start);
     madvise(gRegion.base, kRegionSize, MADV_HUGEPAGE);
     madvise(gRegion.base, kBackedUpFront, kPopulateWrite);  // refused by older kernels: pages come on first touch
+    gRegion.backed.store(kBackedUpFront);
     gRegion.state.store(2);
 }
 
@@ -130,6 +137,18 @@ void release(void* p) {
 
 }  // namespace
 
+bool mivo_tool::backStartupHeapPage(size_t upTo) {
+    if (!regionReady()) return false;
+    if (upTo > kRegionSize) upTo = kRegionSize;
+    size_t from = gRegion.backed.load();
+    do {
+        if (from >= upTo) return false;
+    } while (!gRegion.backed.compare_exchange_weak(from, from + kHugePage));
+    // Pages in use already are left as they are: backing only fills in what is missing.
+    madvise(gRegion.base + from, kHugePage, kPopulateWrite);
+    return true;
+}
+
 void* operator new(size_t size) {
     if (size - 1 < kLargestFromSlab) {  // 1 to kLargestFromSlab bytes
         const size_t rounded = (size + kAlign - 1) & ~(kAlign - 1);
@@ -150,5 +169,9 @@ void operator delete(void* p, size_t) noexcept { release(p); }
 void operator delete[](void* p, size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+
+#else
+
+bool mivo_tool::backStartupHeapPage(size_t) { return false; }
 
 #endif

@@ -11,7 +11,8 @@
 // the process-wide tables of domains and designs, the complex and aggregate domains that reading and making
 // objects form at run time (formed under their schema's lock; a domain already formed is found under a shared
 // lock), the type handles (NuskTypePtr, the generated nusktype_* globals), manager type ids, the Part 21 name
-// tables, the unit tables of the math library, and the spare memory chunks designs hand back.
+// tables, the unit tables of the math library, and the spare memory chunks (those designs hand back and those
+// backed ahead of time, nusk/memory.h).
 //
 // Process-wide state that is shared on purpose:
 // - The trash (nusk_trash) is one design for the process: moves into it and reading the managers of objects
@@ -29,6 +30,7 @@
 #include "nusk/dictionary.h"
 #include "nusk/domain.h"
 #include "nusk/lifetime.h"
+#include "nusk/memory.h"
 #include "nusk/object.h"
 #include "nusk/report.h"
 #include "nusk/schema.h"

@@ -3,6 +3,7 @@
 #include "second_part.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -40,4 +41,9 @@ NuskReadResult nusk_read_step_text(const char* data, size_t size, const NuskRead
     std::unique_ptr<nusk_p21::SecondPart> part = nusk_p21::SecondPart::forText(data, data ? size : 0, options);
     reader.setSecondPart(part.get());
     return reader.run();
+}
+
+size_t nusk_read_memory(uint64_t textBytes) {
+    const double bytes = static_cast<double>(textBytes) * nusk_p21::Reader::kDesignBytesPerFileByte;
+    return bytes < static_cast<double>(SIZE_MAX) ? static_cast<size_t>(bytes) : SIZE_MAX;
 }

@@ -3,6 +3,7 @@
 
 #include "cursor.h"
 #include "design_impl.h"
+#include "processors.h"
 
 #include "nusk/design.h"
 
@@ -13,8 +14,6 @@
 #include <vector>
 
 #include <unistd.h>
-#include <pthread.h>
-#include <sched.h>
 
 namespace nusk_p21 {
 
@@ -45,36 +44,6 @@ bool startsInstance(const char* p, const char* end) {
     if (q == p + 1) return false;
     while (q < end && isInlineBlank(*q)) ++q;
     return q < end && *q == '=';
-}
-
-/// The processors this process may run on.
-unsigned processorsAvailable() {
-#if defined(__linux__)
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
-#endif
-    return std::thread::hardware_concurrency();
-}
-
-/// Puts the second part's thread on another processor than the calling one, when the process may use one. Left
-/// to the scheduler, a new thread often starts on its parent's processor and holds the parent off it for a
-/// millisecond or more, until the other processor is woken up: on a virtual machine, a good part of a read.
-void keepApart(std::thread& thread) {
-#if defined(__linux__)
-    cpu_set_t allowed;
-    const int here = sched_getcpu();
-    if (here < 0 || sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return;
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (cpu == here || !CPU_ISSET(cpu, &allowed)) continue;
-        cpu_set_t other;
-        CPU_ZERO(&other);
-        CPU_SET(cpu, &other);
-        pthread_setaffinity_np(thread.native_handle(), sizeof(other), &other);
-        return;
-    }
-#else
-    (void)thread;
-#endif
 }
 
 }  // namespace
@@ -108,7 +77,7 @@ bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
     if (options.threads == 1) return false;
     if (options.threads >= 2) return true;
     // Reads on several threads at once keep the processors busy already.
-    return size >= kSmallestSplit && processorsAvailable() >= 2 &&
+    return size >= kSmallestSplit && nusk_detail::processorsAvailable() >= 2 &&
            gReadsInProgress.load(std::memory_order_relaxed) == 1;
 }
 
@@ -129,7 +98,7 @@ void SecondPart::launch(uint64_t expectedBytes) {
         reader_.reset();
         return;
     }
-    keepApart(thread_);
+    nusk_detail::keepApart(thread_);
 }
 
 namespace {

@@ -159,9 +159,9 @@ void unmapChunk(void* chunk) {
     munmap(chunk, Arena::kChunkSize);
 }
 
-// Chunks of designs that are gone, kept for the next designs: their pages are backed already, and backing
-// fresh pages is what reading a small file spends most of its time on. Kept zeroed, as fresh chunks are;
-// process-lifetime, never destroyed.
+// Chunks of designs that are gone, kept for the next designs, and chunks backed ahead of time (Arena::keepReady):
+// their pages are backed already, and backing fresh pages is what reading a small file spends most of its time on.
+// Kept zeroed, as fresh chunks are; process-lifetime, never destroyed.
 constexpr size_t kSpareChunks = 8;
 std::mutex& spareLock() {
     static auto* lock = new std::mutex;
@@ -221,6 +221,29 @@ size_t Arena::Chunk::startAfter(size_t unit) const {
     while (bits == 0 && ++word < kBitmapWords && word * 64 < limit) bits = starts[word];
     const size_t found = bits ? word * 64 + static_cast<size_t>(__builtin_ctzll(bits)) : limit;
     return found < limit ? found : limit;
+}
+
+size_t Arena::keepReady(size_t bytes) {
+    const size_t wholeChunks = bytes / kChunkSize + (bytes % kChunkSize != 0);  // no overflow near SIZE_MAX
+    const size_t wanted = std::min(wholeChunks, kMostKeptReady / kChunkSize);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(spareLock());
+            if (spareChunks().size() >= wanted) return spareChunks().size() * kChunkSize;
+        }
+        // Backed outside the lock: it takes long, and designs may take spares meanwhile.
+        void* chunk = freshChunk(true);
+        if (!chunk) break;
+        std::unique_lock<std::mutex> guard(spareLock());
+        if (spareChunks().size() >= kMostKeptReady / kChunkSize) {  // other threads kept enough meanwhile
+            guard.unlock();
+            unmapChunk(chunk);
+            break;
+        }
+        spareChunks().push_back(chunk);
+    }
+    std::lock_guard<std::mutex> guard(spareLock());
+    return spareChunks().size() * kChunkSize;
 }
 
 void Arena::Chunk::trim() {
@@ -369,3 +392,5 @@ void Arena::release(void* p) {
 }
 
 }  // namespace nusk_detail
+
+size_t nusk_reserve_memory(size_t bytes) { return nusk_detail::Arena::keepReady(bytes); }

@@ -36,6 +36,11 @@ public:
     /// its memory is backed in a few calls rather than page by page. A hint only: more or less may follow.
     void expect(size_t bytes);
 
+    /// Backs fresh chunks ahead of time and keeps them for the next arenas, until `bytes` (rounded up to whole
+    /// chunks, at most kMostKeptReady) are kept; safe on any thread. Returns the bytes kept.
+    static size_t keepReady(size_t bytes);
+    static constexpr size_t kMostKeptReady = 32 * kChunkSize;
+
     /// A 2 MiB piece of memory that allocations come out of, with its bookkeeping at its start.
     struct Chunk;
 

@@ -1,0 +1,49 @@
+// Backing object memory ahead of time.
+//
+// Writing to memory for the first time is a good part of what a cold read costs (one read in a fresh process, a
+// command-line tool above all), and on a virtual machine by far the most variable part: each fresh page may cost
+// the host a fault of its own. A process that knows it will read a file can have that memory backed on another
+// processor while it does other work first (builds its dictionary, parses its arguments):
+//
+//     NuskMemoryAhead ahead(nusk_read_memory(fileBytes));
+//     nusk_ap242_schema();        // meanwhile, object memory is backed on the other processor
+//     ahead.stop();               // the chunk in hand is finished; what is backed stays ready
+//     NuskReadResult r = nusk_read_step(path);
+//
+// Memory backed ahead is kept for the next designs that need memory, on any thread; what no design takes is held
+// until the process ends (at most 64 MiB).
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <thread>
+
+/// Backs object memory for the designs the process makes next, on the calling thread: whole chunks of it, kept
+/// ready until `bytes` are (at most 64 MiB). Returns the bytes kept ready. Safe on any thread.
+size_t nusk_reserve_memory(size_t bytes);
+
+/// Backs memory on a thread of its own, kept off the caller's processor, while the caller goes on: first whatever
+/// `first` backs, called until it returns false (memory of the application's own, such as its allocator's), then
+/// object memory as nusk_reserve_memory(bytes) does, a chunk at a time. Where the process may run on one processor
+/// only, no thread is started and nothing is backed: the read backs its memory as it goes, as it would anyway.
+class NuskMemoryAhead {
+public:
+    explicit NuskMemoryAhead(size_t bytes, std::function<bool()> first = {});
+    NuskMemoryAhead(const NuskMemoryAhead&) = delete;
+    NuskMemoryAhead& operator=(const NuskMemoryAhead&) = delete;
+    /// Stops, as stop() does.
+    ~NuskMemoryAhead();
+    /// Ends the work after the piece in hand and waits for it. What is backed stays ready; later calls do nothing.
+    void stop();
+    /// Waits until all of the work is done.
+    void finish();
+    /// Whether a thread was started.
+    bool started() const { return started_; }
+
+private:
+    void run(size_t bytes, const std::function<bool()>& first);
+    std::atomic<bool> stopping_{false};
+    bool started_ = false;
+    std::thread thread_;
+};

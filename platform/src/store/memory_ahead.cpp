@@ -1,0 +1,47 @@
+// Backing object memory ahead of time, on another processor (see nusk/memory.h).
+#include "nusk/memory.h"
+
+#include "arena.h"
+#include "processors.h"
+
+#include <system_error>
+#include <utility>
+
+NuskMemoryAhead::NuskMemoryAhead(size_t bytes, std::function<bool()> first) {
+    if (nusk_detail::processorsAvailable() < 2) return;  // on the caller's processor it would only delay it
+    try {
+        thread_ = std::thread([this, bytes, first = std::move(first)] { run(bytes, first); });
+    } catch (const std::system_error&) {
+        return;  // no thread to be had: the read backs its memory itself
+    }
+    started_ = true;
+    nusk_detail::keepApart(thread_);
+}
+
+NuskMemoryAhead::~NuskMemoryAhead() { stop(); }
+
+void NuskMemoryAhead::stop() {
+    stopping_.store(true, std::memory_order_relaxed);
+    if (thread_.joinable()) thread_.join();
+}
+
+void NuskMemoryAhead::finish() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {
+    // Nothing may leave a thread: whatever fails here only leaves memory to be backed as it is used.
+    try {
+        while (first && !stopping_.load(std::memory_order_relaxed) && first()) {
+        }
+        // A chunk at a time, so that stop() waits for one at most.
+        const size_t wanted = bytes < nusk_detail::Arena::kMostKeptReady ? bytes : nusk_detail::Arena::kMostKeptReady;
+        for (size_t kept = 0; kept < wanted && !stopping_.load(std::memory_order_relaxed);) {
+            const size_t step = wanted - kept < nusk_detail::Arena::kChunkSize ? wanted : kept + nusk_detail::Arena::kChunkSize;
+            const size_t now = nusk_detail::Arena::keepReady(step);
+            if (now <= kept) break;  // no memory to be had, or designs take it as fast
+            kept = now;
+        }
+    } catch (...) {
+    }
+}

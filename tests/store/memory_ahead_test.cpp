@@ -1,0 +1,125 @@
+// Object memory backed ahead of time: kept until designs take it, bounded, and backed on another thread that
+// stops when asked.
+#include "arena.h"
+
+#include "nusk/ap242_support.h"
+#include "nusk/memory.h"
+#include "nusk/part21.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using nusk_detail::Arena;
+
+constexpr size_t kChunk = Arena::kChunkSize;
+
+size_t keptReady() { return nusk_reserve_memory(0); }
+
+TEST(StoreMemoryAhead, ChunksKeptReadyGoToTheNextDesignsAndLookFresh) {
+    const size_t kept = nusk_reserve_memory(3 * kChunk - 1);  // whole chunks
+    ASSERT_GE(kept, 3 * kChunk);
+    EXPECT_EQ(kept % kChunk, 0u);
+    EXPECT_EQ(nusk_reserve_memory(2 * kChunk), kept) << "enough is kept already: nothing more is backed";
+
+    // An arena filling three chunks takes them, and finds them zeroed.
+    auto arena = std::make_unique<Arena>();
+    constexpr size_t kBlock = 4096;
+    std::vector<unsigned char*> blocks;
+    for (size_t i = 0; i < 3 * kChunk / kBlock; ++i) {
+        auto* p = static_cast<unsigned char*>(arena->allocate(kBlock));
+        ASSERT_NE(p, nullptr);
+        for (size_t b = 0; b < kBlock; ++b) ASSERT_EQ(p[b], 0) << "block " << i;
+        std::memset(p, 0x5A, kBlock);
+        blocks.push_back(p);
+    }
+    EXPECT_LE(keptReady(), kept - 2 * kChunk) << "the arena's chunks came from what was kept";
+    for (unsigned char* p : blocks) Arena::release(p);
+}
+
+TEST(StoreMemoryAhead, AtMost64MiBAreKept) {
+    EXPECT_EQ(nusk_reserve_memory(SIZE_MAX), size_t(64) << 20);
+    EXPECT_EQ(nusk_reserve_memory(size_t(100) << 20), size_t(64) << 20);
+}
+
+TEST(StoreMemoryAhead, AReadIntoMemoryKeptReadyIsTheSameRead) {
+    const std::string path = std::string(MIVO_DATA_DIR) + "/assemblies/as1.step";
+    const NuskReadResult before = nusk_read_step(path.c_str());
+    std::unique_ptr<NuskDesign> first(before.design);
+    if (!first) GTEST_SKIP() << "no test data at " << path;
+    std::string text;
+    nusk_write_step_text(first.get(), text);
+    first.reset();
+
+    ASSERT_GE(nusk_reserve_memory(nusk_read_memory(200 << 10) + 4 * kChunk), 4 * kChunk);
+    const NuskReadResult after = nusk_read_step(path.c_str());
+    std::unique_ptr<NuskDesign> second(after.design);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(after.status, before.status);
+    EXPECT_EQ(after.instanceCount, before.instanceCount);
+    std::string again;
+    nusk_write_step_text(second.get(), again);
+    EXPECT_TRUE(again == text) << "the written text differs";
+}
+
+TEST(StoreMemoryAhead, OnAnotherThreadItBacksWhatItWasAskedAndStopsWhenTold) {
+    nusk_ap242_schema();  // its memory is not what is counted here
+    std::atomic<int> calls{0};
+    {
+        NuskMemoryAhead ahead(4 * kChunk, [&calls] { return ++calls < 3; });
+        ahead.finish();
+        if (!ahead.started()) GTEST_SKIP() << "one processor: nothing is backed ahead";
+        ahead.stop();  // after finishing: nothing left to stop
+    }
+    EXPECT_EQ(calls.load(), 3) << "the caller's own part runs until it says it is done";
+    EXPECT_GE(keptReady(), 4 * kChunk);
+
+    // Told to stop while the caller's part runs, it backs no object memory after it.
+    const size_t before = keptReady();
+    std::atomic<bool> running{false};
+    NuskMemoryAhead ahead(size_t(60) << 20, [&running] {
+        running = true;
+        std::this_thread::yield();
+        return true;  // never done by itself
+    });
+    while (ahead.started() && !running) std::this_thread::yield();
+    ahead.stop();
+    EXPECT_EQ(keptReady(), before);
+}
+
+TEST(StoreMemoryAhead, AFailureOnItsThreadStaysThere) {
+    const size_t before = keptReady();
+    NuskMemoryAhead ahead(kChunk, []() -> bool { throw std::runtime_error("out of something"); });
+    ahead.finish();  // the process goes on, and the work ends there
+    EXPECT_EQ(keptReady(), before);
+}
+
+TEST(StoreMemoryAhead, OnOneProcessorNothingIsStarted) {
+    cpu_set_t all;
+    ASSERT_EQ(sched_getaffinity(0, sizeof(all), &all), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+    bool called = false;
+    {
+        NuskMemoryAhead ahead(kChunk, [&called] { return called = true, false; });
+        ahead.finish();
+        EXPECT_FALSE(ahead.started());
+    }
+    sched_setaffinity(0, sizeof(all), &all);
+    EXPECT_FALSE(called) << "on the only processor, backing ahead would only delay the caller";
+}
+
+}  // namespace
