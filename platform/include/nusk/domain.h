@@ -83,7 +83,7 @@ private:
     friend class NuskStore;
     NuskAttribute(NuskSchema* schema, NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                   unsigned localIndex);
-    const char* name_;  // kept in the schema's own text storage
+    const char* name_;  // kept in the schema's own text storage, or text that lives as long as the process
     NuskDomain* owner_;
     NuskDomain* value_;
     bool optional_;
@@ -196,7 +196,7 @@ private:
     }
     void layOutSlots() const;
 
-    const char* name_;  // kept in the schema's own text storage
+    const char* name_;  // kept in the schema's own text storage, or text that lives as long as the process
     uint32_t index_ = 0;
     NuskDomainKind kind_;
     NuskPrimitive primitive_ = NuskPrimitive::object;

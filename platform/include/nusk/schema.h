@@ -94,6 +94,11 @@ public:
     /// types they make: the tables are then not rebuilt again and again as they grow.
     void reserveDomains(size_t count);
     const char* classPrefix() const { return classPrefix_.c_str(); }
+    /// Says that the names given to the schema from now on (of types, attributes, enumeration values) are text
+    /// that lives as long as the process, such as tables compiled into the program: they are then used as given
+    /// instead of copied. Names of types formed later (complex and aggregate domains) are made, and kept, as before.
+    void useNamesAsGiven() { namesAsGiven_ = true; }
+    bool usesNamesAsGiven() const { return namesAsGiven_; }
 
     // ---- lookup ----
     /// Domain of that name (case-insensitive; complex names "a_and_b" included once formed; the core
@@ -139,7 +144,10 @@ private:
         std::vector<NuskDomain*> types;  // entity types the class derives from
         size_t coverage;                 // number of entity types in their closure
     };
-    NuskDomain* newDomain(NuskDomainKind kind, const char* name);
+    /// A new domain of the schema; its name is copied into the schema's text storage unless `nameAsGiven`.
+    NuskDomain* newDomain(NuskDomainKind kind, const char* name, bool nameAsGiven = false);
+    NuskAttribute* newAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
+                                unsigned minElements, bool nameAsGiven);
     void layoutEntity(NuskDomain* d);
     void layoutComplex(NuskDomain* d);
     static void fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder);
@@ -168,6 +176,7 @@ private:
     std::unordered_map<NuskDomain*, NuskSupertypeExpr> constraints_;
     std::vector<ClassInfo> classes_;  // classes that combine several entity types
     bool sealed_ = false;
+    bool namesAsGiven_ = false;
     std::string classPrefix_;
     mutable std::shared_mutex lock_;
 };

@@ -27,6 +27,7 @@ class Loader {
 public:
     explicit Loader(const Tables& t) : t_(t), schema_(new NuskSchema(t.schemaName)) {
         schema_->setClassPrefix(t.classPrefix);
+        schema_->useNamesAsGiven();  // the tables' names are compiled into the program
     }
 
     NuskSchema* load() {

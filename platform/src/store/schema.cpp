@@ -90,8 +90,9 @@ void NuskSchema::setDefaultSchema(NuskSchema* schema) { gDefaultSchema.store(sch
 NuskDomain* NuskSchema::domainAt(uint32_t index) { return nusk_detail::domainAt(index); }
 
 // The caller holds the schema's lock alone (or builds the schema, which no other thread sees yet).
-NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name) {
-    NuskDomain* d = new NuskDomain(this, kind, name);
+NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name, bool nameAsGiven) {
+    NuskDomain* d = new NuskDomain(this, kind, nameAsGiven ? "" : name);
+    if (nameAsGiven && name) d->name_ = name;
     d->index_ = nusk_detail::registerDomain(d);
     if (d->index_ == 0 && nusk_detail::core().object)
         NUSK.error("schema %s: too many types, %s cannot be indexed", this->name(), name);
@@ -142,7 +143,7 @@ NuskDomain* NuskSchema::addEntity(const char* name, std::initializer_list<NuskDo
 
 NuskDomain* NuskSchema::addEntity(const char* name, const std::vector<NuskDomain*>& supertypes, bool abstract) {
     std::unique_lock<std::shared_mutex> guard(lock_);
-    NuskDomain* d = newDomain(NuskDomainKind::entity, name);
+    NuskDomain* d = newDomain(NuskDomainKind::entity, name, namesAsGiven_);
     d->supertypes_ = supertypes;
     d->abstract_ = abstract;
     return d;
@@ -154,8 +155,14 @@ void NuskSchema::setSupertypes(NuskDomain* entity, std::vector<NuskDomain*> supe
 
 NuskAttribute* NuskSchema::addAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                                         unsigned minElements) {
-    auto* a = new NuskAttribute(this, owner, name, value, optional,
+    return newAttribute(owner, name, value, optional, minElements, namesAsGiven_);
+}
+
+NuskAttribute* NuskSchema::newAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
+                                        unsigned minElements, bool nameAsGiven) {
+    auto* a = new NuskAttribute(this, owner, nameAsGiven ? "" : name, value, optional,
                                 static_cast<unsigned>(owner->ownAttributes_.size()));
+    if (nameAsGiven && name) a->name_ = name;
     a->minElements_ = minElements;
     owner->ownAttributes_.push_back(a);
     return a;
@@ -185,7 +192,7 @@ void NuskSchema::setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr ex
 
 NuskDomain* NuskSchema::addSelect(const char* name, const std::vector<NuskDomain*>& alternatives) {
     std::unique_lock<std::shared_mutex> guard(lock_);
-    NuskDomain* d = newDomain(NuskDomainKind::select, name);
+    NuskDomain* d = newDomain(NuskDomainKind::select, name, namesAsGiven_);
     d->alternatives_ = alternatives;
     return d;
 }
@@ -196,7 +203,7 @@ void NuskSchema::setSelectAlternatives(NuskDomain* select, std::vector<NuskDomai
 
 NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const char*>& values) {
     std::unique_lock<std::shared_mutex> guard(lock_);
-    NuskDomain* d = newDomain(NuskDomainKind::enumeration, name);
+    NuskDomain* d = newDomain(NuskDomainKind::enumeration, name, namesAsGiven_);
     d->primitive_ = NuskPrimitive::enumeration;
     d->enumNames_.reserve(values.size());
     d->enumValues_.reserve(values.size());
@@ -208,7 +215,7 @@ NuskDomain* NuskSchema::addEnumeration(const char* name, const std::vector<const
 
 NuskDomain* NuskSchema::addDefinedType(const char* name, NuskDomain* underlying) {
     std::unique_lock<std::shared_mutex> guard(lock_);
-    NuskDomain* d = newDomain(NuskDomainKind::defined_type, name);
+    NuskDomain* d = newDomain(NuskDomainKind::defined_type, name, namesAsGiven_);
     d->underlying_ = underlying;
     return d;
 }
@@ -290,7 +297,8 @@ void NuskSchema::seal() {
         d->ownAttributes_.reserve(d->alternatives_.size());
         d->slots_.reserve(d->alternatives_.size());
         for (NuskDomain* alt : d->alternatives_) {
-            NuskAttribute* a = addAttribute(d, alt ? alt->name() : "", alt, false);
+            // Named after the alternative, whose name lives as long as the schema: no copy.
+            NuskAttribute* a = newAttribute(d, alt ? alt->name() : "", alt, false, 0, true);
             d->slots_.push_back(a);
         }
         d->ancestors_.push_back(d->index_);
