@@ -95,6 +95,7 @@ TEST(StoreMemoryAhead, OnAnotherThreadItBacksWhatItWasAskedAndStopsWhenTold) {
     });
     while (ahead.started() && !running) std::this_thread::yield();
     ahead.stop();
+    ahead.finish();
     EXPECT_EQ(keptReady(), before);
 }
 

@@ -7,8 +7,9 @@
 //
 //     NuskMemoryAhead ahead(nusk_read_memory(fileBytes));
 //     nusk_ap242_schema();        // meanwhile, object memory is backed on the other processor
-//     ahead.stop();               // the chunk in hand is finished; what is backed stays ready
-//     NuskReadResult r = nusk_read_step(path);
+//     ahead.stop();               // no more after the chunk in hand; what is backed stays ready
+//     NuskReadResult r = nusk_read_step(path);   // takes the chunks backed so far
+//                                 // (the destructor waits for the chunk in hand: keep `ahead` past the read)
 //
 // Memory backed ahead is kept for the next designs that need memory, on any thread; what no design takes is held
 // until the process ends (at most 64 MiB).
@@ -32,11 +33,12 @@ public:
     explicit NuskMemoryAhead(size_t bytes, std::function<bool()> first = {});
     NuskMemoryAhead(const NuskMemoryAhead&) = delete;
     NuskMemoryAhead& operator=(const NuskMemoryAhead&) = delete;
-    /// Stops, as stop() does.
+    /// Stops, and waits for the piece in hand.
     ~NuskMemoryAhead();
-    /// Ends the work after the piece in hand and waits for it. What is backed stays ready; later calls do nothing.
+    /// Ends the work after the piece in hand, and returns at once: backing a piece can take milliseconds on a
+    /// virtual machine, which the caller need not wait for. What is backed stays ready.
     void stop();
-    /// Waits until all of the work is done.
+    /// Waits until the work is done: all of it, or, after stop(), the piece in hand.
     void finish();
     /// Whether a thread was started.
     bool started() const { return started_; }

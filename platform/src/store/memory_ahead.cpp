@@ -18,12 +18,12 @@ NuskMemoryAhead::NuskMemoryAhead(size_t bytes, std::function<bool()> first) {
     nusk_detail::keepApart(thread_);
 }
 
-NuskMemoryAhead::~NuskMemoryAhead() { stop(); }
-
-void NuskMemoryAhead::stop() {
-    stopping_.store(true, std::memory_order_relaxed);
-    if (thread_.joinable()) thread_.join();
+NuskMemoryAhead::~NuskMemoryAhead() {
+    stop();
+    finish();
 }
+
+void NuskMemoryAhead::stop() { stopping_.store(true, std::memory_order_relaxed); }
 
 void NuskMemoryAhead::finish() {
     if (thread_.joinable()) thread_.join();
