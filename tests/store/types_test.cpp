@@ -77,6 +77,35 @@ TEST(StoreTypes, NamesAreCopiesThatOutliveTheCallersText) {
     EXPECT_EQ(e->findTypeAttribute("ATTRIBUTE"), a);
 }
 
+TEST(StoreTypes, NamesUsedAsGivenAreKeptAndAnotherSchemasNamesCopied) {
+    // Names compiled into the program are used as they are; a select's value attributes are named after its
+    // alternatives, copied when an alternative is another schema's.
+    static const char kPoint[] = "point_named_in_static_text";
+    static const char kCoords[] = "coords";
+    static const char kChoice[] = "choice";
+    auto* other = new NuskSchema("store_test_other_schema");
+    std::string otherName = "an_entity_of_another_schema";
+    NuskDomain* foreign = other->addEntity(otherName.c_str(), {});
+    other->seal();
+    auto* s = new NuskSchema("store_test_names_as_given");
+    s->useNamesAsGiven();
+    NuskDomain* point = s->addEntity(kPoint, {});
+    NuskAttribute* coords = s->addAttribute(point, kCoords, NuskSchema::aggregateOf(NuskAggregateKind::list,
+                                                                                       NuskSchema::realDomain()));
+    NuskDomain* choice = s->addSelect(kChoice, {point, foreign});
+    s->seal();
+    EXPECT_EQ(point->name(), kPoint);
+    EXPECT_EQ(coords->name(), kCoords);
+    ASSERT_EQ(choice->slotAttributes().size(), 2u);
+    EXPECT_EQ(choice->slotAttributes()[0]->name(), point->name()) << "named after its own alternative, no copy";
+    EXPECT_STREQ(choice->slotAttributes()[1]->name(), "an_entity_of_another_schema");
+    EXPECT_NE(choice->slotAttributes()[1]->name(), foreign->name()) << "another schema's name is copied";
+    EXPECT_EQ(s->findDomain("POINT_NAMED_IN_STATIC_TEXT"), point);
+    EXPECT_TRUE(s->usesNamesAsGiven());
+    EXPECT_FALSE(other->usesNamesAsGiven());
+    EXPECT_NE(foreign->name(), otherName.c_str()) << "a schema that was not told keeps copies";
+}
+
 TEST(StoreTypes, ANullSupertypeIsLeftOutOfTheLayout) {
     auto* s = new NuskSchema("store_test_null_supertype");
     NuskDomain* a = s->addEntity("a", {});

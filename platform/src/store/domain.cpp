@@ -19,7 +19,8 @@ namespace {
 /// added while the schema is built, or under its lock alone (complex and aggregate domains formed later), so the
 /// storage is never written by two threads at once.
 const char* keptName(NuskSchema* schema, const char* name) {
-    if (!name || !*name) return "";  // (also what the schema gives a name it does not copy: set after)
+    // The empty name needs no copy (it is also what a schema gives a name it uses as given, set right after).
+    if (!name || !*name) return "";
     if (schema) return schema->impl().strings_.copy(name);
     // Every domain and attribute belongs to a schema; were one made without, it keeps a copy of its own.
     const size_t size = std::strlen(name) + 1;

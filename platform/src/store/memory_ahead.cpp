@@ -34,11 +34,11 @@ void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {
     try {
         while (first && !stopping_.load(std::memory_order_relaxed) && first()) {
         }
-        // A chunk at a time, so that stop() waits for one at most.
-        const size_t wanted = bytes < nusk_detail::Arena::kMostKeptReady ? bytes : nusk_detail::Arena::kMostKeptReady;
+        // A chunk at a time, so that the work ends soon after stop().
+        using nusk_detail::Arena;
+        const size_t wanted = bytes < Arena::kMostKeptReady ? bytes : Arena::kMostKeptReady;
         for (size_t kept = 0; kept < wanted && !stopping_.load(std::memory_order_relaxed);) {
-            const size_t step = wanted - kept < nusk_detail::Arena::kChunkSize ? wanted : kept + nusk_detail::Arena::kChunkSize;
-            const size_t now = nusk_detail::Arena::keepReady(step);
+            const size_t now = Arena::keepReady(wanted - kept < Arena::kChunkSize ? wanted : kept + Arena::kChunkSize);
             if (now <= kept) break;  // no memory to be had, or designs take it as fast
             kept = now;
         }

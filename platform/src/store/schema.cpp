@@ -297,8 +297,10 @@ void NuskSchema::seal() {
         d->ownAttributes_.reserve(d->alternatives_.size());
         d->slots_.reserve(d->alternatives_.size());
         for (NuskDomain* alt : d->alternatives_) {
-            // Named after the alternative, whose name lives as long as the schema: no copy.
-            NuskAttribute* a = newAttribute(d, alt ? alt->name() : "", alt, false, 0, true);
+            // Named after the alternative: an alternative of this schema has its name as long as the schema
+            // does, so it is not copied.
+            const bool ownType = alt && alt->design() == this;
+            NuskAttribute* a = newAttribute(d, alt ? alt->name() : "", alt, false, 0, ownType);
             d->slots_.push_back(a);
         }
         d->ancestors_.push_back(d->index_);
