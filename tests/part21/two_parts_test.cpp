@@ -301,9 +301,12 @@ TEST(Part21TwoParts, WhatFollowsTheSecondPartIsReadWithExactLines) {
         {"a second data section",
          p21File(data + "ENDSEC;\nDATA;\n/* more */\n#3000=VERTEX_POINT('',#3001);\n#3001=VERTEX_POINT('',#1);\n"
                         "#3002=VERTEX_POINT('',#4001);\n")},
-        {"no end of the file", "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('t'),'2;1');\nFILE_NAME('t','',(''),(''),'',"
-                               "'','');\nFILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\n"
-                               "DATA;\n" + data + "\n\n  "},
+        // A time stamp of its own: an empty one is written as the time of writing, which differs from one write to
+        // the next when they fall on either side of a second.
+        {"no end of the file", "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('t'),'2;1');\nFILE_NAME('t',"
+                               "'2026-01-01T00:00:00',(''),(''),'','','');\n"
+                               "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\nDATA;\n" +
+                                   data + "\n\n  "},
         {"blanks and comments at the end", p21File(data + "\n/* a comment\nover lines */\n\n")},
     };
     for (const auto& c : cases) {
