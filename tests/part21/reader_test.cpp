@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <vector>
@@ -548,4 +549,32 @@ TEST(Part21Reader, OnlyTypesNamedInLowerCaseStandForTheWordsOfAFile) {
     EXPECT_STREQ(design->findEntity(5)->domain()->name(), "short");
     for (uint32_t id = 2; id <= 4; ++id) EXPECT_EQ(design->findEntity(id)->domain(), nusk_domain_NuskRawRecord()) << id;
     EXPECT_EQ(r.rawCount, 3u);
+}
+
+TEST(Part21Reader, NamesAlikeAtBothEndsAreToldApart) {
+    // Names are hashed by their length and their first and last eight bytes: names that share all three fall
+    // together and must still be told apart by the whole name, in the schema's index and in the reader's table.
+    // Names of eight bytes and of fewer are hashed another way.
+    NuskSchema* own = new NuskSchema("names_alike");  // a schema lives as long as the process
+    const char* const names[] = {"abcdefgh_one_stuvwxyz", "abcdefgh_two_stuvwxyz", "abcdefgh", "abcdefgi", "a", "b"};
+    for (const char* name : names) own->addEntity(name, {});
+    own->seal();
+    for (const char* name : names) {
+        std::string upper = name;
+        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        ASSERT_NE(own->findDomain(upper.c_str()), nullptr) << name;
+        EXPECT_STREQ(own->findDomain(upper.c_str())->name(), name);
+    }
+    EXPECT_EQ(own->findDomain("abcdefgh_six_stuvwxyz"), nullptr);
+    NuskReadOptions options;
+    options.schema = own;
+    const std::string text = p21File("#1=ABCDEFGH_ONE_STUVWXYZ();\n#2=ABCDEFGH_TWO_STUVWXYZ();\n#3=ABCDEFGH();\n"
+                                     "#4=ABCDEFGI();\n#5=A();\n#6=B();\n#7=ABCDEFGH_SIX_STUVWXYZ();\n",
+                                     "NAMES_ALIKE");
+    NuskReadResult r = nusk_read_step_text(text.data(), text.size(), options);
+    std::unique_ptr<NuskDesign> design(r.design);
+    ASSERT_NE(design, nullptr);
+    for (uint32_t id = 1; id <= 6; ++id) EXPECT_STREQ(design->findEntity(id)->domain()->name(), names[id - 1]) << id;
+    EXPECT_EQ(design->findEntity(7)->domain(), nusk_domain_NuskRawRecord());
+    EXPECT_EQ(r.rawCount, 1u);
 }

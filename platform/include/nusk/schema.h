@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 /// One operand of an EXPRESS supertype constraint (SUPERTYPE OF (...)), used to decide which complex
@@ -166,9 +167,16 @@ private:
     friend class NuskDomain;
 
     std::vector<NuskDomain*> domains_;
+    /// Hashes a name by its length and both ends: cheaper than the standard hash on a schema's long names.
+    struct NameHash {
+        size_t operator()(std::string_view name) const noexcept;
+    };
     // Lower-case names. A key views the domain's own name when that is lower case already (almost every name of
     // a compiled schema), else a lowered copy kept below; neither moves while the schema lives.
-    std::unordered_map<std::string_view, NuskDomain*> byName_;
+    std::unordered_map<std::string_view, NuskDomain*, NameHash> byName_;
+    // The domains named in lower case other than aggregates and complex domains, with their names as keys, in
+    // the order they were made: the names a word of a file may stand for, found once here when each is made.
+    std::vector<std::pair<std::string_view, NuskDomain*>> lowerCaseNamed_;
     std::deque<std::string> loweredNames_;
     std::unordered_map<std::string, NuskDomain*> complexByKey_;
     std::unordered_map<std::string, std::vector<NuskDomain*>> unformedComplex_;  // leaves of generated classes

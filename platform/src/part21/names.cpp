@@ -2,6 +2,7 @@
 
 #include "arena.h"
 #include "ascii_case.h"
+#include "store_access.h"
 
 #include "nusk/domain.h"
 #include "nusk/schema.h"
@@ -46,49 +47,30 @@ bool sameName(std::string_view lowerKey, std::string_view name) {
 }
 }  // namespace
 
-size_t NameTable::hash(std::string_view name) {
-    // Names are letters, digits and underscores: or-ing 0x20 folds case and changes nothing else that
-    // matters, since keys and names are folded alike. The length and both ends tell names apart well enough.
-    uint64_t head = 0, tail = 0;
-    const size_t n = name.size();
-    std::memcpy(&head, name.data(), n < 8 ? n : 8);
-    if (n > 8) std::memcpy(&tail, name.data() + n - 8, 8);
-    const uint64_t fold = 0x2020202020202020ull;
-    uint64_t h = (head | fold) * 0x9E3779B97F4A7C15ull ^ ((tail | fold) + n) * 0xC2B2AE3D27D4EB4Full;
-    return static_cast<size_t>(h ^ (h >> 29));
-}
-
 NameTable::NameTable(const NuskSchema* schema) {
-    // A copy: other threads may be forming complex domains in the schema meanwhile (none of them is named
-    // here; they are found by their types).
-    const std::vector<NuskDomain*> domains = schema->domainList();
-    // Both lists are backed in one call each, not a fault per page as they fill.
-    entries_.reserve(domains.size());
-    nusk_detail::backPages(entries_.data(), domains.size() * sizeof(Entry));
-    // Names with capitals (the store's own classes) never stand for a word of a file: words are found in lower case.
-    for (NuskDomain* d : domains)
-        if (d->kind() != NuskDomainKind::aggregate && d->kind() != NuskDomainKind::complex &&
-            nusk_detail::isLowerCase(d->name()))
-            entries_.push_back({std::string_view(d->name()), d});
+    // The schema found which of its names are lower case as it made them. Names with capitals (the store's own
+    // classes) never stand for a word of a file: words are found in lower case.
+    NuskStore::lowerCaseNamed(schema, entries_);
     size_t size = 16;
     while (size < entries_.size() * 2) size *= 2;
+    // Backed in one call, not a fault per page as it fills.
     slots_.reserve(size);
     nusk_detail::backPages(slots_.data(), size * sizeof(uint32_t));
     slots_.assign(size, 0);
     mask_ = size - 1;
     for (size_t k = 0; k < entries_.size(); ++k) {
-        size_t i = hash(entries_[k].key) & mask_;
+        size_t i = nusk_detail::foldedNameHash(entries_[k].first) & mask_;
         while (slots_[i]) i = (i + 1) & mask_;
         slots_[i] = static_cast<uint32_t>(k + 1);
     }
 }
 
 NuskDomain* NameTable::find(std::string_view name) const {
-    for (size_t i = hash(name) & mask_;; i = (i + 1) & mask_) {
+    for (size_t i = nusk_detail::foldedNameHash(name) & mask_;; i = (i + 1) & mask_) {
         const uint32_t slot = slots_[i];
         if (!slot) return nullptr;
-        const Entry& e = entries_[slot - 1];
-        if (sameName(e.key, name)) return e.domain;
+        const auto& e = entries_[slot - 1];
+        if (sameName(e.first, name)) return e.second;
     }
 }
 

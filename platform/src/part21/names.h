@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class NuskDomain;
@@ -18,14 +19,10 @@ public:
     NuskDomain* find(std::string_view name) const;
 
 private:
-    struct Entry {
-        std::string_view key;  // lower case, owned by the domain
-        NuskDomain* domain;
-    };
-    static size_t hash(std::string_view name);
-    // The names in a dense list, found through an open-addressing table of their places in it (one more, so that
-    // 0 is an empty slot): 4-byte slots keep the table small, and it is built on a read's clock.
-    std::vector<Entry> entries_;
+    // The names in a dense list (each lower case, owned by its domain), found through an open-addressing table
+    // of their places in it (one more, so that 0 is an empty slot): 4-byte slots keep the table small, and it is
+    // built on a read's clock.
+    std::vector<std::pair<std::string_view, NuskDomain*>> entries_;
     std::vector<uint32_t> slots_;
     size_t mask_ = 0;
 };

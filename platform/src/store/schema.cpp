@@ -1,6 +1,7 @@
 // Building schemas: domains, attributes, instance layouts, complex domains and class registration.
 #include "nusk/schema.h"
 
+#include "arena.h"
 #include "ascii_case.h"
 #include "core_domains.h"
 #include "design_impl.h"
@@ -102,15 +103,31 @@ NuskDomain* NuskSchema::newDomain(NuskDomainKind kind, const char* name, bool na
     if (!nusk_detail::isLowerCase(key)) {
         loweredNames_.push_back(lower(key));
         key = loweredNames_.back();
+    } else if (kind != NuskDomainKind::aggregate && kind != NuskDomainKind::complex) {
+        lowerCaseNamed_.emplace_back(key, d);
     }
     byName_.emplace(key, d);
     return d;
+}
+
+void NuskStore::lowerCaseNamed(const NuskSchema* schema,
+                               std::vector<std::pair<std::string_view, NuskDomain*>>& out) {
+    std::shared_lock<std::shared_mutex> guard(schema->lock_);
+    const auto& named = schema->lowerCaseNamed_;
+    out.reserve(named.size());
+    nusk_detail::backPages(out.data(), named.size() * sizeof(named[0]));
+    out.assign(named.begin(), named.end());
+}
+
+size_t NuskSchema::NameHash::operator()(std::string_view name) const noexcept {
+    return nusk_detail::foldedNameHash(name);
 }
 
 void NuskSchema::reserveDomains(size_t count) {
     std::unique_lock<std::shared_mutex> guard(lock_);
     domains_.reserve(domains_.size() + count);
     byName_.reserve(byName_.size() + count);
+    lowerCaseNamed_.reserve(lowerCaseNamed_.size() + count);
 }
 
 std::vector<NuskDomain*> NuskSchema::domainList() const {

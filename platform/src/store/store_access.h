@@ -3,7 +3,10 @@
 
 #include "nusk/domain.h"
 
+#include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class NuskSchema;
 class NuskUnion;
@@ -49,4 +52,8 @@ public:
     static uint32_t addReferences(NuskObject* obj, int delta);
     /// Points every reference the object holds to an object with a substitute at its final substitute.
     static uint32_t redirectReferences(NuskObject* obj);
+    /// The schema's domains that a word of a file may name (named in lower case; no aggregate or complex
+    /// domain) with their names, in the order they were made: copied into `out` under the schema's lock, since
+    /// other threads may be forming domains meanwhile. `out`'s storage is backed in one call.
+    static void lowerCaseNamed(const NuskSchema* schema, std::vector<std::pair<std::string_view, NuskDomain*>>& out);
 };
