@@ -106,6 +106,28 @@ TEST(StoreTypes, NamesUsedAsGivenAreKeptAndAnotherSchemasNamesCopied) {
     EXPECT_NE(foreign->name(), otherName.c_str()) << "a schema that was not told keeps copies";
 }
 
+TEST(StoreTypes, ASelectsValueAttributesComeWhicheverWayTheyAreFirstAskedFor) {
+    // They are made on the select's first use. The list of attributes is made under the schema's lock, which
+    // making them takes too: asked for first, it must neither wait for itself nor come out empty.
+    auto* s = new NuskSchema("store_test_select_attributes");
+    NuskDomain* a = s->addEntity("a", {});
+    NuskDomain* b = s->addEntity("b", {});
+    NuskDomain* listed = s->addSelect("listed_first", {a, b});
+    NuskDomain* own = s->addSelect("own_first", {b, a});
+    NuskDomain* slots = s->addSelect("slots_first", {a});
+    s->seal();
+    ListOfNuskAttribute* list = listed->attributes();
+    ASSERT_EQ(list->size(), 2u);
+    EXPECT_STREQ(list->get(0)->name(), "a");
+    EXPECT_STREQ(list->get(1)->name(), "b");
+    ASSERT_EQ(own->ownAttributes().size(), 2u);
+    EXPECT_EQ(own->ownAttributes()[0]->valueDomain(), b);
+    EXPECT_EQ(own->slotAttributes(), own->ownAttributes());
+    ASSERT_EQ(slots->slotAttributes().size(), 1u);
+    EXPECT_EQ(slots->findTypeAttribute("A"), slots->slotAttributes()[0]);
+    EXPECT_EQ(slots->slotOf(slots->slotAttributes()[0]), 0);
+}
+
 TEST(StoreTypes, ANullSupertypeIsLeftOutOfTheLayout) {
     auto* s = new NuskSchema("store_test_null_supertype");
     NuskDomain* a = s->addEntity("a", {});

@@ -265,4 +265,40 @@ TEST(Threads, EntityTypesFirstUsedOnFourThreadsAtOnceAreLaidOutOnce) {
     }
 }
 
+/// A select's value attributes are made on its first use: four threads that ask for them at once, through each
+/// way there is to ask, see one attribute per alternative, the same on every thread.
+TEST(Threads, SelectValueAttributesFirstAskedForOnFourThreadsAtOnceAreMadeOnce) {
+    NuskSchema* schema = nusk_ap242_schema();
+    std::vector<NuskDomain*> selects;
+    for (NuskDomain* d : schema->domainList())
+        if (d->kind() == NuskDomainKind::select) selects.push_back(d);
+    ASSERT_GT(selects.size(), 200u);
+    std::vector<std::vector<const NuskAttribute*>> seen(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (size_t k = 0; k < selects.size(); ++k) {
+                NuskDomain* d = selects[t % 2 ? selects.size() - 1 - k : k];
+                // The list of attributes is made under the schema's lock; the others ask without it.
+                if (t < 2) (void)d->attributes()->size();
+                const std::vector<NuskAttribute*>& atts = t == 1 ? d->ownAttributes() : d->slotAttributes();
+                seen[static_cast<size_t>(t)].insert(seen[static_cast<size_t>(t)].end(), atts.begin(), atts.end());
+            }
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    std::vector<const NuskAttribute*> first = seen[0];
+    std::sort(first.begin(), first.end());
+    for (int t = 1; t < kThreads; ++t) {
+        std::vector<const NuskAttribute*> mine = seen[static_cast<size_t>(t)];
+        std::sort(mine.begin(), mine.end());
+        EXPECT_EQ(mine, first) << "thread " << t;
+    }
+    for (NuskDomain* d : selects) {
+        ASSERT_EQ(d->slotAttributes().size(), d->alternatives().size()) << d->name();
+        for (size_t i = 0; i < d->alternatives().size(); ++i)
+            EXPECT_EQ(d->slotAttributes()[i]->valueDomain(), d->alternatives()[i]) << d->name();
+    }
+}
+
 }  // namespace

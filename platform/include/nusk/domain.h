@@ -131,8 +131,11 @@ public:
     }
     /// Slot index of `att` in instances of this domain, or -1.
     int slotOf(const NuskAttribute* att) const;
-    /// The explicit attributes this domain declares itself (entities), in order.
-    const std::vector<NuskAttribute*>& ownAttributes() const { return ownAttributes_; }
+    /// The explicit attributes this domain declares itself (entities), in order; a select's value attributes.
+    const std::vector<NuskAttribute*>& ownAttributes() const {
+        if (kind_ == NuskDomainKind::select) ensureSlots();  // made on the select's first use
+        return ownAttributes_;
+    }
     /// First slot of the explicit attributes of `entity` (one of the entity types of this domain), or -1.
     int blockStart(const NuskDomain* entity) const;
     /// True when the slot's value is derived in this domain (written `*`).
@@ -190,7 +193,8 @@ private:
     friend class NuskObject;
     friend class NuskStore;
     NuskDomain(NuskSchema* schema, NuskDomainKind kind, const char* name);
-    // The slots of entity and complex types are laid out on first use: a file uses a few dozen of thousands.
+    // The slots of entity and complex types are laid out on first use, and a select's value attributes made: a
+    // file uses a few dozen of thousands. Never called under the schema's lock, which a select's layout takes.
     void ensureSlots() const {
         if (!slotsLaidOut_.load(std::memory_order_acquire)) layOutSlots();
     }

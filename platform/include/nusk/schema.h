@@ -147,6 +147,8 @@ private:
     };
     /// A new domain of the schema; its name is copied into the schema's text storage unless `nameAsGiven`.
     NuskDomain* newDomain(NuskDomainKind kind, const char* name, bool nameAsGiven = false);
+    /// Makes a sealed select's value attributes, one per alternative named after it, on its first use.
+    void makeSelectValueAttributes(NuskDomain* d);
     NuskAttribute* newAttribute(NuskDomain* owner, const char* name, NuskDomain* value, bool optional,
                                 unsigned minElements, bool nameAsGiven);
     void layoutEntity(NuskDomain* d);

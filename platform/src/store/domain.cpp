@@ -115,6 +115,8 @@ NuskAttribute* NuskDomain::findTypeAttribute(const char* name) const {
 
 ListOfNuskAttribute* NuskDomain::attributes() const {
     if (ListOfNuskAttribute* list = attributeList_.load(std::memory_order_acquire)) return list;
+    // Laid out before the schema's lock is taken: making a select's value attributes takes that lock itself.
+    ensureSlots();
     std::unique_lock<std::shared_mutex> guard(schema()->lock());
     ListOfNuskAttribute* list = attributeList_.load(std::memory_order_relaxed);
     if (!list) {

@@ -310,17 +310,10 @@ void NuskSchema::seal() {
         if (d->kind_ == NuskDomainKind::entity && d->slots_.empty() && d->closure_.empty()) layoutEntity(d);
     for (NuskDomain* d : domains_) {
         if (d->kind_ != NuskDomainKind::select) continue;
-        // One value attribute per alternative, so that a select's current value has an attribute to read.
-        d->ownAttributes_.reserve(d->alternatives_.size());
-        d->slots_.reserve(d->alternatives_.size());
-        for (NuskDomain* alt : d->alternatives_) {
-            // Named after the alternative: an alternative of this schema has its name as long as the schema
-            // does, so it is not copied.
-            const bool ownType = alt && alt->design() == this;
-            NuskAttribute* a = newAttribute(d, alt ? alt->name() : "", alt, false, 0, ownType);
-            d->slots_.push_back(a);
-        }
         d->ancestors_.push_back(d->index_);
+        // Its value attributes wait for the select's first use (NuskDomain::layOutSlots), as an entity's slots
+        // do: a schema has thousands of alternatives and a file uses few of its selects.
+        d->slotsLaidOut_.store(false, std::memory_order_relaxed);  // the schema is not shared yet
     }
     for (NuskDomain* d : domains_) {
         if (d->factory_) continue;
@@ -404,13 +397,33 @@ void NuskSchema::layoutComplex(NuskDomain* d) {
 }
 
 void NuskDomain::layOutSlots() const {
-    // One lock for the process: it is taken once per entity type, by the first use of the type on any thread.
+    // One lock for the process: it is taken once per entity or select type, by the first use of the type on any
+    // thread, and before the schema's own lock.
     // The schema is sealed by then, so the closures, attributes and ancestors read below no longer change.
     static auto* lock = new std::mutex;
     std::lock_guard<std::mutex> guard(*lock);
     if (slotsLaidOut_.load(std::memory_order_relaxed)) return;
-    NuskSchema::fillSlots(const_cast<NuskDomain*>(this), closure_);  // domains are never made const
+    auto* self = const_cast<NuskDomain*>(this);  // domains are never made const
+    if (kind_ == NuskDomainKind::select)
+        schema()->makeSelectValueAttributes(self);
+    else
+        NuskSchema::fillSlots(self, closure_);
     slotsLaidOut_.store(true, std::memory_order_release);
+}
+
+void NuskSchema::makeSelectValueAttributes(NuskDomain* d) {
+    // The schema's lock: a name copied goes to its text storage, which other threads may be adding to.
+    std::unique_lock<std::shared_mutex> guard(lock_);
+    // One value attribute per alternative, so that a select's current value has an attribute to read.
+    d->ownAttributes_.reserve(d->alternatives_.size());
+    d->slots_.reserve(d->alternatives_.size());
+    for (NuskDomain* alt : d->alternatives_) {
+        // Named after the alternative: an alternative of this schema has its name as long as the schema does,
+        // so it is not copied.
+        const bool ownType = alt && alt->design() == this;
+        NuskAttribute* a = newAttribute(d, alt ? alt->name() : "", alt, false, 0, ownType);
+        d->slots_.push_back(a);
+    }
 }
 
 void NuskSchema::fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockOrder) {
