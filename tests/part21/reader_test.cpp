@@ -365,6 +365,31 @@ TEST(Part21Reader, DuplicateNumbersKeepBothInstances) {
     EXPECT_EQ(r.design->entityCount(), 2u);
 }
 
+TEST(Part21Reader, ComplexRecordsAreKnownByTheirTypesInAnyOrderEachTimeTheyCome) {
+    // The combination of a complex record is looked up once per order written and remembered: records of the
+    // same types in another order share the domain, other types do not, and a combination the schema does not
+    // allow is refused each time it comes.
+    Read r = readText(p21File("#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+                              "#2=(NAMED_UNIT(*)SI_UNIT($,.METRE.)LENGTH_UNIT());\n"
+                              "#3=(LENGTH_UNIT()NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
+                              "#4=(LENGTH_UNIT()NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
+                              "#5=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT($,.METRE.));\n"
+                              "#6=(NAMED_UNIT(*)SI_UNIT($,.RADIAN.)PLANE_ANGLE_UNIT());\n"));
+    ASSERT_NE(r.design, nullptr);
+    const NuskDomain* length = r[1]->domain();
+    EXPECT_EQ(length->kind(), NuskDomainKind::complex);
+    EXPECT_EQ(r[2]->domain(), length);
+    EXPECT_EQ(r[5]->domain(), length);
+    EXPECT_EQ(r[6]->domain()->kind(), NuskDomainKind::complex);
+    EXPECT_NE(r[6]->domain(), length);
+    for (uint32_t id : {3u, 4u}) EXPECT_EQ(r[id]->domain(), nusk_domain_NuskRawRecord()) << id;
+    EXPECT_EQ(r.result.rawCount, 2u);
+    size_t refused = 0;
+    for (const NuskReadMessage& m : r.result.messages)
+        refused += m.text.find("combines types the schema does not allow together") != std::string::npos;
+    EXPECT_EQ(refused, 2u);
+}
+
 TEST(Part21Reader, FarNumbersAreFoundAfterTheNumberTableGrows) {
     std::string data = "#500000=CARTESIAN_POINT('far',(0.,0.,0.));\n";
     for (int i = 1; i <= 20000; ++i) data += "#" + std::to_string(i) + "=DIRECTION('',(0.,0.,1.));\n";

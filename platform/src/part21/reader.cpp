@@ -317,7 +317,7 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
         types.push_back(d);
         c.p = q + 1;
     }
-    NuskDomain* domain = design_->findComplexDomain(types);
+    NuskDomain* domain = complexDomainOf(types);
     if (!domain) return rawInstance(id, rhs, "combines types the schema does not allow together");
     NuskObject* obj = create(domain, id);
     if (!obj) return;
@@ -343,6 +343,18 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
         mismatch("the complex record lists " + std::to_string(covered) + " of the " +
                  std::to_string(domain->entityClosure().size()) + " entity types it combines");
     if (!mismatch_.empty()) keepOriginal(obj, rhs);
+}
+
+NuskDomain* Reader::complexDomainOf(const std::vector<NuskDomain*>& types) {
+    // A file repeats a few combinations (units, contexts, curves) up to hundreds of times: the design's lookup
+    // (leaves sorted by name, a key made, the schema's lock) is asked once for each as written. Its answer for
+    // the same types never changes once the schema is sealed.
+    for (const auto& seen : complexSeen_)
+        if (seen.first == types) return seen.second;
+    NuskDomain* domain = design_->findComplexDomain(types);
+    constexpr size_t kMostRemembered = 64;  // a file of thousands of different combinations is searched no longer
+    if (complexSeen_.size() < kMostRemembered) complexSeen_.emplace_back(types, domain);
+    return domain;
 }
 
 void Reader::abandon(NuskObject* obj) {

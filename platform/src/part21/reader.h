@@ -72,6 +72,8 @@ private:
     // instances
     void simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs);
     void complexInstance(uint32_t id, Cursor& c, std::string_view rhs);
+    /// The complex domain of partial records of `types` in the order written (null: not allowed together).
+    NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
     void rawInstance(uint32_t id, std::string_view rhs, const char* why);
     NuskObject* create(NuskDomain* domain, uint32_t id);
     bool readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count);
@@ -122,6 +124,8 @@ private:
     FixupList fixups_;
     size_t settleAt_ = 4096;  // open references at which those whose instance has come are closed
     std::vector<NuskObject*> madeInRecord_;  // selects and aggregates of the record being read
+    // The combinations of partial records met so far, as written, with their complex domains.
+    std::vector<std::pair<std::vector<NuskDomain*>, NuskDomain*>> complexSeen_;
     std::deque<std::vector<NuskSlot>> gather_;  // element buffers, one per nesting depth (a deque: growing it
                                                 // leaves the buffers of outer levels in place)
     uint32_t line_ = 0;
