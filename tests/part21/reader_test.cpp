@@ -17,6 +17,17 @@
 
 namespace {
 
+/// Reads `data` with a schema of the test's own, which the file declares as `fileSchema`.
+Read readWithOwnSchema(NuskSchema* schema, const std::string& data, const std::string& fileSchema) {
+    NuskReadOptions options;
+    options.schema = schema;
+    const std::string text = p21File(data, fileSchema);
+    Read r;
+    r.result = nusk_read_step_text(text.data(), text.size(), options);
+    r.design.reset(r.result.design);
+    return r;
+}
+
 TEST(Part21Reader, ReadsEveryLiteralForm) {
     Read r = readText(p21File(
         "#1=CARTESIAN_POINT('p\\X\\E9''s',(1.5,-2.E-3,+4));\n"
@@ -562,18 +573,15 @@ TEST(Part21Reader, OnlyTypesNamedInLowerCaseStandForTheWordsOfAFile) {
     for (const char* name : {"long_lower_case_name", "second_run_Capital", "tail_capitaL", "tinY", "short"})
         own->addEntity(name, {});
     own->seal();
-    NuskReadOptions options;
-    options.schema = own;
-    const std::string text = p21File("#1=LONG_LOWER_CASE_NAME();\n#2=SECOND_RUN_CAPITAL();\n#3=TAIL_CAPITAL();\n"
-                                     "#4=TINY();\n#5=SHORT();\n",
-                                     "LOWER_CASE_NAMES");
-    NuskReadResult r = nusk_read_step_text(text.data(), text.size(), options);
-    std::unique_ptr<NuskDesign> design(r.design);
-    ASSERT_NE(design, nullptr);
-    EXPECT_STREQ(design->findEntity(1)->domain()->name(), "long_lower_case_name");
-    EXPECT_STREQ(design->findEntity(5)->domain()->name(), "short");
-    for (uint32_t id = 2; id <= 4; ++id) EXPECT_EQ(design->findEntity(id)->domain(), nusk_domain_NuskRawRecord()) << id;
-    EXPECT_EQ(r.rawCount, 3u);
+    Read r = readWithOwnSchema(own,
+                               "#1=LONG_LOWER_CASE_NAME();\n#2=SECOND_RUN_CAPITAL();\n#3=TAIL_CAPITAL();\n"
+                               "#4=TINY();\n#5=SHORT();\n",
+                               "LOWER_CASE_NAMES");
+    ASSERT_NE(r.design, nullptr);
+    EXPECT_STREQ(r[1]->domain()->name(), "long_lower_case_name");
+    EXPECT_STREQ(r[5]->domain()->name(), "short");
+    for (uint32_t id = 2; id <= 4; ++id) EXPECT_EQ(r[id]->domain(), nusk_domain_NuskRawRecord()) << id;
+    EXPECT_EQ(r.result.rawCount, 3u);
 }
 
 TEST(Part21Reader, NamesAlikeAtBothEndsAreToldApart) {
@@ -591,15 +599,12 @@ TEST(Part21Reader, NamesAlikeAtBothEndsAreToldApart) {
         EXPECT_STREQ(own->findDomain(upper.c_str())->name(), name);
     }
     EXPECT_EQ(own->findDomain("abcdefgh_six_stuvwxyz"), nullptr);
-    NuskReadOptions options;
-    options.schema = own;
-    const std::string text = p21File("#1=ABCDEFGH_ONE_STUVWXYZ();\n#2=ABCDEFGH_TWO_STUVWXYZ();\n#3=ABCDEFGH();\n"
-                                     "#4=ABCDEFGI();\n#5=A();\n#6=B();\n#7=ABCDEFGH_SIX_STUVWXYZ();\n",
-                                     "NAMES_ALIKE");
-    NuskReadResult r = nusk_read_step_text(text.data(), text.size(), options);
-    std::unique_ptr<NuskDesign> design(r.design);
-    ASSERT_NE(design, nullptr);
-    for (uint32_t id = 1; id <= 6; ++id) EXPECT_STREQ(design->findEntity(id)->domain()->name(), names[id - 1]) << id;
-    EXPECT_EQ(design->findEntity(7)->domain(), nusk_domain_NuskRawRecord());
-    EXPECT_EQ(r.rawCount, 1u);
+    Read r = readWithOwnSchema(own,
+                               "#1=ABCDEFGH_ONE_STUVWXYZ();\n#2=ABCDEFGH_TWO_STUVWXYZ();\n#3=ABCDEFGH();\n"
+                               "#4=ABCDEFGI();\n#5=A();\n#6=B();\n#7=ABCDEFGH_SIX_STUVWXYZ();\n",
+                               "NAMES_ALIKE");
+    ASSERT_NE(r.design, nullptr);
+    for (uint32_t id = 1; id <= 6; ++id) EXPECT_STREQ(r[id]->domain()->name(), names[id - 1]) << id;
+    EXPECT_EQ(r[7]->domain(), nusk_domain_NuskRawRecord());
+    EXPECT_EQ(r.result.rawCount, 1u);
 }
