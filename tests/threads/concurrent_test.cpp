@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,6 +23,28 @@
 namespace {
 
 constexpr int kThreads = 4;
+
+/// Runs `work(t)` for t from 0 to kThreads - 1, each on a thread of its own, all at once; returns when all are done.
+void onEveryThread(const std::function<void(int)>& work) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back(work, t);
+    for (std::thread& th : threads) th.join();
+}
+
+/// The AP242 dictionary's domains of that kind, in the order they were made.
+std::vector<NuskDomain*> ap242DomainsOfKind(NuskDomainKind kind) {
+    std::vector<NuskDomain*> found;
+    for (NuskDomain* d : nusk_ap242_schema()->domainList())
+        if (d->kind() == kind) found.push_back(d);
+    return found;
+}
+
+/// The k-th of `items` in the order thread t walks them: forwards on even threads, backwards on odd ones, so that
+/// the threads meet on the way.
+template <class T>
+T walkedBy(int t, const std::vector<T>& items, size_t k) {
+    return items[t % 2 ? items.size() - 1 - k : k];
+}
 
 /// What a thread finds in one design: its instances, what it writes, and the units tagging identified.
 struct Summary {
@@ -100,16 +123,12 @@ TEST(Threads, RealFilesReadTaggedAndWrittenOnFourThreadsAsOnOne) {
     std::vector<std::vector<Summary>> concurrent(kRounds, std::vector<Summary>(files.size()));
     // Object memory is backed ahead on a thread of its own meanwhile, and taken by the reads as it comes.
     NuskMemoryAhead ahead(size_t(24) << 20);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < kRounds; ++round)
-                for (size_t i = 0; i < files.size(); ++i)
-                    if (static_cast<int>((i + static_cast<size_t>(round)) % kThreads) == t)
-                        concurrent[static_cast<size_t>(round)][i] = readAndSummarise(files[i], round == 0 ? 2 : 0);
-        });
-    }
-    for (std::thread& th : threads) th.join();
+    onEveryThread([&](int t) {
+        for (int round = 0; round < kRounds; ++round)
+            for (size_t i = 0; i < files.size(); ++i)
+                if (static_cast<int>((i + static_cast<size_t>(round)) % kThreads) == t)
+                    concurrent[static_cast<size_t>(round)][i] = readAndSummarise(files[i], round == 0 ? 2 : 0);
+    });
     ahead.finish();
 
     for (size_t i = 0; i < files.size(); ++i) {
@@ -172,9 +191,7 @@ Built buildInMemory(int seed) {
 
 TEST(Threads, DesignsMadeInMemoryOnFourThreadsAsOnOne) {
     std::vector<Built> results(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) threads.emplace_back([&results, t] { results[static_cast<size_t>(t)] = buildInMemory(t); });
-    for (std::thread& th : threads) th.join();
+    onEveryThread([&results](int t) { results[static_cast<size_t>(t)] = buildInMemory(t); });
 
     const char* const kExpectedNames[kThreads] = {"kilogram", "milligram", "megagram", "microgram"};
     for (int t = 0; t < kThreads; ++t) {
@@ -207,18 +224,14 @@ TEST(Threads, ComplexDomainsFormedConcurrentlyAreOne) {
                                             schema->findDomain("length_unit")};
     std::vector<NuskDomain*> found(kThreads);
     std::vector<NuskDomain*> aggregates(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            NuskDesign design("complex", schema);
-            found[static_cast<size_t>(t)] = design.findComplexDomain(types);
-            aggregates[static_cast<size_t>(t)] =
-                NuskSchema::aggregateOf(NuskAggregateKind::bag, schema->findDomain("dimensional_exponents"));
-            for (NuskDomain* d : {found[static_cast<size_t>(t)], aggregates[static_cast<size_t>(t)]})
-                if (d) (void)d->attributes()->size(), (void)d->typeSuperTypes()->size();
-        });
-    }
-    for (std::thread& th : threads) th.join();
+    onEveryThread([&](int t) {
+        NuskDesign design("complex", schema);
+        found[static_cast<size_t>(t)] = design.findComplexDomain(types);
+        aggregates[static_cast<size_t>(t)] =
+            NuskSchema::aggregateOf(NuskAggregateKind::bag, schema->findDomain("dimensional_exponents"));
+        for (NuskDomain* d : {found[static_cast<size_t>(t)], aggregates[static_cast<size_t>(t)]})
+            if (d) (void)d->attributes()->size(), (void)d->typeSuperTypes()->size();
+    });
     for (int t = 0; t < kThreads; ++t) {
         EXPECT_NE(found[static_cast<size_t>(t)], nullptr);
         EXPECT_EQ(found[static_cast<size_t>(t)], found[0]);
@@ -231,25 +244,17 @@ TEST(Threads, ComplexDomainsFormedConcurrentlyAreOne) {
 /// Entity types are laid out on their first use: four threads that use every type at once see each laid out
 /// once, in the same slots, each supertype's block before its subtype's.
 TEST(Threads, EntityTypesFirstUsedOnFourThreadsAtOnceAreLaidOutOnce) {
-    NuskSchema* schema = nusk_ap242_schema();
-    std::vector<NuskDomain*> entities;
-    for (NuskDomain* d : schema->domainList())
-        if (d->kind() == NuskDomainKind::entity) entities.push_back(d);
+    const std::vector<NuskDomain*> entities = ap242DomainsOfKind(NuskDomainKind::entity);
     ASSERT_GT(entities.size(), 2000u);
     std::vector<std::vector<size_t>> counts(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            // Half the threads walk the types backwards, so that they meet on the way.
-            for (size_t k = 0; k < entities.size(); ++k) {
-                NuskDomain* d = entities[t % 2 ? entities.size() - 1 - k : k];
-                size_t derived = 0;
-                for (unsigned i = 0; i < d->slotAttributes().size(); ++i) derived += d->slotIsDerived(i) ? 1 : 0;
-                counts[static_cast<size_t>(t)].push_back(d->slotAttributes().size() * 1000 + derived);
-            }
-        });
-    }
-    for (std::thread& th : threads) th.join();
+    onEveryThread([&](int t) {
+        for (size_t k = 0; k < entities.size(); ++k) {
+            NuskDomain* d = walkedBy(t, entities, k);
+            size_t derived = 0;
+            for (unsigned i = 0; i < d->slotAttributes().size(); ++i) derived += d->slotIsDerived(i) ? 1 : 0;
+            counts[static_cast<size_t>(t)].push_back(d->slotAttributes().size() * 1000 + derived);
+        }
+    });
     for (int t = 1; t < kThreads; ++t) {
         std::vector<size_t> mine = counts[static_cast<size_t>(t)];
         if (t % 2) std::reverse(mine.begin(), mine.end());
@@ -268,25 +273,18 @@ TEST(Threads, EntityTypesFirstUsedOnFourThreadsAtOnceAreLaidOutOnce) {
 /// A select's value attributes are made on its first use: four threads that ask for them at once, through each
 /// way there is to ask, see one attribute per alternative, the same on every thread.
 TEST(Threads, SelectValueAttributesFirstAskedForOnFourThreadsAtOnceAreMadeOnce) {
-    NuskSchema* schema = nusk_ap242_schema();
-    std::vector<NuskDomain*> selects;
-    for (NuskDomain* d : schema->domainList())
-        if (d->kind() == NuskDomainKind::select) selects.push_back(d);
+    const std::vector<NuskDomain*> selects = ap242DomainsOfKind(NuskDomainKind::select);
     ASSERT_GT(selects.size(), 200u);
     std::vector<std::vector<const NuskAttribute*>> seen(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            for (size_t k = 0; k < selects.size(); ++k) {
-                NuskDomain* d = selects[t % 2 ? selects.size() - 1 - k : k];
-                // The list of attributes is made under the schema's lock; the others ask without it.
-                if (t < 2) (void)d->attributes()->size();
-                const std::vector<NuskAttribute*>& atts = t == 1 ? d->ownAttributes() : d->slotAttributes();
-                seen[static_cast<size_t>(t)].insert(seen[static_cast<size_t>(t)].end(), atts.begin(), atts.end());
-            }
-        });
-    }
-    for (std::thread& th : threads) th.join();
+    onEveryThread([&](int t) {
+        for (size_t k = 0; k < selects.size(); ++k) {
+            NuskDomain* d = walkedBy(t, selects, k);
+            // The list of attributes is made under the schema's lock; the others ask without it.
+            if (t < 2) (void)d->attributes()->size();
+            const std::vector<NuskAttribute*>& atts = t == 1 ? d->ownAttributes() : d->slotAttributes();
+            seen[static_cast<size_t>(t)].insert(seen[static_cast<size_t>(t)].end(), atts.begin(), atts.end());
+        }
+    });
     std::vector<const NuskAttribute*> first = seen[0];
     std::sort(first.begin(), first.end());
     for (int t = 1; t < kThreads; ++t) {
