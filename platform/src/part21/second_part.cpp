@@ -84,7 +84,7 @@ bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
 void SecondPart::launch(uint64_t expectedBytes) {
     reader_ = std::make_unique<Reader>(*scanner_, options_);
     try {
-        thread_ = std::thread([this, expectedBytes] {
+        thread_ = nusk_detail::startApart([this, expectedBytes] {
             // Nothing may leave a thread: a part that fails (out of memory) is not clean, and is read again.
             try {
                 reader_->runPart(expectedBytes, cancel_);
@@ -96,9 +96,7 @@ void SecondPart::launch(uint64_t expectedBytes) {
     } catch (...) {
         // No thread to be had: the first part reads everything.
         reader_.reset();
-        return;
     }
-    nusk_detail::keepApart(thread_);
 }
 
 namespace {

@@ -10,12 +10,11 @@
 NuskMemoryAhead::NuskMemoryAhead(size_t bytes, std::function<bool()> first) {
     if (nusk_detail::processorsAvailable() < 2) return;  // on the caller's processor it would only delay it
     try {
-        thread_ = std::thread([this, bytes, first = std::move(first)] { run(bytes, first); });
+        thread_ = nusk_detail::startApart([this, bytes, first = std::move(first)] { run(bytes, first); });
     } catch (const std::system_error&) {
         return;  // no thread to be had: the read backs its memory itself
     }
     started_ = true;
-    nusk_detail::keepApart(thread_);
 }
 
 NuskMemoryAhead::~NuskMemoryAhead() {
