@@ -209,6 +209,37 @@ TEST(StoreArena, BlocksOfAnArrayInAnArenaGoBackWithTheArray) {
     releaseAll(blocks);
 }
 
+// Growing with a fill, appending and walking go a block at a time: each must cross block boundaries from
+// anywhere within a block, and stop exactly at the end.
+TEST(StoreArena, AnArrayIsFilledAppendedToAndWalkedAcrossItsBlocks) {
+    Arena arena;
+    nusk_detail::ChunkedArray<int64_t, 4> values(&arena);  // blocks of 16
+    values.resize(5, -1);
+    values.resize(40, 7);  // from within the first block to within the third
+    std::vector<int64_t> more(50);
+    for (size_t i = 0; i < more.size(); ++i) more[i] = 100 + static_cast<int64_t>(i);
+    values.append(more.data(), 3);  // within the third block
+    values.append(more.data() + 3, 47);  // on across three boundaries
+    ASSERT_EQ(values.size(), 90u);
+    for (size_t i = 0; i < 90; ++i)
+        ASSERT_EQ(values[i], i < 5 ? -1 : i < 40 ? 7 : 100 + static_cast<int64_t>(i - 40)) << i;
+    values.resize(20);
+    values.resize(33, 0);  // a fill of zeros too, over what the array held before
+    for (size_t i = 20; i < 33; ++i) ASSERT_EQ(values[i], 0) << i;
+
+    std::vector<int64_t> walked;
+    std::vector<size_t> runs;
+    values.forEachRun([&](const int64_t* run, size_t count) {
+        runs.push_back(count);
+        walked.insert(walked.end(), run, run + count);
+    });
+    EXPECT_EQ(runs, (std::vector<size_t>{16, 16, 1}));
+    ASSERT_EQ(walked.size(), 33u);
+    for (size_t i = 0; i < 33; ++i) EXPECT_EQ(walked[i], values[i]) << i;
+    nusk_detail::ChunkedArray<int64_t, 4> empty(&arena);
+    empty.forEachRun([](const int64_t*, size_t) { ADD_FAILURE() << "an empty array has no runs"; });
+}
+
 }  // namespace
 
 namespace {

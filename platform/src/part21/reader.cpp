@@ -426,8 +426,7 @@ void Reader::countReferences(NuskObject* target) { NuskStore::addReferences(targ
 bool Reader::referenceFits(const NuskObject* obj, const NuskDomain* expected) {
     if (!expected) return true;
     const NuskDomain* d = obj->domain();
-    const bool fits = expected->typeIsSelect() ? selectAccepts(expected, d) : d->typeIsa(expected);
-    return fits || d == nusk_domain_NuskRawRecord();
+    return fits(expected, d) || d == nusk_domain_NuskRawRecord();
 }
 
 void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance) {
@@ -441,16 +440,19 @@ void Reader::checkReference(NuskObject* obj, const NuskDomain* expected, uint32_
     instance_ = saved;
 }
 
-bool Reader::selectAccepts(const NuskDomain* select, const NuskDomain* type) {
+bool Reader::fits(const NuskDomain* expected, const NuskDomain* type) {
+    auto answer = [expected, type] {
+        return expected->typeIsSelect() ? expected->selectAccepts(type) : type->typeIsa(expected);
+    };
     // Index 0 is the root type, and where the process's table of types is full, every type that found no room.
-    if (select->index() == 0 || type->index() == 0) return select->selectAccepts(type);
-    const uint64_t pair = (uint64_t(select->index()) << 32) | type->index();
-    Acceptance& a = acceptances_[(pair * 0x9E3779B97F4A7C15ull) >> (64 - kAcceptanceBits)];
-    if (a.pair != pair) {
-        a.pair = pair;
-        a.accepts = select->selectAccepts(type);
+    if (expected->index() == 0 || type->index() == 0) return answer();
+    const uint64_t pair = (uint64_t(expected->index()) << 32) | type->index();
+    Fitting& f = fittings_[(pair * 0x9E3779B97F4A7C15ull) >> (64 - kFittingBits)];
+    if (f.pair != pair) {
+        f.pair = pair;
+        f.fits = answer();
     }
-    return a.accepts;
+    return f.fits;
 }
 
 void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted) {

@@ -96,9 +96,10 @@ private:
     void reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted = true);
     void noteReferenceForValue(const Cursor& c);
     void checkReference(NuskObject* obj, const NuskDomain* expected, uint32_t line, uint32_t instance);
-    /// Whether `select` accepts `type`, remembered: a select's alternatives are walked through its nested
-    /// selects and the type's supertypes, and a file asks again and again about the same few pairs.
-    bool selectAccepts(const NuskDomain* select, const NuskDomain* type);
+    /// Whether a value of `type` fits where `expected` is (a select that accepts it, the type itself or a
+    /// supertype), remembered: a select's alternatives are walked through its nested selects, a type's supertypes
+    /// are searched, and a file asks again and again about the same few pairs.
+    bool fits(const NuskDomain* expected, const NuskDomain* type);
     void registerTagged(NuskSlot* slots, unsigned count, const NuskDomain* elementType);
     void resolveFixups();
     void settleFixups();
@@ -152,12 +153,12 @@ private:
         uint32_t lastInstance = 0;
     };
     PartOutcome partOutcome_;
-    struct Acceptance {
-        uint64_t pair = 0;  // select and type indices; 0: empty (pairs with index 0 are not kept)
-        bool accepts = false;
+    struct Fitting {
+        uint64_t pair = 0;  // expected and given type indices; 0: empty (pairs with index 0 are not kept)
+        bool fits = false;
     };
-    static constexpr unsigned kAcceptanceBits = 8;
-    Acceptance acceptances_[1u << kAcceptanceBits];  // one pair per place: a pair met later takes it over
+    static constexpr unsigned kFittingBits = 9;
+    Fitting fittings_[1u << kFittingBits];  // one pair per place: a pair met later takes it over
 };
 
 }  // namespace nusk_p21

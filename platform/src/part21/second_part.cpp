@@ -275,8 +275,14 @@ bool Reader::secondPartFits(const Reader& part) {
     // A number both parts define: read in one piece, the later one is told and renumbered. Numbers beyond one
     // table's dense range are in its map.
     const size_t both = std::min(mine.denseIds_.size(), theirs.denseIds_.size());
-    for (size_t id = 0; id < both; ++id)
-        if (theirs.denseIds_[id] && mine.denseIds_[id]) return false;
+    bool clash = false;
+    size_t first = 0;
+    theirs.denseIds_.forEachRun([&](NuskObject* const* objects, size_t count) {
+        for (size_t i = 0; i < count && first + i < both && !clash; ++i)
+            clash = objects[i] && mine.denseIds_[first + i];
+        first += count;
+    });
+    if (clash) return false;
     for (const auto& entry : mine.sparseIds_)
         if (theirs.findId(entry.first)) return false;
     for (const auto& entry : theirs.sparseIds_)

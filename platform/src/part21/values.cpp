@@ -235,7 +235,7 @@ Reader::Fit Reader::readSelect(Cursor& c, const NuskDomain* type, NuskSlot& out,
         if (!skipValue(c, depth + 1)) return Fit::broken;
         return c.take(')') ? Fit::ok : Fit::broken;
     }
-    if (!selectAccepts(type, alternative))
+    if (!fits(type, alternative))
         mismatch(std::string(alternative->name()) + " is not an alternative of select " + type->name());
     NuskSlot inner;
     ++selectDepth_;

@@ -4,7 +4,9 @@
 
 #include "arena.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -54,8 +56,33 @@ public:
     /// Grows (new elements are `fill`) or shrinks; shrinking keeps the blocks.
     void resize(size_t n, const T& fill = T()) {
         while (blocks_.size() * kBlock < n) addBlock();
-        for (size_t i = size_; i < n; ++i) (*this)[i] = fill;
+        const bool zero = isZero(fill);
+        for (size_t i = size_; i < n;) {
+            const size_t run = std::min(n - i, kBlock - (i & (kBlock - 1)));
+            if (zero)
+                std::memset(static_cast<void*>(&(*this)[i]), 0, run * sizeof(T));  // a table of numbers grows by blocks of zeros
+            else
+                std::fill_n(&(*this)[i], run, fill);
+            i += run;
+        }
         size_ = n;
+    }
+    /// Appends `count` elements, a block's worth at a time.
+    void append(const T* values, size_t count) {
+        while (count) {
+            if (size_ == blocks_.size() * kBlock) addBlock();
+            const size_t run = std::min(count, kBlock - (size_ & (kBlock - 1)));
+            std::copy_n(values, run, &(*this)[size_]);
+            size_ += run;
+            values += run;
+            count -= run;
+        }
+    }
+    /// Calls `visit(first, count)` for each block's elements in order: loops over millions of elements then cost
+    /// a few instructions an element instead of a lookup each.
+    template <class Visit>
+    void forEachRun(Visit visit) const {
+        for (size_t b = 0; b * kBlock < size_; ++b) visit(blocks_[b], std::min(kBlock, size_ - b * kBlock));
     }
     void clear() {
         for (T* block : blocks_) {
@@ -87,6 +114,10 @@ public:
     const_iterator end() const { return {this, size_}; }
 
 private:
+    static bool isZero(const T& value) {
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&value);
+        return std::all_of(bytes, bytes + sizeof(T), [](unsigned char b) { return b == 0; });
+    }
     void addBlock() {
         // Room before the block is made: nothing to give back if this throws. Doubled, not one more: the list of
         // blocks of a type with tens of thousands of objects would otherwise be copied, to fresh memory, at every

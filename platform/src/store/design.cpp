@@ -291,12 +291,15 @@ void NuskDesignImpl::adopt(NuskDesignImpl& from) {
         if (!theirs) continue;
         List& mine = listFor(domainIndex);
         const uint32_t offset = static_cast<uint32_t>(mine.objects.size());
-        for (NuskObject* obj : theirs->objects) {
-            mine.objects.push_back(obj);  // holes too: the positions after them stay as they are
-            if (!obj) continue;
-            obj->designIndex_ = index_;
-            obj->listPos_ += offset;
-        }
+        theirs->objects.forEachRun([&](NuskObject* const* objects, size_t count) {
+            mine.objects.append(objects, count);  // holes too: the positions after them stay as they are
+            for (size_t i = 0; i < count; ++i) {
+                if (NuskObject* obj = objects[i]) {
+                    obj->designIndex_ = index_;
+                    obj->listPos_ += offset;
+                }
+            }
+        });
         mine.holes += theirs->holes;
     }
     objectCount_ += from.objectCount_;
@@ -304,8 +307,12 @@ void NuskDesignImpl::adopt(NuskDesignImpl& from) {
     // Numbers: the other table's entries, without a visit to each object. Its dense range was within its own
     // limit, so it is within this larger design's: the table grows to it once.
     if (from.denseIds_.size() > denseIds_.size()) growDenseIds(from.denseIds_.size());
-    for (size_t id = 0; id < from.denseIds_.size(); ++id)
-        if (NuskObject* obj = from.denseIds_[id]) denseIds_[id] = obj;
+    size_t first = 0;
+    from.denseIds_.forEachRun([&](NuskObject* const* objects, size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            if (objects[i]) denseIds_[first + i] = objects[i];
+        first += count;
+    });
     if (from.maxId_ > maxId_) maxId_ = from.maxId_;
     for (const auto& entry : from.sparseIds_) bindId(entry.first, entry.second);
     // Records kept as read: moved, so that pointers into them (their references) stay valid.
