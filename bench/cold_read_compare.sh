@@ -5,18 +5,24 @@
 #
 # For every STEP file under DIR (*.stp, *.step, *.p21): the median of RUNS (default 7) cold runs, each a
 # fresh process, of `build/tools/mivo info FILE --json` (its read_seconds: the read alone) and of
-# `build/bench/peer_read FILE` (its peer_read_seconds: the peer's ReadFile alone), run in turns so that a
-# change of load on the machine falls on both alike. Then the whole-process time (start, read, print, exit)
-# of `mivo info` on the smallest file and of `mivo --help`, median of RUNS.
+# `build/bench/peer_read FILE` (its peer_read_seconds: the peer's ReadFile alone). Then the whole-process time
+# (start, read, print, exit) of `mivo info` on the smallest file and of `mivo --help`, median of RUNS.
+# ORDER=blocks (the default): for each file, mivo's runs one after the other, then the peer's, so that each
+# reader runs after a run of its own, seconds apart from the other's. ORDER=turns: mivo and the peer in turns,
+# so that a change of load falls on both alike; but on a virtual machine a process that follows a long or heavy
+# one runs slower (mivo's read of nist_ftc_08 took 5.9 ms after the peer's run of 0.2 s, 4.9 ms after its own;
+# of nist_ftc_11, 30 ms after the peer's 6 s, 5 ms after its own), so in turns mivo is measured in the wake of
+# the peer and the peer in the wake of mivo's few milliseconds.
 # Before and after, what fresh memory costs just then (build/bench/fresh_pages, when built): on a virtual machine
 # it can change tenfold within minutes, and every page a cold read writes is fresh.
-# BUILD=other-build-dir and RUNS=N change the defaults. Needs a build of the targets mivo and peer_read;
+# BUILD=other-build-dir, RUNS=N and ORDER change the defaults. Needs a build of the targets mivo and peer_read;
 # without peer_read (no libocct-data-exchange-dev) only mivo's columns are filled.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-$root/../shared/data}"
 build="${BUILD:-$root/build}"
 runs="${RUNS:-7}"
+order="${ORDER:-blocks}"
 mivo="$build/tools/mivo"
 peer="$build/bench/peer_read"
 fresh="$build/bench/fresh_pages"
@@ -35,21 +41,30 @@ mapfile -t files < <(find "$dir" -type f \( -iname '*.stp' -o -iname '*.step' -o
 samples="$(mktemp)"
 trap 'rm -f "$samples"' EXIT
 
-echo "cold reads: median of $runs fresh processes per file and reader; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "cold reads: median of $runs fresh processes per file and reader, in $order; $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 [ -x "$fresh" ] && echo "fresh memory before: $("$fresh")"
+run_mivo() {  # FILE BYTES
+  # mivo exits 1 for a file read with errors and still prints its JSON (and read_seconds): that counts.
+  local out s
+  out=$("$mivo" info "$1" --json 2>/dev/null) || true
+  s=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["read_seconds"])' "$out" 2>/dev/null) || s=nan
+  printf 'mivo\t%s\t%s\t%s\n' "$1" "$2" "$s" >> "$samples"
+}
+run_peer() {  # FILE BYTES
+  [ "$have_peer" = 1 ] || return 0
+  local out s
+  out=$("$peer" "$1" 2>/dev/null) || true
+  s=$(python3 -c 'import json,sys; d=json.loads(sys.argv[1]); print(d["peer_read_seconds"] if d["ok"] else "nan")' "$out" 2>/dev/null) || s=nan
+  printf 'peer\t%s\t%s\t%s\n' "$1" "$2" "$s" >> "$samples"
+}
 for f in "${files[@]}"; do
   bytes=$(stat -c %s "$f")
-  for ((i = 0; i < runs; i++)); do
-    # mivo exits 1 for a file read with errors and still prints its JSON (and read_seconds): that counts.
-    out=$("$mivo" info "$f" --json 2>/dev/null) || true
-    s=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["read_seconds"])' "$out" 2>/dev/null) || s=nan
-    printf 'mivo\t%s\t%s\t%s\n' "$f" "$bytes" "$s" >> "$samples"
-    if [ "$have_peer" = 1 ]; then
-      out=$("$peer" "$f" 2>/dev/null) || true
-      s=$(python3 -c 'import json,sys; d=json.loads(sys.argv[1]); print(d["peer_read_seconds"] if d["ok"] else "nan")' "$out" 2>/dev/null) || s=nan
-      printf 'peer\t%s\t%s\t%s\n' "$f" "$bytes" "$s" >> "$samples"
-    fi
-  done
+  if [ "$order" = turns ]; then
+    for ((i = 0; i < runs; i++)); do run_mivo "$f" "$bytes"; run_peer "$f" "$bytes"; done
+  else
+    for ((i = 0; i < runs; i++)); do run_mivo "$f" "$bytes"; done
+    for ((i = 0; i < runs; i++)); do run_peer "$f" "$bytes"; done
+  fi
 done
 
 smallest=$(for f in "${files[@]}"; do printf '%s\t%s\n' "$(stat -c %s "$f")" "$f"; done | sort -n | head -1 | cut -f2)
