@@ -323,4 +323,28 @@ TEST(StoreArenaDeathTest, OnlyTheFirstChunkOfAProcessIsBackedWholeForASmallDesig
         testing::ExitedWithCode(0), "resident pages");
 }
 
+// A design filled alongside another (the second part of a read) is backed as it fills even when its chunk is
+// the first the process maps, and leaves that rule to the next design.
+TEST(StoreArenaDeathTest, ADesignFilledAlongsideAnotherIsNeverBackedWholeForBeingFirst) {
+    if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
+    if (hugePagesAlways()) GTEST_SKIP() << "every chunk is backed whole on first touch";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts afresh: no chunk mapped yet
+    const size_t chunkPages = Arena::kChunkSize / static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    EXPECT_EXIT(
+        {
+            Arena alongside;
+            alongside.expectAlongside(20u << 10);
+            void* p = alongside.allocate(kBlock);
+            const size_t alongsideResident = p ? residentPages(chunkOf(p), Arena::kChunkSize) : chunkPages;
+            Arena lone;
+            lone.expect(20u << 10);
+            void* q = lone.allocate(kBlock);
+            const size_t loneResident = q ? residentPages(chunkOf(q), Arena::kChunkSize) : 0;
+            std::fprintf(stderr, "resident pages: alongside %zu, lone %zu of %zu\n", alongsideResident, loneResident,
+                         chunkPages);
+            std::exit(alongsideResident < chunkPages / 2 && loneResident == chunkPages ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "resident pages");
+}
+
 }  // namespace

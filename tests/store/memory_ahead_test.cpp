@@ -73,6 +73,25 @@ TEST(StoreMemoryAhead, AReadIntoMemoryKeptReadyIsTheSameRead) {
     EXPECT_TRUE(again == text) << "the written text differs";
 }
 
+// A text read in two parts fills two designs, each from a chunk of its own: memory backed ahead for it must come
+// to a chunk for each, or the second part's design backs a fresh chunk before it reads anything.
+TEST(StoreMemoryAhead, AReadInTwoPartsIsExpectedToTakeAChunkForEachPart) {
+    const uint64_t small = 100u << 10;  // read in one piece
+    EXPECT_NEAR(static_cast<double>(nusk_read_memory(small)), 2.8 * small, 1.0);
+    const uint64_t split = 400u << 10;
+    const size_t expected = nusk_read_memory(split);
+    cpu_set_t set;
+    ASSERT_EQ(sched_getaffinity(0, sizeof(set), &set), 0);
+    if (CPU_COUNT(&set) < 2) {
+        EXPECT_NEAR(static_cast<double>(expected), 2.8 * split, 1.0) << "one processor: read in one piece";
+        return;
+    }
+    EXPECT_GT(expected, kChunk) << "two designs: at least two chunks kept ready";
+    EXPECT_LT(expected, 2 * kChunk) << "a second part of 180 KiB fits one chunk";
+    const uint64_t large = 40u << 20;
+    EXPECT_LT(static_cast<double>(nusk_read_memory(large)), 2.8 * large + kChunk) << "at most a chunk more";
+}
+
 TEST(StoreMemoryAhead, OnAnotherThreadItBacksWhatItWasAskedAndStopsWhenTold) {
     nusk_ap242_schema();  // its memory is not what is counted here
     std::atomic<int> calls{0};

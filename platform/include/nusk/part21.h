@@ -68,7 +68,9 @@ NuskReadResult nusk_read_step(const char* path, const NuskReadOptions& options =
 /// Reads Part 21 text held in memory.
 NuskReadResult nusk_read_step_text(const char* data, size_t size, const NuskReadOptions& options = {});
 /// The object memory a read of Part 21 text of `textBytes` bytes is expected to take: what to back ahead of the
-/// read with nusk_reserve_memory (nusk/design.h). An estimate: files differ by a third either way.
+/// read with nusk_reserve_memory (nusk/design.h). An estimate: files differ by a third either way. A text that is
+/// read in two parts by default (see `threads`) fills two designs, each from a 2 MiB chunk of its own: the first
+/// part's share is counted up to whole chunks.
 size_t nusk_read_memory(uint64_t textBytes);
 
 struct NuskWriteResult {

@@ -23,7 +23,7 @@ namespace {
 /// later and often runs slower (fresh memory, a processor the host shares out) than the first. The first part
 /// reads the rest of what the second did not get to, so a second part that is too short costs less than one that
 /// is too long.
-uint64_t splitPoint(uint64_t size) { return size / 100 * 55; }
+uint64_t splitPoint(uint64_t size) { return SecondPart::expectedStart(size); }
 /// Bytes that consecutive windows share: a start that a window cuts is found whole in the next one.
 constexpr size_t kOverlap = 64;
 
@@ -73,12 +73,17 @@ SecondPart::SecondPart(uint64_t start, const NuskReadOptions& options) : start_(
 
 SecondPart::~SecondPart() { drop(); }
 
+uint64_t SecondPart::expectedStart(uint64_t size) { return size / 100 * 55; }
+
+bool SecondPart::splitByDefault(uint64_t size) {
+    return size >= kSmallestSplit && nusk_detail::processorsAvailable() >= 2;
+}
+
 bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
     if (options.threads == 1) return false;
     if (options.threads >= 2) return true;
     // Reads on several threads at once keep the processors busy already.
-    return size >= kSmallestSplit && nusk_detail::processorsAvailable() >= 2 &&
-           gReadsInProgress.load(std::memory_order_relaxed) == 1;
+    return splitByDefault(size) && gReadsInProgress.load(std::memory_order_relaxed) == 1;
 }
 
 void SecondPart::launch(uint64_t expectedBytes) {
@@ -205,7 +210,7 @@ void Reader::runPart(uint64_t expectedBytes, const std::atomic<bool>& cancel) {
     if (!schema_) return;
     names_ = &nameTableOf(schema_);
     design_ = new NuskDesign("", schema_);
-    design_->impl().arena_.expect(static_cast<size_t>(expectedBytes * kDesignBytesPerFileByte));
+    design_->impl().arena_.expectAlongside(static_cast<size_t>(expectedBytes * kDesignBytesPerFileByte));
     std::string_view s;
     uint32_t line = 0;
     const uint32_t limit = gPartStatementLimit.load(std::memory_order_relaxed);

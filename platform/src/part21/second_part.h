@@ -63,6 +63,10 @@ public:
     /// Texts smaller than this are read in one piece unless a read asks for two threads: the thread and the
     /// taking over cost more than half of a small read.
     static constexpr uint64_t kSmallestSplit = 256u << 10;
+    /// Whether a text of `size` bytes is read in two parts with the default options, when it is the only read.
+    static bool splitByDefault(uint64_t size);
+    /// About where the second part of a text of `size` bytes starts (the next statement boundary from there).
+    static uint64_t expectedStart(uint64_t size);
 
 private:
     SecondPart(uint64_t start, const NuskReadOptions& options);

@@ -312,7 +312,7 @@ Arena::Chunk* Arena::newChunk() {
     void* mem = takeSpareChunk();
     const bool spare = mem != nullptr;
     const bool fillsChunk = rest >= kChunkSize / 4 || (rest == 0 && !chunks_.empty()) ||
-                            (!spare && !gFirstChunkMapped.exchange(true, std::memory_order_relaxed));
+                            (!spare && !alongside_ && !gFirstChunkMapped.exchange(true, std::memory_order_relaxed));
     if (!spare) mem = freshChunk(fillsChunk);
     if (!mem) return nullptr;
     Chunk* c = static_cast<Chunk*>(mem);
@@ -326,6 +326,11 @@ Arena::Chunk* Arena::newChunk() {
     backed_ = !spare && fillsChunk ? c->end : c->next;
     stretch_ = kFirstStretch;
     return c;
+}
+
+void Arena::expectAlongside(size_t bytes) {
+    alongside_ = true;
+    expect(bytes);
 }
 
 void Arena::expect(size_t bytes) {

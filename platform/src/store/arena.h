@@ -35,6 +35,11 @@ public:
     /// Says how many bytes the design is about to take (a file read knows it from the file's size), so that
     /// its memory is backed in a few calls rather than page by page. A hint only: more or less may follow.
     void expect(size_t bytes);
+    /// The same for a design filled on another thread alongside a larger one (the second part of a read): it is
+    /// not a process's lone small design, so a fresh chunk of it is backed as it fills even when it is the first
+    /// chunk the process maps. Backing a whole chunk can stall for milliseconds, and the thread that takes the
+    /// design over would wait for that.
+    void expectAlongside(size_t bytes);
 
     /// Backs fresh chunks ahead of time and keeps them for the next arenas, until `bytes` (rounded up to whole
     /// chunks, at most kMostKeptReady) are kept; safe on any thread. Returns the bytes kept.
@@ -56,6 +61,7 @@ private:
     char* backed_ = nullptr;
     size_t stretch_ = 0;
     size_t expected_ = 0;
+    bool alongside_ = false;
 };
 
 /// Backs the whole pages inside [p, p + bytes) in one call, so that first touches do not fault page by page
