@@ -1,7 +1,13 @@
 // Helper threads are put on another processor than their caller's, and the caller is left as it was.
+#include "helper_thread.h"
+
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
+#include <atomic>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -30,6 +36,43 @@ TEST(StoreProcessors, AHelperThatEndsAtOnceLeavesItsCallerEveryProcessor) {
             ASSERT_EQ(after, before) << helper << ", run " << i;
         }
     }
+}
+
+int callersProcessors() {
+    cpu_set_t set;
+    return sched_getaffinity(0, sizeof(set), &set) == 0 ? CPU_COUNT(&set) : 0;
+}
+
+// The second part of a read runs on such a thread: its work runs once, placed first, a failure stays on it,
+// and it is joined before its stack goes.
+TEST(StoreProcessors, AHelperThreadRunsItsWorkOnceAndIsJoined) {
+    std::atomic<int> runs{0};
+    int seen = 0;
+    {
+        nusk_detail::HelperThread helper;
+        EXPECT_FALSE(helper.joinable());
+        ASSERT_TRUE(helper.start([&] {
+            seen = callersProcessors();
+            ++runs;
+        }));
+        EXPECT_TRUE(helper.joinable());
+        EXPECT_FALSE(helper.start([&] { ++runs; })) << "one piece of work at a time";
+        helper.join();
+        EXPECT_FALSE(helper.joinable());
+        EXPECT_EQ(runs.load(), 1);
+        if (callersProcessors() >= 2) {
+            EXPECT_EQ(seen, 1) << "put on another processor before the work starts";
+        }
+
+        ASSERT_TRUE(helper.start([&] {
+            ++runs;
+            throw std::runtime_error("out of something");  // stays on the thread
+        }));
+        helper.join();
+        EXPECT_EQ(runs.load(), 2);
+        ASSERT_TRUE(helper.start([&] { ++runs; }));
+    }  // joined on the way out
+    EXPECT_EQ(runs.load(), 3);
 }
 
 }  // namespace

@@ -88,20 +88,16 @@ bool SecondPart::worthSplitting(uint64_t size, const NuskReadOptions& options) {
 
 void SecondPart::launch(uint64_t expectedBytes) {
     reader_ = std::make_unique<Reader>(*scanner_, options_);
-    try {
-        thread_ = nusk_detail::startApart([this, expectedBytes] {
-            // Nothing may leave a thread: a part that fails (out of memory) is not clean, and is read again.
-            try {
-                reader_->runPart(expectedBytes, cancel_);
-            } catch (...) {
-            }
-            // What will not be taken over goes now, on this thread, rather than on the first part's.
-            if (!reader_->partClean()) reader_->dropPartDesign();
-        });
-    } catch (...) {
-        // No thread to be had: the first part reads everything.
-        reader_.reset();
-    }
+    const bool started = thread_.start([this, expectedBytes] {
+        // Nothing may leave a thread: a part that fails (out of memory) is not clean, and is read again.
+        try {
+            reader_->runPart(expectedBytes, cancel_);
+        } catch (...) {
+        }
+        // What will not be taken over goes now, on this thread, rather than on the first part's.
+        if (!reader_->partClean()) reader_->dropPartDesign();
+    });
+    if (!started) reader_.reset();  // no thread to be had: the first part reads everything
 }
 
 namespace {
@@ -185,7 +181,7 @@ std::unique_ptr<SecondPart> SecondPart::forText(const char* data, size_t size, c
 }
 
 void SecondPart::join() {
-    if (thread_.joinable()) thread_.join();
+    thread_.join();
 }
 
 void SecondPart::finish() {

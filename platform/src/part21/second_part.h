@@ -6,6 +6,7 @@
 // always the outcome of reading in one piece.
 #pragma once
 
+#include "helper_thread.h"
 #include "reader.h"
 #include "scanner.h"
 
@@ -14,7 +15,6 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 namespace nusk_p21 {
 
@@ -80,7 +80,7 @@ private:
     std::unique_ptr<Scanner> scanner_;
     std::unique_ptr<Reader> reader_;
     std::atomic<bool> cancel_{false};
-    std::thread thread_;
+    nusk_detail::HelperThread thread_;
 };
 
 }  // namespace nusk_p21

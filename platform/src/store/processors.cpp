@@ -1,7 +1,6 @@
 #include "processors.h"
 
 #if defined(__linux__)
-#include <pthread.h>
 #include <sched.h>
 #endif
 
@@ -15,7 +14,9 @@ unsigned processorsAvailable() {
     return std::thread::hardware_concurrency();
 }
 
-void keepApart(std::thread& thread) {
+void keepApart(std::thread& thread) { keepApart(thread.native_handle()); }
+
+void keepApart(pthread_t thread) {
 #if defined(__linux__)
     cpu_set_t allowed;
     const int here = sched_getcpu();
@@ -25,7 +26,7 @@ void keepApart(std::thread& thread) {
         cpu_set_t other;
         CPU_ZERO(&other);
         CPU_SET(cpu, &other);
-        pthread_setaffinity_np(thread.native_handle(), sizeof(other), &other);
+        pthread_setaffinity_np(thread, sizeof(other), &other);
         return;
     }
 #else

@@ -1,6 +1,8 @@
 // The processors a process may run on, and keeping a helper thread off its caller's.
 #pragma once
 
+#include <pthread.h>
+
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -17,6 +19,7 @@ unsigned processorsAvailable();
 /// `thread` must not have ended: the system takes the number of a thread that has ended for the calling thread,
 /// which would then be held to one processor for good. startApart() sees to that.
 void keepApart(std::thread& thread);
+void keepApart(pthread_t thread);
 
 /// Starts `work` on a thread of its own that keepApart() has put on another processor. The work waits for that:
 /// a thread quick enough to end before it is placed would otherwise have its caller placed in its stead (and a
