@@ -17,7 +17,7 @@ unsigned processorsAvailable();
 /// a new thread often starts on its parent's processor and holds the parent off it for a millisecond or more,
 /// until the other processor is woken up: on a virtual machine, a good part of a cold read.
 /// `thread` must not have ended: the system takes the number of a thread that has ended for the calling thread,
-/// which would then be held to one processor for good. startApart() sees to that.
+/// which would then be held to one processor for good. startApart() and HelperThread see to that.
 void keepApart(std::thread& thread);
 void keepApart(pthread_t thread);
 
