@@ -299,28 +299,37 @@ TEST(StoreArena, AChunkIsBackedWholeOnceTheArenaIsKnownToTakeAGoodPartOfIt) {
     EXPECT_EQ(residentPages(chunkOf(last), Arena::kChunkSize), chunkPages);
 }
 
+/// Two small designs one after the other, in a process of their own whose first chunk the first one's is (run
+/// in a death test): exits 0 when each chunk is backed whole, or less than half, as expected.
+[[noreturn]] void exitOnBackingOfTwoSmallDesigns(bool firstAlongside, bool firstWhole, bool secondWhole) {
+    const size_t chunkPages = Arena::kChunkSize / static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    auto residentOf = [](Arena& arena) {
+        void* p = arena.allocate(kBlock);
+        return p ? residentPages(chunkOf(p), Arena::kChunkSize) : 0;
+    };
+    auto asExpected = [chunkPages](size_t resident, bool whole) {
+        return whole ? resident == chunkPages : resident < chunkPages / 2;
+    };
+    Arena first;
+    if (firstAlongside)
+        first.expectAlongside(20u << 10);
+    else
+        first.expect(20u << 10);
+    const size_t firstResident = residentOf(first);
+    Arena second;
+    second.expect(20u << 10);
+    const size_t secondResident = residentOf(second);
+    std::fprintf(stderr, "resident pages: first %zu, second %zu of %zu\n", firstResident, secondResident, chunkPages);
+    std::exit(asExpected(firstResident, firstWhole) && asExpected(secondResident, secondWhole) ? 0 : 1);
+}
+
 // The first chunk a process maps is backed whole even for a design that says it takes little, and only that
-// one: a later small design is backed as it fills. Run in a process of its own, whose first chunk it is.
+// one: a later small design is backed as it fills.
 TEST(StoreArenaDeathTest, OnlyTheFirstChunkOfAProcessIsBackedWholeForASmallDesign) {
     if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
     if (hugePagesAlways()) GTEST_SKIP() << "every chunk is backed whole on first touch";
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts afresh: no chunk mapped yet
-    const size_t chunkPages = Arena::kChunkSize / static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    EXPECT_EXIT(
-        {
-            Arena first;
-            first.expect(20u << 10);
-            void* p = first.allocate(kBlock);
-            const size_t firstResident = p ? residentPages(chunkOf(p), Arena::kChunkSize) : 0;
-            Arena second;
-            second.expect(20u << 10);
-            void* q = second.allocate(kBlock);
-            const size_t secondResident = q ? residentPages(chunkOf(q), Arena::kChunkSize) : chunkPages;
-            std::fprintf(stderr, "resident pages: first %zu, second %zu of %zu\n", firstResident, secondResident,
-                         chunkPages);
-            std::exit(firstResident == chunkPages && secondResident < chunkPages / 2 ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "resident pages");
+    EXPECT_EXIT(exitOnBackingOfTwoSmallDesigns(false, true, false), testing::ExitedWithCode(0), "resident pages");
 }
 
 // A design filled alongside another (the second part of a read) is backed as it fills even when its chunk is
@@ -328,23 +337,8 @@ TEST(StoreArenaDeathTest, OnlyTheFirstChunkOfAProcessIsBackedWholeForASmallDesig
 TEST(StoreArenaDeathTest, ADesignFilledAlongsideAnotherIsNeverBackedWholeForBeingFirst) {
     if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
     if (hugePagesAlways()) GTEST_SKIP() << "every chunk is backed whole on first touch";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts afresh: no chunk mapped yet
-    const size_t chunkPages = Arena::kChunkSize / static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    EXPECT_EXIT(
-        {
-            Arena alongside;
-            alongside.expectAlongside(20u << 10);
-            void* p = alongside.allocate(kBlock);
-            const size_t alongsideResident = p ? residentPages(chunkOf(p), Arena::kChunkSize) : chunkPages;
-            Arena lone;
-            lone.expect(20u << 10);
-            void* q = lone.allocate(kBlock);
-            const size_t loneResident = q ? residentPages(chunkOf(q), Arena::kChunkSize) : 0;
-            std::fprintf(stderr, "resident pages: alongside %zu, lone %zu of %zu\n", alongsideResident, loneResident,
-                         chunkPages);
-            std::exit(alongsideResident < chunkPages / 2 && loneResident == chunkPages ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "resident pages");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exitOnBackingOfTwoSmallDesigns(true, false, true), testing::ExitedWithCode(0), "resident pages");
 }
 
 }  // namespace
