@@ -19,11 +19,6 @@ namespace nusk_p21 {
 
 namespace {
 
-/// Where the search for the second part's start begins: past the middle, since the second part's thread starts
-/// later and often runs slower (fresh memory, a processor the host shares out) than the first. The first part
-/// reads the rest of what the second did not get to, so a second part that is too short costs less than one that
-/// is too long.
-uint64_t splitPoint(uint64_t size) { return SecondPart::expectedStart(size); }
 /// Bytes that consecutive windows share: a start that a window cuts is found whole in the next one.
 constexpr size_t kOverlap = 64;
 
@@ -73,6 +68,9 @@ SecondPart::SecondPart(uint64_t start, const NuskReadOptions& options) : start_(
 
 SecondPart::~SecondPart() { drop(); }
 
+// Past the middle, since the second part's thread starts later and often runs slower (fresh memory, a processor
+// the host shares out) than the first. The first part reads the rest of what the second did not get to, so a
+// second part that is too short costs less than one that is too long.
 uint64_t SecondPart::expectedStart(uint64_t size) { return size / 100 * 55; }
 
 bool SecondPart::splitByDefault(uint64_t size) {
@@ -113,14 +111,14 @@ size_t lastPartStartIn(const char* text, size_t size) {
     }
 }
 
-/// Where the second part of a text of `size` bytes starts: the first statement boundary from splitPoint() on or,
+/// Where the second part of a text of `size` bytes starts: the first statement boundary from expectedStart() on or,
 /// when a long statement (a list of thousands of points) covers that, the last one before it; never in the first
 /// or last quarter. 0 when there is none. `window(offset, bytes)` gives the text from `offset` on,
 /// up to `bytes` (fewer at the end), as a pointer and a length.
 template <class Window>
 uint64_t partStart(uint64_t size, Window window) {
     constexpr size_t kWindow = 64u << 10;
-    const uint64_t middle = splitPoint(size);
+    const uint64_t middle = SecondPart::expectedStart(size);
     const uint64_t low = size / 4;
     const uint64_t high = size / 4 * 3;
     for (uint64_t from = middle; from < high; from += kWindow - kOverlap) {

@@ -56,11 +56,11 @@ public:
     /// Grows (new elements are `fill`) or shrinks; shrinking keeps the blocks.
     void resize(size_t n, const T& fill = T()) {
         while (blocks_.size() * kBlock < n) addBlock();
-        const bool zero = isZero(fill);
+        const bool zero = isZero(fill);  // a table of numbers grows by blocks of zeros: one memset each
         for (size_t i = size_; i < n;) {
             const size_t run = std::min(n - i, kBlock - (i & (kBlock - 1)));
             if (zero)
-                std::memset(static_cast<void*>(&(*this)[i]), 0, run * sizeof(T));  // a table of numbers grows by blocks of zeros
+                std::memset(static_cast<void*>(&(*this)[i]), 0, run * sizeof(T));
             else
                 std::fill_n(&(*this)[i], run, fill);
             i += run;
