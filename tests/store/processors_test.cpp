@@ -43,20 +43,22 @@ int callersProcessors() {
     return sched_getaffinity(0, sizeof(set), &set) == 0 ? CPU_COUNT(&set) : 0;
 }
 
-// The second part of a read runs on such a thread: its work runs once, placed first, a failure stays on it,
-// and it is joined before its stack goes.
+// The second part of a read and memory backed ahead run on such threads, on a stack of their own or the system's:
+// the work runs once, placed first, a failure stays on the thread, and it is joined before its stack goes.
 TEST(StoreProcessors, AHelperThreadRunsItsWorkOnceAndIsJoined) {
     std::atomic<int> runs{0};
     int seen = 0;
     {
         nusk_detail::HelperThread helper;
         EXPECT_FALSE(helper.joinable());
-        ASSERT_TRUE(helper.start([&] {
-            seen = callersProcessors();
-            ++runs;
-        }));
+        ASSERT_TRUE(helper.start(
+            [&] {
+                seen = callersProcessors();
+                ++runs;
+            },
+            true));
         EXPECT_TRUE(helper.joinable());
-        EXPECT_FALSE(helper.start([&] { ++runs; })) << "one piece of work at a time";
+        EXPECT_FALSE(helper.start([&] { ++runs; }, false)) << "one piece of work at a time";
         helper.join();
         EXPECT_FALSE(helper.joinable());
         EXPECT_EQ(runs.load(), 1);
@@ -64,13 +66,15 @@ TEST(StoreProcessors, AHelperThreadRunsItsWorkOnceAndIsJoined) {
             EXPECT_EQ(seen, 1) << "put on another processor before the work starts";
         }
 
-        ASSERT_TRUE(helper.start([&] {
-            ++runs;
-            throw std::runtime_error("out of something");  // stays on the thread
-        }));
+        ASSERT_TRUE(helper.start(
+            [&] {
+                ++runs;
+                throw std::runtime_error("out of something");  // stays on the thread
+            },
+            false));
         helper.join();
         EXPECT_EQ(runs.load(), 2);
-        ASSERT_TRUE(helper.start([&] { ++runs; }));
+        ASSERT_TRUE(helper.start([&] { ++runs; }, true));
     }  // joined on the way out
     EXPECT_EQ(runs.load(), 3);
 }

@@ -18,7 +18,12 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <thread>
+
+namespace nusk_detail {
+class HelperThread;
+}
 
 /// Backs object memory for the designs the process makes next, on the calling thread: whole chunks of it, kept
 /// ready until `bytes` are (at most 64 MiB). Returns the bytes kept ready. Safe on any thread.
@@ -47,5 +52,5 @@ private:
     void run(size_t bytes, const std::function<bool()>& first);
     std::atomic<bool> stopping_{false};
     bool started_ = false;
-    std::thread thread_;
+    std::unique_ptr<nusk_detail::HelperThread> thread_;
 };

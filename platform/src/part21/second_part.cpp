@@ -94,7 +94,7 @@ void SecondPart::launch(uint64_t expectedBytes) {
         }
         // What will not be taken over goes now, on this thread, rather than on the first part's.
         if (!reader_->partClean()) reader_->dropPartDesign();
-    });
+    }, /*ownStack=*/true);
     if (!started) reader_.reset();  // no thread to be had: the first part reads everything
 }
 

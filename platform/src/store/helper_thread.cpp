@@ -9,15 +9,17 @@
 
 namespace nusk_detail {
 
-bool HelperThread::start(std::function<void()> work) {
+bool HelperThread::start(std::function<void()> work, bool ownStack) {
     if (started_) return false;
-    stack_.reset(new (std::nothrow) char[kStackBytes]);
-    if (!stack_) return false;
+    if (ownStack) {
+        stack_.reset(new (std::nothrow) char[kStackBytes]);
+        if (!stack_) return false;
+    }
     work_ = std::move(work);
     placed_.store(false, std::memory_order_relaxed);
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
-    const bool started = pthread_attr_setstack(&attributes, stack_.get(), kStackBytes) == 0 &&
+    const bool started = (!ownStack || pthread_attr_setstack(&attributes, stack_.get(), kStackBytes) == 0) &&
                          pthread_create(&thread_, &attributes, &HelperThread::run, this) == 0;
     pthread_attr_destroy(&attributes);
     if (!started) {

@@ -2,18 +2,18 @@
 #include "nusk/memory.h"
 
 #include "arena.h"
+#include "helper_thread.h"
 #include "processors.h"
 
-#include <system_error>
 #include <utility>
 
 NuskMemoryAhead::NuskMemoryAhead(size_t bytes, std::function<bool()> first) {
     if (nusk_detail::processorsAvailable() < 2) return;  // on the caller's processor it would only delay it
-    try {
-        thread_ = nusk_detail::startApart([this, bytes, first = std::move(first)] { run(bytes, first); });
-    } catch (const std::system_error&) {
+    // The system's own stack: this thread starts before any memory is backed, so mapping one waits for nothing.
+    auto thread = std::make_unique<nusk_detail::HelperThread>();
+    if (!thread->start([this, bytes, first = std::move(first)] { run(bytes, first); }, /*ownStack=*/false))
         return;  // no thread to be had: the read backs its memory itself
-    }
+    thread_ = std::move(thread);
     started_ = true;
 }
 
@@ -25,7 +25,7 @@ NuskMemoryAhead::~NuskMemoryAhead() {
 void NuskMemoryAhead::stop() { stopping_.store(true, std::memory_order_relaxed); }
 
 void NuskMemoryAhead::finish() {
-    if (thread_.joinable()) thread_.join();
+    if (thread_) thread_->join();
 }
 
 void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {

@@ -1,5 +1,7 @@
 #include "processors.h"
 
+#include <thread>
+
 #if defined(__linux__)
 #include <sched.h>
 #endif
@@ -13,8 +15,6 @@ unsigned processorsAvailable() {
 #endif
     return std::thread::hardware_concurrency();
 }
-
-void keepApart(std::thread& thread) { keepApart(thread.native_handle()); }
 
 void keepApart(pthread_t thread) {
 #if defined(__linux__)
