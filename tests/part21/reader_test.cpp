@@ -3,7 +3,10 @@
 #include "p21_helpers.h"
 
 #include "cursor.h"
+#include "ascii_case.h"
+#include "name_slots.h"
 #include "names.h"
+#include "store_access.h"
 
 #include "nusk/ap242/all.h"
 #include "nusk/lifetime.h"
@@ -12,6 +15,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -607,4 +611,64 @@ TEST(Part21Reader, NamesAlikeAtBothEndsAreToldApart) {
     for (uint32_t id = 1; id <= 6; ++id) EXPECT_STREQ(r[id]->domain()->name(), names[id - 1]) << id;
     EXPECT_EQ(r[7]->domain(), nusk_domain_NuskRawRecord());
     EXPECT_EQ(r.result.rawCount, 1u);
+}
+
+TEST(Part21Reader, TheCompilersTableOfNamesServesOnlyWhereItHoldsEveryNameAsTheReaderHashesThem) {
+    // The AP242 schema comes with the table the schema compiler wrote: the reader takes it as it is, and finds
+    // every type of the schema through it, in upper case as files write them.
+    NuskSchema* ap242 = nusk_ap242_schema();
+    ASSERT_NE(NuskStore::compiledNames(ap242), nullptr);
+    const nusk_p21::NameTable compiled(ap242);
+    EXPECT_TRUE(compiled.fromCompiler());
+    size_t found = 0;
+    for (NuskDomain* d : ap242->domainList()) {
+        const NuskDomainKind kind = d->kind();
+        if (kind == NuskDomainKind::aggregate || kind == NuskDomainKind::complex || !std::islower(d->name()[0]))
+            continue;
+        std::string upper = d->name();
+        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(compiled.find(upper), d) << d->name();
+        ++found;
+    }
+    EXPECT_GT(found, 2900u);
+    EXPECT_EQ(compiled.find("NO_SUCH_TYPE_AT_ALL"), nullptr);
+
+    // A table whose slots were not laid out by this build's hash (here: each name one slot past its place) is
+    // not taken; the reader makes its own, and still finds every name.
+    NuskSchema* own = new NuskSchema("names_rehashed");  // a schema lives as long as the process
+    const char* const names[] = {"first_name", "second", "third_entity_name"};
+    std::vector<NuskDomain*> domains;
+    for (const char* name : names) domains.push_back(own->addEntity(name, {}));
+    own->seal();
+    static nusk_detail::NameSlot slots[16] = {};
+    const size_t mask = 15;
+    for (size_t k = 0; k < domains.size(); ++k) {
+        size_t i = (nusk_detail::foldedNameHash(names[k]) + 1) & mask;
+        while (slots[i].entry) i = (i + 1) & mask;
+        slots[i] = {static_cast<uint32_t>(k + 1), static_cast<uint32_t>(std::strlen(names[k]))};
+    }
+    static nusk_detail::CompiledNames misplaced{slots, 16, 3, nullptr};
+    misplaced.domains = domains.data();
+    NuskStore::setCompiledNames(own, &misplaced);
+    ASSERT_EQ(NuskStore::compiledNames(own), &misplaced);
+    const nusk_p21::NameTable rebuilt(own);
+    EXPECT_FALSE(rebuilt.fromCompiler());
+    for (size_t k = 0; k < domains.size(); ++k) EXPECT_EQ(rebuilt.find(names[k]), domains[k]) << names[k];
+
+    // A schema that has grown a named type since its table was written is no longer served by it.
+    NuskSchema* grown = new NuskSchema("names_grown");
+    std::vector<NuskDomain*> before{grown->addEntity("before", {})};
+    static nusk_detail::NameSlot oneSlot[16] = {};
+    oneSlot[nusk_detail::foldedNameHash("before") & mask] = {1, 6};
+    static nusk_detail::CompiledNames ofOne{oneSlot, 16, 1, nullptr};
+    ofOne.domains = before.data();
+    NuskStore::setCompiledNames(grown, &ofOne);
+    EXPECT_EQ(NuskStore::compiledNames(grown), &ofOne);
+    NuskDomain* after = grown->addEntity("after", {});
+    grown->seal();
+    EXPECT_EQ(NuskStore::compiledNames(grown), nullptr);
+    const nusk_p21::NameTable ofGrown(grown);
+    EXPECT_FALSE(ofGrown.fromCompiler());
+    EXPECT_EQ(ofGrown.find("AFTER"), after);
+    EXPECT_EQ(ofGrown.find("BEFORE"), before[0]);
 }

@@ -2,6 +2,9 @@
 #include "emit.h"
 #include "naming.h"
 
+#include "ascii_case.h"
+#include "name_slots.h"
+
 #include <algorithm>
 #include <sstream>
 
@@ -33,6 +36,27 @@ uint32_t minElements(const TypeSpec& t) {
     } catch (...) {
         return 0;
     }
+}
+
+/// The slots of the table the reader finds named types in by name, laid out as the reader lays out its own.
+std::vector<nusk_detail::NameSlot> nameSlots(const std::vector<Named>& named) {
+    std::vector<nusk_detail::NameSlot> slots(nusk_detail::nameSlotCount(named.size()), nusk_detail::NameSlot{0, 0});
+    const size_t mask = slots.size() - 1;
+    for (size_t k = 0; k < named.size(); ++k) {
+        size_t i = nusk_detail::foldedNameHash(named[k].name) & mask;
+        while (slots[i].entry) i = (i + 1) & mask;
+        slots[i] = {static_cast<uint32_t>(k + 1), static_cast<uint32_t>(named[k].name.size())};
+    }
+    return slots;
+}
+
+std::string nameSlotsSource(const std::vector<nusk_detail::NameSlot>& slots) {
+    std::ostringstream out;
+    out << "const nusk_detail::NameSlot kNameSlots[] = {";
+    for (size_t i = 0; i < slots.size(); ++i)
+        out << (i % 8 ? " " : "\n    ") << "{" << slots[i].entry << ", " << slots[i].length << "},";
+    out << "\n};\n\n";
+    return out.str();
 }
 
 }  // namespace
@@ -133,6 +157,8 @@ std::string Generator::tablesSource() {
     out << "const int32_t kSupertypes[] = {\n" << supers.str() << "    -1};\n\n";
     out << "const int32_t kConstraintCode[] = {\n" << code.str() << "    -1};\n\n";
     out << "const DefaultRow kDefaults[] = {\n" << defaults.str() << "    {-1, 0}};\n\n";
+    const std::vector<nusk_detail::NameSlot> slots = nameSlots(r_.named);
+    out << nameSlotsSource(slots);
     out << "}  // namespace\n\n";
     out << "const Tables& ap242Tables() {\n    static const Tables tables = {\n        "
         << quoted(r_.schema->name) << ", " << quoted(className("")) << ",\n"
@@ -142,7 +168,8 @@ std::string Generator::tablesSource() {
         << "        kDerived, " << derivedCount << ",\n"
         << "        kTypeRefs, " << typeRefRows_.size() << ",\n"
         << "        kSelectItems, kEnumValues, kSupertypes, kConstraintCode,\n"
-        << "        kDefaults, " << defaults_.size() << "};\n    return tables;\n}\n\n"
+        << "        kDefaults, " << defaults_.size() << ",\n"
+        << "        kNameSlots, " << slots.size() << "};\n    return tables;\n}\n\n"
         << "}  // namespace nusk_ap242\n";
     return out.str();
 }

@@ -26,6 +26,10 @@
 #include <utility>
 #include <vector>
 
+namespace nusk_detail {
+struct CompiledNames;
+}
+
 /// One operand of an EXPRESS supertype constraint (SUPERTYPE OF (...)), used to decide which complex
 /// combinations a schema allows.
 struct NuskSupertypeExpr {
@@ -180,6 +184,8 @@ private:
     // the order they were made: the names a word of a file may stand for, found once here when each is made.
     std::vector<std::pair<std::string_view, NuskDomain*>> lowerCaseNamed_;
     std::deque<std::string> loweredNames_;
+    // The schema compiler's table of those names, when the schema was loaded from its tables (not owned).
+    const nusk_detail::CompiledNames* compiledNames_ = nullptr;
     std::unordered_map<std::string, NuskDomain*> complexByKey_;
     std::unordered_map<std::string, std::vector<NuskDomain*>> unformedComplex_;  // leaves of generated classes
     std::unordered_map<uint64_t, NuskDomain*> aggregates_;  // by kind (high half) and element index (low half)

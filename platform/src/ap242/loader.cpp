@@ -1,5 +1,6 @@
 // Building the AP242 schema from its generated tables.
 #include "factory.h"
+#include "store_access.h"
 #include "tables.h"
 
 #include "nusk/report.h"
@@ -22,6 +23,8 @@ namespace {
 // reached through them while other statics are destroyed.
 std::vector<NuskAttribute*>& gAttributes = *new std::vector<NuskAttribute*>;
 std::vector<NuskDomain*>& gNamed = *new std::vector<NuskDomain*>;
+// The compiled table of the named rows' names, over gNamed.
+nusk_detail::CompiledNames gCompiledNames{};
 
 class Loader {
 public:
@@ -32,6 +35,8 @@ public:
 
     NuskSchema* load() {
         createNamed();
+        gCompiledNames = {t_.nameSlots, static_cast<size_t>(t_.nameSlotCount), gNamed.size(), gNamed.data()};
+        NuskStore::setCompiledNames(schema_, &gCompiledNames);
         linkTypes();
         addAttributes();
         addConstraints();

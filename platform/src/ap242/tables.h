@@ -2,6 +2,8 @@
 // into the store's domains and attributes.
 #pragma once
 
+#include "name_slots.h"
+
 #include <cstdint>
 
 namespace nusk_ap242 {
@@ -74,6 +76,9 @@ struct Tables {
     const int32_t* constraintCode;
     const DefaultRow* defaults;
     int defaultCount;
+    // The named rows by their names (the reader's table of them), `nameSlotCount` slots over the named rows.
+    const nusk_detail::NameSlot* nameSlots;
+    int nameSlotCount;
 };
 
 /// The generated tables of the AP242 schema.

@@ -48,29 +48,47 @@ bool sameName(std::string_view lowerKey, std::string_view name) {
 }  // namespace
 
 NameTable::NameTable(const NuskSchema* schema) {
+    if (const nusk_detail::CompiledNames* compiled = NuskStore::compiledNames(schema)) {
+        slots_ = compiled->slots;
+        domains_ = compiled->domains;
+        mask_ = compiled->slotCount - 1;
+        // The compiler hashed the names as this build does, unless it ran where words are laid out otherwise:
+        // the first name must be found through its own hash, or the table is made here instead.
+        if (compiled->entryCount && find(compiled->domains[0]->name()) == compiled->domains[0]) return;
+    }
+    build(schema);
+}
+
+void NameTable::build(const NuskSchema* schema) {
     // The schema found which of its names are lower case as it made them. Names with capitals (the store's own
     // classes) never stand for a word of a file: words are found in lower case.
-    NuskStore::lowerCaseNamed(schema, entries_);
-    size_t size = 16;
-    while (size < entries_.size() * 2) size *= 2;
+    std::vector<std::pair<std::string_view, NuskDomain*>> named;
+    NuskStore::lowerCaseNamed(schema, named);
+    const size_t size = nusk_detail::nameSlotCount(named.size());
     // Backed in one call, not a fault per page as it fills.
-    slots_.reserve(size);
-    nusk_detail::backPages(slots_.data(), size * sizeof(uint32_t));
-    slots_.assign(size, 0);
+    ownSlots_.reserve(size);
+    nusk_detail::backPages(ownSlots_.data(), size * sizeof(nusk_detail::NameSlot));
+    ownSlots_.assign(size, nusk_detail::NameSlot{0, 0});
+    ownDomains_.reserve(named.size());
     mask_ = size - 1;
-    for (size_t k = 0; k < entries_.size(); ++k) {
-        size_t i = nusk_detail::foldedNameHash(entries_[k].first) & mask_;
-        while (slots_[i]) i = (i + 1) & mask_;
-        slots_[i] = static_cast<uint32_t>(k + 1);
+    for (size_t k = 0; k < named.size(); ++k) {
+        const std::string_view name = named[k].first;
+        ownDomains_.push_back(named[k].second);
+        size_t i = nusk_detail::foldedNameHash(name) & mask_;
+        while (ownSlots_[i].entry) i = (i + 1) & mask_;
+        ownSlots_[i] = {static_cast<uint32_t>(k + 1), static_cast<uint32_t>(name.size())};
     }
+    slots_ = ownSlots_.data();
+    domains_ = ownDomains_.data();
 }
 
 NuskDomain* NameTable::find(std::string_view name) const {
     for (size_t i = nusk_detail::foldedNameHash(name) & mask_;; i = (i + 1) & mask_) {
-        const uint32_t slot = slots_[i];
-        if (!slot) return nullptr;
-        const auto& e = entries_[slot - 1];
-        if (sameName(e.first, name)) return e.second;
+        const nusk_detail::NameSlot slot = slots_[i];
+        if (!slot.entry) return nullptr;
+        if (slot.length != name.size()) continue;
+        NuskDomain* domain = domains_[slot.entry - 1];
+        if (sameName(std::string_view(domain->name(), slot.length), name)) return domain;
     }
 }
 

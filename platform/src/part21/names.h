@@ -1,9 +1,10 @@
 // Finding the domain a Part 21 name (written in upper case) stands for.
 #pragma once
 
+#include "name_slots.h"
+
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 class NuskDomain;
@@ -17,14 +18,20 @@ public:
     explicit NameTable(const NuskSchema* schema);
     /// The domain of that name, or null.
     NuskDomain* find(std::string_view name) const;
+    /// Whether the table is the one the schema compiler wrote (nothing was made for it).
+    bool fromCompiler() const { return ownSlots_.empty(); }
 
 private:
-    // The names in a dense list (each lower case, owned by its domain), found through an open-addressing table
-    // of their places in it (one more, so that 0 is an empty slot): 4-byte slots keep the table small, and it is
-    // built on a read's clock.
-    std::vector<std::pair<std::string_view, NuskDomain*>> entries_;
-    std::vector<uint32_t> slots_;
+    /// Makes the table here, for a schema that has none from the schema compiler (or that has grown since).
+    void build(const NuskSchema* schema);
+
+    // The slots and the domains they point into: the compiler's (static data, nothing to make) or made here.
+    // A domain's name is the lower-case key itself.
+    const nusk_detail::NameSlot* slots_ = nullptr;
+    NuskDomain* const* domains_ = nullptr;
     size_t mask_ = 0;
+    std::vector<nusk_detail::NameSlot> ownSlots_;
+    std::vector<NuskDomain*> ownDomains_;
 };
 
 /// The table of a schema, made on first use; safe on any thread (the table is shared and never changes).

@@ -4,6 +4,7 @@
 #include "arena.h"
 #include "ascii_case.h"
 #include "core_domains.h"
+#include "name_slots.h"
 #include "design_impl.h"
 #include "registry.h"
 #include "store_access.h"
@@ -117,6 +118,21 @@ void NuskStore::lowerCaseNamed(const NuskSchema* schema,
     out.reserve(named.size());
     nusk_detail::backPages(out.data(), named.size() * sizeof(named[0]));
     out.assign(named.begin(), named.end());
+}
+
+void NuskStore::setCompiledNames(NuskSchema* schema, const nusk_detail::CompiledNames* names) {
+    std::unique_lock<std::shared_mutex> guard(schema->lock_);
+    schema->compiledNames_ = names;
+}
+
+const nusk_detail::CompiledNames* NuskStore::compiledNames(const NuskSchema* schema) {
+    std::shared_lock<std::shared_mutex> guard(schema->lock_);
+    const nusk_detail::CompiledNames* names = schema->compiledNames_;
+    const auto& named = schema->lowerCaseNamed_;
+    // It lists the domains in the order they were made: the same count and the same two ends.
+    const bool same = names && names->entryCount == named.size() && !named.empty() &&
+                      names->domains[0] == named.front().second && names->domains[named.size() - 1] == named.back().second;
+    return same ? names : nullptr;
 }
 
 size_t NuskSchema::NameHash::operator()(std::string_view name) const noexcept {

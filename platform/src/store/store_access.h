@@ -14,6 +14,7 @@ class NuskAggregate;
 struct NuskRawText;
 namespace nusk_detail {
 class StringPool;
+struct CompiledNames;
 /// An integer slot's value for a 32-bit getter: unset gives NUSK_NULL_INTEGER, and so does a value that does
 /// not fit 32 bits, which is reported through NUSK (never cut to its low bits).
 int narrowInteger(int64_t value);
@@ -56,4 +57,9 @@ public:
     /// domain) with their names, in the order they were made: copied into `out` under the schema's lock, since
     /// other threads may be forming domains meanwhile. `out`'s storage is backed in one call.
     static void lowerCaseNamed(const NuskSchema* schema, std::vector<std::pair<std::string_view, NuskDomain*>>& out);
+    /// Gives a schema the table of those names that the schema compiler made (it must outlive the schema).
+    static void setCompiledNames(NuskSchema* schema, const nusk_detail::CompiledNames* names);
+    /// That table, or null when the schema has none or has named domains the table does not hold (added after
+    /// loading).
+    static const nusk_detail::CompiledNames* compiledNames(const NuskSchema* schema);
 };
