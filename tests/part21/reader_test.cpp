@@ -659,7 +659,7 @@ TEST(Part21Reader, TheCompilersTableOfNamesServesOnlyWhereItHoldsEveryNameAsTheR
     NuskSchema* grown = new NuskSchema("names_grown");
     std::vector<NuskDomain*> before{grown->addEntity("before", {})};
     static nusk_detail::NameSlot oneSlot[16] = {};
-    oneSlot[nusk_detail::foldedNameHash("before") & mask] = {1, 6};
+    nusk_detail::placeName(oneSlot, 16, 0, "before");
     static nusk_detail::CompiledNames ofOne{oneSlot, 16, 1, nullptr};
     ofOne.domains = before.data();
     NuskStore::setCompiledNames(grown, &ofOne);

@@ -2,7 +2,6 @@
 #include "emit.h"
 #include "naming.h"
 
-#include "ascii_case.h"
 #include "name_slots.h"
 
 #include <algorithm>
@@ -41,12 +40,7 @@ uint32_t minElements(const TypeSpec& t) {
 /// The slots of the table the reader finds named types in by name, laid out as the reader lays out its own.
 std::vector<nusk_detail::NameSlot> nameSlots(const std::vector<Named>& named) {
     std::vector<nusk_detail::NameSlot> slots(nusk_detail::nameSlotCount(named.size()), nusk_detail::NameSlot{0, 0});
-    const size_t mask = slots.size() - 1;
-    for (size_t k = 0; k < named.size(); ++k) {
-        size_t i = nusk_detail::foldedNameHash(named[k].name) & mask;
-        while (slots[i].entry) i = (i + 1) & mask;
-        slots[i] = {static_cast<uint32_t>(k + 1), static_cast<uint32_t>(named[k].name.size())};
-    }
+    for (size_t k = 0; k < named.size(); ++k) nusk_detail::placeName(slots.data(), slots.size(), k, named[k].name);
     return slots;
 }
 

@@ -72,11 +72,8 @@ void NameTable::build(const NuskSchema* schema) {
     ownDomains_.reserve(named.size());
     mask_ = size - 1;
     for (size_t k = 0; k < named.size(); ++k) {
-        const std::string_view name = named[k].first;
         ownDomains_.push_back(named[k].second);
-        size_t i = nusk_detail::foldedNameHash(name) & mask_;
-        while (ownSlots_[i].entry) i = (i + 1) & mask_;
-        ownSlots_[i] = {static_cast<uint32_t>(k + 1), static_cast<uint32_t>(name.size())};
+        nusk_detail::placeName(ownSlots_.data(), size, k, named[k].first);
     }
     slots_ = ownSlots_.data();
     domains_ = ownDomains_.data();

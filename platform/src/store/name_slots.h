@@ -3,8 +3,11 @@
 // one the schema compiler wrote beside the schema's other tables, which costs nothing to make.
 #pragma once
 
+#include "ascii_case.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 class NuskDomain;
 
@@ -31,6 +34,15 @@ inline size_t nameSlotCount(size_t names) {
     size_t size = 16;
     while (size < names * 2) size *= 2;
     return size;
+}
+
+/// Puts the name at place `entry` (counted from 0) into the first free slot from its hash on: how both the
+/// schema compiler and the reader lay out a table, so that one probes what the other wrote.
+inline void placeName(NameSlot* slots, size_t slotCount, size_t entry, std::string_view name) {
+    const size_t mask = slotCount - 1;
+    size_t i = foldedNameHash(name) & mask;
+    while (slots[i].entry) i = (i + 1) & mask;
+    slots[i] = {static_cast<uint32_t>(entry + 1), static_cast<uint32_t>(name.size())};
 }
 
 }  // namespace nusk_detail

@@ -4,8 +4,8 @@
 #include "arena.h"
 #include "ascii_case.h"
 #include "core_domains.h"
-#include "name_slots.h"
 #include "design_impl.h"
+#include "name_slots.h"
 #include "registry.h"
 #include "store_access.h"
 
