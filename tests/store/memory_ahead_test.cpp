@@ -1,6 +1,7 @@
 // Object memory backed ahead of time: kept until designs take it, bounded, and backed on another thread that
 // stops when asked.
 #include "arena.h"
+#include "code_pages.h"
 
 #include "nusk/ap242_support.h"
 #include "nusk/memory.h"
@@ -8,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -116,6 +119,49 @@ TEST(StoreMemoryAhead, OnAnotherThreadItBacksWhatItWasAskedAndStopsWhenTold) {
     ahead.stop();
     ahead.finish();
     EXPECT_EQ(keptReady(), before);
+}
+
+/// The pages of `segments` that are not mapped into the process (bit 63 of each page's entry in the process's
+/// page map), or -1 when the page map cannot be read.
+long unmappedPages(const std::vector<nusk_detail::FileSegment>& segments) {
+    const int fd = open("/proc/self/pagemap", O_RDONLY);
+    if (fd < 0) return -1;
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    long unmapped = 0;
+    for (const nusk_detail::FileSegment& s : segments) {
+        for (uintptr_t at = s.start & ~(page - 1); at < s.start + s.bytes; at += page) {
+            uint64_t entry = 0;
+            if (pread(fd, &entry, sizeof entry, static_cast<off_t>(at / page * sizeof entry)) != sizeof entry) {
+                close(fd);
+                return -1;
+            }
+            unmapped += !(entry >> 63);
+        }
+    }
+    close(fd);
+    return unmapped;
+}
+
+TEST(StoreMemoryAhead, TheLibrarysOwnPagesAreMappedEvenWhenToldToStopAtOnce) {
+    // The code and class tables of the generated types are megabytes that a read touches here and there, a fault
+    // per page on the reading thread unless the helper maps them first.
+    const std::vector<nusk_detail::FileSegment> segments = nusk_detail::ownFileSegments();
+    ASSERT_FALSE(segments.empty());
+    size_t bytes = 0;
+    for (const nusk_detail::FileSegment& s : segments) bytes += s.bytes;
+    EXPECT_GT(bytes, size_t(1) << 20) << "the generated classes alone are megabytes";
+    const long before = unmappedPages(segments);
+    if (before < 0) GTEST_SKIP() << "the process's page map cannot be read here";
+    if (before == 0) GTEST_SKIP() << "every page of the library is mapped already";
+    {
+        NuskMemoryAhead ahead(0);
+        ahead.stop();
+        ahead.finish();
+        if (!ahead.started()) GTEST_SKIP() << "one processor: nothing is mapped ahead";
+    }
+    const long after = unmappedPages(segments);
+    if (after == before && nusk_detail::mapOwnPagesAhead() == 0) GTEST_SKIP() << "the system maps no pages ahead";
+    EXPECT_EQ(after, 0) << "of " << before << " pages not mapped before";
 }
 
 TEST(StoreMemoryAhead, AFailureOnItsThreadStaysThere) {

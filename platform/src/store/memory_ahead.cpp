@@ -2,6 +2,7 @@
 #include "nusk/memory.h"
 
 #include "arena.h"
+#include "code_pages.h"
 #include "helper_thread.h"
 #include "processors.h"
 
@@ -33,14 +34,23 @@ void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {
     try {
         while (first && !stopping_.load(std::memory_order_relaxed) && first()) {
         }
-        // A chunk at a time, so that the work ends soon after stop().
+        // A chunk at a time, so that the work ends soon after stop(). The library's own pages are mapped once the
+        // first chunk is ready (a read that finds no chunk ready maps one itself, and would wait meanwhile for
+        // whatever this thread is mapping), and to the end even after stop(): they take a fraction of a
+        // millisecond, and a read that has started meanwhile faults on fewer of them.
         using nusk_detail::Arena;
         const size_t wanted = bytes < Arena::kMostKeptReady ? bytes : Arena::kMostKeptReady;
+        bool codeMapped = false;
         for (size_t kept = 0; kept < wanted && !stopping_.load(std::memory_order_relaxed);) {
             const size_t now = Arena::keepReady(wanted - kept < Arena::kChunkSize ? wanted : kept + Arena::kChunkSize);
+            if (!codeMapped) {
+                nusk_detail::mapOwnPagesAhead();
+                codeMapped = true;
+            }
             if (now <= kept) break;  // no memory to be had, or designs take it as fast
             kept = now;
         }
+        if (!codeMapped) nusk_detail::mapOwnPagesAhead();
     } catch (...) {
     }
 }
