@@ -32,7 +32,8 @@ void NuskMemoryAhead::finish() {
 void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {
     // Nothing may leave a thread: whatever fails here only leaves memory to be backed as it is used.
     try {
-        while (first && !stopping_.load(std::memory_order_relaxed) && first()) {
+        auto stopped = [this] { return stopping_.load(std::memory_order_relaxed); };
+        while (first && !stopped() && first()) {
         }
         // A chunk at a time, so that the work ends soon after stop(). The library's own pages are mapped once the
         // first chunk is ready (a read that finds no chunk ready maps one itself, and would wait meanwhile for
@@ -40,17 +41,16 @@ void NuskMemoryAhead::run(size_t bytes, const std::function<bool()>& first) {
         // millisecond, and a read that has started meanwhile faults on fewer of them.
         using nusk_detail::Arena;
         const size_t wanted = bytes < Arena::kMostKeptReady ? bytes : Arena::kMostKeptReady;
-        bool codeMapped = false;
-        for (size_t kept = 0; kept < wanted && !stopping_.load(std::memory_order_relaxed);) {
-            const size_t now = Arena::keepReady(wanted - kept < Arena::kChunkSize ? wanted : kept + Arena::kChunkSize);
-            if (!codeMapped) {
-                nusk_detail::mapOwnPagesAhead();
-                codeMapped = true;
-            }
+        auto oneMoreChunk = [wanted](size_t kept) {
+            return Arena::keepReady(wanted - kept < Arena::kChunkSize ? wanted : kept + Arena::kChunkSize);
+        };
+        size_t kept = wanted && !stopped() ? oneMoreChunk(0) : 0;
+        nusk_detail::mapOwnPagesAhead();
+        while (kept < wanted && !stopped()) {
+            const size_t now = oneMoreChunk(kept);
             if (now <= kept) break;  // no memory to be had, or designs take it as fast
             kept = now;
         }
-        if (!codeMapped) nusk_detail::mapOwnPagesAhead();
     } catch (...) {
     }
 }
