@@ -144,7 +144,11 @@ bool mivo_tool::backStartupHeapPage(size_t upTo) {
     do {
         if (from >= upTo) return false;
     } while (!gRegion.backed.compare_exchange_weak(from, from + kHugePage));
-    // Pages in use already are left as they are: backing only fills in what is missing.
+    // Pages in use already are left as they are: backing only fills in what is missing. A first write (adding
+    // nothing, as the page may be in use) takes the huge page in a fault that holds this mapping's lock only:
+    // making one can take the system milliseconds, and the call below holds the process's map lock throughout,
+    // which the main thread would wait for whenever it maps memory meanwhile.
+    __atomic_fetch_add(gRegion.base + from, 0, __ATOMIC_RELAXED);
     madvise(gRegion.base + from, kHugePage, kPopulateWrite);
     return true;
 }

@@ -111,6 +111,12 @@ void* freshChunk(bool eager) {
     void* mem = mapChunk();
     if (mem && eager) {
         madvise(mem, Arena::kChunkSize, MADV_HUGEPAGE);
+        // A first write takes the chunk's huge page (or a small page where the system has none) in a fault,
+        // which holds this mapping's own lock only; backing the rest in one call then fills small pages, if any.
+        // Making a huge page can take the system milliseconds (it moves pages to free one), and the call holds
+        // the process's map lock throughout: every other thread that maps memory meanwhile, such as the second
+        // part of a read starting its design, would wait for it.
+        *static_cast<volatile char*>(mem) = 0;
         madvise(mem, Arena::kChunkSize, kPopulateWrite);  // refused by older kernels: pages come on first touch
     }
     return mem;
