@@ -341,4 +341,45 @@ TEST(StoreArenaDeathTest, ADesignFilledAlongsideAnotherIsNeverBackedWholeForBein
     EXPECT_EXIT(exitOnBackingOfTwoSmallDesigns(true, false, true), testing::ExitedWithCode(0), "resident pages");
 }
 
+
+/// Whether the mapping that holds `p` is marked for huge pages ("hg" among its flags in /proc/self/smaps).
+bool advisedHuge(const void* p) {
+    std::ifstream smaps("/proc/self/smaps");
+    const unsigned long at = reinterpret_cast<uintptr_t>(p);
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long start = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx", &start, &end) == 2)  // a mapping's first line
+            inside = at >= start && at < end;
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line.find(" hg") != std::string::npos;
+    }
+    return false;
+}
+
+/// In a process of its own (run in a death test): backs two chunks whole, judging huge pages by `limit`, and
+/// exits 0 when the first is marked for huge pages and the second only when huge pages were not too slow.
+[[noreturn]] void exitOnHugePagesJudgedBy(int64_t limitNanoseconds) {
+    Arena::judgeHugePagesBy(limitNanoseconds);
+    Arena arena;
+    arena.expect(3 * Arena::kChunkSize);
+    void* first = chunkOf(arena.allocate(kBlock));
+    void* second = first;
+    for (int i = 0; i < 1000 && second == first; ++i) second = chunkOf(arena.allocate(kBlock));
+    const bool firstHuge = advisedHuge(first);
+    const bool secondHuge = advisedHuge(second);
+    std::fprintf(stderr, "huge pages: first chunk %d, second %d, too slow %d\n", firstHuge, secondHuge,
+                 Arena::hugePagesTooSlow());
+    std::exit(second != first && firstHuge && secondHuge == !Arena::hugePagesTooSlow() ? 0 : 1);
+}
+
+// Once a huge page has been slow to come, the chunks that follow are backed with small pages; while they come
+// fast, every chunk backed whole is a huge page.
+TEST(StoreArenaDeathTest, OnceAHugePageIsSlowToComeChunksAreBackedWithSmallPages) {
+    if (!backsInOneCall()) GTEST_SKIP() << "the system backs no range in one call";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts afresh: no chunk mapped yet
+    EXPECT_EXIT(exitOnHugePagesJudgedBy(0), testing::ExitedWithCode(0), "too slow 1");
+    EXPECT_EXIT(exitOnHugePagesJudgedBy(int64_t(3600) * 1000000000), testing::ExitedWithCode(0), "too slow 0");
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -77,6 +78,13 @@ constexpr size_t kFirstStretch = size_t(64) << 10;
 
 std::atomic<bool> gFirstChunkMapped{false};  // whether the process has mapped a chunk yet
 
+// A huge page usually comes in 0.1 to 0.3 ms, and 512 small pages in 0.4 to 0.9 ms. After another process has
+// left the system's free memory in pieces (a large read by another program), the system may first move pages
+// to free a huge one: 1 to 5 ms for each, for minutes. Once a huge page has taken longer than the limit, the
+// process backs its chunks with small pages.
+std::atomic<int64_t> gHugePageTimeLimit{1000000};  // nanoseconds
+std::atomic<bool> gHugePagesTooSlow{false};
+
 #ifdef MADV_POPULATE_WRITE
 constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
 #else
@@ -110,13 +118,18 @@ void* mapChunk() {
 void* freshChunk(bool eager) {
     void* mem = mapChunk();
     if (mem && eager) {
-        madvise(mem, Arena::kChunkSize, MADV_HUGEPAGE);
+        const bool huge = !gHugePagesTooSlow.load(std::memory_order_relaxed);
+        if (huge) madvise(mem, Arena::kChunkSize, MADV_HUGEPAGE);
         // A first write takes the chunk's huge page (or a small page where the system has none) in a fault,
         // which holds this mapping's own lock only; backing the rest in one call then fills small pages, if any.
         // Making a huge page can take the system milliseconds (it moves pages to free one), and the call holds
         // the process's map lock throughout: every other thread that maps memory meanwhile, such as the second
         // part of a read starting its design, would wait for it.
+        const auto start = std::chrono::steady_clock::now();
         *static_cast<volatile char*>(mem) = 0;
+        if (huge && std::chrono::steady_clock::now() - start >
+                        std::chrono::nanoseconds(gHugePageTimeLimit.load(std::memory_order_relaxed)))
+            gHugePagesTooSlow.store(true, std::memory_order_relaxed);
         madvise(mem, Arena::kChunkSize, kPopulateWrite);  // refused by older kernels: pages come on first touch
     }
     return mem;
@@ -227,6 +240,13 @@ size_t Arena::Chunk::startAfter(size_t unit) const {
     while (bits == 0 && ++word < kBitmapWords && word * 64 < limit) bits = starts[word];
     const size_t found = bits ? word * 64 + static_cast<size_t>(__builtin_ctzll(bits)) : limit;
     return found < limit ? found : limit;
+}
+
+bool Arena::hugePagesTooSlow() { return gHugePagesTooSlow.load(std::memory_order_relaxed); }
+
+void Arena::judgeHugePagesBy(int64_t limitNanoseconds) {
+    gHugePageTimeLimit.store(limitNanoseconds, std::memory_order_relaxed);
+    gHugePagesTooSlow.store(false, std::memory_order_relaxed);
 }
 
 size_t Arena::keepReady(size_t bytes) {

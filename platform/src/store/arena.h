@@ -45,6 +45,12 @@ public:
     /// chunks, at most kMostKeptReady) are kept; safe on any thread. Returns the bytes kept.
     static size_t keepReady(size_t bytes);
     static constexpr size_t kMostKeptReady = 32 * kChunkSize;
+    /// Whether a chunk backed whole has been slow to come as a huge page in this process: chunks backed whole
+    /// from then on are backed with small pages. Safe on any thread.
+    static bool hugePagesTooSlow();
+    /// Judges huge pages too slow once one takes longer than `limitNanoseconds` (1 ms unless told otherwise), as
+    /// if none had come yet. For tests.
+    static void judgeHugePagesBy(int64_t limitNanoseconds);
 
     /// A 2 MiB piece of memory that allocations come out of, with its bookkeeping at its start.
     struct Chunk;
