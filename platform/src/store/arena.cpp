@@ -78,10 +78,10 @@ constexpr size_t kFirstStretch = size_t(64) << 10;
 
 std::atomic<bool> gFirstChunkMapped{false};  // whether the process has mapped a chunk yet
 
-// A huge page usually comes in 0.1 to 0.3 ms, and 512 small pages in 0.4 to 0.9 ms. After another process has
-// left the system's free memory in pieces (a large read by another program), the system may first move pages
-// to free a huge one: 1 to 5 ms for each, for minutes. Once a huge page has taken longer than the limit, the
-// process backs its chunks with small pages.
+// A huge page usually comes in 0.1 to 0.3 ms, and 512 small pages in 0.4 to 0.9 ms. For minutes at a time, on a
+// virtual machine above all (where the host may have to back the memory afresh), a huge page takes 1 to 5 ms,
+// and touching all of it is then what costs: small pages touch only what a design fills. Once a huge page has
+// taken longer than the limit, the process backs its chunks with small pages.
 std::atomic<int64_t> gHugePageTimeLimit{1000000};  // nanoseconds
 std::atomic<bool> gHugePagesTooSlow{false};
 
@@ -122,9 +122,9 @@ void* freshChunk(bool eager) {
         if (huge) madvise(mem, Arena::kChunkSize, MADV_HUGEPAGE);
         // A first write takes the chunk's huge page (or a small page where the system has none) in a fault,
         // which holds this mapping's own lock only; backing the rest in one call then fills small pages, if any.
-        // Making a huge page can take the system milliseconds (it moves pages to free one), and the call holds
-        // the process's map lock throughout: every other thread that maps memory meanwhile, such as the second
-        // part of a read starting its design, would wait for it.
+        // Making a huge page can take the system milliseconds (zeroing 2 MiB of memory that is slow to come), and
+        // the call holds the process's map lock throughout: every other thread that maps memory meanwhile, such as
+        // the second part of a read starting its design, would wait for it.
         const auto start = std::chrono::steady_clock::now();
         *static_cast<volatile char*>(mem) = 0;
         if (huge && std::chrono::steady_clock::now() - start >
