@@ -1,5 +1,7 @@
 #include "arena.h"
 
+#include "populate.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -84,12 +86,6 @@ std::atomic<bool> gFirstChunkMapped{false};  // whether the process has mapped a
 // taken longer than the limit, the process backs its chunks with small pages.
 std::atomic<int64_t> gHugePageTimeLimit{1000000};  // nanoseconds
 std::atomic<bool> gHugePagesTooSlow{false};
-
-#ifdef MADV_POPULATE_WRITE
-constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
-#else
-constexpr int kPopulateWrite = 23;  // the kernel's value, for C libraries whose headers predate it
-#endif
 
 /// A chunk of address space aligned to its size, so that an object's chunk is found from its address. Pages
 /// are only backed once touched.

@@ -1,5 +1,7 @@
 #include "code_pages.h"
 
+#include "populate.h"
+
 #if defined(__linux__)
 #include <link.h>
 #include <sys/mman.h>
@@ -11,12 +13,6 @@ namespace nusk_detail {
 #if defined(__linux__)
 
 namespace {
-
-#ifdef MADV_POPULATE_READ
-constexpr int kPopulateRead = MADV_POPULATE_READ;
-#else
-constexpr int kPopulateRead = 22;  // the kernel's value, for C libraries whose headers predate it
-#endif
 
 // A piece holds the process's map lock for its time (about 6 us): small enough that a thread that maps memory
 // meanwhile waits for little.
