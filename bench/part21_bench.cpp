@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no test data at %s\n", MIVO_DATA_DIR);
         return 1;
     }
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(dir) / "nist"))
-        registerFile(e.path().filename().string(), e.path().string());
+    for (const char* family : {"nist", "assemblies"})
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(dir) / family))
+            registerFile(e.path().filename().string(), e.path().string());
     const std::string large = std::filesystem::temp_directory_path() / "mivo-bench-large.stp";
     if (mivo_bench::makeLargeFile(large, 120u << 20)) registerFile("large-120MB", large);
     benchmark::Initialize(&argc, argv);

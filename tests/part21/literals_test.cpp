@@ -1,6 +1,7 @@
 // String literal bodies: decoding of each escape form, the handling of malformed bodies, encoding, and
 // the round trip over generated texts and byte strings.
 #include "literals.h"
+#include "text_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -193,3 +194,39 @@ TEST(DecodeString, ArbitraryBodiesGiveWellFormedUtf8) {
 }
 
 }  // namespace
+
+namespace {
+
+/// The closing quote of the literal opening at text[0], found byte by byte; npos when it is never closed.
+size_t closingQuoteByBytes(const std::string& text) {
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] != '\'') continue;
+        if (i + 1 < text.size() && text[i + 1] == '\'') {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+// Short literals are looked at byte by byte and longer ones in bulk: a doubled quote, the closing quote or the end
+// of the text may fall on either side of where one way hands over to the other.
+TEST(StringClose, FindsTheClosingQuoteWhereverDoubledQuotesAndTheEndFall) {
+    for (size_t length = 1; length <= 40; ++length) {
+        for (size_t doubled = 1; doubled + 1 < length; ++doubled) {
+            for (size_t close = 1; close <= length; ++close) {
+                std::string text(length, 'x');
+                text[0] = '\'';
+                text[doubled] = text[doubled + 1] = '\'';
+                if (close < length) text[close] = '\'';
+                const char* found = nusk_p21::scan::stringClose(text.data(), text.data() + text.size());
+                const size_t expected = closingQuoteByBytes(text);
+                const size_t got = found ? static_cast<size_t>(found - text.data()) : std::string::npos;
+                ASSERT_EQ(got, expected) << text;
+            }
+        }
+    }
+}

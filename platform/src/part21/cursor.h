@@ -59,7 +59,11 @@ struct Cursor {
     char peek() const { return p < end ? *p : '\0'; }
 
     /// Skips blanks and comments (a comment that is never closed runs to the end).
-    void skip() { p = scan::skipBlanksToEnd(p, end); }
+    void skip() {
+        // Most values follow their comma or bracket with no blank: one look settles it.
+        if (p < end && static_cast<unsigned char>(*p) > ' ' && *p != '/') return;
+        p = scan::skipBlanksToEnd(p, end);
+    }
     /// Skips blanks, then takes `c` if it is next.
     bool take(char c) {
         skip();

@@ -125,6 +125,10 @@ LineBytes lineBytes(const char* p, const char* end) {
 
 void Scanner::countLines(size_t from, size_t to) {
     if (to <= from) return;  // also keeps an empty text's null data away from memchr
+    if (to - from == 1 && data_[from] == '\n') {  // most statements end their line: the gap is its line feed
+        ++line_;
+        return;
+    }
     line_ += linesIn(data_ + from, data_ + to);
 }
 

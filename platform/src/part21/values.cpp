@@ -296,7 +296,8 @@ Reader::Fit Reader::readString(Cursor& c, NuskSlot& out) {
     std::string_view body;
     if (!c.stringBody(body)) return Fit::broken;
     nusk_detail::StringPool& pool = design_->impl().strings_;
-    if (isPlainString(body)) {
+    // Most strings of real files are empty ('' for a name or a description left out).
+    if (body.empty() || isPlainString(body)) {
         out.s = pool.intern(body);
         return Fit::ok;
     }

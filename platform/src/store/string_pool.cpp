@@ -9,10 +9,6 @@
 
 namespace nusk_detail {
 
-namespace {
-const char kEmpty[1] = {0};
-}
-
 char* StringPool::store(std::string_view text) {
     size_t need = text.size() + 1;
     if (need > left_) {
@@ -75,8 +71,7 @@ void StringPool::growTable() {
     }
 }
 
-const char* StringPool::intern(std::string_view text) {
-    if (text.empty()) return kEmpty;
+const char* StringPool::internText(std::string_view text) {
     if (text.size() > kShareLimit) return store(text);
     const uint32_t h = hashOf(text);
     const size_t mask = tableSize_ - 1;
@@ -106,7 +101,7 @@ void StringPool::absorb(StringPool& other) {
 }
 
 bool StringPool::owns(const char* p) const {
-    if (p == kEmpty) return true;
+    if (p == kEmptyText) return true;
     for (const auto& r : ranges_)
         if (p >= r.first && p < r.first + r.second) return true;
     return false;

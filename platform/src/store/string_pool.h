@@ -12,7 +12,7 @@ class StringPool {
 public:
     /// A copy of the text that lives as long as the pool; equal short texts give the same pointer. The empty
     /// text is a shared constant.
-    const char* intern(std::string_view text);
+    const char* intern(std::string_view text) { return text.empty() ? kEmptyText : internText(text); }
     const char* intern(const char* text) { return text ? intern(std::string_view(text)) : nullptr; }
     /// A copy of the text that lives as long as the pool, never shared: no lookup, for texts that are seldom equal.
     const char* copy(std::string_view text) { return text.empty() ? intern(text) : store(text); }
@@ -24,6 +24,9 @@ public:
     void absorb(StringPool& other);
 
 private:
+    // Inline here: most strings of real files are empty, and a call costs more than the test.
+    static constexpr char kEmptyText[1] = {0};
+    const char* internText(std::string_view text);
     char* store(std::string_view text);
     static constexpr size_t kBlock = 64 * 1024;
     static constexpr size_t kShareLimit = 64;
