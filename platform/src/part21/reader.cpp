@@ -297,8 +297,10 @@ bool Reader::readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain
 void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
     // Partial records: (NAME(...) NAME(...) ...). Their parameters are read once the combination is known.
     c.take('(');
-    std::vector<std::pair<NuskDomain*, Cursor>> parts;
-    std::vector<NuskDomain*> types;
+    std::vector<std::pair<NuskDomain*, Cursor>>& parts = complexParts_;
+    std::vector<NuskDomain*>& types = complexTypes_;
+    parts.clear();
+    types.clear();
     for (;;) {
         c.skip();
         if (c.peek() == ')') break;

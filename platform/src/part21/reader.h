@@ -127,6 +127,10 @@ private:
     std::vector<NuskObject*> madeInRecord_;  // selects and aggregates of the record being read
     // The combinations of partial records met so far, as written, with their complex domains.
     std::vector<std::pair<std::vector<NuskDomain*>, NuskDomain*>> complexSeen_;
+    // The partial records of the complex instance being read, and their types: kept from one to the next, which
+    // spares each one its allocations.
+    std::vector<std::pair<NuskDomain*, Cursor>> complexParts_;
+    std::vector<NuskDomain*> complexTypes_;
     std::deque<std::vector<NuskSlot>> gather_;  // element buffers, one per nesting depth (a deque: growing it
                                                 // leaves the buffers of outer levels in place)
     uint32_t line_ = 0;

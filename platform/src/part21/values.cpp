@@ -283,7 +283,7 @@ Reader::Fit Reader::readAggregate(Cursor& c, const NuskDomain* type, NuskSlot& o
     auto* a = static_cast<NuskAggregate*>(made(const_cast<NuskDomain*>(type)));
     if (!a) return Fit::ok;
     NuskStore::setElements(a, elements.data(), n);
-    if (a->holdsObjects()) {
+    if (primitive == NuskPrimitive::object) {  // the aggregate's own test, without looking its type up again
         const NuskDomain* base = baseOf(elementType);
         registerTagged(a->slots(), n, base && base->typeIsEntity() ? base : nullptr);
     }
