@@ -255,7 +255,8 @@ void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::str
     if (!obj) return;
     startRecord();
     const size_t fixupsBefore = fixups_.size();
-    if (!c.take('(') || !readParameters(c, obj, domain, 0, domain->slotAttributes().size()) || !c.take(')') ||
+    if (!c.take('(') || !readParameters(c, obj->entitySlots(), domain, 0, domain->slotAttributes().size()) ||
+        !c.take(')') ||
         (c.skip(), !c.atEnd())) {
         fixups_.truncate(fixupsBefore);
         abandon(obj);
@@ -267,8 +268,7 @@ void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::str
     if (!mismatch_.empty()) keepOriginal(obj, rhs);
 }
 
-bool Reader::readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count) {
-    NuskSlot* slots = obj->entitySlots();
+bool Reader::readParameters(Cursor& c, NuskSlot* slots, const NuskDomain* domain, size_t first, size_t count) {
     const auto& atts = domain->slotAttributes();
     const auto& derivedFlags = domain->derivedSlotFlags();
     size_t read = 0;
@@ -325,12 +325,13 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
     if (!obj) return;
     startRecord();
     const size_t fixupsBefore = fixups_.size();
+    NuskSlot* const slots = obj->entitySlots();  // one look for all the partial records
     size_t covered = 0;
     for (auto& part : parts) {
         const int start = domain->blockStart(part.first);
         Cursor& pc = part.second;
         const size_t own = part.first->ownAttributes().size();
-        if (start < 0 || !pc.take('(') || !readParameters(pc, obj, domain, static_cast<size_t>(start), own) ||
+        if (start < 0 || !pc.take('(') || !readParameters(pc, slots, domain, static_cast<size_t>(start), own) ||
             !pc.take(')')) {
             fixups_.truncate(fixupsBefore);
             abandon(obj);

@@ -76,7 +76,7 @@ private:
     NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
     void rawInstance(uint32_t id, std::string_view rhs, const char* why);
     NuskObject* create(NuskDomain* domain, uint32_t id);
-    bool readParameters(Cursor& c, NuskObject* obj, const NuskDomain* domain, size_t first, size_t count);
+    bool readParameters(Cursor& c, NuskSlot* slots, const NuskDomain* domain, size_t first, size_t count);
     void abandon(NuskObject* obj);
     void startRecord();
     void keepOriginal(NuskObject* obj, std::string_view rhs);
