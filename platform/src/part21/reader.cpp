@@ -219,7 +219,7 @@ void Reader::dataStatement(std::string_view s, uint32_t line) {
         error("#" + std::to_string(id) + ": expected = after the instance number");
         return;
     }
-    if (design_->findEntity(id)) {
+    if (design_->impl().findId(id)) {
         error("#" + std::to_string(id) + " is defined twice; the later one gets a new number");
         id = 0;
     }
@@ -390,7 +390,7 @@ void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
 void Reader::dropOriginalsThatFit() {
     for (const RefMisfits& m : refMisfits_) {
         bool allUndefined = true;
-        for (uint32_t id : m.ids) allUndefined = allUndefined && !design_->findEntity(id);
+        for (uint32_t id : m.ids) allUndefined = allUndefined && !design_->impl().findId(id);
         // The instance already holds those values unset; written from its values it reads back the same.
         if (allUndefined) m.obj->modified();
     }
@@ -459,7 +459,7 @@ bool Reader::fits(const NuskDomain* expected, const NuskDomain* type) {
 }
 
 void Reader::reference(NuskObject** target, uint32_t id, const NuskDomain* expected, bool counted) {
-    if (NuskObject* obj = design_->findEntity(id)) {
+    if (NuskObject* obj = design_->impl().findId(id)) {
         *target = obj;
         if (counted) countReferences(obj);
         checkReference(obj, expected, line_, instance_);
@@ -476,7 +476,7 @@ void Reader::settleFixups() {
     size_t kept = 0;
     for (size_t i = 0; i < fixups_.size(); ++i) {
         const Fixup& f = fixups_[i];
-        if (NuskObject* obj = design_->findEntity(f.id)) {
+        if (NuskObject* obj = design_->impl().findId(f.id)) {
             *f.target = obj;
             if (f.counted) countReferences(obj);
             checkReference(obj, f.expected, f.line, f.instance);
@@ -500,7 +500,7 @@ void Reader::resolveFixups() {
     std::unordered_set<uint64_t> reported;  // a kept record repeats the instance's references: report once
     for (size_t i = 0; i < fixups_.size(); ++i) {
         const Fixup& f = fixups_[i];
-        NuskObject* obj = design_->findEntity(f.id);
+        NuskObject* obj = design_->impl().findId(f.id);
         if (!obj) {
             if (!reported.insert((uint64_t(f.instance) << 32) | f.id).second) continue;
             const uint32_t saved = instance_;

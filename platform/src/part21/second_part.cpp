@@ -304,7 +304,7 @@ void Reader::adoptSecondPart(Reader& part, uint32_t lineBase) {
     // The part's references to instances it did not hold: to this part's, or to ones further on.
     for (size_t i = 0; i < part.fixups_.size(); ++i) {
         Fixup f = part.fixups_[i];
-        if (NuskObject* obj = design_->findEntity(f.id)) {
+        if (NuskObject* obj = design_->impl().findId(f.id)) {
             *f.target = obj;
             if (f.counted) countReferences(obj);
             continue;

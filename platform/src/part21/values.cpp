@@ -198,7 +198,7 @@ Reader::Fit Reader::readEntityRef(Cursor& c, const NuskDomain* type, NuskSlot& o
         reference(&out.o, id, type);
         return Fit::ok;
     }
-    if (NuskObject* obj = design_->findEntity(id)) {
+    if (NuskObject* obj = design_->impl().findId(id)) {
         out.o = obj;
         countReferences(obj);
         checkReference(obj, type, line_, instance_);

@@ -403,8 +403,7 @@ void NuskDesignImpl::compactIfIdle() {
     }
 }
 
-NuskObject* NuskDesignImpl::findId(uint32_t id) const {
-    if (id < denseIds_.size()) return denseIds_[id];
+NuskObject* NuskDesignImpl::findSparseId(uint32_t id) const {
     auto it = sparseIds_.find(id);
     return it == sparseIds_.end() ? nullptr : it->second;
 }
@@ -423,11 +422,11 @@ void NuskDesignImpl::growDenseIds(size_t size) {
     }
 }
 
-void NuskDesignImpl::bindId(uint32_t id, NuskObject* obj) {
+void NuskDesignImpl::bindIdBeyondTable(uint32_t id, NuskObject* obj) {
     // Numbers are dense in practice: a table indexed by number, with a map for outliers far beyond it.
     const size_t denseLimit = 4 * (entityCount_ + 1024);
-    if (id < denseIds_.size() || id < denseLimit) {
-        if (id >= denseIds_.size()) growDenseIds(static_cast<size_t>(id) + 1);
+    if (id < denseLimit) {
+        growDenseIds(static_cast<size_t>(id) + 1);
         denseIds_[id] = obj;
     } else {
         sparseIds_[id] = obj;

@@ -89,8 +89,15 @@ public:
     void compactIfIdle();
 
     // ---- entity instance numbers ----
-    NuskObject* findId(uint32_t id) const;
-    void bindId(uint32_t id, NuskObject* obj);
+    // Inline for numbers within the table, which a read binds and looks up once per instance or more.
+    NuskObject* findId(uint32_t id) const { return id < denseIds_.size() ? denseIds_[id] : findSparseId(id); }
+    void bindId(uint32_t id, NuskObject* obj) {
+        if (id >= denseIds_.size()) return bindIdBeyondTable(id, obj);
+        denseIds_[id] = obj;
+        if (id > maxId_) maxId_ = id;
+    }
+    NuskObject* findSparseId(uint32_t id) const;
+    void bindIdBeyondTable(uint32_t id, NuskObject* obj);
     void growDenseIds(size_t size);  // to at least `size`, a block at a time
     void unbindId(uint32_t id, const NuskObject* obj);
     uint32_t freshId() { return ++maxId_; }
