@@ -76,6 +76,9 @@ private:
     NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
     void rawInstance(uint32_t id, std::string_view rhs, const char* why);
     NuskObject* create(NuskDomain* domain, uint32_t id);
+    /// Reads a record's parameters into the instance's `slots`, the `count` that the schema expects from slot
+    /// `first` on (of `domain`, the instance's type); more or fewer are told as misfits. False when the text is
+    /// not a list of parameters.
     bool readParameters(Cursor& c, NuskSlot* slots, const NuskDomain* domain, size_t first, size_t count);
     void abandon(NuskObject* obj);
     void startRecord();
