@@ -58,11 +58,18 @@ inline const char* skipString(const char* p, const char* end) {
     return close ? close + 1 : nullptr;
 }
 
-/// `p` at the `"` of a binary literal: the byte after its closing `"`, or null when never closed.
+/// `p` at the `"` of a binary literal: the byte after its closing `"`, or null when never closed. A quote, a
+/// `;` or the `/*` of a comment before the closing `"` leaves it unclosed too: statements are cut without
+/// regard to binary literals (they hold hexadecimal digits only), so there a string, the statement's end or a
+/// comment begins. Taken into the literal, such a byte would be kept in a record as read and written back
+/// where the next read cuts the text otherwise, running a string or comment over the records after it.
 inline const char* skipBinary(const char* p, const char* end) {
-    ++p;
-    const void* q = p < end ? std::memchr(p, '"', static_cast<size_t>(end - p)) : nullptr;
-    return q ? static_cast<const char*>(q) + 1 : nullptr;
+    for (++p; p < end; ++p) {
+        const char c = *p;
+        if (c == '"') return p + 1;
+        if (c == '\'' || c == ';' || (c == '/' && p + 1 < end && p[1] == '*')) return nullptr;
+    }
+    return nullptr;
 }
 
 /// `p` at the `/*` of a comment: the byte after its `*/`, or null when the comment is never closed. Comments
