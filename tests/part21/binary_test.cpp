@@ -92,9 +92,9 @@ TEST(Part21Binary, BadLiteralsWhereNoBinaryBelongsAndInRecordsTheSchemaLacks) {
 }
 
 TEST(Part21Binary, AQuoteSemicolonOrCommentInALiteralIsNeverWrittenBackInsideIt) {
-    // Statements are cut without regard to binary literals: a quote in one opens a string there. Each record
-    // below runs to the end of the text in a string or comment; kept as read with the byte inside its
-    // literal, it was written back before #10 and swallowed it on the next read.
+    // Statements are cut without regard to binary literals: a quote in one opens a string there, a `/*` a
+    // comment, and a `;` ends the statement. Kept as read with the quote or comment inside its literal, #9 was
+    // written back before #10 and swallowed it on the next read.
     for (const char* literal : {"\"0'1\"", "\"0/*1\"", "\"0;1\""}) {
         for (const char* type : {"SOME_NEW_ENTITY(", "BINARY_REPRESENTATION_ITEM('b',"}) {
             const std::string record = std::string("#9=") + type + literal + ");";

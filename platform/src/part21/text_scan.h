@@ -67,7 +67,7 @@ inline const char* skipBinary(const char* p, const char* end) {
     for (++p; p < end; ++p) {
         const char c = *p;
         if (c == '"') return p + 1;
-        if (c == '\'' || c == ';' || (c == '/' && p + 1 < end && p[1] == '*')) return nullptr;
+        if (c == '\'' || c == ';' || opensComment(p, end)) return nullptr;
     }
     return nullptr;
 }
