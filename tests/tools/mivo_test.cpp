@@ -107,6 +107,14 @@ TEST(MivoTool, HelpVersionAndMissingOptionValues) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, mivo("--help").out);
     EXPECT_TRUE(has(help.out, "--verbose")) << help.out;
+    // Each option is described once, in the one list of options.
+    const std::string options = help.out.substr(help.out.find("Options:"));
+    for (const char* option : {"\n  --json", "\n  --verbose", "\n  -o OUT", "\n  --length", "\n  --angle",
+                               "\n  --unit", "\n  --product", "\n  -V, --version"}) {
+        const size_t first = options.find(option);
+        EXPECT_NE(first, std::string::npos) << option;
+        EXPECT_EQ(options.find(option, first + 1), std::string::npos) << option << " twice:\n" << options;
+    }
     for (const char* flag : {"--version", "-V"}) {
         const ToolRun version = mivo(flag);
         EXPECT_EQ(version.status, 0) << flag;
