@@ -372,12 +372,28 @@ TEST(Part21Reader, HeaderIsKept) {
     EXPECT_NE(out.find("FILE_POPULATION('x',$,$);"), std::string::npos);
 }
 
-TEST(Part21Reader, DuplicateNumbersKeepBothInstances) {
-    Read r = readText(p21File("#1=CARTESIAN_POINT('first',(0.,0.,0.));\n#1=CARTESIAN_POINT('second',(1.,0.,0.));"));
+TEST(Part21Reader, ADuplicateNumberKeepsBothInstancesAndTakesNoNumberTheFileUses) {
+    // The second #1 is numbered after every number of the file: #2 and #3, which come later, keep their own
+    // numbers, and each reference to #2, before its record or after, is to the file's #2.
+    Read r = readText(p21File("#1=CARTESIAN_POINT('first',(0.,0.,0.));\n"
+                              "#1=CARTESIAN_POINT('second',(9.,9.,9.));\n"
+                              "#4=VERTEX_POINT('',#2);\n"
+                              "#2=CARTESIAN_POINT('b',(1.,0.,0.));\n"
+                              "#3=VERTEX_POINT('',#2);\n"));
     EXPECT_EQ(r.result.status, NuskReadStatus::errors);
-    EXPECT_TRUE(r.hasMessage("#1 is defined twice"));
+    ASSERT_EQ(r.result.messages.size(), 1u);
+    EXPECT_EQ(r.result.messages[0].text, "#1 is defined twice; the later one gets a new number");
+    EXPECT_EQ(r.result.messages[0].line, 9u);
+    ASSERT_EQ(r.design->entityCount(), 5u);
+    EXPECT_EQ(r.design->maxEntityId(), 5u);
     EXPECT_STREQ(r[1]->getString("name"), "first");
-    EXPECT_EQ(r.design->entityCount(), 2u);
+    EXPECT_STREQ(r[2]->getString("name"), "b");
+    EXPECT_STREQ(r[5]->getString("name"), "second");
+    for (uint32_t vertex : {3u, 4u}) EXPECT_EQ(nusk_cast(r[vertex], nusktype_stp_vertex_point)->vertex_geometry(), r[2]);
+    // Written and read back, the file is whole and clean.
+    Read back = readText(writeText(r.design.get()));
+    EXPECT_EQ(back.result.status, NuskReadStatus::ok);
+    EXPECT_EQ(compareDesigns(r.design.get(), back.design.get()), "");
 }
 
 TEST(Part21Reader, ComplexRecordsAreKnownByTheirTypesInAnyOrderEachTimeTheyCome) {

@@ -273,6 +273,22 @@ TEST(Part21TwoParts, WhereTheHalvesCannotBeJoinedTheFirstThreadReadsOn) {
     }
 }
 
+TEST(Part21TwoParts, ANumberDefinedTwiceInTheFirstHalfLeavesTheSecondHalfItsNumbers) {
+    // The second #7 takes no number of the second half: numbered after the whole file, it lets the halves join.
+    // The second half, where the second part starts, is numbered on from the first: points and their vertices.
+    std::string after;
+    for (uint32_t i = 401; i <= 1200; ++i)
+        after += i % 2 ? "#" + std::to_string(i) + "=CARTESIAN_POINT('q',(1.,2.,3.));\n"
+                       : "#" + std::to_string(i) + "=VERTEX_POINT('',#" + std::to_string(i - 1) + ");\n";
+    const std::string text = p21File(mesh(200) + "#7=CARTESIAN_POINT('again',(0.,0.,0.));\n" + after);
+    EXPECT_TRUE(readsTheSameInTwoParts(text));
+    Read two = readWith(text, 2);
+    ASSERT_EQ(two.result.messages.size(), 1u);
+    EXPECT_EQ(two.design->maxEntityId(), 1201u);
+    EXPECT_STREQ(two[1201]->getString("name"), "again");
+    EXPECT_EQ(nusk_cast(two[402], nusktype_stp_vertex_point)->vertex_geometry(), two[401]);
+}
+
 TEST(Part21TwoParts, MessagesAboutRecordsOfTheSecondPartAreHandedOverInOrder) {
     // Records kept as read in both halves: their messages come in the order of the file, with their lines, and
     // the records are written back as they were read.

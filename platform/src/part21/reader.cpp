@@ -101,6 +101,7 @@ NuskReadResult Reader::run() {
     decideLeniency();
     readData();
     resolveFixups();
+    numberDuplicates();
     if (scanner_.sawNul()) message(NuskSeverity::error, 0, "the file holds NUL bytes");
     if (scanner_.unclosedComment()) message(NuskSeverity::error, line_, "a comment is never closed");
     result_.design = design_;
@@ -246,8 +247,22 @@ void Reader::dataStatement(std::string_view s, uint32_t line) {
 NuskObject* Reader::create(NuskDomain* domain, uint32_t id) {
     NuskStore::prepareNextInstance(id, 0);
     NuskObject* obj = design_->pnewInstance(domain);
-    if (!obj) error("#" + std::to_string(instance_) + ": no instance of " + domain->name() + " could be made");
+    if (!obj) {
+        error("#" + std::to_string(instance_) + ": no instance of " + domain->name() + " could be made");
+    } else if (id == 0) {
+        // The store gave it the next number; it gets it back, and the instance stays unnumbered until the end.
+        NuskDesignImpl& impl = design_->impl();
+        const uint32_t given = obj->entity_id();
+        impl.unbindId(given, obj);
+        if (impl.maxId_ == given) --impl.maxId_;
+        duplicates_.push_back(obj);
+    }
     return obj;
+}
+
+void Reader::numberDuplicates() {
+    for (NuskObject* obj : duplicates_) NuskStore::setEntityId(obj, design_->impl().freshId());
+    duplicates_.clear();
 }
 
 void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs) {
@@ -364,6 +379,7 @@ void Reader::abandon(NuskObject* obj) {
     // The record could not be read: what it made goes, nothing refers to it yet.
     for (NuskObject* made : madeInRecord_) delete made;
     madeInRecord_.clear();
+    if (!duplicates_.empty() && duplicates_.back() == obj) duplicates_.pop_back();
     delete obj;
 }
 

@@ -75,7 +75,11 @@ private:
     /// The complex domain of partial records of `types` in the order written (null: not allowed together).
     NuskDomain* complexDomainOf(const std::vector<NuskDomain*>& types);
     void rawInstance(uint32_t id, std::string_view rhs, const char* why);
+    /// A new instance numbered `id`; 0 for the record of a number already taken, which is numbered when the
+    /// read is done (numberDuplicates).
     NuskObject* create(NuskDomain* domain, uint32_t id);
+    /// Numbers the instances of numbers defined twice after every number of the file, in the order read.
+    void numberDuplicates();
     /// Reads a record's parameters into the instance's `slots`, the `count` that the schema expects from slot
     /// `first` on (of `domain`, the instance's type); more or fewer are told as misfits. False when the text is
     /// not a list of parameters.
@@ -128,6 +132,9 @@ private:
     FixupList fixups_;
     size_t settleAt_ = 4096;  // open references at which those whose instance has come are closed
     std::vector<NuskObject*> madeInRecord_;  // selects and aggregates of the record being read
+    // Instances of records whose number was taken, without a number until the read is done: any number handed
+    // out before then may be one that a later record of the file has, or that a reference means.
+    std::vector<NuskObject*> duplicates_;
     // The combinations of partial records met so far, as written, with their complex domains.
     std::vector<std::pair<std::vector<NuskDomain*>, NuskDomain*>> complexSeen_;
     // The partial records of the complex instance being read, and their types: kept from one to the next, which
