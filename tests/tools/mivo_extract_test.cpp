@@ -99,6 +99,23 @@ TEST(MivoExtract, AProductUsedInsideItselfEndsItsBranch) {
     EXPECT_FALSE(has(file, "#86=")) << file;                        // the top's usage of a stays behind
 }
 
+TEST(MivoExtract, AnIdThatSeveralProductsHaveTakesTheFirstAndSaysWhichOthersThereAre) {
+    std::string twice = kAssembly;
+    twice.insert(twice.find("ENDSEC;\nEND-ISO"), "#80=PRODUCT('pin','Pin 2','',(#8));\n"
+                                                  "#81=PRODUCT_DEFINITION_FORMATION('','',#80);\n"
+                                                  "#82=PRODUCT_DEFINITION('design','',#81,#9);\n");
+    const std::string in = writeFile("extract-twice.stp", twice), out = testing::TempDir() + "extract-pin1.stp";
+    const ToolRun r = mivo("extract " + in + " --product pin -o " + out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.err, "warning: 2 product definitions have the product id pin (#18, #82); #18 is extracted"))
+        << r.err;
+    EXPECT_TRUE(has(readAll(out), "#18=PRODUCT_DEFINITION(")) << readAll(out);
+    const ToolRun second = mivo("extract " + in + " --product '#82' -o " + out);
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_FALSE(has(second.err, "warning")) << second.err;
+    EXPECT_TRUE(has(readAll(out), "#80=PRODUCT('pin','Pin 2'")) << readAll(out);
+}
+
 TEST(MivoExtract, AnUnknownProductIsAUsageErrorListingTheProducts) {
     const std::string in = writeFile("extract-unknown.stp", kAssembly), out = testing::TempDir() + "extract-none.stp";
     std::remove(out.c_str());

@@ -26,7 +26,18 @@ std::string productIdOf(stp_product_definition* pd) {
     return product && product->id() ? product->id() : "";
 }
 
-/// "#N": the product definition of that instance number; otherwise the first whose product has that id.
+/// The product definitions whose product has the id `wanted`, in the design's order.
+std::vector<stp_product_definition*> productsWithId(NuskDesign* design, const std::string& wanted) {
+    std::vector<stp_product_definition*> found;
+    for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_product_definition)) {
+        auto* pd = nusk_cast(obj, nusktype_stp_product_definition);
+        if (pd && productIdOf(pd) == wanted) found.push_back(pd);
+    }
+    return found;
+}
+
+/// "#N": the product definition of that instance number; otherwise the first whose product has that id. An id
+/// that several have is told, with their numbers, so that the user can pick another.
 stp_product_definition* findProduct(NuskDesign* design, const std::string& wanted) {
     if (wanted.size() > 1 && wanted[0] == '#') {
         char* end = nullptr;
@@ -34,11 +45,16 @@ stp_product_definition* findProduct(NuskDesign* design, const std::string& wante
         if (*end || number > UINT32_MAX) return nullptr;
         return nusk_cast(design->findEntity(static_cast<uint32_t>(number)), nusktype_stp_product_definition);
     }
-    for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_product_definition)) {
-        auto* pd = nusk_cast(obj, nusktype_stp_product_definition);
-        if (pd && productIdOf(pd) == wanted) return pd;
+    const std::vector<stp_product_definition*> found = productsWithId(design, wanted);
+    if (found.size() > 1) {
+        std::string numbers;
+        for (stp_product_definition* pd : found)
+            numbers += (numbers.empty() ? "#" : ", #") + std::to_string(pd->entity_id());
+        std::fprintf(stderr, "warning: %zu product definitions have the product id %s (%s); #%u is extracted, "
+                     "--product #N picks another\n", found.size(), wanted.c_str(), numbers.c_str(),
+                     found[0]->entity_id());
     }
-    return nullptr;
+    return found.empty() ? nullptr : found[0];
 }
 
 std::string productIdList(NuskDesign* design) {
