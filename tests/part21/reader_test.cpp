@@ -349,6 +349,16 @@ TEST(Part21Reader, DanglingReferencesAreReportedAndLeftUnset) {
     EXPECT_EQ(nusk_cast(r[1], nusktype_stp_oriented_edge)->edge_element(), nullptr);
     ASSERT_NE(r.result.messages.size(), 0u);
     EXPECT_EQ(r.result.messages[0].line, 8u);  // the line of the instance that refers
+    // A number whose record was left out is told as such, before its record and after; a number defined again
+    // validly after a record left out is found.
+    Read leftOut = readText(p21File("#1=VERTEX_POINT('',#3);\n#3=CARTESIAN_POINT('',(0.,0.,0.),);\n"
+                                    "#4=VERTEX_POINT('',#3);\n#5=VERTEX_POINT('',#6);\n#6=FOO(;\n"
+                                    "#7=VERTEX_POINT('',#8);\n#8=CARTESIAN_POINT('',();\n#8=CARTESIAN_POINT('',(1.,2.,3.));"));
+    for (const char* told : {"#1 refers to #3, whose record was left out; the reference is left unset",
+                             "#4 refers to #3, whose record was left out", "#5 refers to #6, whose record was left out"})
+        EXPECT_TRUE(leftOut.hasMessage(told)) << told;
+    EXPECT_FALSE(leftOut.hasMessage("#7 refers")) << leftOut.result.messages.size();
+    EXPECT_NE(nusk_cast(leftOut[7], nusktype_stp_vertex_point)->vertex_geometry(), nullptr);
 }
 
 TEST(Part21Reader, HeaderIsKept) {

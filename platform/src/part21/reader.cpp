@@ -233,7 +233,7 @@ void Reader::dataStatement(std::string_view s, uint32_t line) {
     }
     std::string_view name = c.name();
     if (name.empty()) {
-        --result_.instanceCount;
+        leaveOut(id);
         error("#" + std::to_string(instance_) + ": expected an entity name, found " + quote(rhs));
         return;
     }
@@ -260,6 +260,11 @@ NuskObject* Reader::create(NuskDomain* domain, uint32_t id) {
     return obj;
 }
 
+void Reader::leaveOut(uint32_t id) {
+    --result_.instanceCount;
+    if (id) leftOut_.insert(id);
+}
+
 void Reader::numberDuplicates() {
     for (NuskObject* obj : duplicates_) NuskStore::setEntityId(obj, design_->impl().freshId());
     duplicates_.clear();
@@ -275,7 +280,7 @@ void Reader::simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::str
         (c.skip(), !c.atEnd())) {
         fixups_.truncate(fixupsBefore);
         abandon(obj);
-        --result_.instanceCount;
+        leaveOut(id);
         error("#" + std::to_string(instance_) + ": the record of " + domain->name() +
               " is not valid Part 21 near " + quote(c.upcoming()) + "; the instance is left out");
         return;
@@ -350,7 +355,7 @@ void Reader::complexInstance(uint32_t id, Cursor& c, std::string_view rhs) {
             !pc.take(')')) {
             fixups_.truncate(fixupsBefore);
             abandon(obj);
-            --result_.instanceCount;
+            leaveOut(id);
             error("#" + std::to_string(instance_) + ": a partial record of " + part.first->name() +
                   " is not valid Part 21; the instance is left out");
             return;
@@ -418,7 +423,7 @@ void Reader::rawInstance(uint32_t id, std::string_view rhs, const char* why) {
     NuskRawText raw;
     std::string binaryProblem;
     if (!captureRaw(rhs, raw, &binaryProblem)) {
-        --result_.instanceCount;
+        leaveOut(id);
         error("#" + std::to_string(instance_) + ": the record is not valid Part 21; the instance is left out");
         return;
     }
@@ -523,7 +528,8 @@ void Reader::resolveFixups() {
             instance_ = f.instance;
             message(NuskSeverity::error, f.line,
                     "#" + std::to_string(f.instance) + " refers to #" + std::to_string(f.id) +
-                        ", which the file does not define; the reference is left unset");
+                        (leftOut_.count(f.id) ? ", whose record was left out" : ", which the file does not define") +
+                        "; the reference is left unset");
             instance_ = saved;
             continue;
         }

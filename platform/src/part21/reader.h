@@ -12,6 +12,7 @@
 #include <atomic>
 #include <deque>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class NuskDomain;
@@ -80,6 +81,8 @@ private:
     NuskObject* create(NuskDomain* domain, uint32_t id);
     /// Numbers the instances of numbers defined twice after every number of the file, in the order read.
     void numberDuplicates();
+    /// Counts the record numbered `id` (0: a number defined twice) out: what refers to it is told why it is unset.
+    void leaveOut(uint32_t id);
     /// Reads a record's parameters into the instance's `slots`, the `count` that the schema expects from slot
     /// `first` on (of `domain`, the instance's type); more or fewer are told as misfits. False when the text is
     /// not a list of parameters.
@@ -135,6 +138,7 @@ private:
     // Instances of records whose number was taken, without a number until the read is done: any number handed
     // out before then may be one that a later record of the file has, or that a reference means.
     std::vector<NuskObject*> duplicates_;
+    std::unordered_set<uint32_t> leftOut_;  // numbers whose only records were left out (not valid Part 21)
     // The combinations of partial records met so far, as written, with their complex domains.
     std::vector<std::pair<std::vector<NuskDomain*>, NuskDomain*>> complexSeen_;
     // The partial records of the complex instance being read, and their types: kept from one to the next, which
