@@ -65,6 +65,17 @@ TEST(Part21Hostile, NumbersOutOfRangeAreKeptAsRead) {
     const std::string out = writeText(r.design.get());
     EXPECT_NE(out.find("#1=CARTESIAN_POINT('',(1.E999,0.,0.));"), std::string::npos) << out;
     EXPECT_NE(out.find("99999999999999999999"), std::string::npos);
+    // The real that stands for unset, in a list and as an attribute: kept as read, not written back as $; the
+    // smallest real above it reads as itself.
+    Read unset = readText(p21File("#1=CARTESIAN_POINT('',(1.,2.2250738585072014E-308,3.));\n"
+                                  "#2=VECTOR('',#3,2.2250738585072014e-308);\n#3=DIRECTION('',(0.,0.,1.));\n"
+                                  "#4=CARTESIAN_POINT('',(2.2250738585072019E-308,0.,0.));"));
+    EXPECT_EQ(unset.result.errorCount, 2u);
+    EXPECT_TRUE(unset.hasMessage("the number 2.2250738585072014E-308 is out of range (it stands for unset)"));
+    const std::string written = writeText(unset.design.get());
+    EXPECT_NE(written.find("#1=CARTESIAN_POINT('',(1.,2.2250738585072014E-308,3.));"), std::string::npos) << written;
+    EXPECT_NE(written.find("#2=VECTOR('',#3,2.2250738585072014e-308);"), std::string::npos) << written;
+    EXPECT_EQ(written.find("$"), std::string::npos) << written;
 }
 
 TEST(Part21Hostile, DeepNestingIsRefusedWithoutExhaustingTheStack) {

@@ -327,6 +327,8 @@ Reader::Fit Reader::readNumber(Cursor& c, bool real, NuskSlot& out) {
             return Fit::ok;
         }
         if (r.ec != std::errc() || r.ptr != c.p) return Fit::broken;
+        // The null real stands for unset (the quick way never makes it): as a value it would be written back as $.
+        if (v == NUSK_NULL_REAL) mismatch("the number " + std::string(token) + " is out of range (it stands for unset)");
         out.d = v;
         return Fit::ok;
     }
