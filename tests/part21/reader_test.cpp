@@ -228,7 +228,8 @@ TEST(Part21Reader, InstanceNumbersUpTo32BitsWhateverTheirLeadingZeros) {
                               "#10=AXIS2_PLACEMENT_3D('',#" + zeros + "7,$,$);\n"
                               "#11=AXIS2_PLACEMENT_3D('',#0000000000000000008,$,$);\n"
                               "#4294967303=CARTESIAN_POINT('d',(0.,0.,0.));\n"
-                              "#12=AXIS2_PLACEMENT_3D('',#4294967303,$,$);\n"));
+                              "#12=AXIS2_PLACEMENT_3D('',#4294967303,$,$);\n"
+                              "#07=CARTESIAN_POINT('again',(0.,0.,0.));\n"));
     ASSERT_NE(r[4294967295u], nullptr);
     EXPECT_EQ(r[9]->getObject("location"), r[4294967295u]);
     EXPECT_EQ(r[10]->getObject("location"), r[7]);
@@ -239,6 +240,13 @@ TEST(Part21Reader, InstanceNumbersUpTo32BitsWhateverTheirLeadingZeros) {
     // 2^32 + 7 is no instance: not #7 cut to 32 bits, neither as a definition nor as a reference.
     EXPECT_STREQ(r[7]->getString("name"), "b");
     EXPECT_EQ(r[12] ? r[12]->getObject("location") : nullptr, nullptr);
+    // With 4294967295 taken, new numbers are the lowest free ones: for the second #7, then for a new instance.
+    ASSERT_NE(r[1], nullptr);
+    EXPECT_STREQ(r[1]->getString("name"), "again");
+    EXPECT_EQ(r.design->pnewInstance(nusktype_stp_cartesian_point)->entity_id(), 2u);
+    Read back = readText(writeText(r.design.get()));
+    EXPECT_EQ(back.design->entityCount(), r.design->entityCount());
+    EXPECT_EQ(compareDesigns(r.design.get(), back.design.get()), "");
 }
 
 TEST(Part21Reader, IntegersOfEveryLengthReadExactly) {

@@ -434,6 +434,15 @@ void NuskDesignImpl::bindIdBeyondTable(uint32_t id, NuskObject* obj) {
     if (id > maxId_) maxId_ = id;
 }
 
+uint32_t NuskDesignImpl::lowestFreeId() {
+    // Numbers freed below where the last search ended are found once the search has gone round.
+    for (uint32_t id = freeFrom_; id != 0; ++id)
+        if (!findId(id)) return freeFrom_ = id;
+    for (uint32_t id = 1; id < freeFrom_; ++id)
+        if (!findId(id)) return freeFrom_ = id;
+    return 0;
+}
+
 void NuskDesignImpl::unbindId(uint32_t id, const NuskObject* obj) {
     if (id < denseIds_.size()) {
         if (denseIds_[id] == obj) denseIds_[id] = nullptr;

@@ -100,8 +100,11 @@ public:
     void bindIdBeyondTable(uint32_t id, NuskObject* obj);
     void growDenseIds(size_t size);  // to at least `size`, a block at a time
     void unbindId(uint32_t id, const NuskObject* obj);
-    uint32_t freshId() { return ++maxId_; }
+    /// The number after the largest; once that is 4294967295, the lowest free one (0 when none is).
+    uint32_t freshId() { return maxId_ < UINT32_MAX ? ++maxId_ : lowestFreeId(); }
+    uint32_t lowestFreeId();
     uint32_t maxId_ = 0;
+    uint32_t freeFrom_ = 1;  // where lowestFreeId looks first: below it, every number was taken when it last looked
     nusk_detail::ChunkedArray<NuskObject*, 12> denseIds_{&arena_};
     std::unordered_map<uint32_t, NuskObject*> sparseIds_;
 
