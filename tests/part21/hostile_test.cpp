@@ -78,6 +78,20 @@ TEST(Part21Hostile, NumbersOutOfRangeAreKeptAsRead) {
     EXPECT_EQ(written.find("$"), std::string::npos) << written;
 }
 
+TEST(Part21Hostile, AStringThatHoldsAnEscapedNulIsKeptAsRead) {
+    // A value holds what comes before the NUL; the record is written back as it was read, NUL and all (its strings
+    // encoded afresh, as in every record kept as read).
+    Read r = readText(p21File("#1=CARTESIAN_POINT('ab\\X\\00cd',(0.,0.,0.));\n"
+                              "#2=PRODUCT('x\\X2\\00000041\\X0\\','p','',());\n#3=CARTESIAN_POINT('ok',(0.,0.,0.));"));
+    EXPECT_EQ(r.result.errorCount, 2u);
+    EXPECT_TRUE(r.hasMessage("#1 (cartesian_point): a string holds the character NUL, which a value cannot hold"));
+    EXPECT_STREQ(r[1]->getString("name"), "ab");
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#1=CARTESIAN_POINT('ab\\X\\00cd',(0.,0.,0.));"), std::string::npos) << out;
+    EXPECT_NE(out.find("#2=PRODUCT('x\\X\\00A','p','',());"), std::string::npos) << out;  // its strings re-encoded
+    EXPECT_NE(out.find("#3=CARTESIAN_POINT('ok',"), std::string::npos) << out;
+}
+
 TEST(Part21Hostile, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     std::string deep = "#1=CARTESIAN_POINT(''," + std::string(1000000, '(') + std::string(1000000, ')') + ");\n";
     Read r = readText(p21File(deep + "#2=DIRECTION('',(0.,0.,1.));"));

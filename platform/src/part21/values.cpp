@@ -305,6 +305,9 @@ Reader::Fit Reader::readString(Cursor& c, NuskSlot& out) {
     std::string problem;
     if (!decodeString(body, decoded, &problem))
         message(NuskSeverity::warning, line_, "#" + std::to_string(instance_) + ": " + problem + " in a string");
+    // A value is a C string: one that holds an escaped NUL keeps what comes before it, and the record its text.
+    if (decoded.find('\0') != std::string::npos)
+        mismatch("a string holds the character NUL, which a value cannot hold");
     out.s = pool.intern(decoded);
     return Fit::ok;
 }
