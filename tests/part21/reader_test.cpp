@@ -369,6 +369,24 @@ TEST(Part21Reader, DanglingReferencesAreReportedAndLeftUnset) {
     EXPECT_NE(nusk_cast(leftOut[7], nusktype_stp_vertex_point)->vertex_geometry(), nullptr);
 }
 
+TEST(Part21Reader, SeveralOrNamedDataSectionsAreReadIntoOneDesignWithAWarning) {
+    const std::string schema = "'AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'";
+    const std::string named = "DATA('first',(" + schema + "));\n#1=CARTESIAN_POINT('',(0.,0.,0.));\nENDSEC;\n";
+    const std::string second = "DATA('second',(" + schema + "));\n#2=VERTEX_POINT('',#1);\nENDSEC;\n";
+    const std::string plain = "DATA;\n#1=CARTESIAN_POINT('',(0.,0.,0.));\nENDSEC;\n";
+    const std::string plainSecond = "DATA;\n#2=VERTEX_POINT('',#1);\nENDSEC;\n";
+    for (const std::string& sections : {named, named + second, plain + plainSecond}) {
+        const std::string text = p21File("").substr(0, p21File("").find("DATA;")) + sections + "END-ISO-10303-21;\n";
+        Read r = readText(text);
+        EXPECT_EQ(r.result.status, NuskReadStatus::ok) << sections;
+        EXPECT_EQ(r.result.warningCount, 1u) << sections;
+        EXPECT_TRUE(r.hasMessage("written back as one DATA section, without their names and schemas")) << sections;
+        EXPECT_EQ(writeText(r.design.get()).find("DATA("), std::string::npos);
+    }
+    Read one = readText(p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));"));
+    EXPECT_EQ(one.result.warningCount, 0u);
+}
+
 TEST(Part21Reader, HeaderIsKept) {
     Read r = readText(
         "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('one','two'),'2;1');\n"

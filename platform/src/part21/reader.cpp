@@ -183,6 +183,15 @@ void Reader::readData() {
         std::string_view word = c.name();
         if (sameWord(word, "DATA")) {
             inData = true;
+            c.skip();
+            // A design is one population: what told the sections apart is not kept, and the user is told so once.
+            ++dataSections_;
+            if (!toldDataSections_ && (dataSections_ > 1 || !c.atEnd())) {
+                toldDataSections_ = true;
+                message(NuskSeverity::warning, line,
+                        "the file's data sections are read into one design and written back as one DATA section, "
+                        "without their names and schemas");
+            }
         } else if (sameWord(word, "ENDSEC")) {
             inData = false;
         } else if (sameWord(word, "END-ISO-10303-21")) {

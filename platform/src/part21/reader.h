@@ -158,6 +158,8 @@ private:
     std::vector<RefMisfits> refMisfits_;
     bool lenient_ = false;  // the file declares another schema than ours: misfits are warnings
     bool sawEnd_ = false;
+    unsigned dataSections_ = 0;
+    bool toldDataSections_ = false;
     SecondPart* part_ = nullptr;  // reading the rest of the text on another thread, until taken over
     size_t recordMessages_ = 0;   // messages about records kept as read, which concern those records alone
     /// A second part's outcome: whether it may be taken over, where it stopped (from its start) and the lines
