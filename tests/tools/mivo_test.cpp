@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,33 @@ const char kGood[] =
     "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT($,.METRE.));\n"
     "#3=CARTESIAN_POINT('',(0.,0.,0.));\nENDSEC;\nEND-ISO-10303-21;\n";
+
+TEST(MivoTool, AWriteCutShortLeavesOutAsItWasForEveryCommandThatWrites) {
+    // A limit on the size of files makes writes fail past 16 KiB, as a full disk would. OUT is FILE itself here:
+    // written over in place, it would be lost.
+    std::string text = kGood;
+    std::string points;
+    for (int i = 10; i < 1000; ++i)
+        points += "#" + std::to_string(i) + "=CARTESIAN_POINT('',(" + std::to_string(i) + ".,0.,0.));\n";
+    text.insert(text.find("ENDSEC;\nEND-ISO"), points);
+    const std::string in = writeFile("limited.stp", text);
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const struct rlimit limited = {16384, old.rlim_max};
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    for (const std::string& args : {"cat " + in + " -o " + in, "merge " + in + " -o " + in,
+                                    "convert-units " + in + " -o " + in + " --length in"}) {
+        const ToolRun r = mivo(args);
+        EXPECT_EQ(r.status, 2) << args;
+        const std::string after = readAll(in);
+        EXPECT_TRUE(after == text) << args << ": " << after.size() << " bytes, not " << text.size();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir()))
+        EXPECT_FALSE(has(entry.path().filename().string(), "limited.stp.mivo-")) << entry.path();
+}
 
 TEST(MivoTool, WithoutArgumentsShowsTheSample) {
     ToolRun r = mivo("");

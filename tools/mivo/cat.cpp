@@ -17,7 +17,8 @@ int runCat(const FileCommand& command) {
     // The writer reports no progress of its own: a large write is announced before and closed after.
     const bool progress = showsProgress(r.bytes);
     if (progress) std::fprintf(stderr, "mivo: writing %s ...", command.out.c_str());
-    NuskWriteResult w = nusk_write_step(r.design, command.out.c_str());
+    // Through a file beside OUT: a write cut short (a full disk) leaves OUT as it was, even when OUT is FILE.
+    NuskWriteResult w = writeDesignReplacing(r.design, command.out);
     delete r.design;
     if (progress && w.ok) std::fprintf(stderr, " %.0f MB written\n", w.bytes / double(1 << 20));
     if (progress && !w.ok) std::fputs(" failed\n", stderr);
