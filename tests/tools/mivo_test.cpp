@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +56,43 @@ TEST(MivoTool, AWriteCutShortLeavesOutAsItWasForEveryCommandThatWrites) {
     std::signal(SIGXFSZ, oldHandler);
     for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir()))
         EXPECT_FALSE(has(entry.path().filename().string(), "limited.stp.mivo-")) << entry.path();
+}
+
+TEST(MivoTool, WritingOverALinkAPrivateFileOrAPipeKeepsWhatOutIs) {
+    const std::string in = writeFile("keep-in.stp", kGood);
+    // A private file behind a symbolic link: the file gets the result and keeps its mode; the link stays.
+    const std::string target = writeFile("keep-target.stp", "old");
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    const std::string link = testing::TempDir() + "keep-link.stp";
+    std::remove(link.c_str());
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    for (const std::string command : {"cat", "merge"}) {
+        writeFile("keep-target.stp", "old");
+        const ToolRun r = mivo(command + " " + in + " -o " + link);
+        EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+        struct stat st;
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << command;
+        ASSERT_EQ(stat(target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << command;
+        EXPECT_TRUE(has(readAll(target), "#3=CARTESIAN_POINT")) << command;
+    }
+    // A pipe (as /dev/null or /dev/stdout are no files either) cannot be replaced: it is written as the text comes.
+    const std::string fifo = testing::TempDir() + "keep-fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // the file is smaller than the pipe holds
+    ASSERT_GE(reader, 0);
+    const ToolRun r = mivo("cat " + in + " -o " + fifo);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string piped(1 << 16, '\0');
+    const ssize_t got = read(reader, &piped[0], piped.size());
+    close(reader);
+    EXPECT_TRUE(got > 0 && has(piped.substr(0, static_cast<size_t>(got)), "#3=CARTESIAN_POINT"));
+    struct stat st;
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    std::remove(fifo.c_str());
 }
 
 TEST(MivoTool, WithoutArgumentsShowsTheSample) {

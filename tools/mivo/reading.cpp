@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
@@ -37,12 +38,25 @@ void printReadProgress(uint64_t bytesRead, uint64_t totalBytes) {
     std::fflush(stderr);
 }
 
-/// Writes through a file beside `out` that takes its place only once complete.
+/// Writes through a file beside `out` that takes its place only once complete. Where `out` is a symbolic link
+/// to a file, that file is replaced and the link stays; a file replaced keeps its permissions. A device or a
+/// pipe (/dev/null, /dev/stdout) cannot be replaced: it is written as the text comes.
 NuskWriteResult writeReplacing(NuskDesign* design, const std::string& out) {
-    const std::string temporary = out + ".mivo-" + std::to_string(getpid()) + ".tmp";
+    struct stat existing;
+    const bool exists = stat(out.c_str(), &existing) == 0;  // through links
+    if (exists && !S_ISREG(existing.st_mode)) return nusk_write_step(design, out.c_str());
+    std::string target = out;
+    if (exists) {
+        if (char* resolved = realpath(out.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const std::string temporary = target + ".mivo-" + std::to_string(getpid()) + ".tmp";
     NuskWriteResult w = nusk_write_step(design, temporary.c_str());
     for (size_t at; (at = w.error.find(temporary)) != std::string::npos;) w.error.replace(at, temporary.size(), out);
-    if (w.ok && std::rename(temporary.c_str(), out.c_str()) != 0) {
+    if (w.ok && exists) chmod(temporary.c_str(), existing.st_mode & 07777);
+    if (w.ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
         w.ok = false;
         w.error = "cannot replace " + out + ": " + std::strerror(errno);
     }
