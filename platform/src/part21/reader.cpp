@@ -271,7 +271,9 @@ NuskObject* Reader::create(NuskDomain* domain, uint32_t id) {
 
 void Reader::leaveOut(uint32_t id) {
     --result_.instanceCount;
-    if (id) leftOut_.insert(id);
+    // Each record left out is told in a message of its own: once the messages kept are full, no message about a
+    // reference to it would be kept either, and a hostile file of millions of bad records needs no list of them.
+    if (id && leftOut_.size() < NuskReadResult::kMaxMessages) leftOut_.insert(id);
 }
 
 void Reader::numberDuplicates() {
