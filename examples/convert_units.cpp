@@ -67,6 +67,8 @@ int main(int argc, char** argv) {
     const MivoUnitConversion done = mivo_convert_geometry_units(design.get(), nuskunit_length_cb1, nuskunit_as_is);
     std::printf("%u representations moved into %u new contexts, %u items converted\n", done.representations,
                 done.contexts, done.items);
+    // Inches are larger than millimetres, so nothing overflows here; into micrometres, 1.7E308 mm would.
+    if (done.outOfRange) std::printf("%u values out of range, written as $\n", done.outOfRange);
     if (point) show("after", point, rep);
 
     if (argc == 3) {

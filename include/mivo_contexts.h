@@ -39,8 +39,9 @@ double mivo_get_context_uncertainty_value(stp_representation* rep, const char* n
 /// type and dimension, and its units but for the length and plane angle units, which become `length` and
 /// `angle` (made with mivo_make_unit, so one entity per code is reused; a kind the source lacks is added).
 /// Each length or plane angle uncertainty becomes a new uncertainty measure of the same name and description,
-/// its value converted into the new unit; other uncertainties are kept. nuskunit_as_is keeps the source's unit
-/// of that kind. Null for a null source, or a code that is not a length (or plane angle) unit.
+/// its value converted into the new unit; other uncertainties are kept, and so is one whose value the
+/// conversion would take beyond the range of a double (each states its own unit). nuskunit_as_is keeps the
+/// source's unit of that kind. Null for a null source, or a code that is not a length (or plane angle) unit.
 stp_representation_context* mivo_make_context_in_units(stp_representation_context* source, NuskUnit length,
                                                        NuskUnit angle);
 

@@ -119,7 +119,10 @@ stp_cartesian_point* mivo_get_trimming_point(SetOfstp_trimming_select* trim);
 /// of annotation occurrences is converted, what other styled items style is not (docs/geometry.md). Returns the
 /// number of items (and entities between them) with at least one value converted; 0 when the units are the
 /// same, an argument is null, or a unit has no conversion (then nothing changes and a warning names the
-/// representation). Representations that share items are converted together by mivo_convert_geometry_units.
+/// representation). A value the conversion takes beyond the range of a double (1E308 mm into um) becomes
+/// infinite, which a file cannot hold: a warning names the representation and the first entity with one, and
+/// the writer counts it (NuskWriteResult::nonFiniteCount). Representations that share items are converted
+/// together by mivo_convert_geometry_units.
 unsigned mivo_translate_geometry_units(stp_representation* rep, stp_representation_context* ctx);
 
 /// What mivo_convert_geometry_units did.
@@ -127,6 +130,8 @@ struct MivoUnitConversion {
     unsigned representations = 0;  // representations moved into a context in the requested units
     unsigned contexts = 0;         // contexts made, one per context the moved representations were in
     unsigned items = 0;            // objects with at least one value converted
+    unsigned outOfRange = 0;       // values the conversion took beyond the range of a double: infinite, which
+                                   // no file can hold (written as $); a warning names each representation
 };
 
 /// Moves every representation of the design whose context states a length unit other than `length`, or a

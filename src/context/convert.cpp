@@ -6,6 +6,7 @@
 
 #include "nusk/ap242/all.h"
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -75,10 +76,11 @@ NuskObject* unitsOf(NuskDesign* design, NuskAggregate* source, const Replacement
 }
 
 /// A new uncertainty measure like `u` (type, name, description) with its value in `unit`; null when the value
-/// cannot be converted (an untagged unit, a text value).
+/// cannot be converted (an untagged unit, a text value, a value beyond the range of a double once converted):
+/// the caller keeps `u`, which states its own unit.
 NuskObject* convertedUncertainty(NuskDesign* design, NuskObject* u, NuskUnit unit, NuskMeasureType kind) {
     const double value = mivo_get_measure_value(nusk_cast(u, nusktype_stp_measure_with_unit), unit);
-    if (value == NUSK_NULL_REAL) return nullptr;
+    if (value == NUSK_NULL_REAL || !std::isfinite(value)) return nullptr;
     NuskObject* made = design->pnewInstance(u->domain());
     if (!made) return nullptr;
     made->putObject(referenced(design, mivo_make_measure_value(design, value, kind)), "value_component");

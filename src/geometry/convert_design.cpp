@@ -66,9 +66,10 @@ MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit leng
         std::vector<NuskObject*> roots = itemsOf(rep);
         const auto found = origins.find(rep);
         if (found != origins.end()) roots.insert(roots.end(), found->second.begin(), found->second.end());
-        done.items += translation.convert(roots, factors);
+        done.items += translation.convert(rep, roots, factors);
         switchContext(rep, target);
         ++done.representations;
     }
+    done.outOfRange = translation.outOfRange();
     return done;
 }

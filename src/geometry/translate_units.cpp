@@ -105,12 +105,28 @@ UnitTranslation::UnitTranslation(NuskDesign* design)
       walk_(WalkRules{/*enterRepresentations=*/false, /*enterAnnotations=*/true}),
       visited_(design) {}
 
-unsigned UnitTranslation::convert(const std::vector<NuskObject*>& roots, const Factors& factors) {
+unsigned UnitTranslation::convert(const NuskObject* rep, const std::vector<NuskObject*>& roots, const Factors& factors) {
     unsigned converted = 0;
+    const unsigned outOfRangeBefore = outOfRange_;
+    firstOutOfRange_ = 0;
     walk_.walk(roots, visited_, [&](NuskObject* obj) {
         if (convertObject(obj, factors)) ++converted;
     });
+    if (outOfRange_ != outOfRangeBefore)
+        NUSK.warning("mivo_translate_geometry_units: representation #%lu: %u values out of range once converted "
+                     "(the first in #%lu): they are infinite, which a file cannot hold, and are written as $\n",
+                     static_cast<unsigned long>(rep->entity_id()), outOfRange_ - outOfRangeBefore,
+                     static_cast<unsigned long>(firstOutOfRange_));
     return converted;
+}
+
+double UnitTranslation::scaled(double value, double factor, const NuskObject* owner) {
+    const double result = value * factor;
+    if (std::isfinite(value) && !std::isfinite(result)) {
+        ++outOfRange_;
+        if (!firstOutOfRange_) firstOutOfRange_ = owner->entity_id();
+    }
+    return result;
 }
 
 bool UnitTranslation::convertObject(NuskObject* obj, const Factors& factors) {
@@ -121,9 +137,9 @@ bool UnitTranslation::convertObject(NuskObject* obj, const Factors& factors) {
         if (s.depth == 0) {
             const double v = obj->getDouble(s.index);
             if (v == NUSK_NULL_REAL) continue;  // unset stays unset
-            obj->putDouble(v * factor, s.index);
+            obj->putDouble(scaled(v, factor, obj), s.index);
             any = true;
-        } else if (convertAggregate(obj->getObject(s.index), s.depth, factor)) {
+        } else if (convertAggregate(obj->getObject(s.index), s.depth, factor, obj)) {
             any = inAggregate = true;
         }
     }
@@ -134,20 +150,20 @@ bool UnitTranslation::convertObject(NuskObject* obj, const Factors& factors) {
 
 /// Converts the reals of an aggregate `depth` levels deep. An aggregate shared by several objects is converted
 /// once. The depth comes from the schema, so the recursion is as shallow as its nesting.
-bool UnitTranslation::convertAggregate(NuskObject* obj, unsigned depth, double factor) {
+bool UnitTranslation::convertAggregate(NuskObject* obj, unsigned depth, double factor, const NuskObject* owner) {
     if (!obj || !obj->domain()->typeIsAggregate() || !convertedAggregates_.insert(obj)) return false;
     auto* a = static_cast<NuskAggregate*>(obj);
     bool any = false;
     if (depth > 1) {
         if (!a->holdsObjects()) return false;  // plain values where the schema nests lists: nothing to scale
-        for (unsigned i = 0; i < a->size(); ++i) any = convertAggregate(a->getObject(i), depth - 1, factor) || any;
+        for (unsigned i = 0; i < a->size(); ++i) any = convertAggregate(a->getObject(i), depth - 1, factor, owner) || any;
         return any;
     }
     if (a->elementDomain()->primitive() != NuskPrimitive::real) return false;
     for (unsigned i = 0; i < a->size(); ++i) {
         const double v = a->getDouble(i);
         if (v == NUSK_NULL_REAL) continue;
-        a->putDouble(v * factor, i);
+        a->putDouble(scaled(v, factor, owner), i);
         any = true;
     }
     return any;
@@ -181,7 +197,7 @@ unsigned mivo_translate_geometry_units(stp_representation* rep, stp_representati
     const NuskUnit to[2] = {mivo_get_context_length_unit(ctx), mivo_get_context_angle_unit(ctx)};
     Factors factors;
     if (!factorsBetween(from, to, rep, factors)) return 0;
-    const unsigned converted = UnitTranslation(rep->design()).convert(itemsOf(rep), factors);
+    const unsigned converted = UnitTranslation(rep->design()).convert(rep, itemsOf(rep), factors);
     switchContext(rep, ctx);
     return converted;
 }

@@ -59,19 +59,28 @@ class UnitTranslation {
 public:
     explicit UnitTranslation(NuskDesign* design);
 
-    /// Converts what the walk reaches from `roots` (the items of a representation, and any other objects in
-    /// its context): every entity instance, representation items and the entities between them, but not the
-    /// contents of other representations. Returns how many objects had at least one value converted.
-    unsigned convert(const std::vector<NuskObject*>& roots, const Factors& factors);
+    /// Converts what the walk reaches from `roots` (the items of `rep`, and any other objects in its context):
+    /// every entity instance, representation items and the entities between them, but not the contents of
+    /// other representations. Returns how many objects had at least one value converted. A value that the
+    /// factor takes beyond the range of a double becomes infinite, which no file can hold: a warning names `rep`
+    /// and the first entity with such a value.
+    unsigned convert(const NuskObject* rep, const std::vector<NuskObject*>& roots, const Factors& factors);
+
+    /// The values taken out of range so far, by every conversion of this translation.
+    unsigned outOfRange() const { return outOfRange_; }
 
 private:
     bool convertObject(NuskObject* obj, const Factors& factors);
-    bool convertAggregate(NuskObject* aggregate, unsigned depth, double factor);
+    bool convertAggregate(NuskObject* aggregate, unsigned depth, double factor, const NuskObject* owner);
+    /// `value` times `factor`, counting a finite value that becomes infinite.
+    double scaled(double value, double factor, const NuskObject* owner);
 
     MeasureSlots slots_;
     NestedWalk walk_;
     VisitedEntities visited_;
     ObjectSet convertedAggregates_;  // an aggregate that entities made in code share is converted once
+    unsigned outOfRange_ = 0;
+    uint32_t firstOutOfRange_ = 0;  // the entity that holds the first value out of range of a conversion
 };
 
 /// The items of a representation, in order, as walk roots. Representations are read by attribute name, so that

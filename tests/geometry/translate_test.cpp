@@ -173,6 +173,33 @@ TEST_F(Translate, WithoutAFactorNothingChangesAndAWarningNamesTheRepresentation)
     }
 }
 
+TEST_F(Translate, AValueTakenOutOfRangeIsCountedAndNamed) {
+    // 1.7E308 mm is no length in micrometres a double can hold: the value becomes infinite (no file can hold it),
+    // and the conversion says so, naming the representation and the point, instead of passing for a success.
+    FullContext* umRad = contextIn(nuskunit_um, nuskunit_rad);
+    NuskObject* far = point({1, 1.7e308, -1.7e308});
+    NuskObject* near = point({1, 2, 3});
+    stp_shape_representation* r = rep(mmRad, {near, far});
+    {
+        CapturedReports reports;
+        EXPECT_EQ(mivo_translate_geometry_units(r, umRad), 2u);
+        ASSERT_EQ(reports.messages.size(), 1u);
+        const std::string& m = reports.messages[0];
+        EXPECT_NE(m.find("representation #" + std::to_string(r->entity_id()) + ": 2 values out of range"),
+                  std::string::npos) << m;
+        EXPECT_NE(m.find("(the first in #" + std::to_string(far->entity_id()) + ")"), std::string::npos) << m;
+    }
+    expectCoordinates(near, {1000, 2000, 3000});
+    // The whole design: counted once per value, whichever representations share it.
+    NuskObject* farther = point({1.5e308, 0, 0});
+    rep(mmRad, {farther});
+    rep(mmRad, {farther});
+    CapturedReports reports;
+    const MivoUnitConversion done = mivo_convert_geometry_units(&design, nuskunit_um, nuskunit_unknown);
+    EXPECT_EQ(done.outOfRange, 1u);
+    EXPECT_EQ(reports.messages.size(), 1u);
+}
+
 TEST_F(Translate, AMappedItemsTargetIsConvertedButNotTheMappedRepresentation) {
     NuskObject* circle = make(nusktype_stp_circle, {{"radius", 2}});
     NuskObject* origin = placement(point({0, 0, 0}));
@@ -286,6 +313,18 @@ TEST_F(ContextInUnits, KeepsTypeTextsDimensionAndOtherUnitsAndConvertsTheUncerta
     // The source is as it was.
     EXPECT_EQ(mivo_get_context_length_unit(source), nuskunit_mm);
     EXPECT_EQ(mivo_get_context_uncertainty_value(source, "distance_accuracy_value"), 0.0254);
+}
+
+TEST_F(ContextInUnits, AnUncertaintyTheConversionWouldTakeOutOfRangeIsKeptInItsOwnUnit) {
+    FullContext* huge = context({mivo_make_unit(&design, nuskunit_mm), mivo_make_unit(&design, nuskunit_rad)},
+                                {uncertainty(1e308, mivo_make_unit(&design, nuskunit_mm))}, "huge", 3);
+    mivo_tag_units(&design);
+    stp_representation_context* made = mivo_make_context_in_units(huge, nuskunit_um, nuskunit_as_is);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(mivo_get_context_length_unit(made), nuskunit_um);
+    EXPECT_EQ(mivo_get_context_uncertainty(made, "distance_accuracy_value"),
+              mivo_get_context_uncertainty(huge, "distance_accuracy_value"));
+    EXPECT_EQ(mivo_get_context_uncertainty_value(made, "distance_accuracy_value"), 1e308);
 }
 
 TEST_F(ContextInUnits, AsIsKeepsAKindAndCodesOfAnotherKindGiveNull) {

@@ -1,5 +1,6 @@
 // Writing Part 21: reals that read back to the same double, strings, derived attributes, complex instances,
-// empty optional aggregates, references outside the design, and files that cannot be written.
+// empty optional aggregates, references outside the design, reals without a Part 21 form, and files that cannot
+// be written.
 #include "p21_helpers.h"
 
 #include "nusk/ap242/all.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -86,6 +88,32 @@ TEST(Part21Writer, ReferencesOutsideTheDesignAreWrittenUnset) {
     EXPECT_TRUE(w.ok);
     EXPECT_EQ(w.danglingCount, 1u);
     EXPECT_NE(out.find("=ORIENTED_EDGE($,*,*,$,$);"), std::string::npos) << out;
+}
+
+TEST(Part21Writer, InfiniteAndNotANumberRealsAreWrittenUnsetAndCounted) {
+    // Part 21 has no form for them: each is lost, and the result says how many, in a list or as an attribute,
+    // for the file and for the text alike.
+    nusk_ap242_schema();
+    NuskDesign design("non-finite");
+    auto* coordinates = new (&design) ListOfDouble();
+    for (double v : {1.0, HUGE_VAL, -HUGE_VAL, std::nan("")}) coordinates->add(v);
+    auto* p = new (&design) stp_cartesian_point();
+    p->name("");
+    p->coordinates(coordinates);
+    auto* circle = new (&design) stp_circle();
+    circle->radius(std::nan(""));
+    auto* unsetRadius = new (&design) stp_circle();
+    unsetRadius->radius(NUSK_NULL_REAL);  // unset: written as $, but nothing is lost
+    std::string out;
+    const NuskWriteResult text = nusk_write_step_text(&design, out);
+    EXPECT_TRUE(text.ok);
+    EXPECT_EQ(text.nonFiniteCount, 4u);
+    EXPECT_NE(out.find("=CARTESIAN_POINT('',(1.,$,$,$));"), std::string::npos) << out;
+    const std::string path = testing::TempDir() + "non-finite.stp";
+    const NuskWriteResult file = nusk_write_step(&design, path.c_str());
+    EXPECT_TRUE(file.ok);
+    EXPECT_EQ(file.nonFiniteCount, 4u);
+    std::remove(path.c_str());
 }
 
 TEST(Part21Writer, WritingTwiceGivesTheSameBytesAndBadPathsFail) {

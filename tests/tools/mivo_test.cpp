@@ -431,8 +431,8 @@ TEST(MivoTool, ConvertUnitsMovesEachContextsRepresentationsAndWritesTheResult) {
     EXPECT_EQ(json.status, 0) << json.err;
     // Two shape representations in two millimetre contexts: two new contexts; the points are the items
     // converted. The plain context has no units and stays.
-    EXPECT_EQ(json.out, "{\n  \"representations\": 2,\n  \"contexts\": 2,\n  \"items\": 2,\n  \"length_unit\": \"in\",\n"
-                        "  \"angle_unit\": null\n}\n");
+    EXPECT_EQ(json.out, "{\n  \"representations\": 2,\n  \"contexts\": 2,\n  \"items\": 2,\n  \"out_of_range\": 0,\n"
+                        "  \"length_unit\": \"in\",\n  \"angle_unit\": null\n}\n");
     const std::string written = readAll(out);
     EXPECT_TRUE(has(written, "#13=CARTESIAN_POINT('',(0.03937007874015748,0.,0.));")) << written;
     const ToolRun contexts = mivo("contexts " + out);
@@ -445,6 +445,24 @@ TEST(MivoTool, ConvertUnitsMovesEachContextsRepresentationsAndWritesTheResult) {
     EXPECT_EQ(text.out, "converted into m and deg:\n  representations moved         2\n  contexts made                 2\n"
                         "  items converted               2\nwritten to " + out + "\n");
     EXPECT_TRUE(has(readAll(out), "#13=CARTESIAN_POINT('',(0.001,0.,0.));")) << readAll(out);
+}
+
+TEST(MivoTool, ConvertUnitsTellsOfValuesItTakesOutOfRange) {
+    // 1.7E308 mm in micrometres is beyond a double: the coordinate is lost (written as $), and the summary, the
+    // JSON and the warnings say so rather than report a plain success.
+    std::string text = kContexts;
+    const std::string point = "#13=CARTESIAN_POINT('',(1.,0.,0.));";
+    text.replace(text.find(point), point.size(), "#13=CARTESIAN_POINT('',(1.,1.7E308,0.));");
+    const std::string in = writeFile("convert-far.stp", text);
+    const std::string out = testing::TempDir() + "convert-far-out.stp";
+    const ToolRun run = mivo("convert-units " + in + " -o " + out + " --length um");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(has(run.out, "  values out of range           1\n")) << run.out;
+    EXPECT_TRUE(has(run.err, "representation #11: 1 values out of range once converted (the first in #13)")) << run.err;
+    EXPECT_TRUE(has(run.err, "warning: 1 reals that are infinite or not a number written as $")) << run.err;
+    EXPECT_TRUE(has(readAll(out), "#13=CARTESIAN_POINT('',(1000.,$,0.));")) << readAll(out);
+    const ToolRun json = mivo("convert-units " + in + " -o " + out + " --length um --json");
+    EXPECT_TRUE(has(json.out, "\"out_of_range\": 1,")) << json.out;
 }
 
 TEST(MivoTool, ConvertUnitsNamesTheUnitsItAccepts) {

@@ -26,8 +26,7 @@ int runCat(const FileCommand& command) {
         std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
         return kFailed;
     }
-    if (w.danglingCount)
-        std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
+    warnOfWhatWasNotWritten(w, "the design");
     std::printf("%zu instances written to %s; read with %zu errors, %zu warnings\n", w.instanceCount, command.out.c_str(),
                 r.errorCount, r.warningCount);
     return exitFor(r.status);

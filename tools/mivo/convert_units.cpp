@@ -46,7 +46,8 @@ std::string unitProblem(const char* option, const std::string& name, NuskMeasure
 void printJson(const MivoUnitConversion& done, const FileCommand& command) {
     std::string out = "{\n";
     const std::pair<const char*, unsigned> counts[] = {
-        {"representations", done.representations}, {"contexts", done.contexts}, {"items", done.items}};
+        {"representations", done.representations}, {"contexts", done.contexts}, {"items", done.items},
+        {"out_of_range", done.outOfRange}};
     for (const auto& c : counts) {
         Json::key(out, c.first, c.first == counts[0].first);
         out += std::to_string(c.second);
@@ -68,6 +69,8 @@ void printText(const MivoUnitConversion& done, const FileCommand& command) {
     std::printf("  representations moved  %8u\n", done.representations);
     std::printf("  contexts made          %8u\n", done.contexts);
     std::printf("  items converted        %8u\n", done.items);
+    // Only when there are any: the summary of a conversion that loses nothing stays as it was.
+    if (done.outOfRange) std::printf("  values out of range    %8u\n", done.outOfRange);
     std::printf("written to %s\n", command.out.c_str());
 }
 

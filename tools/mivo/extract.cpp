@@ -136,8 +136,7 @@ int runExtract(const FileCommand& command) {
         std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
         return kFailed;
     }
-    if (w.danglingCount)
-        std::fprintf(stderr, "warning: %zu references to objects outside the extract written as $\n", w.danglingCount);
+    warnOfWhatWasNotWritten(w, "the extract");
     if (command.json)
         printJson(extract, command.product);
     else

@@ -152,12 +152,18 @@ int rewriteDesign(const FileCommand& command, const std::function<void(NuskDesig
         std::fprintf(stderr, "mivo: %s\n", w.error.c_str());
         return kFailed;
     }
-    if (w.danglingCount)
-        std::fprintf(stderr, "warning: %zu references to objects outside the design written as $\n", w.danglingCount);
+    warnOfWhatWasNotWritten(w, "the design");
     report();
     return exitFor(r.status);
 }
 
 NuskWriteResult writeDesignReplacing(NuskDesign* design, const std::string& out) { return writeReplacing(design, out); }
+
+void warnOfWhatWasNotWritten(const NuskWriteResult& w, const char* whole) {
+    if (w.danglingCount)
+        std::fprintf(stderr, "warning: %zu references to objects outside %s written as $\n", w.danglingCount, whole);
+    if (w.nonFiniteCount)
+        std::fprintf(stderr, "warning: %zu reals that are infinite or not a number written as $\n", w.nonFiniteCount);
+}
 
 }  // namespace mivo_tool

@@ -52,4 +52,8 @@ bool showsProgress(uint64_t bytes);
 /// Writes a design to `out` through a file beside it that takes its place only once complete.
 NuskWriteResult writeDesignReplacing(NuskDesign* design, const std::string& out);
 
+/// Warns on standard error of what a write could not put in the file as it stands: references to objects
+/// outside `whole` ("the design", "the extract") and reals without a Part 21 form (infinity, not a number).
+void warnOfWhatWasNotWritten(const NuskWriteResult& w, const char* whole);
+
 }  // namespace mivo_tool

@@ -78,6 +78,7 @@ struct NuskWriteResult {
     std::string error;          // when not ok: why
     size_t instanceCount = 0;   // instances written
     size_t danglingCount = 0;   // references to objects outside the design, written as $
+    size_t nonFiniteCount = 0;  // reals that are infinite or not a number (Part 21 has neither), written as $
     uint64_t bytes = 0;
 };
 

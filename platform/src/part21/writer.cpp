@@ -51,6 +51,7 @@ public:
 
     size_t instances = 0;
     size_t dangling = 0;
+    size_t nonFinite = 0;
     uint64_t bytes = 0;
     bool failed = false;
 
@@ -92,7 +93,12 @@ private:
     }
 
     void real(double d) {
-        if (d == NUSK_NULL_REAL || !std::isfinite(d)) {
+        if (d == NUSK_NULL_REAL) {
+            out_ += '$';
+            return;
+        }
+        if (!std::isfinite(d)) {
+            ++nonFinite;  // Part 21 has no infinity and no NaN: the value is lost, and the caller is told
             out_ += '$';
             return;
         }
@@ -285,6 +291,7 @@ NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out) {
     result.ok = true;
     result.instanceCount = w.instances;
     result.danglingCount = w.dangling;
+    result.nonFiniteCount = w.nonFinite;
     result.bytes = out.size();
     return result;
 }
@@ -310,6 +317,7 @@ NuskWriteResult nusk_write_step(NuskDesign* design, const char* path) {
     if (!result.ok) result.error = std::string("cannot write ") + path;
     result.instanceCount = w.instances;
     result.danglingCount = w.dangling;
+    result.nonFiniteCount = w.nonFinite;
     result.bytes = w.bytes;
     return result;
 }
