@@ -670,6 +670,36 @@ TEST(MivoTool, TreeMarksAProductInsideItselfAndGoesOn) {
         << json.out;
 }
 
+TEST(MivoTool, TreeShowsTheProductsThatNoRootReaches) {
+    // C and D use each other and D uses E: none of them is a root, and no root reaches them. They are shown
+    // after the root trees, from the first of them the file defines, rather than left out.
+    std::string cyclic = kAssembly;
+    cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
+                  "#60=PRODUCT('c','C','',(#8));\n#61=PRODUCT_DEFINITION_FORMATION('','',#60);\n"
+                  "#62=PRODUCT_DEFINITION('design','',#61,#9);\n#63=PRODUCT('d','D','',(#8));\n"
+                  "#64=PRODUCT_DEFINITION_FORMATION('','',#63);\n#65=PRODUCT_DEFINITION('design','',#64,#9);\n"
+                  "#66=PRODUCT('e','E','',(#8));\n#67=PRODUCT_DEFINITION_FORMATION('','',#66);\n"
+                  "#68=PRODUCT_DEFINITION('design','',#67,#9);\n"
+                  "#70=NEXT_ASSEMBLY_USAGE_OCCURRENCE('C1','','',#62,#65,$);\n"
+                  "#71=NEXT_ASSEMBLY_USAGE_OCCURRENCE('D1','','',#65,#62,$);\n"
+                  "#72=NEXT_ASSEMBLY_USAGE_OCCURRENCE('E1','','',#65,#68,$);\n");
+    const std::string file = writeFile("tree-unreached.stp", cyclic);
+    const ToolRun text = mivo("tree " + file);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(has(text.out, "top \"Top assembly\" (#12)\n")) << text.out;
+    EXPECT_TRUE(has(text.out, "products that no root reaches:\nc \"C\" (#62)\n"
+                              "  usage #70 \"C1\" (not placed): d \"D\" (#65)")) << text.out;
+    EXPECT_TRUE(has(text.out, "    usage #71 \"D1\" (not placed): c \"C\" (#62) at (0, 0, 0) mm, x (1, 0, 0), "
+                              "z (0, 0, 1) [cycle: used inside itself, not followed]\n"
+                              "    usage #72 \"E1\" (not placed): e \"E\" (#68)")) << text.out;
+    EXPECT_EQ(text.out.find("(#65)\n"), std::string::npos) << "D has no tree of its own: " << text.out;
+    const ToolRun json = mivo("tree " + file + " --json");
+    EXPECT_TRUE(has(json.out, "\"reached_from_no_root\": [\n    {\"entity\": 62, \"product\": \"c\"")) << json.out;
+    // A file without such products says so with an empty list, and nothing in the text.
+    const ToolRun plain = mivo("tree " + writeFile("tree-reached.stp", kAssembly) + " --json");
+    EXPECT_TRUE(has(plain.out, "\"reached_from_no_root\": [],")) << plain.out;
+}
+
 TEST(MivoTool, TreeExitStatuses) {
     const ToolRun badUnit = mivo("tree " + writeFile("tree-unit.stp", kAssembly) + " --unit furlong");
     EXPECT_EQ(badUnit.status, 2);

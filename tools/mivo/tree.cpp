@@ -1,5 +1,5 @@
-// mivo tree: the product tree of a file from each root product, each usage with the child it places and its
-// placement, and the shapes that belong to no product.
+// mivo tree: the product tree of a file from each root product (and from the products no root reaches), each
+// usage with the child it places and its placement, and the shapes that belong to no product.
 #include "commands.h"
 #include "json.h"
 #include "reading.h"
@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace mivo_tool {
@@ -95,9 +96,38 @@ std::string describeUse(const MivoAsmUse& use) {
     return out;
 }
 
-void printText(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std::vector<unsigned>& loose,
-               const std::string& unit) {
-    std::printf("product tree, origins in %s\n", unit == kAsIs ? "each child's own unit" : unit.c_str());
+using Trees = std::vector<std::vector<MivoAsmTreeNode>>;
+
+/// The trees the tool shows: from each root product, then from each product that no root reaches although
+/// something makes it a child: every product above it lies in a cycle of usages (A in B in A, a product inside
+/// itself), or what places it belongs to no product. Without the second kind, such products and everything
+/// below them would be missing from the output.
+struct ProductTrees {
+    Trees fromRoots;
+    Trees unreached;
+};
+
+ProductTrees productTrees(NuskDesign* design, NuskUnit unit) {
+    ProductTrees out;
+    StpAsmProductDefVec roots;
+    mivo_find_root_products(&roots, design);
+    for (unsigned i = 0; i < roots.size(); ++i) out.fromRoots.push_back(mivo_get_product_tree(roots.get(i), unit));
+    std::unordered_set<const NuskObject*> shown;
+    auto markShown = [&shown](const std::vector<MivoAsmTreeNode>& tree) {
+        for (const MivoAsmTreeNode& node : tree) shown.insert(node.product);
+    };
+    for (const auto& tree : out.fromRoots) markShown(tree);
+    // In the design's order: the first product of a cycle that the file defines starts its tree.
+    for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_product_definition)) {
+        auto* product = nusk_cast(obj, nusktype_stp_product_definition);
+        if (!product || shown.count(product)) continue;
+        out.unreached.push_back(mivo_get_product_tree(product, unit));
+        markShown(out.unreached.back());
+    }
+    return out;
+}
+
+void printTreesText(const Trees& trees) {
     for (const auto& tree : trees) {
         for (const MivoAsmTreeNode& node : tree) {
             if (node.depth == 0) {
@@ -110,6 +140,15 @@ void printText(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std
             if (node.cycle) line += " [cycle: used inside itself, not followed]";
             std::printf("%s\n", line.c_str());
         }
+    }
+}
+
+void printText(const ProductTrees& trees, const std::vector<unsigned>& loose, const std::string& unit) {
+    std::printf("product tree, origins in %s\n", unit == kAsIs ? "each child's own unit" : unit.c_str());
+    printTreesText(trees.fromRoots);
+    if (!trees.unreached.empty()) {
+        std::printf("products that no root reaches:\n");
+        printTreesText(trees.unreached);
     }
     std::string shapes;
     for (unsigned id : loose) shapes += (shapes.empty() ? "#" : ", #") + std::to_string(id);
@@ -170,18 +209,23 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
     while (!open.empty()) close();
 }
 
-void printJson(const std::vector<std::vector<MivoAsmTreeNode>>& trees, const std::vector<unsigned>& loose,
-               const std::string& unit) {
-    std::string out = "{\n";
-    Json::key(out, "unit", true);
-    Json::string(out, unit);
-    Json::key(out, "roots");
+void treesJson(std::string& out, const Trees& trees) {
     out += '[';
     for (size_t i = 0; i < trees.size(); ++i) {
         out += i ? ",\n    " : "\n    ";
         treeJson(out, trees[i]);
     }
     out += trees.empty() ? "]" : "\n  ]";
+}
+
+void printJson(const ProductTrees& trees, const std::vector<unsigned>& loose, const std::string& unit) {
+    std::string out = "{\n";
+    Json::key(out, "unit", true);
+    Json::string(out, unit);
+    Json::key(out, "roots");
+    treesJson(out, trees.fromRoots);
+    Json::key(out, "reached_from_no_root");
+    treesJson(out, trees.unreached);
     Json::key(out, "shapes_without_product");
     out += '[';
     for (size_t i = 0; i < loose.size(); ++i) out += (i ? ", " : "") + std::to_string(loose[i]);
@@ -208,10 +252,7 @@ int runTree(const FileCommand& command) {
     return listTaggedDesign(command, [&](NuskDesign* design) {
         mivo_tag_props(design);
         mivo_tag_asms(design);
-        StpAsmProductDefVec roots;
-        mivo_find_root_products(&roots, design);
-        std::vector<std::vector<MivoAsmTreeNode>> trees;
-        for (unsigned i = 0; i < roots.size(); ++i) trees.push_back(mivo_get_product_tree(roots.get(i), unit));
+        const ProductTrees trees = productTrees(design, unit);
         StpAsmShapeRepVec shapes;
         mivo_find_shapes_wo_product(&shapes, design);
         std::vector<unsigned> loose;
