@@ -700,6 +700,42 @@ TEST(MivoTool, TreeShowsTheProductsThatNoRootReaches) {
     EXPECT_TRUE(has(plain.out, "\"reached_from_no_root\": [],")) << plain.out;
 }
 
+TEST(MivoTool, NamesFromTheFileReachTheTerminalWithoutTheirControlCharacters) {
+    // A product named with terminal commands (clear the screen, retitle the window, an 8-bit command
+    // introducer) and a line break, an originating system with one, and a raw escape byte in a record that the
+    // reader quotes in its error: none of those bytes reaches the output; letters such as e-acute do.
+    std::string hostile = kAssembly;
+    auto replace = [&](const std::string& from, const std::string& to) {
+        ASSERT_NE(hostile.find(from), std::string::npos) << from;
+        hostile.replace(hostile.find(from), from.size(), to);
+    };
+    replace("#16=PRODUCT('pin','Pin'", "#16=PRODUCT('p\\X\\1B[2Jin\\X\\0A','Pi\\X\\9Bn \\X\\E9t\\X\\07'");
+    replace("'sys'", "'sys\\X\\1B]0;owned\\X\\07'");
+    replace("ENDSEC;\nEND-ISO", "#47=CARTESIAN_POINT('',(1.,\x1b[1m,2.));\nENDSEC;\nEND-ISO");
+    const std::string file = writeFile("control-characters.stp", hostile);
+    const std::string out = testing::TempDir() + "control-characters-out.stp";
+    for (const std::string& command : {"tree " + file, "props " + file, "info " + file,
+                                       "extract " + file + " --product '#18' -o " + out}) {
+        const ToolRun run = mivo(command);
+        EXPECT_EQ(run.status, 1) << command << run.err;  // the bad record
+        for (const std::string* stream : {&run.out, &run.err}) {
+            for (unsigned char c : *stream)
+                EXPECT_TRUE(c >= 0x20 ? c != 0x7F : c == '\n') << command << ": byte " << int(c) << " in " << *stream;
+            EXPECT_EQ(stream->find("\xC2\x9B"), std::string::npos) << command << ": " << *stream;
+        }
+        EXPECT_TRUE(has(run.err, "\\x1B[1m")) << command << ": " << run.err;
+    }
+    EXPECT_TRUE(has(mivo("tree " + file).out, "usage #28 \"P1\" via #31: p\\x1B[2Jin\\x0A \"Pi\\xC2\\x9Bn \xC3\xA9t\\u0007\""))
+        << mivo("tree " + file).out;
+    EXPECT_TRUE(has(mivo("props " + file).out, "of 'p\\x1B[2Jin\\x0A' 'Pi\\xC2\\x9Bn \xC3\xA9t\\x07'"))
+        << mivo("props " + file).out;
+    EXPECT_TRUE(has(mivo("info " + file).out, "originating system: sys\\x1B]0;owned\\x07\n")) << mivo("info " + file).out;
+    EXPECT_TRUE(has(mivo("extract " + file + " --product '#18' -o " + out).out, "products: p\\x1B[2Jin\\x0A\n"));
+    // The JSON keeps every character, escaped as JSON escapes them.
+    EXPECT_TRUE(has(mivo("tree " + file + " --json").out, "\"product\": \"p\\u001b[2Jin\\n\""))
+        << mivo("tree " + file + " --json").out;
+}
+
 TEST(MivoTool, TreeExitStatuses) {
     const ToolRun badUnit = mivo("tree " + writeFile("tree-unit.stp", kAssembly) + " --unit furlong");
     EXPECT_EQ(badUnit.status, 2);

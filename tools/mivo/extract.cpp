@@ -1,6 +1,7 @@
 // mivo extract: one product of a file, with everything below it, written as a file of its own.
 #include "commands.h"
 #include "json.h"
+#include "printable.h"
 #include "reading.h"
 
 #include "mivo_assemblies.h"
@@ -102,7 +103,7 @@ void printText(const MivoSplitExtract& e, const std::string& wanted, const std::
     std::printf("product %s: %zu products, %zu instances written to %s\n", wanted.c_str(), e.products.size(),
                 totalOf(e), file.c_str());
     std::printf("products:");
-    for (stp_product_definition* pd : e.products) std::printf(" %s", productIdOf(pd).c_str());
+    for (stp_product_definition* pd : e.products) std::printf(" %s", printable(productIdOf(pd)).c_str());
     std::printf("\nlists trimmed to what the file holds: %zu\n", e.trimmed_aggregates);
     for (const auto& t : e.instances_per_type) std::printf("  %-60s %8zu\n", t.first.c_str(), t.second);
 }
@@ -117,7 +118,7 @@ int runExtract(const FileCommand& command) {
     stp_product_definition* pd = findProduct(design.get(), command.product);
     if (!pd) {
         std::fprintf(stderr, "mivo: no product %s in %s; its products: %s\n", command.product.c_str(),
-                     command.file.c_str(), productIdList(design.get()).c_str());
+                     command.file.c_str(), printable(productIdList(design.get())).c_str());
         return kFailed;
     }
     mivo_tag_units(design.get());

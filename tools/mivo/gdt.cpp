@@ -2,6 +2,7 @@
 // aspect, modifiers, and its datums in precedence order with their modifiers.
 #include "commands.h"
 #include "json.h"
+#include "printable.h"
 #include "reading.h"
 #include "table.h"
 #include "type_names.h"
@@ -182,13 +183,13 @@ void printTolerance(const ToleranceRow& t) {
     std::string line = "  magnitude " + (t.magnitude == NUSK_NULL_REAL ? std::string("none") : numberText(t.magnitude));
     if (!t.unit.empty()) line += " " + t.unit;
     line += t.aspect ? ", on #" + std::to_string(t.aspect) + " '" + t.aspectName + "'" : ", on no shape aspect";
-    std::printf("%s\n", line.c_str());
-    if (!t.modifiers.empty()) std::printf("  modifiers: %s\n", joined(t.modifiers, ", ").c_str());
+    std::printf("%s\n", printable(line).c_str());
+    if (!t.modifiers.empty()) std::printf("  modifiers: %s\n", printable(joined(t.modifiers, ", ")).c_str());
     if (t.datums.empty()) return;
     std::vector<std::string> datums;
     for (const DatumRow& d : t.datums)
         datums.push_back(d.modifiers.empty() ? d.label : d.label + " (" + joined(d.modifiers, ", ") + ")");
-    std::printf("  datums: %s\n", joined(datums, " | ").c_str());
+    std::printf("  datums: %s\n", printable(joined(datums, " | ")).c_str());
 }
 
 }  // namespace

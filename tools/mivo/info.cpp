@@ -1,6 +1,7 @@
 // mivo info: what reading a file finds.
 #include "commands.h"
 #include "json.h"
+#include "printable.h"
 #include "reading.h"
 #include "type_names.h"
 
@@ -43,9 +44,9 @@ void printText(const std::string& path, const NuskReadResult& r, double seconds)
         const NuskFileHeader& h = r.design->header();
         std::string description;
         for (const std::string& d : h.description) description += (description.empty() ? "" : " / ") + d;
-        std::printf("description:        %s\n", description.c_str());
-        std::printf("originating system: %s\n", h.originatingSystem.c_str());
-        for (const std::string& s : h.schemas) std::printf("schema:             %s\n", s.c_str());
+        std::printf("description:        %s\n", printable(description).c_str());
+        std::printf("originating system: %s\n", printable(h.originatingSystem).c_str());
+        for (const std::string& s : h.schemas) std::printf("schema:             %s\n", printable(s).c_str());
     }
     std::printf("status:             %s\n", statusText(r.status));
     std::printf("instances:          %zu (%zu kept as read)\n", r.instanceCount, r.rawCount);

@@ -1,5 +1,6 @@
 // mivo: inspect and convert STEP (ISO 10303-21) files with the AP242 dictionary.
 #include "commands.h"
+#include "printable.h"
 #include "startup_heap.h"
 
 #include "nusk/ap242_support.h"
@@ -195,6 +196,9 @@ int runFileCommand(const std::string& command, const std::vector<std::string>& a
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The passes' messages quote the file's names: none of their bytes reaches the terminal as a command.
+    static mivo_tool::PrintableReporter reporter;
+    nusk_set_reporter(&reporter);
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& a : args) {
         if (a == "--help" || a == "-h") return usage("");

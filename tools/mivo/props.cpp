@@ -2,6 +2,7 @@
 // references and external identifications that name it, and its shape aspects.
 #include "commands.h"
 #include "json.h"
+#include "printable.h"
 #include "reading.h"
 #include "table.h"
 #include "type_names.h"
@@ -267,7 +268,7 @@ void printJson(const std::vector<ProductRow>& rows) {
 
 // ---- text ----
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string& s) { return "'" + printable(s) + "'"; }
 
 std::string itemLine(const ItemRow& item) {
     std::string line = "#" + std::to_string(item.entity) + " " + item.type + " " + quoted(item.name);
@@ -304,7 +305,7 @@ void printProduct(const ProductRow& p) {
     std::printf("  %s\n", counted(p.aspects.size(), "shape aspect", "shape aspects").c_str());
     for (const AspectRow& a : p.aspects)
         std::printf("    #%u %s%s\n", a.entity, quoted(a.name).c_str(),
-                    a.description.empty() ? "" : (" (" + a.description + ")").c_str());
+                    a.description.empty() ? "" : (" (" + printable(a.description) + ")").c_str());
 }
 
 }  // namespace

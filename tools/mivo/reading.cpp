@@ -2,6 +2,7 @@
 #include "reading.h"
 
 #include "commands.h"
+#include "printable.h"
 
 #include "mivo_units.h"
 
@@ -97,7 +98,7 @@ void printMessages(const NuskReadResult& r, bool all) {
     for (size_t i = 0; i < shown; ++i) {
         const NuskReadMessage& m = r.messages[i];
         std::fprintf(stderr, "%s: %s\n", m.severity == NuskSeverity::error ? "error" : "warning",
-                     messageText(m).c_str());
+                     printable(messageText(m)).c_str());
     }
     // The counts include messages beyond those the reader keeps.
     const size_t total = std::max(r.errorCount + r.warningCount, kept);

@@ -1,6 +1,8 @@
 // Plain-text tables, numbers and kind names shared by the commands.
 #include "table.h"
 
+#include "printable.h"
+
 #include "nusk/units.h"
 
 #include <algorithm>
@@ -11,7 +13,12 @@
 
 namespace mivo_tool {
 
-void printTable(const std::vector<std::vector<std::string>>& cells, const std::vector<bool>& rightAligned) {
+void printTable(const std::vector<std::vector<std::string>>& rawCells, const std::vector<bool>& rightAligned) {
+    std::vector<std::vector<std::string>> cells;
+    for (const auto& line : rawCells) {
+        cells.emplace_back();
+        for (const std::string& cell : line) cells.back().push_back(printable(cell));
+    }
     std::vector<size_t> widths;
     for (const auto& line : cells) {
         widths.resize(std::max(widths.size(), line.size()), 0);

@@ -2,6 +2,7 @@
 // usage with the child it places and its placement, and the shapes that belong to no product.
 #include "commands.h"
 #include "json.h"
+#include "printable.h"
 #include "reading.h"
 #include "table.h"
 
@@ -131,14 +132,14 @@ void printTreesText(const Trees& trees) {
     for (const auto& tree : trees) {
         for (const MivoAsmTreeNode& node : tree) {
             if (node.depth == 0) {
-                std::printf("%s\n", describeProduct(node).c_str());
+                std::printf("%s\n", printable(describeProduct(node)).c_str());
                 continue;
             }
             std::string line = indent(node.depth) + describeUse(node.use) + ": " + describeProduct(node);
             line += " at " + triple(node.use.xform, 12) + " " + unitName(node.use.unit) + ", x " +
                     triple(node.use.xform, 0) + ", z " + triple(node.use.xform, 8);
             if (node.cycle) line += " [cycle: used inside itself, not followed]";
-            std::printf("%s\n", line.c_str());
+            std::printf("%s\n", printable(line).c_str());
         }
     }
 }
