@@ -408,6 +408,33 @@ TEST(Part21Reader, HeaderIsKept) {
     EXPECT_NE(out.find("FILE_POPULATION('x',$,$);"), std::string::npos);
 }
 
+TEST(Part21Reader, SectionsAfterTheDataAreWrittenBackAsTheyStand) {
+    // Anchors, references and a signature, whose base64 text holds no semicolon and makes one statement with its
+    // ENDSEC: each is written back once, and the file ends once.
+    const std::string data = p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));");
+    const std::string body = data.substr(0, data.find("END-ISO-10303-21;"));
+    const std::string sections = "ANCHOR;\n<origin>=#1;\nENDSEC;\nREFERENCE;\n#10=<other.stp#a>;\nENDSEC;\n"
+                                 "SIGNATURE;\nMIIBc2lnbmF0dXJl+/==\nENDSEC;\n";
+    Read r = readText(body + sections + "END-ISO-10303-21;\n");
+    EXPECT_EQ(r.result.status, NuskReadStatus::ok);
+    EXPECT_EQ(r.result.errorCount, 0u);
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("ENDSEC;\n" + sections + "END-ISO-10303-21;\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("END-ISO-10303-21;"), out.rfind("END-ISO-10303-21;")) << out;
+
+    // A section left open before the end of the file: an error, and closed where it ends, so that what is
+    // written back is whole.
+    Read open = readText(body + "ANCHOR;\n<origin>=#1;\nEND-ISO-10303-21;\n");
+    EXPECT_TRUE(open.hasMessage("a section is not closed with ENDSEC; before END-ISO-10303-21;"));
+    EXPECT_FALSE(open.hasMessage("the file ends without END-ISO-10303-21;"));
+    const std::string closed = writeText(open.design.get());
+    EXPECT_NE(closed.find("ANCHOR;\n<origin>=#1;\nENDSEC;\nEND-ISO-10303-21;\n"), std::string::npos) << closed;
+    EXPECT_EQ(closed.find("END-ISO-10303-21;"), closed.rfind("END-ISO-10303-21;")) << closed;
+    Read cut = readText(body + "SIGNATURE;\nMIIBc2ln");
+    EXPECT_TRUE(cut.hasMessage("the file ends without END-ISO-10303-21;"));
+    EXPECT_NE(writeText(cut.design.get()).find("SIGNATURE;\nMIIBc2ln\nENDSEC;\nEND-ISO-10303-21;\n"), std::string::npos);
+}
+
 TEST(Part21Reader, ADuplicateNumberKeepsBothInstancesAndTakesNoNumberTheFileUses) {
     // The second #1 is numbered after every number of the file: #2 and #3, which come later, keep their own
     // numbers, and each reference to #2, before its record or after, is to the file's #2.

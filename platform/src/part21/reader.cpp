@@ -131,6 +131,47 @@ bool Reader::isSectionEnd(std::string_view s) const {
     return c.atEnd() && sameWord(w, "ENDSEC");
 }
 
+namespace {
+
+/// True when the statement's last word is ENDSEC: a signature (base64 text, which holds no semicolon) and the
+/// ENDSEC after it make one statement.
+bool endsWithSectionEnd(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    constexpr size_t kLength = 6;  // ENDSEC
+    if (s.size() < kLength) return false;
+    const bool wordStart = s.size() == kLength || !Cursor::isWordChar(s[s.size() - kLength - 1]);
+    return wordStart && sameWord(s.substr(s.size() - kLength), "ENDSEC");
+}
+
+}  // namespace
+
+void Reader::keepOtherSection(std::string_view opening, uint32_t line, bool signature) {
+    std::string& other = design_->header().otherSections;
+    other.append(opening.data(), opening.size()).append(";\n");
+    std::string_view s;
+    Scanner::Result r;
+    while ((r = scanner_.next(s, line)) == Scanner::Result::statement) {
+        Cursor c(s);
+        const bool fileEnd = sameWord(c.name(), "END-ISO-10303-21");
+        c.skip();
+        if (fileEnd && c.atEnd()) {
+            // The section is closed here, so that what is written back has its ENDSEC and one end of file.
+            message(NuskSeverity::error, line, "a section is not closed with ENDSEC; before END-ISO-10303-21;");
+            other.append("ENDSEC;\n");
+            sawEnd_ = true;
+            return;
+        }
+        other.append(s.data(), s.size()).append(";\n");
+        if (isSectionEnd(s) || (signature && endsWithSectionEnd(s))) return;
+    }
+    // The file ends inside the section: what there is is kept, and the section closed.
+    if (r == Scanner::Result::unterminated) {
+        message(NuskSeverity::error, line, "the text ends inside a statement (; missing): " + quote(s));
+        other.append(s.data(), s.size()).append(signature ? "\n" : ";\n");  // a signature ends with its ENDSEC
+    }
+    other.append("ENDSEC;\n");
+}
+
 void Reader::readHeader() {
     std::string_view s;
     uint32_t line = 0;
@@ -198,13 +239,8 @@ void Reader::readData() {
             sawEnd_ = true;
             break;
         } else if (!inData && (sameWord(word, "ANCHOR") || sameWord(word, "REFERENCE") || sameWord(word, "SIGNATURE"))) {
-            // Sections this reader does not interpret are kept as they stand and written back.
-            std::string& other = design_->header().otherSections;
-            other.append(s.data(), s.size()).append(";\n");
-            while ((r = scanner_.next(s, line)) == Scanner::Result::statement) {
-                other.append(s.data(), s.size()).append(";\n");
-                if (isSectionEnd(s)) break;
-            }
+            keepOtherSection(s, line, sameWord(word, "SIGNATURE"));
+            if (sawEnd_) break;
         } else {
             message(NuskSeverity::error, line, "expected an instance, ENDSEC; or END-ISO-10303-21;, found " + quote(s));
         }

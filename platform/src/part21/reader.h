@@ -69,6 +69,9 @@ private:
     void headerStatement(std::string_view s, uint32_t line);
     void dataStatement(std::string_view s, uint32_t line);
     bool isSectionEnd(std::string_view s) const;
+    /// Keeps a section this reader does not interpret (ANCHOR, REFERENCE, SIGNATURE), from its opening statement
+    /// to its ENDSEC, to be written back as it stands.
+    void keepOtherSection(std::string_view opening, uint32_t line, bool signature);
     void decideLeniency();
     // instances
     void simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs);
