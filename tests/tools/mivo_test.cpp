@@ -95,6 +95,40 @@ TEST(MivoTool, WritingOverALinkAPrivateFileOrAPipeKeepsWhatOutIs) {
     std::remove(fifo.c_str());
 }
 
+TEST(MivoTool, AFileSomeonePlacedUnderATemporaryNameIsNeverWrittenThrough) {
+    // In a folder others may write to, links planted ahead under the names a process numbered next would use
+    // for its temporary file lead to someone's file: the write goes to a file of its own, and OUT gets it.
+    const std::string in = writeFile("planted-in.stp", kGood);
+    const std::string victim = writeFile("planted-victim.txt", "precious");
+    const std::string folder = testing::TempDir() + "planted-folder";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    const std::string out = folder + "/out.stp";
+    long last = getpid();
+    std::ifstream("/proc/sys/kernel/ns_last_pid") >> last;  // the process number given out last
+    constexpr long kPlanted = 200;
+    for (long pid = last + 1; pid <= last + kPlanted; ++pid)
+        ASSERT_EQ(symlink(victim.c_str(), (out + ".mivo-" + std::to_string(pid) + ".tmp").c_str()), 0);
+    // A new file gets the permissions the umask gives, not those of a private temporary.
+    const mode_t umaskBefore = umask(027);
+    const ToolRun r = mivo("cat " + in + " -o " + out);
+    umask(umaskBefore);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readAll(victim), "precious");
+    struct stat st;
+    ASSERT_EQ(lstat(out.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(has(readAll(out), "#3=CARTESIAN_POINT"));
+    // Nothing is left beside OUT but what was planted.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), kPlanted + 1);
+    // A folder where nothing can be made: an error that names OUT, and nothing written.
+    const ToolRun nowhere = mivo("cat " + in + " -o " + folder + "/missing/out.stp");
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_TRUE(has(nowhere.err, "cannot open " + folder + "/missing/out.stp for writing")) << nowhere.err;
+    std::filesystem::remove_all(folder);
+}
+
 TEST(MivoTool, WithoutArgumentsShowsTheSample) {
     ToolRun r = mivo("");
     EXPECT_EQ(r.status, 0);

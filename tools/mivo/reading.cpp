@@ -39,6 +39,25 @@ void printReadProgress(uint64_t bytesRead, uint64_t totalBytes) {
     std::fflush(stderr);
 }
 
+/// A new empty file beside `target` that this process alone made (O_EXCL, a name no one can foresee), so that
+/// the write never follows a link or truncates a file that someone placed under the name first; its name goes
+/// to `path`. False, with errno set, when none can be made.
+bool makeTemporaryBeside(const std::string& target, std::string& path) {
+    std::string name = target + ".mivo-XXXXXX";
+    const int fd = mkstemp(&name[0]);
+    if (fd < 0) return false;
+    close(fd);
+    path = name;
+    return true;
+}
+
+/// The permissions a file made now gets by default: 0666 less the process's umask.
+mode_t defaultMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
 /// Writes through a file beside `out` that takes its place only once complete. Where `out` is a symbolic link
 /// to a file, that file is replaced and the link stays; a file replaced keeps its permissions. A device or a
 /// pipe (/dev/null, /dev/stdout) cannot be replaced: it is written as the text comes.
@@ -53,10 +72,16 @@ NuskWriteResult writeReplacing(NuskDesign* design, const std::string& out) {
             std::free(resolved);
         }
     }
-    const std::string temporary = target + ".mivo-" + std::to_string(getpid()) + ".tmp";
+    std::string temporary;
+    if (!makeTemporaryBeside(target, temporary)) {
+        NuskWriteResult failed;
+        failed.error = "cannot open " + out + " for writing: " + std::strerror(errno);
+        return failed;
+    }
     NuskWriteResult w = nusk_write_step(design, temporary.c_str());
     for (size_t at; (at = w.error.find(temporary)) != std::string::npos;) w.error.replace(at, temporary.size(), out);
-    if (w.ok && exists) chmod(temporary.c_str(), existing.st_mode & 07777);
+    // Made private, the file gets the permissions of the one it replaces, or those of a new file, once written.
+    if (w.ok) chmod(temporary.c_str(), exists ? existing.st_mode & 07777 : defaultMode());
     if (w.ok && std::rename(temporary.c_str(), target.c_str()) != 0) {
         w.ok = false;
         w.error = "cannot replace " + out + ": " + std::strerror(errno);
