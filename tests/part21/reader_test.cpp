@@ -590,6 +590,33 @@ TEST(Part21Reader, MessagesNameTypesWithTheirArticleAndNoLineZero) {
 
 }  // namespace
 
+TEST(Part21Reader, AFileThatIsNoPart21TextIsToldForWhatItLooksLike) {
+    // Compressed and archived STEP files, and text saved as UTF-16, are common mistakes: the message says what
+    // to do. Other bytes get the plain message.
+    const std::string text = p21File("#1=APPLICATION_CONTEXT('x');");
+    std::string utf16, utf16BigEndian;
+    for (char c : text) {
+        utf16 += std::string{c, '\0'};
+        utf16BigEndian += std::string{'\0', c};
+    }
+    const std::pair<std::string, const char*> cases[] = {
+        {std::string("\x1f\x8b\x08\x00", 4) + "compressed", "is compressed with gzip: decompress it first"},
+        {"PK\x03\x04" "archive", "is a ZIP archive: extract the STEP file from it first"},
+        {"\xff\xfe" + utf16, "looks like UTF-16 text"},
+        {utf16, "looks like UTF-16 text"},
+        {utf16BigEndian, "looks like UTF-16 text"},  // without a byte order mark
+    };
+    for (const auto& c : cases) {
+        const Read r = readText(c.first);
+        EXPECT_EQ(r.result.status, NuskReadStatus::unreadable) << c.second;
+        EXPECT_TRUE(r.hasMessage(std::string("not a Part 21 file: expected ISO-10303-21; at the start (the file ") + c.second))
+            << c.second << ": " << (r.result.messages.empty() ? "" : r.result.messages[0].text);
+    }
+    const Read other = readText("\x01\0binary;");
+    ASSERT_FALSE(other.result.messages.empty());
+    EXPECT_EQ(other.result.messages[0].text, "not a Part 21 file: expected ISO-10303-21; at the start");
+}
+
 TEST(Part21Reader, ManyReferencesAheadLandOnTheirInstances) {
     // Vectors refer to directions written after all of them: thousands of references stay open at once
     // (several blocks of them, through every settling pass), mixed with references to a direction written

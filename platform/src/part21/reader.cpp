@@ -110,6 +110,21 @@ NuskReadResult Reader::run() {
     return result_;
 }
 
+namespace {
+
+/// What a file that is no Part 21 text looks like from its first bytes, for the message; empty when unknown.
+std::string_view formatHint(std::string_view start) {
+    auto startsWith = [&](std::string_view bytes) { return start.substr(0, bytes.size()) == bytes; };
+    if (startsWith("\x1f\x8b")) return " (the file is compressed with gzip: decompress it first)";
+    if (startsWith("PK\x03\x04")) return " (the file is a ZIP archive: extract the STEP file from it first)";
+    using namespace std::string_view_literals;  // the UTF-16 forms of "ISO" hold NUL bytes
+    if (startsWith("\xff\xfe") || startsWith("\xfe\xff") || startsWith("I\0S\0O\0"sv) || startsWith("\0I\0S\0O"sv))
+        return " (the file looks like UTF-16 text: Part 21 files are 8-bit text; convert it to UTF-8 first)";
+    return {};
+}
+
+}  // namespace
+
 bool Reader::readMagic() {
     std::string_view s;
     uint32_t line = 0;
@@ -118,7 +133,8 @@ bool Reader::readMagic() {
     const std::string_view word = c.name();
     c.skip();
     if (r != Scanner::Result::statement || !c.atEnd() || !sameWord(word, "ISO-10303-21")) {
-        message(NuskSeverity::error, line, "not a Part 21 file: expected ISO-10303-21; at the start");
+        message(NuskSeverity::error, line,
+                "not a Part 21 file: expected ISO-10303-21; at the start" + std::string(formatHint(s)));
         return false;
     }
     return true;
