@@ -1,6 +1,6 @@
 // Comments stand wherever blanks may: between the partial records of a complex instance and inside them,
 // between parameters, in the header, before the first statement. Brackets, quotes, `;` and `#` inside a
-// comment mean nothing, and comment marks inside a string are text.
+// comment mean nothing, and comment marks inside a string are text. Form feeds and vertical tabs are blanks.
 #include "p21_helpers.h"
 
 #include "nusk/ap242/all.h"
@@ -58,6 +58,24 @@ TEST(Part21Comments, BetweenAndInsideParameters) {
     auto* m = nusk_cast(r[2], nusktype_stp_length_measure_with_unit);
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->value_component()->getDouble(0), 25.4);
+}
+
+TEST(Part21Comments, FormFeedsAndVerticalTabsAreBlanksWhereverBlanksMayStand) {
+    // Page and line layout characters of files printed from old systems: every record reads, none is lost.
+    Read r = readText(p21File("\f#1=CARTESIAN_POINT(\f'p\fq'\v,\f(1.,\v2.,3.)\f)\f;\f\n"
+                              "#2=(LENGTH_UNIT()\fNAMED_UNIT(*)\vSI_UNIT(.MILLI.,\f.METRE.));\v\n"
+                              "#3=VERTEX_POINT('',\f#1\v);"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok) << firstMessage(r);
+    EXPECT_EQ(r.result.messages.size(), 0u) << firstMessage(r);
+    auto* p = nusk_cast(r[1], nusktype_stp_cartesian_point);
+    ASSERT_NE(p, nullptr);
+    EXPECT_STREQ(p->name(), "p\fq");  // inside a string, the character is text
+    ASSERT_EQ(p->coordinates()->size(), 3u);
+    EXPECT_EQ(p->coordinates()->get(1), 2.0);
+    ASSERT_NE(nusk_cast(r[2], nusktype_stp_length_unit_and_si_unit), nullptr);
+    auto* v = nusk_cast(r[3], nusktype_stp_vertex_point);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->vertex_geometry(), r[1]);
 }
 
 TEST(Part21Comments, InARecordKeptAsReadTheyStayAndHideReferences) {

@@ -14,10 +14,12 @@
 namespace nusk_p21 {
 namespace scan {
 
-/// Space, tab, line feed or carriage return. One comparison for every byte above the space.
+/// Space, tab, line feed, carriage return, and the form feed and vertical tab of page and line layouts (files
+/// printed from old systems hold them between records). One comparison for every byte above the space.
 inline bool isBlank(char c) {
     const auto u = static_cast<unsigned char>(c);
-    constexpr uint64_t kBlanks = (uint64_t(1) << ' ') | (uint64_t(1) << '\t') | (uint64_t(1) << '\n') | (uint64_t(1) << '\r');
+    constexpr uint64_t kBlanks = (uint64_t(1) << ' ') | (uint64_t(1) << '\t') | (uint64_t(1) << '\n') |
+                                 (uint64_t(1) << '\r') | (uint64_t(1) << '\f') | (uint64_t(1) << '\v');
     return u <= ' ' && ((uint64_t(1) << u) & kBlanks) != 0;
 }
 
