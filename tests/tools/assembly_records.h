@@ -3,6 +3,8 @@
 // usage. The records end inside the DATA section: each test adds its own, then ENDSEC and the end.
 #pragma once
 
+#include <string>
+
 #define MIVO_TEST_ASSEMBLY_RECORDS \
     "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n" \
     "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n" \
@@ -31,3 +33,12 @@
     "#37=SHAPE_REPRESENTATION('washer',(#41),#5);\n#38=SHAPE_DEFINITION_REPRESENTATION(#36,#37);\n" \
     "#39=REPRESENTATION_MAP(#41,#37);\n#40=MAPPED_ITEM('',#39,#42);\n#41=AXIS2_PLACEMENT_3D('',#43,$,$);\n" \
     "#42=AXIS2_PLACEMENT_3D('',#44,$,$);\n#43=CARTESIAN_POINT('',(0.,0.,0.));\n#44=CARTESIAN_POINT('',(0.,0.,5.));\n"
+
+/// A product with its formation and definition, numbered from `first` (the definition is `first` + 2), in the
+/// contexts of the records above: for tests that add products of their own.
+inline std::string productRecords(int first, const std::string& id, const std::string& name) {
+    const std::string n0 = std::to_string(first), n1 = std::to_string(first + 1);
+    return "#" + n0 + "=PRODUCT('" + id + "','" + name + "','',(#8));\n#" + n1 +
+           "=PRODUCT_DEFINITION_FORMATION('','',#" + n0 + ");\n#" + std::to_string(first + 2) +
+           "=PRODUCT_DEFINITION('design','',#" + n1 + ",#9);\n";
+}

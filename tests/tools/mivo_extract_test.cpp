@@ -84,12 +84,10 @@ TEST(MivoExtract, TheRootTakesItsWholeTreeAndJsonCountsIt) {
 TEST(MivoExtract, AProductUsedInsideItselfEndsItsBranch) {
     std::string cyclic = kAssembly;
     cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
-                  "#80=PRODUCT('a','A','',(#8));\n#81=PRODUCT_DEFINITION_FORMATION('','',#80);\n"
-                  "#82=PRODUCT_DEFINITION('design','',#81,#9);\n#83=PRODUCT('b','B','',(#8));\n"
-                  "#84=PRODUCT_DEFINITION_FORMATION('','',#83);\n#85=PRODUCT_DEFINITION('design','',#84,#9);\n"
-                  "#86=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#82,$);\n"
-                  "#87=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#82,#85,$);\n"
-                  "#88=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#85,#82,$);\n");
+                  productRecords(80, "a", "A") + productRecords(83, "b", "B") +
+                      "#86=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#82,$);\n"
+                      "#87=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#82,#85,$);\n"
+                      "#88=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#85,#82,$);\n");
     const std::string in = writeFile("extract-cycle.stp", cyclic), out = testing::TempDir() + "extract-a.stp";
     const ToolRun r = mivo("extract " + in + " --product a -o " + out + " --json");
     ASSERT_EQ(r.status, 0) << r.err;

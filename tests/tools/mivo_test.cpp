@@ -685,12 +685,10 @@ TEST(MivoTool, TreeJsonNestsNodesWithRelativeAndRootPlacements) {
 TEST(MivoTool, TreeMarksAProductInsideItselfAndGoesOn) {
     std::string cyclic = kAssembly;
     cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
-                  "#50=PRODUCT('a','A','',(#8));\n#51=PRODUCT_DEFINITION_FORMATION('','',#50);\n"
-                  "#52=PRODUCT_DEFINITION('design','',#51,#9);\n#53=PRODUCT('b','B','',(#8));\n"
-                  "#54=PRODUCT_DEFINITION_FORMATION('','',#53);\n#55=PRODUCT_DEFINITION('design','',#54,#9);\n"
-                  "#56=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#52,$);\n"
-                  "#57=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#52,#55,$);\n"
-                  "#58=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#55,#52,$);\n");
+                  productRecords(50, "a", "A") + productRecords(53, "b", "B") +
+                      "#56=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A1','','',#12,#52,$);\n"
+                      "#57=NEXT_ASSEMBLY_USAGE_OCCURRENCE('B1','','',#52,#55,$);\n"
+                      "#58=NEXT_ASSEMBLY_USAGE_OCCURRENCE('A2','','',#55,#52,$);\n");
     const std::string file = writeFile("tree-cycle.stp", cyclic);
     const ToolRun text = mivo("tree " + file);
     EXPECT_EQ(text.status, 0) << text.err;
@@ -709,14 +707,10 @@ TEST(MivoTool, TreeShowsTheProductsThatNoRootReaches) {
     // after the root trees, from the first of them the file defines, rather than left out.
     std::string cyclic = kAssembly;
     cyclic.insert(cyclic.find("ENDSEC;\nEND-ISO"),
-                  "#60=PRODUCT('c','C','',(#8));\n#61=PRODUCT_DEFINITION_FORMATION('','',#60);\n"
-                  "#62=PRODUCT_DEFINITION('design','',#61,#9);\n#63=PRODUCT('d','D','',(#8));\n"
-                  "#64=PRODUCT_DEFINITION_FORMATION('','',#63);\n#65=PRODUCT_DEFINITION('design','',#64,#9);\n"
-                  "#66=PRODUCT('e','E','',(#8));\n#67=PRODUCT_DEFINITION_FORMATION('','',#66);\n"
-                  "#68=PRODUCT_DEFINITION('design','',#67,#9);\n"
-                  "#70=NEXT_ASSEMBLY_USAGE_OCCURRENCE('C1','','',#62,#65,$);\n"
-                  "#71=NEXT_ASSEMBLY_USAGE_OCCURRENCE('D1','','',#65,#62,$);\n"
-                  "#72=NEXT_ASSEMBLY_USAGE_OCCURRENCE('E1','','',#65,#68,$);\n");
+                  productRecords(60, "c", "C") + productRecords(63, "d", "D") + productRecords(66, "e", "E") +
+                      "#70=NEXT_ASSEMBLY_USAGE_OCCURRENCE('C1','','',#62,#65,$);\n"
+                      "#71=NEXT_ASSEMBLY_USAGE_OCCURRENCE('D1','','',#65,#62,$);\n"
+                      "#72=NEXT_ASSEMBLY_USAGE_OCCURRENCE('E1','','',#65,#68,$);\n");
     const std::string file = writeFile("tree-unreached.stp", cyclic);
     const ToolRun text = mivo("tree " + file);
     EXPECT_EQ(text.status, 0) << text.err;
