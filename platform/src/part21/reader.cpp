@@ -34,6 +34,27 @@ bool sameWord(std::string_view a, const char* b) {
 
 std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
 
+/// What a file that is no Part 21 text looks like from its first bytes, for the message; empty when unknown.
+std::string_view formatHint(std::string_view start) {
+    auto startsWith = [&](std::string_view bytes) { return start.substr(0, bytes.size()) == bytes; };
+    if (startsWith("\x1f\x8b")) return " (the file is compressed with gzip: decompress it first)";
+    if (startsWith("PK\x03\x04")) return " (the file is a ZIP archive: extract the STEP file from it first)";
+    using namespace std::string_view_literals;  // the UTF-16 forms of "ISO" hold NUL bytes
+    if (startsWith("\xff\xfe") || startsWith("\xfe\xff") || startsWith("I\0S\0O\0"sv) || startsWith("\0I\0S\0O"sv))
+        return " (the file looks like UTF-16 text: Part 21 files are 8-bit text; convert it to UTF-8 first)";
+    return {};
+}
+
+/// True when the statement's last word is ENDSEC: a signature (base64 text, which holds no semicolon) and the
+/// ENDSEC after it make one statement.
+bool endsWithSectionEnd(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    constexpr size_t kLength = 6;  // ENDSEC
+    if (s.size() < kLength) return false;
+    const bool wordStart = s.size() == kLength || !Cursor::isWordChar(s[s.size() - kLength - 1]);
+    return wordStart && sameWord(s.substr(s.size() - kLength), "ENDSEC");
+}
+
 /// Adds the messages told while it lives to `count`: those of a record kept as read concern that record alone.
 class RecordMessages {
 public:
@@ -110,21 +131,6 @@ NuskReadResult Reader::run() {
     return result_;
 }
 
-namespace {
-
-/// What a file that is no Part 21 text looks like from its first bytes, for the message; empty when unknown.
-std::string_view formatHint(std::string_view start) {
-    auto startsWith = [&](std::string_view bytes) { return start.substr(0, bytes.size()) == bytes; };
-    if (startsWith("\x1f\x8b")) return " (the file is compressed with gzip: decompress it first)";
-    if (startsWith("PK\x03\x04")) return " (the file is a ZIP archive: extract the STEP file from it first)";
-    using namespace std::string_view_literals;  // the UTF-16 forms of "ISO" hold NUL bytes
-    if (startsWith("\xff\xfe") || startsWith("\xfe\xff") || startsWith("I\0S\0O\0"sv) || startsWith("\0I\0S\0O"sv))
-        return " (the file looks like UTF-16 text: Part 21 files are 8-bit text; convert it to UTF-8 first)";
-    return {};
-}
-
-}  // namespace
-
 bool Reader::readMagic() {
     std::string_view s;
     uint32_t line = 0;
@@ -146,20 +152,6 @@ bool Reader::isSectionEnd(std::string_view s) const {
     c.skip();
     return c.atEnd() && sameWord(w, "ENDSEC");
 }
-
-namespace {
-
-/// True when the statement's last word is ENDSEC: a signature (base64 text, which holds no semicolon) and the
-/// ENDSEC after it make one statement.
-bool endsWithSectionEnd(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    constexpr size_t kLength = 6;  // ENDSEC
-    if (s.size() < kLength) return false;
-    const bool wordStart = s.size() == kLength || !Cursor::isWordChar(s[s.size() - kLength - 1]);
-    return wordStart && sameWord(s.substr(s.size() - kLength), "ENDSEC");
-}
-
-}  // namespace
 
 void Reader::keepOtherSection(std::string_view opening, uint32_t line, bool signature) {
     std::string& other = design_->header().otherSections;
