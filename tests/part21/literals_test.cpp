@@ -58,8 +58,23 @@ TEST(DecodeString, EscapeForms) {
         {R"(\X2\\X0\\X4\\X0\)", "", ""},
         {R"(\S\a\S\\\S\'')", u8"\u00E1\u00DC\u00A7", ""},
         {R"(\P\A\\S\a)", u8"á", ""},
+        {R"(\PA\\S\a)", u8"á", ""},
         {u8"raw é ☺ 😀", u8"raw é ☺ 😀", ""},
         {R"(x\X\41\X2\0042\X0\''\\y)", R"(xAB'\y)", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(decodedOk(c.input), c.expected) << c.input;
+}
+
+TEST(DecodeString, CodePageDirectivesSelectThePartOfIso8859ThatFollowingHighHalvesAreIn) {
+    const std::vector<Case> cases = {
+        {R"(\PE\\S\?\S\`\S\X\S\R\S\U\S\b)", u8"Привет", ""},
+        {R"(\PG\\S\e\S\k\S\k\S\g\S\m\S\i\S\j\S\|)", u8"ελληνικό", ""},
+        {R"(\PB\\S\#\S\sd\S\<)", u8"Łódź", ""},
+        {R"(\PI\\S\]\S\~)", u8"İş", ""},
+        {R"(\PH\\S\y\S\l\S\e\S\m)", u8"שלום", ""},
+        {R"(\PF\\S\S\S\d\S\G\S\e)", u8"سلام", ""},
+        // A page holds until the next; \X\ and \X2\ are not code-paged.
+        {R"(\PE\\S\0\PA\\S\0\X\D0\X2\0410\X0\)", u8"А°ÐА", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(decodedOk(c.input), c.expected) << c.input;
 }
@@ -84,8 +99,9 @@ TEST(DecodeString, MalformedBodiesKeepTheirBytesAndReportTheFirstProblem) {
         {R"(\S\)", R"(\S\)", R"(truncated \S\ escape)"},
         {"\\S\\\x01", "\\S\\\x01", R"(invalid \S\ escape)"},
         {R"(\N\)", R"(\N\)", R"(non-standard escape \N\)"},
-        {R"(\P\B\\S\a)", u8"á", R"(code page \P\B\ not supported)"},
+        {R"(\PJ\x)", R"(\PJ\x)", R"(invalid escape \PJ\)"},
         {R"(\P\J\x)", R"(\P\J\x)", R"(invalid escape \P\)"},
+        {R"(\PF\\S\%\S\''z)", R"(\S\%\S\'z)", R"(\S\% stands for no character in ISO 8859-6 (\PF\))"},
         {"caf\xE9", u8"café", "raw 8-bit characters"},
         {"\xE2\x98", u8"\u00E2\u0098", "raw 8-bit characters"},
         {"a'b", "a'b", "unpaired quote"},

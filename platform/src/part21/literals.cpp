@@ -4,9 +4,12 @@
 // needs attention and copy the plain stretches between such bytes in one append.
 #include "literals.h"
 
+#include "code_pages.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace nusk_p21 {
 namespace {
@@ -192,8 +195,11 @@ private:
             run(d == '2' ? 4 : 8);
         } else if (c == 'S' && d == '\\') {
             highHalf();
-        } else if (c == 'P' && d == '\\' && at(i_ + 3) >= 'A' && at(i_ + 3) <= 'I' && at(i_ + 4) == '\\') {
-            page_ = at(i_ + 3);
+        } else if (c == 'P' && isPage(d) && at(i_ + 3) == '\\') {
+            page_ = d;
+            i_ += 4;
+        } else if (c == 'P' && d == '\\' && isPage(at(i_ + 3)) && at(i_ + 4) == '\\') {
+            page_ = at(i_ + 3);  // \P\A\, as some writers put it
             i_ += 5;
         } else if (c == 'N' && d == '\\') {
             report("non-standard escape \\N\\");
@@ -247,9 +253,22 @@ private:
             keep(3);
             return;
         }
-        if (page_ != 'A') report("code page \\P\\", std::string_view(&page_, 1), "\\ not supported");
-        appendUtf8(out_, static_cast<unsigned char>(c) + 128u);
-        i_ += c == '\'' ? 5 : 4;  // a quote stands doubled in the body
+        const size_t length = c == '\'' ? 5 : 4;  // a quote stands doubled in the body
+        const char32_t cp = codePageCharacter(page_, static_cast<unsigned char>(c) + 128u);
+        if (cp == 0) {  // kept as it stands, its quote once
+            report("\\S\\", std::string_view(&c, 1), undefinedIn());
+            out_.append(s_.data() + i_, 4);
+            i_ += length;
+            return;
+        }
+        appendUtf8(out_, cp);
+        i_ += length;
+    }
+
+    static bool isPage(char letter) { return letter >= 'A' && letter <= 'I'; }
+
+    std::string undefinedIn() const {
+        return " stands for no character in ISO 8859-" + std::to_string(page_ - 'A' + 1) + " (\\P" + page_ + "\\)";
     }
 
     // \X2\ or \X4\ run of `digits`-digit groups up to \X0\. A run that is cut off or holds something
