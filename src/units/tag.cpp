@@ -4,6 +4,7 @@
 
 #include "nusk/ap242/all.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace mivo_units {
@@ -103,6 +104,44 @@ void tagConversionBased(NuskObject* u) {
     m->unit = nusk_get_unit_related_by_factor(base, value->getDouble(0));
 }
 
+/// The unit entity a conversion-based unit's factor is expressed in; null when there is none.
+NuskObject* factorUnit(NuskObject* u) {
+    const UnitAttributes& a = unitAttributes();
+    NuskObject* factor = u->getObject(a.cbFactor);
+    return factor ? nusk_get_nested_object(dynamic_cast<NuskUnion*>(factor->getObject(a.measureUnit))) : nullptr;
+}
+
+/// A file may define a conversion-based unit through one it defines later (a foot as 12 inches, before the
+/// inch), which the pass in the file's order leaves unknown. Each unit identified now identifies again those
+/// left unknown that are expressed in it, and so on up the chain: the order of the file makes no difference,
+/// and each unit is tagged again at most once. The cursor is on conversion-based units.
+void tagConversionChains(NuskCursor& cursor) {
+    std::unordered_map<NuskObject*, std::vector<NuskObject*>> waitingFor;  // base unit -> units expressed in it
+    cursor.rewind();
+    while (NuskObject* u = cursor.next()) {
+        const MivoMgrUnit* m = MivoMgrUnit::find(u);
+        NuskObject* base = factorUnit(u);
+        if (m && m->unit == nuskunit_unknown && base && base->isa(nusktype_stp_conversion_based_unit))
+            waitingFor[base].push_back(u);
+    }
+    std::vector<NuskObject*> identified;
+    for (const auto& entry : waitingFor) {
+        const MivoMgrUnit* m = MivoMgrUnit::find(entry.first);
+        if (m && m->unit != nuskunit_unknown) identified.push_back(entry.first);
+    }
+    while (!identified.empty()) {
+        NuskObject* base = identified.back();
+        identified.pop_back();
+        auto waiting = waitingFor.find(base);
+        if (waiting == waitingFor.end()) continue;
+        for (NuskObject* u : waiting->second) {
+            tagConversionBased(u);
+            if (MivoMgrUnit::find(u)->unit != nuskunit_unknown) identified.push_back(u);
+        }
+        waitingFor.erase(waiting);
+    }
+}
+
 void tagContextDependent(NuskObject* u) {
     if (!u) return;
     MivoMgrUnit* m = MivoMgrUnit::make(u);
@@ -154,7 +193,10 @@ void products(MivoMgrUnit* m, const Term& a, const Term& b) {
     if (pair(nuskunit_force_cb1, nuskunit_length_cb2)) m->unit = nuskunit_force_cb1_length_cb2;
 }
 
+/// A quotient is a feed or spin rate only as length (or revolutions) per one unit of time: mm^2/s or mm/s^2
+/// are other quantities, which no code stands for.
 void quotients(MivoMgrUnit* m, const Term& pos, const Term& neg) {
+    if (!equal(pos.exponent, 1.0) || !equal(neg.exponent, -1.0)) return;
     if (pos.type == nuskmeasure_length &&
         (neg.type == nuskmeasure_time || neg.type == nuskmeasure_revolution || neg.type == nuskmeasure_tooth))
         m->measure_type = nuskmeasure_feedrate;
@@ -193,14 +235,16 @@ void tagDerived(NuskObject* u) {
     for (unsigned i = 0; i < elements->size(); ++i) {
         NuskObject* e = elements->getObject(i);
         const MivoMgrUnit* um = e ? MivoMgrUnit::find(e->getObject(a.elementUnit)) : nullptr;
-        if (!um || um->unit == nuskunit_unknown) continue;
+        // An element of a unit not known (a gram, a kilometre) makes the whole unknown: left out, mm^2/g would
+        // pass for an area.
+        if (!um || um->unit == nuskunit_unknown) return;
         const double exponent = e->getDouble(a.elementExponent);
         (exponent < 0.0 ? negative : positive).push_back({um->unit, um->measure_type, exponent});
     }
     if (positive.size() == 1 && negative.empty()) powers(m, positive[0]);
     if (positive.size() == 2 && negative.empty()) products(m, positive[0], positive[1]);
     if (positive.size() == 1 && negative.size() == 1) quotients(m, positive[0], negative[0]);
-    if (positive.empty() && negative.size() == 1) {
+    if (positive.empty() && negative.size() == 1 && equal(negative[0].exponent, -1.0)) {  // per second, not s^-2
         if (negative[0].type == nuskmeasure_time) m->measure_type = nuskmeasure_spinrate;
         if (negative[0].code == nuskunit_s) m->unit = nuskunit_revolution_per_s;
         if (negative[0].code == nuskunit_time_cb1) m->unit = nuskunit_revolution_per_time_cb1;
@@ -235,6 +279,7 @@ void mivo_tag_units(NuskDesign* design) {
     for (const auto& pass : passes) {
         cursor.domain(pass.type->domain());
         while (NuskObject* obj = cursor.next()) pass.tag(obj);
+        if (pass.tag == tagConversionBased) tagConversionChains(cursor);
     }
 }
 

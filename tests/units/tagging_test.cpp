@@ -52,10 +52,16 @@ TEST_F(UnitTagging, ConversionBasedUnitsThroughTheUnitOfTheirFactor) {
     stp_conversion_based_unit* degree = cb("DEGREE", 0.01745329252, rad);
     stp_conversion_based_unit* self = cb("MILLIMETRE", 1.0, mm);
     stp_conversion_based_unit* odd = cb("CUBIT", 457.2, mm);
-    // A foot whose factor is in a unit that the pass meets after it.
+    // A mile through a foot through an inch, each made before the unit its factor is in.
+    auto* mile = new (&design) stp_conversion_based_unit();
     auto* viaInch = new (&design) stp_conversion_based_unit();
     stp_conversion_based_unit* laterInch = cb("INCH", 25.4, mm);
+    mile->conversion_factor(measure(5280.0, viaInch));
     viaInch->conversion_factor(measure(12.0, laterInch));
+    // Two units each expressed in the other: nothing to start from.
+    auto* ping = new (&design) stp_conversion_based_unit();
+    stp_conversion_based_unit* pong = cb("PONG", 2.0, ping);
+    ping->conversion_factor(measure(0.5, pong));
     stp_conversion_based_unit* none = new (&design) stp_conversion_based_unit();
     mivo_tag_units(&design);
     EXPECT_EQ(code(inch), nuskunit_length_cb1);
@@ -66,10 +72,14 @@ TEST_F(UnitTagging, ConversionBasedUnitsThroughTheUnitOfTheirFactor) {
     EXPECT_EQ(kind(odd), nuskmeasure_length);
     EXPECT_EQ(code(none), nuskunit_unknown);
     EXPECT_EQ(kind(none), nuskmeasure_unknown);
-    EXPECT_EQ(code(viaInch), nuskunit_unknown);
-    mivo_tag_units(&design);  // once its factor's unit is known, a second pass finds it
+    // Whatever the order of the units, one pass finds the whole chain.
     EXPECT_EQ(code(viaInch), nuskunit_length_cb2);
-    EXPECT_EQ(code(inch), nuskunit_length_cb1);  // and what was found stays
+    EXPECT_EQ(code(mile), nuskunit_length_cb3);
+    EXPECT_EQ(code(ping), nuskunit_unknown);
+    EXPECT_EQ(code(pong), nuskunit_unknown);
+    mivo_tag_units(&design);
+    EXPECT_EQ(code(mile), nuskunit_length_cb3);  // what was found stays
+    EXPECT_EQ(code(inch), nuskunit_length_cb1);
 }
 
 TEST_F(UnitTagging, ContextDependentUnitsByWholeNameIgnoringCase) {
@@ -116,16 +126,20 @@ TEST_F(UnitTagging, DerivedUnitsThroughTheirElements) {
         {derived({{mm, 3.0}}), nuskunit_mm3, nuskmeasure_volume, "mm^3"},
         {derived({{um, 2.0}}), nuskunit_unknown, nuskmeasure_area, "um^2: kind only"},
         {derived({{mm, 4.0}}), nuskunit_unknown, nuskmeasure_unknown, "mm^4: nothing"},
-        {derived({{mm, 2.0}, {untagged, -1.0}}), nuskunit_mm2, nuskmeasure_area, "an untagged element does not count"},
+        // An element that is not known leaves the whole unknown: mm^2/g is no area.
+        {derived({{mm, 2.0}, {untagged, -1.0}}), nuskunit_unknown, nuskmeasure_unknown, "mm^2/g"},
         {derived({{mm, 1.0}, {minute, -1.0}}), nuskunit_mm_per_time_cb1, nuskmeasure_feedrate, "mm/min"},
-        {derived({{mm, 2.0}, {minute, -5.0}}), nuskunit_mm_per_time_cb1, nuskmeasure_feedrate,
-         "quotients do not test exponents"},
+        // A quotient is a rate only as one length per one unit of time.
+        {derived({{mm, 2.0}, {minute, -5.0}}), nuskunit_unknown, nuskmeasure_unknown, "mm^2/min^5"},
+        {derived({{mm, 2.0}, {s, -1.0}}), nuskunit_unknown, nuskmeasure_unknown, "mm^2/s"},
+        {derived({{mm, 1.0}, {s, -2.0}}), nuskunit_unknown, nuskmeasure_unknown, "mm/s^2"},
+        {derived({{s, -2.0}}), nuskunit_unknown, nuskmeasure_unknown, "1/s^2"},
         {derived({{n, 1.0}, {m, 1.0}}), nuskunit_n_m, nuskmeasure_torque, "N.m"},
         {derived({{m, 1.0}, {n, 1.0}}), nuskunit_n_m, nuskmeasure_torque, "m.N"},
         {derived({{n, 1.0}, {mm, 1.0}}), nuskunit_unknown, nuskmeasure_torque, "N.mm: kind only"},
         {derived({{rev, 1.0}, {s, -1.0}}), nuskunit_revolution_per_s, nuskmeasure_spinrate, "rev/s"},
         {derived({{s, -1.0}}), nuskunit_revolution_per_s, nuskmeasure_spinrate, "1/s"},
-        {derived({{minute, -2.0}}), nuskunit_revolution_per_time_cb1, nuskmeasure_spinrate, "1/min"},
+        {derived({{minute, -1.0}}), nuskunit_revolution_per_time_cb1, nuskmeasure_spinrate, "1/min"},
         {derived({{mm, 0.0}}), nuskunit_unknown, nuskmeasure_unknown, "an exponent of 0 counts as positive"},
         {derived({{mm, 1.0}, {rev, -1.0}}), nuskunit_mm_per_revolution, nuskmeasure_feedrate, "mm/rev"},
         {derived({}), nuskunit_unknown, nuskmeasure_unknown, "no elements"},
