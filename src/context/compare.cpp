@@ -1,6 +1,7 @@
 // Comparisons of texts, types, units and uncertainty measures for the context merges.
 #include "compare.h"
 
+#include "mivo_managers.h"
 #include "mivo_measures.h"
 #include "mivo_units.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -33,6 +35,63 @@ NuskUnit scaleOf(NuskUnit unit) {
     return nuskunit_unknown;
 }
 
+/// An object that is only itself: its number and address.
+std::string identity(const NuskObject* obj) {
+    char text[48];
+    std::snprintf(text, sizeof text, "#%u@%p", obj ? obj->entity_id() : 0u, static_cast<const void*>(obj));
+    return text;
+}
+
+std::string definitionOf(NuskObject* unit, int depth);
+
+std::string factorDefinition(stp_conversion_based_unit* u, int depth) {
+    stp_measure_with_unit* factor = u->conversion_factor();
+    stp_measure_value* value = factor ? factor->value_component() : nullptr;
+    stp_unit* base = factor ? factor->unit_component() : nullptr;
+    if (!value || !base) return identity(u);
+    char number[32];
+    std::snprintf(number, sizeof number, "%.17g", value->getDouble(0));
+    const char* name = u->name();
+    return std::string("cb(") + (name ? name : "") + "," + number + "," +
+           definitionOf(nusk_get_nested_object(base), depth + 1) + ")";
+}
+
+std::string elementsDefinition(stp_derived_unit* u, int depth) {
+    auto* elements = u->elements();
+    if (!elements || elements->size() == 0) return identity(u);
+    std::vector<std::string> terms;
+    for (unsigned i = 0; i < elements->size(); ++i) {
+        stp_derived_unit_element* e = elements->get(i);
+        if (!e || !e->unit()) return identity(u);
+        char exponent[32];
+        std::snprintf(exponent, sizeof exponent, "^%.17g", e->exponent());
+        terms.push_back(definitionOf(e->unit(), depth + 1) + exponent);
+    }
+    std::sort(terms.begin(), terms.end());
+    std::string text = "derived(";
+    for (const std::string& t : terms) text += t + ",";
+    return text + ")";
+}
+
+/// What a unit stands for, as text: a code when it has one; otherwise what defines it completely (an SI
+/// unit's prefix and name, a conversion-based unit's name, factor and factor unit, a context-dependent unit's
+/// name, a derived unit's elements). Anything else, a chain of more than a few units and a cycle is only itself.
+std::string definitionOf(NuskObject* unit, int depth) {
+    if (!unit) return "none";
+    if (const MivoMgrUnit* m = MivoMgrUnit::find(unit))
+        if (m->unit != nuskunit_unknown) return "code " + std::to_string(m->unit);
+    if (depth > 8) return identity(unit);
+    if (auto* si = nusk_cast<stp_si_unit>(unit))
+        return "si(" + std::to_string(si->prefix()) + "," + std::to_string(si->name()) + ")";
+    if (auto* cb = nusk_cast<stp_conversion_based_unit>(unit)) return factorDefinition(cb, depth);
+    if (auto* cdu = nusk_cast<stp_context_dependent_unit>(unit)) {
+        const char* name = cdu->name();
+        return name && *name ? std::string("cdu(") + name + ")" : identity(unit);
+    }
+    if (auto* derived = nusk_cast<stp_derived_unit>(unit)) return elementsDefinition(derived, depth);
+    return identity(unit);
+}
+
 }  // namespace
 
 int textOrder(const char* a, const char* b) { return sign(nusk_strcasecmp(a, b)); }
@@ -56,13 +115,16 @@ UnitKey unitKey(stp_unit* unit) {
     if (key.code == nuskunit_unknown) {
         const char* name = mivo_get_unit_fullname(unit);
         key.name = name ? name : "";
+        key.definition = unit ? definitionOf(nusk_get_nested_object(unit), 0) : "none";
     }
     return key;
 }
 
 int unitOrder(const UnitKey& a, const UnitKey& b) {
     if (int c = threeWay(a.code, b.code)) return c;
-    return a.code == nuskunit_unknown ? sign(a.name.compare(b.name)) : 0;
+    if (a.code != nuskunit_unknown) return 0;
+    if (int c = sign(a.name.compare(b.name))) return c;
+    return sign(a.definition.compare(b.definition));
 }
 
 std::vector<UnitKey> sortedUnitKeys(NuskObject* set) {

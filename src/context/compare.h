@@ -32,10 +32,12 @@ int typeOrder(const NuskDomain* a, const NuskDomain* b);
 int identityOrder(const NuskObject* a, const NuskObject* b);
 
 /// What a unit is compared by: its code, and for an untagged unit (code 0) its full name, copied (the name may
-/// live in a buffer that the next naming call overwrites).
+/// live in a buffer that the next naming call overwrites), then what defines it: a name alone does not say what
+/// a unit is (a YARD of 914.4 mm and one of 900 mm), nor does "unknown derived unit".
 struct UnitKey {
     int code = 0;
     std::string name;
+    std::string definition;
 };
 
 UnitKey unitKey(stp_unit* unit);

@@ -124,6 +124,29 @@ TEST_F(RepMerging, UntaggedUnitsCompareByTheirFullNames) {
     EXPECT_EQ(nusk_expand_substitutes(inMmAgain), inMm);
 }
 
+TEST_F(RepMerging, UntaggedUnitsOfOneNameMergeOnlyWhenTheyStandForTheSameUnit) {
+    // Nothing is tagged: a yard is known by its name only, and two files may not mean the same by it.
+    auto unitsContext = [&](NuskObject* unit) {
+        auto* c = new (&design) stp_geometric_representation_context_and_global_unit_assigned_context();
+        c->coordinate_space_dimension(3);
+        c->units(unitSet({unit, rad}));
+        return c;
+    };
+    auto* yard = unitsContext(cb("YARD", 914.4, mm));
+    auto* sameYard = unitsContext(cb("YARD", 914.4, si(stp_si_unit_name_metre, stp_si_prefix_milli)));
+    auto* shortYard = unitsContext(cb("YARD", 900.0, mm));
+    // Two derived units no code stands for share the name "unknown derived unit", not their meaning.
+    stp_si_unit* gram = si(stp_si_unit_name_gram);
+    auto* density = unitsContext(derived({{gram, 1.0}, {mm, -3.0}}));
+    auto* linearDensity = unitsContext(derived({{gram, 1.0}, {mm, -1.0}}));
+    auto* densityAgain = unitsContext(derived({{mm, -3.0}, {gram, 1.0}}));
+    EXPECT_EQ(mivo_merge_rep_contexts(&design), 2u);
+    EXPECT_EQ(nusk_expand_substitutes(sameYard), yard);
+    EXPECT_EQ(shortYard->design(), &design);
+    EXPECT_EQ(nusk_expand_substitutes(densityAgain), density);
+    EXPECT_EQ(linearDensity->design(), &design);
+}
+
 TEST_F(RepMerging, UncertaintiesWithoutComparableValuesMergeOnlyWithThemselves) {
     FullContext* negative = withUncertainty(-0.001);
     FullContext* negativeToo = withUncertainty(-0.001);
