@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
                 done.contexts, done.items);
     // Inches are larger than millimetres, so nothing overflows here; into micrometres, 1.7E308 mm would.
     if (done.outOfRange) std::printf("%u values out of range, written as $\n", done.outOfRange);
+    // A context in a unit no code stands for (a kilometre, a yard) keeps its representations, with a warning.
+    if (done.unconverted) std::printf("%u representations kept in units nothing converts from\n", done.unconverted);
     if (point) show("after", point, rep);
 
     if (argc == 3) {

@@ -132,6 +132,8 @@ struct MivoUnitConversion {
     unsigned items = 0;            // objects with at least one value converted
     unsigned outOfRange = 0;       // values the conversion took beyond the range of a double: infinite, which
                                    // no file can hold (written as $); a warning names each representation
+    unsigned unconverted = 0;      // representations left in their context because a unit it states has no
+                                   // code or no conversion into the one asked for; a warning names the context
 };
 
 /// Moves every representation of the design whose context states a length unit other than `length`, or a
@@ -139,8 +141,9 @@ struct MivoUnitConversion {
 /// one per source context, shared by all its representations), converting its geometry as
 /// mivo_translate_geometry_units does. Each object is converted once even when several representations reach
 /// it, and the origin of a representation map is converted with the representation it maps. A kind of unit
-/// that a context does not state is left as it is, and so is every angle when `angle` is nuskunit_unknown or
-/// nuskunit_as_is. Parametric contexts (the parameter spaces of pcurves) are not moved. Run mivo_tag_units
-/// first. Nothing is done for a null design, or when `length` is not a length unit or `angle` not a plane
-/// angle unit (nuskunit_as_is keeps the lengths too).
+/// that a context does not state is left as it is; a representation whose context states a unit no conversion
+/// knows (a kilometre, a yard) is left in it and counted in `unconverted`; and every angle is left when `angle`
+/// is nuskunit_unknown or nuskunit_as_is. Parametric contexts (the parameter spaces of pcurves) are not moved.
+/// Run mivo_tag_units first. Nothing is done for a null design, or when `length` is not a length unit or
+/// `angle` not a plane angle unit (nuskunit_as_is keeps the lengths too).
 MivoUnitConversion mivo_convert_geometry_units(NuskDesign* design, NuskUnit length, NuskUnit angle);

@@ -200,6 +200,37 @@ TEST_F(Translate, AValueTakenOutOfRangeIsCountedAndNamed) {
     EXPECT_EQ(reports.messages.size(), 1u);
 }
 
+TEST_F(Translate, RepresentationsInAUnitNoConversionKnowsAreKeptCountedAndNamed) {
+    // A kilometre and a yard are lengths no code stands for: nothing converts from them, and saying nothing
+    // would pass the design off as converted. Told once per context, counted per representation.
+    NuskObject* rad = mivo_make_unit(&design, nuskunit_rad);
+    FullContext* inKm = context({si(stp_si_unit_name_metre, stp_si_prefix_kilo), rad}, {});
+    FullContext* inYards = context({cb("YARD", 914.4, mivo_make_unit(&design, nuskunit_mm)), rad}, {});
+    NuskObject* kmPoint = point({1, 2, 3});
+    NuskObject* yardPoint = point({4, 5, 6});
+    NuskObject* mmPoint = point({7, 0, 0});
+    rep(inKm, {kmPoint});
+    rep(inYards, {yardPoint});
+    rep(inYards, {yardPoint});
+    stp_shape_representation* inMm = rep(mmRad, {mmPoint});
+    mivo_tag_units(&design);
+    CapturedReports reports;
+    const MivoUnitConversion done = mivo_convert_geometry_units(&design, nuskunit_m, nuskunit_unknown);
+    EXPECT_EQ(done.representations, 1u);
+    EXPECT_EQ(done.unconverted, 3u);
+    expectCoordinates(kmPoint, {1, 2, 3});
+    expectCoordinates(yardPoint, {4, 5, 6});
+    expectCoordinates(mmPoint, {0.007, 0, 0});
+    EXPECT_FALSE(movedTo(inMm, mmRad));
+    ASSERT_EQ(reports.messages.size(), 2u);
+    const std::string all = reports.messages[0] + reports.messages[1];
+    for (FullContext* c : {inKm, inYards})
+        EXPECT_NE(all.find("context #" + std::to_string(c->entity_id()) + " states a length unit that no conversion"),
+                  std::string::npos) << all;
+    EXPECT_NE(all.find("kilometre"), std::string::npos) << all;
+    EXPECT_NE(all.find("YARD"), std::string::npos) << all;
+}
+
 TEST_F(Translate, AMappedItemsTargetIsConvertedButNotTheMappedRepresentation) {
     NuskObject* circle = make(nusktype_stp_circle, {{"radius", 2}});
     NuskObject* origin = placement(point({0, 0, 0}));

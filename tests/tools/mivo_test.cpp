@@ -466,7 +466,7 @@ TEST(MivoTool, ConvertUnitsMovesEachContextsRepresentationsAndWritesTheResult) {
     // Two shape representations in two millimetre contexts: two new contexts; the points are the items
     // converted. The plain context has no units and stays.
     EXPECT_EQ(json.out, "{\n  \"representations\": 2,\n  \"contexts\": 2,\n  \"items\": 2,\n  \"out_of_range\": 0,\n"
-                        "  \"length_unit\": \"in\",\n  \"angle_unit\": null\n}\n");
+                        "  \"unconverted\": 0,\n  \"length_unit\": \"in\",\n  \"angle_unit\": null\n}\n");
     const std::string written = readAll(out);
     EXPECT_TRUE(has(written, "#13=CARTESIAN_POINT('',(0.03937007874015748,0.,0.));")) << written;
     const ToolRun contexts = mivo("contexts " + out);

@@ -47,7 +47,7 @@ void printJson(const MivoUnitConversion& done, const FileCommand& command) {
     std::string out = "{\n";
     const std::pair<const char*, unsigned> counts[] = {
         {"representations", done.representations}, {"contexts", done.contexts}, {"items", done.items},
-        {"out_of_range", done.outOfRange}};
+        {"out_of_range", done.outOfRange}, {"unconverted", done.unconverted}};
     for (const auto& c : counts) {
         Json::key(out, c.first, c.first == counts[0].first);
         out += std::to_string(c.second);
@@ -71,6 +71,7 @@ void printText(const MivoUnitConversion& done, const FileCommand& command) {
     std::printf("  items converted        %8u\n", done.items);
     // Only when there are any: the summary of a conversion that loses nothing stays as it was.
     if (done.outOfRange) std::printf("  values out of range    %8u\n", done.outOfRange);
+    if (done.unconverted) std::printf("  representations kept   %8u (a unit of theirs has no conversion)\n", done.unconverted);
     std::printf("written to %s\n", command.out.c_str());
 }
 
