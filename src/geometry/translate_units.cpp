@@ -4,6 +4,8 @@
 
 #include "unit_translation.h"
 
+#include "nusk/ap242/all.h"
+
 #include <cmath>
 
 namespace mivo_geometry {
@@ -129,8 +131,51 @@ double UnitTranslation::scaled(double value, double factor, const NuskObject* ow
     return result;
 }
 
+namespace {
+
+/// Whether a curve's parameter is a plane angle: a circle's or an ellipse's, and so that of a curve trimmed
+/// from or offset to one. Other curves have parameters without a unit (a line's scales with its direction).
+bool parameterIsAngle(NuskObject* curve) {
+    for (int guard = 0; curve && guard < 16; ++guard) {
+        if (curve->isa(nusktype_stp_circle) || curve->isa(nusktype_stp_ellipse)) return true;
+        if (!curve->isa(nusktype_stp_trimmed_curve) && !curve->isa(nusktype_stp_offset_curve_3d) &&
+            !curve->isa(nusktype_stp_offset_curve_2d))
+            return false;
+        curve = curve->getObject("basis_curve");
+    }
+    return false;
+}
+
+}  // namespace
+
+bool UnitTranslation::convertParameters(NuskObject* obj, double factor) {
+    bool any = false;
+    if (obj->isa(nusktype_stp_trimmed_curve) && parameterIsAngle(obj->getObject("basis_curve"))) {
+        for (const char* trim : {"trim_1", "trim_2"}) {
+            auto* set = dynamic_cast<NuskAggregate*>(obj->getObject(trim));
+            if (!set || !set->holdsObjects() || !convertedAggregates_.insert(set)) continue;
+            for (unsigned i = 0; i < set->size(); ++i) {
+                auto* value = dynamic_cast<stp_trimming_select*>(set->getObject(i));
+                if (!value || !value->is_parameter_value()) continue;
+                value->_parameter_value(scaled(value->_parameter_value(), factor, obj));
+                any = true;
+            }
+        }
+    } else if (obj->isa(nusktype_stp_swept_disk_solid) && parameterIsAngle(obj->getObject("directrix"))) {
+        for (const char* param : {"start_param", "end_param"}) {
+            const double v = obj->getDouble(param);
+            if (v == NUSK_NULL_REAL) continue;
+            obj->putDouble(scaled(v, factor, obj), param);
+            any = true;
+        }
+    }
+    if (any) obj->modified();
+    return any;
+}
+
 bool UnitTranslation::convertObject(NuskObject* obj, const Factors& factors) {
-    bool any = false, inAggregate = false;
+    bool any = factors.angle && convertParameters(obj, factors.angleFactor);
+    bool inAggregate = false;
     for (const MeasureSlots::Slot& s : slots_.of(obj->domain())) {
         if (s.kind == MeasureSlots::length ? !factors.length : !factors.angle) continue;
         const double factor = s.kind == MeasureSlots::length ? factors.lengthFactor : factors.angleFactor;

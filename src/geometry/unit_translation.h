@@ -71,6 +71,9 @@ public:
 
 private:
     bool convertObject(NuskObject* obj, const Factors& factors);
+    /// The parameters that are plane angles although the schema types them REAL: the trims of a trimmed circle
+    /// or ellipse, the start and end of a disk swept along one.
+    bool convertParameters(NuskObject* obj, double factor);
     bool convertAggregate(NuskObject* aggregate, unsigned depth, double factor, const NuskObject* owner);
     /// `value` times `factor`, counting a finite value that becomes infinite.
     double scaled(double value, double factor, const NuskObject* owner);

@@ -143,6 +143,52 @@ TEST_F(Translate, AnAngleChangeAloneTouchesOnlyAngles) {
     EXPECT_TRUE(movedTo(r, mmDeg));
 }
 
+TEST_F(Translate, ParametersOfCirclesAndEllipsesAreAnglesAndConvertWithThem) {
+    // A circle's parameter is a plane angle in its context's unit: half a circle trimmed at pi radians is trimmed
+    // at 180 degrees, not at 3.14. A line's parameter has no unit, and a trim given as a point is a point.
+    auto trims = [&](std::initializer_list<double> values, NuskObject* point = nullptr) {
+        auto* set = new (&design) SetOfstp_trimming_select();
+        for (double v : values) {
+            auto* value = new (&design) stp_trimming_select();
+            value->_parameter_value(v);
+            set->add(value);
+        }
+        if (point) {
+            auto* value = new (&design) stp_trimming_select();
+            value->_cartesian_point(nusk_cast(point, nusktype_stp_cartesian_point));
+            set->add(value);
+        }
+        return set;
+    };
+    auto trimmed = [&](NuskObject* basis, SetOfstp_trimming_select* from, SetOfstp_trimming_select* to) {
+        auto* curve = new (&design) stp_trimmed_curve();
+        curve->basis_curve(nusk_cast(basis, nusktype_stp_curve));
+        curve->trim_1(from);
+        curve->trim_2(to);
+        return curve;
+    };
+    NuskObject* circle = make(nusktype_stp_circle, {{"radius", 5}});
+    NuskObject* ellipse = make(nusktype_stp_ellipse, {{"semi_axis_1", 4}, {"semi_axis_2", 2}});
+    NuskObject* line = make(nusktype_stp_line);
+    NuskObject* corner = point({1, 2, 3});
+    stp_trimmed_curve* arc = trimmed(circle, trims({0}, corner), trims({kPi}));
+    stp_trimmed_curve* ellipticArc = trimmed(ellipse, trims({kPi / 2}), trims({kPi}));
+    stp_trimmed_curve* segment = trimmed(line, trims({0}), trims({2.5}));
+    stp_trimmed_curve* arcOfArc = trimmed(arc, trims({kPi / 4}), trims({kPi / 2}));
+    NuskObject* pipe = make(nusktype_stp_swept_disk_solid, {{"radius", 1}, {"start_param", 0}, {"end_param", kPi}});
+    link(pipe, "directrix", circle);
+    stp_shape_representation* r = rep(mmRad, {arc, ellipticArc, segment, arcOfArc, pipe});
+    mivo_translate_geometry_units(r, mmDeg);
+    EXPECT_NEAR(arc->trim_2()->get(0)->_parameter_value(), 180, 1e-9);
+    EXPECT_EQ(arc->trim_1()->get(1)->_cartesian_point(), corner);
+    expectCoordinates(corner, {1, 2, 3});
+    EXPECT_NEAR(ellipticArc->trim_1()->get(0)->_parameter_value(), 90, 1e-9);
+    EXPECT_NEAR(arcOfArc->trim_2()->get(0)->_parameter_value(), 90, 1e-9);
+    EXPECT_EQ(segment->trim_2()->get(0)->_parameter_value(), 2.5);
+    EXPECT_NEAR(pipe->getDouble("end_param"), 180, 1e-9);
+    EXPECT_EQ(circle->getDouble("radius"), 5);
+}
+
 TEST_F(Translate, TheSameUnitsChangeNothing) {
     NuskObject* circle = make(nusktype_stp_circle, {{"radius", 5}});
     stp_shape_representation* r = rep(mmRad, {circle});
