@@ -283,6 +283,39 @@ TEST_F(StoreLifetime, SubstitutesAreFollowedByTheReferenceUpdate) {
     EXPECT_TRUE(end == oldUnit || end == newUnit);
 }
 
+TEST_F(StoreLifetime, ASetKeepsOneOfTheMembersTheUpdateMakesTheSame) {
+    // Two units merged into one, both listed by a context: a SET holds no value twice, a LIST may.
+    NuskObject* first = make(t.item);
+    NuskObject* second = make(t.item);
+    NuskObject* other = make(t.item);
+    auto* members = static_cast<NuskAggregate*>(design.pnewInstance(t.groupMembers->valueDomain()));
+    for (NuskObject* m : {first, second, other}) {
+        members->addObject(m);
+        nusk_refcount_inc(m);
+    }
+    auto* units = static_cast<NuskAggregate*>(design.pnewInstance(t.groupUnits->valueDomain()));
+    NuskObject* unitA = make(t.siUnit);
+    NuskObject* unitB = make(t.siUnit);
+    for (NuskObject* u : {unitA, unitB}) {
+        auto* select = static_cast<NuskUnion*>(make(t.unitSelect));
+        nusk_put_nested_object(select, u);
+        units->addObject(select);
+    }
+    NuskObject* g = make(t.group);
+    g->putObject(members, "members");
+    g->putObject(units, "units");
+    nusk_register_substitute(first, second);
+    nusk_register_substitute(unitA, unitB);
+    EXPECT_EQ(nusk_update_object_references(&design), 2u);
+    ASSERT_EQ(members->size(), 2u);
+    EXPECT_EQ(members->getObject(0), second);
+    EXPECT_EQ(members->getObject(1), other);
+    EXPECT_EQ(nusk_refcount(second), 1u);  // the reference the dropped member took over is given back
+    EXPECT_EQ(nusk_refcount(first), 0u);
+    ASSERT_EQ(units->size(), 2u);
+    EXPECT_EQ(nusk_get_nested_object(static_cast<NuskUnion*>(units->getObject(1))), unitB);
+}
+
 TEST_F(StoreLifetime, DeletingATemporaryAggregateTakesItOutOfTheDesign) {
     NuskAggregate* tmp = static_cast<NuskAggregate*>(design.pnewInstance(t.groupMembers->valueDomain()));
     tmp->addObject(make(t.item));

@@ -76,6 +76,24 @@ TEST_F(UnitMerging, AFactorStillUsedElsewhereStays) {
     EXPECT_EQ(static_cast<NuskObject*>(own->unit_component())->design(), nusk_trash());
 }
 
+TEST_F(UnitMerging, AContextListingBothDuplicatesListsTheSurvivorOnce) {
+    stp_si_unit* mm = si(stp_si_unit_name_metre, stp_si_prefix_milli);
+    stp_si_unit* mmAgain = si(stp_si_unit_name_metre, stp_si_prefix_milli);
+    stp_si_unit* rad = si(stp_si_unit_name_radian);
+    auto* units = new (&design) SetOfstp_unit();
+    for (NuskObject* u : {static_cast<NuskObject*>(mm), static_cast<NuskObject*>(mmAgain), static_cast<NuskObject*>(rad)})
+        units->add(select(u));
+    auto* context = new (&design) stp_global_unit_assigned_context();
+    context->units(units);
+    mivo_tag_units(&design);
+    EXPECT_EQ(mivo_merge_units(&design), 1u);
+    nusk_update_object_references(&design);
+    // Written as ((#1,#1,#3)), the set would be invalid.
+    ASSERT_EQ(units->size(), 2u);
+    EXPECT_EQ(nusk_get_nested_object(units->get(0)), mm);
+    EXPECT_EQ(nusk_get_nested_object(units->get(1)), rad);
+}
+
 TEST_F(UnitMerging, CodesBeyondTheEnumerationAreMergedSafely) {
     // A code given to the SI maker directly can lie outside the codes the tagging pass gives.
     const NuskUnit outsideTheTable = static_cast<NuskUnit>(1000);  // no enumerator: a code the math library lacks

@@ -41,4 +41,6 @@ void nusk_register_substitute(NuskObject* old, NuskObject* replacement);
 NuskObject* nusk_expand_substitutes(NuskObject* obj);
 /// Redirects every reference held by the objects of the design (attributes, select values, aggregate
 /// elements) to an object with a substitute, to its final substitute. Returns the number of references changed.
+/// A SET in which two members now stand for the same object keeps the first of them (a SET holds no value
+/// twice): a merge of two units a context lists leaves the context's set with the survivor once.
 uint32_t nusk_update_object_references(NuskDesign* design);

@@ -159,13 +159,64 @@ uint32_t NuskStore::redirectReferences(NuskObject* obj) {
     return changed;
 }
 
+namespace {
+
+/// The object an element of an aggregate stands for: what a select holds, or the element itself.
+NuskObject* memberValue(NuskObject* element) {
+    if (element && element->domain()->typeIsSelect()) return nusk_get_nested_object(static_cast<NuskUnion*>(element));
+    return element;
+}
+
+bool isSetOfObjects(const NuskObject* obj) {
+    const NuskDomain* d = obj->domain();
+    return d->typeIsAggregate() && d->aggregateKind() == NuskAggregateKind::set &&
+           static_cast<const NuskAggregate*>(obj)->holdsObjects();
+}
+
+/// A set two of whose members a redirection made the same keeps the first: a SET holds no value twice, and one
+/// written with a repeated member is invalid. The reference the dropped member held is given back.
+void dropRepeatedMembers(NuskAggregate* set) {
+    std::unordered_set<const NuskObject*> seen;
+    for (unsigned i = 0; i < set->size();) {
+        NuskObject* element = set->getObject(i);
+        NuskObject* value = memberValue(element);
+        if (!value || seen.insert(value).second) {
+            ++i;
+            continue;
+        }
+        set->removeAt(i);
+        NuskStore::addReferences(value, -1);
+        if (element != value) static_cast<NuskUnion*>(element)->clear();
+    }
+}
+
+/// Whether a redirection may have repeated a member of the set: it changed the set itself or a select in it.
+bool mayRepeat(NuskAggregate* set, const std::unordered_set<const NuskObject*>& changed) {
+    if (changed.count(set)) return true;
+    for (unsigned i = 0; i < set->size(); ++i)
+        if (changed.count(set->getObject(i))) return true;
+    return false;
+}
+
+}  // namespace
+
 uint32_t nusk_update_object_references(NuskDesign* design) {
     if (!design) return 0;
     uint32_t changed = 0;
+    std::unordered_set<const NuskObject*> changedObjects;  // aggregates and selects only: members of sets
     NuskDesignImpl& impl = design->impl();
     for (uint32_t di : impl.domainOrder_)
+        for (NuskObject* obj : impl.listOf(di)->objects) {
+            if (!obj) continue;
+            const uint32_t here = NuskStore::redirectReferences(obj);
+            changed += here;
+            if (here && (obj->domain()->typeIsAggregate() || obj->domain()->typeIsSelect())) changedObjects.insert(obj);
+        }
+    if (!changed) return 0;
+    impl.referencesChanged();
+    for (uint32_t di : impl.domainOrder_)
         for (NuskObject* obj : impl.listOf(di)->objects)
-            if (obj) changed += NuskStore::redirectReferences(obj);
-    if (changed) impl.referencesChanged();
+            if (obj && isSetOfObjects(obj) && mayRepeat(static_cast<NuskAggregate*>(obj), changedObjects))
+                dropRepeatedMembers(static_cast<NuskAggregate*>(obj));
     return changed;
 }
