@@ -75,6 +75,23 @@ Subtree subtreeOf(stp_product_definition* root) {
     return tree;
 }
 
+/// True when a relationship of `rep` joins two products, so that it is no part of either: it places one
+/// representation in another, realises an assembly usage, or leads from `rep` to a product's shape. The
+/// tagging records every shape_representation_relationship as a link, also one without a transformation that
+/// only ties a part's shape to the solid it is built from: that one is the part's own.
+bool joinsTwoProducts(NuskObject* rel, const NuskObject* rep) {
+    if (rel->isa(nusktype_stp_representation_relationship_with_transformation)) return true;
+    const MivoMgrAsmRelation* link = MivoMgrAsmRelation::find(rel);
+    if (!link) return false;
+    if (link->nauo) return true;
+    for (const char* side : {"rep_1", "rep_2"}) {
+        NuskObject* end = seeThrough(rel->getObject(side));
+        const MivoMgrAsmShapeRep* shape = end == rep ? nullptr : MivoMgrAsmShapeRep::find(end);
+        if (shape && shape->products.size()) return true;
+    }
+    return false;
+}
+
 /// What makes up a product definition or usage: its product_definition_shapes, their shape definition
 /// representations and dependent shapes, the representations given there, and those that representations
 /// not placing one another relate to them.
@@ -96,9 +113,7 @@ std::vector<NuskObject*> structureOf(NuskObject* definition, const ReverseIndex&
         reps.pop_back();
         out.push_back(rep);
         for (NuskObject* rel : referrersOfType(index, rep, nusktype_stp_representation_relationship)) {
-            // A link that places one representation in another joins two products: it is no part of either.
-            if (MivoMgrAsmRelation::find(rel) || rel->isa(nusktype_stp_representation_relationship_with_transformation))
-                continue;
+            if (joinsTwoProducts(rel, rep)) continue;
             out.push_back(rel);
             for (const char* side : {"rep_1", "rep_2"}) {
                 NuskObject* other = seeThrough(rel->getObject(side));

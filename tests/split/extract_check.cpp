@@ -158,6 +158,12 @@ std::vector<uint32_t> productDefinitionIds(const std::string& stepText) {
     return ids;
 }
 
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += l + "\n";
+    return out;
+}
+
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -25,6 +25,9 @@ ExtractReport checkExtract(const std::string& sourceText, uint32_t productId);
 /// Instance numbers of every product_definition of a STEP text.
 std::vector<uint32_t> productDefinitionIds(const std::string& stepText);
 
+/// The lines one after another, each ended by a newline: problems as a failure message shows them.
+std::string joined(const std::vector<std::string>& lines);
+
 /// The text of a file, empty when it cannot be read.
 std::string fileText(const std::string& path);
 

@@ -8,11 +8,7 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\n";
-    return out;
-}
+using split_test::joined;
 
 TEST(ExtractSynthetic, EveryProductOfRandomAssembliesComesOutWithItsSubtree) {
     size_t products = 0, nodes = 0;

@@ -20,11 +20,7 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) out += l + "\n";
-    return out;
-}
+using split_test::joined;
 
 class AssemblyExtracts : public ::testing::TestWithParam<std::string> {};
 

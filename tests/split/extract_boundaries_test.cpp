@@ -1,0 +1,109 @@
+// Where one product's extract ends among what the products of a file share: a part's solid tied to its shape
+// without a placement stays its own.
+#include "extract_check.h"
+
+#include "nusk/ap242/all.h"
+#include "nusk/part21.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+std::string stepFile(const std::string& records) {
+    return "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION((''),'2;1');\nFILE_NAME('t','',(''),(''),'','','');\n"
+           "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\n"
+           "DATA;\n" +
+           records + "ENDSEC;\nEND-ISO-10303-21;\n";
+}
+
+/// The extract of product definition #`productId`, checked (sound, with its subtree) and read back.
+std::unique_ptr<NuskDesign> soundExtract(const std::string& text, uint32_t productId) {
+    const split_test::ExtractReport report = split_test::checkExtract(text, productId);
+    EXPECT_TRUE(report.problems.empty()) << "product definition #" << productId << ":\n"
+                                         << split_test::joined(report.problems);
+    const std::string& out = report.extractText;
+    return std::unique_ptr<NuskDesign>(nusk_read_step_text(out.data(), out.size()).design);
+}
+
+std::set<uint32_t> idsOf(NuskDesign* design, NuskTypePtr& type) {
+    std::set<uint32_t> ids;
+    for (NuskObject* obj : nusk_instances_of(design, type)) ids.insert(obj->entity_id());
+    return ids;
+}
+
+/// The entities an object refers to through the elements of an aggregate attribute, in their order.
+std::vector<uint32_t> elementIds(NuskObject* obj, const char* attribute) {
+    std::vector<uint32_t> ids;
+    auto* list = static_cast<NuskAggregate*>(obj->getObject(attribute));
+    for (unsigned i = 0; list && i < list->size(); ++i) {
+        NuskObject* element = list->getObject(i);
+        if (element && element->domain()->typeIsSelect())
+            element = nusk_get_nested_object(static_cast<NuskUnion*>(element));
+        ids.push_back(element ? element->entity_id() : 0);
+    }
+    return ids;
+}
+
+// An assembly of two parts, a and b, whose shapes (#24, #34) are each tied to the part's solid (#27, #37) by a
+// relationship without a transformation. The parts' styles share a colour (#70), both styled items are in one
+// presentation representation (#79), and one layer (#80) lists both parts' vertices.
+const char* const kTwoParts =
+    "#1=APPLICATION_CONTEXT('tests');\n#2=PRODUCT_CONTEXT('',#1,'mechanical');\n"
+    "#3=PRODUCT_DEFINITION_CONTEXT('part definition',#1,'design');\n"
+    "#4=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+    "#5=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#4))REPRESENTATION_CONTEXT('mm','3D'));\n"
+    "#6=CARTESIAN_POINT('',(0.,0.,0.));\n#7=AXIS2_PLACEMENT_3D('',#6,$,$);\n"
+    "#10=PRODUCT('top','top','',(#2));\n#11=PRODUCT_DEFINITION_FORMATION('','',#10);\n"
+    "#12=PRODUCT_DEFINITION('design','',#11,#3);\n#13=PRODUCT_DEFINITION_SHAPE('','',#12);\n"
+    "#14=SHAPE_REPRESENTATION('top',(#7,#40,#50),#5);\n#15=SHAPE_DEFINITION_REPRESENTATION(#13,#14);\n"
+    "#20=PRODUCT('a','a','',(#2));\n#21=PRODUCT_DEFINITION_FORMATION('','',#20);\n"
+    "#22=PRODUCT_DEFINITION('design','',#21,#3);\n#23=PRODUCT_DEFINITION_SHAPE('','',#22);\n"
+    "#24=SHAPE_REPRESENTATION('a',(#7),#5);\n#25=SHAPE_DEFINITION_REPRESENTATION(#23,#24);\n"
+    "#26=SHAPE_REPRESENTATION_RELATIONSHIP('','',#24,#27);\n"
+    "#27=ADVANCED_BREP_SHAPE_REPRESENTATION('a solid',(#7,#28),#5);\n#28=CARTESIAN_POINT('a vertex',(1.,0.,0.));\n"
+    "#30=PRODUCT('b','b','',(#2));\n#31=PRODUCT_DEFINITION_FORMATION('','',#30);\n"
+    "#32=PRODUCT_DEFINITION('design','',#31,#3);\n#33=PRODUCT_DEFINITION_SHAPE('','',#32);\n"
+    "#34=SHAPE_REPRESENTATION('b',(#7),#5);\n#35=SHAPE_DEFINITION_REPRESENTATION(#33,#34);\n"
+    "#36=SHAPE_REPRESENTATION_RELATIONSHIP('','',#34,#37);\n"
+    "#37=ADVANCED_BREP_SHAPE_REPRESENTATION('b solid',(#7,#38),#5);\n#38=CARTESIAN_POINT('b vertex',(2.,0.,0.));\n"
+    "#40=AXIS2_PLACEMENT_3D('',#41,$,$);\n#41=CARTESIAN_POINT('',(10.,0.,0.));\n"
+    "#42=NEXT_ASSEMBLY_USAGE_OCCURRENCE('a1','','',#12,#22,$);\n#43=PRODUCT_DEFINITION_SHAPE('','',#42);\n"
+    "#44=ITEM_DEFINED_TRANSFORMATION('','',#7,#40);\n"
+    "#45=(REPRESENTATION_RELATIONSHIP('','',#24,#14)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#44)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#46=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#45,#43);\n"
+    "#50=AXIS2_PLACEMENT_3D('',#51,$,$);\n#51=CARTESIAN_POINT('',(20.,0.,0.));\n"
+    "#52=NEXT_ASSEMBLY_USAGE_OCCURRENCE('b1','','',#12,#32,$);\n#53=PRODUCT_DEFINITION_SHAPE('','',#52);\n"
+    "#54=ITEM_DEFINED_TRANSFORMATION('','',#7,#50);\n"
+    "#55=(REPRESENTATION_RELATIONSHIP('','',#34,#14)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#54)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#56=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#55,#53);\n"
+    "#70=COLOUR_RGB('',0.1,0.1,0.1);\n"
+    "#71=DRAUGHTING_PRE_DEFINED_CURVE_FONT('continuous');\n#72=CURVE_STYLE('',#71,POSITIVE_LENGTH_MEASURE(0.1),#70);\n"
+    "#73=PRESENTATION_STYLE_ASSIGNMENT((#72));\n#74=STYLED_ITEM('a colour',(#73),#28);\n"
+    "#75=DRAUGHTING_PRE_DEFINED_CURVE_FONT('continuous');\n#76=CURVE_STYLE('',#75,POSITIVE_LENGTH_MEASURE(0.1),#70);\n"
+    "#77=PRESENTATION_STYLE_ASSIGNMENT((#76));\n#78=STYLED_ITEM('b colour',(#77),#38);\n"
+    "#79=MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#74,#78),#5);\n"
+    "#80=PRESENTATION_LAYER_ASSIGNMENT('vertices','',(#28,#38));\n";
+
+TEST(ExtractBoundaries, APartsSolidTiedToItsShapeWithoutAPlacementStaysItsOwn) {
+    const std::string text = stepFile(kTwoParts);
+    std::unique_ptr<NuskDesign> a = soundExtract(text, 22);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(idsOf(a.get(), nusktype_stp_advanced_brep_shape_representation), (std::set<uint32_t>{27}));
+    EXPECT_TRUE(a->findEntity(26));   // the tie of a's shape to its solid
+    EXPECT_FALSE(a->findEntity(36));  // b's tie, solid and vertex stay behind
+    EXPECT_FALSE(a->findEntity(38));
+    // What lists both parts' items keeps a's.
+    ASSERT_TRUE(a->findEntity(80));
+    EXPECT_EQ(elementIds(a->findEntity(80), "assigned_items"), (std::vector<uint32_t>{28}));
+    ASSERT_TRUE(a->findEntity(79));
+    EXPECT_EQ(elementIds(a->findEntity(79), "items"), (std::vector<uint32_t>{74}));
+
+    std::unique_ptr<NuskDesign> top = soundExtract(text, 12);
+    ASSERT_TRUE(top);
+    EXPECT_EQ(idsOf(top.get(), nusktype_stp_advanced_brep_shape_representation), (std::set<uint32_t>{27, 37}));
+}
+
+}  // namespace
