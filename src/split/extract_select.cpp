@@ -42,6 +42,32 @@ bool isShared(const NuskObject* obj) {
            obj->isa(nusktype_stp_application_context_element);
 }
 
+NuskTypePtr* const kStyleTypes[] = {
+    &nusktype_stp_presentation_style_assignment, &nusktype_stp_colour, &nusktype_stp_symbol_colour,
+    &nusktype_stp_curve_style, &nusktype_stp_curve_style_font, &nusktype_stp_curve_style_font_and_scaling,
+    &nusktype_stp_curve_style_font_pattern, &nusktype_stp_pre_defined_curve_font,
+    &nusktype_stp_externally_defined_curve_font, &nusktype_stp_point_style, &nusktype_stp_pre_defined_marker,
+    &nusktype_stp_fill_area_style, &nusktype_stp_fill_area_style_colour, &nusktype_stp_fill_area_style_hatching,
+    &nusktype_stp_fill_area_style_tiles, &nusktype_stp_surface_style_usage, &nusktype_stp_surface_side_style,
+    &nusktype_stp_pre_defined_surface_side_style, &nusktype_stp_surface_style_fill_area,
+    &nusktype_stp_surface_style_boundary, &nusktype_stp_surface_style_control_grid,
+    &nusktype_stp_surface_style_parameter_line, &nusktype_stp_surface_style_segmentation_curve,
+    &nusktype_stp_surface_style_silhouette, &nusktype_stp_surface_style_rendering,
+    &nusktype_stp_surface_style_transparent, &nusktype_stp_surface_style_reflectance_ambient,
+    &nusktype_stp_symbol_style, &nusktype_stp_text_style, &nusktype_stp_text_style_for_defined_font,
+    &nusktype_stp_pre_defined_text_font, &nusktype_stp_externally_defined_text_font,
+    &nusktype_stp_externally_defined_style, &nusktype_stp_character_glyph_style_outline,
+    &nusktype_stp_character_glyph_style_stroke, &nusktype_stp_texture_style_specification,
+};
+
+/// A presentation style or a part of one (a colour, a font, a fill). Styles of many products share such parts,
+/// and what a style is for is the styled item that uses it: the styled item is found through what it styles.
+bool isStyle(const NuskObject* obj) {
+    for (NuskTypePtr* type : kStyleTypes)
+        if (obj->isa(*type)) return true;
+    return false;
+}
+
 std::vector<NuskObject*> referrersOfType(const ReverseIndex& index, const NuskObject* target, NuskTypePtr& type) {
     std::vector<NuskObject*> out;
     for (NuskObject* r : index.referrersOf(target))
@@ -148,6 +174,9 @@ public:
 
 private:
     std::vector<NuskObject*> candidatesFor(NuskObject* described) const {
+        // A style goes along with a styled item that uses it, never because it shares a colour or a font with
+        // one: what refers to a style is another style or a styled item, each found through what it presents.
+        if (isStyle(described)) return {};
         if (!isShared(described)) return index_.referrersOf(described);
         // A shared object describes nothing by being a representation's context or a measure's unit. What
         // lists it among its items (a document reference naming a context) may describe it, and so does what

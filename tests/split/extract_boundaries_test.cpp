@@ -1,12 +1,15 @@
 // Where one product's extract ends among what the products of a file share: a part's solid tied to its shape
-// without a placement stays its own.
+// without a placement stays its own, and styles go along with the styled items that use them.
 #include "extract_check.h"
+
+#include "../common/data_files.h"
 
 #include "nusk/ap242/all.h"
 #include "nusk/part21.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -105,5 +108,52 @@ TEST(ExtractBoundaries, APartsSolidTiedToItsShapeWithoutAPlacementStaysItsOwn) {
     ASSERT_TRUE(top);
     EXPECT_EQ(idsOf(top.get(), nusktype_stp_advanced_brep_shape_representation), (std::set<uint32_t>{27, 37}));
 }
+
+TEST(ExtractBoundaries, AStyleGoesAlongOnlyWithAStyledItemThatUsesIt) {
+    const std::string text = stepFile(kTwoParts);
+    // The colour both parts' curve styles use goes with each part; the other part's style chain does not.
+    std::unique_ptr<NuskDesign> a = soundExtract(text, 22);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(idsOf(a.get(), nusktype_stp_presentation_style_assignment), (std::set<uint32_t>{73}));
+    EXPECT_EQ(idsOf(a.get(), nusktype_stp_curve_style), (std::set<uint32_t>{72}));
+    EXPECT_TRUE(a->findEntity(70));
+    EXPECT_FALSE(a->findEntity(75));
+    std::unique_ptr<NuskDesign> b = soundExtract(text, 32);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(idsOf(b.get(), nusktype_stp_presentation_style_assignment), (std::set<uint32_t>{77}));
+    EXPECT_TRUE(b->findEntity(70));
+}
+
+/// The presentation style assignments of a design that no styled item of it uses.
+std::vector<uint32_t> unusedStyles(NuskDesign* design) {
+    std::set<uint32_t> used;
+    for (NuskObject* item : nusk_instances_of(design, nusktype_stp_styled_item))
+        for (uint32_t id : elementIds(item, "styles")) used.insert(id);
+    std::vector<uint32_t> unused;
+    for (uint32_t id : idsOf(design, nusktype_stp_presentation_style_assignment))
+        if (!used.count(id)) unused.push_back(id);
+    return unused;
+}
+
+class AssemblyStyles : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(AssemblyStyles, EveryProductsExtractHoldsOnlyTheStylesItsStyledItemsUse) {
+    if (GetParam().empty()) GTEST_SKIP() << "no assembly files under " << MIVO_DATA_DIR;
+    const std::string text = split_test::fileText(GetParam());
+    std::unique_ptr<NuskDesign> source(nusk_read_step_text(text.data(), text.size()).design);
+    ASSERT_TRUE(source);
+    const std::vector<uint32_t> sourceUnused = unusedStyles(source.get());
+    for (uint32_t id : split_test::productDefinitionIds(text)) {
+        std::unique_ptr<NuskDesign> extract = soundExtract(text, id);
+        ASSERT_TRUE(extract);
+        std::string othersOnly;
+        for (uint32_t style : unusedStyles(extract.get()))
+            if (!std::count(sourceUnused.begin(), sourceUnused.end(), style)) othersOnly += " #" + std::to_string(style);
+        EXPECT_EQ(othersOnly, "") << "the extract of #" << id << " holds styles that only other products use";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, AssemblyStyles, ::testing::ValuesIn(mivo_test::dataFileParams("assemblies")),
+                         mivo_test::fileTestName);
 
 }  // namespace
