@@ -30,11 +30,13 @@ bool listsLeftOut(NuskAggregate* aggregate) {
     return false;
 }
 
-/// An aggregate attribute whose elements are all entity instances (or selects holding one), one of which is
-/// left out: the only kind the extract trims (the choice of what goes along made sure of that).
+/// A set or bag attribute whose elements are all entity instances (or selects holding one), one of which is
+/// left out: the only kind the extract trims (the choice of what goes along made sure of that). A list keeps
+/// its order and length.
 bool wantsTrim(NuskObject* obj, const NuskAttribute* att) {
     NuskObject* value = obj->getObject(att, 0);
-    if (!isAggregate(value) || !elementsAreObjects(static_cast<NuskAggregate*>(value))) return false;
+    if (!isAggregate(value) || !membersStandAlone(value) || !elementsAreObjects(static_cast<NuskAggregate*>(value)))
+        return false;
     auto* aggregate = static_cast<NuskAggregate*>(value);
     for (unsigned i = 0; i < aggregate->size(); ++i)
         if (!isEntity(seeThrough(aggregate->getObject(i)))) return false;

@@ -275,9 +275,10 @@ private:
         return fits;
     }
 
-    /// An aggregate whose elements are all entity instances (or selects holding one): trimming it keeps
-    /// exactly the needed ones and loses no plain value.
+    /// A set or bag whose elements are all entity instances (or selects holding one): trimming it keeps
+    /// exactly the needed ones and loses no plain value. A list is kept whole, or its holder stays behind.
     static bool trimmable(NuskObject* aggregate) {
+        if (!membersStandAlone(aggregate)) return false;
         auto* a = static_cast<NuskAggregate*>(aggregate);
         for (unsigned i = 0; i < a->size(); ++i)
             if (!isEntity(seeThrough(a->getObject(i)))) return false;

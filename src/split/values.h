@@ -30,6 +30,14 @@ inline bool holdsObjects(const NuskAttribute* att) { return att && att->slotNode
 /// aggregate is asked too: reading a plain element as an object would read a number as an address.
 bool elementsAreObjects(const NuskAggregate* aggregate);
 
+/// True when the aggregate's elements stand each on its own (a SET or a BAG), so that leaving some out keeps the
+/// meaning of the others. The order and length of a LIST or an ARRAY carry meaning (an occurrence path, the
+/// datums of a datum system by precedence): a shorter one says something else.
+inline bool membersStandAlone(const NuskObject* aggregate) {
+    const NuskAggregateKind kind = aggregate->domain()->aggregateKind();
+    return kind == NuskAggregateKind::set || kind == NuskAggregateKind::bag;
+}
+
 /// Puts in place of the aggregate that `att` of `obj` holds a temporary of the elements that pass the export
 /// test; false when the attribute holds no aggregate of objects (nothing changes then).
 bool trimAttribute(NuskObject* obj, const NuskAttribute* att);

@@ -1,5 +1,6 @@
 // Where one product's extract ends among what the products of a file share: a part's solid tied to its shape
-// without a placement stays its own, and styles go along with the styled items that use them.
+// without a placement stays its own, styles go along with the styled items that use them, and an ordered
+// occurrence path is kept whole or stays behind with what holds it.
 #include "extract_check.h"
 
 #include "../common/data_files.h"
@@ -155,5 +156,79 @@ TEST_P(AssemblyStyles, EveryProductsExtractHoldsOnlyTheStylesItsStyledItemsUse) 
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, AssemblyStyles, ::testing::ValuesIn(mivo_test::dataFileParams("assemblies")),
                          mivo_test::fileTestName);
+
+// top uses sub twice (sub1, sub2) and sub uses leaf. The leaf's vertex (#9) is styled red (#71) and overridden
+// for each occurrence of sub by a path through that occurrence and leaf-in-sub: blue in sub1 (#76), green in
+// sub2 (#81). The datum system of sub (#94) takes its second datum from top (#90).
+const char* const kOverrides =
+    "#1=APPLICATION_CONTEXT('mbe');\n#3=PRODUCT_CONTEXT('',#1,'mechanical');\n"
+    "#4=PRODUCT_DEFINITION_CONTEXT('part definition',#1,'design');\n"
+    "#5=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
+    "#8=(GEOMETRIC_REPRESENTATION_CONTEXT(3)GLOBAL_UNIT_ASSIGNED_CONTEXT((#5))REPRESENTATION_CONTEXT('c','3D'));\n"
+    "#9=CARTESIAN_POINT('vertex',(1.,2.,3.));\n"
+    "#10=PRODUCT('leaf','leaf','',(#3));\n#11=PRODUCT_DEFINITION_FORMATION('','',#10);\n"
+    "#12=PRODUCT_DEFINITION('design','',#11,#4);\n#13=PRODUCT_DEFINITION_SHAPE('','',#12);\n"
+    "#14=CARTESIAN_POINT('',(0.,0.,0.));\n#17=AXIS2_PLACEMENT_3D('',#14,$,$);\n"
+    "#18=SHAPE_REPRESENTATION('leaf',(#17,#9),#8);\n#19=SHAPE_DEFINITION_REPRESENTATION(#13,#18);\n"
+    "#20=PRODUCT('sub','sub','',(#3));\n#21=PRODUCT_DEFINITION_FORMATION('','',#20);\n"
+    "#22=PRODUCT_DEFINITION('design','',#21,#4);\n#23=PRODUCT_DEFINITION_SHAPE('','',#22);\n"
+    "#27=AXIS2_PLACEMENT_3D('',#14,$,$);\n"
+    "#28=SHAPE_REPRESENTATION('sub',(#27),#8);\n#29=SHAPE_DEFINITION_REPRESENTATION(#23,#28);\n"
+    "#30=PRODUCT('top','top','',(#3));\n#31=PRODUCT_DEFINITION_FORMATION('','',#30);\n"
+    "#32=PRODUCT_DEFINITION('design','',#31,#4);\n#33=PRODUCT_DEFINITION_SHAPE('','',#32);\n"
+    "#37=AXIS2_PLACEMENT_3D('',#14,$,$);\n"
+    "#38=SHAPE_REPRESENTATION('top',(#37),#8);\n#39=SHAPE_DEFINITION_REPRESENTATION(#33,#38);\n"
+    "#40=CARTESIAN_POINT('',(1.,0.,0.));\n#43=AXIS2_PLACEMENT_3D('',#40,$,$);\n"
+    "#44=NEXT_ASSEMBLY_USAGE_OCCURRENCE('leaf-in-sub','','',#22,#12,$);\n#45=PRODUCT_DEFINITION_SHAPE('','',#44);\n"
+    "#46=ITEM_DEFINED_TRANSFORMATION('','',#17,#43);\n"
+    "#47=(REPRESENTATION_RELATIONSHIP('','',#18,#28)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#46)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#48=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#47,#45);\n"
+    "#49=CARTESIAN_POINT('',(10.,0.,0.));\n#52=AXIS2_PLACEMENT_3D('',#49,$,$);\n"
+    "#53=NEXT_ASSEMBLY_USAGE_OCCURRENCE('sub1','','',#32,#22,$);\n#54=PRODUCT_DEFINITION_SHAPE('','',#53);\n"
+    "#55=ITEM_DEFINED_TRANSFORMATION('','',#27,#52);\n"
+    "#56=(REPRESENTATION_RELATIONSHIP('','',#28,#38)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#55)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#57=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#56,#54);\n"
+    "#58=CARTESIAN_POINT('',(20.,0.,0.));\n#61=AXIS2_PLACEMENT_3D('',#58,$,$);\n"
+    "#62=NEXT_ASSEMBLY_USAGE_OCCURRENCE('sub2','','',#32,#22,$);\n#63=PRODUCT_DEFINITION_SHAPE('','',#62);\n"
+    "#64=ITEM_DEFINED_TRANSFORMATION('','',#27,#61);\n"
+    "#65=(REPRESENTATION_RELATIONSHIP('','',#28,#38)REPRESENTATION_RELATIONSHIP_WITH_TRANSFORMATION(#64)"
+    "SHAPE_REPRESENTATION_RELATIONSHIP());\n#66=CONTEXT_DEPENDENT_SHAPE_REPRESENTATION(#65,#63);\n"
+    "#67=DRAUGHTING_PRE_DEFINED_COLOUR('red');\n#68=PRE_DEFINED_MARKER('dot');\n"
+    "#69=POINT_STYLE('',#68,POSITIVE_LENGTH_MEASURE(1.),#67);\n#70=PRESENTATION_STYLE_ASSIGNMENT((#69));\n"
+    "#71=STYLED_ITEM('base',(#70),#9);\n"
+    "#72=DRAUGHTING_PRE_DEFINED_COLOUR('blue');\n#73=PRE_DEFINED_MARKER('dot');\n"
+    "#74=POINT_STYLE('',#73,POSITIVE_LENGTH_MEASURE(1.),#72);\n#75=PRESENTATION_STYLE_ASSIGNMENT((#74));\n"
+    "#76=CONTEXT_DEPENDENT_OVER_RIDING_STYLED_ITEM('in sub1',(#75),#9,#71,(#57,#48));\n"
+    "#77=DRAUGHTING_PRE_DEFINED_COLOUR('green');\n#78=PRE_DEFINED_MARKER('dot');\n"
+    "#79=POINT_STYLE('',#78,POSITIVE_LENGTH_MEASURE(1.),#77);\n#80=PRESENTATION_STYLE_ASSIGNMENT((#79));\n"
+    "#81=CONTEXT_DEPENDENT_OVER_RIDING_STYLED_ITEM('in sub2',(#80),#9,#71,(#66,#48));\n"
+    "#82=MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#71,#76,#81),#8);\n"
+    "#90=DATUM('','',#33,.F.,'A');\n#91=DATUM('','',#23,.F.,'B');\n"
+    "#92=DATUM_REFERENCE_COMPARTMENT('','',#23,.F.,#91,$);\n"
+    "#93=DATUM_REFERENCE_COMPARTMENT('','',#23,.F.,#90,$);\n"
+    "#94=DATUM_SYSTEM('','',#23,.F.,(#92,#93));\n";
+
+TEST(ExtractBoundaries, AnOrderedListThroughWhatStaysBehindIsKeptWholeOrStaysWithItsHolder) {
+    const std::string text = stepFile(kOverrides);
+    // The overrides name occurrences of sub in top: sub's extract leaves them behind, with the presentation
+    // that lists them, instead of cutting each path down to leaf-in-sub, where both would claim every
+    // occurrence. The datum system that needs top's datum stays too, rather than losing its second datum.
+    std::unique_ptr<NuskDesign> sub = soundExtract(text, 22);
+    ASSERT_TRUE(sub);
+    EXPECT_TRUE(idsOf(sub.get(), nusktype_stp_context_dependent_over_riding_styled_item).empty());
+    EXPECT_TRUE(sub->findEntity(71));  // the base style of the vertex goes along
+    ASSERT_TRUE(sub->findEntity(82));
+    EXPECT_EQ(elementIds(sub->findEntity(82), "items"), (std::vector<uint32_t>{71}));
+    EXPECT_TRUE(sub->findEntity(92));
+    EXPECT_FALSE(sub->findEntity(94));
+
+    // The top's extract holds every path whole, in its order.
+    std::unique_ptr<NuskDesign> top = soundExtract(text, 32);
+    ASSERT_TRUE(top);
+    ASSERT_TRUE(top->findEntity(76) && top->findEntity(81) && top->findEntity(94));
+    EXPECT_EQ(elementIds(top->findEntity(76), "style_context"), (std::vector<uint32_t>{57, 48}));
+    EXPECT_EQ(elementIds(top->findEntity(81), "style_context"), (std::vector<uint32_t>{66, 48}));
+    EXPECT_EQ(elementIds(top->findEntity(94), "constituents"), (std::vector<uint32_t>{92, 93}));
+}
 
 }  // namespace
