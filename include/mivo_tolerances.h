@@ -105,7 +105,8 @@ unsigned int mivo_tol_put_limit_condition(stp_geometric_tolerance* tol, stp_limi
 // ---- tolerance modifiers ----
 
 /// The modifier set of a geometric_tolerance_with_modifiers; an empty set is attached when it has none. Null
-/// for any other tolerance.
+/// for any other tolerance, and for one whose record is kept as read and has no set (the record's text, written
+/// back as it is, may hold a value there that does not fit).
 SetOfstp_geometric_tolerance_modifier* mivo_tol_get_modifiers(stp_geometric_tolerance* tol);
 unsigned int mivo_tol_put_modifiers(stp_geometric_tolerance* tol, SetOfstp_geometric_tolerance_modifier* set);
 /// Adds a modifier once; 3 for -1 or a tolerance without the set.
@@ -133,7 +134,7 @@ unsigned int mivo_tol_put_pds(stp_geometric_tolerance* tol, stp_product_definiti
 // ---- datum systems and references ----
 // A tolerance with datums holds a set whose first member is its datum system (compartments in precedence
 // order), or, in older data, precedence-numbered datum references. Reading the datums of such a tolerance
-// attaches an empty set when it has none. Searches below a reference descend at most 5 levels of common datums.
+// attaches an empty set when it has none, unless its record is kept as read (then there is no set: null, 0). Searches below a reference descend at most 5 levels of common datums.
 
 SetOfstp_datum_system_or_reference* mivo_tol_get_datum_set(stp_geometric_tolerance* tol);
 unsigned int mivo_tol_put_datum_set(stp_geometric_tolerance* tol, SetOfstp_datum_system_or_reference* set);

@@ -51,6 +51,16 @@ unsigned int putEnum(stp_geometric_tolerance* tol, unsigned long owner, const ch
 
 }  // namespace
 
+namespace mivo_tol {
+
+bool mayAttachOnDemand(stp_geometric_tolerance* tol, const char* attribute) {
+    // Attaching means writing the tolerance from its values, which drops a kept record and whatever it held
+    // that the values do not (a datum system given without parentheses, say).
+    return tol && !tol->getObject(attribute, 0) && !tol->hasOriginalRecord();
+}
+
+}  // namespace mivo_tol
+
 stp_length_measure_with_unit* mivo_tol_get_unit_size(stp_geometric_tolerance* tol) {
     return getMeasure(tol, MIVO_TOL_WITH_UNIT, "unit_size");
 }

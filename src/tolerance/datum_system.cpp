@@ -12,7 +12,7 @@ using namespace mivo_tol;
 SetOfstp_datum_system_or_reference* mivo_tol_get_datum_set(stp_geometric_tolerance* tol) {
     if (!hasBit(tol, MIVO_TOL_WITH_DATUMS)) return nullptr;
     auto* set = nusk_cast(tol->getObject("datum_system", 0), nusktype_SetOfstp_datum_system_or_reference);
-    if (set) return set;
+    if (set || !mayAttachOnDemand(tol, "datum_system")) return set;
     set = new (tol->design()) SetOfstp_datum_system_or_reference();
     if (!set) return nullptr;
     // Attached by a read: while it stays empty it is written as unset, so reading changes no file.
@@ -82,7 +82,8 @@ T* newReference(NuskDesign* design, stp_datum* datum) {
 
 stp_datum_system* mivo_tol_make_datums(stp_geometric_tolerance* tol) {
     if (stp_datum_system* ds = mivo_tol_get_datums(tol)) return ds;
-    if (!mivo_tol_has_datums(tol)) return nullptr;
+    // Made only where it can be put: a system the set cannot take would be left in the design, and written.
+    if (!mivo_tol_get_datum_set(tol)) return nullptr;
     auto* ds = newShapeAspect<stp_datum_system>(tol->design(), mivo_tol_get_pds(tol));
     if (!ds) return nullptr;
     return mivo_tol_put_datums(tol, ds) == 0 ? ds : nullptr;

@@ -22,6 +22,9 @@ constexpr int kSearchDepth = 5;
 NuskTypePtr& bitType(int bit);
 /// True when the tolerance is of the type of that bit (itself or through a subtype or a combination).
 bool hasBit(stp_geometric_tolerance* tol, unsigned long bit);
+/// True when a read may attach an empty set to the attribute: it is unset, and the tolerance has no record kept
+/// as read (whose text, written back as it is, may hold a value there that did not fit the attribute).
+bool mayAttachOnDemand(stp_geometric_tolerance* tol, const char* attribute);
 
 // ---- below a datum reference ----
 

@@ -7,7 +7,7 @@ using namespace mivo_tol;
 SetOfstp_geometric_tolerance_modifier* mivo_tol_get_modifiers(stp_geometric_tolerance* tol) {
     if (!hasBit(tol, MIVO_TOL_WITH_MODIFIERS)) return nullptr;
     auto* set = nusk_cast(tol->getObject("modifiers", 0), nusktype_SetOfstp_geometric_tolerance_modifier);
-    if (set) return set;
+    if (set || !mayAttachOnDemand(tol, "modifiers")) return set;
     set = new (tol->design()) SetOfstp_geometric_tolerance_modifier();
     if (!set) return nullptr;
     // Attached by a read: while it stays empty it is written as unset, so reading changes no file.

@@ -105,4 +105,55 @@ TEST(ToleranceRoundTrip, ReadingDatumsAttachesNothingThatIsWritten) {
     EXPECT_EQ(before, after);
 }
 
+// Values that do not fit their attribute keep the record as read: a datum system or a modifier given without
+// the set's parentheses. Reading every tolerance's datums and modifiers leaves such records as they were.
+TEST(ToleranceRoundTrip, ReadingDatumsAndModifiersKeepsRecordsKeptAsRead) {
+    const std::string file = R"(ISO-10303-21;
+HEADER;
+FILE_DESCRIPTION((''),'2;1');
+FILE_NAME('t.stp','2024-01-01T00:00:00',(''),(''),'','','');
+FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 3 1 4 }'));
+ENDSEC;
+DATA;
+#7=PRODUCT_DEFINITION_SHAPE('','',$);
+#21=DATUM('',$,#7,.F.,'B');
+#23=SHAPE_ASPECT('face1','',#7,.T.);
+#41=DATUM_REFERENCE_COMPARTMENT('',$,#7,.F.,#21,$);
+#46=DATUM_SYSTEM('ds',$,#7,.F.,(#41));
+#47=(GEOMETRIC_TOLERANCE('bare','',$,#23)GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE(#46)GEOMETRIC_TOLERANCE_WITH_MODIFIERS(.MAXIMUM_MATERIAL_REQUIREMENT.)POSITION_TOLERANCE());
+#48=(GEOMETRIC_TOLERANCE('unset','',$,#23)GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE($)GEOMETRIC_TOLERANCE_WITH_MODIFIERS($)POSITION_TOLERANCE());
+#49=(GEOMETRIC_TOLERANCE('numbers','',$,#23)GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE(5)GEOMETRIC_TOLERANCE_WITH_MODIFIERS(5)POSITION_TOLERANCE());
+#50=(GEOMETRIC_TOLERANCE('listed','',$,#23)GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE((#46))GEOMETRIC_TOLERANCE_WITH_MODIFIERS((.MAXIMUM_MATERIAL_REQUIREMENT.))POSITION_TOLERANCE());
+ENDSEC;
+END-ISO-10303-21;
+)";
+    NuskReadResult read = nusk_read_step_text(file.data(), file.size());
+    ASSERT_NE(read.design, nullptr);
+    std::unique_ptr<NuskDesign> design(read.design);
+    const auto written = [&design] {
+        std::string text;
+        EXPECT_TRUE(nusk_write_step_text(design.get(), text).ok);
+        return text;
+    };
+    const std::string before = written();
+    ASSERT_NE(before.find("GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE(#46)"), std::string::npos) << before;
+    for (NuskObject* obj : nusk_instances_of(design.get(), nusktype_stp_geometric_tolerance)) {
+        auto* tol = nusk_cast(obj, nusktype_stp_geometric_tolerance);
+        mivo_tol_get_datum_count(tol);
+        mivo_tol_get_modifier_count(tol);
+        mivo_tol_get_datum(tol, 0u);
+    }
+    EXPECT_EQ(written(), before);
+    // A kept record answers nothing and takes no set; a value that is unset, or read as a set, is answered.
+    stp_geometric_tolerance* bare = toleranceNamed(design.get(), "bare");
+    EXPECT_EQ(mivo_tol_get_datum_set(bare), nullptr);
+    EXPECT_EQ(mivo_tol_get_modifiers(bare), nullptr);
+    EXPECT_EQ(mivo_tol_add_datum(bare, nusk_cast(design->findEntity(21), nusktype_stp_datum)), nullptr);
+    EXPECT_NE(mivo_tol_get_datum_set(toleranceNamed(design.get(), "unset")), nullptr);
+    stp_geometric_tolerance* listed = toleranceNamed(design.get(), "listed");
+    EXPECT_EQ(mivo_tol_get_datums(listed), design->findEntity(46));
+    EXPECT_EQ(mivo_tol_get_modifier(listed, 0), stp_geometric_tolerance_modifier_maximum_material_requirement);
+    EXPECT_EQ(written(), before);
+}
+
 }  // namespace
