@@ -140,7 +140,8 @@ SetOfstp_datum_system_or_reference* mivo_tol_get_datum_set(stp_geometric_toleran
 unsigned int mivo_tol_put_datum_set(stp_geometric_tolerance* tol, SetOfstp_datum_system_or_reference* set);
 stp_datum_system* mivo_tol_get_datums(stp_geometric_tolerance* tol);
 unsigned int mivo_tol_put_datums(stp_geometric_tolerance* tol, stp_datum_system* ds);
-/// The datum system, made (and attached) when the tolerance has datums but no system yet.
+/// The datum system, made (and attached) when the tolerance has datums but no system yet. A set that lists older
+/// datum references takes no system: null here, 3 from mivo_tol_put_datums, null from the adds, and no change.
 stp_datum_system* mivo_tol_make_datums(stp_geometric_tolerance* tol);
 
 /// The reference to `datum` in the tolerance's datum system; a new last compartment when there is none.

@@ -35,8 +35,23 @@ stp_datum_system* mivo_tol_get_datums(stp_geometric_tolerance* tol) {
     return first && first->is_datum_system() ? first->_datum_system() : nullptr;
 }
 
-unsigned int mivo_tol_put_datums(stp_geometric_tolerance* tol, stp_datum_system* ds) {
+namespace {
+
+/// The datum set when a datum system may take its first place: not when it lists older precedence-numbered
+/// references, whose primary one the system would replace (and the schema allows one form or the other).
+SetOfstp_datum_system_or_reference* setForSystem(stp_geometric_tolerance* tol) {
     SetOfstp_datum_system_or_reference* set = mivo_tol_get_datum_set(tol);
+    for (unsigned i = 0; set && i < set->size(); ++i) {
+        stp_datum_system_or_reference* member = set->get(i);
+        if (member && member->is_datum_reference()) return nullptr;
+    }
+    return set;
+}
+
+}  // namespace
+
+unsigned int mivo_tol_put_datums(stp_geometric_tolerance* tol, stp_datum_system* ds) {
+    SetOfstp_datum_system_or_reference* set = setForSystem(tol);
     if (!set) return 3;
     if (set->empty()) {
         auto* select = new (tol->design()) stp_datum_system_or_reference();
@@ -83,7 +98,7 @@ T* newReference(NuskDesign* design, stp_datum* datum) {
 stp_datum_system* mivo_tol_make_datums(stp_geometric_tolerance* tol) {
     if (stp_datum_system* ds = mivo_tol_get_datums(tol)) return ds;
     // Made only where it can be put: a system the set cannot take would be left in the design, and written.
-    if (!mivo_tol_get_datum_set(tol)) return nullptr;
+    if (!setForSystem(tol)) return nullptr;
     auto* ds = newShapeAspect<stp_datum_system>(tol->design(), mivo_tol_get_pds(tol));
     if (!ds) return nullptr;
     return mivo_tol_put_datums(tol, ds) == 0 ? ds : nullptr;

@@ -190,4 +190,27 @@ TEST_F(Datums, LegacyReferencesAreReadInAscendingPrecedence) {
     EXPECT_EQ(mivo_tol_get_datum(tol, 3), nullptr);
 }
 
+// A datum system would take the place of the first older reference (the primary datum may be any of them) and
+// mix the two forms: every way to add one is refused, and the tolerance is written as it was.
+TEST_F(Datums, OlderReferencesTakeNoDatumSystemAndStayAsTheyWere) {
+    legacyReference<stp_datum_reference>(tol, b, 2);
+    legacyReference<stp_referenced_modified_datum>(tol, c, 1)->modifier(stp_limit_condition_least_material_condition);
+    legacyReference<stp_datum_reference>(tol, a, 3);
+    auto* ds = new (&design) stp_datum_system();
+    stp_datum* d = datum("D", pds);
+    std::string before, after;
+    ASSERT_TRUE(nusk_write_step_text(&design, before).ok);
+    EXPECT_EQ(mivo_tol_add_datum(tol, b), nullptr);
+    EXPECT_EQ(mivo_tol_add_datum(tol, d), nullptr);
+    EXPECT_EQ(mivo_tol_add_common_datum(tol, a, b), nullptr);
+    EXPECT_EQ(mivo_tol_make_datums(tol), nullptr);
+    EXPECT_EQ(mivo_tol_put_datums(tol, ds), 3u);
+    EXPECT_EQ(mivo_tol_get_datum_count(tol), 3u);
+    EXPECT_EQ(mivo_tol_get_datum(tol, 0), c);
+    EXPECT_EQ(mivo_tol_get_datum_modifier(tol, c, 0), stp_simple_datum_reference_modifier_least_material_requirement);
+    ASSERT_TRUE(nusk_write_step_text(&design, after).ok);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(nusk_instances_of(&design, nusktype_stp_datum_system).size(), 1u);  // ds alone: none was made
+}
+
 }  // namespace
