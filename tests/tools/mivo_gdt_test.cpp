@@ -122,6 +122,37 @@ TEST(MivoGdt, ACommonDatumThatContainsItselfIsReportedAndEnds) {
     std::remove(path.c_str());
 }
 
+/// A Part 21 file of the given data section records, written under the test's temporary directory.
+std::string writeRecords(const std::string& name, const std::string& records) {
+    const std::string path = ::testing::TempDir() + "mivo_gdt_" + name + "_" + std::to_string(::getpid()) + ".stp";
+    std::ofstream(path) << "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION((''),'2;1');\n"
+                           "FILE_NAME('t.stp','2024-01-01T00:00:00',(''),(''),'','','');\n"
+                           "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 3 1 4 }'));\n"
+                           "ENDSEC;\nDATA;\n"
+                        << records << "ENDSEC;\nEND-ISO-10303-21;\n";
+    return path;
+}
+
+// A magnitude or a modifier's value without a unit has no unit name, as in mivo props: not the placeholder "none".
+TEST(MivoGdt, AMeasureWithoutUnitHasAnEmptyUnit) {
+    const std::string path = writeRecords("nounit",
+        "#20=DATUM('',$,$,.F.,'A');\n"
+        "#30=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(0.01),$);\n"
+        "#31=DATUM_REFERENCE_MODIFIER_WITH_VALUE(.SPHERICAL.,#30);\n"
+        "#32=DATUM_REFERENCE_COMPARTMENT('',$,$,.F.,#20,(#31));\n"
+        "#33=DATUM_SYSTEM('',$,$,.F.,(#32));\n"
+        "#34=(GEOMETRIC_TOLERANCE('nounit','',#30,$)GEOMETRIC_TOLERANCE_WITH_DATUM_REFERENCE((#33))"
+        "POSITION_TOLERANCE());\n");
+    ToolRun json = mivoGdt(path + " --json");
+    EXPECT_NE(json.out.find("\"magnitude\": 0.01, \"unit\": \"\","), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("{\"label\": \"A\", \"modifiers\": [\"spherical 0.01\"]}"), std::string::npos)
+        << json.out;
+    ToolRun text = mivoGdt(path);
+    EXPECT_NE(text.out.find("magnitude 0.01, on no shape aspect"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("none"), std::string::npos) << text.out;
+    std::remove(path.c_str());
+}
+
 /// The instance numbers of the records of a Part 21 file that are geometric tolerances of one of the 15 kinds,
 /// found in the file's text alone: a simple record of a kind, or a complex record that lists one.
 std::set<std::string> toleranceRecords(const std::string& text) {

@@ -42,11 +42,17 @@ struct ToleranceRow {
 
 std::string textOf(const char* s) { return s ? s : ""; }
 
+/// The name of the measure's unit; "" when it has none (the unit library names no unit "none", a placeholder
+/// that is not a unit's name).
+std::string unitText(stp_measure_with_unit* m) {
+    return m && nusk_get_nested_object(m->unit_component()) ? textOf(mivo_get_unit_name(m)) : "";
+}
+
 std::string measureText(stp_length_measure_with_unit* m) {
     const double v = m ? mivo_get_measure_value(m, nuskunit_as_is) : NUSK_NULL_REAL;
     if (v == NUSK_NULL_REAL) return "?";
-    const char* unit = mivo_get_unit_name(m);
-    return numberText(v) + (unit && *unit ? std::string(" ") + unit : "");
+    const std::string unit = unitText(m);
+    return numberText(v) + (unit.empty() ? "" : " " + unit);
 }
 
 std::string labelOf(stp_datum* d) { return d ? textOf(d->identification()) : "?"; }
@@ -102,7 +108,7 @@ ToleranceRow toleranceRow(stp_geometric_tolerance* tol) {
         if (const char* name = (row.code & bit) ? mivo_tol_code_name(bit) : nullptr) row.kinds.push_back(name);
     if (stp_length_measure_with_unit* m = tol->magnitude()) {
         row.magnitude = mivo_get_measure_value(m, nuskunit_as_is);
-        row.unit = textOf(mivo_get_unit_name(m));
+        row.unit = unitText(m);
     }
     if (stp_shape_aspect* sa = mivo_tol_get_aspect(tol)) {
         row.aspect = sa->entity_id();
