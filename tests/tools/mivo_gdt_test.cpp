@@ -89,7 +89,8 @@ TEST(MivoGdt, ListsEveryToleranceWithItsDatumsInPrecedenceOrder) {
     EXPECT_NE(json.out.find("\"code\": " + std::to_string(MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS |
                                                           MIVO_TOL_WITH_MODIFIERS)), std::string::npos);
     EXPECT_NE(json.out.find("\"modifiers\": [\"maximum_material_requirement\"]"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("{\"label\": \"B-C\", \"modifiers\": []}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("{\"label\": \"B-C\", \"modifiers\": [], \"elements\": [{\"label\": \"B\""),
+              std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"shape_aspect\": {\"entity\": "), std::string::npos);
     std::remove(path.c_str());
 }
@@ -150,6 +151,30 @@ TEST(MivoGdt, AMeasureWithoutUnitHasAnEmptyUnit) {
     ToolRun text = mivoGdt(path);
     EXPECT_NE(text.out.find("magnitude 0.01, on no shape aspect"), std::string::npos) << text.out;
     EXPECT_EQ(text.out.find("none"), std::string::npos) << text.out;
+    std::remove(path.c_str());
+}
+
+// Joining a datum to a reference moves the reference's modifiers to the common datum's first element: the
+// report gives each element's modifiers with its label, and the common datum's own after it.
+TEST(MivoGdt, ACommonDatumIsReportedWithTheModifiersOfItsElements) {
+    NuskDesign design("elements", nusk_ap242_schema());
+    stp_geometric_tolerance* tol = mivo_make_tolerance(&design, MIVO_TOL_POSITION | MIVO_TOL_WITH_DATUMS);
+    stp_datum* a = datum(design, "A");
+    stp_general_datum_reference* ref = mivo_tol_add_datum(tol, a);
+    mivo_tol_add_datum_modifier(ref, stp_simple_datum_reference_modifier_maximum_material_requirement);
+    mivo_tol_add_datum(ref, datum(design, "B"));
+    mivo_tol_add_datum_modifier(ref, stp_datum_reference_modifier_type_spherical, 5, nuskunit_mm);
+    mivo_tol_add_datum(tol, datum(design, "D"));
+    const std::string path = ::testing::TempDir() + "mivo_gdt_elements_" + std::to_string(::getpid()) + ".stp";
+    ASSERT_TRUE(nusk_write_step(&design, path.c_str()).ok);
+    ToolRun text = mivoGdt(path);
+    EXPECT_NE(text.out.find("datums: A(maximum_material_requirement)-B (spherical 5 mm) | D\n"), std::string::npos)
+        << text.out;
+    ToolRun json = mivoGdt(path + " --json");
+    EXPECT_NE(json.out.find("{\"label\": \"A-B\", \"modifiers\": [\"spherical 5 mm\"], \"elements\": ["
+                            "{\"label\": \"A\", \"modifiers\": [\"maximum_material_requirement\"]}, "
+                            "{\"label\": \"B\", \"modifiers\": []}]}, {\"label\": \"D\", \"modifiers\": []}]"),
+              std::string::npos) << json.out;
     std::remove(path.c_str());
 }
 

@@ -25,6 +25,7 @@ namespace {
 struct DatumRow {
     std::string label;  // a common datum: its labels joined with "-"
     std::vector<std::string> modifiers;
+    std::vector<DatumRow> elements;  // a common datum's, each with its own modifiers
 };
 
 struct ToleranceRow {
@@ -57,16 +58,6 @@ std::string measureText(stp_length_measure_with_unit* m) {
 
 std::string labelOf(stp_datum* d) { return d ? textOf(d->identification()) : "?"; }
 
-/// The label of a reference: its datum's, or its common datum's labels joined with "-".
-std::string referenceLabel(stp_general_datum_reference* ref, int depth = 5) {
-    if (stp_datum* d = mivo_tol_get_datum(ref)) return labelOf(d);
-    std::string label;
-    // As deep as the library searches: a file whose common datums nest deeper (or in a cycle) ends here.
-    for (unsigned i = 0; depth > 0 && i < mivo_tol_get_datum_count(ref); ++i)
-        label += (i ? "-" : "") + referenceLabel(mivo_tol_get_datum_ref(ref, i), depth - 1);
-    return label.empty() ? "?" : label;
-}
-
 std::vector<std::string> referenceModifiers(stp_general_datum_reference* ref) {
     std::vector<std::string> names;
     for (unsigned i = 0; i < mivo_tol_get_datum_modifier_count(ref); ++i) {
@@ -81,20 +72,37 @@ std::vector<std::string> referenceModifiers(stp_general_datum_reference* ref) {
     return names;
 }
 
+/// A reference's row: its datum's label, or for a common datum its elements' rows and their labels joined with
+/// "-"; each with its modifiers.
+DatumRow referenceRow(stp_general_datum_reference* ref, int depth = 5) {
+    DatumRow row{"", referenceModifiers(ref), {}};
+    if (stp_datum* d = mivo_tol_get_datum(ref)) {
+        row.label = labelOf(d);
+        return row;
+    }
+    // As deep as the library searches: a file whose common datums nest deeper (or in a cycle) ends here.
+    for (unsigned i = 0; depth > 0 && i < mivo_tol_get_datum_count(ref); ++i) {
+        row.elements.push_back(referenceRow(mivo_tol_get_datum_ref(ref, i), depth - 1));
+        row.label += (i ? "-" : "") + row.elements.back().label;
+    }
+    if (row.label.empty()) row.label = "?";
+    return row;
+}
+
 std::vector<DatumRow> datumRows(stp_geometric_tolerance* tol) {
     std::vector<DatumRow> rows;
     const unsigned count = mivo_tol_get_datum_count(tol);
     if (mivo_tol_get_datums(tol)) {
         for (unsigned i = 0; i < count; ++i) {
             stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, i);
-            rows.push_back({referenceLabel(ref), referenceModifiers(ref)});
+            rows.push_back(referenceRow(ref));
         }
         return rows;
     }
     for (unsigned i = 0; i < count; ++i) {  // legacy references, in precedence order
         stp_datum* d = mivo_tol_get_datum(tol, i);
         if (!d) continue;
-        DatumRow row{labelOf(d), {}};
+        DatumRow row{labelOf(d), {}, {}};
         for (unsigned j = 0; j < mivo_tol_get_datum_modifier_count(tol, d); ++j)
             row.modifiers.push_back(textOf(mivo_tol_get_datum_modifier_name(mivo_tol_get_datum_modifier(tol, d, j))));
         rows.push_back(row);
@@ -130,6 +138,23 @@ std::vector<ToleranceRow> toleranceRows(NuskDesign* design) {
 
 // ---- JSON ----
 
+/// Datums as objects of label and modifiers; a common datum's also of its elements, each such an object.
+void jsonDatums(std::string& out, const std::vector<DatumRow>& datums) {
+    out += "[";
+    for (size_t i = 0; i < datums.size(); ++i) {
+        out += i ? ", {\"label\": " : "{\"label\": ";
+        Json::string(out, datums[i].label);
+        out += ", \"modifiers\": ";
+        Json::stringList(out, datums[i].modifiers);
+        if (!datums[i].elements.empty()) {
+            out += ", \"elements\": ";
+            jsonDatums(out, datums[i].elements);
+        }
+        out += "}";
+    }
+    out += "]";
+}
+
 void jsonTolerance(std::string& out, const ToleranceRow& t) {
     out += "\"entity\": " + std::to_string(t.entity) + ", \"type\": ";
     Json::string(out, t.type);
@@ -152,15 +177,8 @@ void jsonTolerance(std::string& out, const ToleranceRow& t) {
     }
     out += ", \"modifiers\": ";
     Json::stringList(out, t.modifiers);
-    out += ",\n      \"datums\": [";
-    for (size_t i = 0; i < t.datums.size(); ++i) {
-        out += i ? ", {\"label\": " : "{\"label\": ";
-        Json::string(out, t.datums[i].label);
-        out += ", \"modifiers\": ";
-        Json::stringList(out, t.datums[i].modifiers);
-        out += "}";
-    }
-    out += "]";
+    out += ",\n      \"datums\": ";
+    jsonDatums(out, t.datums);
 }
 
 void printJson(const std::vector<ToleranceRow>& rows) {
@@ -182,6 +200,18 @@ std::string joined(const std::vector<std::string>& items, const char* separator)
     return text;
 }
 
+/// A datum's label with its elements' modifiers: "A(maximum_material_requirement)-B" for a common datum.
+std::string labelWithElementModifiers(const DatumRow& d) {
+    if (d.elements.empty()) return d.label;
+    std::string text;
+    for (size_t i = 0; i < d.elements.size(); ++i) {
+        const DatumRow& e = d.elements[i];
+        text += (i ? "-" : "") + labelWithElementModifiers(e);
+        if (!e.modifiers.empty()) text += "(" + joined(e.modifiers, ", ") + ")";
+    }
+    return text;
+}
+
 void printTolerance(const ToleranceRow& t) {
     char code[32];
     std::snprintf(code, sizeof code, "0x%lx", t.code);
@@ -193,8 +223,10 @@ void printTolerance(const ToleranceRow& t) {
     if (!t.modifiers.empty()) std::printf("  modifiers: %s\n", printable(joined(t.modifiers, ", ")).c_str());
     if (t.datums.empty()) return;
     std::vector<std::string> datums;
-    for (const DatumRow& d : t.datums)
-        datums.push_back(d.modifiers.empty() ? d.label : d.label + " (" + joined(d.modifiers, ", ") + ")");
+    for (const DatumRow& d : t.datums) {
+        const std::string label = labelWithElementModifiers(d);
+        datums.push_back(d.modifiers.empty() ? label : label + " (" + joined(d.modifiers, ", ") + ")");
+    }
     std::printf("  datums: %s\n", printable(joined(datums, " | ")).c_str());
 }
 
