@@ -134,7 +134,9 @@ unsigned int mivo_tol_put_pds(stp_geometric_tolerance* tol, stp_product_definiti
 // ---- datum systems and references ----
 // A tolerance with datums holds a set whose first member is its datum system (compartments in precedence
 // order), or, in older data, precedence-numbered datum references. Reading the datums of such a tolerance
-// attaches an empty set when it has none, unless its record is kept as read (then there is no set: null, 0). Searches below a reference descend at most 5 levels of common datums.
+// attaches an empty set when it has none, unless its record is kept as read (then there is no set: null, 0).
+// Edits given a tolerance change it alone: a datum system, compartment or element that anything else uses too is
+// first copied into the tolerance's own system. Edits given a reference change it where it is. Searches below a reference descend at most 5 levels of common datums.
 
 SetOfstp_datum_system_or_reference* mivo_tol_get_datum_set(stp_geometric_tolerance* tol);
 unsigned int mivo_tol_put_datum_set(stp_geometric_tolerance* tol, SetOfstp_datum_system_or_reference* set);

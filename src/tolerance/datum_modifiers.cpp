@@ -27,6 +27,26 @@ stp_datum_reference_modifier_with_value* withValue(stp_datum_reference_modifier*
     return m && m->is_datum_reference_modifier_with_value() ? m->_datum_reference_modifier_with_value() : nullptr;
 }
 
+bool holdsType(stp_datum_reference_modifier* m, stp_datum_reference_modifier_type type) {
+    stp_datum_reference_modifier_with_value* entity = withValue(m);
+    return entity && entity->modifier_type() == type;
+}
+
+/// True when the reference's modifier set holds a modifier that `matches`.
+template <class Matches>
+bool holdsModifier(stp_general_datum_reference* ref, const Matches& matches) {
+    SetOfstp_datum_reference_modifier* set = modifierSet(ref);
+    for (unsigned i = 0; set && i < set->size(); ++i)
+        if (matches(set->get(i))) return true;
+    return false;
+}
+
+/// The tolerance's own reference to `datum` (see ownReference), for an edit of its modifiers; null when it has
+/// none. Asked only when the edit changes something, so that an edit without effect copies nothing.
+stp_general_datum_reference* ownReferenceTo(stp_geometric_tolerance* tol, stp_datum* datum) {
+    return ownReference(tol, mivo_tol_get_datum_ref(tol, datum));
+}
+
 /// The legacy reference to `datum` when it carries a limit condition (a referenced_modified_datum).
 stp_referenced_modified_datum* legacyModified(stp_geometric_tolerance* tol, stp_datum* datum) {
     return nusk_cast(legacyReference(tol, datum), nusktype_stp_referenced_modified_datum);
@@ -41,6 +61,15 @@ stp_simple_datum_reference_modifier fromLimitCondition(stp_limit_condition c) {
         return stp_simple_datum_reference_modifier_least_material_requirement;
     default: return stp_simple_datum_reference_modifier_UNSET;
     }
+}
+
+/// Sets a legacy reference's limit condition to regardless of feature size, on the tolerance's own copy when
+/// other tolerances list the same reference.
+void clearLimitCondition(stp_geometric_tolerance* tol, stp_referenced_modified_datum* legacy) {
+    auto* own = nusk_cast<stp_referenced_modified_datum>(ownLegacyReference(tol, legacy));
+    if (!own) return;
+    own->modifier(stp_limit_condition_regardless_of_feature_size);
+    own->modified();
 }
 
 }  // namespace
@@ -62,19 +91,22 @@ unsigned int mivo_tol_add_datum_modifier(stp_general_datum_reference* ref, stp_d
                                          double value, NuskUnit unit) {
     SetOfstp_datum_reference_modifier* set = modifierSet(ref);
     if (!set) return 3;
-    stp_datum_reference_modifier_with_value* entity = nullptr;
-    for (unsigned i = 0; i < set->size() && !entity; ++i) {
-        stp_datum_reference_modifier_with_value* candidate = withValue(set->get(i));
-        if (candidate && candidate->modifier_type() == type) entity = candidate;
-    }
+    unsigned position = 0;
+    while (position < set->size() && !holdsType(set->get(position), type)) ++position;
     NuskDesign* design = ref->design();
-    if (!entity) {
+    stp_datum_reference_modifier_with_value* entity = withValue(set->get(position));
+    // A modifier that another reference holds too keeps its value there: this reference gets a new one, in the
+    // place of the shared one.
+    if (!entity || usedBesides(entity, ref)) {
         entity = new (design) stp_datum_reference_modifier_with_value();
         auto* select = new (design) stp_datum_reference_modifier();
         if (!entity || !select) return 3;
         entity->modifier_type(type);
         select->_datum_reference_modifier_with_value(entity);
-        set->_addIfAbsent(select);
+        if (position < set->size())
+            set->putObjectAt(select, position);
+        else
+            set->_addIfAbsent(select);
         ref->modified();
     }
     entity->modifier_value(mivo_make_length_measure(design, value, unit));
@@ -86,13 +118,15 @@ unsigned int mivo_tol_add_datum_modifier(stp_geometric_tolerance* tol, stp_datum
                                          stp_simple_datum_reference_modifier m) {
     if (!tol || !datum) return 3;
     stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum);
-    return ref ? mivo_tol_add_datum_modifier(ref, m) : 3;
+    if (!ref) return 3;
+    if (holdsModifier(ref, [m](stp_datum_reference_modifier* held) { return holdsSimple(held, m); })) return 0;
+    return mivo_tol_add_datum_modifier(ownReferenceTo(tol, datum), m);
 }
 
 unsigned int mivo_tol_add_datum_modifier(stp_geometric_tolerance* tol, stp_datum* datum,
                                          stp_datum_reference_modifier_type type, double value, NuskUnit unit) {
     if (!tol || !datum) return 3;
-    stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum);
+    stp_general_datum_reference* ref = ownReferenceTo(tol, datum);
     return ref ? mivo_tol_add_datum_modifier(ref, type, value, unit) : 3;
 }
 
@@ -162,13 +196,13 @@ unsigned int mivo_tol_remove_datum_modifier(stp_general_datum_reference* ref, st
 unsigned int mivo_tol_remove_datum_modifier(stp_geometric_tolerance* tol, stp_datum* datum,
                                             stp_simple_datum_reference_modifier m) {
     if (!tol || !datum) return 3;
-    if (stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum))
-        return mivo_tol_remove_datum_modifier(ref, m);
-    stp_referenced_modified_datum* legacy = legacyModified(tol, datum);
-    if (legacy && fromLimitCondition(legacy->modifier()) == m && m != stp_simple_datum_reference_modifier_UNSET) {
-        legacy->modifier(stp_limit_condition_regardless_of_feature_size);
-        legacy->modified();
+    if (stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum)) {
+        if (!holdsModifier(ref, [m](stp_datum_reference_modifier* held) { return holdsSimple(held, m); })) return 0;
+        return mivo_tol_remove_datum_modifier(ownReferenceTo(tol, datum), m);
     }
+    stp_referenced_modified_datum* legacy = legacyModified(tol, datum);
+    if (legacy && fromLimitCondition(legacy->modifier()) == m && m != stp_simple_datum_reference_modifier_UNSET)
+        clearLimitCondition(tol, legacy);
     return 0;
 }
 
@@ -176,7 +210,9 @@ unsigned int mivo_tol_remove_datum_modifier(stp_geometric_tolerance* tol, stp_da
                                             stp_datum_reference_modifier_type type) {
     if (!tol || !datum) return 3;
     stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum);
-    return ref ? mivo_tol_remove_datum_modifier(ref, type) : 3;
+    if (!ref) return 3;
+    if (!holdsModifier(ref, [type](stp_datum_reference_modifier* held) { return holdsType(held, type); })) return 0;
+    return mivo_tol_remove_datum_modifier(ownReferenceTo(tol, datum), type);
 }
 
 unsigned int mivo_tol_remove_datum_modifiers(stp_general_datum_reference* ref) {
@@ -189,11 +225,12 @@ unsigned int mivo_tol_remove_datum_modifiers(stp_general_datum_reference* ref) {
 
 unsigned int mivo_tol_remove_datum_modifiers(stp_geometric_tolerance* tol, stp_datum* datum) {
     if (!tol || !datum) return 3;
-    if (stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum))
-        return mivo_tol_remove_datum_modifiers(ref);
-    if (stp_referenced_modified_datum* legacy = legacyModified(tol, datum)) {
-        legacy->modifier(stp_limit_condition_regardless_of_feature_size);
-        legacy->modified();
+    if (stp_general_datum_reference* ref = mivo_tol_get_datum_ref(tol, datum)) {
+        if (mivo_tol_get_datum_modifier_count(ref) == 0) return 0;
+        return mivo_tol_remove_datum_modifiers(ownReferenceTo(tol, datum));
     }
+    stp_referenced_modified_datum* legacy = legacyModified(tol, datum);
+    if (legacy && legacy->modifier() != stp_limit_condition_regardless_of_feature_size)
+        clearLimitCondition(tol, legacy);
     return 0;
 }

@@ -14,7 +14,7 @@
 
 namespace mivo_tol {
 
-bool referencedInItsDesign(NuskObject* obj) {
+bool usedBesides(NuskObject* obj, NuskObject* owner) {
     NuskDesign* design = obj ? obj->design() : nullptr;
     if (!design || design == nusk_trash()) return false;
     // The referrers are collected outside the design: an aggregate of the design would itself refer to the
@@ -22,10 +22,14 @@ bool referencedInItsDesign(NuskObject* obj) {
     NuskDesign scratch("referrers", design->schemaOf());
     auto* users = new (&scratch) SetOfNuskObject();
     obj->usedin(nullptr, nullptr, users);
-    for (unsigned i = 0; i < users->size(); ++i)
-        if (users->getObject(i) != obj) return true;  // a common datum that lists itself does not keep itself
+    for (unsigned i = 0; i < users->size(); ++i) {
+        NuskObject* user = users->getObject(i);
+        if (user != obj && user != owner) return true;  // a common datum that lists itself does not keep itself
+    }
     return false;
 }
+
+bool referencedInItsDesign(NuskObject* obj) { return usedBesides(obj, nullptr); }
 
 void trashIfUnreferenced(NuskObject* obj) {
     if (obj && !referencedInItsDesign(obj)) nusk_move_to_trash(obj);
@@ -95,27 +99,34 @@ unsigned int removeBelow(stp_general_datum_reference* ref, stp_general_datum_ref
     return 3;
 }
 
-ListOfstp_datum_reference_compartment* compartments(stp_geometric_tolerance* tol) {
-    stp_datum_system* ds = tol ? mivo_tol_get_datums(tol) : nullptr;
-    return ds ? ds->constituents() : nullptr;
+/// Removes the entry at `position` of the tolerance's own system (an empty path) or common datum at `path`.
+bool removeOwnEntry(stp_geometric_tolerance* tol, const std::vector<unsigned>& path, unsigned position) {
+    if (path.empty()) {
+        stp_datum_system* ds = ownDatums(tol);
+        ListOfstp_datum_reference_compartment* list = ds ? ds->constituents() : nullptr;
+        if (!list || !list->removeAt(position)) return false;
+        ds->modified();
+        return true;
+    }
+    stp_general_datum_reference* parent = ownAt(tol, path);
+    ListOfstp_datum_reference_element* list = heldList(parent);
+    if (!list || !list->removeAt(position)) return false;
+    parent->modified();
+    return true;
 }
 
 }  // namespace
 
 unsigned int mivo_tol_remove_datum(stp_geometric_tolerance* tol, stp_general_datum_reference* ref) {
-    if (!tol || !ref) return 3;
-    ListOfstp_datum_reference_compartment* list = compartments(tol);
-    if (!list || list->empty()) return 3;
-    for (unsigned i = 0; i < list->size(); ++i) {
-        stp_datum_reference_compartment* compartment = list->get(i);
-        if (compartment == ref) {
-            list->removeAt(i);
-            discard(ref);
-            return 0;
-        }
-        if (removeBelow(compartment, ref, kSearchDepth) == 0) return 0;
-    }
-    return 3;
+    std::vector<unsigned> path;
+    if (!tol || !ref || !datumPath(tol, ref, path)) return 3;
+    // Taken out of the tolerance's own system or common datum: where those were shared, the ones the others use
+    // still list it, and discarding leaves it to them.
+    const unsigned position = path.back();
+    path.pop_back();
+    if (!removeOwnEntry(tol, path, position)) return 3;
+    discard(ref);
+    return 0;
 }
 
 unsigned int mivo_tol_remove_datum(stp_geometric_tolerance* tol, stp_datum* datum) {
@@ -129,7 +140,8 @@ unsigned int mivo_tol_remove_datum(stp_general_datum_reference* ref, stp_datum* 
 }
 
 unsigned int mivo_tol_remove_all_datums(stp_geometric_tolerance* tol) {
-    ListOfstp_datum_reference_compartment* list = compartments(tol);
+    stp_datum_system* ds = tol ? ownDatums(tol) : nullptr;
+    ListOfstp_datum_reference_compartment* list = ds ? ds->constituents() : nullptr;
     if (!list) return 3;
     std::vector<stp_datum_reference_compartment*> removed;
     for (unsigned i = 0; i < list->size(); ++i) removed.push_back(list->get(i));

@@ -107,7 +107,8 @@ stp_datum_system* mivo_tol_make_datums(stp_geometric_tolerance* tol) {
 stp_general_datum_reference* mivo_tol_add_datum(stp_geometric_tolerance* tol, stp_datum* datum) {
     if (!tol || !datum) return nullptr;
     if (stp_general_datum_reference* found = mivo_tol_get_datum_ref(tol, datum)) return found;
-    stp_datum_system* ds = mivo_tol_make_datums(tol);
+    // Appended to the tolerance's own system: another tolerance that uses the same one keeps its datums.
+    stp_datum_system* ds = mivo_tol_make_datums(tol) ? ownDatums(tol) : nullptr;
     if (!ds) return nullptr;
     auto* compartment = newReference<stp_datum_reference_compartment>(tol->design(), datum);
     ListOfstp_datum_reference_compartment* list = ds->constituents();
@@ -156,7 +157,7 @@ stp_general_datum_reference* mivo_tol_add_datum(stp_general_datum_reference* ref
 stp_general_datum_reference* mivo_tol_add_common_datum(stp_geometric_tolerance* tol, stp_datum* first,
                                                        stp_datum* second) {
     if (!tol || !first || !second) return nullptr;
-    stp_datum_system* ds = mivo_tol_make_datums(tol);
+    stp_datum_system* ds = mivo_tol_make_datums(tol) ? ownDatums(tol) : nullptr;
     ListOfstp_datum_reference_compartment* list = ds ? ds->constituents() : nullptr;
     if (!list) return nullptr;
     auto* compartment = newShapeAspect<stp_datum_reference_compartment>(tol->design(), first->of_shape());

@@ -11,6 +11,8 @@
 #include "nusk/ap242/stp_geometric_tolerance.h"
 #include "nusk/domain.h"
 
+#include <vector>
+
 namespace mivo_tol {
 
 /// Bits of the code that name a type: 0 to 21.
@@ -48,5 +50,24 @@ bool referencedInItsDesign(NuskObject* obj);
 void trashIfUnreferenced(NuskObject* obj);
 /// The legacy datum_reference of the set that refers to `datum`, or null.
 stp_datum_reference* legacyReference(stp_geometric_tolerance* tol, stp_datum* datum);
+
+// ---- a tolerance's own datums, before an edit ----
+// What the tolerance reaches may be shared: a datum system that other tolerances use too, a compartment or
+// element that another system or common datum lists. These give the tolerance its own copy of what an edit
+// changes, in its place, when anything besides its holder uses it; what is not shared is given as it is.
+
+/// True when anything of the object's design besides `owner` (and the object itself) refers to it.
+bool usedBesides(NuskObject* obj, NuskObject* owner);
+/// The tolerance's datum system, its own.
+stp_datum_system* ownDatums(stp_geometric_tolerance* tol);
+/// The positions from the tolerance's datum system down to `ref`: its compartment, then an element per level of
+/// common datum (as deep as searches go). False when the system does not hold it.
+bool datumPath(stp_geometric_tolerance* tol, stp_general_datum_reference* ref, std::vector<unsigned>& path);
+/// The reference at that path, its own along with every reference and the system above it; null for no path.
+stp_general_datum_reference* ownAt(stp_geometric_tolerance* tol, const std::vector<unsigned>& path);
+/// The tolerance's own reference in the place of `ref`; null when its datum system does not hold `ref`.
+stp_general_datum_reference* ownReference(stp_geometric_tolerance* tol, stp_general_datum_reference* ref);
+/// The tolerance's own legacy reference in the place of `ref`; null when its set does not list `ref`.
+stp_datum_reference* ownLegacyReference(stp_geometric_tolerance* tol, stp_datum_reference* ref);
 
 }  // namespace mivo_tol
