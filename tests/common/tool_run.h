@@ -10,6 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+/// The start of the small files the tool tests write, up to DATA: the first edition of AP242, a fixed
+/// description and name.
+#define MIVO_TEST_HEADER \
+    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n" \
+    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+
 namespace tool_run {
 
 struct ToolRun {
@@ -37,6 +43,11 @@ inline ToolRun run(const std::string& tool, const std::string& args, int seconds
 }
 
 inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+#ifdef MIVO_PATH
+/// `mivo ARGS`, as a user runs it.
+inline ToolRun mivo(const std::string& args) { return run(MIVO_PATH, args); }
+#endif
 
 /// Writes `text` to a file of that name in the tests' temporary folder and gives its path.
 inline std::string writeFile(const std::string& name, const std::string& text) {

@@ -3,11 +3,12 @@
 // usage. The records end inside the DATA section: each test adds its own, then ENDSEC and the end.
 #pragma once
 
+#include "../common/tool_run.h"
+
 #include <string>
 
 #define MIVO_TEST_ASSEMBLY_RECORDS \
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n" \
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n" \
+    MIVO_TEST_HEADER \
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n" \
     "#3=LENGTH_MEASURE_WITH_UNIT(LENGTH_MEASURE(25.4),#1);\n" \
     "#4=(CONVERSION_BASED_UNIT('INCH',#3)LENGTH_UNIT()NAMED_UNIT(#2));\n" \

@@ -23,8 +23,7 @@ std::string replaced(std::string text, const std::string& what, const std::strin
 }
 
 const char kGood[] =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    MIVO_TEST_HEADER
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\nENDSEC;\nEND-ISO-10303-21;\n";
 
 TEST(MivoArguments, EveryWrongArgumentIsAUsageErrorWithAMessage) {

@@ -8,16 +8,14 @@
 namespace {
 
 using tool_run::has;
+using tool_run::mivo;
 using tool_run::readAll;
 using tool_run::ToolRun;
 using tool_run::writeFile;
 
-ToolRun mivo(const std::string& args) { return tool_run::run(MIVO_PATH, args); }
-
 // Three shapes: one in millimetres, one in yards (no code stands for a yard), one in kilometres.
 const char kYardsAndKilometres[] =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    MIVO_TEST_HEADER
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
     "#2=(NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
     "#5=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n"

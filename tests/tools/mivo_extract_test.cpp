@@ -17,11 +17,10 @@
 namespace {
 
 using tool_run::has;
+using tool_run::mivo;
 using tool_run::readAll;
 using tool_run::ToolRun;
 using tool_run::writeFile;
-
-ToolRun mivo(const std::string& args) { return tool_run::run(MIVO_PATH, args); }
 
 // A top assembly in millimetres with a pin in inches (a usage placed by a relationship) and a washer (a mapped
 // item), a category and a layer that list things of all three, a property of the pin, one document referred to

@@ -19,15 +19,13 @@
 namespace {
 
 using tool_run::has;
+using tool_run::mivo;
 using tool_run::readAll;
 using tool_run::ToolRun;
 using tool_run::writeFile;
 
-ToolRun mivo(const std::string& args) { return tool_run::run(MIVO_PATH, args); }
-
 const char kGood[] =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    MIVO_TEST_HEADER
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT($,.METRE.));\n"
     "#3=CARTESIAN_POINT('',(0.,0.,0.));\nENDSEC;\nEND-ISO-10303-21;\n";
 
@@ -356,8 +354,7 @@ namespace {
 // Two millimetre contexts with uncertainties within 1% of each other (each with units of its own, the
 // steradian shared), a plain context, and duplicate application and product contexts.
 const char kContexts[] =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    MIVO_TEST_HEADER
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n"
     "#2=(NAMED_UNIT(*)PLANE_ANGLE_UNIT()SI_UNIT($,.RADIAN.));\n"
     "#3=(NAMED_UNIT(*)SI_UNIT($,.STERADIAN.)SOLID_ANGLE_UNIT());\n"
@@ -530,8 +527,7 @@ namespace {
 // A product with a shape aspect, a property represented by a text and a length, a document file known by an
 // external identification, a plain document, and an identification of the product.
 const char kProps[] =
-    "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','sys','');\n"
-    "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+    MIVO_TEST_HEADER
     "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#2=PRODUCT_CONTEXT('',#3,'mechanical');\n"
     "#3=APPLICATION_CONTEXT('design');\n#4=PRODUCT('bracket','Bracket','',(#2));\n"
     "#5=PRODUCT_DEFINITION_FORMATION('1','',#4);\n#6=PRODUCT_DEFINITION_CONTEXT('part definition',#3,'design');\n"
