@@ -165,6 +165,25 @@ TEST(Part21Reader, KeptRecordsRepeatTheirReferencesWithoutCountingThemAgain) {
     EXPECT_NE(writeText(r.design.get()).find("#3=AXIS2_PLACEMENT_3D('',#2,$,$,'extra');"), std::string::npos);
 }
 
+TEST(Part21Reader, KeptRecordsCountTheReferencesTheirValuesCouldNotTake) {
+    // #1 and #4 are referred to only where no value takes them (a derived attribute, a value that does not
+    // fit): unless the kept records count them, a pass that deletes what nothing refers to (a merge of units
+    // deletes a duplicate's dimensions) deletes them, and the records are written with $ in their place.
+    Read r = readText(p21File(
+        "#1=DIMENSIONAL_EXPONENTS(1.,0.,0.,0.,0.,0.,0.);\n"
+        "#2=(LENGTH_UNIT()NAMED_UNIT(#1)SI_UNIT(.MILLI.,.METRE.));\n"
+        "#3=LENGTH_MEASURE_WITH_UNIT(VENDOR_MEASURE(#4),#2);\n"
+        "#4=DIMENSIONAL_EXPONENTS(0.,0.,1.,0.,0.,0.,0.);\n"
+        "#5=LENGTH_MEASURE_WITH_UNIT(VENDOR_MEASURE(#2),#2);\n"));
+    for (uint32_t kept : {2u, 3u, 5u}) {
+        ASSERT_NE(r[kept], nullptr) << kept;
+        EXPECT_TRUE(r[kept]->hasOriginalRecord()) << kept;
+    }
+    EXPECT_EQ(nusk_refcount(r[1]), 1u);
+    EXPECT_EQ(nusk_refcount(r[4]), 1u);
+    EXPECT_EQ(nusk_refcount(r[2]), 3u);  // #3's unit, #5's unit, and #5's value that does not fit
+}
+
 TEST(Part21Reader, UndefinedReferencesWhereValuesBelongReadAsUnset) {
     // The only misfit of #5, #6 and #9 is a reference standing for a value; none of those references is defined,
     // so each reads as $ and the instance is written from its values, the way its output reads back.

@@ -456,10 +456,8 @@ void Reader::keepOriginal(NuskObject* obj, std::string_view rhs) {
     std::vector<uint32_t> ids;
     for (NuskObject* r : raw.refs) ids.push_back(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r) >> 1));
     NuskStore::keepOriginal(obj, std::move(raw));
-    // The kept record's references follow substitutes and moves like the instance's own, but they are the
-    // same references of the file: they do not count again.
-    auto* kept = const_cast<NuskRawText*>(NuskStore::originalOf(obj));
-    for (size_t i = 0; i < ids.size(); ++i) reference(&kept->refs[i], ids[i], nullptr, false);
+    // The kept record's references follow substitutes and moves like the instance's own.
+    referFromKeptRecord(obj, const_cast<NuskRawText*>(NuskStore::originalOf(obj)), ids);
     if (!refsForValues_.empty() && refsForValues_.size() == mismatchCount_) refMisfits_.push_back({obj, refsForValues_});
 }
 

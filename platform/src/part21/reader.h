@@ -93,6 +93,13 @@ private:
     void abandon(NuskObject* obj);
     void startRecord();
     void keepOriginal(NuskObject* obj, std::string_view rhs);
+    /// Binds a kept record's references. Those the record's values hold are the same references of the file and
+    /// do not count again; those the values could not take (inside a value that did not fit, or where the schema
+    /// derives one) count now, so that nothing the record refers to passes for unused and is deleted by a pass
+    /// that deletes what nothing refers to (a merge of units, a duplicate's dimensions).
+    void referFromKeptRecord(NuskObject* obj, NuskRawText* kept, const std::vector<uint32_t>& ids);
+    /// The numbers the values of the record being read refer to, once each time they do.
+    std::vector<uint32_t> numbersHeldByValues(NuskObject* obj);
     void dropOriginalsThatFit();
     /// The record as read, references held as tagged numbers. `binaryProblem` (when given) receives what is wrong
     /// with the first binary literal that is not valid. False when the text is not a record at all.

@@ -14,6 +14,7 @@
 #include "nusk/select.h"
 #include "nusk/units.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -401,6 +402,42 @@ Reader::Fit Reader::readPlain(Cursor& c, const NuskDomain* type, NuskSlot& out) 
     }
     mismatch(withArticle(type->name()) + " was expected, found " + std::string(c.upcoming()));
     return skipValue(c, 0) ? Fit::ok : Fit::broken;
+}
+
+std::vector<uint32_t> Reader::numbersHeldByValues(NuskObject* obj) {
+    // Looked for only when a record is kept, so that reading a reference costs nothing more: the objects in the
+    // instance's slots and in the selects and aggregates made for it, and the references still waiting for their
+    // instance, the last ones waiting (those of this record).
+    std::vector<uint32_t> ids;
+    auto add = [&ids](const NuskObject* o) {
+        if (o && !o->domain()->typeIsAggregate() && !o->domain()->typeIsSelect() && o->entity_id())
+            ids.push_back(o->entity_id());
+    };
+    if (const NuskSlot* slots = obj->entitySlots()) {
+        const auto& atts = obj->domain()->slotAttributes();
+        for (size_t i = 0; i < atts.size(); ++i)
+            if (atts[i]->valueDomain() && atts[i]->valueDomain()->primitive() == NuskPrimitive::object) add(slots[i].o);
+    }
+    for (NuskObject* made : madeInRecord_) {
+        if (made->domain()->typeIsSelect()) {
+            add(static_cast<NuskUnion*>(made)->object());
+        } else if (auto* aggregate = dynamic_cast<NuskAggregate*>(made); aggregate && aggregate->holdsObjects()) {
+            for (unsigned i = 0; i < aggregate->size(); ++i) add(aggregate->getObject(i));
+        }
+    }
+    for (size_t i = fixups_.size(); i-- > 0 && fixups_[i].instance == instance_;)
+        if (fixups_[i].counted) ids.push_back(fixups_[i].id);
+    return ids;
+}
+
+void Reader::referFromKeptRecord(NuskObject* obj, NuskRawText* kept, const std::vector<uint32_t>& ids) {
+    std::vector<uint32_t> heldByValues = numbersHeldByValues(obj);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto held = std::find(heldByValues.begin(), heldByValues.end(), ids[i]);
+        const bool countsNow = held == heldByValues.end();
+        if (!countsNow) *held = 0;  // numbers start at 1: each value's reference stands for one of the record's
+        reference(&kept->refs[i], ids[i], nullptr, countsNow);
+    }
 }
 
 }  // namespace nusk_p21
