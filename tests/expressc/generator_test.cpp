@@ -59,6 +59,28 @@ TEST(ExpresscResolve, NamesTypesAndRedeclarations) {
     EXPECT_EQ(valueKindOf(c.resolved, named).kind, ValueKind::Kind::aggregate);
 }
 
+TEST(ExpresscResolve, AnInheritedRealRedeclaredAsAnIntegerIsListedForTheWriter) {
+    // Only a narrowing of a stored real to an integer changes how a value is written; the redeclaration may
+    // name the attribute through a subtype of the entity that declares it, and the type through defined types.
+    Compiled c = compile(R"(SCHEMA lits;
+TYPE count = INTEGER; END_TYPE;
+TYPE amount = NUMBER; END_TYPE;
+TYPE short_text = STRING; END_TYPE;
+ENTITY literal; the_value : amount; label : STRING; END_ENTITY;
+ENTITY simple_literal SUBTYPE OF (literal); END_ENTITY;
+ENTITY int_lit SUBTYPE OF (simple_literal); SELF\simple_literal.the_value : count; END_ENTITY;
+ENTITY real_lit SUBTYPE OF (literal); SELF\literal.the_value : REAL; END_ENTITY;
+ENTITY narrow_label SUBTYPE OF (literal); SELF\literal.label : short_text; END_ENTITY;
+END_SCHEMA;)");
+    ASSERT_TRUE(c.ok) << c.error;
+    const Entity* integer = c.resolved.entity("int_lit");
+    ASSERT_EQ(integer->integerRedecl.size(), 1u);
+    EXPECT_EQ(integer->integerRedecl[0].first->name, "literal");
+    EXPECT_EQ(integer->integerRedecl[0].second, "the_value");
+    EXPECT_TRUE(c.resolved.entity("real_lit")->integerRedecl.empty());
+    EXPECT_TRUE(c.resolved.entity("narrow_label")->integerRedecl.empty());
+}
+
 TEST(ExpresscResolve, DanglingNamesAndCyclesAreErrorsWithTheirLine) {
     Compiled unknownType = compile("SCHEMA s;\nENTITY a;\n x : nowhere;\nEND_ENTITY;\nEND_SCHEMA;");
     EXPECT_FALSE(unknownType.ok);

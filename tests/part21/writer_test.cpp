@@ -77,6 +77,31 @@ TEST(Part21Writer, DerivedAttributesComplexRecordsAndEmptyOptionalSets) {
     EXPECT_NE(out.find("=DATUM_REFERENCE_COMPARTMENT('',$,$,$,$,$);"), std::string::npos) << out;
 }
 
+TEST(Part21Writer, ARealThatTheTypeRedeclaresAsAnIntegerIsWrittenAsOneWhenWhole) {
+    // int_literal (and integer_representation_item under it) makes the NUMBER the_value an INTEGER; a real
+    // literal keeps it a real. A value that is not whole is written as read rather than changed.
+    nusk_ap242_schema();
+    Read r = readText(p21File("#1=INTEGER_REPRESENTATION_ITEM('a',46);\n#2=INTEGER_REPRESENTATION_ITEM('b',3.);\n"
+                              "#3=INTEGER_REPRESENTATION_ITEM('c',-7);\n#4=REAL_REPRESENTATION_ITEM('d',46.);\n"
+                              "#5=INTEGER_REPRESENTATION_ITEM('e',2.5);\n"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    auto* made = new (r.design.get()) stp_integer_representation_item();
+    made->name("f");
+    made->the_value(1152921504606846976.0);  // 2^60: whole, and exact as a double
+    auto* unset = new (r.design.get()) stp_integer_representation_item();
+    unset->name("g");
+    const std::string out = writeText(r.design.get());
+    for (const char* written : {"=INTEGER_REPRESENTATION_ITEM('a',46);", "=INTEGER_REPRESENTATION_ITEM('b',3);",
+                                "=INTEGER_REPRESENTATION_ITEM('c',-7);", "=REAL_REPRESENTATION_ITEM('d',46.);",
+                                "=INTEGER_REPRESENTATION_ITEM('e',2.5);",
+                                "=INTEGER_REPRESENTATION_ITEM('f',1152921504606846976);",
+                                "=INTEGER_REPRESENTATION_ITEM('g',$);"})
+        EXPECT_NE(out.find(written), std::string::npos) << written << "\n" << out;
+    Read back = readText(out);
+    ASSERT_EQ(back.result.status, NuskReadStatus::ok);
+    EXPECT_EQ(compareDesigns(r.design.get(), back.design.get()), "");
+}
+
 TEST(Part21Writer, ReferencesOutsideTheDesignAreWrittenUnset) {
     nusk_ap242_schema();
     NuskDesign design("a"), other("b");

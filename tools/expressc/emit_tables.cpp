@@ -1,4 +1,5 @@
-// The dictionary tables: every named type, entity, attribute, derived redeclaration and supertype constraint.
+// The dictionary tables: every named type, entity, attribute, derived or integer redeclaration and supertype
+// constraint.
 #include "emit.h"
 #include "naming.h"
 
@@ -87,8 +88,9 @@ std::string Generator::constraintCode(const SupertypeExpr& e) {
 }
 
 std::string Generator::tablesSource() {
-    std::ostringstream named, entities, attributes, derived, items, values, supers, code;
+    std::ostringstream named, entities, attributes, derived, integers, items, values, supers, code;
     int itemCount = 0, valueCount = 0, superCount = 0, attributeCount = 0, derivedCount = 0, codeCount = 0;
+    int integerCount = 0;
     for (const Named& n : r_.named) {
         if (n.kind == Named::Kind::entity) {
             named << "    {" << quoted(n.name) << ", NamedRow::entity, 0, 0, " << n.entity->index << "},\n";
@@ -133,6 +135,11 @@ std::string Generator::tablesSource() {
             derived << "    {" << r_.find(d.first->name)->index << ", " << quoted(d.second) << "},  // " << e.name
                     << "\n";
         derivedCount += static_cast<int>(e.derivedRedecl.size());
+        for (const auto& i : e.integerRedecl) {
+            integers << "    {" << r_.find(e.name)->index << ", " << r_.find(i.first->name)->index << ", "
+                     << quoted(i.second) << "},  // " << e.name << "\n";
+            ++integerCount;
+        }
     }
     std::ostringstream defaults;
     for (const auto& d : defaults_)
@@ -143,6 +150,7 @@ std::string Generator::tablesSource() {
     out << "const EntityRow kEntities[] = {\n" << entities.str() << "};\n\n";
     out << "const AttributeRow kAttributes[] = {\n" << attributes.str() << "};\n\n";
     out << "const DerivedRow kDerived[] = {\n" << derived.str() << "    {0, nullptr}};\n\n";
+    out << "const IntegerRow kIntegers[] = {\n" << integers.str() << "    {-1, -1, nullptr}};\n\n";
     out << "const TypeRefRow kTypeRefs[] = {\n";
     for (const std::string& row : typeRefRows_) out << "    " << row << ",\n";
     out << "};\n\n";
@@ -160,6 +168,7 @@ std::string Generator::tablesSource() {
         << "        kEntities, " << r_.entities.size() << ",\n"
         << "        kAttributes, " << attributeCount << ",\n"
         << "        kDerived, " << derivedCount << ",\n"
+        << "        kIntegers, " << integerCount << ",\n"
         << "        kTypeRefs, " << typeRefRows_.size() << ",\n"
         << "        kSelectItems, kEnumValues, kSupertypes, kConstraintCode,\n"
         << "        kDefaults, " << defaults_.size() << ",\n"

@@ -121,6 +121,17 @@ Entity* declarer(Entity* owner, const std::string& attribute) {
     return nullptr;
 }
 
+/// True when `redeclared` makes an attribute that `owner` stores as a real (REAL or NUMBER: int_literal's
+/// the_value) an integer. Instances keep the value where the owner's attribute keeps it, as a real; the writer
+/// needs to know, so that an integer is written as one.
+bool narrowsRealToInteger(const Resolved& r, const Entity& owner, const Attribute& redeclared) {
+    for (const Attribute& a : owner.decl->attributes)
+        if (a.redeclares.empty() && a.name == redeclared.name)
+            return valueKindOf(r, a.type).kind == ValueKind::Kind::real &&
+                   valueKindOf(r, redeclared.type).kind == ValueKind::Kind::integer;
+    return false;
+}
+
 bool collectAttributes(Resolved& r, std::string& error) {
     for (Entity& e : r.entities) {
         for (const Attribute& a : e.decl->attributes) {
@@ -129,11 +140,13 @@ bool collectAttributes(Resolved& r, std::string& error) {
                 e.own.push_back(&a);
                 continue;
             }
-            Entity* owner = r.entity(a.redeclares);
-            if (!owner || !declarer(owner, a.name)) {
+            Entity* named = r.entity(a.redeclares);
+            Entity* owner = named ? declarer(named, a.name) : nullptr;
+            if (!owner) {
                 error = at(a.line, "redeclared attribute " + a.redeclares + "." + a.name + " does not exist");
                 return false;
             }
+            if (narrowsRealToInteger(r, *owner, a)) e.integerRedecl.emplace_back(owner, a.name);
         }
         for (const Derived& d : e.decl->derived) {
             if (d.redeclares.empty()) continue;

@@ -34,6 +34,9 @@ struct Entity {
     std::vector<Entity*> supertypes;
     std::vector<const Attribute*> own;                           // explicit, redeclarations left out
     std::vector<std::pair<Entity*, std::string>> derivedRedecl;  // (owner entity, attribute) written `*`
+    // (owner entity, attribute) that the owner stores as a real (REAL or NUMBER) and this entity redeclares as
+    // an integer: written as integers in instances of this entity.
+    std::vector<std::pair<Entity*, std::string>> integerRedecl;
     std::vector<Entity*> closure;                                // Part 21 order, itself last
     int index = 0;
 };

@@ -8027,6 +8027,10 @@ const DerivedRow kDerived[] = {
     {1821, "r_z"},  // universal_pair
     {0, nullptr}};
 
+const IntegerRow kIntegers[] = {
+    {1687, 1796, "the_value"},  // int_literal
+    {-1, -1, nullptr}};
+
 const TypeRefRow kTypeRefs[] = {
     {TypeRefRow::named, 0, 1},
     {TypeRefRow::named, 0, 8},
@@ -17494,6 +17498,7 @@ const Tables& ap242Tables() {
         kEntities, 2407,
         kAttributes, 2322,
         kDerived, 345,
+        kIntegers, 1,
         kTypeRefs, 922,
         kSelectItems, kEnumValues, kSupertypes, kConstraintCode,
         kDefaults, 7,

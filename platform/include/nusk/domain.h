@@ -70,6 +70,8 @@ public:
     bool isDerivedIn(const NuskDomain* entity) const;
     /// Entities that redeclare the attribute as derived.
     const std::vector<NuskDomain*>& derivedIn() const { return derivedIn_; }
+    /// Entities that redeclare the attribute, a real (REAL or NUMBER), as an integer (int_literal's the_value).
+    const std::vector<NuskDomain*>& integerIn() const { return integerIn_; }
     /// Node type of the slot that holds the attribute's value (see NuskNodeType).
     int slotNodeType() const;
     /// Position of the attribute among the explicit attributes of its owner.
@@ -93,6 +95,7 @@ private:
     bool hasDefault_ = false;
     NuskSlot default_{};
     std::vector<NuskDomain*> derivedIn_;
+    std::vector<NuskDomain*> integerIn_;
 };
 
 class NuskDomain : public NuskObject {
@@ -142,6 +145,12 @@ public:
     bool slotIsDerived(unsigned slot) const {
         ensureSlots();
         return derivedSlots_[slot] != 0;
+    }
+    /// True when the slot holds a real that this domain redeclares as an integer: the value is kept as a real,
+    /// and written as an integer when it is whole.
+    bool slotIsInteger(unsigned slot) const {
+        ensureSlots();
+        return slot < integerSlots_.size() && integerSlots_[slot] != 0;
     }
     /// slotIsDerived for every slot at once, one flag (0 or 1) per slot, for loops over the slots.
     const std::vector<uint8_t>& derivedSlotFlags() const {
@@ -216,6 +225,7 @@ private:
     // Instance layout (entities and complex domains; selects and aggregates list their value attributes).
     std::vector<NuskAttribute*> slots_;
     std::vector<uint8_t> derivedSlots_;
+    std::vector<uint8_t> integerSlots_;  // empty when no slot is redeclared as an integer
     std::vector<NuskSlot> unsetSlots_;
     std::vector<NuskDomain*> closure_;
     std::vector<NuskDomain*> leaves_;

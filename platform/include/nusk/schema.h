@@ -79,6 +79,9 @@ public:
     void setDeclaredElementDomain(NuskAttribute* att, NuskDomain* element);
     /// `entity` redeclares `att` (of one of its supertypes) as derived: instances write it as `*`.
     void redeclareDerived(NuskDomain* entity, NuskAttribute* att);
+    /// `entity` redeclares `att`, a real (REAL or NUMBER) of one of its supertypes, as an integer: instances
+    /// keep the value as a real, and a whole value is written as an integer.
+    void redeclareInteger(NuskDomain* entity, NuskAttribute* att);
     void setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr);
     NuskDomain* addSelect(const char* name, const std::vector<NuskDomain*>& alternatives);
     /// Selects may name alternatives declared after them; fill them in before seal.

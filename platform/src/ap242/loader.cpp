@@ -125,6 +125,9 @@ private:
                 if (NuskAttribute* a = ownAttribute(t_.derived[k].owner, t_.derived[k].attribute))
                     schema_->redeclareDerived(gNamed[e.named], a);
         }
+        for (int k = 0; k < t_.integerCount; ++k)
+            if (NuskAttribute* a = ownAttribute(t_.integers[k].owner, t_.integers[k].attribute))
+                schema_->redeclareInteger(gNamed[t_.integers[k].entity], a);
     }
 
     /// True when the type ref is an aggregate, directly or through defined types.

@@ -49,6 +49,14 @@ struct DerivedRow {
     const char* attribute;
 };
 
+/// A redeclaration of an inherited real (REAL or NUMBER) attribute as an integer: instances of `entity` keep
+/// the value as the attribute does, and it is written as an integer.
+struct IntegerRow {
+    int32_t entity;  // named index of the redeclaring entity
+    int32_t owner;   // named index of the entity that declares the attribute
+    const char* attribute;
+};
+
 /// The value a new instance has for an attribute until it is set.
 struct DefaultRow {
     int32_t attribute;  // attribute row
@@ -68,6 +76,8 @@ struct Tables {
     int attributeCount;
     const DerivedRow* derived;
     int derivedCount;
+    const IntegerRow* integers;
+    int integerCount;
     const TypeRefRow* typeRefs;
     int typeRefCount;
     const int32_t* selectItems;

@@ -173,6 +173,19 @@ private:
         out_ += ')';
     }
 
+    /// A real that the instance's type redeclares as an integer: a whole value is written as the integer it is
+    /// (46, not 46.); any other is written as the real it holds, so that nothing read or set is lost.
+    void realAsInteger(double v) {
+        constexpr double kInt64Bound = 9223372036854775808.0;  // 2^63
+        if (v != NUSK_NULL_REAL && std::isfinite(v) && v == std::trunc(v) && v >= -kInt64Bound && v < kInt64Bound) {
+            char buf[24];
+            auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(v));
+            out_.append(buf, static_cast<size_t>(r.ptr - buf));
+            return;
+        }
+        real(v);
+    }
+
     void plain(const NuskSlot& slot, const NuskDomain* type) {
         switch (type->primitive()) {
         case NuskPrimitive::real: return real(slot.d);
@@ -221,6 +234,8 @@ private:
             if (i > first) out_ += ',';
             if (derived[i])
                 out_ += '*';
+            else if (d->slotIsInteger(static_cast<unsigned>(i)))
+                realAsInteger(slots[i].d);
             else
                 value(slots[i], atts[i]->valueDomain(), atts[i]);
         }

@@ -219,6 +219,11 @@ void NuskSchema::redeclareDerived(NuskDomain* entity, NuskAttribute* att) {
     if (entity && att) att->derivedIn_.push_back(entity);
 }
 
+void NuskSchema::redeclareInteger(NuskDomain* entity, NuskAttribute* att) {
+    if (entity && att && att->valueDomain() && att->valueDomain()->primitive() == NuskPrimitive::real)
+        att->integerIn_.push_back(entity);
+}
+
 void NuskSchema::setSupertypeConstraint(NuskDomain* entity, NuskSupertypeExpr expr) {
     constraints_[entity] = std::move(expr);
 }
@@ -456,10 +461,19 @@ void NuskSchema::fillSlots(NuskDomain* d, const std::vector<NuskDomain*>& blockO
         for (NuskAttribute* a : e->ownAttributes_) d->slots_.push_back(a);
     }
     d->derivedSlots_.assign(d->slots_.size(), 0);
+    d->integerSlots_.clear();
     d->unsetSlots_.clear();
+    const auto isAncestor = [d](const NuskDomain* by) {
+        return by && std::binary_search(d->ancestors_.begin(), d->ancestors_.end(), by->index_);
+    };
     for (size_t i = 0; i < d->slots_.size(); ++i) {
         for (NuskDomain* by : d->slots_[i]->derivedIn_)
-            if (by && std::binary_search(d->ancestors_.begin(), d->ancestors_.end(), by->index_)) d->derivedSlots_[i] = 1;
+            if (isAncestor(by)) d->derivedSlots_[i] = 1;
+        for (NuskDomain* by : d->slots_[i]->integerIn_) {
+            if (!isAncestor(by)) continue;
+            d->integerSlots_.resize(d->slots_.size(), 0);
+            d->integerSlots_[i] = 1;
+        }
         const NuskAttribute* a = d->slots_[i];
         d->unsetSlots_.push_back(a->hasDefault_ ? a->default_ : unsetSlotFor(a->valueDomain()));
     }
