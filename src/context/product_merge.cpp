@@ -7,6 +7,8 @@
 #include "nusk/ap242/all.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 using namespace mivo_contexts;
@@ -20,11 +22,26 @@ constexpr size_t kTextCount = sizeof kComparedTexts / sizeof kComparedTexts[0];
 struct Element {
     NuskObject* obj;
     const char* texts[kTextCount];  // null when unset or when the type lacks the attribute
-    bool hasItems;                  // an element with items is equal only to itself
+    bool carriesMore;               // equal only to itself: see carriesMoreThanItIsComparedBy
 };
 
+/// True when the type has an attribute beyond the name, the frame of reference and the compared texts: the
+/// items of an instance usage context assignment, the language of a language-dependent exchange context, the
+/// identification context of an identification-dependent one. Merging two such elements would give one of them
+/// the other's value of it, so each is equal only to itself.
+bool carriesMoreThanItIsComparedBy(const NuskDomain* type) {
+    for (const NuskAttribute* att : type->slotAttributes()) {
+        const char* name = att->name();
+        const bool ignored = !std::strcmp(name, "name") || !std::strcmp(name, "frame_of_reference");
+        const bool compared = std::any_of(std::begin(kComparedTexts), std::end(kComparedTexts),
+                                          [name](const char* text) { return !std::strcmp(name, text); });
+        if (!ignored && !compared) return true;
+    }
+    return false;
+}
+
 Element elementOf(NuskObject* obj) {
-    Element e{obj, {}, obj->domain()->findTypeAttribute("items") != nullptr};
+    Element e{obj, {}, carriesMoreThanItIsComparedBy(obj->domain())};
     for (size_t i = 0; i < kTextCount; ++i)
         if (NuskAttribute* att = obj->domain()->findTypeAttribute(kComparedTexts[i])) e.texts[i] = obj->getString(att);
     return e;
@@ -35,7 +52,7 @@ int compareElements(const Element& a, const Element& b) {
     if (int c = typeOrder(a.obj->domain(), b.obj->domain())) return c;
     for (size_t i = 0; i < kTextCount; ++i)
         if (int c = textOrder(a.texts[i], b.texts[i])) return c;
-    return a.hasItems ? identityOrder(a.obj, b.obj) : 0;
+    return a.carriesMore ? identityOrder(a.obj, b.obj) : 0;
 }
 
 }  // namespace

@@ -58,14 +58,30 @@ TEST_F(ProductContextMerging, DifferentTypesAndDifferentTextsStayApart) {
         EXPECT_EQ(e->design(), &design) << e->domain()->name();
 }
 
-TEST_F(ProductContextMerging, ElementsWithItemsNeverMerge) {
+TEST_F(ProductContextMerging, ElementsCarryingMoreThanTheComparedTextsNeverMerge) {
+    // Items, a language or an identification context would be lost to one of the two: a French definition's
+    // context said English after a merge.
     auto* a = element<stp_instance_usage_context_assignment>();
     a->life_cycle_stage("design");
     auto* b = element<stp_instance_usage_context_assignment>();
     b->life_cycle_stage("design");
+    auto* english = new (&design) stp_language();
+    english->name("eng");
+    auto* french = new (&design) stp_language();
+    french->name("fra");
+    auto* inEnglish = element<stp_language_dependent_product_definition_exchange_context>();
+    inEnglish->life_cycle_stage("design");
+    inEnglish->language(english);
+    auto* inFrench = element<stp_language_dependent_product_definition_exchange_context>();
+    inFrench->life_cycle_stage("design");
+    inFrench->language(french);
+    auto* alsoInEnglish = element<stp_language_dependent_product_definition_exchange_context>();
+    alsoInEnglish->life_cycle_stage("design");
+    alsoInEnglish->language(english);
     EXPECT_EQ(mivo_merge_product_contexts(&design), 0u);
-    EXPECT_EQ(a->design(), &design);
-    EXPECT_EQ(b->design(), &design);
+    for (NuskObject* e : std::initializer_list<NuskObject*>{a, b, inEnglish, inFrench, alsoInEnglish})
+        EXPECT_EQ(e->design(), &design) << e->entity_id();
+    EXPECT_EQ(inFrench->language(), french);
 }
 
 TEST_F(ProductContextMerging, UnsetTextsMatchOnlyUnsetTexts) {
