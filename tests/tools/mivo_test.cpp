@@ -171,6 +171,17 @@ TEST(MivoTool, CatWritesWhatItRead) {
     EXPECT_EQ(mivo("cat " + in + " -o /nonexistent/dir/out.stp").status, 2);
 }
 
+TEST(MivoTool, AFileWithoutANameIsNamedAfterTheFileWrittenNotItsTemporaryFile) {
+    std::string unnamed = kGood;
+    unnamed.replace(unnamed.find("FILE_NAME('n',"), 14, "FILE_NAME('',");
+    const std::string in = writeFile("unnamed-in.stp", unnamed);
+    const std::string out = testing::TempDir() + "named-out.stp";
+    ASSERT_EQ(mivo("cat " + in + " -o " + out).status, 0);
+    std::ifstream written(out);
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("FILE_NAME('named-out.stp','t',"), std::string::npos) << text.substr(0, 300);
+}
+
 }  // namespace
 
 namespace {

@@ -62,6 +62,10 @@ mode_t defaultMode() {
 /// to a file, that file is replaced and the link stays; a file replaced keeps its permissions. A device or a
 /// pipe (/dev/null, /dev/stdout) cannot be replaced: it is written as the text comes.
 NuskWriteResult writeReplacing(NuskDesign* design, const std::string& out) {
+    // A design without a name is named after the file it is written to: after OUT, not after the temporary file
+    // written first, whose name exists for a moment only.
+    NuskFileHeader& header = design->header();
+    if (header.name.empty()) header.name = out.substr(out.find_last_of('/') + 1);
     struct stat existing;
     const bool exists = stat(out.c_str(), &existing) == 0;  // through links
     if (exists && !S_ISREG(existing.st_mode)) return nusk_write_step(design, out.c_str());
