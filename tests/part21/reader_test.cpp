@@ -427,18 +427,21 @@ TEST(Part21Reader, HeaderIsKept) {
     EXPECT_NE(out.find("FILE_POPULATION('x',$,$);"), std::string::npos);
 }
 
-TEST(Part21Reader, SectionsAfterTheDataAreWrittenBackAsTheyStand) {
-    // Anchors, references and a signature, whose base64 text holds no semicolon and makes one statement with its
-    // ENDSEC: each is written back once, and the file ends once.
+TEST(Part21Reader, SectionsBesideTheDataAreWrittenBackWhereTheyBelong) {
+    // Anchors and references after the data, as some files have them: written back before it, where they belong;
+    // a signature, whose base64 text holds no semicolon and makes one statement with its ENDSEC, where it stood.
+    // Each is written back once, and the file ends once.
     const std::string data = p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));");
     const std::string body = data.substr(0, data.find("END-ISO-10303-21;"));
-    const std::string sections = "ANCHOR;\n<origin>=#1;\nENDSEC;\nREFERENCE;\n#10=<other.stp#a>;\nENDSEC;\n"
-                                 "SIGNATURE;\nMIIBc2lnbmF0dXJl+/==\nENDSEC;\n";
-    Read r = readText(body + sections + "END-ISO-10303-21;\n");
+    const std::string anchor = "ANCHOR;\n<origin>=#1;\nENDSEC;\n";
+    const std::string reference = "REFERENCE;\n#10=<other.stp#a>;\nENDSEC;\n";
+    const std::string signature = "SIGNATURE;\nMIIBc2lnbmF0dXJl+/==\nENDSEC;\n";
+    Read r = readText(body + anchor + reference + signature + "END-ISO-10303-21;\n");
     EXPECT_EQ(r.result.status, NuskReadStatus::ok);
     EXPECT_EQ(r.result.errorCount, 0u);
     const std::string out = writeText(r.design.get());
-    EXPECT_NE(out.find("ENDSEC;\n" + sections + "END-ISO-10303-21;\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("ENDSEC;\n" + anchor + reference + "DATA;\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("ENDSEC;\n" + signature + "END-ISO-10303-21;\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("END-ISO-10303-21;"), out.rfind("END-ISO-10303-21;")) << out;
 
     // A section left open before the end of the file: an error, and closed where it ends, so that what is
@@ -447,11 +450,47 @@ TEST(Part21Reader, SectionsAfterTheDataAreWrittenBackAsTheyStand) {
     EXPECT_TRUE(open.hasMessage("a section is not closed with ENDSEC; before END-ISO-10303-21;"));
     EXPECT_FALSE(open.hasMessage("the file ends without END-ISO-10303-21;"));
     const std::string closed = writeText(open.design.get());
-    EXPECT_NE(closed.find("ANCHOR;\n<origin>=#1;\nENDSEC;\nEND-ISO-10303-21;\n"), std::string::npos) << closed;
+    EXPECT_NE(closed.find("ANCHOR;\n<origin>=#1;\nENDSEC;\nDATA;\n"), std::string::npos) << closed;
     EXPECT_EQ(closed.find("END-ISO-10303-21;"), closed.rfind("END-ISO-10303-21;")) << closed;
     Read cut = readText(body + "SIGNATURE;\nMIIBc2ln");
     EXPECT_TRUE(cut.hasMessage("the file ends without END-ISO-10303-21;"));
     EXPECT_NE(writeText(cut.design.get()).find("SIGNATURE;\nMIIBc2ln\nENDSEC;\nEND-ISO-10303-21;\n"), std::string::npos);
+}
+
+TEST(Part21Reader, InstancesOfOtherFilesAreKeptAndSignaturesAfterTheEndToo) {
+    // The REFERENCE section's #100 is an instance of another file: the data's reference to it holds it, no new
+    // instance takes its number, a second definition of it is an error and gets a number of its own, and it is
+    // written back in the section, not among the data. The signature after the end of the file is kept.
+    const std::string text =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('d'),'2;1');\nFILE_NAME('n','t',(''),(''),'','','');\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\n"
+        "REFERENCE;\n#100 = <http://x/y.stp#z> /* the point */;\n#101=other;\nENDSEC;\nDATA;\n"
+        "#1=CARTESIAN_POINT('',(0.,0.,0.));\n#2=VERTEX_POINT('',#100);\n#100=CARTESIAN_POINT('again',(1.,1.,1.));\n"
+        "ENDSEC;\nEND-ISO-10303-21;\nSIGNATURE;\nQUFBQS9CQkJCPT0K\nENDSEC;\n";
+    Read r = readText(text);
+    EXPECT_EQ(r.result.errorCount, 2u);
+    EXPECT_TRUE(r.hasMessage("a statement of the REFERENCE section that is not #N=<resource>; is left out"));
+    EXPECT_TRUE(r.hasMessage("#100 is defined twice"));
+    EXPECT_FALSE(r.hasMessage("refers to #100"));
+    NuskObject* external = r[100];
+    ASSERT_NE(external, nullptr);
+    EXPECT_TRUE(nusk_is_external_reference(external));
+    EXPECT_FALSE(nusk_is_external_reference(r[1]));
+    EXPECT_EQ(r[2]->getObject("vertex_geometry"), external);
+    NuskObject* made = r.design->pnewInstance(nusk_domain_NuskRawRecord());
+    EXPECT_GT(made->entity_id(), 100u);
+    nusk_move_to_trash(made);
+
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("ENDSEC;\nREFERENCE;\n#100=<http://x/y.stp#z>;\nENDSEC;\nDATA;\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("#2=VERTEX_POINT('',#100);"), std::string::npos) << out;
+    EXPECT_EQ(out.find("#100=", out.find("DATA;")), std::string::npos) << out;
+    EXPECT_NE(out.find("=CARTESIAN_POINT('again',"), std::string::npos) << out;
+    const std::string end = "END-ISO-10303-21;\nSIGNATURE;\nQUFBQS9CQkJCPT0K\nENDSEC;\n";
+    EXPECT_EQ(out.substr(out.size() - end.size()), end) << out;
+    Read back = readText(out);
+    EXPECT_EQ(back.result.errorCount, 0u);
+    EXPECT_EQ(compareDesigns(r.design.get(), back.design.get()), "");
 }
 
 TEST(Part21Reader, ADuplicateNumberKeepsBothInstancesAndTakesNoNumberTheFileUses) {

@@ -337,6 +337,20 @@ TEST(Part21TwoParts, WhatFollowsTheSecondPartIsReadWithExactLines) {
     }
 }
 
+TEST(Part21TwoParts, InstancesOfOtherFilesAndSignaturesAfterTheEndReadTheSameInTwoParts) {
+    // The second half refers to an instance that the REFERENCE section before the data defines.
+    const std::string text =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION(('t'),'2;1');\nFILE_NAME('t','2026-01-01T00:00:00',(''),(''),"
+        "'','','');\nFILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF'));\nENDSEC;\n"
+        "REFERENCE;\n#9000=<other.stp#p>;\nENDSEC;\nDATA;\n" +
+        mesh(300) + "#2000=VERTEX_POINT('',#9000);\nENDSEC;\nEND-ISO-10303-21;\nSIGNATURE;\nQUFB\nENDSEC;\n";
+    EXPECT_TRUE(readsTheSameInTwoParts(text));
+    Read two = readWith(text, 2);
+    EXPECT_TRUE(two.result.messages.empty()) << two.result.messages.front().text;
+    EXPECT_EQ(two[2000]->getObject("vertex_geometry"), two[9000]);
+    EXPECT_NE(writeText(two.design.get()).find("END-ISO-10303-21;\nSIGNATURE;\nQUFB\nENDSEC;\n"), std::string::npos);
+}
+
 TEST(Part21TwoParts, AFileWithCrLfLineEndsIsReadFromItsMiddleWithExactLines) {
     // A line end of CR LF everywhere, and a reference that fits nothing in each half.
     const std::string path = writeTempFile(

@@ -1,6 +1,7 @@
 // The names instances are listed under.
 #include "type_names.h"
 
+#include "nusk/part21.h"
 #include "nusk/store.h"
 
 #include <algorithm>
@@ -55,9 +56,11 @@ std::string joined(const std::vector<std::string>& names) {
 std::string typeKey(NuskObject* obj) {
     // Only the store's own system types hold records kept as read; asking the domain first spares the costly
     // cast across the generated classes' virtual bases for every other instance.
-    if (keptAsRead(obj->domain()))
+    if (keptAsRead(obj->domain())) {
+        if (nusk_is_external_reference(obj)) return "REFERENCE TO ANOTHER FILE";
         if (auto* raw = dynamic_cast<NuskRawRecord*>(obj))
             return raw->typeName().empty() ? joined(recordNames(raw->text())) : upper(raw->typeName());
+    }
     return typeKeyOf(obj->domain());
 }
 

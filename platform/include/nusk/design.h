@@ -39,8 +39,14 @@ struct NuskFileHeader {
     std::vector<std::string> schemas;
     /// Header records other than the three above, as read (written back unchanged).
     std::vector<std::string> otherRecords;
-    /// Sections other than HEADER and DATA, as read (written back unchanged before the end of the file).
+    /// ANCHOR sections, as read: written back unchanged before the data. (A REFERENCE section's instances are
+    /// instances of the design: see nusk_is_external_reference in nusk/part21.h.)
+    std::string sectionsBeforeData;
+    /// Sections that the file has before its end other than HEADER, DATA, ANCHOR and REFERENCE (a SIGNATURE
+    /// there), as read: written back unchanged after the data, before the end of the file.
     std::string otherSections;
+    /// Sections after END-ISO-10303-21; (SIGNATURE), as read: written back unchanged after it.
+    std::string sectionsAfterEnd;
 };
 
 class NuskDesign : public NuskObject {

@@ -16,6 +16,7 @@
 #include <vector>
 
 class NuskDesign;
+class NuskObject;
 class NuskSchema;
 
 enum class NuskReadStatus {
@@ -91,3 +92,9 @@ struct NuskWriteResult {
 NuskWriteResult nusk_write_step(NuskDesign* design, const char* path);
 /// The same into a string.
 NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out);
+
+/// True for an instance that a file's REFERENCE section defines (`#N=<resource>;`): it stands for an instance
+/// of another file. It is a record kept as read (NuskRawRecord) whose type name is empty and whose text is the
+/// resource in angle brackets; references to it are written `#N`, and it is written in a REFERENCE section
+/// before the data, not among the instances.
+bool nusk_is_external_reference(const NuskObject* obj);

@@ -4,6 +4,7 @@
 #include "design_impl.h"
 #include "header.h"
 #include "store_access.h"
+#include "words.h"
 
 #include "nusk/aggregate.h"
 #include "nusk/design.h"
@@ -21,19 +22,6 @@ namespace nusk_p21 {
 
 namespace {
 
-bool sameWord(std::string_view a, const char* b) {
-    const size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char c = a[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        if (c != b[i]) return false;
-    }
-    return true;
-}
-
-std::string quote(std::string_view s) { return "'" + std::string(s.substr(0, 40)) + "'"; }
-
 /// What a file that is no Part 21 text looks like from its first bytes, for the message; empty when unknown.
 std::string_view formatHint(std::string_view start) {
     auto startsWith = [&](std::string_view bytes) { return start.substr(0, bytes.size()) == bytes; };
@@ -43,16 +31,6 @@ std::string_view formatHint(std::string_view start) {
     if (startsWith("\xff\xfe") || startsWith("\xfe\xff") || startsWith("I\0S\0O\0"sv) || startsWith("\0I\0S\0O"sv))
         return " (the file looks like UTF-16 text: Part 21 files are 8-bit text; convert it to UTF-8 first)";
     return {};
-}
-
-/// True when the statement's last word is ENDSEC: a signature (base64 text, which holds no semicolon) and the
-/// ENDSEC after it make one statement.
-bool endsWithSectionEnd(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    constexpr size_t kLength = 6;  // ENDSEC
-    if (s.size() < kLength) return false;
-    const bool wordStart = s.size() == kLength || !Cursor::isWordChar(s[s.size() - kLength - 1]);
-    return wordStart && sameWord(s.substr(s.size() - kLength), "ENDSEC");
 }
 
 /// Adds the messages told while it lives to `count`: those of a record kept as read concern that record alone.
@@ -146,40 +124,6 @@ bool Reader::readMagic() {
     return true;
 }
 
-bool Reader::isSectionEnd(std::string_view s) const {
-    Cursor c(s);
-    std::string_view w = c.name();
-    c.skip();
-    return c.atEnd() && sameWord(w, "ENDSEC");
-}
-
-void Reader::keepOtherSection(std::string_view opening, uint32_t line, bool signature) {
-    std::string& other = design_->header().otherSections;
-    other.append(opening.data(), opening.size()).append(";\n");
-    std::string_view s;
-    Scanner::Result r;
-    while ((r = scanner_.next(s, line)) == Scanner::Result::statement) {
-        Cursor c(s);
-        const bool fileEnd = sameWord(c.name(), "END-ISO-10303-21");
-        c.skip();
-        if (fileEnd && c.atEnd()) {
-            // The section is closed here, so that what is written back has its ENDSEC and one end of file.
-            message(NuskSeverity::error, line, "a section is not closed with ENDSEC; before END-ISO-10303-21;");
-            other.append("ENDSEC;\n");
-            sawEnd_ = true;
-            return;
-        }
-        other.append(s.data(), s.size()).append(";\n");
-        if (isSectionEnd(s) || (signature && endsWithSectionEnd(s))) return;
-    }
-    // The file ends inside the section: what there is is kept, and the section closed.
-    if (r == Scanner::Result::unterminated) {
-        message(NuskSeverity::error, line, "the text ends inside a statement (; missing): " + quote(s));
-        other.append(s.data(), s.size()).append(signature ? "\n" : ";\n");  // a signature ends with its ENDSEC
-    }
-    other.append("ENDSEC;\n");
-}
-
 void Reader::readHeader() {
     std::string_view s;
     uint32_t line = 0;
@@ -246,8 +190,14 @@ void Reader::readData() {
         } else if (sameWord(word, "END-ISO-10303-21")) {
             sawEnd_ = true;
             break;
-        } else if (!inData && (sameWord(word, "ANCHOR") || sameWord(word, "REFERENCE") || sameWord(word, "SIGNATURE"))) {
-            keepOtherSection(s, line, sameWord(word, "SIGNATURE"));
+        } else if (!inData && sameWord(word, "REFERENCE")) {
+            readReferenceSection(line);
+            if (sawEnd_) break;
+        } else if (!inData && (sameWord(word, "ANCHOR") || sameWord(word, "SIGNATURE"))) {
+            // Anchors are written back before the data, as they belong; a signature where it stood.
+            NuskFileHeader& header = design_->header();
+            const bool anchor = sameWord(word, "ANCHOR");
+            keepSection(s, line, anchor ? header.sectionsBeforeData : header.otherSections, !anchor);
             if (sawEnd_) break;
         } else {
             message(NuskSeverity::error, line, "expected an instance, ENDSEC; or END-ISO-10303-21;, found " + quote(s));
@@ -255,6 +205,7 @@ void Reader::readData() {
     }
     if (part_) dropSecondPart();
     if (!sawEnd_) message(NuskSeverity::error, line_, "the file ends without END-ISO-10303-21;");
+    else if (r == Scanner::Result::statement) readSectionsAfterEnd();
 }
 
 // ---- instances ----

@@ -69,9 +69,14 @@ private:
     void headerStatement(std::string_view s, uint32_t line);
     void dataStatement(std::string_view s, uint32_t line);
     bool isSectionEnd(std::string_view s) const;
-    /// Keeps a section this reader does not interpret (ANCHOR, REFERENCE, SIGNATURE), from its opening statement
-    /// to its ENDSEC, to be written back as it stands.
-    void keepOtherSection(std::string_view opening, uint32_t line, bool signature);
+    /// Keeps a section this reader does not interpret (ANCHOR, SIGNATURE), from its opening statement to its
+    /// ENDSEC, in `into`, to be written back as it stands.
+    void keepSection(std::string_view opening, uint32_t line, std::string& into, bool signature);
+    /// Reads a REFERENCE section: each `#N=<resource>;` becomes an instance that stands for one of another file.
+    void readReferenceSection(uint32_t line);
+    void externalReference(std::string_view s, uint32_t line);
+    /// Keeps the signature sections that follow the end of the file.
+    void readSectionsAfterEnd();
     void decideLeniency();
     // instances
     void simpleInstance(uint32_t id, NuskDomain* domain, Cursor& c, std::string_view rhs);

@@ -35,17 +35,22 @@ public:
     Writer(NuskDesign* design, std::string& out, std::FILE* file) : design_(design), out_(out), file_(file) {}
 
     void run() {
-        writeHeader(design_->header(), design_->schemaOf(), out_);
-        out_ += "DATA;\n";
+        const NuskFileHeader& header = design_->header();
+        writeHeader(header, design_->schemaOf(), out_);
         NuskDesignImpl& impl = design_->impl();
-        for (NuskObject* obj : impl.denseIds_)
-            if (obj) instance(obj);
         std::vector<std::pair<uint32_t, NuskObject*>> sparse(impl.sparseIds_.begin(), impl.sparseIds_.end());
         std::sort(sparse.begin(), sparse.end());
-        for (const auto& entry : sparse) instance(entry.second);
+        out_ += header.sectionsBeforeData;
+        referenceSection(impl.denseIds_, sparse);
+        out_ += "DATA;\n";
+        for (NuskObject* obj : impl.denseIds_)
+            if (obj && !nusk_is_external_reference(obj)) instance(obj);
+        for (const auto& entry : sparse)
+            if (!nusk_is_external_reference(entry.second)) instance(entry.second);
         out_ += "ENDSEC;\n";
-        out_ += design_->header().otherSections;
+        out_ += header.otherSections;
         out_ += "END-ISO-10303-21;\n";
+        out_ += header.sectionsAfterEnd;
         flush();
     }
 
@@ -56,6 +61,26 @@ public:
     bool failed = false;
 
 private:
+    /// The instances that stand for instances of other files, as `#N=<resource>;` in a REFERENCE section before
+    /// the data, where the file they were read from had them.
+    template <class Dense>
+    void referenceSection(const Dense& dense, const std::vector<std::pair<uint32_t, NuskObject*>>& sparse) {
+        const size_t start = out_.size();
+        auto entry = [this, start](const NuskObject* obj) {
+            if (!obj || !nusk_is_external_reference(obj)) return;
+            if (out_.size() == start) out_ += "REFERENCE;\n";
+            ++instances;
+            out_ += '#';
+            number(obj->entity_id());
+            out_ += '=';
+            out_ += dynamic_cast<const NuskRawRecord*>(obj)->text();
+            out_ += ";\n";
+        };
+        for (const NuskObject* obj : dense) entry(obj);  // dense: the design's table of numbers
+        for (const auto& e : sparse) entry(e.second);
+        if (out_.size() != start) out_ += "ENDSEC;\n";
+    }
+
     void flush() {
         if (!file_) return;
         if (!out_.empty() && std::fwrite(out_.data(), 1, out_.size(), file_) != out_.size()) failed = true;
@@ -293,6 +318,12 @@ void stampHeader(NuskDesign* design, const char* path) {
 }  // namespace
 
 }  // namespace nusk_p21
+
+bool nusk_is_external_reference(const NuskObject* obj) {
+    if (!obj || obj->domain() != nusk_domain_NuskRawRecord()) return false;
+    const auto* record = dynamic_cast<const NuskRawRecord*>(obj);
+    return record && record->typeName().empty() && !record->text().empty() && record->text()[0] == '<';
+}
 
 NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out) {
     NuskWriteResult result;
