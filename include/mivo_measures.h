@@ -106,7 +106,9 @@ stp_measure_representation_item_and_time_measure_with_unit* mivo_make_time_measu
 
 /// Sets the standard uncertainty named `name` (case counts) on the item: updates the first of that name, or
 /// adds a new one (creating the qualifier set when the item has none). The null real removes the first of that
-/// name and returns null; removing one that is not there creates nothing.
+/// name and returns null; removing one that is not there creates nothing. The change reaches this item only:
+/// a qualifier that anything else refers to is replaced in this item's set by a copy that takes the new value
+/// (and is returned); the same value as stored changes nothing. The setters below do the same.
 stp_standard_uncertainty* mivo_put_measure_std_uncertainty(stp_qualified_representation_item* item, const char* name,
                                                            double value);
 /// The "lower limit" and "upper limit" uncertainties: what each stores, the getter of the same name reads back.

@@ -1,5 +1,9 @@
 // Writing the value qualifiers of a qualified item: named standard uncertainties (the limits among them) and
 // the precision. A value meaning "none" (the null real, the null integer) removes the qualifier.
+//
+// Files share qualifiers between items (one precision for many dimensions). A change made through one item must
+// not reach the others: a qualifier that anything else refers to is copied for this item before it takes a new
+// value, and taken out of this item's set without being deleted.
 #include "mivo_measures.h"
 #include "attributes.h"
 
@@ -35,21 +39,32 @@ NuskObject* qualifierAt(NuskAggregate* set, int i) {
     return nusk_get_nested_object(dynamic_cast<NuskUnion*>(set->getObject(static_cast<unsigned>(i))));
 }
 
-/// Takes element i out of the set. Its qualifier goes to the trash unless another entity still refers to it
-/// (qualifiers can be shared between items in a file; trashing a shared one would leave the others dangling).
+/// True when an entity other than `owner` (any entity, for a null owner) refers to the qualifier, directly or
+/// through a select or set. A select that two sets share shows as two referring items.
+bool referredToBesides(NuskObject* q, NuskObject* owner) {
+    NuskDesign* design = q->design();
+    if (!design || design == nusk_trash()) return false;
+    // Collected outside the design: an aggregate of the design would change the references its index is built
+    // from on every call.
+    NuskDesign scratch("referrers", design->schemaOf());
+    auto* referrers = new (&scratch) SetOfNuskObject();
+    if (!referrers) return true;  // unknown: treat as shared, which never changes or deletes what others use
+    q->usedin(nullptr, nullptr, referrers);
+    for (unsigned i = 0; i < referrers->size(); ++i)
+        if (referrers->getObject(i) != owner) return true;
+    return false;
+}
+
+/// Takes element i out of the set. Its qualifier goes to the trash unless another entity still refers to it;
+/// then the select that held it is left as it is too, since another set may hold that same select.
 void removeQualifier(stp_qualified_representation_item* item, NuskAggregate* set, int i) {
     auto* select = dynamic_cast<NuskUnion*>(set->getObject(static_cast<unsigned>(i)));
     NuskObject* q = nusk_get_nested_object(select);
     item->modified();
     set->removeAt(static_cast<unsigned>(i));
+    if (q && referredToBesides(q, nullptr)) return;
     if (select) select->clear();
-    if (!q) return;
-    NuskDesign* design = q->design();
-    auto* referrers = new (design) SetOfNuskObject();
-    q->usedin(nullptr, nullptr, referrers);
-    const bool shared = referrers && !referrers->empty();
-    delete referrers;
-    if (!shared) nusk_move_to_trash(q);
+    if (q) nusk_move_to_trash(q);
 }
 
 /// Adds a new qualifier to the set through a new value qualifier select.
@@ -59,6 +74,41 @@ void addQualifier(NuskAggregate* set, NuskDesign* design, Put put) {
     if (!select) return;
     put(select);
     set->_addIfAbsent(select, nusktype_stp_value_qualifier);
+}
+
+/// Copies the plain values (and entity references) of every attribute. Qualifiers hold nothing else.
+void copyAttributes(NuskObject* from, NuskObject* to) {
+    for (const NuskAttribute* att : from->domain()->slotAttributes()) {
+        switch (att->slotNodeType()) {
+        case nusk_node_integer:
+        case nusk_node_boolean:
+        case nusk_node_logical:
+        case nusk_node_enumeration: to->putInteger64(from->getInteger64(att), att); break;
+        case nusk_node_real: to->putDouble(from->getDouble(att), att); break;
+        case nusk_node_string: nusk_update_prim(to, att, from->getString(att)); break;
+        case nusk_node_entity: to->putObject(from->getObject(att), att); break;
+        default: break;
+        }
+    }
+}
+
+/// The qualifier at element i, ready to take a new value for this item alone: itself when nothing else refers
+/// to it, otherwise a copy of it (same type, same values) that takes its place in this item's set, in a select
+/// of its own. Null when the copy cannot be made; then nothing has changed.
+NuskObject* ownQualifier(stp_qualified_representation_item* item, NuskAggregate* set, int i) {
+    NuskObject* q = qualifierAt(set, i);
+    if (!referredToBesides(q, item)) return q;
+    NuskDesign* design = static_cast<NuskObject*>(item)->design();
+    NuskObject* copy = design->pnewInstance(q->domain());
+    auto* select = copy ? new (design) stp_value_qualifier() : nullptr;
+    if (!select || !nusk_put_nested_object(select, copy)) {
+        if (copy) nusk_move_to_trash(copy);
+        return nullptr;
+    }
+    copyAttributes(q, copy);
+    item->modified();
+    set->putObjectAt(select, static_cast<unsigned>(i));
+    return copy;
 }
 
 }  // namespace
@@ -78,6 +128,8 @@ stp_standard_uncertainty* mivo_put_measure_std_uncertainty(stp_qualified_represe
             return nullptr;
         }
         NuskObject* q = qualifierAt(set, at);
+        if (q->getDouble(a.uncertaintyValue) == value) return nusk_cast<stp_standard_uncertainty>(q);
+        if (!(q = ownQualifier(item, set, at))) return nullptr;
         q->modified();
         q->putDouble(value, a.uncertaintyValue);
         return nusk_cast<stp_standard_uncertainty>(q);
@@ -104,6 +156,7 @@ stp_standard_uncertainty* mivo_put_measure_upper_limit_value(stp_qualified_repre
 
 stp_precision_qualifier* mivo_put_measure_precision_value(stp_qualified_representation_item* item, int precision) {
     if (!item) return nullptr;
+    const NuskAttribute* precisionValue = measureAttributes().precisionValue;
     NuskAggregate* set = qualifierSet(item);
     const int at = findQualifier(set, [](NuskObject* q) { return q->isa(nusktype_stp_precision_qualifier); });
     if (at >= 0) {
@@ -112,8 +165,10 @@ stp_precision_qualifier* mivo_put_measure_precision_value(stp_qualified_represen
             return nullptr;
         }
         NuskObject* q = qualifierAt(set, at);
+        if (q->getInteger(precisionValue) == precision) return nusk_cast<stp_precision_qualifier>(q);
+        if (!(q = ownQualifier(item, set, at))) return nullptr;
         q->modified();
-        q->putInteger(precision, measureAttributes().precisionValue);
+        q->putInteger(precision, precisionValue);
         return nusk_cast<stp_precision_qualifier>(q);
     }
     if (precision == NUSK_NULL_INTEGER) return nullptr;

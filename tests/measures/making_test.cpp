@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -172,6 +174,92 @@ TEST_F(MeasureMaking, RemovingASharedQualifierKeepsItForTheOtherItem) {
     EXPECT_EQ(static_cast<NuskObject*>(shared)->design(), &design);
     EXPECT_EQ(mivo_get_measure_upper_limit_value(asMeasure(b), nuskunit_mm), 1.1);
     EXPECT_EQ(mivo_get_measure_upper_limit_value(asMeasure(a), nuskunit_mm), NUSK_NULL_REAL);
+}
+
+// Items of a file that share their precision and uncertainties: setting a value through one item gives that
+// item a copy of its own (same type, name, description and other values), and the other item keeps its value.
+TEST_F(MeasureMaking, SettingASharedQualifierChangesOnlyThatItem) {
+    const char* file =
+        "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION((''),'2;1');\nFILE_NAME('a','',(''),(''),'','','');\n"
+        "FILE_SCHEMA(('AP242_MANAGED_MODEL_BASED_3D_ENGINEERING_MIM_LF { 1 0 10303 442 1 1 4 }'));\nENDSEC;\nDATA;\n"
+        "#1=(LENGTH_UNIT()NAMED_UNIT(*)SI_UNIT(.MILLI.,.METRE.));\n#5=PRECISION_QUALIFIER(2);\n"
+        "#6=STANDARD_UNCERTAINTY('lower limit','from the drawing',0.1);\n"
+        "#7=STANDARD_UNCERTAINTY('upper limit','',0.3);\n#8=EXPANDED_UNCERTAINTY('spread','',0.05,2.);\n"
+        "#10=(LENGTH_MEASURE_WITH_UNIT()MEASURE_REPRESENTATION_ITEM()QUALIFIED_REPRESENTATION_ITEM((#5,#6,#7,#8))"
+        "REPRESENTATION_ITEM('a')MEASURE_WITH_UNIT(LENGTH_MEASURE(10.),#1));\n"
+        "#11=(LENGTH_MEASURE_WITH_UNIT()MEASURE_REPRESENTATION_ITEM()QUALIFIED_REPRESENTATION_ITEM((#5,#6,#7,#8))"
+        "REPRESENTATION_ITEM('b')MEASURE_WITH_UNIT(LENGTH_MEASURE(20.),#1));\nENDSEC;\nEND-ISO-10303-21;\n";
+    NuskReadResult r = nusk_read_step_text(file, std::strlen(file));
+    ASSERT_NE(r.design, nullptr);
+    std::unique_ptr<NuskDesign> read(r.design);
+    mivo_tag_units(read.get());
+    auto* a = nusk_cast<stp_qualified_representation_item>(read->findEntity(10));
+    auto* b = nusk_cast<stp_qualified_representation_item>(read->findEntity(11));
+    ASSERT_TRUE(a && b);
+    NuskObject* sharedPrecision = read->findEntity(5);
+    NuskObject* sharedLower = read->findEntity(6);
+
+    // The same value changes nothing: no copy is made.
+    EXPECT_EQ(static_cast<NuskObject*>(mivo_put_measure_precision_value(a, 2)), sharedPrecision);
+    EXPECT_EQ(static_cast<NuskObject*>(mivo_put_measure_lower_limit_value(a, 0.1)), sharedLower);
+
+    stp_precision_qualifier* precision = mivo_put_measure_precision_value(a, 4);
+    stp_standard_uncertainty* lower = mivo_put_measure_lower_limit_value(a, 0.5);
+    stp_standard_uncertainty* upper = mivo_put_measure_upper_limit_value(a, 0.6);
+    stp_standard_uncertainty* spread = mivo_put_measure_std_uncertainty(a, "spread", 0.07);
+    ASSERT_TRUE(precision && lower && upper && spread);
+    EXPECT_NE(static_cast<NuskObject*>(precision), sharedPrecision);
+    EXPECT_NE(static_cast<NuskObject*>(lower), sharedLower);
+    EXPECT_STREQ(lower->description(), "from the drawing");
+    EXPECT_STREQ(spread->measure_name(), "spread");
+    auto* expanded = nusk_cast<stp_expanded_uncertainty>(static_cast<NuskObject*>(spread));
+    ASSERT_NE(expanded, nullptr);
+    EXPECT_EQ(expanded->coverage_factor(), 2.0);
+    EXPECT_EQ(qualifierCount(a), 4u);
+
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(a)), 4);
+    EXPECT_EQ(mivo_get_measure_lower_limit_value(asMeasure(a), nuskunit_mm), 0.5);
+    EXPECT_EQ(mivo_get_measure_upper_limit_value(asMeasure(a), nuskunit_mm), 0.6);
+    EXPECT_EQ(mivo_get_measure_std_uncertainty(a, "spread")->uncertainty_value(), 0.07);
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(b)), 2);
+    EXPECT_EQ(mivo_get_measure_lower_limit_value(asMeasure(b), nuskunit_mm), 0.1);
+    EXPECT_EQ(mivo_get_measure_upper_limit_value(asMeasure(b), nuskunit_mm), 0.3);
+    EXPECT_EQ(mivo_get_measure_std_uncertainty(b, "spread")->uncertainty_value(), 0.05);
+
+    // Now the copies are the item's own: the next change updates them in place.
+    EXPECT_EQ(mivo_put_measure_precision_value(a, 5), precision);
+    EXPECT_EQ(mivo_put_measure_lower_limit_value(a, 0.4), lower);
+
+    // What was written says so: the copies are new instances, the shared ones keep their values.
+    std::string text;
+    ASSERT_TRUE(nusk_write_step_text(read.get(), text).ok);
+    EXPECT_NE(text.find("=PRECISION_QUALIFIER(2);"), std::string::npos) << text;
+    EXPECT_NE(text.find("=PRECISION_QUALIFIER(5);"), std::string::npos) << text;
+    EXPECT_NE(text.find("=STANDARD_UNCERTAINTY('lower limit','from the drawing',0.4);"), std::string::npos) << text;
+}
+
+// A select object that two items' sets both hold (as a program may build): setting or removing through one item
+// leaves the other's element and value as they were.
+TEST_F(MeasureMaking, AQualifierInASharedSelectIsChangedForOneItemOnly) {
+    stp_qualified_representation_item* a = mivo_make_qualified_measure_item(&design, 1.0, nuskunit_mm);
+    stp_qualified_representation_item* b = mivo_make_qualified_measure_item(&design, 2.0, nuskunit_mm);
+    auto shareFirstSelect = [&] {
+        auto* set = new (&design) SetOfstp_value_qualifier();
+        set->add(a->qualifiers()->get(0));
+        b->qualifiers(set);
+    };
+    stp_precision_qualifier* shared = mivo_put_measure_precision_value(a, 3);
+    shareFirstSelect();
+    EXPECT_NE(mivo_put_measure_precision_value(b, 6), shared);
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(a)), 3);
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(b)), 6);
+
+    shareFirstSelect();
+    EXPECT_EQ(mivo_put_measure_precision_value(a, NUSK_NULL_INTEGER), nullptr);
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(a)), NUSK_NULL_INTEGER);
+    EXPECT_EQ(mivo_get_measure_precision_value(asMeasure(b)), 3);
+    EXPECT_EQ(static_cast<NuskObject*>(shared)->design(), &design);
+    EXPECT_EQ(mivo_put_measure_precision_value(b, 7), shared);  // b alone refers to it now
 }
 
 // What was made and qualified survives a write and a read: the file states the limits the caller set.
