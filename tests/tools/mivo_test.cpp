@@ -358,6 +358,19 @@ TEST(MivoTool, MeasuresListValuesUnitsAndQualifiers) {
     EXPECT_EQ(mivo("measures /nonexistent.stp").status, 2);
 }
 
+// An empty descriptive value is a value: "" in JSON and '' in the table, not the null of an item without one.
+TEST(MivoTool, MeasuresShowAnEmptyDescriptiveValueAsText) {
+    std::string text = kGood;
+    text.insert(text.find("ENDSEC;\nEND-ISO"), "#15=MEASURE_REPRESENTATION_ITEM('w',DESCRIPTIVE_MEASURE(''),#1);\n");
+    const std::string file = writeFile("empty_text.stp", text);
+    const ToolRun json = mivo("measures " + file + " --json");
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(has(json.out, "\"name\": \"w\", \"value\": \"\", \"unit\": \"mm\"")) << json.out;
+    const ToolRun table = mivo("measures " + file);
+    EXPECT_EQ(table.status, 0);
+    EXPECT_TRUE(has(table.out, "  ''  mm")) << table.out;
+}
+
 }  // namespace
 
 namespace {

@@ -24,7 +24,8 @@ struct MeasureRow {
     std::string type;
     std::string name;
     double value;             // NUSK_NULL_REAL: no number
-    std::string text;         // a descriptive value
+    bool hasText;             // a descriptive value, which may be empty
+    std::string text;
     std::string unit;         // short name; "" when the measure has no unit
     int kind;
     double lower, upper;      // NUSK_NULL_REAL: none
@@ -40,6 +41,7 @@ MeasureRow rowOf(NuskObject* obj) {
             typeKey(obj),
             name ? name : "",
             mivo_get_measure_value(m, nuskunit_as_is),
+            text != nullptr,
             text ? text : "",
             hasUnit ? mivo_get_unit_name(m) : "",
             mivo_get_measure_type(m),
@@ -70,7 +72,7 @@ void printJson(const std::vector<MeasureRow>& rows) {
         out += ", \"name\": ";
         Json::string(out, r.name);
         out += ", \"value\": ";
-        if (r.value == NUSK_NULL_REAL && !r.text.empty())
+        if (r.value == NUSK_NULL_REAL && r.hasText)
             Json::string(out, r.text);
         else
             jsonNumber(out, r.value);
@@ -97,7 +99,7 @@ void printMeasureTable(const std::vector<MeasureRow>& rows) {
         {"entity", "type", "value", "unit", "kind", "lower", "upper", "precision", "name"}};
     for (const MeasureRow& r : rows)
         cells.push_back({"#" + std::to_string(r.entity), r.type,
-                         r.value == NUSK_NULL_REAL && !r.text.empty() ? "'" + r.text + "'" : cellOf(r.value), r.unit,
+                         r.value == NUSK_NULL_REAL && r.hasText ? "'" + r.text + "'" : cellOf(r.value), r.unit,
                          measureTypeName(r.kind), cellOf(r.lower), cellOf(r.upper),
                          r.precision == NUSK_NULL_INTEGER ? "" : std::to_string(r.precision), r.name});
     printTable(cells, {true, false, true, false, false, true, true, true, false});
