@@ -1,8 +1,11 @@
 // Adds measures to a real file: reads it, tags its units, makes a length measure of 25.4 mm, one of 1 inch
-// (nuskunit_length_cb1) and a plane angle measure of 90 degrees (nuskunit_angle_cb1), reusing the file's own
-// unit entities where it has them, and shows what the library reads back from each in other units. Then it
-// makes a qualified length item of 12 mm with limits and a precision, reads them back in inches, and writes
-// the file.
+// (nuskunit_length_cb1) and a plane angle measure of 90 degrees (nuskunit_angle_cb1), and shows what the library
+// reads back from each in other units. Then it makes a qualified length item of 12 mm with limits and a
+// precision, reads them back in inches, and writes the file.
+//
+// The makers give the new measures unit entities of their own (one per code, shared among the new measures),
+// even where the file already has an equal unit. To fold those duplicates into the file's units, call
+// mivo_merge_units(design) and then nusk_update_object_references(design) before writing.
 //
 //   make_measures IN.stp OUT.stp
 #include "mivo_measures.h"
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s cannot be read\n", argv[1]);
         return 2;
     }
-    mivo_tag_units(design.get());  // so that measures are made with units the file already has
+    mivo_tag_units(design.get());  // gives the file's units their codes, which conversions and merging go by
 
     const struct {
         double value;
