@@ -108,10 +108,21 @@ struct MivoAsmUse {
     NuskUnit unit = nuskunit_mm;  // the unit of the origin
 };
 
+/// The most nodes mivo_get_product_tree lists, and the most uses mivo_get_product_children gives, unless told
+/// otherwise.
+constexpr size_t MIVO_ASM_TREE_MAX_NODES = 1000000;
+
 /// The products used directly in `parent`, once per use: first its assembly usages (each placed through its
 /// links, down through any representations between the parent's shape and the child's), then the products
-/// whose shapes the parent's shapes place by links without a usage. Empty for a null or untagged product.
-std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit);
+/// whose shapes the parent's shapes place by links without a usage, once per path of links. Empty for a null or
+/// untagged product.
+///
+/// Representations that map one another twice over, level after level, place a product along 2^N paths: the
+/// links without a usage add no more uses once there are `maxUses`, and say so with the error "Children of #N
+/// stop at M uses: its shapes place products along more paths than that". Representations that lead to no
+/// product are walked once, however many paths reach them.
+std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit,
+                                                  size_t maxUses = MIVO_ASM_TREE_MAX_NODES);
 
 /// One node of a product tree.
 struct MivoAsmTreeNode {
@@ -123,9 +134,6 @@ struct MivoAsmTreeNode {
     bool cycle = false;   // the product is its own ancestor: listed once more, nothing below it
 };
 
-/// The most nodes mivo_get_product_tree lists unless told otherwise.
-constexpr size_t MIVO_ASM_TREE_MAX_NODES = 1000000;
-
 /// The tree below `root`, depth first, children in the order of mivo_get_product_children; a product used
 /// several times appears once per use. Deep and cyclic structures are walked without recursion, and a product
 /// met again below itself ends that branch (its node has `cycle` set). Empty for a null root.
@@ -133,6 +141,7 @@ constexpr size_t MIVO_ASM_TREE_MAX_NODES = 1000000;
 /// Uses multiply: a sub-assembly used twice in a sub-assembly used twice, and so on, gives a tree twice as large
 /// per level, so a few dozen usages can describe more nodes than memory holds. The tree stops after `maxNodes`
 /// nodes (the first ones depth first), and says so with the error "Product tree of #N stops at M nodes: its
-/// products are used more often than that".
+/// products are used more often than that". The children of each product are looked for with `maxNodes` as
+/// their limit.
 std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root, NuskUnit unit,
                                                    size_t maxNodes = MIVO_ASM_TREE_MAX_NODES);

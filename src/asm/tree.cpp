@@ -7,6 +7,7 @@
 #include "mivo_contexts.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -73,13 +74,21 @@ public:
         return x;
     }
 
-    /// The uses of products directly in `parent`, placements in millimetres.
-    std::vector<FoundUse> childrenOf(stp_product_definition* parent) {
+    /// The uses of products directly in `parent`, placements in millimetres. The links without a usage add uses
+    /// only while there are fewer than `maxUses`: a lattice of representations places a product along as many
+    /// paths as the lattice has, 2^40 from 40 levels of two mapped items each.
+    std::vector<FoundUse> childrenOf(stp_product_definition* parent, size_t maxUses) {
         std::vector<FoundUse> out;
         const MivoMgrAsmProduct* m = MivoMgrAsmProduct::find(parent);
         if (!m) return out;
         for (unsigned i = 0; i < m->child_nauos.size(); ++i) usesOfUsage(m->child_nauos.get(i), out);
-        for (unsigned i = 0; i < m->shapes.size(); ++i) usesWithoutUsage(m->shapes.get(i), out);
+        for (unsigned i = 0; i < m->shapes.size(); ++i) {
+            if (!usesWithoutUsage(m->shapes.get(i), maxUses, out)) {
+                NUSK.error("Children of #%u stop at %zu uses: its shapes place products along more paths than that",
+                           idOf(parent), maxUses);
+                break;
+            }
+        }
         return out;
     }
 
@@ -153,25 +162,43 @@ private:
         out.push_back({{child, nauo, last, x, nuskunit_mm}, rep});
     }
 
+    /// One representation on the path of the walk below a shape.
+    struct Frame {
+        stp_representation* rep;
+        NuskXform x;
+        std::vector<NuskObject*> links;
+        size_t next;
+        uint64_t serial;      // tells this visit from later visits at the same depth
+        bool found;           // a product was placed below this visit
+        long dependsOn;       // the deepest frame above this one whose presence turned the walk back; -1: none
+    };
+
+    /// A representation whose walk found no product. Products could only lie beyond the representations on the
+    /// path that turned it back, all at or above frame `depth`: while that frame is the same visit, entering the
+    /// representation again finds nothing either.
+    struct Barren {
+        size_t depth;
+        uint64_t serial;
+    };
+
     /// The products whose shapes the links without a usage below `shape` place, through any representations
-    /// that belong to no product. Each representation is entered at most once on a path, so cycles end.
-    void usesWithoutUsage(stp_representation* shape, std::vector<FoundUse>& out) {
+    /// that belong to no product, one use per path. Each representation is entered at most once on a path, so
+    /// cycles end, and one that leads to no product is remembered and skipped on the other paths, so that a
+    /// lattice of representations is not walked once per path through it. Stops, giving false, before `out`
+    /// holds more than `maxUses` uses.
+    bool usesWithoutUsage(stp_representation* shape, size_t maxUses, std::vector<FoundUse>& out) {
         const MivoMgrAsmShapeRep* m = MivoMgrAsmShapeRep::find(shape);
-        if (!m || (m->child_rels.size() == 0 && m->child_mapped_items.size() == 0)) return;  // a part's shape
-        struct Frame {
-            stp_representation* rep;
-            NuskXform x;
-            std::vector<NuskObject*> links;
-            size_t next;
-        };
+        if (!m || (m->child_rels.size() == 0 && m->child_mapped_items.size() == 0)) return true;  // a part's shape
         std::vector<Frame> path;
-        std::unordered_set<const NuskObject*> onPath;  // filled only when links lead through representations
-        path.push_back({shape, NuskXform(), linksBelow(shape), 0});
+        std::unordered_map<const NuskObject*, size_t> depthOnPath;  // filled only when links lead through reps
+        std::unordered_map<const NuskObject*, Barren> barren;
+        uint64_t visits = 0;
+        path.push_back({shape, NuskXform(), linksBelow(shape), 0, visits++, false, -1});
         while (!path.empty()) {
             Frame& frame = path.back();
+            const long depth = static_cast<long>(path.size()) - 1;
             if (frame.next == frame.links.size()) {
-                onPath.erase(frame.rep);
-                path.pop_back();
+                finishFrame(path, depthOnPath, barren);
                 continue;
             }
             NuskObject* linked = frame.links[frame.next++];
@@ -180,14 +207,50 @@ private:
             const NuskXform x = compose(frame.x, placementMm(link));
             const MivoMgrAsmShapeRep* shown = MivoMgrAsmShapeRep::find(link->child_rep);
             if (shown && shown->products.size()) {
-                for (unsigned i = 0; i < shown->products.size(); ++i)
+                for (unsigned i = 0; i < shown->products.size(); ++i) {
+                    if (out.size() >= maxUses) return false;
                     out.push_back({{shown->products.get(i), nullptr, linked, x, nuskunit_mm}, link->child_rep});
+                }
+                frame.found = true;
                 continue;
             }
-            if (onPath.empty()) onPath.insert(shape);
-            if (!onPath.insert(link->child_rep).second) continue;
-            path.push_back({link->child_rep, x, linksBelow(link->child_rep), 0});
+            if (depthOnPath.empty()) depthOnPath.emplace(shape, 0);
+            long turnedBackBy = -1;
+            const auto onPath = depthOnPath.find(link->child_rep);
+            if (onPath != depthOnPath.end()) {
+                turnedBackBy = static_cast<long>(onPath->second);
+            } else {
+                const auto known = barren.find(link->child_rep);
+                if (known != barren.end() && known->second.depth < path.size() &&
+                    path[known->second.depth].serial == known->second.serial)
+                    turnedBackBy = static_cast<long>(known->second.depth);
+            }
+            if (turnedBackBy >= 0) {
+                if (turnedBackBy < depth) frame.dependsOn = std::max(frame.dependsOn, turnedBackBy);
+                continue;
+            }
+            depthOnPath.emplace(link->child_rep, path.size());
+            path.push_back({link->child_rep, x, linksBelow(link->child_rep), 0, visits++, false, -1});
         }
+        return true;
+    }
+
+    /// Leaves the last frame of the path: remembers its representation when nothing was found below it, and
+    /// passes what it found and depended on to the frame above.
+    static void finishFrame(std::vector<Frame>& path, std::unordered_map<const NuskObject*, size_t>& depthOnPath,
+                            std::unordered_map<const NuskObject*, Barren>& barren) {
+        const Frame done = std::move(path.back());
+        path.pop_back();
+        depthOnPath.erase(done.rep);
+        if (path.empty()) return;
+        if (!done.found) {
+            const size_t on = done.dependsOn < 0 ? 0 : static_cast<size_t>(done.dependsOn);
+            barren[done.rep] = {on, path[on].serial};
+        }
+        Frame& above = path.back();
+        above.found = above.found || done.found;
+        if (done.dependsOn >= 0 && done.dependsOn < static_cast<long>(path.size()) - 1)
+            above.dependsOn = std::max(above.dependsOn, done.dependsOn);
     }
 
     Referrers referrers_;
@@ -206,12 +269,12 @@ MivoAsmUse finished(FoundUse found, NuskUnit unit) {
 
 }  // namespace
 
-std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit) {
+std::vector<MivoAsmUse> mivo_get_product_children(stp_product_definition* parent, NuskUnit unit, size_t maxUses) {
     std::vector<MivoAsmUse> out;
     if (!parent) return out;
     // One product's children: usedin's index, which the design keeps between calls, answers.
     ChildFinder finder(static_cast<NuskObject*>(parent)->design(), Referrers::Mode::askEachTime);
-    for (FoundUse& found : finder.childrenOf(parent)) out.push_back(finished(found, unit));
+    for (FoundUse& found : finder.childrenOf(parent, maxUses)) out.push_back(finished(found, unit));
     return out;
 }
 
@@ -270,7 +333,7 @@ std::vector<MivoAsmTreeNode> mivo_get_product_tree(stp_product_definition* root,
         path.push_back(&product);
         const long index = static_cast<long>(tree.size()) - 1;
         if (!product.expanded) {
-            product.children = finder.childrenOf(node.product);
+            product.children = finder.childrenOf(node.product, maxNodes);
             product.expanded = true;
         }
         for (auto it = product.children.rbegin(); it != product.children.rend(); ++it)

@@ -185,6 +185,84 @@ TEST_F(Tree, ACycleOfRepresentationsWithoutProductsEnds) {
     EXPECT_EQ(uses[0].xform[12] + uses[0].xform[13] + uses[0].xform[14], 3.0);
 }
 
+// Representations without product, each mapping the next twice: `levels` levels below the top's shape, 2^levels
+// paths to the last. Returns the representations, the top's shape's child first.
+std::vector<stp_shape_representation*> doublingLattice(AsmFixture& f, const AsmFixture::Product& top, int levels) {
+    std::vector<stp_shape_representation*> reps;
+    for (int i = 0; i < levels; ++i) reps.push_back(f.shape(nuskunit_mm, ("l" + std::to_string(i)).c_str()));
+    f.mappedItem(top.shape, reps[0], f.placement(reps[0]), f.placement(top.shape));
+    for (int i = 0; i + 1 < levels; ++i) {
+        stp_axis2_placement_3d* origin = f.placement(reps[i + 1]);
+        f.mappedItem(reps[i], reps[i + 1], origin, f.placement(reps[i], moved(1, 0, 0)));
+        f.mappedItem(reps[i], reps[i + 1], origin, f.placement(reps[i], moved(0, 1, 0)));
+    }
+    return reps;
+}
+
+TEST_F(Tree, ALatticeOfRepresentationsThatPlacesNothingIsWalkedOnce) {
+    // 2^60 paths lead to nothing: walked path by path, this would not end; each level at most once, it is
+    // immediate.
+    Product top = product("top");
+    const std::vector<stp_shape_representation*> lattice = doublingLattice(*this, top, 60);
+    tag();
+    CaughtMessages caught;
+    EXPECT_TRUE(mivo_get_product_children(top.pd, nuskunit_mm).empty());
+    EXPECT_EQ(mivo_get_product_tree(top.pd, nuskunit_mm).size(), 1u);
+    // Each level also maps the first again: cycles through the lattice are turned back, and the levels below
+    // are still walked once.
+    for (stp_shape_representation* rep : lattice) mappedItem(rep, lattice[0], placement(lattice[0]), placement(rep));
+    tag();
+    EXPECT_TRUE(mivo_get_product_children(top.pd, nuskunit_mm).empty());
+    EXPECT_TRUE(caught.errors.empty());
+}
+
+TEST_F(Tree, ALatticeOfRepresentationsPlacesAProductOncePerPathUpToTheLimit) {
+    Product top = product("top"), part = product("part");
+    std::vector<stp_shape_representation*> lattice = doublingLattice(*this, top, 3);
+    mappedItem(lattice.back(), part.shape, placement(part.shape), placement(lattice.back()));
+    tag();
+    std::vector<double> offsets;  // x + 10 y of each use: the two ways down at each of the two doubling levels
+    for (const MivoAsmUse& use : mivo_get_product_children(top.pd, nuskunit_mm))
+        offsets.push_back(use.xform[12] + 10 * use.xform[13]);
+    EXPECT_EQ(offsets, (std::vector<double>{2, 11, 11, 20}));
+
+    // 2^40 paths: the uses stop at the limit, which the error names.
+    Product big = product("big");
+    lattice = doublingLattice(*this, big, 41);
+    mappedItem(lattice.back(), part.shape, placement(part.shape), placement(lattice.back()));
+    tag();
+    CaughtMessages caught;
+    EXPECT_EQ(mivo_get_product_children(big.pd, nuskunit_mm, 1000).size(), 1000u);
+    const std::string id = std::to_string(static_cast<NuskObject*>(big.pd)->entity_id());
+    EXPECT_EQ(caught.errors,
+              std::vector<std::string>{"Children of #" + id + " stop at 1000 uses: its shapes place products along "
+                                       "more paths than that"});
+    caught.errors.clear();
+    EXPECT_EQ(mivo_get_product_tree(big.pd, nuskunit_mm, 500).size(), 500u);
+    EXPECT_EQ(caught.errors.size(), 2u);  // the children's limit, then the tree's
+}
+
+TEST_F(Tree, ARepresentationTurnedBackOnOnePathIsWalkedAgainOnAnother) {
+    // a places the part and maps r, r maps a back. Below a, r leads nowhere new; below b, r leads through a
+    // to the part, a second use that remembering r as barren would lose.
+    Product top = product("top"), part = product("part");
+    stp_shape_representation* a = shape(nuskunit_mm, "a");
+    stp_shape_representation* b = shape(nuskunit_mm, "b");
+    stp_shape_representation* r = shape(nuskunit_mm, "r");
+    mappedItem(top.shape, a, placement(a), placement(top.shape));
+    mappedItem(top.shape, b, placement(b), placement(top.shape, moved(0, 0, 5)));
+    mappedItem(a, part.shape, placement(part.shape), placement(a, moved(1, 0, 0)));
+    mappedItem(a, r, placement(r), placement(a));
+    mappedItem(r, a, placement(a), placement(r));
+    mappedItem(b, r, placement(r), placement(b));
+    tag();
+    const std::vector<MivoAsmUse> uses = mivo_get_product_children(top.pd, nuskunit_mm);
+    ASSERT_EQ(uses.size(), 2u);
+    EXPECT_EQ(uses[0].xform[14], 0.0);
+    EXPECT_EQ(uses[1].xform[14], 5.0);
+    EXPECT_EQ(uses[1].child, part.pd);
+}
+
 TEST(DeepAssemblies, AHundredThousandLevelsAreTaggedAndWalkedWithoutRecursion) {
     const unsigned depth = 100000;
     synth::Options chain;
