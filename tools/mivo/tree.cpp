@@ -97,64 +97,90 @@ std::string describeUse(const MivoAsmUse& use) {
     return out;
 }
 
-using Trees = std::vector<std::vector<MivoAsmTreeNode>>;
+using Tree = std::vector<MivoAsmTreeNode>;
+
+/// Where the trees go as they are made: each one is written out and dropped before the next is made.
+class TreeSink {
+public:
+    virtual ~TreeSink() = default;
+    virtual void beginRoots() = 0;
+    /// Before the first tree of a product that no root reaches; not called when there is none.
+    virtual void beginUnreached() = 0;
+    virtual void tree(const Tree& tree) = 0;
+    virtual void end(const std::vector<unsigned>& loose) = 0;
+};
+
+/// The nodes the whole command lists: the limit of one tree bounds what a file of few usages can make one
+/// tree hold, and this bounds what many such trees make together. Each tree gets at least its product, so no
+/// root is left out.
+class NodeBudget {
+public:
+    size_t forNextTree() const { return std::max<size_t>(left_, 1); }
+    void spend(size_t nodes) { left_ -= std::min(left_, nodes); }
+
+private:
+    size_t left_ = MIVO_ASM_TREE_MAX_NODES;
+};
 
 /// The trees the tool shows: from each root product, then from each product that no root reaches although
 /// something makes it a child: every product above it lies in a cycle of usages (A in B in A, a product inside
 /// itself), or what places it belongs to no product. Without the second kind, such products and everything
 /// below them would be missing from the output.
-struct ProductTrees {
-    Trees fromRoots;
-    Trees unreached;
-};
-
-ProductTrees productTrees(NuskDesign* design, NuskUnit unit) {
-    ProductTrees out;
+void showProductTrees(NuskDesign* design, NuskUnit unit, TreeSink& sink) {
+    NodeBudget budget;
+    std::unordered_set<const NuskObject*> shown;
+    auto show = [&](stp_product_definition* product) {
+        const Tree tree = mivo_get_product_tree(product, unit, budget.forNextTree());
+        budget.spend(tree.size());
+        for (const MivoAsmTreeNode& node : tree) shown.insert(node.product);
+        sink.tree(tree);
+    };
     StpAsmProductDefVec roots;
     mivo_find_root_products(&roots, design);
-    for (unsigned i = 0; i < roots.size(); ++i) out.fromRoots.push_back(mivo_get_product_tree(roots.get(i), unit));
-    std::unordered_set<const NuskObject*> shown;
-    auto markShown = [&shown](const std::vector<MivoAsmTreeNode>& tree) {
-        for (const MivoAsmTreeNode& node : tree) shown.insert(node.product);
-    };
-    for (const auto& tree : out.fromRoots) markShown(tree);
+    sink.beginRoots();
+    for (unsigned i = 0; i < roots.size(); ++i) show(roots.get(i));
     // In the design's order: the first product of a cycle that the file defines starts its tree.
+    bool anyUnreached = false;
     for (NuskObject* obj : nusk_instances_of(design, nusktype_stp_product_definition)) {
         auto* product = nusk_cast(obj, nusktype_stp_product_definition);
         if (!product || shown.count(product)) continue;
-        out.unreached.push_back(mivo_get_product_tree(product, unit));
-        markShown(out.unreached.back());
+        if (!anyUnreached) sink.beginUnreached();
+        anyUnreached = true;
+        show(product);
     }
-    return out;
 }
 
-void printTreesText(const Trees& trees) {
-    for (const auto& tree : trees) {
-        for (const MivoAsmTreeNode& node : tree) {
-            if (node.depth == 0) {
-                std::printf("%s\n", printable(describeProduct(node)).c_str());
-                continue;
-            }
-            std::string line = indent(node.depth) + describeUse(node.use) + ": " + describeProduct(node);
-            line += " at " + triple(node.use.xform, 12) + " " + unitName(node.use.unit) + ", x " +
-                    triple(node.use.xform, 0) + ", z " + triple(node.use.xform, 8);
-            if (node.cycle) line += " [cycle: used inside itself, not followed]";
-            std::printf("%s\n", printable(line).c_str());
+void printTreeText(const Tree& tree) {
+    for (const MivoAsmTreeNode& node : tree) {
+        if (node.depth == 0) {
+            std::printf("%s\n", printable(describeProduct(node)).c_str());
+            continue;
         }
+        std::string line = indent(node.depth) + describeUse(node.use) + ": " + describeProduct(node);
+        line += " at " + triple(node.use.xform, 12) + " " + unitName(node.use.unit) + ", x " +
+                triple(node.use.xform, 0) + ", z " + triple(node.use.xform, 8);
+        if (node.cycle) line += " [cycle: used inside itself, not followed]";
+        std::printf("%s\n", printable(line).c_str());
     }
 }
 
-void printText(const ProductTrees& trees, const std::vector<unsigned>& loose, const std::string& unit) {
-    std::printf("product tree, origins in %s\n", unit == kAsIs ? "each child's own unit" : unit.c_str());
-    printTreesText(trees.fromRoots);
-    if (!trees.unreached.empty()) {
-        std::printf("products that no root reaches:\n");
-        printTreesText(trees.unreached);
+class TextSink : public TreeSink {
+public:
+    explicit TextSink(const std::string& unit) : unit_(unit) {}
+    void beginRoots() override {
+        std::printf("product tree, origins in %s\n", unit_ == kAsIs ? "each child's own unit" : unit_.c_str());
     }
-    std::string shapes;
-    for (unsigned id : loose) shapes += (shapes.empty() ? "#" : ", #") + std::to_string(id);
-    std::printf("shapes without product: %s\n", shapes.empty() ? "none" : shapes.c_str());
-}
+    void beginUnreached() override { std::printf("products that no root reaches:\n"); }
+    void tree(const Tree& tree) override { printTreeText(tree); }
+    void end(const std::vector<unsigned>& loose) override {
+        std::string shapes;
+        for (unsigned id : loose) shapes += (shapes.empty() ? "#" : ", #") + std::to_string(id);
+        std::printf("shapes without product: %s\n", shapes.empty() ? "none" : shapes.c_str());
+    }
+
+private:
+    std::string unit_;
+};
 
 void xformJson(std::string& out, const NuskXform& x) {
     out += '[';
@@ -167,7 +193,11 @@ void xformJson(std::string& out, const NuskXform& x) {
 
 void idOrNull(std::string& out, NuskObject* obj) { out += obj ? std::to_string(idOf(obj)) : "null"; }
 
-/// One tree as nested JSON nodes, written from the flat depth-first list without recursion.
+/// Written out whenever this much JSON has gathered, so that a tree's text is never held whole.
+constexpr size_t kJsonChunk = 1 << 16;
+
+/// One tree as nested JSON nodes, written from the flat depth-first list without recursion. `out` starts with
+/// what comes before the tree, and is written to standard output a chunk at a time; what is left stays in it.
 void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
     struct Open {
         unsigned depth;
@@ -180,6 +210,10 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
         open.pop_back();
     };
     for (const MivoAsmTreeNode& node : tree) {
+        if (out.size() >= kJsonChunk) {
+            std::fputs(out.c_str(), stdout);
+            out.clear();
+        }
         while (!open.empty() && open.back().depth >= node.depth) close();
         if (node.depth > 0 && !open.empty()) {
             out += open.back().children++ ? ",\n" : "\n";
@@ -210,29 +244,59 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
     while (!open.empty()) close();
 }
 
-void treesJson(std::string& out, const Trees& trees) {
-    out += '[';
-    for (size_t i = 0; i < trees.size(); ++i) {
-        out += i ? ",\n    " : "\n    ";
-        treeJson(out, trees[i]);
+/// The JSON document, written a tree at a time: the lists of trees are opened and closed around them.
+class JsonSink : public TreeSink {
+public:
+    explicit JsonSink(const std::string& unit) : unit_(unit) {}
+    void beginRoots() override {
+        std::string out = "{\n";
+        Json::key(out, "unit", true);
+        Json::string(out, unit_);
+        Json::key(out, "roots");
+        out += '[';
+        write(out);
     }
-    out += trees.empty() ? "]" : "\n  ]";
-}
+    void beginUnreached() override {
+        closeList();
+        inUnreached_ = true;
+        openUnreached();
+    }
+    void tree(const Tree& tree) override {
+        std::string out = treesInList_++ ? ",\n    " : "\n    ";
+        treeJson(out, tree);
+        write(out);
+    }
+    void end(const std::vector<unsigned>& loose) override {
+        closeList();
+        if (!inUnreached_) {
+            openUnreached();
+            closeList();
+        }
+        std::string out;
+        Json::key(out, "shapes_without_product");
+        out += '[';
+        for (size_t i = 0; i < loose.size(); ++i) out += (i ? ", " : "") + std::to_string(loose[i]);
+        out += "]\n}\n";
+        write(out);
+    }
 
-void printJson(const ProductTrees& trees, const std::vector<unsigned>& loose, const std::string& unit) {
-    std::string out = "{\n";
-    Json::key(out, "unit", true);
-    Json::string(out, unit);
-    Json::key(out, "roots");
-    treesJson(out, trees.fromRoots);
-    Json::key(out, "reached_from_no_root");
-    treesJson(out, trees.unreached);
-    Json::key(out, "shapes_without_product");
-    out += '[';
-    for (size_t i = 0; i < loose.size(); ++i) out += (i ? ", " : "") + std::to_string(loose[i]);
-    out += "]\n}\n";
-    std::fputs(out.c_str(), stdout);
-}
+private:
+    static void write(const std::string& text) { std::fputs(text.c_str(), stdout); }
+    void openUnreached() {
+        std::string out;
+        Json::key(out, "reached_from_no_root");
+        out += '[';
+        write(out);
+    }
+    void closeList() {
+        write(treesInList_ ? "\n  ]" : "]");
+        treesInList_ = 0;
+    }
+
+    std::string unit_;
+    size_t treesInList_ = 0;
+    bool inUnreached_ = false;
+};
 
 }  // namespace
 
@@ -253,15 +317,15 @@ int runTree(const FileCommand& command) {
     return listTaggedDesign(command, [&](NuskDesign* design) {
         mivo_tag_props(design);
         mivo_tag_asms(design);
-        const ProductTrees trees = productTrees(design, unit);
+        TextSink text(unitName);
+        JsonSink json(unitName);
+        TreeSink& sink = command.json ? static_cast<TreeSink&>(json) : text;
+        showProductTrees(design, unit, sink);
         StpAsmShapeRepVec shapes;
         mivo_find_shapes_wo_product(&shapes, design);
         std::vector<unsigned> loose;
         for (unsigned i = 0; i < shapes.size(); ++i) loose.push_back(idOf(shapes.get(i)));
-        if (command.json)
-            printJson(trees, loose, unitName);
-        else
-            printText(trees, loose, unitName);
+        sink.end(loose);
     });
 }
 
