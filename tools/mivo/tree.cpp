@@ -52,11 +52,16 @@ ProductText productText(stp_product_definition* pd) {
 
 unsigned idOf(NuskObject* obj) { return obj ? obj->entity_id() : 0u; }
 
+/// The indentation of a line of the text: deeper levels than kIndentedLevels say their depth.
 std::string indent(unsigned depth) {
     std::string pad(2 * std::min(depth, kIndentedLevels), ' ');
     if (depth > kIndentedLevels) pad += "(depth " + std::to_string(depth) + ") ";
     return pad;
 }
+
+/// The indentation of a line of the JSON: whitespace only, which JSON allows between values, no deeper than
+/// the text's; the nesting itself tells the depth.
+std::string jsonIndent(unsigned level) { return std::string(2 * std::min(level, kIndentedLevels), ' '); }
 
 /// A number for reading: ten significant digits (what unit conversions leave in the last digits is not shown),
 /// noise around zero shown as 0. The JSON gives every digit.
@@ -205,7 +210,7 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
     };
     std::vector<Open> open;
     auto close = [&]() {
-        out += open.back().children ? "\n" + indent(open.back().depth + 2) + "]}" : "]}";
+        out += open.back().children ? "\n" + jsonIndent(open.back().depth + 2) + "]}" : "]}";
         if (open.back().depth > 0) out += '}';
         open.pop_back();
     };
@@ -217,7 +222,7 @@ void treeJson(std::string& out, const std::vector<MivoAsmTreeNode>& tree) {
         while (!open.empty() && open.back().depth >= node.depth) close();
         if (node.depth > 0 && !open.empty()) {
             out += open.back().children++ ? ",\n" : "\n";
-            out += indent(node.depth + 2) + "{\"usage\": ";
+            out += jsonIndent(node.depth + 2) + "{\"usage\": ";
             idOrNull(out, node.use.nauo);
             out += ", \"usage_id\": ";
             if (node.use.nauo)
