@@ -135,11 +135,12 @@ private:
         return lastUnit_;
     }
 
-    /// A link of the usage, followed down through the links of the same usage until the child's shape.
+    /// A link of the usage, followed down through the links of the same usage until the child's shape. A link
+    /// that reaches no representation (a mapped item without its map, a map that shows nothing) places nothing.
     void addUsageLink(NuskObject* linked, stp_next_assembly_usage_occurrence* nauo, stp_product_definition* child,
                       std::vector<FoundUse>& out) {
         const MivoMgrAsmRelation* link = MivoMgrAsmRelation::find(linked);
-        if (!link || link->nauo != nauo) return;
+        if (!link || link->nauo != nauo || !link->child_rep) return;
         NuskXform x = placementMm(link);
         NuskObject* last = linked;
         stp_representation* rep = link->child_rep;

@@ -152,6 +152,29 @@ TEST_F(Tree, AUsageWithoutLinksIsListedUnplaced) {
     EXPECT_TRUE(mivo_get_product_tree(nullptr, nuskunit_mm).empty());
 }
 
+TEST_F(Tree, MappedItemsOfAUsageThatShowNoRepresentationPlaceNothing) {
+    // The usage's shape holds a good mapped item, one without its map and one whose map shows nothing: the
+    // part is placed once, by the good one, in millimetres. A usage with only such items is listed unplaced.
+    Product top = product("top", nuskunit_length_cb1), part = product("part"), other = product("other");
+    Usage u = useByMappedItem(top, part, NuskXform(), moved(1, 0, 0), "u");
+    auto* withoutMap = new (&design) stp_mapped_item();
+    withoutMap->mapping_target(placement(u.rep, moved(2, 0, 0)));
+    addItem(u.rep, withoutMap);
+    mappedItem(u.rep, nullptr, placement(nullptr), placement(u.rep, moved(3, 0, 0)));
+    Usage empty = useByMappedItem(top, other, NuskXform(), moved(4, 0, 0), "empty");
+    empty.item->mapping_source()->mapped_representation(nullptr);
+    tag();
+    CaughtMessages caught;
+    const std::vector<MivoAsmUse> uses = mivo_get_product_children(top.pd, nuskunit_mm);
+    ASSERT_EQ(uses.size(), 2u);
+    EXPECT_EQ(uses[0].link, static_cast<NuskObject*>(u.item));
+    EXPECT_EQ(uses[0].xform[12], 25.4);
+    EXPECT_EQ(uses[1].nauo, empty.nauo);
+    EXPECT_EQ(uses[1].link, nullptr);
+    EXPECT_EQ(uses[1].xform[12], 0.0);
+    EXPECT_TRUE(caught.errors.empty()) << caught.errors.front();
+}
+
 // ---- cycles and depth ----
 
 TEST_F(Tree, AProductThatIsItsOwnAncestorIsListedOnceMoreAndNotFollowed) {
