@@ -37,7 +37,9 @@
 stp_product_definition* mivo_get_related_pdef(stp_product_definition_relationship* rel);
 stp_product_definition* mivo_get_relating_pdef(stp_product_definition_relationship* rel);
 /// Stores pd in the select, making the select (in the relationship's design) when the attribute has none; a null
-/// pd empties the select, which stays.
+/// pd empties the select, which stays. A pd of another design than the relationship's is refused: nothing
+/// changes, and the error "mivo_put_related_pdef: #P is a product of another design: #R keeps its product" (or
+/// mivo_put_relating_pdef) is reported.
 void mivo_put_related_pdef(stp_product_definition_relationship* rel, stp_product_definition* pd);
 void mivo_put_relating_pdef(stp_product_definition_relationship* rel, stp_product_definition* pd);
 

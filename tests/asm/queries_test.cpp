@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 template <class V>
@@ -154,6 +156,37 @@ TEST_F(Queries, PuttingAProductReusesTheSelectAndNullEmptiesIt) {
     mivo_put_relating_pdef(rel, nullptr);
     EXPECT_EQ(rel->relating_product_definition(), select);
     EXPECT_TRUE(select->isEmpty());
+}
+
+TEST_F(Queries, AProductOfAnotherDesignIsRefusedAndTheRelationshipKeepsItsProduct) {
+    // Kept, the other design's product would not be written with this design, and would dangle once that
+    // design is gone.
+    Product a = product("a"), b = product("b");
+    auto elsewhere = std::make_unique<AsmFixture>();
+    Product foreign = elsewhere->product("foreign");
+    auto* usage = new (&design) stp_next_assembly_usage_occurrence();
+    auto* fresh = new (&design) stp_next_assembly_usage_occurrence();
+    mivo_put_relating_pdef(usage, a.pd);
+    mivo_put_related_pdef(usage, b.pd);
+    const size_t before = design.objectCount();
+    CaughtMessages caught;
+    mivo_put_related_pdef(usage, foreign.pd);
+    mivo_put_relating_pdef(usage, foreign.pd);
+    mivo_put_related_pdef(fresh, foreign.pd);
+    EXPECT_EQ(mivo_get_related_pdef(usage), b.pd);
+    EXPECT_EQ(mivo_get_relating_pdef(usage), a.pd);
+    EXPECT_EQ(fresh->related_product_definition(), nullptr);  // no select made for it either
+    EXPECT_EQ(design.objectCount(), before);
+    const std::string p = std::to_string(static_cast<NuskObject*>(foreign.pd)->entity_id());
+    const std::string u = std::to_string(usage->entity_id());
+    EXPECT_EQ(caught.errors,
+              (std::vector<std::string>{
+                  "mivo_put_related_pdef: #" + p + " is a product of another design: #" + u + " keeps its product",
+                  "mivo_put_relating_pdef: #" + p + " is a product of another design: #" + u + " keeps its product",
+                  "mivo_put_related_pdef: #" + p + " is a product of another design: #" +
+                      std::to_string(fresh->entity_id()) + " keeps its product"}));
+    elsewhere.reset();
+    EXPECT_EQ(mivo_get_related_pdef(usage), b.pd);
 }
 
 TEST_F(Queries, AProductPutIntoAReadRelationshipIsWrittenBack) {
