@@ -85,6 +85,35 @@ TEST(Xform, PutDirsCompletesToRightHandedFrames) {
     expect_xform(m.m, {{0, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1}});
 }
 
+TEST(Xform, DirectionsTooLongOrTooShortToSquareKeepTheirDirection) {
+    // Squared, these components overflow or underflow; scaled first, each is still the direction it names.
+    const double r = 1 / std::sqrt(2.0), s = 1 / std::sqrt(6.0), t = 1 / std::sqrt(3.0), inf = INFINITY;
+    const struct { std::vector<double> z, x; V3 ex, ez; } cases[] = {
+        {{1e200, 1e200, 0}, {}, {r, -r, 0}, {r, r, 0}},
+        {{1e-200, 1e-200, 0}, {}, {r, -r, 0}, {r, r, 0}},
+        {{1e308, 1e308, 1e308}, {}, {2 * s, -s, -s}, {t, t, t}},  // even the length overflows
+        {{0, 0, 5e-324}, {}, {1, 0, 0}, {0, 0, 1}},
+        {{0, 0, -1e-310}, {}, {1, 0, 0}, {0, 0, -1}},
+        {{0, 0, 1}, {1e300, -1e300, 1e300}, {r, -r, 0}, {0, 0, 1}},  // a huge reference
+        {{0, 0, 1}, {1e-300, 1e-300, 0}, {r, r, 0}, {0, 0, 1}},      // a tiny one
+        // Vectors without a length keep falling back to the default axes.
+        {{inf, 0, 0}, {}, {1, 0, 0}, {0, 0, 1}},
+        {{NAN, 1, 0}, {}, {1, 0, 0}, {0, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        NuskXform m;
+        nusk_xform_put_dirs(m.m, opt(c.z), opt(c.x));
+        expect_right_handed_frame(m.m);
+        expect_vec(m.m + 0, c.ex);
+        expect_vec(m.m + 8, c.ez);
+    }
+    double v[3] = {3e-200, 0, 4e-200}, huge[3] = {-1e300, 1e300, 0};
+    EXPECT_NEAR(nusk_vec_normalize(v, v), 5e-200, 1e-214);
+    expect_vec(v, {0.6, 0, 0.8});
+    EXPECT_NEAR(nusk_vec_normalize(huge, huge), 1e300 * std::sqrt(2.0), 1e286);
+    expect_vec(huge, {-r, r, 0});
+}
+
 TEST(Xform, PutCto) {
     const double a1[3] = {0, 1, 0}, a3[3] = {0, 0, 2}, origin[3] = {1, 2, 3};
     NuskXform m;

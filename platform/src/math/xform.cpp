@@ -3,6 +3,7 @@
 // nusk_vec_put(double*, const ListOfDouble*) reads the object store's list type and lives with the store.
 #include "nusk/xform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -32,14 +33,46 @@ void store(double* dst, Vec v) { dst[0] = v.x, dst[1] = v.y, dst[2] = v.z; }
 Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec operator*(double s, Vec v) { return {s * v.x, s * v.y, s * v.z}; }
 double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double length(Vec v) { return std::sqrt(dot(v, v)); }
 Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+// Lengths whose squares are normal doubles: computed, and divided by, directly. Beyond them the squares
+// overflow or lose their digits (a direction of (1e200, 1e200, 0) or (1e-200, 1e-200, 0) is still one).
+constexpr double kDirectLengthMin = 1e-150;
+constexpr double kDirectLengthMax = 1e150;
+
+bool isDirect(double len) { return len >= kDirectLengthMin && len <= kDirectLengthMax; }
+
+// The largest absolute component; NaN when a component is NaN.
+double largest(Vec v) {
+    const double ax = std::fabs(v.x), ay = std::fabs(v.y), az = std::fabs(v.z);
+    if (std::isnan(ax) || std::isnan(ay) || std::isnan(az)) return NAN;
+    return std::max(ax, std::max(ay, az));
+}
+
+// v over its largest absolute component m (finite, above zero): the largest component becomes +-1, so the
+// length lies between 1 and the square root of 3, whatever the scale of v.
+Vec scaledDown(Vec v, double m) { return {v.x / m, v.y / m, v.z / m}; }
+
+double length(Vec v) {
+    const double len = std::sqrt(dot(v, v));
+    if (isDirect(len)) return len;
+    const double m = largest(v);
+    if (!(m > 0.0) || !std::isfinite(m)) return m;  // zero, NaN or infinite as they are
+    const Vec s = scaledDown(v, m);
+    return m * std::sqrt(dot(s, s));
+}
 
 // Normalises v in place; false (v unchanged) when it has no usable length (zero, NaN or infinite).
 bool normalize(Vec& v) {
-    double len = length(v);
-    if (!(len > 0.0) || !std::isfinite(len)) return false;
-    v = (1.0 / len) * v;
+    const double len = std::sqrt(dot(v, v));
+    if (isDirect(len)) {
+        v = (1.0 / len) * v;
+        return true;
+    }
+    const double m = largest(v);
+    if (!(m > 0.0) || !std::isfinite(m)) return false;
+    const Vec s = scaledDown(v, m);
+    v = (1.0 / std::sqrt(dot(s, s))) * s;
     return true;
 }
 
@@ -106,8 +139,8 @@ void nusk_vec_put_zero(double* dst) {
 double nusk_vec_normalize(double* dst, const double* src) {
     if (!dst) return 0.0;
     Vec v = load(src);
-    double len = length(v);
-    if (len > 0.0) v = (1.0 / len) * v;
+    const double len = length(v);
+    if (len > 0.0 && !normalize(v)) v = (1.0 / len) * v;  // infinite components: as they always were
     store(dst, v);
     return len;
 }
