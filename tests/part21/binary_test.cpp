@@ -91,6 +91,25 @@ TEST(Part21Binary, BadLiteralsWhereNoBinaryBelongsAndInRecordsTheSchemaLacks) {
     EXPECT_NE(out.find("#2=CARTESIAN_POINT(\"0Z\",(0.,0.,0.));"), std::string::npos) << out;
 }
 
+TEST(Part21Binary, AMarkerByteInABadLiteralShiftsNoReferenceOfTheKeptRecord) {
+    // Kept records hold byte 0x01 for each reference: copied from a bad literal, it was written back as the
+    // first reference and every later one moved a place. The literal stays bad, and kept, with a blank there.
+    Read r = readText(p21File("#1=CARTESIAN_POINT('a',(1.,2.,3.));\n#2=CARTESIAN_POINT('b',(1.,2.,3.));\n"
+                              "#3=SOME_NEW_ENTITY(\"0\x01\",#1,#2);\n"
+                              "#4=VERTEX_POINT(\"0\x01\",#2);"));
+    EXPECT_EQ(r.result.status, NuskReadStatus::errors);
+    EXPECT_TRUE(r.hasMessage("hexadecimal")) << firstMessage(r);
+    ASSERT_NE(r[3], nullptr);
+    ASSERT_NE(r[4], nullptr);
+    const std::string out = writeText(r.design.get());
+    EXPECT_EQ(out.find('\x01'), std::string::npos);
+    EXPECT_NE(out.find("#3=SOME_NEW_ENTITY(\"0 \",#1,#2);"), std::string::npos) << out;
+    EXPECT_NE(out.find("#4=VERTEX_POINT(\"0 \",#2);"), std::string::npos) << out;
+    Read again = readText(out);
+    EXPECT_EQ(again.design->entityCount(), r.design->entityCount());
+    EXPECT_EQ(writeText(again.design.get()), out);
+}
+
 TEST(Part21Binary, AQuoteSemicolonOrCommentInALiteralIsNeverWrittenBackInsideIt) {
     // Statements are cut without regard to binary literals: a quote in one opens a string there, a `/*` a
     // comment, and a `;` ends the statement. Kept as read with the quote or comment inside its literal, #9 was

@@ -89,6 +89,22 @@ TEST(Part21Comments, InARecordKeptAsReadTheyStayAndHideReferences) {
     EXPECT_NE(writeText(r.design.get()).find("#2=SOME_NEW_ENTITY(#1 /* #7 ( ' */, 'a /* b */');"), std::string::npos);
 }
 
+TEST(Part21Comments, AMarkerByteInACommentOfAKeptRecordShiftsNoReference) {
+    // Kept records hold byte 0x01 for each reference: taken from a comment, it was written back as the first
+    // reference and every later one moved a place (#3 came out as (/* #1 */ #2,$)).
+    Read r = readText(p21File("#1=CARTESIAN_POINT('a',(1.,2.,3.));\n#2=CARTESIAN_POINT('b',(1.,2.,3.));\n"
+                              "#3=SOME_NEW_ENTITY(/* \x01 */ #1,#2);\n"
+                              "#4=VERTEX_POINT('v',#1,/* \x01 */ #2);"));
+    ASSERT_NE(r[3], nullptr);
+    ASSERT_NE(r[4], nullptr);
+    const std::string out = writeText(r.design.get());
+    EXPECT_EQ(out.find('\x01'), std::string::npos);
+    EXPECT_NE(out.find("#3=SOME_NEW_ENTITY(/*   */ #1,#2);"), std::string::npos) << out;
+    EXPECT_NE(out.find("#4=VERTEX_POINT('v',#1,/*   */ #2);"), std::string::npos) << out;
+    Read again = readText(out);
+    EXPECT_EQ(writeText(again.design.get()), out);
+}
+
 TEST(Part21Comments, InTheHeaderAndBeforeTheFirstStatement) {
     const std::string text =
         "/* before ; ' */ ISO-10303-21 /* ; */;\nHEADER;\n"

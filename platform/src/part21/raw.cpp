@@ -34,6 +34,15 @@ void appendLiteral(std::string_view body, std::string& out) {
     out.push_back('\'');
 }
 
+/// A binary literal or comment as it stands, but for the marker byte: kept, it would be taken for a reference
+/// when the record is written and shift every later one. A blank takes its place; in a comment that changes no
+/// data, and a binary literal that holds the byte is a bad one either way (told as such).
+void appendWithoutMarks(const char* p, const char* end, std::string& out) {
+    const size_t start = out.size();
+    out.append(p, static_cast<size_t>(end - p));
+    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), NUSK_RAW_REFERENCE_MARK, ' ');
+}
+
 }  // namespace
 
 bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw, std::string* binaryProblem) {
@@ -53,14 +62,14 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw, std::string* bin
             continue;
         }
         if (ch == '"') {
-            // A binary literal is kept exactly as it stands, valid or not; the first bad one is told.
+            // A binary literal is kept as it stands, valid or not; the first bad one is told.
             const char* after = scan::skipBinary(p, end);
             if (!after) return false;
             const char* problem = scan::binaryProblem(p + 1, after - 1);
             if (problem && binaryProblem && binaryProblem->empty())
                 *binaryProblem = "the binary literal " + std::string(p, static_cast<size_t>(std::min<ptrdiff_t>(after - p, 40))) +
                                  " " + problem;
-            raw.text.append(p, static_cast<size_t>(after - p));
+            appendWithoutMarks(p, after, raw.text);
             p = after;
             continue;
         }
@@ -69,7 +78,7 @@ bool Reader::captureRaw(std::string_view rhs, NuskRawText& raw, std::string* bin
             // closed leaves the record unfinished.
             const char* after = scan::skipComment(p, end);
             if (!after) return false;
-            raw.text.append(p, static_cast<size_t>(after - p));
+            appendWithoutMarks(p, after, raw.text);
             p = after;
             continue;
         }
