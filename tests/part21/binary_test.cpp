@@ -4,6 +4,7 @@
 #include "p21_helpers.h"
 
 #include "nusk/ap242/all.h"
+#include "nusk/report.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,27 @@ TEST(Part21Binary, AMarkerByteInABadLiteralShiftsNoReferenceOfTheKeptRecord) {
     Read again = readText(out);
     EXPECT_EQ(again.design->entityCount(), r.design->entityCount());
     EXPECT_EQ(writeText(again.design.get()), out);
+}
+
+TEST(Part21Binary, AValueSetThatIsNoValidLiteralIsRefusedAndTheFileStaysWhole) {
+    struct CountErrors : NuskReporter {
+        void report(NuskSeverity severity, const char*) override { errors += severity == NuskSeverity::error; }
+        int errors = 0;
+    } reporter;
+    NuskScopedReporter scope(&reporter);
+    Read r = readText(p21File("#1=BINARY_REPRESENTATION_ITEM('b',\"0FF\");\n#2=CARTESIAN_POINT('a',(1.,2.,3.));"));
+    auto* item = nusk_cast(r[1], nusktype_stp_binary_representation_item);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(nusk_update_prim(item, "binary_value", "x\");#2=CARTESIAN_POINT(/*"), 0);
+    item->binary_value("ff");  // the generated setter goes through the same check
+    EXPECT_EQ(reporter.errors, 2);
+    EXPECT_STREQ(item->binary_value(), "0FF");
+    item->binary_value("2FC");
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#1=BINARY_REPRESENTATION_ITEM('b',\"2FC\");"), std::string::npos) << out;
+    Read back = readText(out);
+    EXPECT_EQ(back.result.status, NuskReadStatus::ok);
+    EXPECT_NE(back[2], nullptr);
 }
 
 TEST(Part21Binary, AQuoteSemicolonOrCommentInALiteralIsNeverWrittenBackInsideIt) {

@@ -141,6 +141,26 @@ TEST(Part21Writer, InfiniteAndNotANumberRealsAreWrittenUnsetAndCounted) {
     std::remove(path.c_str());
 }
 
+TEST(Part21Writer, ABinaryThatIsNoValidLiteralIsWrittenUnsetAndCounted) {
+    // The setters refuse such a text; one stored past them is not written between quotes, where its quote and
+    // comment mark ran over the records after it on the next read.
+    nusk_ap242_schema();
+    NuskDesign design("bad binary");
+    auto* item = new (&design) stp_binary_representation_item();
+    item->name("b");
+    new (&design) stp_application_context();
+    const int slot = item->domain()->slotOf(item->getAttribute("binary_value"));
+    ASSERT_GE(slot, 0);
+    item->entitySlots()[slot].s = "x\");#2=CARTESIAN_POINT(/*";
+    std::string out;
+    const NuskWriteResult w = nusk_write_step_text(&design, out);
+    EXPECT_TRUE(w.ok);
+    EXPECT_EQ(w.badBinaryCount, 1u);
+    EXPECT_NE(out.find("=BINARY_REPRESENTATION_ITEM('b',$);"), std::string::npos) << out;
+    Read back = readText(out);
+    EXPECT_EQ(back.design->entityCount(), 2u) << out;
+}
+
 TEST(Part21Writer, WritingTwiceGivesTheSameBytesAndBadPathsFail) {
     nusk_ap242_schema();
     NuskDesign design("twice");

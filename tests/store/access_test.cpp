@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -58,6 +59,38 @@ TEST_F(StoreAccess, WritesAreTypeChecked) {
     EXPECT_EQ(nusk_update_prim(si, "no_such", "x"), 0);
     EXPECT_EQ(si->putObject(nullptr, "dims"), 1);
     EXPECT_EQ(si->getObject("dims"), nullptr);
+}
+
+TEST_F(StoreAccess, BinaryValuesAreRefusedAndReportedUnlessValidLiterals) {
+    // Written between quotes, a text with a quote or a comment mark in it ran over the records after it in the
+    // file; a lower-case digit made a literal no reader takes. Each setter of a BINARY value checks it.
+    CapturingReporter reporter;
+    NuskScopedReporter scope(&reporter);
+    NuskObject* blob = make(t.blob);
+    NuskUnion* payload = makeSelect(t.payloadSelect);
+    auto* list = makeAggregate(NuskSchema::aggregateOf(NuskAggregateKind::list, NuskSchema::binaryDomain()));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(nusk_update_prim(blob, "data", "0FF"), 1);
+    ASSERT_EQ(payload->putString(t.bits, "3F8"), 1);
+    ASSERT_EQ(list->addString("0"), 1);
+    const char* bad[] = {"x\");#2=CARTESIAN_POINT(/*", "0ff", "", "4F", "1", "0 1"};
+    for (const char* text : bad) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(nusk_update_prim(blob, "data", text), 0);
+        EXPECT_EQ(payload->putString(t.bits, text), 0);
+        EXPECT_EQ(list->addString(text), 0);
+    }
+    EXPECT_EQ(reporter.errors.size(), 3 * std::size(bad));
+    ASSERT_FALSE(reporter.errors.empty());
+    EXPECT_NE(reporter.errors[0].find("binary value"), std::string::npos) << reporter.errors[0];
+    // A refused value leaves the one before; unset and texts that are no binary stay as they were.
+    EXPECT_STREQ(blob->getString("data"), "0FF");
+    EXPECT_STREQ(payload->stringValue(), "3F8");
+    EXPECT_EQ(list->size(), 1u);
+    EXPECT_EQ(nusk_update_prim(blob, "data", nullptr), 1);
+    EXPECT_EQ(blob->getString("data"), nullptr);
+    EXPECT_EQ(payload->putString(t.label, "0ff"), 1);
+    EXPECT_EQ(reporter.errors.size(), 3 * std::size(bad));
 }
 
 TEST_F(StoreAccess, SelectsHoldPlainValuesWithTheirAlternative) {

@@ -47,6 +47,12 @@ TestSchema build() {
     t.group = s->addEntity("group", {t.item});
     t.groupMembers = s->addAttribute(t.group, "members", NuskSchema::aggregateOf(NuskAggregateKind::set, t.item));
     t.groupUnits = s->addAttribute(t.group, "units", NuskSchema::aggregateOf(NuskAggregateKind::list, t.unitSelect));
+
+    t.bits = s->addDefinedType("bits", NuskSchema::binaryDomain());
+    t.payloadSelect = s->addSelect("payload", {t.bits, t.label});
+    t.blob = s->addEntity("blob", {});
+    t.blobData = s->addAttribute(t.blob, "data", NuskSchema::binaryDomain());
+    t.blobPayload = s->addAttribute(t.blob, "payload", t.payloadSelect, true);
     s->seal();
     return t;
 }

@@ -7,12 +7,13 @@
 struct TestSchema {
     NuskSchema* schema;
     // entities
-    NuskDomain *item, *point, *dims, *unit, *lengthUnit, *timeUnit, *siUnit, *measure, *group;
+    NuskDomain *item, *point, *dims, *unit, *lengthUnit, *timeUnit, *siUnit, *measure, *group, *blob;
     // attributes
     NuskAttribute *itemName, *pointCoords, *pointWeight, *dimsLength, *unitDims, *siPrefix, *siKind;
-    NuskAttribute *measureValue, *measureUnit, *groupMembers, *groupUnits;
+    NuskAttribute *measureValue, *measureUnit, *groupMembers, *groupUnits, *blobData, *blobPayload;
     // other types
     NuskDomain *prefix, *lengthMeasure, *countMeasure, *label, *unitSelect, *measureValueSelect, *anything;
+    NuskDomain *bits, *payloadSelect;
 
     /// The schema, built once per process.
     static const TestSchema& get();

@@ -29,10 +29,13 @@ std::string Generator::accessorCheck(const Entity& e, const Attribute& a) const 
         out << "    " << set << "(1.5);\n    c.ok(" << get << " == 1.5 && o->getDouble(" << late << ") == 1.5" << line;
         break;
     case ValueKind::Kind::string:
-    case ValueKind::Kind::binary:
-        out << "    " << set << "(\"v\");\n    c.same(" << get << ", \"v\"" << line << "    c.same(o->getString(" << late
-            << "), \"v\"" << line;
+    case ValueKind::Kind::binary: {
+        // A binary value must be a valid literal body: the setter refuses any other text.
+        const std::string text = v.kind == ValueKind::Kind::binary ? "\"0FF\"" : "\"v\"";
+        out << "    " << set << "(" << text << ");\n    c.same(" << get << ", " << text << line << "    c.same(o->getString("
+            << late << "), " << text << line;
         break;
+    }
     case ValueKind::Kind::enumeration: {
         const Named* n = r_.find(v.name);
         const size_t last = n && n->type ? n->type->type.items.size() - 1 : 0;

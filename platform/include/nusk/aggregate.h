@@ -46,7 +46,7 @@ public:
     int addDouble(double v);
     int addInteger(int v);
     int addInteger64(int64_t v);  // integer (and real) elements only
-    int addString(const char* text);
+    int addString(const char* text);  // binary elements: valid literal bodies only, as nusk_update_prim
     /// Stores v at index i; an index at the end appends, one past it is refused (returns 0).
     int putDouble(double v, unsigned i);
     int putInteger(int v, unsigned i);

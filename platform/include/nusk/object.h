@@ -198,7 +198,9 @@ NuskObject* nusk_cast(NuskObject* obj, NuskTypePtr& type);
 /// its destructor ran).
 void nusk_release_storage(void* p) noexcept;
 
-/// Replaces a string attribute of the object with a copy of the text (null unsets it). Returns 1 when done.
+/// Replaces a string or binary attribute of the object with a copy of the text (null unsets it). Returns 1 when
+/// done. A binary attribute takes only a valid binary literal body ("0FF": the unused bits 0 to 3, then upper-case
+/// hexadecimal digits); other text is reported through NUSK and refused (0, the value stays as it was).
 int nusk_update_prim(NuskObject* obj, const NuskAttribute* att, const char* text);
 int nusk_update_prim(NuskObject* obj, const char* name, const char* text);
 

@@ -80,6 +80,7 @@ struct NuskWriteResult {
     size_t instanceCount = 0;   // instances written
     size_t danglingCount = 0;   // references to objects outside the design, written as $
     size_t nonFiniteCount = 0;  // reals that are infinite or not a number (Part 21 has neither), written as $
+    size_t badBinaryCount = 0;  // binary values that are no valid binary literal (the setters refuse them), written as $
     uint64_t bytes = 0;
 };
 

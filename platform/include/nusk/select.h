@@ -33,7 +33,7 @@ public:
     int putReal(NuskDomain* alternative, double v);
     int putInteger(NuskDomain* alternative, int v);
     int putInteger64(NuskDomain* alternative, int64_t v);  // integer alternatives only
-    int putString(NuskDomain* alternative, const char* text);
+    int putString(NuskDomain* alternative, const char* text);  // binary alternatives: as nusk_update_prim
     /// Stores an aggregate as an alternative that is a defined type over an aggregate.
     int putAggregate(NuskDomain* alternative, NuskObject* aggregate);
     /// Empties the select.

@@ -8,6 +8,8 @@
 // the reader's hot loops.
 #pragma once
 
+#include "binary_literal.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -168,17 +170,8 @@ inline const char* findOutside(const char* p, const char* end, const char* stops
     return end;
 }
 
-/// Why the body of a binary literal (between the `"`s) is not valid, or null when it is: a first digit 0 to 3
-/// (the unused bits of the last hexadecimal digit) followed by uppercase hexadecimal digits; the first digit
-/// alone only when it is 0 (no bits at all).
-inline const char* binaryProblem(const char* p, const char* end) {
-    if (p == end) return "is empty";
-    if (*p < '0' || *p > '3') return "does not start with 0 to 3 (the unused bits)";
-    if (end - p == 1 && *p != '0') return "has unused bits but no digits";
-    for (++p; p < end; ++p)
-        if (!((*p >= '0' && *p <= '9') || (*p >= 'A' && *p <= 'F'))) return "holds a character that is no hexadecimal digit";
-    return nullptr;
-}
+/// Why the body of a binary literal (between the `"`s) is not valid, or null when it is.
+inline const char* binaryProblem(const char* p, const char* end) { return nusk_detail::binaryLiteralProblem(p, end); }
 
 }  // namespace scan
 }  // namespace nusk_p21

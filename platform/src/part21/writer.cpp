@@ -2,6 +2,8 @@
 #include "header.h"
 #include "literals.h"
 
+#include "binary_literal.h"
+
 #include "design_impl.h"
 #include "store_access.h"
 
@@ -57,6 +59,7 @@ public:
     size_t instances = 0;
     size_t dangling = 0;
     size_t nonFinite = 0;
+    size_t badBinaries = 0;
     uint64_t bytes = 0;
     bool failed = false;
 
@@ -211,6 +214,21 @@ private:
         real(v);
     }
 
+    void binary(const char* body) {
+        if (!body) {
+            out_ += '$';
+            return;
+        }
+        if (nusk_detail::binaryLiteralProblem(body)) {
+            // Stored past the setters' checks: between quotes it could end the literal, the statement or the
+            // file early for the next read. The value is lost, and the caller is told.
+            ++badBinaries;
+            out_ += '$';
+            return;
+        }
+        out_.append("\"").append(body).append("\"");
+    }
+
     void plain(const NuskSlot& slot, const NuskDomain* type) {
         switch (type->primitive()) {
         case NuskPrimitive::real: return real(slot.d);
@@ -227,10 +245,7 @@ private:
             if (slot.s) encodeString(slot.s, out_);
             else out_ += '$';
             return;
-        case NuskPrimitive::binary:
-            if (slot.s) out_.append("\"").append(slot.s).append("\"");
-            else out_ += '$';
-            return;
+        case NuskPrimitive::binary: return binary(slot.s);
         case NuskPrimitive::boolean:
         case NuskPrimitive::logical:
             out_ += slot.i == 0 ? ".F." : slot.i == 1 ? ".T." : slot.i == 2 ? ".U." : "$";
@@ -338,6 +353,7 @@ NuskWriteResult nusk_write_step_text(NuskDesign* design, std::string& out) {
     result.instanceCount = w.instances;
     result.danglingCount = w.dangling;
     result.nonFiniteCount = w.nonFinite;
+    result.badBinaryCount = w.badBinaries;
     result.bytes = out.size();
     return result;
 }
@@ -364,6 +380,7 @@ NuskWriteResult nusk_write_step(NuskDesign* design, const char* path) {
     result.instanceCount = w.instances;
     result.danglingCount = w.dangling;
     result.nonFiniteCount = w.nonFinite;
+    result.badBinaryCount = w.badBinaries;
     result.bytes = w.bytes;
     return result;
 }

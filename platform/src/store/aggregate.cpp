@@ -170,6 +170,7 @@ int NuskAggregate::addInteger64(int64_t v) {
 int NuskAggregate::addString(const char* text) {
     NuskPrimitive p = elementDomain()->primitive();
     if ((p != NuskPrimitive::string && p != NuskPrimitive::binary) || !design()) return 0;
+    if (p == NuskPrimitive::binary && !nusk_detail::acceptsBinaryText(text)) return 0;
     NuskSlot s;
     s.s = design()->impl().strings_.intern(text);
     return append(s) ? 1 : 0;

@@ -2,6 +2,7 @@
 #include "nusk/object.h"
 
 #include "arena.h"
+#include "binary_literal.h"
 #include "core_domains.h"
 #include "design_impl.h"
 #include "pending.h"
@@ -208,6 +209,14 @@ int nusk_detail::narrowInteger(int64_t value) {
         return NUSK_NULL_INTEGER;
     }
     return static_cast<int>(value);
+}
+
+bool nusk_detail::acceptsBinaryText(const char* text) {
+    if (!text) return true;
+    const char* problem = binaryLiteralProblem(text);
+    if (!problem) return true;
+    NUSK.error("the binary value \"%.40s\" %s; it is not stored", text, problem);
+    return false;
 }
 
 namespace {
@@ -483,6 +492,7 @@ int nusk_update_prim(NuskObject* obj, const NuskAttribute* att, const char* text
     if (!v.slot || !v.type) return 0;
     NuskPrimitive p = v.type->primitive();
     if (p != NuskPrimitive::string && p != NuskPrimitive::binary) return 0;
+    if (p == NuskPrimitive::binary && !nusk_detail::acceptsBinaryText(text)) return 0;
     v.slot->s = obj->design()->impl().strings_.intern(text);
     obj->modified();
     return 1;

@@ -113,6 +113,7 @@ int NuskUnion::putInteger64(NuskDomain* alt, int64_t v) {
 
 int NuskUnion::putString(NuskDomain* alt, const char* text) {
     if (!plainAlternative(domain(), alt, NuskPrimitive::string) || !design()) return 0;
+    if (alt->primitive() == NuskPrimitive::binary && !nusk_detail::acceptsBinaryText(text)) return 0;
     NuskSlot s;
     s.s = design()->impl().strings_.intern(text);
     setValue(alt->index(), s);

@@ -20,6 +20,9 @@ struct CompiledNames;
 int narrowInteger(int64_t value);
 /// What a 32-bit setter stores: NUSK_NULL_INTEGER stands for unset, as the 32-bit getters give it.
 inline int64_t widenInteger(int value) { return value == -2147483647 - 1 ? INT64_MIN : value; }
+/// Whether a setter may store `text` as a BINARY value: null (unset) or a valid binary literal body. Any other
+/// text is reported through NUSK and refused: written between quotes it would make the file unreadable past it.
+bool acceptsBinaryText(const char* text);
 }  // namespace nusk_detail
 
 class NuskStore {

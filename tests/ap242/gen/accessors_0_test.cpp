@@ -4578,9 +4578,9 @@ void check_stp_binary_literal(NuskDesign& design, AccessorChecks& c) {
     c.ok(o->isa(nusktype_stp_simple_generic_expression), __LINE__);
     c.ok(o->isa(nusktype_stp_generic_literal), __LINE__);
     c.ok(o->isa(nusktype_stp_binary_literal), __LINE__);
-    o->lit_value("v");
-    c.same(o->lit_value(), "v", __LINE__);
-    c.same(o->getString("lit_value"), "v", __LINE__);
+    o->lit_value("0FF");
+    c.same(o->lit_value(), "0FF", __LINE__);
+    c.same(o->getString("lit_value"), "0FF", __LINE__);
 }
 
 void check_stp_binary_numeric_expression(NuskDesign& design, AccessorChecks& c) {
@@ -4602,9 +4602,9 @@ void check_stp_binary_representation_item(NuskDesign& design, AccessorChecks& c)
     c.ok(o->domain() == nusktype_stp_binary_representation_item.domain() && nusk_cast(static_cast<NuskObject*>(o), nusktype_stp_binary_representation_item) == o, __LINE__);
     c.ok(o->isa(nusktype_stp_representation_item), __LINE__);
     c.ok(o->isa(nusktype_stp_binary_representation_item), __LINE__);
-    o->binary_value("v");
-    c.same(o->binary_value(), "v", __LINE__);
-    c.same(o->getString("binary_value"), "v", __LINE__);
+    o->binary_value("0FF");
+    c.same(o->binary_value(), "0FF", __LINE__);
+    c.same(o->getString("binary_value"), "0FF", __LINE__);
 }
 
 void check_stp_block(NuskDesign& design, AccessorChecks& c) {
