@@ -5,6 +5,8 @@
 
 #include "nusk/ap242/all.h"
 
+#include "store_access.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -113,6 +115,27 @@ TEST(Part21Writer, ReferencesOutsideTheDesignAreWrittenUnset) {
     EXPECT_TRUE(w.ok);
     EXPECT_EQ(w.danglingCount, 1u);
     EXPECT_NE(out.find("=ORIENTED_EDGE($,*,*,$,$);"), std::string::npos) << out;
+}
+
+TEST(Part21Writer, ASelectWhoseObjectIsNoInstanceOfTheDesignIsWrittenUnset) {
+    // A select left holding what is no entity instance (as when the object it held was destroyed with its
+    // design) was written under that object's type name, NUSKOBJECT($), which no schema knows.
+    nusk_ap242_schema();
+    NuskDesign design("a"), other("b");
+    auto* usage = new (&design) stp_next_assembly_usage_occurrence();
+    auto* relating = new (&design) stp_product_definition_or_reference();
+    auto* related = new (&design) stp_product_definition_or_reference();
+    ASSERT_EQ(relating->putObject(new (&other) stp_product_definition()), 1);
+    NuskSlot noInstance;
+    noInstance.o = new (&design) ListOfDouble();
+    NuskStore::setSelectValue(related, 0, noInstance);
+    usage->relating_product_definition(relating);
+    usage->related_product_definition(related);
+    std::string out;
+    const NuskWriteResult w = nusk_write_step_text(&design, out);
+    EXPECT_TRUE(w.ok);
+    EXPECT_EQ(w.danglingCount, 2u);
+    EXPECT_NE(out.find("=NEXT_ASSEMBLY_USAGE_OCCURRENCE($,$,$,$,$,$);"), std::string::npos) << out;
 }
 
 TEST(Part21Writer, InfiniteAndNotANumberRealsAreWrittenUnsetAndCounted) {

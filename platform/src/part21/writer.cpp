@@ -174,8 +174,16 @@ private:
             out_ += '$';
             return;
         }
-        if (u->holdsObject() && u->object() && u->object()->domain()->typeIsEntity()) return reference(u->object());
         const NuskDomain* alt = u->alternative();
+        // Only a defined type (over an aggregate) names an object held as a typed value. Any other object is
+        // held as itself and referred to: one that is no entity instance of this design (of another design, or
+        // what is left of one destroyed) becomes $ and is counted, never written under its own type's name.
+        const bool typedValue = alt && alt->kind() == NuskDomainKind::defined_type;
+        if (u->holdsObject() && !typedValue) return reference(u->object());
+        if (u->holdsObject() && !u->object()) {
+            out_ += '$';  // a typed alternative with nothing in it
+            return;
+        }
         out_ += upperName(alt);
         out_ += '(';
         value(u->rawValue(), alt, nullptr);
