@@ -79,6 +79,27 @@ TEST(Part21Writer, DerivedAttributesComplexRecordsAndEmptyOptionalSets) {
     EXPECT_NE(out.find("=DATUM_REFERENCE_COMPARTMENT('',$,$,$,$,$);"), std::string::npos) << out;
 }
 
+TEST(Part21Writer, PartialRecordsComeInTheOrderOfTheirUpperCaseNames) {
+    // `_` sorts after the letters: BOUNDED_CURVE before B_SPLINE_CURVE, as exporters write them. Records in
+    // the order of lower-case names, as files were written before, read the same.
+    const std::string curve = "(BOUNDED_CURVE()B_SPLINE_CURVE(1,(#1,#2),.UNSPECIFIED.,.F.,.F.)"
+                              "B_SPLINE_CURVE_WITH_KNOTS((2,2),(0.,1.),.UNSPECIFIED.)CURVE()"
+                              "GEOMETRIC_REPRESENTATION_ITEM()RATIONAL_B_SPLINE_CURVE((1.,1.))REPRESENTATION_ITEM(''))";
+    const std::string lowerCaseOrder = "(B_SPLINE_CURVE(1,(#1,#2),.UNSPECIFIED.,.F.,.F.)"
+                                       "B_SPLINE_CURVE_WITH_KNOTS((2,2),(0.,1.),.UNSPECIFIED.)BOUNDED_CURVE()CURVE()"
+                                       "GEOMETRIC_REPRESENTATION_ITEM()RATIONAL_B_SPLINE_CURVE((1.,1.))REPRESENTATION_ITEM(''))";
+    Read r = readText(p21File("#1=CARTESIAN_POINT('',(0.,0.,0.));\n#2=CARTESIAN_POINT('',(1.,0.,0.));\n"
+                              "#3=" + curve + ";\n#4=" + lowerCaseOrder + ";"));
+    ASSERT_EQ(r.result.status, NuskReadStatus::ok);
+    ASSERT_EQ(r[3]->domain()->kind(), NuskDomainKind::complex);
+    EXPECT_EQ(r[4]->domain(), r[3]->domain());
+    const std::string out = writeText(r.design.get());
+    EXPECT_NE(out.find("#3=" + curve + ";"), std::string::npos) << out;
+    EXPECT_NE(out.find("#4=" + curve + ";"), std::string::npos) << out;
+    Read back = readText(out);
+    EXPECT_EQ(compareDesigns(r.design.get(), back.design.get()), "");
+}
+
 TEST(Part21Writer, ARealThatTheTypeRedeclaresAsAnIntegerIsWrittenAsOneWhenWhole) {
     // int_literal (and integer_representation_item under it) makes the NUMBER the_value an INTEGER; a real
     // literal keeps it a real. A value that is not whole is written as read rather than changed.

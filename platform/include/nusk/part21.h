@@ -86,8 +86,8 @@ struct NuskWriteResult {
 
 /// Writes a design as a Part 21 file: the header the design carries (FILE_DESCRIPTION, FILE_NAME, FILE_SCHEMA;
 /// its schema's name when it declares none), instances in the order of their numbers, complex instances as
-/// partial records in alphabetical order, reals that read back to the same double. Writing the same design
-/// twice gives the same bytes. The file at `path` is written in place: a write that fails (ok false, a full
+/// partial records in the alphabetical order of their upper-case names (BOUNDED_CURVE before B_SPLINE_CURVE),
+/// reals that read back to the same double. Writing the same design twice gives the same bytes. The file at `path` is written in place: a write that fails (ok false, a full
 /// disk) leaves part of the design there. To keep an existing file whole, write beside it and rename the new
 /// file over it once written, as the mivo tool does.
 NuskWriteResult nusk_write_step(NuskDesign* design, const char* path);

@@ -102,6 +102,22 @@ private:
         return n;
     }
 
+    /// The entity types of a complex domain in the order of their names as written: upper case, where `_`
+    /// sorts after the letters (BOUNDED_CURVE before B_SPLINE_CURVE), as exporters order partial records. The
+    /// domain keeps its types in the order of their lower-case names. Worked out once per complex domain.
+    const std::vector<const NuskDomain*>& partialRecordOrder(const NuskDomain* complex) {
+        const uint32_t i = complex->index();
+        if (i >= recordOrders_.size()) recordOrders_.resize(i + 1);
+        std::vector<const NuskDomain*>& order = recordOrders_[i];
+        if (order.empty()) {
+            std::vector<std::pair<std::string, const NuskDomain*>> named;
+            for (const NuskDomain* e : complex->entityClosure()) named.emplace_back(upperName(e), e);
+            std::sort(named.begin(), named.end());
+            for (const auto& entry : named) order.push_back(entry.second);
+        }
+        return order;
+    }
+
     void number(uint64_t v) {
         char buf[24];
         auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -302,7 +318,7 @@ private:
             raw(NuskRawText{record->text(), record->references()});
         } else if (d->kind() == NuskDomainKind::complex) {
             out_ += '(';
-            for (const NuskDomain* e : d->entityClosure()) {
+            for (const NuskDomain* e : partialRecordOrder(d)) {
                 out_ += upperName(e);
                 parameters(obj, d, static_cast<size_t>(d->blockStart(e)), e->ownAttributes().size());
             }
@@ -319,6 +335,7 @@ private:
     std::string& out_;
     std::FILE* file_;
     std::vector<std::string> names_;
+    std::vector<std::vector<const NuskDomain*>> recordOrders_;
 };
 
 void stampHeader(NuskDesign* design, const char* path) {
