@@ -455,6 +455,17 @@ TEST(Part21Reader, SectionsBesideTheDataAreWrittenBackWhereTheyBelong) {
     Read cut = readText(body + "SIGNATURE;\nMIIBc2ln");
     EXPECT_TRUE(cut.hasMessage("the file ends without END-ISO-10303-21;"));
     EXPECT_NE(writeText(cut.design.get()).find("SIGNATURE;\nMIIBc2ln\nENDSEC;\nEND-ISO-10303-21;\n"), std::string::npos);
+
+    // Cut short inside a string (or a comment), the rest is left out: written back, it would run over the ENDSEC
+    // and the end of the file after it, and each write would differ from the last.
+    for (const char* open : {"SIGNATURE;\nQUFB');\nFILE_NAME('a','b');\nX\nENDSEC;\n", "ANCHOR;\n<a>=#1 /* x;\n"}) {
+        Read unclosed = readText(body + open + "END-ISO-10303-21;\n");
+        EXPECT_TRUE(unclosed.hasMessage("a string or comment that is never closed")) << open;
+        const std::string once = writeText(unclosed.design.get());
+        Read again = readText(once);
+        EXPECT_EQ(again.result.errorCount, 0u) << once;
+        EXPECT_EQ(writeText(again.design.get()), once);
+    }
 }
 
 TEST(Part21Reader, InstancesOfOtherFilesAreKeptAndSignaturesAfterTheEndToo) {

@@ -1,6 +1,7 @@
 // The sections of a file other than its header and data: anchors and signatures kept as they stand, the
 // instances of other files that a REFERENCE section names, and the signatures after the end of the file.
 #include "reader.h"
+#include "text_scan.h"
 #include "words.h"
 
 #include "design_impl.h"
@@ -37,6 +38,23 @@ bool endsWithSectionEnd(std::string_view s) {
     return wordStart && sameWord(s.substr(s.size() - kLength), "ENDSEC");
 }
 
+/// True when every string and comment of the text is closed. A statement that the end of the file cuts short
+/// inside one would, written back, run its string or comment over what follows it: it is not kept.
+bool stringsAndCommentsClosed(std::string_view s) {
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end) {
+        const bool opens = *p == '\'' || scan::opensComment(p, end);
+        if (!opens) {
+            ++p;
+            continue;
+        }
+        p = *p == '\'' ? scan::skipString(p, end) : scan::skipComment(p, end);
+        if (!p) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool Reader::isSectionEnd(std::string_view s) const {
@@ -64,8 +82,12 @@ void Reader::keepSection(std::string_view opening, uint32_t line, std::string& i
         into.append(s.data(), s.size()).append(";\n");
         if (isSectionEnd(s) || (signature && endsWithSectionEnd(s))) return;
     }
-    // The file ends inside the section: what there is is kept, and the section closed.
-    if (r == Scanner::Result::unterminated) {
+    // The file ends inside the section: what there is is kept, and the section closed; but not a statement cut
+    // short inside a string or comment, which would swallow the ENDSEC and what follows when read back.
+    if (r == Scanner::Result::unterminated && !stringsAndCommentsClosed(s)) {
+        message(NuskSeverity::error, line,
+                "the text ends inside a string or comment that is never closed, which is left out: " + quote(s));
+    } else if (r == Scanner::Result::unterminated) {
         message(NuskSeverity::error, line, "the text ends inside a statement (; missing): " + quote(s));
         into.append(s.data(), s.size()).append(signature ? "\n" : ";\n");  // a signature ends with its ENDSEC
     }
