@@ -130,7 +130,13 @@ void Reader::externalReference(std::string_view s, uint32_t line) {
     if (ok) c.skip();
     const char* open = c.p;
     ok = ok && c.take('<');
-    while (ok && c.p < c.end && *c.p != '>') ++c.p;
+    // A resource is a URI: visible ASCII, and none of what would start a string, a comment or a statement's
+    // end where it is written back.
+    while (ok && c.p < c.end && *c.p != '>') {
+        const char ch = *c.p;
+        ok = ch > ' ' && ch < 0x7F && ch != '\'' && ch != '"' && ch != ';' && !scan::opensComment(c.p, c.end);
+        ++c.p;
+    }
     ok = ok && c.take('>');
     const std::string_view resource(open, static_cast<size_t>(c.p - open));
     if (ok) c.skip();
